@@ -1,0 +1,26 @@
+# Native build: the core and its unit tests, once plain and once under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+enable_testing()
+find_package(GTest REQUIRED)
+
+lanternbook_core_library(lanternbook_core)
+lanternbook_core_library(lanternbook_core_sanitized)
+set(LANTERNBOOK_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+target_compile_options(lanternbook_core_sanitized PUBLIC ${LANTERNBOOK_SANITIZER_FLAGS})
+target_link_options(lanternbook_core_sanitized PUBLIC ${LANTERNBOOK_SANITIZER_FLAGS})
+
+file(GLOB LANTERNBOOK_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp tests/fakes/*.cpp)
+include(GoogleTest)
+foreach(variant IN ITEMS plain sanitized)
+  set(core lanternbook_core)
+  if(variant STREQUAL "sanitized")
+    set(core lanternbook_core_sanitized)
+  endif()
+  add_executable(unit_tests_${variant} ${LANTERNBOOK_UNIT_TESTS})
+  target_include_directories(unit_tests_${variant} PRIVATE tests)
+  target_link_libraries(unit_tests_${variant} PRIVATE ${core} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(unit_tests_${variant} TEST_PREFIX "${variant}." DISCOVERY_TIMEOUT 60)
+endforeach()
+
+include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)

@@ -1,0 +1,49 @@
+# Windows build: lanternbook.dll (32-bit, only system DLLs imported, exactly two
+# exports), the host program that loads it and the end-to-end test driver.
+lanternbook_core_library(lanternbook_core)
+target_compile_definitions(lanternbook_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+file(GLOB LANTERNBOOK_WIN32_SOURCES CONFIGURE_DEPENDS src/entry/*.cpp src/*/win32/*.cpp)
+add_library(lanternbook SHARED
+  ${LANTERNBOOK_WIN32_SOURCES}
+  src/entry/lanternbook.def
+  src/resources/lanternbook.rc)
+set_target_properties(lanternbook PROPERTIES PREFIX "" OUTPUT_NAME lanternbook)
+target_link_libraries(lanternbook PRIVATE lanternbook_core
+  comctl32 setupapi shell32 msimg32 gdi32 user32 kernel32)
+
+if(MINGW)
+  # Everything of the C++ runtime goes into the DLL itself.
+  set(LANTERNBOOK_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+  target_link_options(lanternbook PRIVATE ${LANTERNBOOK_STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+elseif(MSVC)
+  set_property(TARGET lanternbook lanternbook_core PROPERTY
+    MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+endif()
+
+add_executable(lanternbook-host src/host/host_main.cpp)
+target_compile_definitions(lanternbook-host PRIVATE UNICODE _UNICODE)
+target_link_libraries(lanternbook-host PRIVATE comctl32)
+
+file(GLOB LANTERNBOOK_E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
+if(LANTERNBOOK_E2E_SOURCES)
+  add_executable(lanternbook-e2e ${LANTERNBOOK_E2E_SOURCES})
+  target_compile_definitions(lanternbook-e2e PRIVATE UNICODE _UNICODE)
+  target_include_directories(lanternbook-e2e PRIVATE src tests)
+  target_link_libraries(lanternbook-e2e PRIVATE comctl32 gdi32 user32)
+endif()
+
+if(MINGW)
+  foreach(program lanternbook-host lanternbook-e2e)
+    if(TARGET ${program})
+      target_link_options(${program} PRIVATE ${LANTERNBOOK_STATIC_RUNTIME} -municode)
+    endif()
+  endforeach()
+elseif(MSVC)
+  foreach(program lanternbook-host lanternbook-e2e)
+    if(TARGET ${program})
+      set_property(TARGET ${program} PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+    endif()
+  endforeach()
+endif()

@@ -1,0 +1,43 @@
+// The two exports the host calls, and the module's start-up.
+#include <windows.h>
+
+#include <string>
+
+#include "device/device_drive.h"
+#include "dialog/win32/configurator_dialog.h"
+#include "entry/module.h"
+#include "l10n/language_table.h"
+#include "platform/win32/win32_platform.h"
+
+namespace lanternbook {
+namespace {
+
+HMODULE g_module_instance = nullptr;
+// What find_device last returned; valid until the next call or unload.
+std::wstring g_device_root;
+
+}  // namespace
+
+HMODULE module_instance() { return g_module_instance; }
+
+}  // namespace lanternbook
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        lanternbook::g_module_instance = instance;
+    }
+    return TRUE;
+}
+
+extern "C" __declspec(dllexport) const wchar_t* __cdecl find_device() {
+    lanternbook::win32::Win32Platform platform(lanternbook::module_instance());
+    lanternbook::DeviceDrive device(platform);
+    lanternbook::g_device_root = device.find_drive();
+    return lanternbook::g_device_root.c_str();
+}
+
+extern "C" __declspec(dllexport) int __cdecl load(const char* locale_text) {
+    const uint32_t language_override = lanternbook::parse_locale_argument(locale_text);
+    lanternbook::win32::run_configurator(lanternbook::module_instance(), language_override);
+    return 0;
+}

@@ -1,0 +1,69 @@
+#include "l10n/language_table.h"
+
+#include <initializer_list>
+
+#include "platform/text_utils.h"
+
+namespace lanternbook {
+namespace {
+
+struct LocaleChoice {
+    std::initializer_list<uint32_t> locale_ids;
+    const StringTable& table;
+};
+
+// Compared in this order; the first match wins.
+const LocaleChoice kLocaleChoices[] = {
+    {{0x0415}, polish_strings},
+    {{0x0407, 0x1407, 0x1007, 0x0807, 0x0C07}, german_strings},
+    {{0x0405}, czech_strings},
+    {{0x0425}, estonian_strings},
+    {{0x0418}, romanian_strings},
+    {{0x0427}, lithuanian_strings},
+    {{0x0426}, latvian_strings},
+    {{0x041B}, slovak_strings},
+    {{0x0423, 0x0422, 0x0419}, russian_strings},
+    {{0x040A, 0x0C0A}, spanish_strings},
+    {{0x040C, 0x080C, 0x0C0C, 0x100C, 0x140C}, french_strings},
+    {{0x040E}, hungarian_strings},
+    {{0x0424}, slovenian_strings},
+    {{0x0410, 0x0810}, italian_strings},
+    {{0x0416, 0x0816}, portuguese_strings},
+    {{0x081A, 0x0C1A, 0x241A, 0x281A}, serbian_strings},
+    {{0x0402}, bulgarian_strings},
+    {{0x041A}, croatian_strings},
+};
+
+}  // namespace
+
+const wchar_t kProductHeader[] = L"Lanternbook Rover/Twin";
+
+const StringTable& string_table_for(uint32_t locale_id) {
+    for (const LocaleChoice& choice : kLocaleChoices) {
+        for (uint32_t candidate : choice.locale_ids) {
+            if (candidate == locale_id) {
+                return choice.table;
+            }
+        }
+    }
+    return english_strings;
+}
+
+void LanguageTable::select_language(uint32_t locale_id) {
+    for (const wchar_t* text : string_table_for(locale_id)) {
+        entries_.push_back(text != nullptr ? text : L"");
+    }
+}
+
+const wchar_t* LanguageTable::text_at(unsigned index) const {
+    if (index == 0 || index > entries_.size()) {
+        return L"";
+    }
+    return entries_[index - 1];
+}
+
+uint32_t parse_locale_argument(const char* text) {
+    return static_cast<uint32_t>(parse_decimal_prefix(text));
+}
+
+}  // namespace lanternbook

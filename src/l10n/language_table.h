@@ -1,0 +1,33 @@
+// The dialog's texts in one language: references to constant texts, never copies.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "l10n/string_tables.h"
+
+namespace lanternbook {
+
+// The table that serves a locale identifier, compared whole (sort bits
+// included); English for every identifier no table serves.
+const StringTable& string_table_for(uint32_t locale_id);
+
+class LanguageTable {
+public:
+    void select_language(uint32_t locale_id);
+    // Entry 1..41; the empty text for an empty position or past the end.
+    const wchar_t* text_at(unsigned index) const;
+    std::size_t size() const { return entries_.size(); }
+
+private:
+    std::vector<const wchar_t*> entries_;
+};
+
+// The locale argument of load: leading white space, optional sign, digits up
+// to the first other character; no digits gives 0, negatives wrap to unsigned.
+// A null pointer reads as the empty text.
+uint32_t parse_locale_argument(const char* text);
+
+}  // namespace lanternbook

@@ -1,0 +1,69 @@
+#include "platform/text_utils.h"
+
+#include <climits>
+
+namespace lanternbook {
+namespace {
+
+bool is_c_space(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
+}
+
+template <typename Char>
+int32_t parse_prefix(const Char* text) {
+    if (text == nullptr) {
+        return 0;
+    }
+    while (is_c_space(static_cast<wchar_t>(*text))) {
+        ++text;
+    }
+    bool negative = false;
+    if (*text == '+' || *text == '-') {
+        negative = *text == '-';
+        ++text;
+    }
+    int64_t value = 0;
+    while (*text >= '0' && *text <= '9') {
+        value = value * 10 + (*text - '0');
+        if (value > static_cast<int64_t>(INT32_MAX) + 1) {
+            value = static_cast<int64_t>(INT32_MAX) + 1;
+        }
+        ++text;
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT32_MAX) {
+        value = INT32_MAX;
+    }
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+int32_t parse_decimal_prefix(const char* text) { return parse_prefix(text); }
+
+int32_t parse_decimal_prefix(const std::wstring& text) { return parse_prefix(text.c_str()); }
+
+std::wstring with_trailing_backslash(const std::wstring& path) {
+    if (!path.empty() && path.back() == L'\\') {
+        return path;
+    }
+    return path + L'\\';
+}
+
+std::wstring to_upper_ascii(const std::wstring& text) {
+    std::wstring upper = text;
+    for (wchar_t& c : upper) {
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        }
+    }
+    return upper;
+}
+
+wchar_t to_lower_ascii(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+}  // namespace lanternbook

@@ -1,0 +1,109 @@
+// Owners for the system handles the Win32 layer opens; each closes its handle
+// exactly once, when it dies.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <utility>
+
+namespace lanternbook::win32 {
+
+template <typename Handle, typename Traits>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::invalid())) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset(std::exchange(other.handle_, Traits::invalid()));
+        }
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    Handle get() const { return handle_; }
+    bool valid() const { return handle_ != Traits::invalid(); }
+    explicit operator bool() const { return valid(); }
+    void reset(Handle handle = Traits::invalid()) {
+        if (valid()) {
+            Traits::close(handle_);
+        }
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Traits::invalid();
+};
+
+struct FileHandleTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { ::CloseHandle(handle); }
+};
+struct FindHandleTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { ::FindClose(handle); }
+};
+struct DeviceInfoSetTraits {
+    static HDEVINFO invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HDEVINFO handle) { ::SetupDiDestroyDeviceInfoList(handle); }
+};
+struct ModuleTraits {
+    static HMODULE invalid() { return nullptr; }
+    static void close(HMODULE handle) { ::FreeLibrary(handle); }
+};
+struct GdiObjectTraits {
+    static HGDIOBJ invalid() { return nullptr; }
+    static void close(HGDIOBJ handle) { ::DeleteObject(handle); }
+};
+struct MemoryDcTraits {
+    static HDC invalid() { return nullptr; }
+    static void close(HDC handle) { ::DeleteDC(handle); }
+};
+
+using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
+using DeviceInfoSet = UniqueHandle<HDEVINFO, DeviceInfoSetTraits>;
+using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
+using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
+using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+
+// A window's device context, released to its window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_ != nullptr) {
+            ::ReleaseDC(window_, dc_);
+        }
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a device context and puts the previous one back.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject() {
+        if (previous_ != nullptr && previous_ != HGDI_ERROR) {
+            ::SelectObject(dc_, previous_);
+        }
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace lanternbook::win32

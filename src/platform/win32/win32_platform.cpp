@@ -1,0 +1,249 @@
+#include "platform/win32/win32_platform.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace lanternbook::win32 {
+namespace {
+
+// The USB device setup class.
+const GUID kUsbClassGuid = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+constexpr DWORD kDescriptionBufferBytes = 1024;
+constexpr DWORD kTempPathRoom = 1024;
+constexpr UINT kFormatIdDefault = 0xFFFF;
+
+// Paths past the classic limit need the extended form to reach the file system.
+std::wstring system_path(const std::wstring& path) {
+    if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0 || path.size() < 3 ||
+        path[1] != L':' || path[2] != L'\\') {
+        return path;
+    }
+    return L"\\\\?\\" + path;
+}
+
+class Win32File : public File {
+public:
+    explicit Win32File(FileHandle handle) : handle_(std::move(handle)) {}
+
+    bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
+        DWORD got = 0;
+        const BOOL ok = ::ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr);
+        bytes_read = got;
+        return ok != FALSE;
+    }
+    bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
+        DWORD put = 0;
+        const BOOL ok = ::WriteFile(handle_.get(), data, static_cast<DWORD>(size), &put, nullptr);
+        bytes_written = put;
+        return ok != FALSE && put == size;
+    }
+    bool size(uint64_t& bytes) override {
+        LARGE_INTEGER file_size{};
+        if (!::GetFileSizeEx(handle_.get(), &file_size)) {
+            return false;
+        }
+        bytes = static_cast<uint64_t>(file_size.QuadPart);
+        return true;
+    }
+
+private:
+    FileHandle handle_;
+};
+
+class Win32UsbDeviceSet : public UsbDeviceSet {
+public:
+    explicit Win32UsbDeviceSet(DeviceInfoSet set) : set_(std::move(set)) {}
+
+    bool has_device(std::size_t index) override { return device_at(index, device_); }
+    bool read_description(std::size_t index, std::wstring& description) override {
+        if (!device_at(index, device_)) {
+            return false;
+        }
+        std::vector<BYTE> buffer(kDescriptionBufferBytes + sizeof(wchar_t), 0);
+        if (!::SetupDiGetDeviceRegistryPropertyW(set_.get(), &device_, SPDRP_DEVICEDESC, nullptr,
+                                                 buffer.data(), kDescriptionBufferBytes, nullptr)) {
+            return false;
+        }
+        description = reinterpret_cast<const wchar_t*>(buffer.data());
+        return true;
+    }
+    bool remove_device(std::size_t index) override {
+        return device_at(index, device_) && ::SetupDiRemoveDevice(set_.get(), &device_) != FALSE;
+    }
+
+private:
+    bool device_at(std::size_t index, SP_DEVINFO_DATA& device) {
+        device = SP_DEVINFO_DATA{};
+        device.cbSize = sizeof device;
+        return ::SetupDiEnumDeviceInfo(set_.get(), static_cast<DWORD>(index), &device) != FALSE;
+    }
+
+    DeviceInfoSet set_;
+    SP_DEVINFO_DATA device_{};
+};
+
+}  // namespace
+
+uint32_t Win32Platform::logical_drive_mask() { return ::GetLogicalDrives(); }
+
+bool Win32Platform::drive_display_name(const std::wstring& root, std::wstring& name) {
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) == 0) {
+        return false;
+    }
+    info.szDisplayName[MAX_PATH - 1] = L'\0';
+    name = info.szDisplayName;
+    return true;
+}
+
+std::unique_ptr<UsbDeviceSet> Win32Platform::open_usb_devices() {
+    DeviceInfoSet set(::SetupDiGetClassDevsW(&kUsbClassGuid, nullptr, nullptr, DIGCF_PRESENT));
+    if (!set) {
+        return nullptr;
+    }
+    return std::make_unique<Win32UsbDeviceSet>(std::move(set));
+}
+
+bool Win32Platform::volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) {
+    ULARGE_INTEGER total{};
+    if (!::GetDiskFreeSpaceExW(root.c_str(), nullptr, &total, nullptr)) {
+        return false;
+    }
+    total_bytes = total.QuadPart;
+    return true;
+}
+
+std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAccess access,
+                                               FileDisposition disposition) {
+    DWORD desired = 0;
+    switch (access) {
+        case FileAccess::read: desired = GENERIC_READ; break;
+        case FileAccess::write: desired = GENERIC_WRITE; break;
+        case FileAccess::read_write: desired = GENERIC_READ | GENERIC_WRITE; break;
+    }
+    DWORD creation = OPEN_EXISTING;
+    switch (disposition) {
+        case FileDisposition::open_existing: creation = OPEN_EXISTING; break;
+        case FileDisposition::open_always: creation = OPEN_ALWAYS; break;
+        case FileDisposition::create_always: creation = CREATE_ALWAYS; break;
+    }
+    FileHandle handle(::CreateFileW(system_path(path).c_str(), desired,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) {
+        return nullptr;
+    }
+    return std::make_unique<Win32File>(std::move(handle));
+}
+
+bool Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    WIN32_FIND_DATAW found{};
+    FindHandle listing(::FindFirstFileW(system_path(pattern).c_str(), &found));
+    if (!listing) {
+        return false;
+    }
+    do {
+        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(listing.get(), &found));
+    return true;
+}
+
+bool Win32Platform::set_archive_attribute_only(const std::wstring& path) {
+    return ::SetFileAttributesW(system_path(path).c_str(), FILE_ATTRIBUTE_ARCHIVE) != FALSE;
+}
+
+bool Win32Platform::delete_file(const std::wstring& path) {
+    return ::DeleteFileW(system_path(path).c_str()) != FALSE;
+}
+
+bool Win32Platform::create_folder(const std::wstring& path) {
+    return !path.empty() && ::CreateDirectoryW(system_path(path).c_str(), nullptr) != FALSE;
+}
+
+bool Win32Platform::remove_folder(const std::wstring& path) {
+    return ::RemoveDirectoryW(system_path(path).c_str()) != FALSE;
+}
+
+bool Win32Platform::copy_file(const std::wstring& source, const std::wstring& target) {
+    return ::CopyFileW(system_path(source).c_str(), system_path(target).c_str(), FALSE) != FALSE;
+}
+
+bool Win32Platform::path_exists(const std::wstring& path) {
+    return ::GetFileAttributesW(system_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring Win32Platform::temp_folder() {
+    std::vector<wchar_t> temp(kTempPathRoom, L'\0');
+    const DWORD length = ::GetTempPathW(kTempPathRoom, temp.data());
+    if (length == 0 || length >= kTempPathRoom) {
+        return std::wstring();
+    }
+    std::vector<wchar_t> long_form(kTempPathRoom, L'\0');
+    const DWORD long_length = ::GetLongPathNameW(temp.data(), long_form.data(), kTempPathRoom);
+    if (long_length == 0 || long_length >= kTempPathRoom) {
+        return std::wstring(temp.data());
+    }
+    return std::wstring(long_form.data());
+}
+
+std::wstring Win32Platform::create_unique_temp_file(const std::wstring& folder,
+                                                    const std::wstring& prefix) {
+    std::vector<wchar_t> name(MAX_PATH + 1, L'\0');
+    if (::GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, name.data()) == 0) {
+        return std::wstring();
+    }
+    // The platform may report a number without having made the file.
+    if (::GetFileAttributesW(name.data()) == INVALID_FILE_ATTRIBUTES) {
+        return std::wstring();
+    }
+    return std::wstring(name.data());
+}
+
+int Win32Platform::message_box(const std::wstring& text, const std::wstring& caption,
+                               unsigned style) {
+    return ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+}
+
+SystemTime Win32Platform::utc_now() {
+    SYSTEMTIME now{};
+    ::GetSystemTime(&now);
+    return SystemTime{now.wYear, now.wMonth, now.wDayOfWeek, now.wDay,
+                      now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+void Win32Platform::sleep_ms(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+ShellFormatOutcome Win32Platform::shell_format(int drive_index) {
+    using FormatDrive = DWORD(WINAPI*)(HWND, UINT, UINT, UINT);
+    LibraryHandle shell(::LoadLibraryW(L"shell32.dll"));
+    if (!shell) {
+        return ShellFormatOutcome::library_missing;
+    }
+    const FARPROC entry = ::GetProcAddress(shell.get(), "SHFormatDrive");
+    if (entry == nullptr) {
+        return ShellFormatOutcome::entry_missing;
+    }
+    FormatDrive format_drive = nullptr;
+    static_assert(sizeof format_drive == sizeof entry, "function pointer sizes differ");
+    std::memcpy(&format_drive, &entry, sizeof entry);
+    format_drive(owner_window_, static_cast<UINT>(drive_index), kFormatIdDefault, 0);
+    return ShellFormatOutcome::called;
+}
+
+std::wstring Win32Platform::module_path() {
+    std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
+    const DWORD length = ::GetModuleFileNameW(module_, path.data(), MAX_PATH);
+    if (length == 0) {
+        return std::wstring();
+    }
+    return std::wstring(path.data(), length);
+}
+
+}  // namespace lanternbook::win32

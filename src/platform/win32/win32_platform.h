@@ -1,0 +1,44 @@
+// The platform services with the real Win32 API.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace lanternbook::win32 {
+
+class Win32Platform : public Platform {
+public:
+    explicit Win32Platform(HMODULE module) : module_(module) {}
+    // The window that owns the shell's format dialog.
+    void set_owner_window(HWND window) { owner_window_ = window; }
+
+    uint32_t logical_drive_mask() override;
+    bool drive_display_name(const std::wstring& root, std::wstring& name) override;
+    std::unique_ptr<UsbDeviceSet> open_usb_devices() override;
+    bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
+    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
+                                    FileDisposition disposition) override;
+    bool list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
+    bool set_archive_attribute_only(const std::wstring& path) override;
+    bool delete_file(const std::wstring& path) override;
+    bool create_folder(const std::wstring& path) override;
+    bool remove_folder(const std::wstring& path) override;
+    bool copy_file(const std::wstring& source, const std::wstring& target) override;
+    bool path_exists(const std::wstring& path) override;
+    std::wstring temp_folder() override;
+    std::wstring create_unique_temp_file(const std::wstring& folder,
+                                         const std::wstring& prefix) override;
+    int message_box(const std::wstring& text, const std::wstring& caption,
+                    unsigned style) override;
+    SystemTime utc_now() override;
+    void sleep_ms(unsigned milliseconds) override;
+    ShellFormatOutcome shell_format(int drive_index) override;
+    std::wstring module_path() override;
+
+private:
+    HMODULE module_;
+    HWND owner_window_ = nullptr;
+};
+
+}  // namespace lanternbook::win32
