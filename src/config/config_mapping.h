@@ -1,0 +1,25 @@
+// The stored configuration shown in the dialog's controls, and the controls
+// turned back into the stored configuration.
+#pragma once
+
+#include <cstdint>
+
+#include "dialog/control_rules.h"
+#include "dialog/dialog_controls.h"
+#include "dialog/dialog_state.h"
+#include "platform/platform.h"
+
+namespace lanternbook {
+
+// Reads CONFIG and makes the controls show it; settles device_ready.
+void fill_controls_from_config(DialogState& state, DialogControls& controls, ControlRules& rules,
+                               Platform& platform);
+// Rebuilds config_flags and config_dates from the controls.
+void build_config_from_controls(DialogState& state, DialogControls& controls, Platform& platform);
+// What Save does before the dialog ends: writes CONFIG when the key is there
+// and its configuration was read at start.
+void save_configuration(DialogState& state, DialogControls& controls, Platform& platform);
+// The current UTC time as 100-nanosecond units since 1601-01-01.
+int64_t current_file_time(Platform& platform);
+
+}  // namespace lanternbook

@@ -1,0 +1,42 @@
+// How the dialog's choices exclude and imply each other, and which controls
+// apply. Check changes are posted and land after the handler returns.
+#pragma once
+
+#include "dialog/dialog_controls.h"
+#include "dialog/dialog_state.h"
+
+namespace lanternbook {
+
+constexpr int kMinDays = 7;
+constexpr int kMaxDays = 180;
+constexpr int kDefaultDays = 14;
+
+// The day count one up-down step away from `days`, always 7 to 180.
+int step_days(int days, bool up);
+
+class ControlRules {
+public:
+    ControlRules(DialogState& state, DialogControls& controls) : state_(state), controls_(controls) {}
+
+    void update_period_controls(bool activities_on);
+    void disable_for_missing_device();
+
+    // Handlers of the clicked check boxes.
+    void on_overview_clicked();
+    void on_activities_clicked();
+    void on_data_choice_clicked(int control_id);  // events, detailed speed, technical data
+    void on_card_via_tachograph_clicked();
+    void on_vdo_special_clicked();
+    void on_period_clicked(int control_id);       // since last, from/till, last days, everything
+    // The up-down proposes a change; only its sign counts.
+    void on_days_delta(int delta);
+
+    // Settles format_allowed from where the module runs: not from the key's drive.
+    void apply_format_permission(const std::wstring& device_root, const std::wstring& module_path);
+
+private:
+    DialogState& state_;
+    DialogControls& controls_;
+};
+
+}  // namespace lanternbook
