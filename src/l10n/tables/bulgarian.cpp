@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable bulgarian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Данни за сваляне",                                         // 1
+    L"Записване на настройки",                                   // 2
+    L"* Данни, които транспортното предприятие трябва да сваля съгласно Регламент "
+    L"(ЕС) 581/2010 на Комисията",                               // 3
+    L"Лантернбук Ровър/Туин",                                    // 4
+    L"Обновяване на софтуера",                                   // 5
+    L"Записване на настройки",                                   // 6
+    L"Общ преглед*",                                             // 7
+    L"Дейности*",                                                // 8
+    L"Събития и неизправности*",                                 // 9
+    L"Подробна скорост",                                         // 10
+    L"Технически данни*",                                        // 11
+    L"От последното сваляне",                                    // 12
+    L"От:",                                                      // 13
+    L"До:",                                                      // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Последни:",                                                // 18
+    L"дни",                                                      // 19
+    L"Всичко",                                                   // 20
+    L"Форматиране",                                              // 21
+    L"Запазване на настройките",                                 // 22
+    L"Форматирай",                                               // 23
+    L"Внимание",                                                 // 24
+    L"Форматирането ще изтрие всички данни, съхранени в устройството.", // 25
+    L"Затвори",                                                  // 26
+    L"Открит е неправилен размер на устройството. Форматирането няма да продължи.", // 27
+    L"Изтриване на паметта",                                     // 28
+    L"Изтрий",                                                   // 29
+    L"Рестартиране на устройството след обновяване на фърмуера", // 30
+    L"Сериен номер:",                                            // 31
+    L"Версия на софтуера:",                                      // 32
+    L"липса на данни",                                           // 33
+    L"Обнови",                                                   // 34
+    L"Път до фърмуера",                                          // 35
+    L"Всички свалени данни ще бъдат изтрити от устройството.\nИскате ли да "
+    L"продължите?",                                              // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Сваляне на картата на водача чрез тахографа",              // 39
+    L"Избери диапазон на отчитането с копче \u00A7 (само за QVZ)", // 40
+    L"Специални данни VDO",                                      // 41
 };
 
 }  // namespace lanternbook

@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable croatian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Datoteke za preuzimanje",                                  // 1
+    L"Spremi postavke",                                          // 2
+    L"* Podaci koje prijevoznik mora očitati u skladu s Uredbom Komisije (EU) "
+    L"581/2010",                                                 // 3
+    kProductHeader,                                              // 4
+    L"Ažuriranje softvera",                                      // 5
+    L"Spremi postavke",                                          // 6
+    L"Pregled*",                                                 // 7
+    L"Aktivnosti*",                                              // 8
+    L"Događaji i kvarovi*",                                      // 9
+    L"Detaljna brzina",                                          // 10
+    L"Tehnički podaci*",                                         // 11
+    L"Od posljednjeg preuzimanja",                               // 12
+    L"Od:",                                                      // 13
+    L"Do:",                                                      // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Zadnjih:",                                                 // 18
+    L"dana",                                                     // 19
+    L"Sve",                                                      // 20
+    L"Formatiranje uređaja",                                     // 21
+    L"Zadrži postavke uređaja",                                  // 22
+    L"Formatiraj",                                               // 23
+    L"Pozor",                                                    // 24
+    L"Formatiranje će izbrisati sve podatke pohranjene na uređaju.", // 25
+    L"Izlaz",                                                    // 26
+    L"Otkrivena je neispravna veličina uređaja. Formatiranje neće biti "
+    L"nastavljeno.",                                             // 27
+    L"Brisanje memorije",                                        // 28
+    L"Izbriši",                                                  // 29
+    L"Resetiranje uređaja nakon nadogradnje firmvera",           // 30
+    L"Serijski broj:",                                           // 31
+    L"Verzija softvera:",                                        // 32
+    L"Nema podataka",                                            // 33
+    L"Nadogradi",                                                // 34
+    L"Putanja do firmvera",                                      // 35
+    L"Ovo će izbrisati sva preuzimanja s uređaja.\nŽelite li nastaviti?", // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Preuzimanje vozačke kartice putem tahografa",              // 39
+    L"Odaberite raspon čitanja pomoću \u00A7 gumba (samo za QVZ)", // 40
+    L"Posebni podaci VDO",                                       // 41
 };
 
 }  // namespace lanternbook

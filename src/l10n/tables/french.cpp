@@ -3,48 +3,51 @@
 namespace lanternbook {
 
 const StringTable french_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Fichiers à télécharger",                                   // 1
+    L"Enregistrer les paramètres",                               // 2
+    // The double space and the missing space before 581 are intentional.
+    L"Receuil de données exigé par  la société de transport conformément au "
+    L"réglement (UE)581/2010 de la Commission",                  // 3
+    kProductHeader,                                              // 4
+    L"Mise à jour du logiciel",                                  // 5
+    L"Enregistrer les paramètres",                               // 6
+    L"Vue d\u2019ensemble*",                                     // 7
+    L"Activités*",                                               // 8
+    L"Incidents et anomalies*",                                  // 9
+    L"Vitesse détaillée",                                        // 10
+    L"Données techniques*",                                      // 11
+    L"Depuis le dernier téléchargement",                         // 12
+    L"De :",                                                     // 13
+    L"A :",                                                      // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Derniers :",                                               // 18
+    L"jours",                                                    // 19
+    L"Tout",                                                     // 20
+    L"Formatage de l\u2019appareil",                             // 21
+    L"Conserver les paramètres",                                 // 22
+    L"Formater",                                                 // 23
+    L"Attention",                                                // 24
+    L"Le formatage effacera toutes les données enregistrées dans l\u2019appareil.", // 25
+    L"Quitter",                                                  // 26
+    L"Une taille d\u2019appareil incorrecte a été détectée. Le formatage est "
+    L"interrompu.",                                              // 27
+    L"Effacer la mémoire",                                       // 28
+    L"Effacer",                                                  // 29
+    L"Réinitialisation de l\u2019appareil après mise à jour du micrologiciel", // 30
+    L"Numéro de série :",                                        // 31
+    L"Version du logiciel :",                                    // 32
+    L"Aucune donnée",                                            // 33
+    L"Mettre à jour",                                            // 34
+    L"Chemin du micrologiciel",                                  // 35
+    L"Cette opération effacera tous les téléchargements de l\u2019appareil. "
+    L"Voulez-vous continuer ?",                                  // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Téléchargement de la carte conducteur via le tachygraphe", // 39
+    L"Selectionner la gamme en utilisant le bouton \u00A7 (uniquement pour QVZ)", // 40
+    L"Données spéciales VDO",                                    // 41
 };
 
 }  // namespace lanternbook

@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable italian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"File da scaricare",                                        // 1
+    L"Salva impostazioni",                                       // 2
+    L"* Dati che l\u2019impresa di trasporto è tenuta a scaricare ai sensi del "
+    L"Regolamento (UE) 581/2010 della Commissione",              // 3
+    kProductHeader,                                              // 4
+    L"Aggiornamento software",                                   // 5
+    L"Salva impostazioni",                                       // 6
+    L"Panoramica*",                                              // 7
+    L"Attività*",                                                // 8
+    L"Eventi e guasti*",                                         // 9
+    L"Velocità dettagliata",                                     // 10
+    L"Dati tecnici*",                                            // 11
+    L"Dall\u2019ultimo download",                                // 12
+    L"Da:",                                                      // 13
+    L"A:",                                                       // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Ultimi:",                                                  // 18
+    L"giorni",                                                   // 19
+    L"Tutto",                                                    // 20
+    L"Formattazione dispositivo",                                // 21
+    L"Conserva le impostazioni",                                 // 22
+    L"Formatta",                                                 // 23
+    L"Attenzione",                                               // 24
+    L"La formattazione cancellerà tutti i dati memorizzati nel dispositivo.", // 25
+    L"Esci",                                                     // 26
+    L"Rilevata una dimensione del dispositivo non corretta. La formattazione non "
+    L"proseguirà.",                                              // 27
+    L"Cancellazione memoria",                                    // 28
+    L"Cancella",                                                 // 29
+    L"Reset del dispositivo dopo l\u2019aggiornamento del firmware", // 30
+    L"Numero di serie:",                                         // 31
+    L"Versione software:",                                       // 32
+    L"Dati non disponibili",                                     // 33
+    L"Aggiorna",                                                 // 34
+    L"Percorso del firmware",                                    // 35
+    L"Tutti i download verranno cancellati dal dispositivo.\nContinuare?", // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Download della carta del conducente tramite tachigrafo",   // 39
+    L"Selezionare il range di lettura con il pulsante \u00A7 (solo per QVZ)", // 40
+    L"Dati speciali VDO",                                        // 41
 };
 
 }  // namespace lanternbook

@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable portuguese_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Ficheiros a descarregar",                                  // 1
+    L"Guardar definições",                                       // 2
+    L"* Dados que a empresa de transportes é obrigada a descarregar nos termos do "
+    L"Regulamento (UE) 581/2010 da Comissão",                    // 3
+    kProductHeader,                                              // 4
+    L"Atualização de software",                                  // 5
+    L"Guardar definições",                                       // 6
+    L"Resumo*",                                                  // 7
+    L"Atividades*",                                              // 8
+    L"Incidentes e falhas*",                                     // 9
+    L"Velocidade detalhada",                                     // 10
+    L"Dados técnicos*",                                          // 11
+    L"Desde o último descarregamento",                           // 12
+    L"De:",                                                      // 13
+    L"Até:",                                                     // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Últimos:",                                                 // 18
+    L"dias",                                                     // 19
+    L"Tudo",                                                     // 20
+    L"Formatar o dispositivo",                                   // 21
+    L"Manter as definições",                                     // 22
+    L"Formatar",                                                 // 23
+    L"Atenção",                                                  // 24
+    L"A formatação irá apagar todos os dados guardados no dispositivo.", // 25
+    L"Sair",                                                     // 26
+    L"Foi detetado um tamanho de dispositivo incorreto. A formatação não irá "
+    L"continuar.",                                               // 27
+    L"Apagar a memória",                                         // 28
+    L"Apagar",                                                   // 29
+    L"Reiniciar o dispositivo após a atualização do firmware",   // 30
+    L"Número de série:",                                         // 31
+    L"Versão do software:",                                      // 32
+    L"Sem dados",                                                // 33
+    L"Atualizar",                                                // 34
+    L"Caminho do firmware",                                      // 35
+    L"Serão apagados todos os descarregamentos do dispositivo.\nDeseja continuar?", // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Descarregamento do cartão de condutor via tacógrafo",      // 39
+    L"Configuração própria do intervalo de dados com o botão \u00A7 (só para QVZ)", // 40
+    L"Dados especiais VDO",                                      // 41
 };
 
 }  // namespace lanternbook

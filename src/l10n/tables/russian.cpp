@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable russian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Файлы для скачивания",                                     // 1
+    L"Сохранить настройки",                                      // 2
+    L"* Дадзеныя, якія павінна счытваць транспартная кампанія ў адпаведнасці з "
+    L"Рэгламентам Камісіі (ЕС) 581/2010",                        // 3
+    kProductHeader,                                              // 4
+    L"Обновление ПО",                                            // 5
+    L"Сохранить настройки",                                      // 6
+    L"Обзор*",                                                   // 7
+    L"Деятельность*",                                            // 8
+    L"События и неисправности*",                                 // 9
+    L"Подробные данные о скорости",                              // 10
+    L"Технические данные*",                                      // 11
+    L"С последнего скачивания",                                  // 12
+    L"С:",                                                       // 13
+    L"По:",                                                      // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Последние:",                                               // 18
+    L"дней",                                                     // 19
+    L"Все данные",                                               // 20
+    L"Форматирование",                                           // 21
+    L"Сохранить настройки устройства",                           // 22
+    L"Форматировать",                                            // 23
+    L"Внимание",                                                 // 24
+    L"Форматирование удалит все данные, хранящиеся на устройстве.", // 25
+    L"Выход",                                                    // 26
+    L"Обнаружен неверный размер устройства. Форматирование не будет продолжено.", // 27
+    L"Очистка памяти",                                           // 28
+    L"Очистить",                                                 // 29
+    L"Перезагрузка устройства после обновления прошивки",        // 30
+    L"Серийный номер:",                                          // 31
+    L"Версия ПО:",                                               // 32
+    L"Данные не доступны",                                       // 33
+    L"Обновить",                                                 // 34
+    L"Путь к прошивке",                                          // 35
+    L"Все скачанные данные будут удалены с устройства.\nПродолжить?", // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Спампоўванне карткі вадзіцеля праз тахограф",              // 39
+    // The doubled parenthesis is intentional: keep this text byte for byte.
+    L"Выберыце дыяпазон счытвання дадзеных з дапамогай кнопкі \u00A7 (толькі для (QVZ)", // 40
+    L"Спецыяльныя дадзеныя VDO",                                 // 41
 };
 
 }  // namespace lanternbook

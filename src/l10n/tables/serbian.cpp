@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable serbian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Датотеке за преузимање",                                   // 1
+    L"Сачувај подешавања",                                       // 2
+    L"* Podaci potrebni za čitanje od strane prevoznika u skladu sa Uredbom "
+    L"Komisije (EU) 581/2010",                                   // 3
+    kProductHeader,                                              // 4
+    L"Ажурирање софтвера",                                       // 5
+    L"Сачувај подешавања",                                       // 6
+    L"Преглед*",                                                 // 7
+    L"Активности*",                                              // 8
+    L"Догађаји и кварови*",                                      // 9
+    L"Детаљна брзина",                                           // 10
+    L"Технички подаци*",                                         // 11
+    L"Од последњег преузимања",                                  // 12
+    L"Од:",                                                      // 13
+    L"До:",                                                      // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Последњих:",                                               // 18
+    L"дана",                                                     // 19
+    L"Све",                                                      // 20
+    L"Форматирање уређаја",                                      // 21
+    L"Задржи подешавања уређаја",                                // 22
+    L"Форматирај",                                               // 23
+    L"Пажња",                                                    // 24
+    L"Форматирање ће обрисати све податке сачуване на уређају.", // 25
+    L"Излаз",                                                    // 26
+    L"Откривена је неисправна величина уређаја. Форматирање неће бити настављено.", // 27
+    L"Брисање меморије",                                         // 28
+    L"Обриши",                                                   // 29
+    L"Ресетовање уређаја након ажурирања фирмвера",              // 30
+    L"Серијски број:",                                           // 31
+    L"Верзија софтвера:",                                        // 32
+    L"Нема података",                                            // 33
+    L"Ажурирај",                                                 // 34
+    L"Путања до фирмвера",                                       // 35
+    L"Ово ће обрисати сва преузимања са уређаја.\nДа ли желите да наставите?", // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Преузимање картице возача преко тахографа",                // 39
+    // The Latin letters in this text are intentional: keep it byte for byte.
+    L"Изаберите опсег читања помоћу \u00A7 дугмeta (caмo за QVZ)", // 40
+    L"Посебни подаци VDO",                                       // 41
 };
 
 }  // namespace lanternbook

@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable slovenian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Datoteke za prenos",                                       // 1
+    L"Shrani nastavitve",                                        // 2
+    L"* Podatki, ki jih mora prevoznik odčitati v skladu z Uredbo Komisije (EU) "
+    L"581/2010",                                                 // 3
+    kProductHeader,                                              // 4
+    L"Posodobitev programske opreme",                            // 5
+    L"Shrani nastavitve",                                        // 6
+    L"Pregled*",                                                 // 7
+    L"Dejavnosti*",                                              // 8
+    L"Dogodki in napake*",                                       // 9
+    L"Podrobna hitrost",                                         // 10
+    L"Tehnični podatki*",                                        // 11
+    L"Od zadnjega prenosa",                                      // 12
+    L"Od:",                                                      // 13
+    L"Do:",                                                      // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Zadnjih:",                                                 // 18
+    L"dni",                                                      // 19
+    L"Vse",                                                      // 20
+    L"Formatiranje naprave",                                     // 21
+    L"Ohrani nastavitve naprave",                                // 22
+    L"Formatiraj",                                               // 23
+    L"Pozor",                                                    // 24
+    L"Formatiranje bo izbrisalo vse podatke, shranjene v napravi.", // 25
+    L"Izhod",                                                    // 26
+    L"Zaznana je napačna velikost naprave. Formatiranje se ne bo nadaljevalo.", // 27
+    L"Brisanje pomnilnika",                                      // 28
+    L"Izbriši",                                                  // 29
+    L"Ponastavitev naprave po posodobitvi vdelane programske opreme", // 30
+    L"Serijska številka:",                                       // 31
+    L"Različica programa:",                                      // 32
+    L"Ni podatkov",                                              // 33
+    L"Posodobi",                                                 // 34
+    L"Pot do vdelane programske opreme",                         // 35
+    L"S tem boste izbrisali vse prenose iz naprave.\nAli želite nadaljevati?", // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Prenos kartice voznika prek tahografa",                    // 39
+    L"Izberi obseg odčitka podatkov s pritiskom na tipko \u00A7 (samo za QVZ)", // 40
+    L"Posebni podatki VDO",                                      // 41
 };
 
 }  // namespace lanternbook

@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable spanish_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Archivos a descargar",                                     // 1
+    L"Guardar configuración",                                    // 2
+    L"* Datos que la empresa de transporte debe descargar según el Reglamento "
+    L"(UE) 581/2010 de la Comisión",                             // 3
+    kProductHeader,                                              // 4
+    L"Actualización de software",                                // 5
+    L"Guardar configuración",                                    // 6
+    L"Resumen*",                                                 // 7
+    L"Actividades*",                                             // 8
+    L"Incidentes y fallos*",                                     // 9
+    L"Velocidad detallada",                                      // 10
+    L"Datos técnicos*",                                          // 11
+    L"Desde la última descarga",                                 // 12
+    L"Desde:",                                                   // 13
+    L"Hasta:",                                                   // 14
+    nullptr,                                                     // 15
+    nullptr,                                                     // 16
+    nullptr,                                                     // 17
+    L"Últimos:",                                                 // 18
+    L"días",                                                     // 19
+    L"Todo",                                                     // 20
+    L"Formatear el dispositivo",                                 // 21
+    L"Conservar la configuración",                               // 22
+    L"Formatear",                                                // 23
+    L"Atención",                                                 // 24
+    L"El formateo borrará todos los datos almacenados en el dispositivo.", // 25
+    L"Salir",                                                    // 26
+    L"Se ha detectado un tamaño de dispositivo incorrecto. El formateo no "
+    L"continuará.",                                              // 27
+    L"Borrado de la memoria",                                    // 28
+    L"Borrar",                                                   // 29
+    L"Reiniciar el dispositivo tras actualizar el firmware",     // 30
+    L"Número de serie:",                                         // 31
+    L"Versión de software:",                                     // 32
+    L"Sin datos",                                                // 33
+    L"Actualizar",                                               // 34
+    L"Ruta del firmware",                                        // 35
+    L"Se borrarán todas las descargas del dispositivo.\n¿Desea continuar?", // 36
+    nullptr,                                                     // 37
+    nullptr,                                                     // 38
+    L"Descarga de la tarjeta del conductor a través del tacógrafo", // 39
+    L"Seleccione el campo de lectura con el botón \u00A7 (sólo para QVZ)", // 40
+    L"Datos especiales VDO",                                     // 41
 };
 
 }  // namespace lanternbook
