@@ -1,6 +1,9 @@
 // lanternbook-host: loads lanternbook.dll from its own folder and calls it.
 //   lanternbook-host find        prints what find_device returns
 //   lanternbook-host [LOCALE]    opens the configurator (LOCALE as for load)
+//   lanternbook-host --close-after MS [LOCALE]
+//                                the same, closing the dialog after MS milliseconds
+//                                (for runs without anybody at the screen)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -29,6 +32,19 @@ Function export_of(HMODULE module, const char* name) {
     return function;
 }
 
+BOOL CALLBACK cancel_dialog(HWND window, LPARAM) {
+    wchar_t class_name[16] = {};
+    GetClassNameW(window, class_name, 16);
+    if (lstrcmpW(class_name, L"#32770") == 0) {
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    }
+    return TRUE;
+}
+
+void CALLBACK close_dialogs(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), cancel_dialog, 0);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -42,7 +58,12 @@ int wmain(int argc, wchar_t** argv) {
                 GetLastError());
         return 2;
     }
-    const std::wstring command = argc > 1 ? argv[1] : L"";
+    int next_argument = 1;
+    if (argc > 2 && std::wstring(argv[1]) == L"--close-after") {
+        SetTimer(nullptr, 0, static_cast<UINT>(_wtoi(argv[2])), close_dialogs);
+        next_argument = 3;
+    }
+    const std::wstring command = argc > next_argument ? argv[next_argument] : L"";
     int status = 0;
     if (command == L"find") {
         const auto find_device = export_of<FindDevice>(dll, "find_device");

@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable czech_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Data ke stažení",                                      // 1
+    L"Uložit nastavení",                                     // 2
+    L"* Data, která je dopravce povinen stahovat podle nařízení Komise (EU) č. 581/2010",  // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Aktualizace softwaru",                                 // 5
+    L"Uložit nastavení",                                     // 6
+    L"Přehled*",                                             // 7
+    L"Činnosti*",                                            // 8
+    L"Události a poruchy*",                                  // 9
+    L"Podrobná rychlost",                                    // 10
+    L"Technická data*",                                      // 11
+    L"Od posledního stažení",                                // 12
+    L"Od:",                                                  // 13
+    L"Do:",                                                  // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Posledních:",                                          // 18
+    L"dní",                                                  // 19
+    L"Vše",                                                  // 20
+    L"Formátování zařízení",                                 // 21
+    L"Zachovat nastavení zařízení",                          // 22
+    L"Formátovat",                                           // 23
+    L"Upozornění",                                           // 24
+    L"Formátování vymaže všechna data uložená v zařízení.",  // 25
+    L"Zavřít",                                               // 26
+    L"Byla zjištěna nesprávná velikost zařízení. Formátování nebude provedeno.",  // 27
+    L"Mazání paměti",                                        // 28
+    L"Vymazat",                                              // 29
+    L"Restart zařízení po aktualizaci firmwaru",             // 30
+    L"Sériové číslo zařízení:",                              // 31
+    L"Verze softwaru:",                                      // 32
+    L"Žádná data",                                           // 33
+    L"Aktualizovat",                                         // 34
+    L"Cesta k firmwaru",                                     // 35
+    L"S touto funkcí,budou všechny údaje o řidičích i vozidlech odstraněny. chcete "
+    L"pokračovat?",                                          // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Stažení karty řidiče přes tachograf",                  // 39
+    L"Zvolte rozsah načítaných dat tlačítkem \u00A7 (jen pro QVZ)",  // 40
+    L"Speciální data VDO",                                   // 41
 };
 
 }  // namespace lanternbook

@@ -3,48 +3,47 @@
 namespace lanternbook {
 
 const StringTable estonian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Allalaaditavad failid",                                // 1
+    L"Salvesta seaded",                                      // 2
+    L"* Andmed, mida veoettevõtja peab komisjoni määruse (EL) nr 581/2010 kohaselt lugema",  // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Tarkvara uuendamine",                                  // 5
+    L"Salvesta seaded",                                      // 6
+    L"Ülevaade*",                                            // 7
+    L"Tegevused*",                                           // 8
+    L"Sündmused ja rikked*",                                 // 9
+    L"Üksikasjalik kiirus",                                  // 10
+    L"Tehnilised andmed*",                                   // 11
+    L"Alates viimasest allalaadimisest",                     // 12
+    L"Alates:",                                              // 13
+    L"Kuni:",                                                // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Viimased:",                                            // 18
+    L"päeva",                                                // 19
+    L"Kõik",                                                 // 20
+    L"Seadme vormindamine",                                  // 21
+    L"Säilita seadme seaded",                                // 22
+    L"Vorminda",                                             // 23
+    L"Hoiatus",                                              // 24
+    L"Vormindamine kustutab kõik seadmesse salvestatud andmed.",  // 25
+    L"Välju",                                                // 26
+    L"Tuvastati seadme vale suurus. Vormindamist ei jätkata.",  // 27
+    L"Mälu kustutamine",                                     // 28
+    L"Kustuta",                                              // 29
+    L"Seadme lähtestamine pärast püsivara uuendamist",       // 30
+    L"Seadme seerianumber:",                                 // 31
+    L"Tarkvara versioon:",                                   // 32
+    L"Andmed puuduvad",                                      // 33
+    L"Uuenda",                                               // 34
+    L"Püsivara asukoht",                                     // 35
+    L"See kustutab seadmest kõik allalaaditud andmed.\nKas soovite jätkata?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Juhikaardi allalaadimine sõidumeeriku kaudu",          // 39
+    L"Valige lugemisvahemik nupuga \u00A7 (ainult QVZ)",     // 40
+    L"VDO eriandmed",                                        // 41
 };
 
 }  // namespace lanternbook

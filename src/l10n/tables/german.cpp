@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable german_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"auszulesende Rohdaten",                                // 1
+    L"Geräteeinstellungen speichern",                        // 2
+    L"* Daten, die das Transportunternehmen gemäß Verordnung (EU) Nr. 581/2010 der "
+    L"Kommission auslesen muss",                             // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Software-Update",                                      // 5
+    L"Geräteeinstellungen speichern",                        // 6
+    L"Übersicht*",                                           // 7
+    L"Aktivitäten*",                                         // 8
+    L"Ereignisse und Störungen*",                            // 9
+    L"Detaillierte Geschwindigkeit",                         // 10
+    L"Technische Daten*",                                    // 11
+    L"Seit dem letzten Auslesen",                            // 12
+    L"Von:",                                                 // 13
+    L"Bis:",                                                 // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Letzte:",                                              // 18
+    L"Tage",                                                 // 19
+    L"Alles",                                                // 20
+    L"Gerät formatieren",                                    // 21
+    L"Geräteeinstellungen beibehalten",                      // 22
+    L"Formatieren",                                          // 23
+    L"Achtung",                                              // 24
+    L"Beim Formatieren werden alle auf dem Gerät gespeicherten Daten gelöscht.",  // 25
+    L"Ausgang",                                              // 26
+    L"Ungültige Gerätegröße erkannt. Die Formatierung wird abgebrochen.",  // 27
+    L"Speicher löschen",                                     // 28
+    L"Löschen",                                              // 29
+    L"Geräte-Reset nach Firmware-Update",                    // 30
+    L"Geräte-Seriennummer:",                                 // 31
+    L"Softwareversion:",                                     // 32
+    L"keine Daten",                                          // 33
+    L"Aktualisieren",                                        // 34
+    L"Firmware-Pfad",                                        // 35
+    L"Dadurch werden alle Auslesedaten vom Gerät gelöscht.\nMöchten Sie fortfahren?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Fahrerkarte über den Tachographen auslesen",           // 39
+    L"Auslesebereich mit Taste \u00A7 wählen (nur für QVZ)", // 40
+    L"VDO-Spezialdaten",                                     // 41
 };
 
 }  // namespace lanternbook

@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable hungarian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Letöltendő fájlok",                                    // 1
+    L"Beállítások mentése",                                  // 2
+    L"* A fuvarozó vállalkozás által a Bizottság 581/2010/EU rendelete szerint letöltendő "
+    L"adatok",                                               // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Szoftverfrissítés",                                    // 5
+    L"Beállítások mentése",                                  // 6
+    L"Áttekintés*",                                          // 7
+    L"Tevékenységek*",                                       // 8
+    L"Események és hibák*",                                  // 9
+    L"Részletes sebesség",                                   // 10
+    L"Műszaki adatok*",                                      // 11
+    L"Az utolsó letöltés óta",                               // 12
+    L"\u2026-tól",                                           // 13
+    L"\u2026-ig",                                            // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Utolsó:",                                              // 18
+    L"nap",                                                  // 19
+    L"Összes",                                               // 20
+    L"Eszköz formázása",                                     // 21
+    L"Eszközbeállítások megőrzése",                          // 22
+    L"Formázás",                                             // 23
+    L"Figyelem",                                             // 24
+    L"A formázás törli az eszközön tárolt összes adatot.",   // 25
+    L"Kilépés",                                              // 26
+    L"A rendszer hibás eszközméretet észlelt. A formázás nem folytatódik.",  // 27
+    L"Memória törlése",                                      // 28
+    L"Törlés",                                               // 29
+    L"Eszköz újraindítása firmware-frissítés után",          // 30
+    L"Eszköz sorozatszáma:",                                 // 31
+    L"Szoftververzió:",                                      // 32
+    L"Nincs adat",                                           // 33
+    L"Frissítés",                                            // 34
+    L"Firmware elérési útja",                                // 35
+    L"A művelet az összes letöltést törli az eszközről.\nKívánja folytatni?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Járművezetői kártya letöltése a tachográfon keresztül",  // 39
+    L"\u00A7 gombbal válassza ki a leolvasási adatok tartományát (csak QVZ esetén)",  // 40
+    L"VDO speciális adatok",                                 // 41
 };
 
 }  // namespace lanternbook

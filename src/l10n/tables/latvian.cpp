@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable latvian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Lejupielādējamie faili",                               // 1
+    L"Saglabāt iestatījumus",                                // 2
+    L"* Dati, kas pārvadājumu uzņēmumam jānolasa saskaņā ar Komisijas Regulu (ES) Nr. "
+    L"581/2010",                                             // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Programmatūras atjaunināšana",                         // 5
+    L"Saglabāt iestatījumus",                                // 6
+    L"Pārskats*",                                            // 7
+    L"Darbības*",                                            // 8
+    L"Notikumi un kļūmes*",                                  // 9
+    L"Detalizēts ātrums",                                    // 10
+    L"Tehniskie dati*",                                      // 11
+    L"Kopš pēdējās lejupielādes",                            // 12
+    L"No:",                                                  // 13
+    L"Līdz:",                                                // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Pēdējās:",                                             // 18
+    L"dienas",                                               // 19
+    L"Viss",                                                 // 20
+    L"Ierīces formatēšana",                                  // 21
+    L"Saglabāt ierīces iestatījumus",                        // 22
+    L"Formatēt",                                             // 23
+    L"Uzmanību",                                             // 24
+    L"Formatēšana izdzēsīs visus ierīcē saglabātos datus.",  // 25
+    L"Iziet",                                                // 26
+    L"Konstatēts nepareizs ierīces izmērs. Formatēšana netiks turpināta.",  // 27
+    L"Atmiņas dzēšana",                                      // 28
+    L"Dzēst",                                                // 29
+    L"Ierīces atiestatīšana pēc aparātprogrammatūras jaunināšanas",  // 30
+    L"Ierīces sērijas numurs:",                              // 31
+    L"Programmatūras versija:",                              // 32
+    L"Dati nav pieejami",                                    // 33
+    L"Jaunināt",                                             // 34
+    L"Aparātprogrammatūras ceļš",                            // 35
+    L"Tiks izdzēsti visi no ierīces lejupielādētie dati.\r\nVai vēlaties turpināt?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Vadītāja kartes lejupielāde caur tahogrāfu",           // 39
+    L"Izvēlieties rādījumu diapazonu ar pogu \u00A7 (tikai QVZ)",  // 40
+    L"VDO īpašie dati",                                      // 41
 };
 
 }  // namespace lanternbook

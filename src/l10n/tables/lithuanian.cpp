@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable lithuanian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Atsisiunčiami failai",                                 // 1
+    L"Išsaugoti nustatymus",                                 // 2
+    L"* Duomenys, kuriuos vežimo įmonė privalo nuskaityti pagal Komisijos reglamentą (ES) "
+    L"Nr. 581/2010",                                         // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Programinės įrangos atnaujinimas",                     // 5
+    L"Išsaugoti nustatymus",                                 // 6
+    L"Apžvalga*",                                            // 7
+    L"Veikla*",                                              // 8
+    L"Įvykiai ir gedimai*",                                  // 9
+    L"Išsamus greitis",                                      // 10
+    L"Techniniai duomenys*",                                 // 11
+    L"Nuo paskutinio atsisiuntimo",                          // 12
+    L"nuo",                                                  // 13
+    L"iki",                                                  // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Paskutinės:",                                          // 18
+    L"dienų",                                                // 19
+    L"Viskas",                                               // 20
+    L"Įrenginio formatavimas",                               // 21
+    L"Išsaugoti įrenginio nustatymus",                       // 22
+    L"Formatuoti",                                           // 23
+    L"Dėmesio",                                              // 24
+    L"Formatuojant bus ištrinti visi įrenginyje saugomi duomenys.",  // 25
+    L"Išeiti",                                               // 26
+    L"Aptiktas netinkamas įrenginio dydis. Formatavimas nebus tęsiamas.",  // 27
+    L"Atminties trynimas",                                   // 28
+    L"Ištrinti",                                             // 29
+    L"Įrenginio paleidimas iš naujo atnaujinus mikroprogramą",  // 30
+    L"Įrenginio serijos numeris:",                           // 31
+    L"Programinės įrangos versija:",                         // 32
+    L"Duomenų nėra",                                         // 33
+    L"Atnaujinti",                                           // 34
+    L"Mikroprogramos kelias",                                // 35
+    L"Iš įrenginio bus ištrinti visi atsisiųsti duomenys.\nAr norite tęsti?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Vairuotojo kortelės atsisiuntimas per tachografą",     // 39
+    L"Pasirinkite rodymo sritį mygtuku \u00A7 (tik QVZ)",    // 40
+    L"VDO specialieji duomenys",                             // 41
 };
 
 }  // namespace lanternbook

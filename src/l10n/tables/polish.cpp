@@ -3,48 +3,49 @@
 namespace lanternbook {
 
 const StringTable polish_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Dane do pobrania",                                     // 1
+    L"Zapis konfiguracji",                                   // 2
+    L"* Dane, które przedsiębiorstwo transportowe musi odczytywać zgodnie z "
+    L"rozporządzeniem Komisji (UE) nr 581/2010",             // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Aktualizacja oprogramowania",                          // 5
+    L"Zapis konfiguracji",                                   // 6
+    L"Przegląd*",                                            // 7
+    L"Czynności*",                                           // 8
+    L"Zdarzenia i usterki*",                                 // 9
+    L"Szczegółowa prędkość",                                 // 10
+    L"Dane techniczne*",                                     // 11
+    L"Od ostatniego odczytu",                                // 12
+    L"Od:",                                                  // 13
+    L"Do:",                                                  // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Ostatnie:",                                            // 18
+    L"dni",                                                  // 19
+    L"Wszystko",                                             // 20
+    L"Formatowanie urządzenia",                              // 21
+    L"Zachowaj ustawienia urządzenia",                       // 22
+    L"Formatuj",                                             // 23
+    L"Uwaga",                                                // 24
+    L"Formatowanie usunie wszystkie dane zapisane w urządzeniu.",  // 25
+    L"Zamknij",                                              // 26
+    L"Wykryto nieprawidłową pojemność urządzenia. Formatowanie nie zostanie wykonane.",  // 27
+    L"Czyszczenie pamięci",                                  // 28
+    L"Wyczyść",                                              // 29
+    L"Reset urządzenia po aktualizacji oprogramowania sprzętowego",  // 30
+    L"Nr seryjny urządzenia:",                               // 31
+    L"Wersja oprogramowania:",                               // 32
+    L"brak danych",                                          // 33
+    L"Aktualizuj",                                           // 34
+    L"Ścieżka oprogramowania sprzętowego",                   // 35
+    L"Czyszczenie spowoduje usunięcie wszystkich odczytów kart i tachografów.\r\n Czy "
+    L"kontynuować?",                                         // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Odczyt karty kierowcy przez tachograf",                // 39
+    L"Wybierz zakres odczytu przyciskiem \u00A7 (tylko dla QVZ)",  // 40
+    L"Dane specjalne VDO",                                   // 41
 };
 
 }  // namespace lanternbook

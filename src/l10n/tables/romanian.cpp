@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable romanian_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Fișiere de descărcat",                                 // 1
+    L"Salvează setările",                                    // 2
+    L"* Date care trebuie citite de firma de transport conform Regulamentului (UE) nr. "
+    L"581/2010 al Comisiei",                                 // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Actualizare software",                                 // 5
+    L"Salvează setările",                                    // 6
+    L"Prezentare generală*",                                 // 7
+    L"Activități*",                                          // 8
+    L"Evenimente și defecțiuni*",                            // 9
+    L"Viteză detaliată",                                     // 10
+    L"Date tehnice*",                                        // 11
+    L"De la ultima descărcare",                              // 12
+    L"De la:",                                               // 13
+    L"Până la:",                                             // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Ultimele:",                                            // 18
+    L"zile",                                                 // 19
+    L"Tot",                                                  // 20
+    L"Formatare dispozitiv",                                 // 21
+    L"Păstrează setările dispozitivului",                    // 22
+    L"Formatează",                                           // 23
+    L"Atenție",                                              // 24
+    L"Formatarea va șterge toate datele stocate pe dispozitiv.",  // 25
+    L"Ieșire",                                               // 26
+    L"A fost detectată o dimensiune incorectă a dispozitivului. Formatarea nu va continua.",  // 27
+    L"Ștergerea memoriei",                                   // 28
+    L"Șterge",                                               // 29
+    L"Resetare dispozitiv după actualizarea firmware-ului",  // 30
+    L"Serie aparat",                                         // 31
+    L"Versiune software",                                    // 32
+    L"Date indisponibile",                                   // 33
+    L"Actualizează",                                         // 34
+    L"Cale firmware",                                        // 35
+    L"Această operație va șterge toate descărcările din dispozitiv.\nDoriți să continuați?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Descărcarea cardului de conducător auto prin tahograf",  // 39
+    L"Alege intervalul de citire folosind butonul \u00A7 (numai pt. QVZ)",  // 40
+    L"Date speciale VDO",                                    // 41
 };
 
 }  // namespace lanternbook

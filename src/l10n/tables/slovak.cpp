@@ -3,48 +3,48 @@
 namespace lanternbook {
 
 const StringTable slovak_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
+    L"Údaje na stiahnutie",                                  // 1
+    L"Uložiť nastavenia",                                    // 2
+    L"* Údaje, ktoré je dopravca povinný sťahovať podľa nariadenia Komisie (EÚ) č. "
+    L"581/2010",                                             // 3
     kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
+    L"Aktualizácia softvéru",                                // 5
+    L"Uložiť nastavenia",                                    // 6
+    L"Prehľad*",                                             // 7
+    L"Činnosti*",                                            // 8
+    L"Udalosti a poruchy*",                                  // 9
+    L"Podrobná rýchlosť",                                    // 10
+    L"Technické údaje*",                                     // 11
+    L"Od posledného stiahnutia",                             // 12
+    L"Od:",                                                  // 13
+    L"Do:",                                                  // 14
     nullptr,                                                 // 15
     nullptr,                                                 // 16
     nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
+    L"Posledných:",                                          // 18
+    L"dní",                                                  // 19
+    L"Všetko",                                               // 20
+    L"Formátovanie zariadenia",                              // 21
+    L"Zachovať nastavenia zariadenia",                       // 22
+    L"Formátovať",                                           // 23
+    L"Upozornenie",                                          // 24
+    L"Formátovanie vymaže všetky údaje uložené v zariadení.",  // 25
+    L"Zavrieť",                                              // 26
+    L"Zistila sa nesprávna veľkosť zariadenia. Formátovanie sa nevykoná.",  // 27
+    L"Mazanie pamäte",                                       // 28
+    L"Vymazať",                                              // 29
+    L"Reštart zariadenia po aktualizácii firmvéru",          // 30
+    L"Sériové číslo zariadenia:",                            // 31
+    L"Verzia softvéru:",                                     // 32
+    L"Žiadne údaje",                                         // 33
+    L"Aktualizovať",                                         // 34
+    L"Cesta k firmvéru",                                     // 35
+    L"Týmto sa zo zariadenia vymažú všetky stiahnuté údaje. Chcete pokračovať?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
+    L"Stiahnutie karty vodiča cez tachograf",                // 39
+    L"Zvoľte rozsah načítaných údajov tlačidlom \u00A7 (len pre QVZ)",  // 40
+    L"Špeciálne údaje VDO",                                  // 41
 };
 
 }  // namespace lanternbook

@@ -1,0 +1,31 @@
+# End-to-end tests of the cross-built DLL under Wine, and a check of the DLL
+# file itself. They need LANTERNBOOK_WIN32_DIR: the MinGW build tree.
+set(LANTERNBOOK_WIN32_DIR "" CACHE PATH "Build tree of the 32-bit Windows build")
+if(NOT LANTERNBOOK_WIN32_DIR)
+  message(STATUS "LANTERNBOOK_WIN32_DIR not set: no Wine tests")
+  return()
+endif()
+
+set(e2e ${CMAKE_SOURCE_DIR}/scripts/e2e.sh ${LANTERNBOOK_WIN32_DIR})
+add_test(NAME dll.pe_exports_imports
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-dll.sh ${LANTERNBOOK_WIN32_DIR}/lanternbook.dll)
+
+# name | group | options of e2e.sh
+set(LANTERNBOOK_E2E_CASES
+  "find.no_key|find_none|--keys;"
+  "find.one_key|find_one|--keys;K"
+  "find.two_keys|find_two|--keys;EG"
+)
+include(${CMAKE_CURRENT_LIST_DIR}/e2e-cases.cmake OPTIONAL)
+
+foreach(case IN LISTS LANTERNBOOK_E2E_CASES)
+  string(REPLACE "|" ";" parts "${case}")
+  list(GET parts 0 name)
+  list(GET parts 1 group)
+  list(SUBLIST parts 2 -1 options)
+  string(REPLACE "," ";" options "${options}")
+  add_test(NAME e2e.${name} COMMAND ${e2e} ${group} ${options})
+  # One Wine prefix: one test at a time.
+  set_tests_properties(e2e.${name} PROPERTIES RESOURCE_LOCK wine TIMEOUT 300
+    FAIL_REGULAR_EXPRESSION "FAIL:")
+endforeach()

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian machine, skipping
+# what is already there. Runs as root, or through sudo.
+set -euo pipefail
+
+packages=(cmake make g++ libgtest-dev libgmock-dev
+          g++-mingw-w64-i686 binutils-mingw-w64-i686
+          wine wine32:i386 xvfb xauth imagemagick
+          clang libclang-rt-14-dev clang-tidy cppcheck)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+fi
+as_root apt-get update -qq
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,393 @@
+#include "e2e/harness.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace e2e {
+namespace {
+
+int g_passed = 0;
+int g_failed = 0;
+
+struct Runner {
+    std::vector<Step> steps;
+    std::size_t next = 0;
+    DWORD started = 0;
+    DWORD timeout_ms = 0;
+    bool timed_out = false;
+};
+Runner* g_runner = nullptr;
+
+struct WindowSearch {
+    Target target;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM search_address) {
+    auto* search = reinterpret_cast<WindowSearch*>(search_address);
+    wchar_t class_name[32] = {};
+    GetClassNameW(window, class_name, 32);
+    if (!IsWindowVisible(window) || wcscmp(class_name, L"#32770") != 0) {
+        return TRUE;
+    }
+    const bool is_message_box = GetDlgItem(window, 0xFFFF) != nullptr;
+    const bool is_configurator = GetDlgItem(window, 1004) != nullptr;
+    if ((search->target == Target::message_box && is_message_box) ||
+        (search->target == Target::dialog && is_configurator && !is_message_box)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND find_target(Target target) {
+    WindowSearch search{target};
+    EnumThreadWindows(GetCurrentThreadId(), match_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void CALLBACK on_tick(HWND, UINT, UINT_PTR, DWORD) {
+    Runner& runner = *g_runner;
+    if (GetTickCount() - runner.started > runner.timeout_ms) {
+        runner.timed_out = true;
+        if (HWND box = find_target(Target::message_box)) {
+            PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        } else if (HWND dialog = find_target(Target::dialog)) {
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+        return;
+    }
+    if (runner.next >= runner.steps.size()) {
+        return;
+    }
+    HWND window = find_target(runner.steps[runner.next].target);
+    if (window == nullptr) {
+        return;
+    }
+    // Advance first: a step that opens a message box is still running when
+    // the next tick comes from inside the box's own loop.
+    const std::function<void(HWND)> action = runner.steps[runner.next].action;
+    ++runner.next;
+    action(window);
+}
+
+}  // namespace
+
+void check(bool ok, const std::string& what) {
+    if (ok) {
+        ++g_passed;
+    } else {
+        ++g_failed;
+        printf("FAIL: %s\n", what.c_str());
+        fflush(stdout);
+    }
+}
+
+std::string narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) {
+        if (c >= 32 && c < 127) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            char escaped[12];
+            snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+void check_text(const std::wstring& actual, const std::wstring& expected, const std::string& what) {
+    check(actual == expected, what + ": got \"" + narrow(actual) + "\", expected \"" + narrow(expected) + "\"");
+}
+
+static std::string hex(const std::vector<uint8_t>& bytes) {
+    std::string out;
+    char part[4];
+    for (uint8_t b : bytes) {
+        snprintf(part, sizeof part, "%02x ", b);
+        out += part;
+    }
+    return out;
+}
+
+void check_bytes(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected,
+                 const std::string& what) {
+    check(actual == expected, what + ":\n  got      " + hex(actual) + "\n  expected " + hex(expected));
+}
+
+int failures() { return g_failed; }
+int passes() { return g_passed; }
+
+std::wstring own_folder() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+template <typename Function>
+static Function export_of(HMODULE module, const char* name) {
+    Function function = nullptr;
+    const FARPROC address = GetProcAddress(module, name);
+    memcpy(&function, &address, sizeof address);
+    return function;
+}
+
+bool load_dll(Dll& dll, const std::wstring& path) {
+    const std::wstring dll_path = path.empty() ? own_folder() + L"lanternbook.dll" : path;
+    dll.module = LoadLibraryW(dll_path.c_str());
+    if (dll.module == nullptr) {
+        return false;
+    }
+    dll.find_device = export_of<decltype(dll.find_device)>(dll.module, "find_device");
+    dll.load = export_of<decltype(dll.load)>(dll.module, "load");
+    return dll.find_device != nullptr && dll.load != nullptr;
+}
+
+void unload_dll(Dll& dll) {
+    if (dll.module != nullptr) {
+        FreeLibrary(dll.module);
+    }
+    dll = Dll{};
+}
+
+std::vector<uint8_t> read_file(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    uint8_t buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+bool write_file(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD put = 0;
+    const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    CloseHandle(file);
+    return ok && put == bytes.size();
+}
+
+bool file_exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<uint8_t> bytes_of(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+static void list_into(const std::wstring& folder, const std::wstring& relative,
+                      std::vector<std::wstring>& out) {
+    WIN32_FIND_DATAW found{};
+    HANDLE listing = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (listing == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.push_back(path + L"\\");
+            list_into(folder + L"\\" + name, path, out);
+        } else {
+            out.push_back(path + L" " + std::to_wstring(found.nFileSizeLow));
+        }
+    } while (FindNextFileW(listing, &found));
+    FindClose(listing);
+}
+
+std::vector<std::wstring> tree_listing(const std::wstring& folder) {
+    std::vector<std::wstring> out;
+    std::wstring base = folder;
+    while (!base.empty() && base.back() == L'\\') {
+        base.pop_back();
+    }
+    list_into(base, L"", out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+Step on_dialog(std::function<void(HWND)> action) { return Step{Target::dialog, std::move(action)}; }
+Step on_message_box(std::function<void(HWND)> action) {
+    return Step{Target::message_box, std::move(action)};
+}
+
+RunResult run_dialog(const Dll& dll, const char* locale, std::vector<Step> steps, DWORD timeout_ms) {
+    Runner runner;
+    runner.steps = std::move(steps);
+    runner.started = GetTickCount();
+    runner.timeout_ms = timeout_ms;
+    Runner* outer = g_runner;
+    g_runner = &runner;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 40, on_tick);
+    RunResult result;
+    result.load_result = dll.load(locale);
+    KillTimer(nullptr, timer);
+    g_runner = outer;
+    result.timed_out = runner.timed_out;
+    result.all_steps_ran = runner.next == runner.steps.size();
+    check(!result.timed_out, "the dialog run ended before its time-out");
+    check(result.all_steps_ran, "every scripted step ran (" + std::to_string(runner.next) + " of " +
+                                    std::to_string(runner.steps.size()) + ")");
+    return result;
+}
+
+bool is_checked(HWND dialog, int id) {
+    return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+bool is_enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+bool is_visible(HWND dialog, int id) {
+    return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::wstring window_text(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+std::wstring text_of(HWND dialog, int id) { return window_text(GetDlgItem(dialog, id)); }
+
+RECT screen_rect(HWND dialog, int id) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    return rect;
+}
+
+void click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void press_updown(HWND dialog, int id, bool up) {
+    HWND updown = GetDlgItem(dialog, id);
+    RECT client{};
+    GetClientRect(updown, &client);
+    const LPARAM where = MAKELPARAM(client.right / 2, up ? 1 : client.bottom - 2);
+    SendMessageW(updown, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    SendMessageW(updown, WM_LBUTTONUP, 0, where);
+}
+
+void set_picker_date(HWND dialog, int id, WORD year, WORD month, WORD day) {
+    SYSTEMTIME date{};
+    date.wYear = year;
+    date.wMonth = month;
+    date.wDay = day;
+    SendDlgItemMessageW(dialog, id, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
+}
+
+SYSTEMTIME picker_date(HWND dialog, int id) {
+    SYSTEMTIME date{};
+    SendDlgItemMessageW(dialog, id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
+    return date;
+}
+
+void cancel(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
+
+int free_gdi_handles() {
+    std::vector<HBITMAP> bitmaps;
+    bitmaps.reserve(70000);
+    while (bitmaps.size() < 200000) {
+        HBITMAP bitmap = CreateBitmap(1, 1, 1, 1, nullptr);
+        if (bitmap == nullptr) {
+            break;
+        }
+        bitmaps.push_back(bitmap);
+    }
+    for (HBITMAP bitmap : bitmaps) {
+        DeleteObject(bitmap);
+    }
+    return static_cast<int>(bitmaps.size());
+}
+
+bool capture_window(HWND window, const std::wstring& path) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, previous);
+
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD row_bytes = static_cast<DWORD>((width * 3 + 3) & ~3);
+    std::vector<uint8_t> pixels(row_bytes * static_cast<DWORD>(height));
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER file_header{};
+    file_header.bfType = 0x4D42;
+    file_header.bfOffBits = sizeof file_header + sizeof header;
+    file_header.bfSize = file_header.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::vector<uint8_t> bytes(reinterpret_cast<uint8_t*>(&file_header),
+                               reinterpret_cast<uint8_t*>(&file_header) + sizeof file_header);
+    bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&header),
+                 reinterpret_cast<uint8_t*>(&header) + sizeof header);
+    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+    return write_file(path, bytes);
+}
+
+static std::map<std::string, GroupFunction>& groups() {
+    static std::map<std::string, GroupFunction> registered;
+    return registered;
+}
+
+GroupRegistration::GroupRegistration(const char* name, GroupFunction function) {
+    groups()[name] = function;
+}
+
+}  // namespace e2e
+
+int wmain(int argc, wchar_t** argv) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    const std::string group = argc > 1 ? e2e::narrow(argv[1]) : "";
+    const auto found = e2e::groups().find(group);
+    if (found == e2e::groups().end()) {
+        printf("usage: lanternbook-e2e GROUP; groups:");
+        for (const auto& entry : e2e::groups()) {
+            printf(" %s", entry.first.c_str());
+        }
+        printf("\n");
+        return 2;
+    }
+    e2e::Dll dll;
+    if (!e2e::load_dll(dll)) {
+        printf("cannot load lanternbook.dll beside the driver\n");
+        return 2;
+    }
+    found->second(dll);
+    e2e::unload_dll(dll);
+    printf("%d passed, %d failed\n", e2e::passes(), e2e::failures());
+    return e2e::failures() == 0 ? 0 : 1;
+}

@@ -1,0 +1,92 @@
+// A small harness for driving the real DLL and its dialog under Wine: checks
+// that count and report, the key's files seen through Win32, and a driver
+// that runs scripted steps inside the dialog's modal loop on a thread timer.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---- checks ----
+void check(bool ok, const std::string& what);
+void check_text(const std::wstring& actual, const std::wstring& expected, const std::string& what);
+void check_bytes(const std::vector<uint8_t>& actual, const std::vector<uint8_t>& expected,
+                 const std::string& what);
+int failures();
+int passes();
+std::string narrow(const std::wstring& text);
+
+// ---- the DLL ----
+struct Dll {
+    HMODULE module = nullptr;
+    const wchar_t*(__cdecl* find_device)() = nullptr;
+    int(__cdecl* load)(const char*) = nullptr;
+};
+// Loads lanternbook.dll from the given path (default: beside this program).
+bool load_dll(Dll& dll, const std::wstring& path = std::wstring());
+void unload_dll(Dll& dll);
+std::wstring own_folder();
+
+// ---- files on the emulated key ----
+std::vector<uint8_t> read_file(const std::wstring& path);
+bool write_file(const std::wstring& path, const std::vector<uint8_t>& bytes);
+bool file_exists(const std::wstring& path);
+std::vector<uint8_t> bytes_of(const std::string& text);
+// Every file and folder below a folder, relative paths with sizes, sorted.
+std::vector<std::wstring> tree_listing(const std::wstring& folder);
+
+// ---- the dialog ----
+enum class Target { dialog, message_box };
+struct Step {
+    Target target;
+    std::function<void(HWND)> action;
+};
+struct RunResult {
+    int load_result = -1;
+    bool all_steps_ran = false;
+    bool timed_out = false;
+};
+// Calls load(locale) and runs each step once its target window is up, one
+// step per timer tick, so posted check changes have landed before each step.
+RunResult run_dialog(const Dll& dll, const char* locale, std::vector<Step> steps,
+                     DWORD timeout_ms = 30000);
+Step on_dialog(std::function<void(HWND)> action);
+Step on_message_box(std::function<void(HWND)> action);
+
+bool is_checked(HWND dialog, int id);
+bool is_enabled(HWND dialog, int id);
+bool is_visible(HWND dialog, int id);
+std::wstring text_of(HWND dialog, int id);
+std::wstring window_text(HWND window);
+RECT screen_rect(HWND dialog, int id);
+// A user's click; returns when the control's handler has returned.
+void click(HWND dialog, int id);
+// One up-down arrow press: the notification the control sends its parent.
+void press_updown(HWND dialog, int id, bool up);
+void set_picker_date(HWND dialog, int id, WORD year, WORD month, WORD day);
+SYSTEMTIME picker_date(HWND dialog, int id);
+// Ends the dialog as the Cancel command does.
+void cancel(HWND dialog);
+
+// Free GDI handles of this process, counted by allocating until refused.
+int free_gdi_handles();
+
+// Writes a BMP of the window as it appears on the screen.
+bool capture_window(HWND window, const std::wstring& path);
+
+// ---- groups ----
+using GroupFunction = void (*)(const Dll& dll);
+struct GroupRegistration {
+    GroupRegistration(const char* name, GroupFunction function);
+};
+#define E2E_GROUP(name)                                                  \
+    static void group_##name(const e2e::Dll& dll);                       \
+    static const e2e::GroupRegistration registration_##name(#name, group_##name); \
+    static void group_##name(const e2e::Dll& dll)
+
+}  // namespace e2e

@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/device_drive.h"
+#include "fakes/fake_platform.h"
+
+namespace lanternbook {
+namespace {
+
+using testing::FakePlatform;
+
+const std::wstring kConfigPath = L"K:\\CONFIG";
+const std::wstring kDatePath = L"K:\\DATE";
+constexpr uint8_t kEarlier = 0xEE;
+
+std::vector<uint8_t> bytes_of(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// Never zero, and different at every offset a field is read from.
+uint8_t pattern_byte(std::size_t offset) { return static_cast<uint8_t>(offset % 200 + 1); }
+
+std::vector<uint8_t> pattern_file(std::size_t length) {
+    std::vector<uint8_t> file(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        file[i] = pattern_byte(i);
+    }
+    return file;
+}
+
+// What a file of `length` pattern bytes holds at `offset`: zero past its end.
+uint8_t file_byte(std::size_t offset, std::size_t length) {
+    return offset < length ? pattern_byte(offset) : 0;
+}
+
+class DeviceFiles : public ::testing::Test {
+protected:
+    DeviceFiles() { platform.add_drive(L'K', L"VOLKARIS (K:)"); }
+
+    // Fills every field the file format carries with kEarlier.
+    void read_earlier_config() {
+        platform.add_file(kConfigPath, std::vector<uint8_t>(32, kEarlier));
+        device.read_config();
+    }
+
+    FakePlatform platform;
+    DeviceDrive device{platform};
+};
+
+enum class Dates { kept, short_block, full_block };
+enum class Serial { kept, short_layout, full_layout };
+
+struct LengthCase {
+    std::size_t length;
+    bool flags_taken;
+    Dates dates;
+    Serial serial;
+    bool version_taken;
+};
+
+class DeviceFilesLength : public DeviceFiles,
+                          public ::testing::WithParamInterface<LengthCase> {};
+
+TEST_P(DeviceFilesLength, TakesExactlyThePartsTheFileSupplies) {
+    const LengthCase row = GetParam();
+    read_earlier_config();
+    platform.add_file(kConfigPath, pattern_file(row.length));
+    device.read_config();
+    const DeviceConfig& config = device.config();
+    const std::size_t n = row.length;
+
+    for (std::size_t i = 0; i < 32; ++i) {
+        const uint8_t expected = i >= 9 ? uint8_t{0} : row.flags_taken ? file_byte(i, n) : kEarlier;
+        EXPECT_EQ(config.flags[i], expected) << "flags byte " << i;
+    }
+    for (std::size_t i = 0; i < 32; ++i) {
+        uint8_t expected = i < 16 ? kEarlier : 0;
+        if ((row.dates == Dates::short_block && i < 8) || (row.dates == Dates::full_block && i < 16)) {
+            expected = file_byte(9 + i, n);
+        }
+        EXPECT_EQ(config.dates[i], expected) << "dates byte " << i;
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        uint8_t expected = kEarlier;
+        if (row.serial == Serial::short_layout) {
+            expected = file_byte(17 + i, n);
+        } else if (row.serial == Serial::full_layout) {
+            expected = file_byte(25 + i, n);
+        }
+        EXPECT_EQ(config.serial_number[i], expected) << "serial byte " << i;
+    }
+    EXPECT_EQ(config.serial_number[3], 0);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(config.software_version[i], row.version_taken ? file_byte(28 + i, n) : kEarlier)
+            << "version byte " << i;
+    }
+    EXPECT_EQ(config.software_version[3], 0);
+    EXPECT_EQ(config.software_version[4], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DeviceFilesEveryLength, DeviceFilesLength,
+    ::testing::Values(LengthCase{0, false, Dates::kept, Serial::kept, false},
+                      LengthCase{1, true, Dates::kept, Serial::kept, false},
+                      LengthCase{9, true, Dates::kept, Serial::kept, false},
+                      LengthCase{15, true, Dates::kept, Serial::kept, false},
+                      LengthCase{16, true, Dates::short_block, Serial::kept, false},
+                      LengthCase{18, true, Dates::short_block, Serial::kept, false},
+                      LengthCase{19, true, Dates::short_block, Serial::short_layout, false},
+                      LengthCase{20, true, Dates::kept, Serial::kept, false},
+                      LengthCase{23, true, Dates::kept, Serial::kept, false},
+                      LengthCase{24, true, Dates::full_block, Serial::kept, false},
+                      LengthCase{25, true, Dates::full_block, Serial::full_layout, false},
+                      LengthCase{29, true, Dates::full_block, Serial::full_layout, false},
+                      LengthCase{30, true, Dates::full_block, Serial::full_layout, true},
+                      LengthCase{32, true, Dates::full_block, Serial::full_layout, true},
+                      LengthCase{1023, true, Dates::full_block, Serial::full_layout, true},
+                      LengthCase{1024, true, Dates::full_block, Serial::full_layout, true},
+                      LengthCase{5000, true, Dates::full_block, Serial::full_layout, true}),
+    [](const ::testing::TestParamInfo<LengthCase>& param_info) {
+        return "Bytes" + std::to_string(param_info.param.length);
+    });
+
+TEST_F(DeviceFiles, DecodeOfNoDataChangesNothing) {
+    DeviceConfig config;
+    config.flags[0] = kEarlier;
+    decode_config(nullptr, 32, config);
+    EXPECT_EQ(config.flags[0], kEarlier);
+}
+
+TEST_F(DeviceFiles, WrittenConfigIsTheThirtyTwoByteImageAndReadsBack) {
+    std::vector<uint8_t> earlier = pattern_file(32);
+    earlier[31] = 0;
+    platform.add_file(kConfigPath, earlier);
+    device.read_config();
+
+    std::vector<uint8_t> flags = bytes_of("1101014");
+    flags.push_back(28);
+    flags.push_back(1);
+    std::vector<uint8_t> dates(16);
+    for (std::size_t i = 0; i < dates.size(); ++i) {
+        dates[i] = static_cast<uint8_t>(0xA0 + i);
+    }
+    ASSERT_EQ(device.write_config(flags.data(), dates.data(), 16), 0);
+
+    std::vector<uint8_t> expected = flags;
+    expected.insert(expected.end(), dates.begin(), dates.end());
+    expected.insert(expected.end(), earlier.begin() + 25, earlier.end());
+    EXPECT_EQ(platform.file_bytes(kConfigPath), expected);
+    // The image in memory is what was last read, not what was written.
+    EXPECT_EQ(device.config().flags[1], pattern_byte(1));
+
+    DeviceDrive reader(platform);
+    reader.read_config();
+    EXPECT_TRUE(std::equal(flags.begin(), flags.end(), reader.config().flags.begin()));
+    EXPECT_TRUE(std::equal(dates.begin(), dates.end(), reader.config().dates.begin()));
+    EXPECT_EQ(reader.config().serial_number, device.config().serial_number);
+    EXPECT_EQ(reader.config().software_version, device.config().software_version);
+}
+
+TEST_F(DeviceFiles, DateBlockLengthSetsTheFileLength) {
+    const std::vector<uint8_t> flags(9, '1');
+    const std::vector<uint8_t> dates(40, 0x33);
+    struct Row {
+        unsigned dates_length;
+        std::size_t file_length;
+    };
+    for (const Row row : {Row{0, 16}, Row{8, 24}, Row{16, 32}, Row{32, 48}, Row{40, 48}}) {
+        ASSERT_EQ(device.write_config(flags.data(), dates.data(), row.dates_length), 0);
+        EXPECT_EQ(platform.file_bytes(kConfigPath)->size(), row.file_length)
+            << "date block of " << row.dates_length;
+    }
+    EXPECT_EQ(device.write_config(flags.data(), nullptr, 0), 0);
+    EXPECT_EQ(platform.file_bytes(kConfigPath)->size(), 16u);
+}
+
+TEST_F(DeviceFiles, WriteRefusesMissingInput) {
+    platform.add_file(kConfigPath, pattern_file(32));
+    const std::vector<uint8_t> flags(9, '1');
+    const std::vector<uint8_t> dates(16, 0);
+    EXPECT_EQ(device.write_config(nullptr, dates.data(), 16), -1);
+    EXPECT_EQ(device.write_config(flags.data(), nullptr, 16), -1);
+    EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
+}
+
+TEST_F(DeviceFiles, IncompleteWriteIsAFailure) {
+    const std::vector<uint8_t> flags(9, '1');
+    const std::vector<uint8_t> dates(16, 0);
+    for (const std::size_t limit : {0u, 9u, 25u, 31u}) {
+        platform.write_limit = limit;
+        EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), -1) << "limit " << limit;
+    }
+    platform.write_limit = 32;
+    EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), 0);
+}
+
+TEST_F(DeviceFiles, UnwritableConfigIsAFailure) {
+    const std::vector<uint8_t> flags(9, '1');
+    const std::vector<uint8_t> dates(16, 0);
+    platform.add_file(kConfigPath, pattern_file(32), testing::kAttrReadOnly);
+    EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), -1);
+    platform.add_file(kConfigPath, pattern_file(32));
+    platform.unopenable_paths.insert(kConfigPath);
+    EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), -1);
+    EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
+}
+
+TEST_F(DeviceFiles, NoDriveChangesNothing) {
+    FakePlatform empty;
+    DeviceDrive absent(empty);
+    const std::vector<std::wstring> before = empty.paths_under(L"");
+    absent.read_config();
+    absent.reset_date_file();
+    const std::vector<uint8_t> flags(9, '1');
+    const std::vector<uint8_t> dates(16, 0);
+    EXPECT_EQ(absent.write_config(flags.data(), dates.data(), 16), -1);
+    EXPECT_EQ(empty.paths_under(L""), before);
+    EXPECT_EQ(absent.config().flags, DeviceConfig().flags);
+}
+
+struct DateCase {
+    const char* label;
+    bool present;
+    std::string contents;
+    std::string expected;
+};
+
+class DeviceFilesDate : public DeviceFiles, public ::testing::WithParamInterface<DateCase> {};
+
+TEST_P(DeviceFilesDate, ReadingConfigLeavesAtLeastSixBytes) {
+    const DateCase row = GetParam();
+    if (row.present) {
+        platform.add_file(kDatePath, row.contents);
+    }
+    device.read_config();
+    EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of(row.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DeviceFilesDateSizes, DeviceFilesDate,
+    ::testing::Values(DateCase{"Missing", false, "", "111111"},
+                      DateCase{"Empty", true, "", "111111"},
+                      DateCase{"ThreeBytes", true, "abc", "111111"},
+                      DateCase{"FiveBytes", true, std::string("\0\x01\x02\x03\x04", 5), "111111"},
+                      DateCase{"SixBytes", true, "000000", "000000"},
+                      DateCase{"TenBytes", true, std::string("\x7f\0abcdefgh", 10),
+                               std::string("\x7f\0abcdefgh", 10)}),
+    [](const ::testing::TestParamInfo<DateCase>& param_info) {
+        return std::string(param_info.param.label);
+    });
+
+TEST_F(DeviceFiles, MissingConfigStillGetsDateAndKeepsTheImage) {
+    read_earlier_config();
+    platform.add_file(kDatePath, "");
+    platform.unopenable_paths.insert(kConfigPath);
+    device.read_config();
+    EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
+    EXPECT_EQ(device.config().flags[0], kEarlier);
+    EXPECT_EQ(device.config().software_version[0], kEarlier);
+}
+
+TEST_F(DeviceFiles, UnopenableDateDoesNotStopTheRead) {
+    platform.unopenable_paths.insert(kDatePath);
+    platform.add_file(kConfigPath, pattern_file(32));
+    device.read_config();
+    EXPECT_FALSE(platform.exists(kDatePath));
+    EXPECT_EQ(device.config().software_version[2], pattern_byte(30));
+}
+
+TEST_F(DeviceFiles, ResetEmptiesDateUntilTheNextRead) {
+    platform.add_file(kDatePath, "20261207");
+    device.reset_date_file();
+    EXPECT_EQ(platform.file_bytes(kDatePath), std::vector<uint8_t>());
+    device.read_config();
+    EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
+
+    platform.remove_drive(L'K');
+    device.reset_date_file();
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
+}
+
+}  // namespace
+}  // namespace lanternbook

@@ -1,0 +1,96 @@
+// A dialog without a window: the state, the fake controls and the rules, with
+// the defaults that initialisation puts in place before the configuration is
+// loaded.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/config_mapping.h"
+#include "dialog/control_rules.h"
+#include "dialog/dialog_state.h"
+#include "fakes/fake_controls.h"
+#include "fakes/fake_platform.h"
+#include "l10n/entries.h"
+#include "resources/resource.h"
+
+namespace lanternbook::testing {
+
+constexpr uint32_t kEnglish = 0x409;
+constexpr wchar_t kKeyLetter = L'K';
+constexpr wchar_t kKeyLabel[] = L"VOLKARIS (K:)";
+constexpr wchar_t kKeyConfig[] = L"K:\\CONFIG";
+
+class DialogHarness {
+public:
+    DialogHarness() { state.strings.select_language(kEnglish); }
+
+    // Texts, dates and posted check states as initialisation leaves them
+    // before loading; the posted changes have not landed yet.
+    void post_defaults() {
+        controls.set_text(IDC_SAVE, state.strings.text_at(entry::save_settings));
+        controls.set_text(IDC_DAYS_EDIT, L"14");
+        controls.set_text(IDC_SERIAL_VALUE, state.strings.text_at(entry::no_data_available));
+        controls.set_text(IDC_VERSION_VALUE, state.strings.text_at(entry::no_data_available));
+        SystemTime today = platform.now;
+        today.hour = today.minute = today.second = today.milliseconds = 0;
+        controls.dates[IDC_FROM_DATE] = today;
+        controls.dates[IDC_TILL_DATE] = today;
+        for (const int id : {IDC_OVERVIEW, IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
+                             IDC_TECHNICAL_DATA, IDC_EVERYTHING}) {
+            controls.post_check(id, true);
+        }
+        for (const int id : {IDC_CARD_VIA_TACHO, IDC_RANGE_BUTTON, IDC_VDO_SPECIAL}) {
+            controls.post_check(id, false);
+        }
+        controls.checks[IDC_STORE_SETTINGS] = 1;
+    }
+
+    void attach_key() { platform.add_drive(kKeyLetter, kKeyLabel); }
+    void attach_key_with_config(const std::vector<uint8_t>& config) {
+        attach_key();
+        platform.add_file(kKeyConfig, config);
+    }
+
+    // Defaults, then the stored configuration, then every posted change landed.
+    void open() {
+        post_defaults();
+        fill_controls_from_config(state, controls, rules, platform);
+        controls.flush();
+    }
+
+    bool checked(int id) { return controls.checks[id] != 0; }
+    bool enabled(int id) const { return controls.is_enabled(id); }
+
+    FakePlatform platform;
+    FakeControls controls;
+    DialogState state{platform};
+    ControlRules rules{state, controls};
+};
+
+// A 32-byte CONFIG: nine flag bytes, the 16-byte date block, serial number,
+// software version and the closing zero.
+inline std::vector<uint8_t> config_image(const std::vector<uint8_t>& flags,
+                                         const std::array<uint8_t, 16>& dates,
+                                         const std::array<uint8_t, 3>& serial,
+                                         const std::array<uint8_t, 3>& version) {
+    std::vector<uint8_t> image(flags.begin(), flags.end());
+    image.resize(9, 0);
+    image.insert(image.end(), dates.begin(), dates.end());
+    image.insert(image.end(), serial.begin(), serial.end());
+    image.insert(image.end(), version.begin(), version.end());
+    image.push_back(0);
+    return image;
+}
+
+// Flag bytes written as text, with the days count and the VDO byte appended.
+inline std::vector<uint8_t> flag_bytes(const std::string& first_seven, uint8_t days, uint8_t vdo) {
+    std::vector<uint8_t> flags(first_seven.begin(), first_seven.end());
+    flags.push_back(days);
+    flags.push_back(vdo);
+    return flags;
+}
+
+}  // namespace lanternbook::testing

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dialog/dialog_state.h"
+#include "fakes/fake_platform.h"
+#include "l10n/entries.h"
+#include "l10n/language_table.h"
+#include "maintenance/format_device.h"
+
+namespace lanternbook {
+namespace {
+
+using testing::FakePlatform;
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kEnglish = 0x0409;
+constexpr uint32_t kPolish = 0x0415;
+constexpr uint64_t kMebibyte = 1024 * 1024;
+
+// CONFIG as the key writes it: flags, date block, serial number, version, zero.
+const Bytes kStoredConfig{'1',  '1',  '0',  '1',  '1',  '0',  '2',  28,   0x01, 0x10, 0x11,
+                          0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C,
+                          0x1D, 0x1E, 0x1F, 7,    0x12, 0x34, 2,    5,    9,    0};
+const Bytes kStoredDate{'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+const std::vector<std::wstring> kProgramFileNames{L"autorun.inf", L"lanternbook.dll",
+                                                  L"ostrevan.exe"};
+
+class FormatDevice : public ::testing::Test {
+protected:
+    FormatDevice() : state(platform) {
+        state.strings.select_language(kEnglish);
+        platform.volume_size = 980 * kMebibyte;
+    }
+
+    std::wstring install_key(wchar_t letter, const Bytes& config = kStoredConfig) {
+        const std::wstring root{letter, L':', L'\\'};
+        platform.add_drive(letter, std::wstring(L"VOLKARIS (") + letter + L":)");
+        platform.add_file(root + L"CONFIG", config);
+        platform.add_file(root + L"DATE", kStoredDate);
+        for (const std::wstring& name : kProgramFileNames) {
+            platform.add_file(root + name, "program " + std::string(name.begin(), name.end()));
+        }
+        platform.add_folder(root + L"CARD");
+        platform.add_file(root + L"CARD\\a.ddd", "download");
+        return root;
+    }
+
+    void expect_program_files_back(const std::wstring& root) {
+        for (const std::wstring& name : kProgramFileNames) {
+            const auto bytes = platform.file_bytes(root + name);
+            ASSERT_TRUE(bytes) << "missing: " << std::string(name.begin(), name.end());
+            const std::string expected = "program " + std::string(name.begin(), name.end());
+            EXPECT_EQ(*bytes, Bytes(expected.begin(), expected.end()));
+        }
+    }
+
+    void expect_no_backup_left() {
+        EXPECT_TRUE(platform.paths_under(platform.temp_path + L"\\").empty());
+    }
+
+    void expect_settings_untouched(const std::wstring& root, const Bytes& config) {
+        EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), config);
+        EXPECT_EQ(platform.file_bytes(root + L"DATE"), kStoredDate);
+    }
+
+    FakePlatform platform;
+    DialogState state;
+};
+
+struct SizeCase {
+    uint64_t total_bytes;
+    bool accepted;
+};
+
+TEST_F(FormatDevice, AcceptsOnlyTheKeysVolumeSizes) {
+    const std::wstring root = install_key(L'K');
+    const SizeCase cases[] = {
+        {509'607'935, false},                          // just under 486 MiB
+        {509'607'936, true},                           // 486 MiB
+        {489 * kMebibyte + kMebibyte - 1, true},       // 489 MiB
+        {490 * kMebibyte, false},
+        {959 * kMebibyte + kMebibyte - 1, false},
+        {960 * kMebibyte, true},
+        {1000 * kMebibyte + kMebibyte - 1, true},
+        {1001 * kMebibyte, false},
+        {0, false},
+        {uint64_t{1} << 41, false},
+    };
+    platform.default_answer = kAnswerCancel;
+    for (const SizeCase& size : cases) {
+        SCOPED_TRACE(size.total_bytes);
+        platform.volume_size = size.total_bytes;
+        platform.message_boxes.clear();
+
+        const int result = format_device(state, platform);
+
+        ASSERT_EQ(platform.message_boxes.size(), 1u);
+        const testing::MessageBoxCall& shown = platform.message_boxes[0];
+        EXPECT_EQ(shown.caption, L"Caution");
+        if (size.accepted) {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(shown.text, L"Format will erase all the data stored in the device.");
+            EXPECT_EQ(shown.style, 0x31u);
+        } else {
+            EXPECT_EQ(result, -1);
+            EXPECT_EQ(shown.text, L"Incorrect device size detected. Format will not continue.");
+            EXPECT_EQ(shown.style, 0x10u);
+        }
+    }
+    EXPECT_TRUE(platform.formatted_drive_indexes.empty());
+    expect_settings_untouched(root, kStoredConfig);
+    expect_no_backup_left();
+}
+
+TEST(FormatDeviceDrives, AnyDriveButAIsFormatted) {
+    struct DriveCase {
+        wchar_t letter;
+        int expected_result;
+        std::vector<int> formatted;
+    };
+    const DriveCase cases[] = {{L'A', -1, {}}, {L'B', 0, {1}}, {L'Z', 0, {25}}};
+    for (const DriveCase& drive : cases) {
+        SCOPED_TRACE(static_cast<char>(drive.letter));
+        FakePlatform fresh;
+        fresh.volume_size = 980 * kMebibyte;
+        DialogState fresh_state(fresh);
+        fresh_state.strings.select_language(kEnglish);
+        fresh.add_drive(drive.letter, L"VOLKARIS");
+        fresh.add_file(std::wstring{drive.letter, L':', L'\\'} + L"CONFIG", kStoredConfig);
+
+        EXPECT_EQ(format_device(fresh_state, fresh), drive.expected_result);
+
+        EXPECT_EQ(fresh.formatted_drive_indexes, drive.formatted);
+        EXPECT_EQ(fresh.message_boxes.size(), drive.formatted.size());
+    }
+}
+
+TEST_F(FormatDevice, NoKeyOrUnreadableSizeStopsSilently) {
+    EXPECT_EQ(format_device(state, platform), -1);
+    EXPECT_TRUE(platform.message_boxes.empty());
+
+    const std::wstring root = install_key(L'K');
+    platform.volume_size.reset();
+    EXPECT_EQ(format_device(state, platform), -1);
+    EXPECT_TRUE(platform.message_boxes.empty());
+    EXPECT_TRUE(platform.formatted_drive_indexes.empty());
+    expect_settings_untouched(root, kStoredConfig);
+}
+
+TEST_F(FormatDevice, DeclinedConfirmationBacksUpAndWritesNothing) {
+    Bytes long_config = kStoredConfig;
+    long_config.insert(long_config.end(), {'t', 'a', 'i', 'l'});
+    const std::wstring root = install_key(L'K', long_config);
+    platform.default_answer = kAnswerCancel;
+
+    EXPECT_EQ(format_device(state, platform), 0);
+
+    EXPECT_TRUE(platform.formatted_drive_indexes.empty());
+    expect_settings_untouched(root, long_config);
+    expect_no_backup_left();
+}
+
+TEST_F(FormatDevice, CompletedFormatPutsProgramFilesAndSettingsBack) {
+    const std::wstring root = install_key(L'K');
+    platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+
+    EXPECT_EQ(format_device(state, platform), 0);
+
+    EXPECT_EQ(platform.formatted_drive_indexes, std::vector<int>{10});
+    expect_program_files_back(root);
+    EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), kStoredConfig);
+    EXPECT_EQ(platform.file_bytes(root + L"DATE"), Bytes());
+    EXPECT_FALSE(platform.exists(root + L"CARD\\a.ddd"));
+    expect_no_backup_left();
+}
+
+TEST_F(FormatDevice, CancelledShellDialogKeepsTheKeysSettings) {
+    // A rewrite would cut the tail off CONFIG and empty DATE, losing the
+    // key's since-last-download marker although nothing was formatted.
+    Bytes long_config = kStoredConfig;
+    long_config.insert(long_config.end(), {'t', 'a', 'i', 'l'});
+    const std::wstring root = install_key(L'K', long_config);
+
+    EXPECT_EQ(format_device(state, platform), 0);
+
+    EXPECT_EQ(platform.formatted_drive_indexes, std::vector<int>{10});
+    expect_settings_untouched(root, long_config);
+    expect_program_files_back(root);
+    EXPECT_TRUE(platform.exists(root + L"CARD\\a.ddd"));
+    expect_no_backup_left();
+}
+
+TEST_F(FormatDevice, MissingShellFormatWritesNothingButCleansUp) {
+    for (const ShellFormatOutcome outcome :
+         {ShellFormatOutcome::library_missing, ShellFormatOutcome::entry_missing}) {
+        SCOPED_TRACE(static_cast<int>(outcome));
+        const std::wstring root = install_key(L'K');
+        platform.format_outcome = outcome;
+        platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+
+        EXPECT_EQ(format_device(state, platform), 0);
+
+        expect_settings_untouched(root, kStoredConfig);
+        expect_program_files_back(root);
+        expect_no_backup_left();
+    }
+}
+
+TEST_F(FormatDevice, KeyRelabelledByTheFormatStillGetsItsProgramFiles) {
+    const std::wstring root = install_key(L'K');
+    platform.on_shell_format = [this](int) {
+        platform.wipe_drive(L'K');
+        platform.add_drive(L'K', L"NEW VOLUME (K:)");
+    };
+
+    EXPECT_EQ(format_device(state, platform), 0);
+
+    expect_program_files_back(root);
+    EXPECT_FALSE(platform.exists(root + L"CONFIG"));
+    EXPECT_FALSE(platform.exists(root + L"DATE"));
+    expect_no_backup_left();
+}
+
+TEST_F(FormatDevice, WorkingCopiesTakeTheKeysValuesEvenWhenStopping) {
+    install_key(L'K');
+    state.config_flags.fill(0xEE);
+    state.config_dates.fill(0xEE);
+    platform.volume_size = 10 * kMebibyte;  // refused after the copies were taken
+
+    EXPECT_EQ(format_device(state, platform), -1);
+
+    for (std::size_t i = 0; i < state.config_flags.size(); ++i) {
+        EXPECT_EQ(state.config_flags[i], i < 9 ? kStoredConfig[i] : 0xEE) << "flag " << i;
+    }
+    for (std::size_t i = 0; i < state.config_dates.size(); ++i) {
+        EXPECT_EQ(state.config_dates[i], i < 16 ? kStoredConfig[9 + i] : 0xEE) << "date " << i;
+    }
+}
+
+TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
+    for (const uint32_t language : {kEnglish, kPolish}) {
+        FakePlatform platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.default_answer = kAnswerCancel;
+        DialogState state(platform);
+        state.strings.select_language(language);
+        const StringTable& table = string_table_for(language);
+
+        platform.volume_size = 100 * kMebibyte;
+        format_device(state, platform);
+        platform.volume_size = 488 * kMebibyte;
+        format_device(state, platform);
+
+        ASSERT_EQ(platform.message_boxes.size(), 2u);
+        EXPECT_EQ(platform.message_boxes[0].text, table[entry::incorrect_device_size - 1]);
+        EXPECT_EQ(platform.message_boxes[1].text, table[entry::format_confirmation - 1]);
+        for (const auto& shown : platform.message_boxes) {
+            EXPECT_EQ(shown.caption, table[entry::caution - 1]);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lanternbook

@@ -1,0 +1,470 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "l10n/entries.h"
+#include "l10n/language_table.h"
+#include "l10n/string_tables.h"
+
+namespace lanternbook {
+namespace {
+
+// How the erase confirmation separates its statement from its question.
+enum class QuestionBreak { line_feed, carriage_return_line_feed, same_line };
+
+struct Language {
+    const char* name;
+    const StringTable* table;
+    std::vector<uint32_t> locale_ids;
+    QuestionBreak question_break;
+};
+
+const std::vector<Language>& all_languages() {
+    static const std::vector<Language> languages = {
+        {"English", &english_strings, {}, QuestionBreak::line_feed},
+        {"Polish", &polish_strings, {0x0415}, QuestionBreak::carriage_return_line_feed},
+        {"German", &german_strings, {0x0407, 0x1407, 0x1007, 0x0807, 0x0C07}, QuestionBreak::line_feed},
+        {"Czech", &czech_strings, {0x0405}, QuestionBreak::same_line},
+        {"Estonian", &estonian_strings, {0x0425}, QuestionBreak::line_feed},
+        {"Romanian", &romanian_strings, {0x0418}, QuestionBreak::line_feed},
+        {"Lithuanian", &lithuanian_strings, {0x0427}, QuestionBreak::line_feed},
+        {"Latvian", &latvian_strings, {0x0426}, QuestionBreak::carriage_return_line_feed},
+        {"Slovak", &slovak_strings, {0x041B}, QuestionBreak::same_line},
+        {"Russian", &russian_strings, {0x0423, 0x0422, 0x0419}, QuestionBreak::line_feed},
+        {"Spanish", &spanish_strings, {0x040A, 0x0C0A}, QuestionBreak::line_feed},
+        {"French", &french_strings, {0x040C, 0x080C, 0x0C0C, 0x100C, 0x140C}, QuestionBreak::same_line},
+        {"Hungarian", &hungarian_strings, {0x040E}, QuestionBreak::line_feed},
+        {"Slovenian", &slovenian_strings, {0x0424}, QuestionBreak::line_feed},
+        {"Italian", &italian_strings, {0x0410, 0x0810}, QuestionBreak::line_feed},
+        {"Portuguese", &portuguese_strings, {0x0416, 0x0816}, QuestionBreak::line_feed},
+        {"Serbian", &serbian_strings, {0x081A, 0x0C1A, 0x241A, 0x281A}, QuestionBreak::line_feed},
+        {"Bulgarian", &bulgarian_strings, {0x0402}, QuestionBreak::line_feed},
+        {"Croatian", &croatian_strings, {0x041A}, QuestionBreak::line_feed},
+    };
+    return languages;
+}
+
+const Language& language_named(const std::string& name) {
+    const auto& languages = all_languages();
+    auto found = std::find_if(languages.begin(), languages.end(),
+                              [&](const Language& language) { return name == language.name; });
+    return *found;
+}
+
+std::wstring text(const StringTable& table, unsigned position) {
+    const wchar_t* entry = table[position - 1];
+    return entry != nullptr ? entry : L"";
+}
+
+bool is_filled_position(unsigned position) {
+    return (position >= 1 && position <= 14) || (position >= 18 && position <= 36) ||
+           (position >= 39 && position <= 41);
+}
+
+bool ends_with(const std::wstring& whole, const std::wstring& tail) {
+    return whole.size() >= tail.size() && whole.compare(whole.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool is_cyrillic(wchar_t c) { return c >= 0x0400 && c <= 0x04FF; }
+bool is_ascii_letter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+bool contains_any(const std::wstring& whole, const std::wstring& letters) {
+    return whole.find_first_of(letters) != std::wstring::npos;
+}
+
+std::wstring without(std::wstring whole, const std::wstring& word) {
+    for (auto at = whole.find(word); at != std::wstring::npos; at = whole.find(word)) {
+        whole.erase(at, word.size());
+    }
+    return whole;
+}
+
+// ---------------------------------------------------------------------------
+// Selection
+
+TEST(LanguageSelection, EveryListedLocalePicksItsTable) {
+    for (const Language& language : all_languages()) {
+        for (uint32_t locale_id : language.locale_ids) {
+            SCOPED_TRACE(std::string(language.name) + " " + std::to_string(locale_id));
+            EXPECT_EQ(&string_table_for(locale_id), language.table);
+
+            LanguageTable strings;
+            strings.select_language(locale_id);
+            ASSERT_EQ(strings.size(), entry::count);
+            for (unsigned position = 1; position <= entry::count; ++position) {
+                const wchar_t* expected = (*language.table)[position - 1];
+                if (expected != nullptr) {
+                    // The list refers to the constant texts, it does not copy them.
+                    EXPECT_EQ(strings.text_at(position), expected) << "position " << position;
+                }
+            }
+        }
+    }
+}
+
+TEST(LanguageSelection, OnlyExactIdentifiersMatch) {
+    struct Case {
+        uint32_t locale_id;
+        const StringTable* expected;
+    };
+    const Case cases[] = {
+        {0x10407, &english_strings},     // German with phone-book sort
+        {0x080A, &english_strings},      // Spanish (Mexico)
+        {0x0000, &english_strings},
+        {0xFFFFFFFF, &english_strings},  // what load makes of "-1"
+        {0x0409, &english_strings},
+        {0x081A, &serbian_strings},      // Serbian Latin gets the Cyrillic table
+        {0x241A, &serbian_strings},
+        {0x0422, &russian_strings},      // Ukrainian
+        {0x0423, &russian_strings},      // Belarusian
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale_id);
+        EXPECT_EQ(&string_table_for(c.locale_id), c.expected);
+        LanguageTable strings;
+        strings.select_language(c.locale_id);
+        EXPECT_EQ(strings.text_at(entry::files_to_download), (*c.expected)[0]);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Shape of every table
+
+TEST(LanguageTables, FillExactlyTheSharedPositions) {
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        LanguageTable strings;
+        strings.select_language(language.locale_ids.empty() ? 0x0409 : language.locale_ids.front());
+        ASSERT_EQ(strings.size(), 41u);
+        for (unsigned position = 1; position <= 41; ++position) {
+            ASSERT_NE(strings.text_at(position), nullptr) << "position " << position;
+            EXPECT_EQ(std::wstring(strings.text_at(position)).empty(), !is_filled_position(position))
+                << "position " << position;
+        }
+        ASSERT_NE(strings.text_at(0), nullptr);
+        EXPECT_EQ(std::wstring(strings.text_at(0)), L"");
+        ASSERT_NE(strings.text_at(42), nullptr);
+        EXPECT_EQ(std::wstring(strings.text_at(42)), L"");
+    }
+}
+
+TEST(LanguageTables, StarredDataChoices) {
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        const StringTable& table = *language.table;
+        for (unsigned position : {entry::overview, entry::activities, entry::events_and_faults,
+                                  entry::technical_data}) {
+            EXPECT_TRUE(ends_with(text(table, position), L"*")) << "position " << position;
+        }
+        EXPECT_EQ(text(table, entry::detailed_speed).find(L'*'), std::wstring::npos);
+    }
+}
+
+TEST(LanguageTables, FootnoteStartsWithTheStar) {
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        const std::wstring footnote = text(*language.table, entry::footnote);
+        ASSERT_FALSE(footnote.empty());
+        if (std::string(language.name) == "French") {
+            EXPECT_NE(footnote.front(), L'*');
+        } else {
+            EXPECT_EQ(footnote.compare(0, 2, L"* "), 0) << "position 3";
+        }
+    }
+}
+
+TEST(LanguageTables, EraseConfirmationIsStatementThenQuestion) {
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        const std::wstring confirmation = text(*language.table, entry::erase_confirmation);
+        ASSERT_TRUE(ends_with(confirmation, L"?"));
+        const auto line_feeds = std::count(confirmation.begin(), confirmation.end(), L'\n');
+        const auto carriage_returns = std::count(confirmation.begin(), confirmation.end(), L'\r');
+        std::wstring statement;
+        switch (language.question_break) {
+        case QuestionBreak::line_feed:
+            EXPECT_EQ(line_feeds, 1);
+            EXPECT_EQ(carriage_returns, 0);
+            statement = confirmation.substr(0, confirmation.find(L'\n'));
+            break;
+        case QuestionBreak::carriage_return_line_feed:
+            EXPECT_EQ(line_feeds, 1);
+            EXPECT_EQ(carriage_returns, 1);
+            ASSERT_NE(confirmation.find(L"\r\n"), std::wstring::npos);
+            statement = confirmation.substr(0, confirmation.find(L"\r\n"));
+            break;
+        case QuestionBreak::same_line:
+            EXPECT_EQ(line_feeds + carriage_returns, 0);
+            statement = confirmation.substr(0, confirmation.rfind(L". ") + 1);
+            break;
+        }
+        statement.erase(statement.find_last_not_of(L' ') + 1);
+        EXPECT_TRUE(ends_with(statement, L".")) << "statement before the question";
+    }
+}
+
+TEST(LanguageTables, LabelsEndWithAColon) {
+    struct Exception {
+        const char* language;
+        unsigned position;
+    };
+    const Exception exceptions[] = {
+        {"Lithuanian", entry::from}, {"Lithuanian", entry::till},
+        {"Hungarian", entry::from},  {"Hungarian", entry::till},
+        {"Romanian", entry::device_serial_number}, {"Romanian", entry::software_version},
+    };
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        for (unsigned position : {entry::from, entry::till, entry::last, entry::device_serial_number,
+                                  entry::software_version}) {
+            const std::wstring label = text(*language.table, position);
+            const bool excepted = std::any_of(std::begin(exceptions), std::end(exceptions), [&](const Exception& e) {
+                return std::string(e.language) == language.name && e.position == position;
+            });
+            if (excepted) {
+                EXPECT_FALSE(ends_with(label, L":")) << "position " << position;
+            } else if (std::string(language.name) == "French") {
+                EXPECT_TRUE(ends_with(label, L" :")) << "position " << position;
+            } else {
+                EXPECT_TRUE(ends_with(label, L":")) << "position " << position;
+                EXPECT_FALSE(ends_with(label, L" :")) << "position " << position;
+            }
+        }
+    }
+}
+
+TEST(LanguageTables, ProductHeader) {
+    EXPECT_EQ(std::wstring(kProductHeader), L"Lanternbook Rover/Twin");
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        const wchar_t* header = (*language.table)[entry::product_header - 1];
+        if (std::string(language.name) == "Bulgarian") {
+            ASSERT_NE(header, nullptr);
+            EXPECT_EQ(std::wstring(header), L"Лантернбук Ровър/Туин");
+        } else {
+            EXPECT_EQ(header, kProductHeader);
+        }
+    }
+}
+
+TEST(LanguageTables, RangeButtonHintNamesTheKeyAndTheModel) {
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        const std::wstring hint = text(*language.table, entry::range_button);
+        EXPECT_EQ(std::count(hint.begin(), hint.end(), L'\u00A7'), 1);
+        EXPECT_TRUE(ends_with(hint, L"QVZ)"));
+        EXPECT_NE(hint.find(L'('), std::wstring::npos);
+    }
+}
+
+TEST(LanguageTables, NoEnglishPhraseLeftUntranslated) {
+    // A multi-word English text in another table is a leftover of the copy
+    // the tables were started from.
+    for (const Language& language : all_languages()) {
+        if (language.table == &english_strings) {
+            continue;
+        }
+        SCOPED_TRACE(language.name);
+        for (unsigned position = 1; position <= entry::count; ++position) {
+            const std::wstring english = text(english_strings, position);
+            if (position == entry::product_header || english.find(L' ') == std::wstring::npos) {
+                continue;
+            }
+            EXPECT_NE(text(*language.table, position), english) << "position " << position;
+        }
+    }
+}
+
+TEST(LanguageTables, SerbianIsCyrillicButForItsLatinFootnote) {
+    const StringTable& serbian = serbian_strings;
+    const std::wstring footnote = text(serbian, entry::footnote);
+    EXPECT_TRUE(std::none_of(footnote.begin(), footnote.end(), is_cyrillic));
+    for (unsigned position = 1; position <= entry::count; ++position) {
+        if (!is_filled_position(position) || position == entry::footnote || position == entry::product_header) {
+            continue;
+        }
+        SCOPED_TRACE(position);
+        const std::wstring entry_text = text(serbian, position);
+        EXPECT_TRUE(std::any_of(entry_text.begin(), entry_text.end(), is_cyrillic));
+        // The range hint is kept as given, look-alike Latin letters included.
+        if (position != entry::range_button) {
+            const std::wstring rest = without(without(entry_text, L"VDO"), L"QVZ");
+            EXPECT_TRUE(std::none_of(rest.begin(), rest.end(), is_ascii_letter));
+        }
+    }
+}
+
+TEST(LanguageTables, RussianTableCarriesBelarusianTexts) {
+    // Letters only one of the two languages writes.
+    const std::wstring belarusian_only = L"\u0456\u0406\u045E\u040E";         // і І ў Ў
+    const std::wstring russian_only = L"\u0438\u0418\u0449\u0429\u044A\u042A";  // и И щ Щ ъ Ъ
+    const unsigned belarusian_positions[] = {entry::footnote, entry::card_via_tachograph, entry::range_button,
+                                             entry::vdo_special_data};
+    for (unsigned position = 1; position <= entry::count; ++position) {
+        if (!is_filled_position(position) || position == entry::product_header) {
+            continue;
+        }
+        SCOPED_TRACE(position);
+        const std::wstring entry_text = text(russian_strings, position);
+        EXPECT_TRUE(std::any_of(entry_text.begin(), entry_text.end(), is_cyrillic));
+        const bool belarusian = std::find(std::begin(belarusian_positions), std::end(belarusian_positions),
+                                          position) != std::end(belarusian_positions);
+        if (belarusian) {
+            EXPECT_FALSE(contains_any(entry_text, russian_only));
+        } else {
+            EXPECT_FALSE(contains_any(entry_text, belarusian_only));
+        }
+    }
+    EXPECT_TRUE(contains_any(text(russian_strings, entry::footnote), belarusian_only));
+}
+
+// ---------------------------------------------------------------------------
+// Texts that are fixed character for character
+
+TEST(LanguageVerbatim, EnglishTable) {
+    const std::vector<std::pair<unsigned, std::wstring>> expected = {
+        {1, L"Files to download"},
+        {2, L"Save settings"},
+        {3, L"* Data required to be read by the transportation company according to Commission Regulation "
+            L"(EU) 581/2010"},
+        {4, L"Lanternbook Rover/Twin"},
+        {5, L"Software update"},
+        {6, L"Save settings"},
+        {7, L"Overview*"},
+        {8, L"Activities*"},
+        {9, L"Events and faults*"},
+        {10, L"Detailed speed"},
+        {11, L"Technical data*"},
+        {12, L"Since last download"},
+        {13, L"From:"},
+        {14, L"Till:"},
+        {18, L"Last:"},
+        {19, L"days"},
+        {20, L"Everything"},
+        {21, L"Format the device"},
+        {22, L"Store device settings"},
+        {23, L"Format"},
+        {24, L"Caution"},
+        {25, L"Format will erase all the data stored in the device."},
+        {26, L"Exit"},
+        {27, L"Incorrect device size detected. Format will not continue."},
+        {28, L"Erasing the memory"},
+        {29, L"Erase"},
+        {30, L"Device reset after firmware upgrade"},
+        {31, L"Device serial number:"},
+        {32, L"Software version:"},
+        {33, L"No data available"},
+        {34, L"Upgrade"},
+        {35, L"Firmware path"},
+        {36, L"This will erase all the downloads from device. \nDo you want to continue?"},
+        {39, L"Driver card download via tachograph"},
+        {40, L"Select data range using \u00A7 button (QVZ only)"},
+        {41, L"VDO Special Data"},
+    };
+    for (const auto& [position, english] : expected) {
+        EXPECT_EQ(text(english_strings, position), english) << "position " << position;
+    }
+}
+
+TEST(LanguageVerbatim, RangeButtonHints) {
+    const std::vector<std::pair<std::string, std::wstring>> expected = {
+        {"Latvian", L"Izvēlieties rādījumu diapazonu ar pogu \u00A7 (tikai QVZ)"},
+        {"Polish", L"Wybierz zakres odczytu przyciskiem \u00A7 (tylko dla QVZ)"},
+        {"German", L"Auslesebereich mit Taste \u00A7 wählen (nur für QVZ)"},
+        {"Czech", L"Zvolte rozsah načítaných dat tlačítkem \u00A7 (jen pro QVZ)"},
+        {"Slovak", L"Zvoľte rozsah načítaných údajov tlačidlom \u00A7 (len pre QVZ)"},
+        {"Estonian", L"Valige lugemisvahemik nupuga \u00A7 (ainult QVZ)"},
+        {"Lithuanian", L"Pasirinkite rodymo sritį mygtuku \u00A7 (tik QVZ)"},
+        {"Romanian", L"Alege intervalul de citire folosind butonul \u00A7 (numai pt. QVZ)"},
+        {"English", L"Select data range using \u00A7 button (QVZ only)"},
+        {"Russian", L"Выберыце дыяпазон счытвання дадзеных з дапамогай кнопкі \u00A7 (толькі для (QVZ)"},
+        {"Italian", L"Selezionare il range di lettura con il pulsante \u00A7 (solo per QVZ)"},
+        {"Hungarian", L"\u00A7 gombbal válassza ki a leolvasási adatok tartományát (csak QVZ esetén)"},
+        // "eta", "c", "a" and "o" here are Latin letters in a Cyrillic text.
+        {"Serbian", L"Изаберите опсег читања помоћу \u00A7 дугм" L"eta (ca" L"м" L"o за QVZ)"},
+        {"Portuguese", L"Configuração própria do intervalo de dados com o botão \u00A7 (só para QVZ)"},
+        {"French", L"Selectionner la gamme en utilisant le bouton \u00A7 (uniquement pour QVZ)"},
+        {"Slovenian", L"Izberi obseg odčitka podatkov s pritiskom na tipko \u00A7 (samo za QVZ)"},
+        {"Croatian", L"Odaberite raspon čitanja pomoću \u00A7 gumba (samo za QVZ)"},
+        {"Spanish", L"Seleccione el campo de lectura con el botón \u00A7 (sólo para QVZ)"},
+        {"Bulgarian", L"Избери диапазон на отчитането с копче \u00A7 (само за QVZ)"},
+    };
+    ASSERT_EQ(expected.size(), all_languages().size());
+    for (const auto& [name, hint] : expected) {
+        EXPECT_EQ(text(*language_named(name).table, entry::range_button), hint) << name;
+    }
+}
+
+TEST(LanguageVerbatim, FixedEntriesOfSeveralLanguages) {
+    struct Case {
+        const char* language;
+        unsigned position;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {"Polish", 1, L"Dane do pobrania"},
+        {"Polish", 6, L"Zapis konfiguracji"},
+        {"Polish", 24, L"Uwaga"},
+        {"Polish", 26, L"Zamknij"},
+        {"Polish", 33, L"brak danych"},
+        {"Polish", 36, L"Czyszczenie spowoduje usunięcie wszystkich odczytów kart i tachografów.\r\n Czy kontynuować?"},
+        {"German", 1, L"auszulesende Rohdaten"},
+        {"German", 6, L"Geräteeinstellungen speichern"},
+        {"German", 24, L"Achtung"},
+        {"German", 26, L"Ausgang"},
+        {"German", 33, L"keine Daten"},
+        {"Russian", 1, L"Файлы для скачивания"},
+        {"Russian", 6, L"Сохранить настройки"},
+        {"Russian", 24, L"Внимание"},
+        {"Russian", 26, L"Выход"},
+        {"Russian", 33, L"Данные не доступны"},
+        {"Bulgarian", 1, L"Данни за сваляне"},
+        {"Bulgarian", 4, L"Лантернбук Ровър/Туин"},
+        {"Bulgarian", 6, L"Записване на настройки"},
+        {"Bulgarian", 24, L"Внимание"},
+        {"Bulgarian", 26, L"Затвори"},
+        {"Bulgarian", 33, L"липса на данни"},
+        {"Czech", 36, L"S touto funkcí,budou všechny údaje o řidičích i vozidlech odstraněny. chcete pokračovat?"},
+        {"Lithuanian", 13, L"nuo"},
+        {"Lithuanian", 14, L"iki"},
+        {"Hungarian", 13, L"\u2026-tól"},
+        {"Hungarian", 14, L"\u2026-ig"},
+        {"Romanian", 31, L"Serie aparat"},
+        {"Romanian", 32, L"Versiune software"},
+        {"French", 3, L"Receuil de données exigé par  la société de transport conformément au réglement (UE)581/2010 "
+                      L"de la Commission"},
+        {"French", 13, L"De :"},
+        {"French", 14, L"A :"},
+        {"French", 18, L"Derniers :"},
+        {"French", 21, L"Formatage de l\u2019appareil"},
+        {"Italian", 12, L"Dall\u2019ultimo download"},
+        {"Serbian", 3, L"* Podaci potrebni za čitanje od strane prevoznika u skladu sa Uredbom Komisije (EU) 581/2010"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(text(*language_named(c.language).table, c.position), c.expected)
+            << c.language << " position " << c.position;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The locale argument of load
+
+TEST(LanguageLocaleArgument, ReadsALeadingDecimalNumber) {
+    struct Case {
+        const char* argument;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {"1045", 1045},   {"  1045", 1045}, {"+1045", 1045}, {"1045abc", 1045},
+        {"-1", 0xFFFFFFFF}, {"", 0},        {"abc", 0},      {"0", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parse_locale_argument(c.argument), c.expected) << '"' << c.argument << '"';
+    }
+    EXPECT_EQ(parse_locale_argument(nullptr), 0u);
+}
+
+}  // namespace
+}  // namespace lanternbook
