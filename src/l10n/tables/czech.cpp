@@ -38,8 +38,7 @@ const StringTable czech_strings = {
     L"Žádná data",                                           // 33
     L"Aktualizovat",                                         // 34
     L"Cesta k firmwaru",                                     // 35
-    L"S touto funkcí,budou všechny údaje o řidičích i vozidlech odstraněny. chcete "
-    L"pokračovat?",                                          // 36
+    L"S touto funkcí,budou všechny údaje o řidičích i vozidlech odstraněny. chcete pokračovat?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
     L"Stažení karty řidiče přes tachograf",                  // 39

@@ -5,8 +5,7 @@ namespace lanternbook {
 const StringTable hungarian_strings = {
     L"Letöltendő fájlok",                                    // 1
     L"Beállítások mentése",                                  // 2
-    L"* A fuvarozó vállalkozás által a Bizottság 581/2010/EU rendelete szerint letöltendő "
-    L"adatok",                                               // 3
+    L"* A fuvarozó vállalkozás által a Bizottság 581/2010/EU rendelete szerint letöltendő adatok",  // 3
     kProductHeader,                                          // 4
     L"Szoftverfrissítés",                                    // 5
     L"Beállítások mentése",                                  // 6

@@ -5,8 +5,7 @@ namespace lanternbook {
 const StringTable latvian_strings = {
     L"Lejupielādējamie faili",                               // 1
     L"Saglabāt iestatījumus",                                // 2
-    L"* Dati, kas pārvadājumu uzņēmumam jānolasa saskaņā ar Komisijas Regulu (ES) Nr. "
-    L"581/2010",                                             // 3
+    L"* Dati, kas pārvadājumu uzņēmumam jānolasa saskaņā ar Komisijas Regulu (ES) Nr. 581/2010",  // 3
     kProductHeader,                                          // 4
     L"Programmatūras atjaunināšana",                         // 5
     L"Saglabāt iestatījumus",                                // 6

@@ -5,8 +5,7 @@ namespace lanternbook {
 const StringTable lithuanian_strings = {
     L"Atsisiunčiami failai",                                 // 1
     L"Išsaugoti nustatymus",                                 // 2
-    L"* Duomenys, kuriuos vežimo įmonė privalo nuskaityti pagal Komisijos reglamentą (ES) "
-    L"Nr. 581/2010",                                         // 3
+    L"* Duomenys, kuriuos vežimo įmonė privalo nuskaityti pagal Komisijos reglamentą (ES) Nr. 581/2010",  // 3
     kProductHeader,                                          // 4
     L"Programinės įrangos atnaujinimas",                     // 5
     L"Išsaugoti nustatymus",                                 // 6

@@ -39,8 +39,7 @@ const StringTable polish_strings = {
     L"brak danych",                                          // 33
     L"Aktualizuj",                                           // 34
     L"Ścieżka oprogramowania sprzętowego",                   // 35
-    L"Czyszczenie spowoduje usunięcie wszystkich odczytów kart i tachografów.\r\n Czy "
-    L"kontynuować?",                                         // 36
+    L"Czyszczenie spowoduje usunięcie wszystkich odczytów kart i tachografów.\r\n Czy kontynuować?",  // 36
     nullptr,                                                 // 37
     nullptr,                                                 // 38
     L"Odczyt karty kierowcy przez tachograf",                // 39

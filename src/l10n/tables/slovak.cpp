@@ -5,8 +5,7 @@ namespace lanternbook {
 const StringTable slovak_strings = {
     L"Údaje na stiahnutie",                                  // 1
     L"Uložiť nastavenia",                                    // 2
-    L"* Údaje, ktoré je dopravca povinný sťahovať podľa nariadenia Komisie (EÚ) č. "
-    L"581/2010",                                             // 3
+    L"* Údaje, ktoré je dopravca povinný sťahovať podľa nariadenia Komisie (EÚ) č. 581/2010",  // 3
     kProductHeader,                                          // 4
     L"Aktualizácia softvéru",                                // 5
     L"Uložiť nastavenia",                                    // 6
