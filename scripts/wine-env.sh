@@ -12,6 +12,8 @@ ensure_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$wine_dir"
         wineboot -i >/dev/null 2>&1
+        # Wine draws the window frames itself: a virtual display has no window manager.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
     fi
 }

@@ -1,7 +1,360 @@
 #include "dialog/win32/configurator_dialog.h"
 
-namespace lanternbook::win32 {
+#include <algorithm>
 
-void run_configurator(HMODULE /*module*/, uint32_t /*language_override*/) {}
+#include "config/config_mapping.h"
+#include "dialog/win32/header_painter.h"
+#include "l10n/entries.h"
+#include "maintenance/erase_downloads.h"
+#include "maintenance/format_device.h"
+#include "platform/win32/handles.h"
+#include "resources/resource.h"
+
+namespace lanternbook::win32 {
+namespace {
+
+constexpr int kAnyNotification = -1;
+constexpr int kNoControl = 0;
+constexpr wchar_t kDefaultDaysText[] = L"14";
+constexpr int kDaysRangeLower = 1;
+constexpr int kDaysRangeUpper = 28;
+// Room the Erase button keeps around its text.
+constexpr int kEraseTextPadding = 8;
+// The check mark's share of the multi-line box's width, and how the box
+// grows to take a second line.
+constexpr int kCheckMarkWidth = 18;
+constexpr int kRangeBoxExtraWidth = 4;
+constexpr int kRangeBoxExtraHeight = 12;
+constexpr int kRangeBoxLift = 3;
+constexpr int kVdoBoxGap = 4;
+
+// Which entry each control shows; the caption shows the product header.
+struct ControlText {
+    int control_id;
+    unsigned entry;
+};
+constexpr ControlText kControlTexts[] = {
+    {IDC_SAVE, entry::save_settings},
+    {IDC_FILES_GROUP, entry::files_to_download},
+    {IDC_FOOTNOTE, entry::footnote},
+    {IDC_SOFTWARE_UPDATE, entry::software_update},
+    {IDC_OVERVIEW, entry::overview},
+    {IDC_ACTIVITIES, entry::activities},
+    {IDC_EVENTS_FAULTS, entry::events_and_faults},
+    {IDC_DETAILED_SPEED, entry::detailed_speed},
+    {IDC_TECHNICAL_DATA, entry::technical_data},
+    {IDC_SINCE_LAST, entry::since_last_download},
+    {IDC_FROM_TILL, entry::from},
+    {IDC_LAST_DAYS, entry::last},
+    {IDC_DAYS_LABEL, entry::days},
+    {IDC_EVERYTHING, entry::everything},
+    {IDC_TILL_LABEL, entry::till},
+    {IDC_FORMAT_GROUP, entry::format_the_device},
+    {IDC_STORE_SETTINGS, entry::store_device_settings},
+    {IDC_FORMAT, entry::format},
+    {IDC_PRODUCT_HEADER, entry::product_header},
+    {IDC_RESET_AFTER_UPGRADE, entry::reset_after_upgrade},
+    {IDC_FIRMWARE_LABEL, entry::firmware_path},
+    {IDC_UPGRADE, entry::upgrade},
+    {IDC_VERSION_LABEL, entry::software_version},
+    {IDC_SERIAL_LABEL, entry::device_serial_number},
+    {IDC_SERIAL_VALUE, entry::no_data_available},
+    {IDC_VERSION_VALUE, entry::no_data_available},
+    {IDC_ERASE_GROUP, entry::erasing_the_memory},
+    {IDC_ERASE, entry::erase},
+    {IDC_CARD_VIA_TACHO, entry::card_via_tachograph},
+    {IDC_RANGE_BUTTON, entry::range_button},
+    {IDC_VDO_SPECIAL, entry::vdo_special_data},
+};
+
+struct DefaultCheck {
+    int control_id;
+    bool checked;
+};
+constexpr DefaultCheck kDefaultChecks[] = {
+    {IDC_OVERVIEW, true},        {IDC_ACTIVITIES, true},     {IDC_EVENTS_FAULTS, true},
+    {IDC_DETAILED_SPEED, true},  {IDC_TECHNICAL_DATA, true}, {IDC_EVERYTHING, true},
+    {IDC_CARD_VIA_TACHO, false}, {IDC_RANGE_BUTTON, false},  {IDC_VDO_SPECIAL, false},
+};
+
+constexpr int kFirmwareControls[] = {IDC_FIRMWARE_BROWSE, IDC_UPGRADE, IDC_FIRMWARE_PATH,
+                                     IDC_FIRMWARE_LABEL, IDC_RESET_AFTER_UPGRADE};
+
+// A control's rectangle in the dialog's client coordinates.
+RECT client_rect_of(HWND dialog, HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Message crackers: each gives its handler typed arguments.
+template <LRESULT (ConfiguratorDialog::*Handler)()>
+LRESULT invoke_plain(ConfiguratorDialog& dialog, WPARAM, LPARAM) {
+    return (dialog.*Handler)();
+}
+template <LRESULT (ConfiguratorDialog::*Handler)(int)>
+LRESULT invoke_command(ConfiguratorDialog& dialog, WPARAM wparam, LPARAM) {
+    return (dialog.*Handler)(LOWORD(wparam));
+}
+template <LRESULT (ConfiguratorDialog::*Handler)(const NMUPDOWN&)>
+LRESULT invoke_updown(ConfiguratorDialog& dialog, WPARAM, LPARAM lparam) {
+    return (dialog.*Handler)(*reinterpret_cast<const NMUPDOWN*>(lparam));
+}
+
+}  // namespace
+
+// clang-format off
+#define ON_MESSAGE(message, handler) \
+    {message, kNoControl, kAnyNotification, &invoke_plain<&ConfiguratorDialog::handler>}
+#define ON_COMMAND(id, notification, handler) \
+    {WM_COMMAND, id, notification, &invoke_command<&ConfiguratorDialog::handler>}
+#define ON_UPDOWN(id, notification, handler) \
+    {WM_NOTIFY, id, static_cast<int>(notification), &invoke_updown<&ConfiguratorDialog::handler>}
+
+// The first matching row handles the message; the rest go to the default
+// dialog handling.
+const ConfiguratorDialog::MessageRow ConfiguratorDialog::kMessageMap[] = {
+    //          message / control     notification       handler
+    ON_MESSAGE(WM_INITDIALOG,                             on_init_dialog),          // ()
+    ON_MESSAGE(WM_PAINT,                                  on_paint),                // ()
+    ON_COMMAND(IDC_SAVE,              kAnyNotification,   on_save),                 // (int id)
+    ON_COMMAND(IDC_CANCEL,            kAnyNotification,   on_cancel),               // (int id)
+    ON_COMMAND(IDC_ABOUT,             BN_CLICKED,         on_nothing),              // (int id)
+    ON_UPDOWN (IDC_DAYS_UPDOWN,       UDN_DELTAPOS,       on_days_delta),           // (const NMUPDOWN&)
+    ON_COMMAND(IDC_SINCE_LAST,        BN_CLICKED,         on_period_clicked),       // (int id)
+    ON_COMMAND(IDC_FROM_TILL,         BN_CLICKED,         on_period_clicked),       // (int id)
+    ON_COMMAND(IDC_LAST_DAYS,         BN_CLICKED,         on_period_clicked),       // (int id)
+    ON_COMMAND(IDC_EVERYTHING,        BN_CLICKED,         on_period_clicked),       // (int id)
+    ON_COMMAND(IDC_FORMAT,            BN_CLICKED,         on_format),               // (int id)
+    ON_COMMAND(IDC_OVERVIEW,          BN_CLICKED,         on_overview_clicked),     // (int id)
+    ON_COMMAND(IDC_ACTIVITIES,        BN_CLICKED,         on_activities_clicked),   // (int id)
+    ON_COMMAND(IDC_ERASE,             BN_CLICKED,         on_erase),                // (int id)
+    ON_COMMAND(IDC_CARD_VIA_TACHO,    BN_CLICKED,         on_card_via_tachograph_clicked),  // (int id)
+    ON_COMMAND(IDC_EVENTS_FAULTS,     BN_CLICKED,         on_data_choice_clicked),  // (int id)
+    ON_COMMAND(IDC_DETAILED_SPEED,    BN_CLICKED,         on_data_choice_clicked),  // (int id)
+    ON_COMMAND(IDC_TECHNICAL_DATA,    BN_CLICKED,         on_data_choice_clicked),  // (int id)
+    ON_COMMAND(IDC_RANGE_BUTTON,      BN_CLICKED,         on_nothing),              // (int id)
+    ON_COMMAND(IDC_VDO_SPECIAL,       BN_CLICKED,         on_vdo_special_clicked),  // (int id)
+    ON_COMMAND(IDC_FIRMWARE_LABEL,    BN_CLICKED,         on_nothing),              // (int id)
+    ON_COMMAND(IDC_PRODUCT_HEADER,    BN_CLICKED,         on_nothing),              // (int id)
+};
+// clang-format on
+
+#undef ON_MESSAGE
+#undef ON_COMMAND
+#undef ON_UPDOWN
+
+ConfiguratorDialog::ConfiguratorDialog(HMODULE module, uint32_t language_override)
+    : ModalDialog(module, IDD_CONFIGURATOR),
+      platform_(module),
+      state_(platform_),
+      rules_(state_, controls_) {
+    state_.language_override = language_override;
+}
+
+bool ConfiguratorDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+    for (const MessageRow& row : kMessageMap) {
+        if (row.message != message) {
+            continue;
+        }
+        if (message == WM_COMMAND) {
+            if (LOWORD(wparam) != row.control_id ||
+                (row.notification != kAnyNotification && HIWORD(wparam) != row.notification)) {
+                continue;
+            }
+        } else if (message == WM_NOTIFY) {
+            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+            if (header == nullptr || static_cast<int>(header->idFrom) != row.control_id ||
+                static_cast<int>(header->code) != row.notification) {
+                continue;
+            }
+        }
+        result = row.invoke(*this, wparam, lparam);
+        return true;
+    }
+    return false;
+}
+
+int ConfiguratorDialog::text_width(HWND control, const wchar_t* text) const {
+    if (control == nullptr || text == nullptr || *text == L'\0') {
+        return 0;
+    }
+    WindowDc dc(control);
+    if (dc.get() == nullptr) {
+        return 0;
+    }
+    const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(window(), WM_GETFONT, 0, 0));
+    SelectedObject selected_font(dc.get(), font);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &extent);
+    return static_cast<int>(extent.cx);
+}
+
+LRESULT ConfiguratorDialog::on_init_dialog() {
+    controls_.attach(window());
+    platform_.set_owner_window(window());
+    centre_and_set_icons();
+    state_.language_id =
+        state_.language_override != 0 ? state_.language_override : ::GetUserDefaultLCID();
+    state_.strings.select_language(state_.language_id);
+    put_texts();
+    ::SendDlgItemMessageW(window(), IDC_DAYS_UPDOWN, UDM_SETRANGE, 0,
+                          MAKELPARAM(kDaysRangeUpper, kDaysRangeLower));
+    ::SetDlgItemTextW(window(), IDC_DAYS_EDIT, kDefaultDaysText);
+    fit_erase_button();
+    fit_range_button();
+    for (const DefaultCheck& check : kDefaultChecks) {
+        controls_.post_check(check.control_id, check.checked);
+    }
+    ::SendDlgItemMessageW(window(), IDC_STORE_SETTINGS, BM_SETCHECK, BST_CHECKED, 0);
+    state_.config_flags.fill(0);
+    fill_controls_from_config(state_, controls_, rules_, platform_);
+    for (int firmware_control : kFirmwareControls) {
+        controls_.enable(firmware_control, false);
+    }
+    rules_.apply_format_permission(state_.device.find_drive(), platform_.module_path());
+    state_.config_dates_length = 0;
+    controls_.post_check(IDC_VDO_SPECIAL, false);
+    ::ShowWindow(control(IDC_VDO_SPECIAL), SW_HIDE);
+    state_.vdo_special_data = false;
+    return TRUE;
+}
+
+void ConfiguratorDialog::centre_and_set_icons() {
+    HWND owner = ::GetWindow(window(), GW_OWNER);
+    RECT work_area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
+    RECT around = work_area;
+    if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+        ::GetWindowRect(owner, &around);
+    }
+    RECT own{};
+    ::GetWindowRect(window(), &own);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    int left = around.left + ((around.right - around.left) - width) / 2;
+    int top = around.top + ((around.bottom - around.top) - height) / 2;
+    // Keep the whole window inside the work area.
+    left = std::max<int>(work_area.left, std::min<int>(left, work_area.right - width));
+    top = std::max<int>(work_area.top, std::min<int>(top, work_area.bottom - height));
+    ::SetWindowPos(window(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    large_icon_.reset(static_cast<HICON>(
+        ::LoadImageW(module(), MAKEINTRESOURCEW(IDI_LANTERNBOOK), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
+    small_icon_.reset(static_cast<HICON>(
+        ::LoadImageW(module(), MAKEINTRESOURCEW(IDI_LANTERNBOOK), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    ::SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_.get()));
+    ::SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
+}
+
+void ConfiguratorDialog::put_texts() {
+    for (const ControlText& text : kControlTexts) {
+        ::SetDlgItemTextW(window(), text.control_id, state_.strings.text_at(text.entry));
+    }
+    ::SetWindowTextW(window(), state_.strings.text_at(entry::product_header));
+}
+
+void ConfiguratorDialog::fit_erase_button() {
+    HWND button = control(IDC_ERASE);
+    const RECT rect = client_rect_of(window(), button);
+    const int available = rect.right - rect.left;
+    const int needed = text_width(button, state_.strings.text_at(entry::erase));
+    if (needed <= available) {
+        return;
+    }
+    // Grows to the left: the right edge and the top stay where they are.
+    const int width = needed + kEraseTextPadding;
+    ::MoveWindow(button, rect.right - width, rect.top, width, rect.bottom - rect.top, TRUE);
+}
+
+void ConfiguratorDialog::fit_range_button() {
+    HWND box = control(IDC_RANGE_BUTTON);
+    const RECT rect = client_rect_of(window(), box);
+    const int available = (rect.right - rect.left) - kCheckMarkWidth;
+    const int height = rect.bottom - rect.top;
+    const int needed = text_width(box, state_.strings.text_at(entry::range_button));
+    if (needed <= available) {
+        return;
+    }
+    // Room for a second line; the VDO box moves below the grown box.
+    const int top = rect.top - kRangeBoxLift;
+    const int new_height = height + kRangeBoxExtraHeight;
+    ::MoveWindow(box, rect.left, top, (rect.right - rect.left) + kRangeBoxExtraWidth, new_height, TRUE);
+    HWND vdo_box = control(IDC_VDO_SPECIAL);
+    const RECT vdo = client_rect_of(window(), vdo_box);
+    ::MoveWindow(vdo_box, rect.left, top + new_height + kVdoBoxGap, vdo.right - vdo.left,
+                 vdo.bottom - vdo.top, TRUE);
+}
+
+LRESULT ConfiguratorDialog::on_paint() {
+    paint_header(window(), module());
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_save(int id) {
+    save_configuration(state_, controls_, platform_);
+    end(id);
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_cancel(int id) {
+    end(id);
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_nothing(int /*id*/) { return 0; }
+
+LRESULT ConfiguratorDialog::on_days_delta(const NMUPDOWN& change) {
+    rules_.on_days_delta(change.iDelta);
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_period_clicked(int id) {
+    rules_.on_period_clicked(id);
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_format(int /*id*/) {
+    format_device(state_, platform_);
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_overview_clicked(int /*id*/) {
+    rules_.on_overview_clicked();
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_activities_clicked(int /*id*/) {
+    rules_.on_activities_clicked();
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_erase(int /*id*/) {
+    erase_downloads(state_, platform_);
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_card_via_tachograph_clicked(int /*id*/) {
+    rules_.on_card_via_tachograph_clicked();
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_data_choice_clicked(int id) {
+    rules_.on_data_choice_clicked(id);
+    return 0;
+}
+
+LRESULT ConfiguratorDialog::on_vdo_special_clicked(int /*id*/) {
+    rules_.on_vdo_special_clicked();
+    return 0;
+}
+
+void run_configurator(HMODULE module, uint32_t language_override) {
+    ConfiguratorDialog dialog(module, language_override);
+    dialog.run(::GetActiveWindow());
+}
 
 }  // namespace lanternbook::win32

@@ -1,11 +1,69 @@
 // The configurator dialog: template 129, its message table and handlers.
+// The rules live in the portable core; handlers only connect them to Win32.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 
+#include "dialog/control_rules.h"
+#include "dialog/dialog_state.h"
+#include "dialog/win32/modal_dialog.h"
+#include "dialog/win32/win32_controls.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_platform.h"
+
 namespace lanternbook::win32 {
+
+class ConfiguratorDialog : public ModalDialog {
+public:
+    ConfiguratorDialog(HMODULE module, uint32_t language_override);
+
+    // Width in pixels of the text in the dialog's font; 0 without control or text.
+    int text_width(HWND control, const wchar_t* text) const;
+
+private:
+    struct MessageRow {
+        UINT message;
+        int control_id;
+        int notification;
+        LRESULT (*invoke)(ConfiguratorDialog& dialog, WPARAM wparam, LPARAM lparam);
+    };
+    static const MessageRow kMessageMap[];
+
+    bool dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+
+    // Handlers, as the message map names them.
+    LRESULT on_init_dialog();
+    LRESULT on_paint();
+    LRESULT on_save(int id);
+    LRESULT on_cancel(int id);
+    LRESULT on_nothing(int id);
+    LRESULT on_days_delta(const NMUPDOWN& change);
+    LRESULT on_period_clicked(int id);
+    LRESULT on_format(int id);
+    LRESULT on_overview_clicked(int id);
+    LRESULT on_activities_clicked(int id);
+    LRESULT on_erase(int id);
+    LRESULT on_card_via_tachograph_clicked(int id);
+    LRESULT on_data_choice_clicked(int id);
+    LRESULT on_vdo_special_clicked(int id);
+
+    // Initialisation steps that only the window can do.
+    void centre_and_set_icons();
+    void put_texts();
+    void fit_erase_button();
+    void fit_range_button();
+
+    Win32Platform platform_;
+    DialogState state_;
+    Win32Controls controls_;
+    ControlRules rules_;
+    // The window's icons: released with the object, after the window is gone.
+    IconHandle large_icon_;
+    IconHandle small_icon_;
+};
 
 // Runs the dialog modally over the calling thread's active window.
 void run_configurator(HMODULE module, uint32_t language_override);

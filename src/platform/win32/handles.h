@@ -64,12 +64,18 @@ struct MemoryDcTraits {
     static void close(HDC handle) { ::DeleteDC(handle); }
 };
 
+struct IconTraits {
+    static HICON invalid() { return nullptr; }
+    static void close(HICON handle) { ::DestroyIcon(handle); }
+};
+
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using DeviceInfoSet = UniqueHandle<HDEVINFO, DeviceInfoSetTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using IconHandle = UniqueHandle<HICON, IconTraits>;
 
 // A window's device context, released to its window.
 class WindowDc {

@@ -1,0 +1,58 @@
+#include "dialog/win32/win32_controls.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace lanternbook::win32 {
+namespace {
+
+SYSTEMTIME to_system(const SystemTime& date) {
+    return SYSTEMTIME{date.year, date.month, date.day_of_week, date.day,
+                      date.hour, date.minute, date.second, date.milliseconds};
+}
+
+}  // namespace
+
+unsigned Win32Controls::check_state(int control_id) {
+    return static_cast<unsigned>(::SendDlgItemMessageW(dialog_, control_id, BM_GETCHECK, 0, 0));
+}
+
+void Win32Controls::post_check(int control_id, bool checked) {
+    ::PostMessageW(::GetDlgItem(dialog_, control_id), BM_SETCHECK,
+                   checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32Controls::enable(int control_id, bool enabled) {
+    ::EnableWindow(::GetDlgItem(dialog_, control_id), enabled ? TRUE : FALSE);
+}
+
+void Win32Controls::set_text(int control_id, const std::wstring& text) {
+    ::SetDlgItemTextW(dialog_, control_id, text.c_str());
+}
+
+std::wstring Win32Controls::text(int control_id, std::size_t max_chars) {
+    std::vector<wchar_t> buffer(max_chars + 1, L'\0');
+    const UINT length = ::GetDlgItemTextW(dialog_, control_id, buffer.data(),
+                                          static_cast<int>(buffer.size()));
+    return std::wstring(buffer.data(), length);
+}
+
+bool Win32Controls::set_date(int control_id, const SystemTime& date) {
+    SYSTEMTIME system = to_system(date);
+    return ::SendDlgItemMessageW(dialog_, control_id, DTM_SETSYSTEMTIME, GDT_VALID,
+                                 reinterpret_cast<LPARAM>(&system)) != 0;
+}
+
+bool Win32Controls::date(int control_id, SystemTime& date) {
+    SYSTEMTIME system{};
+    if (::SendDlgItemMessageW(dialog_, control_id, DTM_GETSYSTEMTIME, 0,
+                              reinterpret_cast<LPARAM>(&system)) != GDT_VALID) {
+        return false;
+    }
+    date = SystemTime{system.wYear, system.wMonth, system.wDayOfWeek, system.wDay,
+                      system.wHour, system.wMinute, system.wSecond, system.wMilliseconds};
+    return true;
+}
+
+}  // namespace lanternbook::win32

@@ -1,0 +1,27 @@
+// The controls interface of the portable rules on a real dialog window.
+#pragma once
+
+#include <windows.h>
+
+#include "dialog/dialog_controls.h"
+
+namespace lanternbook::win32 {
+
+class Win32Controls : public DialogControls {
+public:
+    void attach(HWND dialog) { dialog_ = dialog; }
+
+    unsigned check_state(int control_id) override;
+    // BM_SETCHECK through the queue: lands after the running handler returns.
+    void post_check(int control_id, bool checked) override;
+    void enable(int control_id, bool enabled) override;
+    void set_text(int control_id, const std::wstring& text) override;
+    std::wstring text(int control_id, std::size_t max_chars) override;
+    bool set_date(int control_id, const SystemTime& date) override;
+    bool date(int control_id, SystemTime& date) override;
+
+private:
+    HWND dialog_ = nullptr;
+};
+
+}  // namespace lanternbook::win32
