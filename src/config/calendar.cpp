@@ -12,9 +12,7 @@ constexpr int64_t kUnitsPerMillisecond = 10000;
 constexpr int64_t kFirstDayFromUnixEpoch = -134774;
 constexpr int64_t kWeekdayOfFirstDay = 1;
 
-bool is_leap_year(unsigned year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool is_leap_year(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 unsigned days_in_month(unsigned year, unsigned month) {
     static const unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -28,7 +26,8 @@ void civil_from_days(int64_t days, int64_t& year, unsigned& month, unsigned& day
     const int64_t day_of_era = days - era * 146097;
     const int64_t year_of_era =
         (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-    const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    const int64_t day_of_year =
+        day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
     const int64_t shifted_month = (5 * day_of_year + 2) / 153;
     day = static_cast<unsigned>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
     month = static_cast<unsigned>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
@@ -45,7 +44,8 @@ int64_t days_from_civil(int64_t year, unsigned month, unsigned day) {
     const int64_t year_of_era = year - era * 400;
     const int64_t shifted_month = month > 2 ? month - 3 : month + 9;
     const int64_t day_of_year = (153 * shifted_month + 2) / 5 + day - 1;
-    const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    const int64_t day_of_era =
+        year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
     return era * 146097 + day_of_era - 719468;
 }
 
@@ -64,7 +64,8 @@ bool system_time_to_file_time(const SystemTime& time, int64_t& file_time) {
         return false;
     }
     const int64_t days = days_from_civil(time.year, time.month, time.day) - kFirstDayFromUnixEpoch;
-    const int64_t seconds_of_day = int64_t{time.hour} * 3600 + int64_t{time.minute} * 60 + time.second;
+    const int64_t seconds_of_day =
+        int64_t{time.hour} * 3600 + int64_t{time.minute} * 60 + time.second;
     file_time = days * kUnitsPerDay + seconds_of_day * kFileTimeUnitsPerSecond +
                 int64_t{time.milliseconds} * kUnitsPerMillisecond;
     return true;

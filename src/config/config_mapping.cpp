@@ -97,10 +97,13 @@ void post_flag_check(DialogControls& controls, int control_id, uint8_t flag) {
     controls.post_check(control_id, flag != kNo);
 }
 
+// "5" is a mode of its own (no period option); only codes past it carry the
+// range-button offset. Bytes above 0x7F count as below, as signed chars.
+bool has_range_button(uint8_t mode) { return as_signed(mode) > as_signed(kModeNoneAlso); }
+
 // The period mode without the range-button offset.
 uint8_t base_period_mode(uint8_t mode) {
-    return as_signed(mode) > as_signed(kModeEverything) ? static_cast<uint8_t>(mode - kRangeButtonOffset)
-                                                        : mode;
+    return has_range_button(mode) ? static_cast<uint8_t>(mode - kRangeButtonOffset) : mode;
 }
 
 void apply_period_mode(DialogControls& controls, uint8_t mode) {
@@ -138,8 +141,7 @@ void apply_period_mode(DialogControls& controls, uint8_t mode) {
             controls.enable(IDC_FROM_DATE, false);
             controls.enable(IDC_TILL_DATE, false);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -185,8 +187,7 @@ struct ChosenDate {
 // The date of a picker at midnight. A date later than now becomes now, with
 // today's date; put_back shows today in the picker. The stored seconds count
 // is unsigned, so a date before 1970 is taken as 1970-01-01.
-ChosenDate chosen_date(DialogControls& controls, int picker, const SystemTime& now,
-                       bool put_back) {
+ChosenDate chosen_date(DialogControls& controls, int picker, const SystemTime& now, bool put_back) {
     ChosenDate chosen;
     controls.date(picker, chosen.date);
     chosen.date.hour = 0;
@@ -240,8 +241,10 @@ void fill_controls_from_config(DialogState& state, DialogControls& controls, Con
     auto& flags = state.config_flags;
 
     const std::wstring no_data = state.strings.text_at(entry::no_data_available);
-    controls.set_text(IDC_VERSION_VALUE, config.software_version[0] != 0 ? version_text(config) : no_data);
-    controls.set_text(IDC_SERIAL_VALUE, config.serial_number[0] != 0 ? serial_text(config) : no_data);
+    controls.set_text(IDC_VERSION_VALUE,
+                      config.software_version[0] != 0 ? version_text(config) : no_data);
+    controls.set_text(IDC_SERIAL_VALUE,
+                      config.serial_number[0] != 0 ? serial_text(config) : no_data);
 
     // Dates up to the current year are real: a fixed last year would turn
     // every date the key stores after it into the fallback.
@@ -279,14 +282,14 @@ void fill_controls_from_config(DialogState& state, DialogControls& controls, Con
         controls.post_check(IDC_CARD_VIA_TACHO, false);
     } else {
         controls.post_check(IDC_CARD_VIA_TACHO, true);
-        for (const int id : {IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_TECHNICAL_DATA,
-                             IDC_RANGE_BUTTON}) {
+        for (const int id : {IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
+                             IDC_TECHNICAL_DATA, IDC_RANGE_BUTTON}) {
             controls.post_check(id, false);
         }
     }
-    if (as_signed(flags[kFlagPeriodMode]) > as_signed(kModeEverything)) {
+    if (has_range_button(flags[kFlagPeriodMode])) {
         controls.post_check(IDC_RANGE_BUTTON, true);
-        flags[kFlagPeriodMode] = static_cast<uint8_t>(flags[kFlagPeriodMode] - kRangeButtonOffset);
+        flags[kFlagPeriodMode] = base_period_mode(flags[kFlagPeriodMode]);
     }
     apply_period_mode(controls, flags[kFlagPeriodMode]);
 

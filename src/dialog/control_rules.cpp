@@ -81,20 +81,22 @@ void ControlRules::update_period_controls(bool activities_on) {
                 IDC_VDO_SPECIAL},
                true);
     state_.last_days_selected = controls_.is_checked(IDC_LAST_DAYS);
-    enable_all(controls_, {IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL}, state_.last_days_selected);
+    enable_all(controls_, {IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL},
+               state_.last_days_selected);
     controls_.enable(IDC_TILL_LABEL, false);
-    enable_all(controls_, {IDC_FROM_DATE, IDC_TILL_DATE, IDC_TILL_LABEL}, state_.from_till_selected);
+    enable_all(controls_, {IDC_FROM_DATE, IDC_TILL_DATE, IDC_TILL_LABEL},
+               state_.from_till_selected);
     enable_all(controls_, {IDC_FORMAT, IDC_STORE_SETTINGS}, state_.format_allowed);
 }
 
 void ControlRules::disable_for_missing_device() {
     // The range-button box is left alone: it stays as initialisation set it.
     enable_all(controls_,
-               {IDC_OVERVIEW, IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
-                IDC_TECHNICAL_DATA, IDC_CARD_VIA_TACHO, IDC_VDO_SPECIAL, IDC_SINCE_LAST,
-                IDC_FROM_TILL, IDC_LAST_DAYS, IDC_EVERYTHING, IDC_STORE_SETTINGS, IDC_FROM_DATE,
-                IDC_TILL_DATE, IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_TILL_LABEL, IDC_DAYS_LABEL,
-                IDC_FORMAT, IDC_ERASE},
+               {IDC_OVERVIEW,       IDC_ACTIVITIES,     IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
+                IDC_TECHNICAL_DATA, IDC_CARD_VIA_TACHO, IDC_VDO_SPECIAL,   IDC_SINCE_LAST,
+                IDC_FROM_TILL,      IDC_LAST_DAYS,      IDC_EVERYTHING,    IDC_STORE_SETTINGS,
+                IDC_FROM_DATE,      IDC_TILL_DATE,      IDC_DAYS_EDIT,     IDC_DAYS_UPDOWN,
+                IDC_TILL_LABEL,     IDC_DAYS_LABEL,     IDC_FORMAT,        IDC_ERASE},
                false);
     controls_.set_text(IDC_SAVE, state_.strings.text_at(entry::exit));
 }
@@ -166,8 +168,7 @@ void ControlRules::on_period_clicked(int control_id) {
         case IDC_FROM_TILL:
             enable_all(controls_, {IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL}, false);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
