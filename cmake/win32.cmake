@@ -31,7 +31,7 @@ if(LANTERNBOOK_E2E_SOURCES)
   add_executable(lanternbook-e2e ${LANTERNBOOK_E2E_SOURCES})
   target_compile_definitions(lanternbook-e2e PRIVATE UNICODE _UNICODE)
   target_include_directories(lanternbook-e2e PRIVATE src tests)
-  target_link_libraries(lanternbook-e2e PRIVATE comctl32 gdi32 user32)
+  target_link_libraries(lanternbook-e2e PRIVATE lanternbook_core comctl32 gdi32 user32)
 endif()
 
 if(MINGW)

@@ -15,6 +15,14 @@ set(LANTERNBOOK_E2E_CASES
   "find.no_key|find_none|--keys;"
   "find.one_key|find_one|--keys;K"
   "find.two_keys|find_two|--keys;EG"
+  "dialog.with_key|dialog_with_key|--keys;K"
+  "dialog.without_key|dialog_without_key|--keys;"
+  "dialog.rules|dialog_rules|--keys;K"
+  "dialog.days|dialog_days|--keys;K"
+  "dialog.closing|dialog_closing|--keys;K"
+  "dialog.format_permission|dialog_format_permission|--keys;K"
+  "dialog.painting|dialog_painting|--keys;K"
+  "dialog.languages|dialog_languages|--keys;K"
 )
 include(${CMAKE_CURRENT_LIST_DIR}/e2e-cases.cmake OPTIONAL)
 

@@ -44,5 +44,7 @@ for letter in $(printf '%s' "$keys" | sed 's/./& /g'); do
 done
 
 start_display
+# The key folders as the driver sees them through drive Z:.
+export E2E_KEYS="Z:$(printf '%s' "$wine_dir/keys" | tr '/' '\\')"
 cd "$win32_dir"
 wine ./lanternbook-e2e.exe "$group"

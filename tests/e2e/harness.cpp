@@ -188,6 +188,12 @@ bool file_exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::wstring key_folder(wchar_t letter) {
+    wchar_t folder[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"E2E_KEYS", folder, MAX_PATH);
+    return std::wstring(folder) + L"\\" + letter + L"\\";
+}
+
 std::vector<uint8_t> bytes_of(const std::string& text) {
     return std::vector<uint8_t>(text.begin(), text.end());
 }

@@ -37,6 +37,9 @@ std::vector<uint8_t> read_file(const std::wstring& path);
 bool write_file(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool file_exists(const std::wstring& path);
 std::vector<uint8_t> bytes_of(const std::string& text);
+// The folder of emulated key LETTER as the host file system holds it, reachable
+// even when the key's drive letter is gone.
+std::wstring key_folder(wchar_t letter);
 // Every file and folder below a folder, relative paths with sizes, sorted.
 std::vector<std::wstring> tree_listing(const std::wstring& folder);
 
@@ -80,13 +83,13 @@ int free_gdi_handles();
 bool capture_window(HWND window, const std::wstring& path);
 
 // ---- groups ----
-using GroupFunction = void (*)(const Dll& dll);
+using GroupFunction = void (*)(Dll& dll);
 struct GroupRegistration {
     GroupRegistration(const char* name, GroupFunction function);
 };
 #define E2E_GROUP(name)                                                  \
-    static void group_##name(const e2e::Dll& dll);                       \
+    static void group_##name(e2e::Dll& dll);                       \
     static const e2e::GroupRegistration registration_##name(#name, group_##name); \
-    static void group_##name(const e2e::Dll& dll)
+    static void group_##name(e2e::Dll& dll)
 
 }  // namespace e2e
