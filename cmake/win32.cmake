@@ -47,3 +47,5 @@ elseif(MSVC)
     endif()
   endforeach()
 endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/bench.cmake OPTIONAL)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one group of end-to-end checks: our driver program loads the real DLL
 # under Wine and drives it on freshly seeded emulated keys.
-# Usage: e2e.sh WIN32_BUILD_DIR GROUP [--keys LETTERS] [--tmpfs MIB] [--label TEXT]
+# Usage: e2e.sh WIN32_BUILD_DIR GROUP [--keys LETTERS | --no-key] [--tmpfs MIB] [--label TEXT]
 set -euo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
 group=${2:?group}
@@ -12,6 +12,7 @@ label=VOLKARIS
 while [ $# -gt 0 ]; do
     case "$1" in
         --keys) keys=$2; shift 2 ;;
+        --no-key) keys=; shift ;;
         --tmpfs) tmpfs_mib=$2; shift 2 ;;
         --label) label=$2; shift 2 ;;
         *) echo "e2e.sh: unknown option $1" >&2; exit 2 ;;
