@@ -10,34 +10,34 @@ set(e2e ${CMAKE_SOURCE_DIR}/scripts/e2e.sh ${LANTERNBOOK_WIN32_DIR})
 add_test(NAME dll.pe_exports_imports
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-dll.sh ${LANTERNBOOK_WIN32_DIR}/lanternbook.dll)
 
-# name | group | options of e2e.sh
+# name | group | options of e2e.sh, separated by commas
 set(LANTERNBOOK_E2E_CASES
   "find.no_key|find_none|--no-key"
-  "find.one_key|find_one|--keys;K"
-  "find.two_keys|find_two|--keys;EG"
-  "dialog.with_key|dialog_with_key|--keys;K"
+  "find.one_key|find_one|--keys,K"
+  "find.two_keys|find_two|--keys,EG"
+  "dialog.with_key|dialog_with_key|--keys,K"
   "dialog.without_key|dialog_without_key|--no-key"
-  "dialog.rules|dialog_rules|--keys;K"
-  "dialog.days|dialog_days|--keys;K"
-  "dialog.closing|dialog_closing|--keys;K"
-  "dialog.format_permission|dialog_format_permission|--keys;K"
-  "dialog.painting|dialog_painting|--keys;K"
-  "dialog.languages|dialog_languages|--keys;K"
-  "config.shown|config_shown|--keys;K"
-  "config.typical_use|config_typical_use|--keys;K"
-  "config.not_a_key|config_not_a_key|--keys;K;--label;OTHERDISK"
-  "config.key_removed|config_key_removed|--keys;K"
-  "erase.confirmed|erase_confirmed|--keys;K"
-  "erase.declined|erase_declined|--keys;K"
-  "format.refused_host_size|format_refused|--keys;K"
-  "format.confirmed_487MiB|format_confirmed|--keys;K;--tmpfs;487"
+  "dialog.rules|dialog_rules|--keys,K"
+  "dialog.days|dialog_days|--keys,K"
+  "dialog.closing|dialog_closing|--keys,K"
+  "dialog.format_permission|dialog_format_permission|--keys,K"
+  "dialog.painting|dialog_painting|--keys,K"
+  "dialog.languages|dialog_languages|--keys,K"
+  "config.shown|config_shown|--keys,K"
+  "config.typical_use|config_typical_use|--keys,K"
+  "config.not_a_key|config_not_a_key|--keys,K,--label,OTHERDISK"
+  "config.key_removed|config_key_removed|--keys,K"
+  "erase.confirmed|erase_confirmed|--keys,K"
+  "erase.declined|erase_declined|--keys,K"
+  "format.refused_host_size|format_refused|--keys,K"
+  "format.confirmed_487MiB|format_confirmed|--keys,K,--tmpfs,487"
 )
 # Volume sizes at the edges of the accepted ranges, as exact tmpfs volumes.
 foreach(mib IN ITEMS 486 489 960 1000)
-  list(APPEND LANTERNBOOK_E2E_CASES "format.declined_${mib}MiB|format_declined|--keys;K;--tmpfs;${mib}")
+  list(APPEND LANTERNBOOK_E2E_CASES "format.declined_${mib}MiB|format_declined|--keys,K,--tmpfs,${mib}")
 endforeach()
 foreach(mib IN ITEMS 485 490 959 1001)
-  list(APPEND LANTERNBOOK_E2E_CASES "format.refused_${mib}MiB|format_refused|--keys;K;--tmpfs;${mib}")
+  list(APPEND LANTERNBOOK_E2E_CASES "format.refused_${mib}MiB|format_refused|--keys,K,--tmpfs,${mib}")
 endforeach()
 include(${CMAKE_CURRENT_LIST_DIR}/e2e-cases.cmake OPTIONAL)
 
