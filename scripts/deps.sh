@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libgmock-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32:i386 xvfb xauth imagemagick
+          wine wine32:i386 fonts-wine xvfb xauth imagemagick
           clang libclang-rt-14-dev clang-tidy cppcheck)
 
 as_root() {
