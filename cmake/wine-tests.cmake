@@ -10,6 +10,11 @@ set(e2e ${CMAKE_SOURCE_DIR}/scripts/e2e.sh ${LANTERNBOOK_WIN32_DIR})
 add_test(NAME dll.pe_exports_imports
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-dll.sh ${LANTERNBOOK_WIN32_DIR}/lanternbook.dll)
 
+add_test(NAME host.refuses_missing_dll
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-host.sh ${LANTERNBOOK_WIN32_DIR})
+set_tests_properties(host.refuses_missing_dll PROPERTIES RESOURCE_LOCK wine TIMEOUT 300
+  FAIL_REGULAR_EXPRESSION "FAIL:")
+
 # name | group | options of e2e.sh, separated by commas
 set(LANTERNBOOK_E2E_CASES
   "find.no_key|find_none|--no-key"

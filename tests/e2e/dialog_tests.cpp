@@ -116,11 +116,18 @@ E2E_GROUP(dialog_with_key) {
         expect_texts(dialog, GetUserDefaultLCID());
         cancel(dialog);
     })});
-    // An identifier no table serves gives English.
+    // No text at all reads like an empty one.
+    const RunResult no_text = run_dialog(dll, nullptr, {on_dialog([](HWND dialog) {
+        expect_texts(dialog, GetUserDefaultLCID());
+        cancel(dialog);
+    })});
+    check(no_text.load_result == 0, "load(nullptr) returns 0");
+    // Reading stops at the first non-digit.
     run_dialog(dll, "1045abc", {on_dialog([](HWND dialog) {
         check_text(text_of(dialog, IDC_SAVE), L"Zapis konfiguracji", "reading stops at the letters");
         cancel(dialog);
     })});
+    // -1 is 0xFFFFFFFF, which no table serves: English.
     run_dialog(dll, "-1", {on_dialog([](HWND dialog) {
         expect_texts(dialog, 0x0409);
         cancel(dialog);
