@@ -24,3 +24,4 @@ endforeach()
 
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)

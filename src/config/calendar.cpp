@@ -64,10 +64,10 @@ bool system_time_to_file_time(const SystemTime& time, int64_t& file_time) {
         return false;
     }
     const int64_t days = days_from_civil(time.year, time.month, time.day) - kFirstDayFromUnixEpoch;
-    const int64_t seconds_of_day =
-        int64_t{time.hour} * 3600 + int64_t{time.minute} * 60 + time.second;
+    const int64_t seconds_of_day = static_cast<int64_t>(time.hour) * 3600 +
+                                   static_cast<int64_t>(time.minute) * 60 + time.second;
     file_time = days * kUnitsPerDay + seconds_of_day * kFileTimeUnitsPerSecond +
-                int64_t{time.milliseconds} * kUnitsPerMillisecond;
+                static_cast<int64_t>(time.milliseconds) * kUnitsPerMillisecond;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -63,8 +64,10 @@ std::wstring widen_ascii(const char* text) {
 std::wstring version_text(const DeviceConfig& config) {
     const auto& version = config.software_version;
     char text[48];
-    std::snprintf(text, sizeof text, "%d.%d.%d", as_signed(version[0]), as_signed(version[1]),
-                  as_signed(version[2]));
+    if (std::snprintf(text, sizeof text, "%d.%d.%d", as_signed(version[0]), as_signed(version[1]),
+                      as_signed(version[2])) < 0) {
+        return std::wstring();
+    }
     return widen_ascii(text);
 }
 
@@ -72,7 +75,9 @@ std::wstring serial_text(const DeviceConfig& config) {
     const auto& serial = config.serial_number;
     const int second_part = as_signed(serial[1]) * 256 + serial[2];
     char text[48];
-    std::snprintf(text, sizeof text, "QVX/%02d/%04d", as_signed(serial[0]), second_part);
+    if (std::snprintf(text, sizeof text, "QVX/%02d/%04d", as_signed(serial[0]), second_part) < 0) {
+        return std::wstring();
+    }
     return widen_ascii(text);
 }
 
@@ -155,13 +160,10 @@ uint8_t period_mode_from_controls(DialogControls& controls, uint8_t kept) {
                                                      {IDC_SINCE_LAST, kModeSinceLast},
                                                      {IDC_LAST_DAYS, kModeLastDays},
                                                      {IDC_FROM_TILL, kModeFromTill}};
-    uint8_t mode = kept;
-    for (const auto& option : kModes) {
-        if (controls.is_checked(option.first)) {
-            mode = option.second;
-            break;
-        }
-    }
+    const auto* const checked =
+        std::find_if(std::begin(kModes), std::end(kModes),
+                     [&controls](const auto& option) { return controls.is_checked(option.first); });
+    uint8_t mode = checked != std::end(kModes) ? checked->second : kept;
     if (controls.check_state(IDC_RANGE_BUTTON) == 1) {
         mode = static_cast<uint8_t>(mode + kRangeButtonOffset);
     }

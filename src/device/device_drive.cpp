@@ -20,7 +20,7 @@ std::wstring DeviceDrive::find_drive() {
         if ((mask & (uint32_t{1} << i)) == 0) {
             continue;
         }
-        const std::wstring root{static_cast<wchar_t>(L'A' + i), L':', L'\\'};
+        std::wstring root{static_cast<wchar_t>(L'A' + i), L':', L'\\'};
         if (drive_display_name(root).find(kVolumeWord) != std::wstring::npos) {
             drive_index_ = i;
             not_found_ = false;

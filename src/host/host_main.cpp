@@ -26,7 +26,7 @@ std::wstring own_folder() {
 template <typename Function>
 Function export_of(HMODULE module, const char* name) {
     Function function = nullptr;
-    const FARPROC address = GetProcAddress(module, name);
+    auto* const address = GetProcAddress(module, name);
     static_assert(sizeof function == sizeof address, "function pointer sizes differ");
     memcpy(&function, &address, sizeof address);
     return function;
@@ -54,8 +54,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring dll_path = own_folder() + L"lanternbook.dll";
     HMODULE dll = LoadLibraryW(dll_path.c_str());
     if (dll == nullptr) {
-        fprintf(stderr, "lanternbook-host: cannot load %ls (error %lu)\n", dll_path.c_str(),
-                GetLastError());
+        // When stderr itself fails there is nobody left to tell.
+        static_cast<void>(fprintf(stderr, "lanternbook-host: cannot load %ls (error %lu)\n",
+                                  dll_path.c_str(), GetLastError()));
         return 2;
     }
     int next_argument = 1;
@@ -68,16 +69,21 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"find") {
         const auto find_device = export_of<FindDevice>(dll, "find_device");
         if (find_device == nullptr) {
-            fprintf(stderr, "lanternbook-host: lanternbook.dll has no export find_device\n");
+            static_cast<void>(
+                fprintf(stderr, "lanternbook-host: lanternbook.dll has no export find_device\n"));
             status = 3;
         } else {
             const wchar_t* root = find_device();
-            printf("%ls\n", root != nullptr ? root : L"(null)");
+            // The caller reads the root from stdout: a line that never got there is a failure.
+            if (printf("%ls\n", root != nullptr ? root : L"(null)") < 0) {
+                status = 4;
+            }
         }
     } else {
         const auto load = export_of<Load>(dll, "load");
         if (load == nullptr) {
-            fprintf(stderr, "lanternbook-host: lanternbook.dll has no export load\n");
+            static_cast<void>(
+                fprintf(stderr, "lanternbook-host: lanternbook.dll has no export load\n"));
             status = 3;
         } else {
             char locale[32] = {};

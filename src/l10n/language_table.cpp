@@ -1,6 +1,8 @@
 #include "l10n/language_table.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 #include "platform/text_utils.h"
 
@@ -39,20 +41,19 @@ const LocaleChoice kLocaleChoices[] = {
 const wchar_t kProductHeader[] = L"Lanternbook Rover/Twin";
 
 const StringTable& string_table_for(uint32_t locale_id) {
-    for (const LocaleChoice& choice : kLocaleChoices) {
-        for (uint32_t candidate : choice.locale_ids) {
-            if (candidate == locale_id) {
-                return choice.table;
-            }
-        }
-    }
-    return english_strings;
+    const auto* const choice =
+        std::find_if(std::begin(kLocaleChoices), std::end(kLocaleChoices),
+                     [locale_id](const LocaleChoice& candidate) {
+                         return std::find(candidate.locale_ids.begin(), candidate.locale_ids.end(),
+                                          locale_id) != candidate.locale_ids.end();
+                     });
+    return choice != std::end(kLocaleChoices) ? choice->table : english_strings;
 }
 
 void LanguageTable::select_language(uint32_t locale_id) {
-    for (const wchar_t* text : string_table_for(locale_id)) {
-        entries_.push_back(text != nullptr ? text : L"");
-    }
+    const StringTable& table = string_table_for(locale_id);
+    std::transform(table.begin(), table.end(), std::back_inserter(entries_),
+                   [](const wchar_t* text) { return text != nullptr ? text : L""; });
 }
 
 const wchar_t* LanguageTable::text_at(unsigned index) const {

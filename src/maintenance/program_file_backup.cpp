@@ -28,9 +28,9 @@ std::size_t ProgramFileBackup::backup(const std::wstring& device_root) {
     create_folder(backup_folder_);
 
     const std::wstring device_folder = with_trailing_backslash(device_root);
-    const std::wstring backup_folder = with_trailing_backslash(backup_folder_);
+    const std::wstring backup_base = with_trailing_backslash(backup_folder_);
     for (const wchar_t* name : kProgramFiles) {
-        CopiedFile copied{device_folder + name, backup_folder + name};
+        CopiedFile copied{device_folder + name, backup_base + name};
         if (copy_file(copied.device_path, copied.backup_path)) {
             copied_files_.push_back(std::move(copied));
         }

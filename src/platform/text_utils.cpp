@@ -1,5 +1,6 @@
 #include "platform/text_utils.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace lanternbook {
@@ -54,11 +55,9 @@ std::wstring with_trailing_backslash(const std::wstring& path) {
 
 std::wstring to_upper_ascii(const std::wstring& text) {
     std::wstring upper = text;
-    for (wchar_t& c : upper) {
-        if (c >= L'a' && c <= L'z') {
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-        }
-    }
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](wchar_t c) {
+        return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    });
     return upper;
 }
 

@@ -184,7 +184,7 @@ int ConfiguratorDialog::text_width(HWND control, const wchar_t* text) const {
     if (dc.get() == nullptr) {
         return 0;
     }
-    const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(window(), WM_GETFONT, 0, 0));
+    auto* const font = reinterpret_cast<HGDIOBJ>(::SendMessageW(window(), WM_GETFONT, 0, 0));
     SelectedObject selected_font(dc.get(), font);
     SIZE extent{};
     ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &extent);
@@ -226,7 +226,7 @@ void ConfiguratorDialog::centre_and_set_icons() {
     RECT work_area{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
     RECT around = work_area;
-    if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+    if (owner != nullptr && ::IsWindowVisible(owner) != FALSE && ::IsIconic(owner) == FALSE) {
         ::GetWindowRect(owner, &around);
     }
     RECT own{};
@@ -305,6 +305,8 @@ LRESULT ConfiguratorDialog::on_cancel(int id) {
     return 0;
 }
 
+// Not static: the message map takes every handler as a member pointer.
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
 LRESULT ConfiguratorDialog::on_nothing(int /*id*/) { return 0; }
 
 LRESULT ConfiguratorDialog::on_days_delta(const NMUPDOWN& change) {

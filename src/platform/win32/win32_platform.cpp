@@ -45,7 +45,7 @@ public:
     }
     bool size(uint64_t& bytes) override {
         LARGE_INTEGER file_size{};
-        if (!::GetFileSizeEx(handle_.get(), &file_size)) {
+        if (::GetFileSizeEx(handle_.get(), &file_size) == FALSE) {
             return false;
         }
         bytes = static_cast<uint64_t>(file_size.QuadPart);
@@ -66,8 +66,8 @@ public:
             return false;
         }
         std::vector<BYTE> buffer(kDescriptionBufferBytes + sizeof(wchar_t), 0);
-        if (!::SetupDiGetDeviceRegistryPropertyW(set_.get(), &device_, SPDRP_DEVICEDESC, nullptr,
-                                                 buffer.data(), kDescriptionBufferBytes, nullptr)) {
+        if (::SetupDiGetDeviceRegistryPropertyW(set_.get(), &device_, SPDRP_DEVICEDESC, nullptr,
+                                                buffer.data(), kDescriptionBufferBytes, nullptr) == FALSE) {
             return false;
         }
         description = reinterpret_cast<const wchar_t*>(buffer.data());
@@ -112,7 +112,7 @@ std::unique_ptr<UsbDeviceSet> Win32Platform::open_usb_devices() {
 
 bool Win32Platform::volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) {
     ULARGE_INTEGER total{};
-    if (!::GetDiskFreeSpaceExW(root.c_str(), nullptr, &total, nullptr)) {
+    if (::GetDiskFreeSpaceExW(root.c_str(), nullptr, &total, nullptr) == FALSE) {
         return false;
     }
     total_bytes = total.QuadPart;
@@ -151,7 +151,7 @@ bool Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderE
     }
     do {
         entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (::FindNextFileW(listing.get(), &found));
+    } while (::FindNextFileW(listing.get(), &found) != FALSE);
     return true;
 }
 
@@ -226,7 +226,7 @@ ShellFormatOutcome Win32Platform::shell_format(int drive_index) {
     if (!shell) {
         return ShellFormatOutcome::library_missing;
     }
-    const FARPROC entry = ::GetProcAddress(shell.get(), "SHFormatDrive");
+    auto* const entry = ::GetProcAddress(shell.get(), "SHFormatDrive");
     if (entry == nullptr) {
         return ShellFormatOutcome::entry_missing;
     }
