@@ -15,7 +15,8 @@ target_link_libraries(lanternbook PRIVATE lanternbook_core
 if(MINGW)
   # Everything of the C++ runtime goes into the DLL itself.
   set(LANTERNBOOK_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
-  target_link_options(lanternbook PRIVATE ${LANTERNBOOK_STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+  target_link_options(lanternbook PRIVATE ${LANTERNBOOK_STATIC_RUNTIME} -Wl,--enable-stdcall-fixup
+    $<$<CONFIG:Release>:-s>)
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 elseif(MSVC)
   set_property(TARGET lanternbook lanternbook_core PROPERTY

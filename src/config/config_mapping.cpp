@@ -336,12 +336,14 @@ void build_config_from_controls(DialogState& state, DialogControls& controls, Pl
 }
 
 void save_configuration(DialogState& state, DialogControls& controls, Platform& platform) {
-    if (state.device.find_drive().empty() || !state.device_ready) {
+    // One search: the write goes to the drive found at the moment of saving.
+    const std::wstring root = state.device.find_drive();
+    if (root.empty() || !state.device_ready) {
         return;
     }
     build_config_from_controls(state, controls, platform);
-    state.device.write_config(state.config_flags.data(), state.config_dates.data(),
-                              static_cast<unsigned>(state.config_dates_length));
+    state.device.write_config_at(root, state.config_flags.data(), state.config_dates.data(),
+                                 static_cast<unsigned>(state.config_dates_length));
 }
 
 int64_t current_file_time(Platform& platform) { return file_time_of(platform.utc_now()); }

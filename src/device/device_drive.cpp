@@ -91,25 +91,32 @@ void DeviceDrive::ensure_date_file(const std::wstring& path) {
     file->write(kDateMarker, sizeof(kDateMarker), written);
 }
 
+namespace {
+constexpr int kWriteFailed = -1;
+}  // namespace
+
 int DeviceDrive::write_config(const uint8_t* flags, const uint8_t* dates, unsigned dates_length) {
-    constexpr int kFailure = -1;
     if (flags == nullptr || (dates == nullptr && dates_length > 0)) {
-        return kFailure;
+        return kWriteFailed;
     }
-    const std::wstring root = find_drive();
-    if (root.empty()) {
-        return kFailure;
+    return write_config_at(find_drive(), flags, dates, dates_length);
+}
+
+int DeviceDrive::write_config_at(const std::wstring& root, const uint8_t* flags, const uint8_t* dates,
+                                 unsigned dates_length) {
+    if (root.empty() || flags == nullptr || (dates == nullptr && dates_length > 0)) {
+        return kWriteFailed;
     }
     // One write of the whole image, so that a short write is always seen.
     const std::vector<uint8_t> image = encode_config(flags, dates, dates_length, config_);
     std::unique_ptr<File> file = platform_.open_file(with_trailing_backslash(root) + kConfigFileName,
                                                      FileAccess::write, FileDisposition::create_always);
     if (!file) {
-        return kFailure;
+        return kWriteFailed;
     }
     std::size_t written = 0;
     if (!file->write(image.data(), image.size(), written) || written != image.size()) {
-        return kFailure;
+        return kWriteFailed;
     }
     return 0;
 }

@@ -47,6 +47,9 @@ public:
     void ensure_date_file(const std::wstring& path);
     // 0 when the whole image was written, -1 otherwise.
     int write_config(const uint8_t* flags, const uint8_t* dates, unsigned dates_length);
+    // The same on a root the caller has just found, sparing a second search.
+    int write_config_at(const std::wstring& root, const uint8_t* flags, const uint8_t* dates,
+                        unsigned dates_length);
     void reset_date_file();
 
     int drive_index() const { return drive_index_; }
