@@ -2,6 +2,9 @@
 # Runs one group of end-to-end checks: our driver program loads the real DLL
 # under Wine and drives it on freshly seeded emulated keys.
 # Usage: e2e.sh WIN32_BUILD_DIR GROUP [--keys LETTERS | --no-key] [--tmpfs MIB] [--label TEXT]
+#                [--readonly PATH]
+# --readonly makes PATH inside each key (. for the whole key) read-only with a
+# read-only bind mount, which holds for root too, where clearing write bits does not.
 set -euo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
 group=${2:?group}
@@ -9,12 +12,14 @@ shift 2
 keys=K
 tmpfs_mib=
 label=VOLKARIS
+readonly_path=
 while [ $# -gt 0 ]; do
     case "$1" in
         --keys) keys=$2; shift 2 ;;
         --no-key) keys=; shift ;;
         --tmpfs) tmpfs_mib=$2; shift 2 ;;
         --label) label=$2; shift 2 ;;
+        --readonly) readonly_path=$2; shift 2 ;;
         *) echo "e2e.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -24,8 +29,20 @@ ensure_prefix
 stop_wine
 unmap_keys
 mounted=
+readonly_mounts=()
+# Mounts left below a key folder by a run that was killed.
+unmount_below() {
+    local target
+    for target in $(awk -v top="$1" '$2 == top || index($2, top "/") == 1 { print $2 }' /proc/self/mounts | sort -r); do
+        umount "$target" 2>/dev/null || true
+    done
+}
 cleanup() {
     stop_wine
+    local target
+    for target in ${readonly_mounts[@]+"${readonly_mounts[@]}"}; do
+        umount "$target" 2>/dev/null || true
+    done
     [ -n "$mounted" ] && umount "$mounted" 2>/dev/null
     stop_display
 }
@@ -33,6 +50,7 @@ trap cleanup EXIT
 
 for letter in $(printf '%s' "$keys" | sed 's/./& /g'); do
     dir=$wine_dir/keys/$letter
+    unmount_below "$dir"
     umount "$dir" 2>/dev/null || true
     rm -rf "$dir"
     mkdir -p "$dir"
@@ -41,6 +59,14 @@ for letter in $(printf '%s' "$keys" | sed 's/./& /g'); do
         mounted=$dir
     fi
     "$root/scripts/make-key.sh" "$dir" "$label"
+    if [ -n "$readonly_path" ]; then
+        target=$dir
+        [ "$readonly_path" = . ] || target=$dir/$readonly_path
+        chmod a-w "$target"
+        mount --bind "$target" "$target"
+        readonly_mounts+=("$target")
+        mount -o remount,bind,ro "$target"
+    fi
     map_key "$letter" "$dir"
 done
 
