@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <random>
 
@@ -71,9 +72,9 @@ std::wstring hex_time(const FILETIME& time) {
     return text;
 }
 
-using SkipEntry = bool (*)(const std::wstring& relative, bool is_folder);
+using SkipEntry = std::function<bool(const std::wstring& relative, bool is_folder)>;
 
-void detailed_into(const std::wstring& folder, const std::wstring& relative, SkipEntry skip,
+void detailed_into(const std::wstring& folder, const std::wstring& relative, const SkipEntry& skip,
                    std::vector<std::wstring>& out) {
     WIN32_FIND_DATAW found{};
     HANDLE listing = FindFirstFileW(extended(folder + L"\\*").c_str(), &found);
@@ -87,7 +88,7 @@ void detailed_into(const std::wstring& folder, const std::wstring& relative, Ski
         }
         const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
         const bool is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (skip != nullptr && skip(path, is_folder)) {
+        if (skip && skip(path, is_folder)) {
             continue;
         }
         if (is_folder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
@@ -106,7 +107,7 @@ void detailed_into(const std::wstring& folder, const std::wstring& relative, Ski
 }
 
 // Files with sizes and write times, folders by name, sorted.
-std::vector<std::wstring> detailed_listing(const std::wstring& folder, SkipEntry skip = nullptr) {
+std::vector<std::wstring> detailed_listing(const std::wstring& folder, const SkipEntry& skip = SkipEntry()) {
     std::vector<std::wstring> out;
     detailed_into(without_trailing_backslash(folder), L"", skip, out);
     std::sort(out.begin(), out.end());
@@ -172,30 +173,21 @@ std::wstring temp_folder() {
     return long_form;
 }
 
-// The temporary folder relative to drive C:, lower case, as the prefix listing names it.
-std::wstring g_temp_below_c;
-
 // dosdevices holds the drive links (Z: is the whole host file system); the
 // *.reg files are the registry that wineserver rewrites whole whenever it
 // flushes, so their sizes and times tell nothing about who wrote what (the
 // registry is compared key by key instead); the temporary folder is where a
 // format may keep its backup and is checked on its own.
-bool skip_in_prefix(const std::wstring& relative, bool is_folder) {
-    const std::wstring name = lower(relative);
-    if (name == L"dosdevices") {
-        return true;
-    }
-    if (!is_folder && name.find(L'\\') == std::wstring::npos && name.size() > 4 &&
-        name.compare(name.size() - 4, 4, L".reg") == 0) {
-        return true;
-    }
-    return !g_temp_below_c.empty() && name == L"drive_c\\" + g_temp_below_c;
-}
-
 std::vector<std::wstring> prefix_listing() {
     const std::wstring temp = lower(without_trailing_backslash(temp_folder()));
-    g_temp_below_c = starts_with(temp, L"c:\\") ? temp.substr(3) : std::wstring();
-    return detailed_listing(prefix_folder(), skip_in_prefix);
+    const std::wstring temp_in_prefix = starts_with(temp, L"c:\\") ? L"drive_c\\" + temp.substr(3) : std::wstring();
+    return detailed_listing(prefix_folder(), [&temp_in_prefix](const std::wstring& relative, bool is_folder) {
+        const std::wstring name = lower(relative);
+        const bool top_level = name.find(L'\\') == std::wstring::npos;
+        const bool registry_file = !is_folder && top_level && name.size() > 4 &&
+                                   name.compare(name.size() - 4, 4, L".reg") == 0;
+        return name == L"dosdevices" || registry_file || (!temp_in_prefix.empty() && name == temp_in_prefix);
+    });
 }
 
 // Wine's volatile cache of system parameters, which its user32 fills the
@@ -589,6 +581,8 @@ class DriveRemover {
 public:
     explicit DriveRemover(std::vector<std::wstring> watched) : watched_(std::move(watched)) {
         thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+        // It must see the first deletions before the sweep's first step ends.
+        SetThreadPriority(thread_, THREAD_PRIORITY_HIGHEST);
     }
     ~DriveRemover() { finish(); }
     DriveRemover(const DriveRemover&) = delete;
