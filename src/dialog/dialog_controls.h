@@ -16,6 +16,10 @@ public:
     // The check state of this moment (BM_GETCHECK: 0 unchecked, 1 checked).
     virtual unsigned check_state(int control_id) = 0;
     virtual void post_check(int control_id, bool checked) = 0;
+    // A check change that lands at once (BM_SETCHECK sent, not posted).
+    virtual void check_now(int control_id, bool checked) = 0;
+    // Hides the control where it stands.
+    virtual void hide(int control_id) = 0;
     virtual void enable(int control_id, bool enabled) = 0;
     virtual void set_text(int control_id, const std::wstring& text) = 0;
     // At most max_chars characters of the control's text.

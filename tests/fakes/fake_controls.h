@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -17,6 +18,8 @@ public:
     void post_check(int control_id, bool checked) override {
         posted.emplace_back(control_id, checked);
     }
+    void check_now(int control_id, bool checked) override { checks[control_id] = checked ? 1 : 0; }
+    void hide(int control_id) override { hidden.insert(control_id); }
     void enable(int control_id, bool enabled_now) override { enabled[control_id] = enabled_now; }
     void set_text(int control_id, const std::wstring& text_now) override {
         texts[control_id] = text_now;
@@ -45,6 +48,7 @@ public:
     std::map<int, bool> enabled;  // absent: enabled
     std::map<int, std::wstring> texts;
     std::map<int, SystemTime> dates;
+    std::set<int> hidden;
     std::deque<std::pair<int, bool>> posted;
 };
 

@@ -11,6 +11,7 @@
 #include "config/config_mapping.h"
 #include "dialog/control_rules.h"
 #include "dialog/dialog_state.h"
+#include "dialog/initialisation.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
 #include "l10n/entries.h"
@@ -30,22 +31,15 @@ public:
     // Texts, dates and posted check states as initialisation leaves them
     // before loading; the posted changes have not landed yet.
     void post_defaults() {
-        controls.set_text(IDC_SAVE, state.strings.text_at(entry::save_settings));
-        controls.set_text(IDC_DAYS_EDIT, L"14");
-        controls.set_text(IDC_SERIAL_VALUE, state.strings.text_at(entry::no_data_available));
-        controls.set_text(IDC_VERSION_VALUE, state.strings.text_at(entry::no_data_available));
+        put_texts(state, controls);
+        controls.set_text(IDC_DAYS_EDIT, kDefaultDaysText);
+        // A date picker starts on today.
         SystemTime today = platform.now;
         today.hour = today.minute = today.second = today.milliseconds = 0;
         controls.dates[IDC_FROM_DATE] = today;
         controls.dates[IDC_TILL_DATE] = today;
-        for (const int id : {IDC_OVERVIEW, IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
-                             IDC_TECHNICAL_DATA, IDC_EVERYTHING}) {
-            controls.post_check(id, true);
-        }
-        for (const int id : {IDC_CARD_VIA_TACHO, IDC_RANGE_BUTTON, IDC_VDO_SPECIAL}) {
-            controls.post_check(id, false);
-        }
-        controls.checks[IDC_STORE_SETTINGS] = 1;
+        post_default_checks(controls);
+        controls.check_now(IDC_STORE_SETTINGS, true);
     }
 
     void attach_key() { platform.add_drive(kKeyLetter, kKeyLabel); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/config_mapping.h"
+#include "dialog/initialisation.h"
 #include "dialog/win32/header_painter.h"
 #include "l10n/entries.h"
 #include "maintenance/erase_downloads.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int kAnyNotification = -1;
 constexpr int kNoControl = 0;
-constexpr wchar_t kDefaultDaysText[] = L"14";
 constexpr int kDaysRangeLower = 1;
 constexpr int kDaysRangeUpper = 28;
 // Room the Erase button keeps around its text.
@@ -27,58 +27,6 @@ constexpr int kRangeBoxExtraWidth = 4;
 constexpr int kRangeBoxExtraHeight = 12;
 constexpr int kRangeBoxLift = 3;
 constexpr int kVdoBoxGap = 4;
-
-// Which entry each control shows; the caption shows the product header.
-struct ControlText {
-    int control_id;
-    unsigned entry;
-};
-constexpr ControlText kControlTexts[] = {
-    {IDC_SAVE, entry::save_settings},
-    {IDC_FILES_GROUP, entry::files_to_download},
-    {IDC_FOOTNOTE, entry::footnote},
-    {IDC_SOFTWARE_UPDATE, entry::software_update},
-    {IDC_OVERVIEW, entry::overview},
-    {IDC_ACTIVITIES, entry::activities},
-    {IDC_EVENTS_FAULTS, entry::events_and_faults},
-    {IDC_DETAILED_SPEED, entry::detailed_speed},
-    {IDC_TECHNICAL_DATA, entry::technical_data},
-    {IDC_SINCE_LAST, entry::since_last_download},
-    {IDC_FROM_TILL, entry::from},
-    {IDC_LAST_DAYS, entry::last},
-    {IDC_DAYS_LABEL, entry::days},
-    {IDC_EVERYTHING, entry::everything},
-    {IDC_TILL_LABEL, entry::till},
-    {IDC_FORMAT_GROUP, entry::format_the_device},
-    {IDC_STORE_SETTINGS, entry::store_device_settings},
-    {IDC_FORMAT, entry::format},
-    {IDC_PRODUCT_HEADER, entry::product_header},
-    {IDC_RESET_AFTER_UPGRADE, entry::reset_after_upgrade},
-    {IDC_FIRMWARE_LABEL, entry::firmware_path},
-    {IDC_UPGRADE, entry::upgrade},
-    {IDC_VERSION_LABEL, entry::software_version},
-    {IDC_SERIAL_LABEL, entry::device_serial_number},
-    {IDC_SERIAL_VALUE, entry::no_data_available},
-    {IDC_VERSION_VALUE, entry::no_data_available},
-    {IDC_ERASE_GROUP, entry::erasing_the_memory},
-    {IDC_ERASE, entry::erase},
-    {IDC_CARD_VIA_TACHO, entry::card_via_tachograph},
-    {IDC_RANGE_BUTTON, entry::range_button},
-    {IDC_VDO_SPECIAL, entry::vdo_special_data},
-};
-
-struct DefaultCheck {
-    int control_id;
-    bool checked;
-};
-constexpr DefaultCheck kDefaultChecks[] = {
-    {IDC_OVERVIEW, true},        {IDC_ACTIVITIES, true},     {IDC_EVENTS_FAULTS, true},
-    {IDC_DETAILED_SPEED, true},  {IDC_TECHNICAL_DATA, true}, {IDC_EVERYTHING, true},
-    {IDC_CARD_VIA_TACHO, false}, {IDC_RANGE_BUTTON, false},  {IDC_VDO_SPECIAL, false},
-};
-
-constexpr int kFirmwareControls[] = {IDC_FIRMWARE_BROWSE, IDC_UPGRADE, IDC_FIRMWARE_PATH,
-                                     IDC_FIRMWARE_LABEL, IDC_RESET_AFTER_UPGRADE};
 
 // A control's rectangle in the dialog's client coordinates.
 RECT client_rect_of(HWND dialog, HWND control) {
@@ -198,26 +146,15 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     state_.language_id =
         state_.language_override != 0 ? state_.language_override : ::GetUserDefaultLCID();
     state_.strings.select_language(state_.language_id);
-    put_texts();
+    put_texts(state_, controls_);
+    ::SetWindowTextW(window(), state_.strings.text_at(entry::product_header));
     ::SendDlgItemMessageW(window(), IDC_DAYS_UPDOWN, UDM_SETRANGE, 0,
                           MAKELPARAM(kDaysRangeUpper, kDaysRangeLower));
-    ::SetDlgItemTextW(window(), IDC_DAYS_EDIT, kDefaultDaysText);
+    controls_.set_text(IDC_DAYS_EDIT, kDefaultDaysText);
     fit_erase_button();
     fit_range_button();
-    for (const DefaultCheck& check : kDefaultChecks) {
-        controls_.post_check(check.control_id, check.checked);
-    }
-    ::SendDlgItemMessageW(window(), IDC_STORE_SETTINGS, BM_SETCHECK, BST_CHECKED, 0);
-    state_.config_flags.fill(0);
-    fill_controls_from_config(state_, controls_, rules_, platform_);
-    for (int firmware_control : kFirmwareControls) {
-        controls_.enable(firmware_control, false);
-    }
-    rules_.apply_format_permission(state_.device.find_drive(), platform_.module_path());
-    state_.config_dates_length = 0;
-    controls_.post_check(IDC_VDO_SPECIAL, false);
-    ::ShowWindow(control(IDC_VDO_SPECIAL), SW_HIDE);
-    state_.vdo_special_data = false;
+    post_default_checks(controls_);
+    settle_initial_states(state_, controls_, rules_, platform_);
     return TRUE;
 }
 
@@ -248,13 +185,6 @@ void ConfiguratorDialog::centre_and_set_icons() {
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
     ::SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_.get()));
     ::SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
-}
-
-void ConfiguratorDialog::put_texts() {
-    for (const ControlText& text : kControlTexts) {
-        ::SetDlgItemTextW(window(), text.control_id, state_.strings.text_at(text.entry));
-    }
-    ::SetWindowTextW(window(), state_.strings.text_at(entry::product_header));
 }
 
 void ConfiguratorDialog::fit_erase_button() {

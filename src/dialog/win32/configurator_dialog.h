@@ -54,7 +54,6 @@ private:
 
     // Initialisation steps that only the window can do.
     void centre_and_set_icons();
-    void put_texts();
     void fit_erase_button();
     void fit_range_button();
 

@@ -23,6 +23,12 @@ void Win32Controls::post_check(int control_id, bool checked) {
                    checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+void Win32Controls::check_now(int control_id, bool checked) {
+    ::SendDlgItemMessageW(dialog_, control_id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32Controls::hide(int control_id) { ::ShowWindow(::GetDlgItem(dialog_, control_id), SW_HIDE); }
+
 void Win32Controls::enable(int control_id, bool enabled) {
     ::EnableWindow(::GetDlgItem(dialog_, control_id), enabled ? TRUE : FALSE);
 }

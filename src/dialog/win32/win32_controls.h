@@ -14,6 +14,8 @@ public:
     unsigned check_state(int control_id) override;
     // BM_SETCHECK through the queue: lands after the running handler returns.
     void post_check(int control_id, bool checked) override;
+    void check_now(int control_id, bool checked) override;
+    void hide(int control_id) override;
     void enable(int control_id, bool enabled) override;
     void set_text(int control_id, const std::wstring& text) override;
     std::wstring text(int control_id, std::size_t max_chars) override;

@@ -1,0 +1,24 @@
+// What the dialog's initialisation does to its controls, apart from what only
+// the window itself can do (centring, icons, the up-down's range, widening).
+#pragma once
+
+#include "dialog/control_rules.h"
+#include "dialog/dialog_controls.h"
+#include "dialog/dialog_state.h"
+#include "platform/platform.h"
+
+namespace lanternbook {
+
+constexpr wchar_t kDefaultDaysText[] = L"14";
+
+// Every control's text from the current language; the caption is the
+// window's own and shows entry::product_header.
+void put_texts(const DialogState& state, DialogControls& controls);
+// The default choices, posted: the stored configuration's come after them and win.
+void post_default_checks(DialogControls& controls);
+// The store-settings box, the stored configuration, the firmware controls,
+// the format permission and the VDO option, in that order.
+void settle_initial_states(DialogState& state, DialogControls& controls, ControlRules& rules,
+                           Platform& platform);
+
+}  // namespace lanternbook
