@@ -4,6 +4,7 @@
 
 #include "config/config_mapping.h"
 #include "dialog/initialisation.h"
+#include "dialog/layout.h"
 #include "dialog/win32/header_painter.h"
 #include "l10n/entries.h"
 #include "maintenance/erase_downloads.h"
@@ -18,22 +19,17 @@ constexpr int kAnyNotification = -1;
 constexpr int kNoControl = 0;
 constexpr int kDaysRangeLower = 1;
 constexpr int kDaysRangeUpper = 28;
-// Room the Erase button keeps around its text.
-constexpr int kEraseTextPadding = 8;
-// The check mark's share of the multi-line box's width, and how the box
-// grows to take a second line.
-constexpr int kCheckMarkWidth = 18;
-constexpr int kRangeBoxExtraWidth = 4;
-constexpr int kRangeBoxExtraHeight = 12;
-constexpr int kRangeBoxLift = 3;
-constexpr int kVdoBoxGap = 4;
 
 // A control's rectangle in the dialog's client coordinates.
-RECT client_rect_of(HWND dialog, HWND control) {
+ControlRect client_rect_of(HWND dialog, HWND control) {
     RECT rect{};
     ::GetWindowRect(control, &rect);
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    return ControlRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+void move_control(HWND control, const ControlRect& rect) {
+    ::MoveWindow(control, rect.left, rect.top, rect.width(), rect.height(), TRUE);
 }
 
 // Message crackers: each gives its handler typed arguments.
@@ -189,34 +185,24 @@ void ConfiguratorDialog::centre_and_set_icons() {
 
 void ConfiguratorDialog::fit_erase_button() {
     HWND button = control(IDC_ERASE);
-    const RECT rect = client_rect_of(window(), button);
-    const int available = rect.right - rect.left;
+    const ControlRect rect = client_rect_of(window(), button);
     const int needed = text_width(button, state_.strings.text_at(entry::erase));
-    if (needed <= available) {
-        return;
+    const ControlRect fitted = fitted_erase_button(rect, needed);
+    if (!(fitted == rect)) {
+        move_control(button, fitted);
     }
-    // Grows to the left: the right edge and the top stay where they are.
-    const int width = needed + kEraseTextPadding;
-    ::MoveWindow(button, rect.right - width, rect.top, width, rect.bottom - rect.top, TRUE);
 }
 
 void ConfiguratorDialog::fit_range_button() {
-    HWND box = control(IDC_RANGE_BUTTON);
-    const RECT rect = client_rect_of(window(), box);
-    const int available = (rect.right - rect.left) - kCheckMarkWidth;
-    const int height = rect.bottom - rect.top;
-    const int needed = text_width(box, state_.strings.text_at(entry::range_button));
-    if (needed <= available) {
-        return;
-    }
-    // Room for a second line; the VDO box moves below the grown box.
-    const int top = rect.top - kRangeBoxLift;
-    const int new_height = height + kRangeBoxExtraHeight;
-    ::MoveWindow(box, rect.left, top, (rect.right - rect.left) + kRangeBoxExtraWidth, new_height, TRUE);
+    HWND range_box = control(IDC_RANGE_BUTTON);
     HWND vdo_box = control(IDC_VDO_SPECIAL);
-    const RECT vdo = client_rect_of(window(), vdo_box);
-    ::MoveWindow(vdo_box, rect.left, top + new_height + kVdoBoxGap, vdo.right - vdo.left,
-                 vdo.bottom - vdo.top, TRUE);
+    const ControlRect range = client_rect_of(window(), range_box);
+    const int needed = text_width(range_box, state_.strings.text_at(entry::range_button));
+    const RangeBoxLayout fitted = fitted_range_box(range, client_rect_of(window(), vdo_box), needed);
+    if (!(fitted.range_box == range)) {
+        move_control(range_box, fitted.range_box);
+        move_control(vdo_box, fitted.vdo_box);
+    }
 }
 
 LRESULT ConfiguratorDialog::on_paint() {
