@@ -8,7 +8,6 @@
 
 #include "e2e/harness.h"
 #include "l10n/entries.h"
-#include "l10n/language_table.h"
 #include "resources/resource.h"
 
 using namespace e2e;
@@ -17,12 +16,6 @@ namespace entry = lanternbook::entry;
 namespace {
 
 const wchar_t kKeyConfig[] = L"K:\\CONFIG";
-
-std::wstring entry_text(uint32_t locale, unsigned index) {
-    lanternbook::LanguageTable table;
-    table.select_language(locale);
-    return table.text_at(index);
-}
 
 void expect_checks(HWND dialog, std::initializer_list<int> checked, std::initializer_list<int> unchecked,
                    const std::string& when) {

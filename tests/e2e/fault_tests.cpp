@@ -13,7 +13,6 @@
 
 #include "e2e/harness.h"
 #include "l10n/entries.h"
-#include "l10n/language_table.h"
 #include "resources/resource.h"
 
 using namespace e2e;
@@ -28,18 +27,7 @@ const char kEnglish[] = "1033";
 constexpr uint32_t kEnglishLocale = 0x0409;
 constexpr std::size_t kWrittenConfigSize = 32;
 
-std::wstring entry_text(unsigned index) {
-    lanternbook::LanguageTable table;
-    table.select_language(kEnglishLocale);
-    return table.text_at(index);
-}
-
-void press(HWND box, int button) { PostMessageW(box, WM_COMMAND, button, 0); }
-
-void send_format_command(HWND dialog) {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FORMAT)));
-}
+std::wstring entry_text(unsigned index) { return e2e::entry_text(kEnglishLocale, index); }
 
 class GroupClock {
 public:
@@ -53,11 +41,7 @@ private:
     DWORD started_;
 };
 
-// ---- listings that also see times, and paths past the classic limit ----
-
-std::wstring extended(const std::wstring& path) {
-    return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
-}
+// ---- listings that also see times ----
 
 std::wstring without_trailing_backslash(std::wstring path) {
     while (!path.empty() && path.back() == L'\\') {
@@ -66,52 +50,11 @@ std::wstring without_trailing_backslash(std::wstring path) {
     return path;
 }
 
-std::wstring hex_time(const FILETIME& time) {
-    wchar_t text[24];
-    swprintf(text, 24, L"%08lx%08lx", time.dwHighDateTime, time.dwLowDateTime);
-    return text;
-}
-
 using SkipEntry = std::function<bool(const std::wstring& relative, bool is_folder)>;
-
-void detailed_into(const std::wstring& folder, const std::wstring& relative, const SkipEntry& skip,
-                   std::vector<std::wstring>& out) {
-    WIN32_FIND_DATAW found{};
-    HANDLE listing = FindFirstFileW(extended(folder + L"\\*").c_str(), &found);
-    if (listing == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-        const bool is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (skip && skip(path, is_folder)) {
-            continue;
-        }
-        if (is_folder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            // A link out of the tree, as Wine makes for the user's folders
-            // into the host's home: noted, not followed.
-            out.push_back(path + L"\\ (link)");
-        } else if (is_folder) {
-            out.push_back(path + L"\\");
-            detailed_into(folder + L"\\" + name, path, skip, out);
-        } else {
-            out.push_back(path + L" " + std::to_wstring(found.nFileSizeLow) + L" " +
-                          hex_time(found.ftLastWriteTime));
-        }
-    } while (FindNextFileW(listing, &found));
-    FindClose(listing);
-}
 
 // Files with sizes and write times, folders by name, sorted.
 std::vector<std::wstring> detailed_listing(const std::wstring& folder, const SkipEntry& skip = SkipEntry()) {
-    std::vector<std::wstring> out;
-    detailed_into(without_trailing_backslash(folder), L"", skip, out);
-    std::sort(out.begin(), out.end());
-    return out;
+    return tree_listing(folder, ListingOptions{true, skip});
 }
 
 std::vector<std::wstring> minus(const std::vector<std::wstring>& from, const std::vector<std::wstring>& taken) {
@@ -938,16 +881,16 @@ E2E_GROUP(fault_hostile_downloads) {
         {L"CARD\\locked.ddd", false},
     };
     for (const std::wstring& folder : folders) {
-        check(CreateDirectoryW(extended(kKeyRoot + folder).c_str(), nullptr) != FALSE,
+        check(CreateDirectoryW(extended_path(kKeyRoot + folder).c_str(), nullptr) != FALSE,
               "folder made: " + narrow(folder.substr(0, 40)) + "...");
     }
     for (const SeededEntry& entry_seeded : seeded) {
-        check(write_file(extended(kKeyRoot + entry_seeded.path), bytes_of("seeded")),
+        check(write_file(extended_path(kKeyRoot + entry_seeded.path), bytes_of("seeded")),
               "file made: " + narrow(entry_seeded.path.substr(0, 60)));
     }
-    check(!write_file(extended(L"K:\\CARD\\" + repeated(L"a", kLongestNameBytes - 3) + L".ddd"), bytes_of("x")),
+    check(!write_file(extended_path(L"K:\\CARD\\" + repeated(L"a", kLongestNameBytes - 3) + L".ddd"), bytes_of("x")),
           "a name of 256 bytes is refused by the file system");
-    check(!write_file(extended(L"K:\\CARD\\" + repeated(L"\u017C", 126) + L".ddd"), bytes_of("x")),
+    check(!write_file(extended_path(L"K:\\CARD\\" + repeated(L"\u017C", 126) + L".ddd"), bytes_of("x")),
           "a name of 130 characters in 256 bytes is refused by the file system");
 
     const std::vector<std::wstring> before = detailed_listing(kKeyRoot);

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <map>
 
+#include "l10n/language_table.h"
+#include "resources/resource.h"
+
 namespace e2e {
 namespace {
 
@@ -198,10 +201,20 @@ std::vector<uint8_t> bytes_of(const std::string& text) {
     return std::vector<uint8_t>(text.begin(), text.end());
 }
 
-static void list_into(const std::wstring& folder, const std::wstring& relative,
+std::wstring extended_path(const std::wstring& path) {
+    return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
+}
+
+static std::wstring hex_time(const FILETIME& time) {
+    wchar_t text[24];
+    swprintf(text, 24, L"%08lx%08lx", time.dwHighDateTime, time.dwLowDateTime);
+    return text;
+}
+
+static void list_into(const std::wstring& folder, const std::wstring& relative, const ListingOptions& options,
                       std::vector<std::wstring>& out) {
     WIN32_FIND_DATAW found{};
-    HANDLE listing = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    HANDLE listing = FindFirstFileW(extended_path(folder + L"\\*").c_str(), &found);
     if (listing == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -211,25 +224,49 @@ static void list_into(const std::wstring& folder, const std::wstring& relative,
             continue;
         }
         const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        const bool is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (options.skip && options.skip(path, is_folder)) {
+            continue;
+        }
+        if (is_folder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            // A link out of the tree, as Wine makes for the user's folders.
+            out.push_back(path + L"\\ (link)");
+        } else if (is_folder) {
             out.push_back(path + L"\\");
-            list_into(folder + L"\\" + name, path, out);
+            list_into(folder + L"\\" + name, path, options, out);
         } else {
-            out.push_back(path + L" " + std::to_wstring(found.nFileSizeLow));
+            std::wstring line = path + L" " + std::to_wstring(found.nFileSizeLow);
+            if (options.write_times) {
+                line += L" " + hex_time(found.ftLastWriteTime);
+            }
+            out.push_back(line);
         }
     } while (FindNextFileW(listing, &found));
     FindClose(listing);
 }
 
-std::vector<std::wstring> tree_listing(const std::wstring& folder) {
+std::vector<std::wstring> tree_listing(const std::wstring& folder, const ListingOptions& options) {
     std::vector<std::wstring> out;
     std::wstring base = folder;
     while (!base.empty() && base.back() == L'\\') {
         base.pop_back();
     }
-    list_into(base, L"", out);
+    list_into(base, L"", options, out);
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::wstring entry_text(uint32_t locale, unsigned index) {
+    lanternbook::LanguageTable table;
+    table.select_language(locale);
+    return table.text_at(index);
+}
+
+void press(HWND box, int button) { PostMessageW(box, WM_COMMAND, button, 0); }
+
+void send_format_command(HWND dialog) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FORMAT)));
 }
 
 Step on_dialog(std::function<void(HWND)> action) { return Step{Target::dialog, std::move(action)}; }

@@ -41,7 +41,17 @@ std::vector<uint8_t> bytes_of(const std::string& text);
 // even when the key's drive letter is gone.
 std::wstring key_folder(wchar_t letter);
 // Every file and folder below a folder, relative paths with sizes, sorted.
-std::vector<std::wstring> tree_listing(const std::wstring& folder);
+// Paths past the classic limit are reached; links out of the tree are noted,
+// not followed.
+struct ListingOptions {
+    bool write_times = false;
+    // Entries (relative path, is_folder) left out together with what they hold.
+    std::function<bool(const std::wstring& relative, bool is_folder)> skip;
+};
+std::vector<std::wstring> tree_listing(const std::wstring& folder,
+                                       const ListingOptions& options = ListingOptions());
+// The extended form of a path, for paths past the classic limit.
+std::wstring extended_path(const std::wstring& path);
 
 // ---- the dialog ----
 enum class Target { dialog, message_box };
@@ -60,6 +70,13 @@ RunResult run_dialog(const Dll& dll, const char* locale, std::vector<Step> steps
                      DWORD timeout_ms = 30000);
 Step on_dialog(std::function<void(HWND)> action);
 Step on_message_box(std::function<void(HWND)> action);
+
+// The text of an entry in the table that a locale picks.
+std::wstring entry_text(uint32_t locale, unsigned index);
+// Answers a message box with one of its buttons.
+void press(HWND box, int button);
+// Sends the format command to the hidden button, as its click would.
+void send_format_command(HWND dialog);
 
 bool is_checked(HWND dialog, int id);
 bool is_enabled(HWND dialog, int id);

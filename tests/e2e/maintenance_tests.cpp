@@ -5,21 +5,12 @@
 
 #include "e2e/harness.h"
 #include "l10n/entries.h"
-#include "l10n/language_table.h"
 #include "resources/resource.h"
 
 using namespace e2e;
 namespace entry = lanternbook::entry;
 
 namespace {
-
-std::wstring entry_text(uint32_t locale, unsigned index) {
-    lanternbook::LanguageTable table;
-    table.select_language(locale);
-    return table.text_at(index);
-}
-
-void press(HWND box, int button) { PostMessageW(box, WM_COMMAND, button, 0); }
 
 // Downloads among other things that must survive an erase.
 void seed_erase_cases() {
@@ -76,12 +67,6 @@ std::string joined(const std::vector<std::wstring>& lines) {
 void check_tree(const std::vector<std::wstring>& actual, const std::vector<std::wstring>& expected,
                 const std::string& what) {
     check(actual == expected, what + "\n  got      " + joined(actual) + "\n  expected " + joined(expected));
-}
-
-// Sends the format command to the hidden button, as its click would.
-void send_format_command(HWND dialog) {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FORMAT)));
 }
 
 }  // namespace
