@@ -8,6 +8,7 @@
 
 #include "config/calendar.h"
 #include "l10n/entries.h"
+#include "l10n/notices.h"
 #include "platform/text_utils.h"
 #include "resources/resource.h"
 
@@ -236,7 +237,9 @@ void store_date(std::array<uint8_t, 32>& dates, std::size_t seconds_offset,
 void fill_controls_from_config(DialogState& state, DialogControls& controls, ControlRules& rules,
                                Platform& platform) {
     DeviceDrive& device = state.device;
-    device.read_config();
+    // An unreadable CONFIG shows the defaults; Save still keeps the key's
+    // serial number and version, taken from the file when it writes.
+    static_cast<void>(device.read_config());
     const DeviceConfig& config = device.config();
     std::copy_n(config.flags.begin(), state.config_flags.size(), state.config_flags.begin());
     std::copy_n(config.dates.begin(), kDateBlockLength, state.config_dates.begin());
@@ -335,15 +338,24 @@ void build_config_from_controls(DialogState& state, DialogControls& controls, Pl
     state.config_dates_length = static_cast<int32_t>(kDateBlockLength);
 }
 
-void save_configuration(DialogState& state, DialogControls& controls, Platform& platform) {
-    // One search: the write goes to the drive found at the moment of saving.
-    const std::wstring root = state.device.find_drive();
-    if (root.empty() || !state.device_ready) {
-        return;
+bool save_configuration(DialogState& state, DialogControls& controls, Platform& platform) {
+    if (!state.device_ready) {
+        return true;
+    }
+    // Only the key read at start gets its settings: another one plugged in
+    // meanwhile would be stamped with this key's serial number.
+    const KeyIdentity& key = state.device.key();
+    if (!state.device.still_attached(key)) {
+        show_error(platform, state.strings, entry::device_changed);
+        return false;
     }
     build_config_from_controls(state, controls, platform);
-    state.device.write_config_at(root, state.config_flags.data(), state.config_dates.data(),
-                                 static_cast<unsigned>(state.config_dates_length));
+    if (state.device.write_config_at(key.root, state.config_flags.data(), state.config_dates.data(),
+                                     static_cast<unsigned>(state.config_dates_length)) != ConfigWrite::written) {
+        show_error(platform, state.strings, entry::save_failed);
+        return false;
+    }
+    return true;
 }
 
 int64_t current_file_time(Platform& platform) { return file_time_of(platform.utc_now()); }

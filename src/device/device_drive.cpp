@@ -1,21 +1,32 @@
 #include "device/device_drive.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "device/config_codec.h"
 #include "platform/text_utils.h"
 
 namespace lanternbook {
+namespace {
 
 constexpr int kDriveLetterCount = 26;
 // What the device expects in a DATE that had no since-last-download marker.
 constexpr uint8_t kDateMarker[] = {'1', '1', '1', '1', '1', '1'};
+// The attributes a CONFIG keeps when it is replaced.
+constexpr uint32_t kKeptAttributes = kAttributeHidden | kAttributeSystem | kAttributeArchive;
+
+bool label_names_key(const std::wstring& label) {
+    return to_upper_ascii(label).find(kVolumeWord) != std::wstring::npos;
+}
+
+}  // namespace
+
+std::wstring config_path_on(const std::wstring& root) { return with_trailing_backslash(root) + kConfigFileName; }
+std::wstring date_path_on(const std::wstring& root) { return with_trailing_backslash(root) + kDateFileName; }
 
 std::wstring DeviceDrive::find_drive() {
-    const uint32_t mask = platform_.logical_drive_mask();
+    const uint32_t mask = volumes_.logical_drive_mask();
     drive_index_ = 0;
-    remove_usb_device_by_prefix(kUsbDescriptionPrefix);
+    remove_stale_usb_device();
     for (int i = 0; i < kDriveLetterCount; ++i) {
         if ((mask & (uint32_t{1} << i)) == 0) {
             continue;
@@ -30,18 +41,44 @@ std::wstring DeviceDrive::find_drive() {
     return std::wstring();
 }
 
-void DeviceDrive::remove_usb_device_by_prefix(const std::wstring& prefix) {
-    std::unique_ptr<UsbDeviceSet> devices = platform_.open_usb_devices();
+KeyIdentity DeviceDrive::find_key() {
+    KeyIdentity key;
+    key.root = find_drive();
+    if (!key.found()) {
+        return key;
+    }
+    key.drive_index = drive_index_;
+    if (!volumes_.volume_identity(key.root, key.volume_serial, key.label)) {
+        // Gone between the search and this question.
+        return KeyIdentity{};
+    }
+    return key;
+}
+
+bool DeviceDrive::still_attached(const KeyIdentity& key) {
+    if (!key.found()) {
+        return false;
+    }
+    uint32_t serial = 0;
+    std::wstring label;
+    return volumes_.volume_identity(key.root, serial, label) && serial == key.volume_serial &&
+           label_names_key(label);
+}
+
+void DeviceDrive::remove_stale_usb_device() {
+    std::unique_ptr<UsbDeviceSet> devices = volumes_.open_usb_devices();
     if (!devices) {
         return;
     }
+    const std::wstring prefix = kUsbDescriptionPrefix;
     for (std::size_t index = 0; devices->has_device(index); ++index) {
         std::wstring description;
         if (!devices->read_description(index, description)) {
             return;
         }
         if (to_upper_ascii(description).compare(0, prefix.size(), prefix) == 0) {
-            devices->remove_device(index);
+            // Nothing to do when it will not go: the search goes on without it.
+            static_cast<void>(devices->remove_device(index));
             return;
         }
     }
@@ -49,37 +86,37 @@ void DeviceDrive::remove_usb_device_by_prefix(const std::wstring& prefix) {
 
 std::wstring DeviceDrive::drive_display_name(const std::wstring& root) {
     std::wstring name;
-    if (!platform_.drive_display_name(root, name)) {
+    if (!volumes_.drive_display_name(root, name)) {
         return root;
     }
     return to_upper_ascii(name);
 }
 
-void DeviceDrive::read_config() {
-    const std::wstring root = find_drive();
+ConfigRead DeviceDrive::read_config() {
+    key_ = find_key();
+    const std::wstring& root = key_.root;
     if (root.empty()) {
-        return;
+        return ConfigRead::no_key;
     }
-    const std::wstring folder = with_trailing_backslash(root);
     // The device needs its DATE marker whether or not CONFIG is there.
-    ensure_date_file(folder + kDateFileName);
+    ensure_date_file(date_path_on(root));
 
-    std::unique_ptr<File> file =
-        platform_.open_file(folder + kConfigFileName, FileAccess::read, FileDisposition::open_existing);
+    const std::wstring path = config_path_on(root);
+    std::unique_ptr<File> file = files_.open_file(path, FileAccess::read, FileDisposition::open_existing);
     if (!file) {
-        return;
+        return files_.path_exists(path) ? ConfigRead::unreadable : ConfigRead::no_config;
     }
     std::vector<uint8_t> buffer(kConfigReadLimit, 0);
     std::size_t bytes_read = 0;
     if (!file->read(buffer.data(), buffer.size(), bytes_read)) {
-        return;
+        return ConfigRead::unreadable;
     }
     decode_config(buffer.data(), std::min(bytes_read, buffer.size()), config_);
+    return bytes_read == 0 ? ConfigRead::no_config : ConfigRead::read;
 }
 
 void DeviceDrive::ensure_date_file(const std::wstring& path) {
-    std::unique_ptr<File> file =
-        platform_.open_file(path, FileAccess::read_write, FileDisposition::open_always);
+    std::unique_ptr<File> file = files_.open_file(path, FileAccess::read_write, FileDisposition::open_always);
     if (!file) {
         return;
     }
@@ -88,47 +125,86 @@ void DeviceDrive::ensure_date_file(const std::wstring& path) {
         return;
     }
     std::size_t written = 0;
-    file->write(kDateMarker, sizeof(kDateMarker), written);
+    // A DATE that cannot be completed is the device's to mend; CONFIG is still read.
+    static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written));
 }
 
-namespace {
-constexpr int kWriteFailed = -1;
-}  // namespace
-
-int DeviceDrive::write_config(const uint8_t* flags, const uint8_t* dates, unsigned dates_length) {
-    if (flags == nullptr || (dates == nullptr && dates_length > 0)) {
-        return kWriteFailed;
+ConfigWrite DeviceDrive::identity_bytes(const std::wstring& config_path, std::vector<uint8_t>& image) {
+    std::unique_ptr<File> current =
+        files_.open_file(config_path, FileAccess::read, FileDisposition::open_existing);
+    if (!current) {
+        // No CONFIG: what was read before is all there is.
+        return files_.path_exists(config_path) ? ConfigWrite::unreadable : ConfigWrite::written;
     }
-    return write_config_at(find_drive(), flags, dates, dates_length);
+    std::vector<uint8_t> buffer(kConfigReadLimit, 0);
+    std::size_t bytes_read = 0;
+    if (!current->read(buffer.data(), buffer.size(), bytes_read)) {
+        return ConfigWrite::unreadable;
+    }
+    // Only the full layout keeps these bytes at these offsets.
+    if (bytes_read > kIdentityOffset) {
+        const std::size_t kept = std::min(bytes_read, kConfigFileLength);
+        std::copy(buffer.begin() + kIdentityOffset, buffer.begin() + static_cast<std::ptrdiff_t>(kept),
+                  image.begin() + kIdentityOffset);
+    }
+    return ConfigWrite::written;
 }
 
-int DeviceDrive::write_config_at(const std::wstring& root, const uint8_t* flags, const uint8_t* dates,
-                                 unsigned dates_length) {
+ConfigWrite DeviceDrive::write_config_at(const std::wstring& root, const uint8_t* flags,
+                                         const uint8_t* dates, unsigned dates_length) {
     if (root.empty() || flags == nullptr || (dates == nullptr && dates_length > 0)) {
-        return kWriteFailed;
+        return ConfigWrite::no_key;
     }
-    // One write of the whole image, so that a short write is always seen.
-    const std::vector<uint8_t> image = encode_config(flags, dates, dates_length, config_);
-    std::unique_ptr<File> file = platform_.open_file(with_trailing_backslash(root) + kConfigFileName,
-                                                     FileAccess::write, FileDisposition::create_always);
-    if (!file) {
-        return kWriteFailed;
+    const std::wstring config_path = config_path_on(root);
+    uint32_t old_attributes = 0;
+    const bool replacing = files_.attributes(config_path, old_attributes);
+    if (replacing && (old_attributes & kAttributeReadOnly) != 0) {
+        return ConfigWrite::read_only;
     }
-    std::size_t written = 0;
-    if (!file->write(image.data(), image.size(), written) || written != image.size()) {
-        return kWriteFailed;
+    if (replacing && (old_attributes & (kAttributeFolder | kAttributeLink)) != 0) {
+        return ConfigWrite::failed;
     }
-    return 0;
+    std::vector<uint8_t> image = encode_config(flags, dates, dates_length, config_);
+    if (image.size() == kConfigFileLength) {
+        const ConfigWrite identity = identity_bytes(config_path, image);
+        if (identity != ConfigWrite::written) {
+            return identity;
+        }
+    }
+
+    const std::wstring helper_path = with_trailing_backslash(root) + kConfigHelperFileName;
+    uint32_t helper_attributes = 0;
+    if (files_.attributes(helper_path, helper_attributes) &&
+        !files_.set_attributes(helper_path, kAttributeArchive)) {
+        return ConfigWrite::failed;
+    }
+    bool written = false;
+    {
+        std::unique_ptr<File> helper =
+            files_.open_file(helper_path, FileAccess::write, FileDisposition::create_always);
+        std::size_t count = 0;
+        written = helper && helper->write(image.data(), image.size(), count) && count == image.size() &&
+                  helper->flush();
+    }
+    // A hidden or system CONFIG stays so.
+    const uint32_t new_attributes = replacing ? (old_attributes & kKeptAttributes) : kAttributeArchive;
+    if (written && (new_attributes == kAttributeArchive || files_.set_attributes(helper_path, new_attributes)) &&
+        files_.replace_file(helper_path, config_path)) {
+        return ConfigWrite::written;
+    }
+    if (files_.path_exists(helper_path)) {
+        static_cast<void>(files_.set_attributes(helper_path, kAttributeArchive));
+        static_cast<void>(files_.delete_file(helper_path));
+    }
+    return ConfigWrite::failed;
 }
 
-void DeviceDrive::reset_date_file() {
-    const std::wstring root = find_drive();
+bool DeviceDrive::reset_date_file_at(const std::wstring& root) {
     if (root.empty()) {
-        return;
+        return false;
     }
     // Creating or truncating is all there is to do; the file closes at once.
-    const std::unique_ptr<File> emptied = platform_.open_file(
-        with_trailing_backslash(root) + kDateFileName, FileAccess::write, FileDisposition::create_always);
+    return files_.open_file(date_path_on(root), FileAccess::write, FileDisposition::create_always) != nullptr;
 }
 
 }  // namespace lanternbook

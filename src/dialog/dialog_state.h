@@ -13,7 +13,7 @@
 namespace lanternbook {
 
 struct DialogState {
-    explicit DialogState(Platform& platform) : device(platform) {}
+    explicit DialogState(Platform& platform) : device(platform, platform) {}
 
     uint32_t language_id = 0;
     bool device_ready = false;

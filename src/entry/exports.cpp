@@ -29,15 +29,24 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
     return TRUE;
 }
 
+// No C++ exception may reach the host: each export catches everything.
 extern "C" __declspec(dllexport) const wchar_t* __cdecl find_device() {
-    lanternbook::win32::Win32Platform platform(lanternbook::module_instance());
-    lanternbook::DeviceDrive device(platform);
-    lanternbook::g_device_root = device.find_drive();
+    try {
+        lanternbook::win32::Win32Platform platform(lanternbook::module_instance());
+        lanternbook::DeviceDrive device(platform, platform);
+        lanternbook::g_device_root = device.find_drive();
+    } catch (...) {
+        lanternbook::g_device_root.clear();
+    }
     return lanternbook::g_device_root.c_str();
 }
 
 extern "C" __declspec(dllexport) int __cdecl load(const char* locale_text) {
-    const uint32_t language_override = lanternbook::parse_locale_argument(locale_text);
-    lanternbook::win32::run_configurator(lanternbook::module_instance(), language_override);
+    try {
+        const uint32_t language_override = lanternbook::parse_locale_argument(locale_text);
+        lanternbook::win32::run_configurator(lanternbook::module_instance(), language_override);
+    } catch (...) {
+        return 0;
+    }
     return 0;
 }

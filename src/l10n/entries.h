@@ -39,7 +39,16 @@ constexpr unsigned erase_confirmation = 36;
 constexpr unsigned card_via_tachograph = 39;
 constexpr unsigned range_button = 40;
 constexpr unsigned vdo_special_data = 41;
+// Error messages.
+constexpr unsigned save_failed = 42;
+constexpr unsigned device_changed = 43;
+constexpr unsigned backup_failed = 44;
+// A line break and the backup folder follow this text.
+constexpr unsigned restore_failed = 45;
+constexpr unsigned erase_incomplete = 46;
+constexpr unsigned format_failed = 47;
+constexpr unsigned settings_unreadable = 48;
 
-constexpr unsigned count = 41;
+constexpr unsigned count = 48;
 
 }  // namespace lanternbook::entry

@@ -17,7 +17,7 @@ const StringTable& string_table_for(uint32_t locale_id);
 class LanguageTable {
 public:
     void select_language(uint32_t locale_id);
-    // Entry 1..41; the empty text for an empty position or past the end.
+    // Entry 1..entry::count; the empty text for an empty position or past the end.
     const wchar_t* text_at(unsigned index) const;
     std::size_t size() const { return entries_.size(); }
 

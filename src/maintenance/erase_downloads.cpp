@@ -1,17 +1,16 @@
 #include "maintenance/erase_downloads.h"
 
 #include <array>
-#include <cstddef>
-#include <string>
 #include <vector>
 
 #include "l10n/entries.h"
+#include "l10n/notices.h"
 #include "platform/text_utils.h"
 
 namespace lanternbook {
 namespace {
 
-constexpr std::array<const wchar_t*, 2> kDownloadFolders{L"CARD\\", L"TACHO\\"};
+constexpr std::array<const wchar_t*, 2> kDownloadFolders{L"CARD", L"TACHO"};
 
 // Lower-case extension letters, in the order the folders are swept.
 constexpr std::array<const wchar_t*, 4> kDownloadExtensions{L"dtg", L"ddd", L"dtc", L"esm"};
@@ -36,43 +35,102 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
     return true;
 }
 
-void erase_matching_files(Platform& platform, const std::wstring& folder_path,
-                          const wchar_t* letters) {
+struct PassCount {
+    std::size_t deleted = 0;
+    bool all_deleted = true;
+};
+
+// Read-only, hidden and system downloads go too; one that stays gets its
+// attributes back.
+bool delete_download(FileSystem& files, const std::wstring& path) {
+    uint32_t attributes = 0;
+    if (!files.attributes(path, attributes)) {
+        return false;
+    }
+    if (files.set_attributes(path, kAttributeArchive) && files.delete_file(path)) {
+        return true;
+    }
+    static_cast<void>(files.set_attributes(path, attributes));
+    return false;
+}
+
+void erase_matching_files(FileSystem& files, const std::wstring& folder_path, const wchar_t* letters,
+                          PassCount& count) {
     std::vector<FolderEntry> entries;
-    if (!platform.list_folder(folder_path + kPatternPrefix + letters, entries)) {
+    if (!files.list_folder(folder_path + kPatternPrefix + letters, entries)) {
         return;
     }
     for (const FolderEntry& entry : entries) {
-        if (entry.is_folder || !has_download_extension(entry.name, letters)) {
+        if (entry.is_folder() || entry.is_link() || !has_download_extension(entry.name, letters)) {
             continue;
         }
-        const std::wstring file_path = folder_path + entry.name;
-        // Read-only, hidden and system downloads go too.
-        platform.set_archive_attribute_only(file_path);
-        platform.delete_file(file_path);
+        if (delete_download(files, folder_path + entry.name)) {
+            ++count.deleted;
+        } else {
+            count.all_deleted = false;
+        }
     }
+}
+
+// A download folder that is a link leads off the key: it is left alone.
+bool is_real_folder(FileSystem& files, const std::wstring& path) {
+    uint32_t attributes = 0;
+    return files.attributes(path, attributes) && (attributes & kAttributeFolder) != 0 &&
+           (attributes & kAttributeLink) == 0;
 }
 
 }  // namespace
 
-int erase_downloads(DialogState& state, Platform& platform) {
-    const int answer = platform.message_box(state.strings.text_at(entry::erase_confirmation),
-                                            state.strings.text_at(entry::caution),
-                                            kMessageOkCancelWarning);
-    if (answer != kAnswerOk) {
-        return 0;
-    }
-    for (const wchar_t* folder : kDownloadFolders) {
-        for (const wchar_t* letters : kDownloadExtensions) {
-            // A key pulled mid-run stops the sweep at the next step.
-            const std::wstring root = state.device.find_drive();
-            if (root.empty()) {
-                return 0;
-            }
-            erase_matching_files(platform, with_trailing_backslash(root) + folder, letters);
+bool is_download_name(const std::wstring& name) {
+    for (const wchar_t* letters : kDownloadExtensions) {
+        if (has_download_extension(name, letters)) {
+            return true;
         }
     }
-    return 0;
+    return false;
+}
+
+EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files) {
+    EraseResult result;
+    PassCount count;
+    for (const wchar_t* folder : kDownloadFolders) {
+        const std::wstring folder_path = with_trailing_backslash(key.root) + folder;
+        for (const wchar_t* letters : kDownloadExtensions) {
+            if (!device.still_attached(key)) {
+                result.outcome = EraseOutcome::key_changed;
+                result.deleted = count.deleted;
+                return result;
+            }
+            if (is_real_folder(files, folder_path)) {
+                erase_matching_files(files, with_trailing_backslash(folder_path), letters, count);
+            }
+        }
+    }
+    result.outcome = count.all_deleted ? EraseOutcome::erased : EraseOutcome::incomplete;
+    result.deleted = count.deleted;
+    return result;
+}
+
+EraseResult erase_downloads(DeviceDrive& device, FileSystem& files, UserMessages& messages,
+                            const LanguageTable& strings) {
+    if (!confirmed(messages, strings, entry::erase_confirmation)) {
+        return EraseResult{};
+    }
+    const KeyIdentity key = device.find_key();
+    EraseResult result;
+    if (!key.found()) {
+        result.outcome = EraseOutcome::no_key;
+    } else {
+        result = erase_downloads_on(key, device, files);
+    }
+    switch (result.outcome) {
+        case EraseOutcome::no_key:
+        case EraseOutcome::key_changed: show_error(messages, strings, entry::device_changed); break;
+        case EraseOutcome::incomplete: show_error(messages, strings, entry::erase_incomplete); break;
+        case EraseOutcome::declined:
+        case EraseOutcome::erased: break;
+    }
+    return result;
 }
 
 }  // namespace lanternbook

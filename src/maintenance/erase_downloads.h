@@ -1,12 +1,38 @@
 // Deletes the downloads kept in the key's CARD\ and TACHO\ folders.
 #pragma once
 
-#include "dialog/dialog_state.h"
+#include <cstddef>
+#include <string>
+
+#include "device/device_drive.h"
+#include "l10n/language_table.h"
 #include "platform/platform.h"
 
 namespace lanternbook {
 
-// Asks first; always 0.
-int erase_downloads(DialogState& state, Platform& platform);
+enum class EraseOutcome {
+    declined,     // the user said no: nothing touched
+    no_key,       // no key when the user confirmed
+    key_changed,  // the confirmed key went away or another took its place: stopped
+    incomplete,   // some downloads could not be deleted
+    erased,
+};
+
+struct EraseResult {
+    EraseOutcome outcome = EraseOutcome::declined;
+    std::size_t deleted = 0;
+};
+
+// Deletes the downloads on `key`, checking before each folder-and-extension
+// pass that the key is still that volume. Links are never stepped through.
+[[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files);
+
+// The dialog's Erase: asks first, fixes the key then, and tells the user
+// when the run did not erase everything.
+[[nodiscard]] EraseResult erase_downloads(DeviceDrive& device, FileSystem& files, UserMessages& messages,
+                                          const LanguageTable& strings);
+
+// True for a name with one of the download extensions, in any case.
+[[nodiscard]] bool is_download_name(const std::wstring& name);
 
 }  // namespace lanternbook

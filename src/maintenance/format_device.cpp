@@ -1,18 +1,15 @@
 #include "maintenance/format_device.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 
 #include "l10n/entries.h"
+#include "l10n/notices.h"
 #include "maintenance/program_file_backup.h"
 #include "platform/text_utils.h"
 
 namespace lanternbook {
 namespace {
-
-constexpr int kFormatStopped = -1;
-constexpr int kFormatFinished = 0;
 
 constexpr uint64_t kBytesPerKibibyte = 1024;
 
@@ -39,64 +36,121 @@ bool drive_formattable(int drive_index) {
     return drive_index >= kFirstFormattableDrive && drive_index <= kLastFormattableDrive;
 }
 
-std::wstring date_file_path(const std::wstring& root) {
-    return with_trailing_backslash(root) + kDateFileName;
+bool names_key(const std::wstring& label) {
+    return to_upper_ascii(label).find(kVolumeWord) != std::wstring::npos;
 }
 
-// The shell's dialog returns alike whether the user formatted or cancelled.
-// A format removes DATE, which read_config has just made sure of, so DATE
-// still being there means nothing was formatted and CONFIG and DATE must
-// keep what the key holds. A key that cannot be found afterwards could not
-// be written to anyway.
-bool settings_need_restoring(DeviceDrive& device, Platform& platform, bool date_existed) {
-    const std::wstring root = device.find_drive();
-    if (root.empty()) {
-        return false;
+class FormatRun {
+public:
+    FormatRun(FormatServices services, const LanguageTable& strings)
+        : s_(services), strings_(strings), backup_(services.files, services.clock) {}
+
+    FormatOutcome run();
+
+private:
+    FormatOutcome format_and_put_back(const KeyIdentity& key);
+    FormatOutcome put_settings_back(const KeyIdentity& key);
+    FormatOutcome finish(FormatOutcome outcome);
+
+    FormatServices s_;
+    const LanguageTable& strings_;
+    ProgramFileBackup backup_;
+};
+
+FormatOutcome FormatRun::run() {
+    const ConfigRead read = s_.device.read_config();
+    const KeyIdentity key = s_.device.find_key();
+    if (!key.found() || !drive_formattable(key.drive_index)) {
+        return FormatOutcome::stopped;
     }
-    // Without a DATE before the format there is nothing to tell by.
-    return !date_existed || !platform.path_exists(date_file_path(root));
+    uint64_t total_bytes = 0;
+    if (!s_.volumes.volume_total_bytes(key.root, total_bytes)) {
+        return FormatOutcome::stopped;
+    }
+    if (!size_accepted(size_in_mebibytes(total_bytes))) {
+        show_error(s_.messages, strings_, entry::incorrect_device_size);
+        return FormatOutcome::stopped;
+    }
+    if (!confirmed(s_.messages, strings_, entry::format_confirmation)) {
+        return FormatOutcome::declined;
+    }
+    // The key is the one the user confirmed for.
+    if (!s_.device.still_attached(key)) {
+        return finish(FormatOutcome::key_changed);
+    }
+    if (read == ConfigRead::unreadable) {
+        return finish(FormatOutcome::unreadable);
+    }
+    if (!backup_.backup(key.root)) {
+        return finish(FormatOutcome::no_backup);
+    }
+    return format_and_put_back(key);
+}
+
+FormatOutcome FormatRun::format_and_put_back(const KeyIdentity& key) {
+    // read_config has just made sure of DATE; a format removes it.
+    const bool date_existed = s_.files.path_exists(date_path_on(key.root));
+    FormatOutcome outcome = FormatOutcome::formatted;
+    if (!s_.device.still_attached(key)) {
+        outcome = FormatOutcome::key_changed;
+    } else if (s_.shell.shell_format(key.drive_index) != ShellFormatOutcome::called) {
+        outcome = FormatOutcome::no_shell_format;
+    } else if (date_existed && s_.files.path_exists(date_path_on(key.root))) {
+        // The shell's dialog returns alike whether the user formatted or cancelled.
+        outcome = FormatOutcome::not_formatted;
+    } else {
+        outcome = put_settings_back(key);
+    }
+    // Whatever happened, the key gets back what it lacks.
+    if (!backup_.restore()) {
+        return finish(FormatOutcome::files_left_behind);
+    }
+    return finish(outcome);
+}
+
+// Everything goes back to the root that was formatted, never to whatever a
+// new search would find.
+FormatOutcome FormatRun::put_settings_back(const KeyIdentity& key) {
+    uint32_t serial = 0;
+    std::wstring label;
+    if (!s_.volumes.volume_identity(key.root, serial, label)) {
+        return FormatOutcome::files_left_behind;
+    }
+    // Without the word in its label the key would never be found again.
+    if (!names_key(label) && !s_.volumes.set_volume_label(key.root, key.label)) {
+        return FormatOutcome::settings_lost;
+    }
+    const DeviceConfig& stored = s_.device.config();
+    if (s_.device.write_config_at(key.root, stored.flags.data(), stored.dates.data(),
+                                  static_cast<unsigned>(kDateBlockLength)) != ConfigWrite::written ||
+        !s_.device.reset_date_file_at(key.root)) {
+        return FormatOutcome::settings_lost;
+    }
+    return FormatOutcome::formatted;
+}
+
+FormatOutcome FormatRun::finish(FormatOutcome outcome) {
+    switch (outcome) {
+        case FormatOutcome::key_changed: show_error(s_.messages, strings_, entry::device_changed); break;
+        case FormatOutcome::unreadable: show_error(s_.messages, strings_, entry::settings_unreadable); break;
+        case FormatOutcome::no_backup: show_error(s_.messages, strings_, entry::backup_failed); break;
+        case FormatOutcome::no_shell_format: show_error(s_.messages, strings_, entry::format_failed); break;
+        case FormatOutcome::settings_lost: show_error(s_.messages, strings_, entry::save_failed); break;
+        case FormatOutcome::files_left_behind:
+            show_error(s_.messages, strings_, entry::restore_failed, backup_.backup_folder());
+            break;
+        case FormatOutcome::stopped:
+        case FormatOutcome::declined:
+        case FormatOutcome::not_formatted:
+        case FormatOutcome::formatted: break;
+    }
+    return outcome;
 }
 
 }  // namespace
 
-int format_device(DialogState& state, Platform& platform) {
-    DeviceDrive& device = state.device;
-    device.read_config();
-    const DeviceConfig& stored = device.config();
-    std::copy_n(stored.flags.begin(), kFlagCount, state.config_flags.begin());
-    std::copy_n(stored.dates.begin(), kDateBlockLength, state.config_dates.begin());
-
-    const std::wstring root = device.find_drive();
-    const int drive_index = device.drive_index();
-    if (root.empty() || !drive_formattable(drive_index)) {
-        return kFormatStopped;
-    }
-    uint64_t total_bytes = 0;
-    if (!platform.volume_total_bytes(root, total_bytes)) {
-        return kFormatStopped;
-    }
-    const wchar_t* caption = state.strings.text_at(entry::caution);
-    if (!size_accepted(size_in_mebibytes(total_bytes))) {
-        platform.message_box(state.strings.text_at(entry::incorrect_device_size), caption,
-                             kMessageErrorOk);
-        return kFormatStopped;
-    }
-    if (platform.message_box(state.strings.text_at(entry::format_confirmation), caption,
-                             kMessageOkCancelWarning) != kAnswerOk) {
-        return kFormatFinished;
-    }
-
-    const bool date_existed = platform.path_exists(date_file_path(root));
-    ProgramFileBackup program_files(platform);
-    program_files.backup(root);
-    if (platform.shell_format(drive_index) == ShellFormatOutcome::called &&
-        settings_need_restoring(device, platform, date_existed)) {
-        device.write_config(state.config_flags.data(), state.config_dates.data(),
-                            static_cast<unsigned>(kDateBlockLength));
-        device.reset_date_file();
-    }
-    program_files.restore();
-    return kFormatFinished;
+FormatOutcome format_device(FormatServices services, const LanguageTable& strings) {
+    return FormatRun(services, strings).run();
 }
 
 }  // namespace lanternbook

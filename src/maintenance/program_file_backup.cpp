@@ -1,5 +1,6 @@
 #include "maintenance/program_file_backup.h"
 
+#include <cwchar>
 #include <utility>
 
 #include "platform/text_utils.h"
@@ -9,133 +10,127 @@ namespace {
 
 constexpr wchar_t kEveryEntry[] = L"*.*";
 
-bool is_self_or_parent(const std::wstring& name) {
-    return name == L"." || name == L"..";
+bool is_self_or_parent(const std::wstring& name) { return name == L"." || name == L".."; }
+
+std::wstring hex_suffix(uint32_t number) {
+    wchar_t text[16] = {};
+    std::swprintf(text, sizeof text / sizeof text[0], L"%08X", number);
+    return text;
 }
 
 }  // namespace
 
-std::size_t ProgramFileBackup::backup(const std::wstring& device_root) {
+bool ProgramFileBackup::make_backup_folder() {
+    backup_folder_.clear();
+    const std::wstring temp_folder = files_.temp_folder();
+    if (temp_folder.empty()) {
+        return false;
+    }
+    const SystemTime now = clock_.utc_now();
+    uint32_t number = (uint32_t{now.hour} << 24) ^ (uint32_t{now.minute} << 16) ^
+                      (uint32_t{now.second} << 10) ^ now.milliseconds;
+    for (unsigned attempt = 0; attempt < kBackupFolderAttempts; ++attempt, number += 0x9E37) {
+        const std::wstring candidate = with_trailing_backslash(temp_folder) + kBackupFolderPrefix + hex_suffix(number);
+        // Creation fails on anything already there, so the folder is ours alone.
+        if (files_.create_folder(candidate)) {
+            backup_folder_ = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ProgramFileBackup::copied_whole(const std::wstring& target, uint64_t size) {
+    uint64_t copied_size = 0;
+    return files_.file_size(target, copied_size) && copied_size == size;
+}
+
+bool ProgramFileBackup::backup(const std::wstring& device_root) {
     copied_files_.clear();
     // An empty root would turn the program files into paths on the current drive.
-    if (device_root.empty()) {
-        backup_folder_.clear();
-        return 0;
+    if (device_root.empty() || !make_backup_folder()) {
+        return false;
     }
-    if (make_backup_folder_name().empty()) {
-        return 0;
-    }
-    create_folder(backup_folder_);
-
     const std::wstring device_folder = with_trailing_backslash(device_root);
     const std::wstring backup_base = with_trailing_backslash(backup_folder_);
-    for (const wchar_t* name : kProgramFiles) {
-        CopiedFile copied{device_folder + name, backup_base + name};
-        if (copy_file(copied.device_path, copied.backup_path)) {
-            copied_files_.push_back(std::move(copied));
+    for (const wchar_t* name : kBackedUpFiles) {
+        CopiedFile copied{device_folder + name, backup_base + name, 0};
+        uint32_t attributes = 0;
+        if (!files_.attributes(copied.device_path, attributes)) {
+            continue;  // not on this key: nothing to keep
         }
-    }
-    return copied_files_.size();
-}
-
-std::size_t ProgramFileBackup::restore() {
-    bool all_restored = true;
-    for (const CopiedFile& copied : copied_files_) {
-        if (!copy_file(copied.backup_path, copied.device_path)) {
-            all_restored = false;
-        }
-    }
-    // A copy that did not make it back is still only in the backup folder.
-    if (all_restored) {
-        remove_folder();
-    }
-    const std::size_t restored = copied_files_.size();
-    copied_files_.clear();
-    return restored;
-}
-
-std::wstring ProgramFileBackup::make_backup_folder_name() {
-    backup_folder_.clear();
-    const std::wstring temp_folder = platform_.temp_folder();
-    if (temp_folder.empty()) {
-        return backup_folder_;
-    }
-    backup_folder_ = platform_.create_unique_temp_file(temp_folder, kBackupFolderPrefix);
-    // The unique name is wanted for a folder, not for the empty file it came with.
-    if (!backup_folder_.empty() && platform_.path_exists(backup_folder_)) {
-        platform_.delete_file(backup_folder_);
-    }
-    return backup_folder_;
-}
-
-bool ProgramFileBackup::create_folder(const std::wstring& path) {
-    return !path.empty() && platform_.create_folder(path);
-}
-
-bool ProgramFileBackup::copy_file(const std::wstring& source, const std::wstring& target) {
-    return !source.empty() && !target.empty() && platform_.copy_file(source, target);
-}
-
-int ProgramFileBackup::remove_folder() {
-    if (backup_folder_.empty()) {
-        return 0;
-    }
-    delete_tree(backup_folder_);
-    platform_.set_archive_attribute_only(backup_folder_);
-    platform_.remove_folder(backup_folder_);
-    return 0;
-}
-
-void ProgramFileBackup::delete_tree(const std::wstring& folder) {
-    // Depth first with an explicit stack, so neither path length nor depth is bounded.
-    struct OpenFolder {
-        std::wstring path;
-        std::vector<FolderEntry> entries;
-        std::size_t next = 0;
-    };
-    std::vector<OpenFolder> open_folders;
-    const auto open = [&](const std::wstring& path) {
-        OpenFolder listed{path, {}, 0};
-        if (!platform_.list_folder(with_trailing_backslash(path) + kEveryEntry, listed.entries)) {
+        if ((attributes & (kAttributeFolder | kAttributeLink)) != 0 ||
+            !files_.file_size(copied.device_path, copied.size) ||
+            !files_.copy_file(copied.device_path, copied.backup_path) ||
+            !copied_whole(copied.backup_path, copied.size)) {
+            static_cast<void>(discard());
             return false;
         }
-        open_folders.push_back(std::move(listed));
-        return true;
-    };
-    const auto remove_emptied_folder = [&](const std::wstring& path) {
-        platform_.set_archive_attribute_only(path);
-        platform_.remove_folder(path);
-    };
+        copied_files_.push_back(std::move(copied));
+    }
+    return true;
+}
 
-    if (folder.empty() || !open(folder)) {
-        return;
+bool ProgramFileBackup::restore() {
+    bool all_back = true;
+    for (const CopiedFile& copied : copied_files_) {
+        // Only what is missing: a key that was not formatted still has its
+        // files, and copying a hidden or read-only file over itself fails.
+        if (files_.path_exists(copied.device_path)) {
+            continue;
+        }
+        if (!files_.copy_file(copied.backup_path, copied.device_path) ||
+            !copied_whole(copied.device_path, copied.size)) {
+            all_back = false;
+        }
     }
-    while (!open_folders.empty()) {
-        OpenFolder& current = open_folders.back();
-        if (current.next == current.entries.size()) {
-            const std::wstring emptied = std::move(current.path);
-            open_folders.pop_back();
-            // The folder handed in stays; only what it holds goes.
-            if (!open_folders.empty()) {
-                remove_emptied_folder(emptied);
-            }
-            continue;
-        }
-        const FolderEntry entry = current.entries[current.next++];
-        // An empty name would lead back to the folder itself.
-        if (entry.name.empty() || is_self_or_parent(entry.name)) {
-            continue;
-        }
-        const std::wstring path = with_trailing_backslash(current.path) + entry.name;
-        if (entry.is_folder) {
-            if (!open(path)) {
-                remove_emptied_folder(path);
-            }
-            continue;
-        }
-        platform_.set_archive_attribute_only(path);
-        platform_.delete_file(path);
+    if (!all_back) {
+        return false;
     }
+    copied_files_.clear();
+    return remove_backup_folder();
+}
+
+bool ProgramFileBackup::discard() {
+    copied_files_.clear();
+    return remove_backup_folder();
+}
+
+bool ProgramFileBackup::remove_backup_folder() {
+    if (backup_folder_.empty()) {
+        return true;
+    }
+    const bool emptied = delete_tree(backup_folder_);
+    const bool removed = files_.set_attributes(backup_folder_, kAttributeArchive) &&
+                         files_.remove_folder(backup_folder_);
+    if (removed) {
+        backup_folder_.clear();
+    }
+    return emptied && removed;
+}
+
+bool ProgramFileBackup::delete_tree(const std::wstring& folder) {
+    std::vector<FolderEntry> entries;
+    if (folder.empty() || !files_.list_folder(folder + L"\\" + kEveryEntry, entries)) {
+        return !folder.empty();
+    }
+    bool all_gone = true;
+    for (const FolderEntry& entry : entries) {
+        if (is_self_or_parent(entry.name)) {
+            continue;
+        }
+        const std::wstring path = folder + L"\\" + entry.name;
+        if (entry.is_link()) {
+            // The link goes, never what it points at.
+            all_gone &= entry.is_folder() ? files_.remove_folder(path) : files_.delete_file(path);
+        } else if (entry.is_folder()) {
+            all_gone &= delete_tree(path);
+            all_gone &= files_.set_attributes(path, kAttributeArchive) && files_.remove_folder(path);
+        } else {
+            all_gone &= files_.set_attributes(path, kAttributeArchive) && files_.delete_file(path);
+        }
+    }
+    return all_gone;
 }
 
 }  // namespace lanternbook

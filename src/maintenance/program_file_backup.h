@@ -1,43 +1,61 @@
-// Keeps the key's program files safe across a format: copies them into a
-// fresh folder under the user's temporary folder and back again.
+// Keeps the key's program files (and its CONFIG) safe across a format:
+// copies them into a fresh folder of our own under the user's temporary
+// folder, and puts back whatever the key no longer has.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "device/device_drive.h"
 #include "platform/platform.h"
 
 namespace lanternbook {
 
 constexpr const wchar_t* kProgramFiles[] = {L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe"};
+// Kept beside the program files so that a CONFIG that cannot be written
+// back after a format is not lost.
+constexpr const wchar_t* kBackedUpFiles[] = {L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe",
+                                             kConfigFileName};
 constexpr wchar_t kBackupFolderPrefix[] = L"volkaris";
+// Names tried before giving up on a backup folder of our own.
+constexpr unsigned kBackupFolderAttempts = 64;
 
 struct CopiedFile {
     std::wstring device_path;
     std::wstring backup_path;
+    uint64_t size = 0;
 };
 
 class ProgramFileBackup {
 public:
-    explicit ProgramFileBackup(Platform& platform) : platform_(platform) {}
+    ProgramFileBackup(FileSystem& files, Clock& clock) : files_(files), clock_(clock) {}
 
-    // Number of program files copied away (0 to 3).
-    std::size_t backup(const std::wstring& device_root);
-    // Copies every recorded file back; the number of records before the call.
-    std::size_t restore();
+    // True when every one of the files present on the key was copied whole
+    // into a folder this object created. Otherwise nothing is kept.
+    [[nodiscard]] bool backup(const std::wstring& device_root);
+    // Copies back every recorded file the key lacks.
+    // True when all of them are there again; then the backup folder goes.
+    // Otherwise the folder stays for the user to copy from.
+    [[nodiscard]] bool restore();
+    // Removes the backup folder without restoring anything.
+    [[nodiscard]] bool discard();
 
-    std::wstring make_backup_folder_name();
-    bool create_folder(const std::wstring& path);
-    bool copy_file(const std::wstring& source, const std::wstring& target);
-    int remove_folder();
-    void delete_tree(const std::wstring& folder);
+    // Creates a new folder that did not exist before; false when none could be made.
+    [[nodiscard]] bool make_backup_folder();
+    // Empties a folder depth first, never following a link; the folder stays.
+    [[nodiscard]] bool delete_tree(const std::wstring& folder);
 
     const std::wstring& backup_folder() const { return backup_folder_; }
     const std::vector<CopiedFile>& copied_files() const { return copied_files_; }
 
 private:
-    Platform& platform_;
+    [[nodiscard]] bool copied_whole(const std::wstring& target, uint64_t size);
+    [[nodiscard]] bool remove_backup_folder();
+
+    FileSystem& files_;
+    Clock& clock_;
     std::wstring backup_folder_;
     std::vector<CopiedFile> copied_files_;
 };

@@ -1,6 +1,6 @@
-// The services the portable core asks of the operating system. The Win32
-// layer implements them with the real API; tests plug in a fake so that
-// every failure can be injected.
+// The services the portable core asks of the operating system, split by what
+// they serve so that each piece of code asks only for what it uses. The Win32
+// and POSIX layers implement them; tests plug in a fake that injects faults.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +23,15 @@ struct SystemTime {
     uint16_t milliseconds = 0;
 };
 
+// File attributes, with the platform's values.
+constexpr uint32_t kAttributeReadOnly = 0x01;
+constexpr uint32_t kAttributeHidden = 0x02;
+constexpr uint32_t kAttributeSystem = 0x04;
+constexpr uint32_t kAttributeFolder = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+// A link or junction: never stepped through.
+constexpr uint32_t kAttributeLink = 0x400;
+
 enum class FileAccess { read, write, read_write };
 enum class FileDisposition { open_existing, open_always, create_always };
 
@@ -30,14 +39,53 @@ enum class FileDisposition { open_existing, open_always, create_always };
 class File {
 public:
     virtual ~File() = default;
-    virtual bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) = 0;
-    virtual bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) = 0;
-    virtual bool size(uint64_t& bytes) = 0;
+    [[nodiscard]] virtual bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) = 0;
+    // True only when every byte was written.
+    [[nodiscard]] virtual bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) = 0;
+    [[nodiscard]] virtual bool size(uint64_t& bytes) = 0;
+    // Pushes what was written to the device.
+    [[nodiscard]] virtual bool flush() = 0;
 };
 
 struct FolderEntry {
     std::wstring name;
-    bool is_folder = false;
+    uint32_t attributes = 0;
+
+    bool is_folder() const { return (attributes & kAttributeFolder) != 0; }
+    bool is_link() const { return (attributes & kAttributeLink) != 0; }
+};
+
+// Every bool result below is true on success.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Null when the file cannot be opened. A file made here gets `attributes`.
+    [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
+                                                          FileDisposition disposition) = 0;
+    // Entries matching a pattern such as "X:\CARD\*.ddd", "." and ".." included
+    // where the platform lists them; false when the listing cannot be opened.
+    [[nodiscard]] virtual bool list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) = 0;
+    // False when nothing is there. Links report themselves, not their target.
+    [[nodiscard]] virtual bool attributes(const std::wstring& path, uint32_t& attributes) = 0;
+    [[nodiscard]] virtual bool set_attributes(const std::wstring& path, uint32_t attributes) = 0;
+    [[nodiscard]] virtual bool file_size(const std::wstring& path, uint64_t& bytes) = 0;
+    [[nodiscard]] virtual bool delete_file(const std::wstring& path) = 0;
+    // False when anything is already there: a folder made here is ours alone.
+    [[nodiscard]] virtual bool create_folder(const std::wstring& path) = 0;
+    // Removes an empty folder, or a folder link itself.
+    [[nodiscard]] virtual bool remove_folder(const std::wstring& path) = 0;
+    // Overwrites an existing target.
+    [[nodiscard]] virtual bool copy_file(const std::wstring& source, const std::wstring& target) = 0;
+    // Puts source in target's place in one step; the target is either the old
+    // file or the new one, whatever happens meanwhile.
+    [[nodiscard]] virtual bool replace_file(const std::wstring& source, const std::wstring& target) = 0;
+    // The user's temporary folder in its long form; empty on failure.
+    virtual std::wstring temp_folder() = 0;
+
+    bool path_exists(const std::wstring& path) {
+        uint32_t ignored = 0;
+        return attributes(path, ignored);
+    }
 };
 
 // The present devices of the USB setup class; released when the object dies.
@@ -45,11 +93,24 @@ class UsbDeviceSet {
 public:
     virtual ~UsbDeviceSet() = default;
     virtual bool has_device(std::size_t index) = 0;
-    virtual bool read_description(std::size_t index, std::wstring& description) = 0;
-    virtual bool remove_device(std::size_t index) = 0;
+    [[nodiscard]] virtual bool read_description(std::size_t index, std::wstring& description) = 0;
+    [[nodiscard]] virtual bool remove_device(std::size_t index) = 0;
 };
 
-enum class ShellFormatOutcome { library_missing, entry_missing, called };
+class Volumes {
+public:
+    virtual ~Volumes() = default;
+    virtual uint32_t logical_drive_mask() = 0;
+    // The shell's display name of a drive root; false when the shell gives none.
+    [[nodiscard]] virtual bool drive_display_name(const std::wstring& root, std::wstring& name) = 0;
+    [[nodiscard]] virtual bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) = 0;
+    // The volume's serial number and label; false when no volume is mounted there.
+    [[nodiscard]] virtual bool volume_identity(const std::wstring& root, uint32_t& serial_number,
+                                               std::wstring& label) = 0;
+    [[nodiscard]] virtual bool set_volume_label(const std::wstring& root, const std::wstring& label) = 0;
+    // Null when the set cannot be had.
+    virtual std::unique_ptr<UsbDeviceSet> open_usb_devices() = 0;
+};
 
 // Message-box styles and answers, with the platform's values.
 constexpr unsigned kMessageOkCancelWarning = 0x31;
@@ -57,47 +118,31 @@ constexpr unsigned kMessageErrorOk = 0x10;
 constexpr int kAnswerOk = 1;
 constexpr int kAnswerCancel = 2;
 
-class Platform {
+class UserMessages {
 public:
-    virtual ~Platform() = default;
+    virtual ~UserMessages() = default;
+    virtual int message_box(const std::wstring& text, const std::wstring& caption, unsigned style) = 0;
+};
 
-    // Drives and devices.
-    virtual uint32_t logical_drive_mask() = 0;
-    // The shell's display name of a drive root; false when the shell gives none.
-    virtual bool drive_display_name(const std::wstring& root, std::wstring& name) = 0;
-    // Null when the set cannot be had.
-    virtual std::unique_ptr<UsbDeviceSet> open_usb_devices() = 0;
-    virtual bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) = 0;
-
-    // Files and folders. Null when the file cannot be opened.
-    virtual std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                            FileDisposition disposition) = 0;
-    // Entries matching a pattern such as "X:\CARD\*.ddd", "." and ".." included
-    // where the platform lists them; false when the listing cannot be opened.
-    virtual bool list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) = 0;
-    // Leaves the archive attribute alone: clears read-only, hidden and system.
-    virtual bool set_archive_attribute_only(const std::wstring& path) = 0;
-    virtual bool delete_file(const std::wstring& path) = 0;
-    virtual bool create_folder(const std::wstring& path) = 0;
-    virtual bool remove_folder(const std::wstring& path) = 0;
-    // Overwrites an existing target.
-    virtual bool copy_file(const std::wstring& source, const std::wstring& target) = 0;
-    virtual bool path_exists(const std::wstring& path) = 0;
-    // The user's temporary folder in its long form; empty on failure.
-    virtual std::wstring temp_folder() = 0;
-    // Creates an empty file with a unique name in the folder and returns its
-    // full path; empty when no file was created.
-    virtual std::wstring create_unique_temp_file(const std::wstring& folder,
-                                                 const std::wstring& prefix) = 0;
-
-    // User, clock, shell, module.
-    virtual int message_box(const std::wstring& text, const std::wstring& caption,
-                            unsigned style) = 0;
+class Clock {
+public:
+    virtual ~Clock() = default;
     virtual SystemTime utc_now() = 0;
     virtual void sleep_ms(unsigned milliseconds) = 0;
+};
+
+enum class ShellFormatOutcome { library_missing, entry_missing, called };
+
+class ShellFormat {
+public:
+    virtual ~ShellFormat() = default;
+    // Returns when the user closes the shell's dialog, formatted or not.
     virtual ShellFormatOutcome shell_format(int drive_index) = 0;
     // Full path of the configurator module itself; empty when unknown.
     virtual std::wstring module_path() = 0;
 };
+
+// Everything at once, for the layers that serve or fake all of it.
+class Platform : public FileSystem, public Volumes, public UserMessages, public Clock, public ShellFormat {};
 
 }  // namespace lanternbook

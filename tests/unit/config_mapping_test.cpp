@@ -430,7 +430,7 @@ TEST(ConfigSave, NoPeriodOptionSurvivesLoadAndSave) {
         DialogHarness dialog;
         dialog.attach_key_with_config(stored_config(flags, 14, 0));
         dialog.open();
-        save_configuration(dialog.state, dialog.controls, dialog.platform);
+        EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform));
         const auto written = dialog.platform.file_bytes(kKeyConfig);
         ASSERT_TRUE(written.has_value());
         EXPECT_EQ((*written)[6], flags[6]);
@@ -442,7 +442,7 @@ TEST(ConfigSave, AbsentConfigIsWrittenWithFlagsStartingOne) {
     dialog.attach_key();
     dialog.open();
     dialog.controls.checks[IDC_EVERYTHING] = 0;
-    save_configuration(dialog.state, dialog.controls, dialog.platform);
+    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform));
     const auto written = dialog.platform.file_bytes(kKeyConfig);
     ASSERT_TRUE(written.has_value());
     ASSERT_EQ(written->size(), 32u);
@@ -460,16 +460,20 @@ TEST(ConfigSave, NothingWrittenWithoutTheKey) {
     pulled.attach_key_with_config(stored);
     pulled.open();
     pulled.platform.remove_drive(L'K');
-    save_configuration(pulled.state, pulled.controls, pulled.platform);
+    // The dialog stays open and says why.
+    EXPECT_FALSE(save_configuration(pulled.state, pulled.controls, pulled.platform));
+    ASSERT_EQ(pulled.platform.message_boxes.size(), 1u);
+    EXPECT_EQ(pulled.platform.message_boxes[0].text,
+              L"The device was removed or changed. The operation was stopped.");
     pulled.attach_key();
     EXPECT_EQ(pulled.platform.file_bytes(kKeyConfig), stored);
     EXPECT_EQ(pulled.state.config_dates_length, 0);
 
-    // Missing when the dialog opened, plugged in before Save: still nothing.
+    // Missing when the dialog opened, plugged in before Save: Exit writes nothing.
     DialogHarness late;
     late.open();
     late.attach_key();
-    save_configuration(late.state, late.controls, late.platform);
+    EXPECT_TRUE(save_configuration(late.state, late.controls, late.platform));
     EXPECT_FALSE(late.platform.exists(kKeyConfig));
 }
 
@@ -487,7 +491,7 @@ TEST(ConfigSave, TypicalUseRewritesTheChoiceAndKeepsSerialAndVersion) {
     EXPECT_TRUE(dialog.enabled(IDC_DAYS_UPDOWN));
     rules.on_days_delta(1);
     rules.on_days_delta(1);
-    save_configuration(dialog.state, dialog.controls, dialog.platform);
+    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform));
 
     const std::vector<uint8_t> expected = {
         '1',  '1',  '1',  '0',  '1',  '0',  '2',  28,   0x00,  // flags

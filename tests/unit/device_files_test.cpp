@@ -13,6 +13,7 @@ namespace {
 
 using testing::FakePlatform;
 
+const std::wstring kRoot = L"K:\\";
 const std::wstring kConfigPath = L"K:\\CONFIG";
 const std::wstring kDatePath = L"K:\\DATE";
 constexpr uint8_t kEarlier = 0xEE;
@@ -48,7 +49,7 @@ protected:
     }
 
     FakePlatform platform;
-    DeviceDrive device{platform};
+    DeviceDrive device{platform, platform};
 };
 
 enum class Dates { kept, short_block, full_block };
@@ -145,7 +146,7 @@ TEST_F(DeviceFiles, WrittenConfigIsTheThirtyTwoByteImageAndReadsBack) {
     for (std::size_t i = 0; i < dates.size(); ++i) {
         dates[i] = static_cast<uint8_t>(0xA0 + i);
     }
-    ASSERT_EQ(device.write_config(flags.data(), dates.data(), 16), 0);
+    ASSERT_EQ(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
 
     std::vector<uint8_t> expected = flags;
     expected.insert(expected.end(), dates.begin(), dates.end());
@@ -154,7 +155,7 @@ TEST_F(DeviceFiles, WrittenConfigIsTheThirtyTwoByteImageAndReadsBack) {
     // The image in memory is what was last read, not what was written.
     EXPECT_EQ(device.config().flags[1], pattern_byte(1));
 
-    DeviceDrive reader(platform);
+    DeviceDrive reader(platform, platform);
     reader.read_config();
     EXPECT_TRUE(std::equal(flags.begin(), flags.end(), reader.config().flags.begin()));
     EXPECT_TRUE(std::equal(dates.begin(), dates.end(), reader.config().dates.begin()));
@@ -170,11 +171,11 @@ TEST_F(DeviceFiles, DateBlockLengthSetsTheFileLength) {
         std::size_t file_length;
     };
     for (const Row row : {Row{0, 16}, Row{8, 24}, Row{16, 32}, Row{32, 48}, Row{40, 48}}) {
-        ASSERT_EQ(device.write_config(flags.data(), dates.data(), row.dates_length), 0);
+        ASSERT_EQ(device.write_config_at(kRoot, flags.data(), dates.data(), row.dates_length), ConfigWrite::written);
         EXPECT_EQ(platform.file_bytes(kConfigPath)->size(), row.file_length)
             << "date block of " << row.dates_length;
     }
-    EXPECT_EQ(device.write_config(flags.data(), nullptr, 0), 0);
+    EXPECT_EQ(device.write_config_at(kRoot, flags.data(), nullptr, 0), ConfigWrite::written);
     EXPECT_EQ(platform.file_bytes(kConfigPath)->size(), 16u);
 }
 
@@ -182,8 +183,8 @@ TEST_F(DeviceFiles, WriteRefusesMissingInput) {
     platform.add_file(kConfigPath, pattern_file(32));
     const std::vector<uint8_t> flags(9, '1');
     const std::vector<uint8_t> dates(16, 0);
-    EXPECT_EQ(device.write_config(nullptr, dates.data(), 16), -1);
-    EXPECT_EQ(device.write_config(flags.data(), nullptr, 16), -1);
+    EXPECT_NE(device.write_config_at(kRoot, nullptr, dates.data(), 16), ConfigWrite::written);
+    EXPECT_NE(device.write_config_at(kRoot, flags.data(), nullptr, 16), ConfigWrite::written);
     EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
 }
 
@@ -192,32 +193,32 @@ TEST_F(DeviceFiles, IncompleteWriteIsAFailure) {
     const std::vector<uint8_t> dates(16, 0);
     for (const std::size_t limit : {0u, 9u, 25u, 31u}) {
         platform.write_limit = limit;
-        EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), -1) << "limit " << limit;
+        EXPECT_NE(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written) << "limit " << limit;
     }
     platform.write_limit = 32;
-    EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), 0);
+    EXPECT_EQ(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
 }
 
 TEST_F(DeviceFiles, UnwritableConfigIsAFailure) {
     const std::vector<uint8_t> flags(9, '1');
     const std::vector<uint8_t> dates(16, 0);
     platform.add_file(kConfigPath, pattern_file(32), testing::kAttrReadOnly);
-    EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), -1);
+    EXPECT_NE(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
     platform.add_file(kConfigPath, pattern_file(32));
     platform.unopenable_paths.insert(kConfigPath);
-    EXPECT_EQ(device.write_config(flags.data(), dates.data(), 16), -1);
+    EXPECT_NE(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
     EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
 }
 
 TEST_F(DeviceFiles, NoDriveChangesNothing) {
     FakePlatform empty;
-    DeviceDrive absent(empty);
+    DeviceDrive absent(empty, empty);
     const std::vector<std::wstring> before = empty.paths_under(L"");
     absent.read_config();
-    absent.reset_date_file();
+    EXPECT_FALSE(absent.reset_date_file_at(absent.find_drive()));
     const std::vector<uint8_t> flags(9, '1');
     const std::vector<uint8_t> dates(16, 0);
-    EXPECT_EQ(absent.write_config(flags.data(), dates.data(), 16), -1);
+    EXPECT_EQ(absent.write_config_at(absent.find_drive(), flags.data(), dates.data(), 16), ConfigWrite::no_key);
     EXPECT_EQ(empty.paths_under(L""), before);
     EXPECT_EQ(absent.config().flags, DeviceConfig().flags);
 }
@@ -273,13 +274,13 @@ TEST_F(DeviceFiles, UnopenableDateDoesNotStopTheRead) {
 
 TEST_F(DeviceFiles, ResetEmptiesDateUntilTheNextRead) {
     platform.add_file(kDatePath, "20261207");
-    device.reset_date_file();
+    EXPECT_TRUE(device.reset_date_file_at(kRoot));
     EXPECT_EQ(platform.file_bytes(kDatePath), std::vector<uint8_t>());
     device.read_config();
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
 
     platform.remove_drive(L'K');
-    device.reset_date_file();
+    EXPECT_FALSE(device.reset_date_file_at(kRoot));
     platform.add_drive(L'K', L"VOLKARIS (K:)");
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
 }

@@ -15,7 +15,7 @@ using testing::FakeUsbDevice;
 TEST(DeviceSearch, NoDriveQualifies) {
     FakePlatform platform;
     platform.add_drive(L'D', L"DATA (D:)");
-    DeviceDrive device(platform);
+    DeviceDrive device(platform, platform);
     EXPECT_EQ(device.find_drive(), L"");
     EXPECT_EQ(device.drive_index(), 0);
     EXPECT_TRUE(device.not_found());
@@ -24,7 +24,7 @@ TEST(DeviceSearch, NoDriveQualifies) {
 TEST(DeviceSearch, NoDrivesAtAll) {
     FakePlatform platform;
     platform.remove_drive(L'C');
-    DeviceDrive device(platform);
+    DeviceDrive device(platform, platform);
     EXPECT_EQ(device.find_drive(), L"");
     EXPECT_EQ(device.drive_index(), 0);
 }
@@ -44,7 +44,7 @@ TEST_P(DeviceSearchDrives, FirstQualifyingDriveWins) {
     for (const auto& drive : row.drives) {
         platform.add_drive(drive.first, drive.second);
     }
-    DeviceDrive device(platform);
+    DeviceDrive device(platform, platform);
     EXPECT_EQ(device.find_drive(), row.root);
     EXPECT_EQ(device.drive_index(), row.drive_index);
     EXPECT_FALSE(device.not_found());
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DeviceSearch, FailedSearchAfterSuccessKeepsNotFoundFalse) {
     FakePlatform platform;
     platform.add_drive(L'G', L"VOLKARIS (G:)");
-    DeviceDrive device(platform);
+    DeviceDrive device(platform, platform);
     ASSERT_EQ(device.find_drive(), L"G:\\");
     ASSERT_EQ(device.drive_index(), 6);
     platform.remove_drive(L'G');
@@ -88,7 +88,7 @@ TEST_P(DeviceSearchUsb, RemovesAtMostTheFirstMatchingDevice) {
     FakePlatform platform;
     platform.add_drive(L'K', L"VOLKARIS (K:)");
     platform.usb_devices = row.devices;
-    DeviceDrive device(platform);
+    DeviceDrive device(platform, platform);
     EXPECT_EQ(device.find_drive(), L"K:\\");
     EXPECT_EQ(platform.removed_usb_devices, row.removed);
 }
@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DeviceSearch, EverySearchRunsTheRemovalStep) {
     FakePlatform platform;
     platform.usb_devices = {{L"BRINDLEX", true}};
-    DeviceDrive device(platform);
+    DeviceDrive device(platform, platform);
     device.find_drive();
     device.find_drive();
     EXPECT_EQ(platform.removed_usb_devices, (std::vector<std::size_t>{0, 0}));
@@ -123,7 +123,7 @@ TEST(DeviceSearch, MissingUsbSetStillSearches) {
     FakePlatform platform;
     platform.usb_set_available = false;
     platform.add_drive(L'K', L"VOLKARIS (K:)");
-    DeviceDrive device(platform);
+    DeviceDrive device(platform, platform);
     EXPECT_EQ(device.find_drive(), L"K:\\");
     EXPECT_TRUE(platform.removed_usb_devices.empty());
 }

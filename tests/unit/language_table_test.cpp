@@ -61,7 +61,7 @@ std::wstring text(const StringTable& table, unsigned position) {
 
 bool is_filled_position(unsigned position) {
     return (position >= 1 && position <= 14) || (position >= 18 && position <= 36) ||
-           (position >= 39 && position <= 41);
+           (position >= 39 && position <= entry::count);
 }
 
 bool ends_with(const std::wstring& whole, const std::wstring& tail) {
@@ -137,16 +137,16 @@ TEST(LanguageTables, FillExactlyTheSharedPositions) {
         SCOPED_TRACE(language.name);
         LanguageTable strings;
         strings.select_language(language.locale_ids.empty() ? 0x0409 : language.locale_ids.front());
-        ASSERT_EQ(strings.size(), 41u);
-        for (unsigned position = 1; position <= 41; ++position) {
+        ASSERT_EQ(strings.size(), entry::count);
+        for (unsigned position = 1; position <= entry::count; ++position) {
             ASSERT_NE(strings.text_at(position), nullptr) << "position " << position;
             EXPECT_EQ(std::wstring(strings.text_at(position)).empty(), !is_filled_position(position))
                 << "position " << position;
         }
         ASSERT_NE(strings.text_at(0), nullptr);
         EXPECT_EQ(std::wstring(strings.text_at(0)), L"");
-        ASSERT_NE(strings.text_at(42), nullptr);
-        EXPECT_EQ(std::wstring(strings.text_at(42)), L"");
+        ASSERT_NE(strings.text_at(entry::count + 1), nullptr);
+        EXPECT_EQ(std::wstring(strings.text_at(entry::count + 1)), L"");
     }
 }
 
@@ -232,6 +232,40 @@ TEST(LanguageTables, LabelsEndWithAColon) {
                 EXPECT_FALSE(ends_with(label, L" :")) << "position " << position;
             }
         }
+    }
+}
+
+TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
+    const unsigned messages[] = {entry::save_failed,    entry::device_changed,   entry::backup_failed,
+                                 entry::restore_failed, entry::erase_incomplete, entry::format_failed,
+                                 entry::settings_unreadable};
+    for (const Language& language : all_languages()) {
+        SCOPED_TRACE(language.name);
+        const StringTable& table = *language.table;
+        const bool french = std::string(language.name) == "French";
+        for (unsigned position : messages) {
+            const std::wstring message = text(table, position);
+            ASSERT_FALSE(message.empty()) << "position " << position;
+            if (language.table != &english_strings) {
+                EXPECT_NE(message, text(english_strings, position)) << "position " << position;
+            }
+            // The message box breaks the lines itself; the folder goes on a line of its own.
+            EXPECT_EQ(message.find_first_of(L"\r\n"), std::wstring::npos) << "position " << position;
+            if (position == entry::restore_failed) {
+                EXPECT_TRUE(ends_with(message, french ? L" :" : L":")) << "a folder follows";
+                EXPECT_EQ(french, ends_with(message, L" :")) << "a folder follows";
+            } else {
+                EXPECT_TRUE(ends_with(message, L".")) << "position " << position;
+            }
+        }
+        // Both refusals to format close with the same sentence.
+        const std::wstring backup = text(table, entry::backup_failed);
+        const std::wstring settings = text(table, entry::settings_unreadable);
+        const auto backup_break = backup.find(L". ");
+        const auto settings_break = settings.find(L". ");
+        ASSERT_NE(backup_break, std::wstring::npos);
+        ASSERT_NE(settings_break, std::wstring::npos);
+        EXPECT_EQ(backup.substr(backup_break + 2), settings.substr(settings_break + 2));
     }
 }
 
@@ -364,6 +398,13 @@ TEST(LanguageVerbatim, EnglishTable) {
         {39, L"Driver card download via tachograph"},
         {40, L"Select data range using \u00A7 button (QVZ only)"},
         {41, L"VDO Special Data"},
+        {42, L"The settings could not be saved on the device."},
+        {43, L"The device was removed or changed. The operation was stopped."},
+        {44, L"The device's program files could not be copied. Format will not start."},
+        {45, L"The device's program files could not be put back. They are kept in:"},
+        {46, L"Some downloads could not be erased."},
+        {47, L"The device could not be formatted."},
+        {48, L"The device's settings could not be read. Format will not start."},
     };
     for (const auto& [position, english] : expected) {
         EXPECT_EQ(text(english_strings, position), english) << "position " << position;

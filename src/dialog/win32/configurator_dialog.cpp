@@ -211,8 +211,9 @@ LRESULT ConfiguratorDialog::on_paint() {
 }
 
 LRESULT ConfiguratorDialog::on_save(int id) {
-    save_configuration(state_, controls_, platform_);
-    end(id);
+    if (save_configuration(state_, controls_, platform_)) {
+        end(id);
+    }
     return 0;
 }
 
@@ -236,7 +237,13 @@ LRESULT ConfiguratorDialog::on_period_clicked(int id) {
 }
 
 LRESULT ConfiguratorDialog::on_format(int /*id*/) {
-    format_device(state_, platform_);
+    // The button's state is only one guard: a message can still arrive.
+    if (!state_.format_allowed) {
+        return 0;
+    }
+    // The run has told the user whatever did not happen.
+    static_cast<void>(format_device(
+        FormatServices{state_.device, platform_, platform_, platform_, platform_, platform_}, state_.strings));
     return 0;
 }
 
@@ -251,7 +258,8 @@ LRESULT ConfiguratorDialog::on_activities_clicked(int /*id*/) {
 }
 
 LRESULT ConfiguratorDialog::on_erase(int /*id*/) {
-    erase_downloads(state_, platform_);
+    // The run has told the user whatever did not happen.
+    static_cast<void>(erase_downloads(state_.device, platform_, platform_, state_.strings));
     return 0;
 }
 

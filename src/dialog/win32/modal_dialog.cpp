@@ -31,8 +31,15 @@ INT_PTR CALLBACK ModalDialog::dialog_proc(HWND window, UINT message, WPARAM wpar
         ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
     }
     LRESULT result = 0;
-    if (!dialog->dispatch(message, wparam, lparam, result)) {
-        return FALSE;
+    try {
+        if (!dialog->dispatch(message, wparam, lparam, result)) {
+            return FALSE;
+        }
+    } catch (...) {
+        // Nothing may unwind through the system's dialog code: the dialog
+        // ends instead, and load returns as usual.
+        ::EndDialog(window, IDCANCEL);
+        return TRUE;
     }
     if (message == WM_INITDIALOG) {
         return static_cast<INT_PTR>(result);

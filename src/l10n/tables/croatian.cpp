@@ -46,6 +46,13 @@ const StringTable croatian_strings = {
     L"Preuzimanje vozačke kartice putem tahografa",              // 39
     L"Odaberite raspon čitanja pomoću \u00A7 gumba (samo za QVZ)", // 40
     L"Posebni podaci VDO",                                       // 41
+    L"Nije moguće spremiti postavke na uređaj.",                 // 42
+    L"Uređaj je uklonjen ili zamijenjen. Postupak je prekinut.", // 43
+    L"Nije moguće kopirati programske datoteke uređaja. Formatiranje neće biti pokrenuto.", // 44
+    L"Nije moguće vratiti programske datoteke na uređaj. Spremljene su u mapi:", // 45
+    L"Nije moguće izbrisati neka preuzimanja.",                  // 46
+    L"Nije moguće formatirati uređaj.",                          // 47
+    L"Nije moguće pročitati postavke uređaja. Formatiranje neće biti pokrenuto.", // 48
 };
 
 }  // namespace lanternbook

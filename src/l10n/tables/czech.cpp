@@ -44,6 +44,13 @@ const StringTable czech_strings = {
     L"Stažení karty řidiče přes tachograf",                  // 39
     L"Zvolte rozsah načítaných dat tlačítkem \u00A7 (jen pro QVZ)",  // 40
     L"Speciální data VDO",                                   // 41
+    L"Nastavení se nepodařilo uložit do zařízení.",          // 42
+    L"Zařízení bylo odpojeno nebo vyměněno. Operace byla přerušena.",  // 43
+    L"Programové soubory zařízení se nepodařilo zkopírovat. Formátování nebude provedeno.",  // 44
+    L"Programové soubory zařízení se nepodařilo vrátit zpět. Jsou uloženy ve složce:",  // 45
+    L"Některá stažená data se nepodařilo vymazat.",          // 46
+    L"Zařízení se nepodařilo naformátovat.",                 // 47
+    L"Nastavení zařízení se nepodařilo načíst. Formátování nebude provedeno.",  // 48
 };
 
 }  // namespace lanternbook

@@ -45,6 +45,13 @@ const StringTable english_strings = {
     L"Driver card download via tachograph",                  // 39
     L"Select data range using \u00A7 button (QVZ only)",     // 40
     L"VDO Special Data",                                     // 41
+    L"The settings could not be saved on the device.",       // 42
+    L"The device was removed or changed. The operation was stopped.",  // 43
+    L"The device's program files could not be copied. Format will not start.",  // 44
+    L"The device's program files could not be put back. They are kept in:",  // 45
+    L"Some downloads could not be erased.",                  // 46
+    L"The device could not be formatted.",                   // 47
+    L"The device's settings could not be read. Format will not start.",  // 48
 };
 
 }  // namespace lanternbook

@@ -44,6 +44,14 @@ const StringTable estonian_strings = {
     L"Juhikaardi allalaadimine sõidumeeriku kaudu",          // 39
     L"Valige lugemisvahemik nupuga \u00A7 (ainult QVZ)",     // 40
     L"VDO eriandmed",                                        // 41
+    L"Seadeid ei õnnestunud seadmesse salvestada.",          // 42
+    L"Seade eemaldati või vahetati. Toiming katkestati.",    // 43
+    L"Seadme programmifaile ei õnnestunud kopeerida. Vormindamist ei alustata.",  // 44
+    L"Seadme programmifaile ei õnnestunud seadmesse tagasi kopeerida. "
+    L"Need on säilitatud kaustas:",                          // 45
+    L"Osa allalaaditud andmeid ei õnnestunud kustutada.",    // 46
+    L"Seadet ei õnnestunud vormindada.",                     // 47
+    L"Seadme seadeid ei õnnestunud lugeda. Vormindamist ei alustata.",  // 48
 };
 
 }  // namespace lanternbook

@@ -48,6 +48,16 @@ const StringTable french_strings = {
     L"Téléchargement de la carte conducteur via le tachygraphe", // 39
     L"Selectionner la gamme en utilisant le bouton \u00A7 (uniquement pour QVZ)", // 40
     L"Données spéciales VDO",                                    // 41
+    L"Les paramètres n\u2019ont pas pu être enregistrés dans l\u2019appareil.", // 42
+    L"L\u2019appareil a été retiré ou remplacé. L\u2019opération a été interrompue.", // 43
+    L"Les fichiers programme de l\u2019appareil n\u2019ont pas pu être copiés. "
+    L"Le formatage ne sera pas lancé.",                          // 44
+    L"Les fichiers programme de l\u2019appareil n\u2019ont pas pu être restaurés. "
+    L"Ils sont conservés dans :",                                // 45
+    L"Certains téléchargements n\u2019ont pas pu être effacés.", // 46
+    L"L\u2019appareil n\u2019a pas pu être formaté.",            // 47
+    L"Les paramètres de l\u2019appareil n\u2019ont pas pu être lus. "
+    L"Le formatage ne sera pas lancé.",                          // 48
 };
 
 }  // namespace lanternbook

@@ -45,6 +45,16 @@ const StringTable german_strings = {
     L"Fahrerkarte über den Tachographen auslesen",           // 39
     L"Auslesebereich mit Taste \u00A7 wählen (nur für QVZ)", // 40
     L"VDO-Spezialdaten",                                     // 41
+    L"Die Einstellungen konnten nicht auf dem Gerät gespeichert werden.",  // 42
+    L"Das Gerät wurde entfernt oder gewechselt. Der Vorgang wurde abgebrochen.",  // 43
+    L"Die Programmdateien des Geräts konnten nicht kopiert werden. "
+    L"Die Formatierung wird nicht durchgeführt.",            // 44
+    L"Die Programmdateien des Geräts konnten nicht zurückgeschrieben werden. "
+    L"Sie befinden sich im folgenden Ordner:",               // 45
+    L"Einige Auslesedaten konnten nicht gelöscht werden.",   // 46
+    L"Das Gerät konnte nicht formatiert werden.",            // 47
+    L"Die Geräteeinstellungen konnten nicht gelesen werden. "
+    L"Die Formatierung wird nicht durchgeführt.",            // 48
 };
 
 }  // namespace lanternbook

@@ -44,6 +44,14 @@ const StringTable hungarian_strings = {
     L"Járművezetői kártya letöltése a tachográfon keresztül",  // 39
     L"\u00A7 gombbal válassza ki a leolvasási adatok tartományát (csak QVZ esetén)",  // 40
     L"VDO speciális adatok",                                 // 41
+    L"A beállításokat nem sikerült az eszközre menteni.",    // 42
+    L"Az eszközt eltávolították vagy kicserélték. A művelet megszakadt.",  // 43
+    L"Az eszköz programfájljait nem sikerült lemásolni. A formázás nem indul el.",  // 44
+    L"Az eszköz programfájljait nem sikerült visszaírni. "
+    L"A fájlok a következő mappában maradtak:",              // 45
+    L"Néhány letöltést nem sikerült törölni.",               // 46
+    L"Az eszközt nem sikerült formázni.",                    // 47
+    L"Az eszköz beállításait nem sikerült beolvasni. A formázás nem indul el.",  // 48
 };
 
 }  // namespace lanternbook

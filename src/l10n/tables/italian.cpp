@@ -46,6 +46,15 @@ const StringTable italian_strings = {
     L"Download della carta del conducente tramite tachigrafo",   // 39
     L"Selezionare il range di lettura con il pulsante \u00A7 (solo per QVZ)", // 40
     L"Dati speciali VDO",                                        // 41
+    L"Impossibile salvare le impostazioni nel dispositivo.",     // 42
+    L"Il dispositivo è stato rimosso o sostituito. L\u2019operazione è stata interrotta.", // 43
+    L"Impossibile copiare i file di programma del dispositivo. "
+    L"La formattazione non verrà avviata.",                      // 44
+    L"Impossibile ripristinare i file di programma del dispositivo. Sono conservati in:", // 45
+    L"Impossibile cancellare alcuni download.",                  // 46
+    L"Impossibile formattare il dispositivo.",                   // 47
+    L"Impossibile leggere le impostazioni del dispositivo. "
+    L"La formattazione non verrà avviata.",                      // 48
 };
 
 }  // namespace lanternbook

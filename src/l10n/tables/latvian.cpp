@@ -44,6 +44,13 @@ const StringTable latvian_strings = {
     L"Vadītāja kartes lejupielāde caur tahogrāfu",           // 39
     L"Izvēlieties rādījumu diapazonu ar pogu \u00A7 (tikai QVZ)",  // 40
     L"VDO īpašie dati",                                      // 41
+    L"Iestatījumus neizdevās saglabāt ierīcē.",              // 42
+    L"Ierīce tika atvienota vai nomainīta. Darbība tika pārtraukta.",  // 43
+    L"Ierīces programmas failus neizdevās nokopēt. Formatēšana netiks sākta.",  // 44
+    L"Ierīces programmas failus neizdevās atjaunot ierīcē. Tie ir saglabāti mapē:",  // 45
+    L"Dažus lejupielādētos datus neizdevās izdzēst.",        // 46
+    L"Ierīci neizdevās formatēt.",                           // 47
+    L"Ierīces iestatījumus neizdevās nolasīt. Formatēšana netiks sākta.",  // 48
 };
 
 }  // namespace lanternbook

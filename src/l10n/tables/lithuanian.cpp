@@ -44,6 +44,13 @@ const StringTable lithuanian_strings = {
     L"Vairuotojo kortelės atsisiuntimas per tachografą",     // 39
     L"Pasirinkite rodymo sritį mygtuku \u00A7 (tik QVZ)",    // 40
     L"VDO specialieji duomenys",                             // 41
+    L"Nepavyko išsaugoti nustatymų įrenginyje.",             // 42
+    L"Įrenginys buvo atjungtas arba pakeistas. Operacija nutraukta.",  // 43
+    L"Nepavyko nukopijuoti įrenginio programos failų. Formatavimas nebus pradėtas.",  // 44
+    L"Nepavyko grąžinti programos failų į įrenginį. Jie išsaugoti aplanke:",  // 45
+    L"Kai kurių atsisiųstų duomenų nepavyko ištrinti.",      // 46
+    L"Nepavyko suformatuoti įrenginio.",                     // 47
+    L"Nepavyko nuskaityti įrenginio nustatymų. Formatavimas nebus pradėtas.",  // 48
 };
 
 }  // namespace lanternbook

@@ -45,6 +45,15 @@ const StringTable polish_strings = {
     L"Odczyt karty kierowcy przez tachograf",                // 39
     L"Wybierz zakres odczytu przyciskiem \u00A7 (tylko dla QVZ)",  // 40
     L"Dane specjalne VDO",                                   // 41
+    L"Nie udało się zapisać ustawień w urządzeniu.",         // 42
+    L"Urządzenie zostało odłączone lub zamienione na inne. Operacja została przerwana.",  // 43
+    L"Nie udało się skopiować plików programu z urządzenia. "
+    L"Formatowanie nie zostanie wykonane.",                  // 44
+    L"Nie udało się przywrócić plików programu na urządzenie. "
+    L"Pliki zostały zachowane w folderze:",                  // 45
+    L"Niektórych odczytów nie udało się usunąć.",            // 46
+    L"Nie udało się sformatować urządzenia.",                // 47
+    L"Nie udało się odczytać ustawień urządzenia. Formatowanie nie zostanie wykonane.",  // 48
 };
 
 }  // namespace lanternbook

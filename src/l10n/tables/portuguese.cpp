@@ -46,6 +46,14 @@ const StringTable portuguese_strings = {
     L"Descarregamento do cartão de condutor via tacógrafo",      // 39
     L"Configuração própria do intervalo de dados com o botão \u00A7 (só para QVZ)", // 40
     L"Dados especiais VDO",                                      // 41
+    L"Não foi possível guardar as definições no dispositivo.",   // 42
+    L"O dispositivo foi removido ou substituído. A operação foi interrompida.", // 43
+    L"Não foi possível copiar os ficheiros de programa do dispositivo. "
+    L"A formatação não será iniciada.",                          // 44
+    L"Não foi possível repor os ficheiros de programa no dispositivo. Estão guardados em:", // 45
+    L"Não foi possível apagar alguns descarregamentos.",         // 46
+    L"Não foi possível formatar o dispositivo.",                 // 47
+    L"Não foi possível ler as definições do dispositivo. A formatação não será iniciada.", // 48
 };
 
 }  // namespace lanternbook

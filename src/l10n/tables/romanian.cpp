@@ -45,6 +45,15 @@ const StringTable romanian_strings = {
     L"Descărcarea cardului de conducător auto prin tahograf",  // 39
     L"Alege intervalul de citire folosind butonul \u00A7 (numai pt. QVZ)",  // 40
     L"Date speciale VDO",                                    // 41
+    L"Setările nu au putut fi salvate pe dispozitiv.",       // 42
+    L"Dispozitivul a fost scos sau înlocuit. Operația a fost întreruptă.",  // 43
+    L"Fișierele de program ale dispozitivului nu au putut fi copiate. "
+    L"Formatarea nu va începe.",                             // 44
+    L"Fișierele de program ale dispozitivului nu au putut fi restaurate. "
+    L"Acestea sunt păstrate în:",                            // 45
+    L"Unele descărcări nu au putut fi șterse.",              // 46
+    L"Dispozitivul nu a putut fi formatat.",                 // 47
+    L"Setările dispozitivului nu au putut fi citite. Formatarea nu va începe.",  // 48
 };
 
 }  // namespace lanternbook

@@ -44,6 +44,13 @@ const StringTable slovak_strings = {
     L"Stiahnutie karty vodiča cez tachograf",                // 39
     L"Zvoľte rozsah načítaných údajov tlačidlom \u00A7 (len pre QVZ)",  // 40
     L"Špeciálne údaje VDO",                                  // 41
+    L"Nastavenia sa nepodarilo uložiť do zariadenia.",       // 42
+    L"Zariadenie bolo odpojené alebo vymenené. Operácia bola prerušená.",  // 43
+    L"Programové súbory zariadenia sa nepodarilo skopírovať. Formátovanie sa nevykoná.",  // 44
+    L"Programové súbory zariadenia sa nepodarilo vrátiť späť. Sú uložené v priečinku:",  // 45
+    L"Niektoré stiahnuté údaje sa nepodarilo vymazať.",      // 46
+    L"Zariadenie sa nepodarilo naformátovať.",               // 47
+    L"Nastavenia zariadenia sa nepodarilo načítať. Formátovanie sa nevykoná.",  // 48
 };
 
 }  // namespace lanternbook

@@ -45,6 +45,13 @@ const StringTable slovenian_strings = {
     L"Prenos kartice voznika prek tahografa",                    // 39
     L"Izberi obseg odčitka podatkov s pritiskom na tipko \u00A7 (samo za QVZ)", // 40
     L"Posebni podatki VDO",                                      // 41
+    L"Nastavitev ni bilo mogoče shraniti v napravo.",            // 42
+    L"Naprava je bila odstranjena ali zamenjana. Postopek je bil prekinjen.", // 43
+    L"Programskih datotek naprave ni bilo mogoče kopirati. Formatiranje se ne bo začelo.", // 44
+    L"Programskih datotek naprave ni bilo mogoče vrniti v napravo. Shranjene so v mapi:", // 45
+    L"Nekaterih prenosov ni bilo mogoče izbrisati.",             // 46
+    L"Naprave ni bilo mogoče formatirati.",                      // 47
+    L"Nastavitev naprave ni bilo mogoče prebrati. Formatiranje se ne bo začelo.", // 48
 };
 
 }  // namespace lanternbook

@@ -46,6 +46,14 @@ const StringTable spanish_strings = {
     L"Descarga de la tarjeta del conductor a través del tacógrafo", // 39
     L"Seleccione el campo de lectura con el botón \u00A7 (sólo para QVZ)", // 40
     L"Datos especiales VDO",                                     // 41
+    L"No se ha podido guardar la configuración en el dispositivo.", // 42
+    L"Se ha extraído o cambiado el dispositivo. Se ha interrumpido la operación.", // 43
+    L"No se han podido copiar los archivos de programa del dispositivo. "
+    L"El formateo no se iniciará.",                              // 44
+    L"No se han podido restaurar los archivos de programa del dispositivo. Se conservan en:", // 45
+    L"No se han podido borrar algunas descargas.",               // 46
+    L"No se ha podido formatear el dispositivo.",                // 47
+    L"No se ha podido leer la configuración del dispositivo. El formateo no se iniciará.", // 48
 };
 
 }  // namespace lanternbook

@@ -43,6 +43,7 @@ public:
         bytes_written = put;
         return ok != FALSE && put == size;
     }
+    bool flush() override { return ::FlushFileBuffers(handle_.get()) != FALSE; }
     bool size(uint64_t& bytes) override {
         LARGE_INTEGER file_size{};
         if (::GetFileSizeEx(handle_.get(), &file_size) == FALSE) {
@@ -150,13 +151,32 @@ bool Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderE
         return false;
     }
     do {
-        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        entries.push_back({found.cFileName, found.dwFileAttributes});
     } while (::FindNextFileW(listing.get(), &found) != FALSE);
     return true;
 }
 
-bool Win32Platform::set_archive_attribute_only(const std::wstring& path) {
-    return ::SetFileAttributesW(system_path(path).c_str(), FILE_ATTRIBUTE_ARCHIVE) != FALSE;
+bool Win32Platform::attributes(const std::wstring& path, uint32_t& attributes) {
+    const DWORD found = ::GetFileAttributesW(system_path(path).c_str());
+    if (found == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    attributes = found;
+    return true;
+}
+
+bool Win32Platform::set_attributes(const std::wstring& path, uint32_t attributes) {
+    return ::SetFileAttributesW(system_path(path).c_str(), attributes) != FALSE;
+}
+
+bool Win32Platform::file_size(const std::wstring& path, uint64_t& bytes) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(system_path(path).c_str(), GetFileExInfoStandard, &data) == FALSE ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return false;
+    }
+    bytes = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    return true;
 }
 
 bool Win32Platform::delete_file(const std::wstring& path) {
@@ -175,8 +195,9 @@ bool Win32Platform::copy_file(const std::wstring& source, const std::wstring& ta
     return ::CopyFileW(system_path(source).c_str(), system_path(target).c_str(), FALSE) != FALSE;
 }
 
-bool Win32Platform::path_exists(const std::wstring& path) {
-    return ::GetFileAttributesW(system_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+bool Win32Platform::replace_file(const std::wstring& source, const std::wstring& target) {
+    return ::MoveFileExW(system_path(source).c_str(), system_path(target).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 std::wstring Win32Platform::temp_folder() {
@@ -193,17 +214,21 @@ std::wstring Win32Platform::temp_folder() {
     return std::wstring(long_form.data());
 }
 
-std::wstring Win32Platform::create_unique_temp_file(const std::wstring& folder,
-                                                    const std::wstring& prefix) {
+bool Win32Platform::volume_identity(const std::wstring& root, uint32_t& serial_number,
+                                    std::wstring& label) {
     std::vector<wchar_t> name(MAX_PATH + 1, L'\0');
-    if (::GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, name.data()) == 0) {
-        return std::wstring();
+    DWORD serial = 0;
+    if (::GetVolumeInformationW(root.c_str(), name.data(), MAX_PATH + 1, &serial, nullptr, nullptr,
+                                nullptr, 0) == FALSE) {
+        return false;
     }
-    // The platform may report a number without having made the file.
-    if (::GetFileAttributesW(name.data()) == INVALID_FILE_ATTRIBUTES) {
-        return std::wstring();
-    }
-    return std::wstring(name.data());
+    serial_number = serial;
+    label = name.data();
+    return true;
+}
+
+bool Win32Platform::set_volume_label(const std::wstring& root, const std::wstring& label) {
+    return ::SetVolumeLabelW(root.c_str(), label.c_str()) != FALSE;
 }
 
 int Win32Platform::message_box(const std::wstring& text, const std::wstring& caption,

@@ -13,24 +13,30 @@ public:
     // The window that owns the shell's format dialog.
     void set_owner_window(HWND window) { owner_window_ = window; }
 
-    uint32_t logical_drive_mask() override;
-    bool drive_display_name(const std::wstring& root, std::wstring& name) override;
-    std::unique_ptr<UsbDeviceSet> open_usb_devices() override;
-    bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
+    // FileSystem
     std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
                                     FileDisposition disposition) override;
     bool list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
-    bool set_archive_attribute_only(const std::wstring& path) override;
+    bool attributes(const std::wstring& path, uint32_t& attributes) override;
+    bool set_attributes(const std::wstring& path, uint32_t attributes) override;
+    bool file_size(const std::wstring& path, uint64_t& bytes) override;
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
     bool copy_file(const std::wstring& source, const std::wstring& target) override;
-    bool path_exists(const std::wstring& path) override;
+    bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
-    std::wstring create_unique_temp_file(const std::wstring& folder,
-                                         const std::wstring& prefix) override;
-    int message_box(const std::wstring& text, const std::wstring& caption,
-                    unsigned style) override;
+
+    // Volumes
+    uint32_t logical_drive_mask() override;
+    bool drive_display_name(const std::wstring& root, std::wstring& name) override;
+    bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
+    bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
+    bool set_volume_label(const std::wstring& root, const std::wstring& label) override;
+    std::unique_ptr<UsbDeviceSet> open_usb_devices() override;
+
+    // UserMessages, Clock, ShellFormat
+    int message_box(const std::wstring& text, const std::wstring& caption, unsigned style) override;
     SystemTime utc_now() override;
     void sleep_ms(unsigned milliseconds) override;
     ShellFormatOutcome shell_format(int drive_index) override;
