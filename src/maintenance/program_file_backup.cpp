@@ -111,15 +111,19 @@ bool ProgramFileBackup::remove_backup_folder() {
 
 bool ProgramFileBackup::delete_tree(const std::wstring& folder) {
     std::vector<FolderEntry> entries;
-    if (folder.empty() || !files_.list_folder(folder + L"\\" + kEveryEntry, entries)) {
-        return !folder.empty();
+    if (folder.empty()) {
+        return false;
+    }
+    const std::wstring base = with_trailing_backslash(folder);
+    if (!files_.list_folder(base + kEveryEntry, entries)) {
+        return true;  // nothing listed, nothing left
     }
     bool all_gone = true;
     for (const FolderEntry& entry : entries) {
         if (is_self_or_parent(entry.name)) {
             continue;
         }
-        const std::wstring path = folder + L"\\" + entry.name;
+        const std::wstring path = base + entry.name;
         if (entry.is_link()) {
             // The link goes, never what it points at.
             all_gone &= entry.is_folder() ? files_.remove_folder(path) : files_.delete_file(path);

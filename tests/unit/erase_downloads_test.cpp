@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/dialog_state.h"
+#include "device/device_drive.h"
 #include "fakes/fake_platform.h"
 #include "l10n/entries.h"
 #include "l10n/language_table.h"
@@ -22,8 +22,8 @@ constexpr uint32_t kPolish = 0x0415;
 
 class EraseDownloads : public ::testing::Test {
 protected:
-    EraseDownloads() : state(platform) {
-        state.strings.select_language(kEnglish);
+    EraseDownloads() {
+        strings.select_language(kEnglish);
         platform.add_drive(L'K', L"VOLKARIS (K:)");
         platform.add_folder(L"K:\\CARD");
         platform.add_folder(L"K:\\TACHO");
@@ -47,9 +47,24 @@ protected:
         }
     }
 
+    EraseResult run() { return erase_downloads(device, platform, platform, strings); }
+
+    std::vector<std::wstring> error_texts() const {
+        std::vector<std::wstring> texts;
+        for (const auto& box : platform.message_boxes) {
+            if (box.style == kMessageErrorOk) {
+                texts.push_back(box.text);
+            }
+        }
+        return texts;
+    }
+
     FakePlatform platform;
-    DialogState state;
+    DeviceDrive device{platform, platform};
+    LanguageTable strings;
 };
+
+const std::wstring kDeviceChanged = L"The device was removed or changed. The operation was stopped.";
 
 TEST_F(EraseDownloads, DeletesEveryExtensionInBothFoldersWhateverTheCase) {
     const std::vector<std::wstring> downloads{
@@ -58,8 +73,10 @@ TEST_F(EraseDownloads, DeletesEveryExtensionInBothFoldersWhateverTheCase) {
         L"K:\\CARD\\long name with spaces.ddd"};
     add_files(downloads);
 
-    EXPECT_EQ(erase_downloads(state, platform), 0);
+    const EraseResult result = run();
 
+    EXPECT_EQ(result.outcome, EraseOutcome::erased);
+    EXPECT_EQ(result.deleted, downloads.size());
     expect_gone(downloads);
     EXPECT_EQ(platform.message_boxes.size(), 1u);
 }
@@ -73,7 +90,7 @@ TEST_F(EraseDownloads, KeepsNamesThatOnlyResembleDownloads) {
     add_files(look_alikes);
     platform.add_file(L"K:\\CARD\\real.ddd", "download");
 
-    erase_downloads(state, platform);
+    EXPECT_EQ(run().outcome, EraseOutcome::erased);
 
     expect_kept(look_alikes);
     expect_gone({L"K:\\CARD\\real.ddd"});
@@ -87,7 +104,7 @@ TEST_F(EraseDownloads, NeverEntersOrRemovesSubfolders) {
                                            L"K:\\TACHO\\archive\\y.dtg"};
     add_files(nested);
 
-    erase_downloads(state, platform);
+    EXPECT_EQ(run().outcome, EraseOutcome::erased);
 
     EXPECT_TRUE(platform.is_folder(L"K:\\CARD\\old.ddd"));
     EXPECT_TRUE(platform.is_folder(L"K:\\TACHO\\archive"));
@@ -101,7 +118,7 @@ TEST_F(EraseDownloads, DeletesProtectedDownloads) {
     platform.add_file(protected_files[1], "d", kAttrHidden);
     platform.add_file(protected_files[2], "d", kAttrReadOnly | kAttrHidden | kAttrSystem);
 
-    erase_downloads(state, platform);
+    EXPECT_EQ(run().outcome, EraseOutcome::erased);
 
     expect_gone(protected_files);
 }
@@ -111,7 +128,7 @@ TEST_F(EraseDownloads, KeyWithoutCardFolderStillLosesTachoDownloads) {
     platform.add_folder(L"K:\\TACHO");
     add_files({L"K:\\TACHO\\a.ddd", L"K:\\TACHO\\b.esm"});
 
-    erase_downloads(state, platform);
+    EXPECT_EQ(run().outcome, EraseOutcome::erased);
 
     expect_gone({L"K:\\TACHO\\a.ddd", L"K:\\TACHO\\b.esm"});
 }
@@ -127,7 +144,7 @@ TEST_F(EraseDownloads, TouchesNothingOutsideTheDownloadFolders) {
     platform.add_folder(L"D:\\TACHO");
     add_files(others);
 
-    erase_downloads(state, platform);
+    EXPECT_EQ(run().outcome, EraseOutcome::erased);
 
     expect_kept(others);
 }
@@ -137,57 +154,104 @@ TEST_F(EraseDownloads, DeclinedConfirmationTouchesNothing) {
     add_files(downloads);
     platform.default_answer = kAnswerCancel;
 
-    EXPECT_EQ(erase_downloads(state, platform), 0);
+    EXPECT_EQ(run().outcome, EraseOutcome::declined);
 
     expect_kept(downloads);
     EXPECT_EQ(platform.drive_mask_calls, 0) << "the key was searched before the user agreed";
 }
 
-TEST_F(EraseDownloads, KeyPulledBetweenStepsStopsTheRun) {
+TEST_F(EraseDownloads, KeyPulledBetweenStepsStopsTheRunAndNeverMovesToAnotherKey) {
     add_files({L"K:\\CARD\\a.dtg", L"K:\\CARD\\b.ddd", L"K:\\CARD\\c.dtc", L"K:\\CARD\\d.esm",
                L"K:\\TACHO\\e.dtg"});
-    // The third step (CARD, dtc) no longer finds the key.
-    platform.on_drive_mask = [this](int call_number) {
-        if (call_number == 3) {
+    platform.add_drive(L'L', L"VOLKARIS (L:)");
+    platform.add_folder(L"L:\\CARD");
+    add_files({L"L:\\CARD\\x.dtc", L"L:\\CARD\\y.esm"});
+    // Once the second pass has deleted its file, the key goes and another
+    // key stays: the third pass must not sweep that one.
+    bool pulled = false;
+    platform.before_call = [&](int) {
+        if (!pulled && !platform.exists(L"K:\\CARD\\b.ddd")) {
+            pulled = true;
             platform.remove_drive(L'K');
         }
     };
 
-    erase_downloads(state, platform);
+    const EraseResult result = run();
 
+    EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
+    EXPECT_EQ(result.deleted, 2u);
     expect_gone({L"K:\\CARD\\a.dtg", L"K:\\CARD\\b.ddd"});
-    expect_kept({L"K:\\CARD\\c.dtc", L"K:\\CARD\\d.esm", L"K:\\TACHO\\e.dtg"});
-    EXPECT_EQ(platform.drive_mask_calls, 3);
+    expect_kept({L"K:\\CARD\\c.dtc", L"K:\\CARD\\d.esm", L"K:\\TACHO\\e.dtg", L"L:\\CARD\\x.dtc",
+                 L"L:\\CARD\\y.esm"});
+    EXPECT_EQ(error_texts(), std::vector<std::wstring>{kDeviceChanged});
 }
 
-TEST_F(EraseDownloads, LockedFileDoesNotStopTheRun) {
-    add_files({L"K:\\CARD\\a.ddd", L"K:\\CARD\\b.ddd", L"K:\\CARD\\c.esm", L"K:\\TACHO\\d.dtg"});
+TEST_F(EraseDownloads, AnotherVolumeUnderTheSameLetterStopsTheRun) {
+    add_files({L"K:\\CARD\\a.dtg", L"K:\\TACHO\\b.ddd"});
+    bool swapped = false;
+    platform.before_call = [&](int) {
+        if (!swapped && !platform.exists(L"K:\\CARD\\a.dtg")) {
+            swapped = true;
+            platform.add_drive(L'K', L"VOLKARIS (K:)");  // a new serial number
+        }
+    };
+
+    EXPECT_EQ(run().outcome, EraseOutcome::key_changed);
+    expect_kept({L"K:\\TACHO\\b.ddd"});
+}
+
+TEST_F(EraseDownloads, LockedFileDoesNotStopTheRunButIsReported) {
+    add_files({L"K:\\CARD\\b.ddd", L"K:\\CARD\\c.esm", L"K:\\TACHO\\d.dtg"});
+    platform.add_file(L"K:\\CARD\\a.ddd", "held", kAttrHidden | kAttrReadOnly);
     platform.locked_paths.insert(L"K:\\CARD\\A.DDD");
 
-    erase_downloads(state, platform);
+    const EraseResult result = run();
 
+    EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(result.deleted, 3u);
     expect_kept({L"K:\\CARD\\a.ddd"});
+    // What was cleared to try the deletion is put back.
+    EXPECT_EQ(platform.attributes(L"K:\\CARD\\a.ddd"), kAttrHidden | kAttrReadOnly);
     expect_gone({L"K:\\CARD\\b.ddd", L"K:\\CARD\\c.esm", L"K:\\TACHO\\d.dtg"});
+    EXPECT_EQ(error_texts(), std::vector<std::wstring>{L"Some downloads could not be erased."});
 }
 
-TEST_F(EraseDownloads, NoKeyMeansNothingHappensAfterTheQuestion) {
+TEST_F(EraseDownloads, NeverStepsThroughALink) {
+    // CARD leads off the key; TACHO holds a link among its downloads.
+    platform.add_folder(L"C:\\Fleet");
+    add_files({L"C:\\Fleet\\kept.ddd", L"C:\\Fleet\\kept.esm"});
+    platform.wipe_drive(L'K');
+    platform.add_folder_link(L"K:\\CARD", L"C:\\Fleet");
+    platform.add_folder(L"K:\\TACHO");
+    platform.add_folder_link(L"K:\\TACHO\\more.ddd", L"C:\\Fleet");
+    add_files({L"K:\\TACHO\\a.ddd", L"K:\\TACHO\\b.dtg"});
+
+    EXPECT_EQ(run().outcome, EraseOutcome::erased);
+
+    expect_kept({L"C:\\Fleet\\kept.ddd", L"C:\\Fleet\\kept.esm", L"K:\\TACHO\\more.ddd"});
+    expect_gone({L"K:\\TACHO\\a.ddd", L"K:\\TACHO\\b.dtg"});
+}
+
+TEST_F(EraseDownloads, NoKeyAfterTheQuestionIsReported) {
     add_files({L"K:\\CARD\\a.ddd"});
     platform.remove_drive(L'K');
 
-    EXPECT_EQ(erase_downloads(state, platform), 0);
+    EXPECT_EQ(run().outcome, EraseOutcome::no_key);
 
     expect_kept({L"K:\\CARD\\a.ddd"});
     EXPECT_EQ(platform.drive_mask_calls, 1);
+    EXPECT_EQ(error_texts(), std::vector<std::wstring>{kDeviceChanged});
 }
 
 TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
     for (const uint32_t language : {kEnglish, kPolish}) {
         FakePlatform platform;
         platform.default_answer = kAnswerCancel;
-        DialogState state(platform);
-        state.strings.select_language(language);
+        DeviceDrive device(platform, platform);
+        LanguageTable strings;
+        strings.select_language(language);
 
-        erase_downloads(state, platform);
+        EXPECT_EQ(erase_downloads(device, platform, platform, strings).outcome, EraseOutcome::declined);
 
         const StringTable& table = string_table_for(language);
         ASSERT_EQ(platform.message_boxes.size(), 1u);

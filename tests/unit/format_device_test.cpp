@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "dialog/dialog_state.h"
+#include "device/device_drive.h"
 #include "fakes/fake_platform.h"
 #include "l10n/entries.h"
 #include "l10n/language_table.h"
@@ -31,8 +32,8 @@ const std::vector<std::wstring> kProgramFileNames{L"autorun.inf", L"lanternbook.
 
 class FormatDevice : public ::testing::Test {
 protected:
-    FormatDevice() : state(platform) {
-        state.strings.select_language(kEnglish);
+    FormatDevice() {
+        strings.select_language(kEnglish);
         platform.volume_size = 980 * kMebibyte;
     }
 
@@ -67,9 +68,29 @@ protected:
         EXPECT_EQ(platform.file_bytes(root + L"DATE"), kStoredDate);
     }
 
+    FormatOutcome run() {
+        return format_device(FormatServices{device, platform, platform, platform, platform, platform}, strings);
+    }
+
+    std::vector<std::wstring> error_texts() const {
+        std::vector<std::wstring> texts;
+        for (const auto& box : platform.message_boxes) {
+            if (box.style == kMessageErrorOk) {
+                texts.push_back(box.text);
+            }
+        }
+        return texts;
+    }
+
     FakePlatform platform;
-    DialogState state;
+    DeviceDrive device{platform, platform};
+    LanguageTable strings;
 };
+
+FormatOutcome format_with(FakePlatform& platform, const LanguageTable& strings) {
+    DeviceDrive device(platform, platform);
+    return format_device(FormatServices{device, platform, platform, platform, platform, platform}, strings);
+}
 
 struct SizeCase {
     uint64_t total_bytes;
@@ -96,17 +117,17 @@ TEST_F(FormatDevice, AcceptsOnlyTheKeysVolumeSizes) {
         platform.volume_size = size.total_bytes;
         platform.message_boxes.clear();
 
-        const int result = format_device(state, platform);
+        const FormatOutcome result = run();
 
         ASSERT_EQ(platform.message_boxes.size(), 1u);
         const testing::MessageBoxCall& shown = platform.message_boxes[0];
         EXPECT_EQ(shown.caption, L"Caution");
         if (size.accepted) {
-            EXPECT_EQ(result, 0);
+            EXPECT_EQ(result, FormatOutcome::declined);
             EXPECT_EQ(shown.text, L"Format will erase all the data stored in the device.");
             EXPECT_EQ(shown.style, 0x31u);
         } else {
-            EXPECT_EQ(result, -1);
+            EXPECT_EQ(result, FormatOutcome::stopped);
             EXPECT_EQ(shown.text, L"Incorrect device size detected. Format will not continue.");
             EXPECT_EQ(shown.style, 0x10u);
         }
@@ -119,20 +140,22 @@ TEST_F(FormatDevice, AcceptsOnlyTheKeysVolumeSizes) {
 TEST(FormatDeviceDrives, AnyDriveButAIsFormatted) {
     struct DriveCase {
         wchar_t letter;
-        int expected_result;
+        FormatOutcome expected_result;
         std::vector<int> formatted;
     };
-    const DriveCase cases[] = {{L'A', -1, {}}, {L'B', 0, {1}}, {L'Z', 0, {25}}};
+    const DriveCase cases[] = {{L'A', FormatOutcome::stopped, {}},
+                                {L'B', FormatOutcome::not_formatted, {1}},
+                                {L'Z', FormatOutcome::not_formatted, {25}}};
     for (const DriveCase& drive : cases) {
         SCOPED_TRACE(static_cast<char>(drive.letter));
         FakePlatform fresh;
         fresh.volume_size = 980 * kMebibyte;
-        DialogState fresh_state(fresh);
-        fresh_state.strings.select_language(kEnglish);
+        LanguageTable strings;
+        strings.select_language(kEnglish);
         fresh.add_drive(drive.letter, L"VOLKARIS");
         fresh.add_file(std::wstring{drive.letter, L':', L'\\'} + L"CONFIG", kStoredConfig);
 
-        EXPECT_EQ(format_device(fresh_state, fresh), drive.expected_result);
+        EXPECT_EQ(format_with(fresh, strings), drive.expected_result);
 
         EXPECT_EQ(fresh.formatted_drive_indexes, drive.formatted);
         EXPECT_EQ(fresh.message_boxes.size(), drive.formatted.size());
@@ -140,12 +163,12 @@ TEST(FormatDeviceDrives, AnyDriveButAIsFormatted) {
 }
 
 TEST_F(FormatDevice, NoKeyOrUnreadableSizeStopsSilently) {
-    EXPECT_EQ(format_device(state, platform), -1);
+    EXPECT_EQ(run(), FormatOutcome::stopped);
     EXPECT_TRUE(platform.message_boxes.empty());
 
     const std::wstring root = install_key(L'K');
     platform.volume_size.reset();
-    EXPECT_EQ(format_device(state, platform), -1);
+    EXPECT_EQ(run(), FormatOutcome::stopped);
     EXPECT_TRUE(platform.message_boxes.empty());
     EXPECT_TRUE(platform.formatted_drive_indexes.empty());
     expect_settings_untouched(root, kStoredConfig);
@@ -157,7 +180,7 @@ TEST_F(FormatDevice, DeclinedConfirmationBacksUpAndWritesNothing) {
     const std::wstring root = install_key(L'K', long_config);
     platform.default_answer = kAnswerCancel;
 
-    EXPECT_EQ(format_device(state, platform), 0);
+    EXPECT_EQ(run(), FormatOutcome::declined);
 
     EXPECT_TRUE(platform.formatted_drive_indexes.empty());
     expect_settings_untouched(root, long_config);
@@ -168,9 +191,10 @@ TEST_F(FormatDevice, CompletedFormatPutsProgramFilesAndSettingsBack) {
     const std::wstring root = install_key(L'K');
     platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
 
-    EXPECT_EQ(format_device(state, platform), 0);
+    EXPECT_EQ(run(), FormatOutcome::formatted);
 
     EXPECT_EQ(platform.formatted_drive_indexes, std::vector<int>{10});
+    EXPECT_TRUE(error_texts().empty());
     expect_program_files_back(root);
     EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), kStoredConfig);
     EXPECT_EQ(platform.file_bytes(root + L"DATE"), Bytes());
@@ -184,10 +208,13 @@ TEST_F(FormatDevice, CancelledShellDialogKeepsTheKeysSettings) {
     Bytes long_config = kStoredConfig;
     long_config.insert(long_config.end(), {'t', 'a', 'i', 'l'});
     const std::wstring root = install_key(L'K', long_config);
+    // Copying over a hidden file fails: nothing is copied back over itself.
+    platform.add_file(root + L"autorun.inf", "program autorun.inf", testing::kAttrHidden | testing::kAttrReadOnly);
 
-    EXPECT_EQ(format_device(state, platform), 0);
+    EXPECT_EQ(run(), FormatOutcome::not_formatted);
 
     EXPECT_EQ(platform.formatted_drive_indexes, std::vector<int>{10});
+    EXPECT_TRUE(error_texts().empty());
     expect_settings_untouched(root, long_config);
     expect_program_files_back(root);
     EXPECT_TRUE(platform.exists(root + L"CARD\\a.ddd"));
@@ -202,43 +229,124 @@ TEST_F(FormatDevice, MissingShellFormatWritesNothingButCleansUp) {
         platform.format_outcome = outcome;
         platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
 
-        EXPECT_EQ(format_device(state, platform), 0);
+        EXPECT_EQ(run(), FormatOutcome::no_shell_format);
 
+        EXPECT_EQ(error_texts().back(), L"The device could not be formatted.");
         expect_settings_untouched(root, kStoredConfig);
         expect_program_files_back(root);
         expect_no_backup_left();
     }
 }
 
-TEST_F(FormatDevice, KeyRelabelledByTheFormatStillGetsItsProgramFiles) {
+TEST_F(FormatDevice, KeyRelabelledByTheFormatGetsEverythingBackAndItsLabel) {
     const std::wstring root = install_key(L'K');
-    platform.on_shell_format = [this](int) {
-        platform.wipe_drive(L'K');
-        platform.add_drive(L'K', L"NEW VOLUME (K:)");
-    };
+    platform.add_drive(L'L', L"VOLKARIS (L:)");
+    platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L"NEW VOLUME"); };
 
-    EXPECT_EQ(format_device(state, platform), 0);
+    EXPECT_EQ(run(), FormatOutcome::formatted);
 
     expect_program_files_back(root);
-    EXPECT_FALSE(platform.exists(root + L"CONFIG"));
-    EXPECT_FALSE(platform.exists(root + L"DATE"));
+    EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), kStoredConfig);
+    EXPECT_EQ(platform.file_bytes(root + L"DATE"), Bytes());
+    EXPECT_EQ(platform.volume_label(L'K'), L"VOLKARIS");
+    // The other key found by a new search gets nothing.
+    EXPECT_TRUE(platform.paths_under(L"L:\\").empty());
     expect_no_backup_left();
 }
 
-TEST_F(FormatDevice, WorkingCopiesTakeTheKeysValuesEvenWhenStopping) {
-    install_key(L'K');
-    state.config_flags.fill(0xEE);
-    state.config_dates.fill(0xEE);
-    platform.volume_size = 10 * kMebibyte;  // refused after the copies were taken
+TEST_F(FormatDevice, IncompleteBackupMeansNoFormat) {
+    struct Case {
+        const char* label;
+        std::function<void(FakePlatform&)> fault;
+    };
+    const Case cases[] = {
+        {"no temp folder", [](FakePlatform& p) { p.temp_path = L"C:\\Nowhere"; }},
+        {"one copy fails", [](FakePlatform& p) { p.failing_copies.insert(L"K:\\OSTREVAN.EXE"); }},
+        {"copies come out short", [](FakePlatform& p) { p.write_limit = 4; }},
+        {"CONFIG cannot be copied", [](FakePlatform& p) { p.failing_copies.insert(L"K:\\CONFIG"); }},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        FakePlatform fresh;
+        fresh.volume_size = 980 * kMebibyte;
+        platform.message_boxes.clear();
+        std::swap(platform, fresh);
+        const std::wstring root = install_key(L'K');
+        platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+        row.fault(platform);
 
-    EXPECT_EQ(format_device(state, platform), -1);
+        EXPECT_EQ(run(), FormatOutcome::no_backup);
 
-    for (std::size_t i = 0; i < state.config_flags.size(); ++i) {
-        EXPECT_EQ(state.config_flags[i], i < 9 ? kStoredConfig[i] : 0xEE) << "flag " << i;
+        EXPECT_TRUE(platform.formatted_drive_indexes.empty());
+        expect_program_files_back(root);
+        EXPECT_EQ(error_texts(), std::vector<std::wstring>{
+                                     L"The device's program files could not be copied. Format will not start."});
+        platform.temp_path = L"C:\\Users\\user\\AppData\\Local\\Temp";
+        expect_no_backup_left();
     }
-    for (std::size_t i = 0; i < state.config_dates.size(); ++i) {
-        EXPECT_EQ(state.config_dates[i], i < 16 ? kStoredConfig[9 + i] : 0xEE) << "date " << i;
-    }
+}
+
+TEST_F(FormatDevice, SomeoneElsesFolderUnderOurNameIsLeftAlone) {
+    const std::wstring root = install_key(L'K');
+    // Every name the run may try first is taken by a folder of someone else.
+    const std::wstring theirs = platform.temp_path + L"\\volkaris0A1E0000";
+    platform.add_folder(theirs);
+    platform.add_file(theirs + L"\\keep.txt", "theirs");
+    platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+
+    EXPECT_EQ(run(), FormatOutcome::formatted);
+
+    expect_program_files_back(root);
+    EXPECT_EQ(platform.paths_under(platform.temp_path + L"\\"),
+              (std::vector<std::wstring>{L"C:\\USERS\\USER\\APPDATA\\LOCAL\\TEMP\\VOLKARIS0A1E0000",
+                                         L"C:\\USERS\\USER\\APPDATA\\LOCAL\\TEMP\\VOLKARIS0A1E0000\\KEEP.TXT"}));
+}
+
+TEST_F(FormatDevice, UnreadableConfigMeansNoFormat) {
+    const std::wstring root = install_key(L'K');
+    platform.unopenable_paths.insert(L"K:\\CONFIG");
+
+    EXPECT_EQ(run(), FormatOutcome::unreadable);
+
+    EXPECT_TRUE(platform.formatted_drive_indexes.empty());
+    EXPECT_EQ(error_texts(), std::vector<std::wstring>{
+                                 L"The device's settings could not be read. Format will not start."});
+    expect_no_backup_left();
+}
+
+TEST_F(FormatDevice, FilesThatCannotGoBackStayInTheBackupTheUserIsShown) {
+    const std::wstring root = install_key(L'K');
+    platform.on_shell_format = [this](int) {
+        platform.wipe_drive(L'K');
+        platform.failing_copies.insert(L"K:\\LANTERNBOOK.DLL");
+    };
+
+    EXPECT_EQ(run(), FormatOutcome::files_left_behind);
+
+    const std::vector<std::wstring> errors = error_texts();
+    ASSERT_EQ(errors.size(), 1u);
+    const std::wstring prefix = L"The device's program files could not be put back. They are kept in:\n";
+    ASSERT_EQ(errors[0].compare(0, prefix.size(), prefix), 0);
+    const std::wstring folder = errors[0].substr(prefix.size());
+    EXPECT_EQ(platform.file_bytes(folder + L"\\lanternbook.dll"),
+              Bytes({'p', 'r', 'o', 'g', 'r', 'a', 'm', ' ', 'l', 'a', 'n', 't', 'e', 'r', 'n', 'b', 'o', 'o', 'k',
+                     '.', 'd', 'l', 'l'}));
+    EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), kStoredConfig);
+}
+
+TEST_F(FormatDevice, KeySwappedWhileTheQuestionWasOpenIsNotFormatted) {
+    const std::wstring root = install_key(L'K');
+    platform.before_call = [this](int) {
+        if (!platform.message_boxes.empty() && platform.volume_label(L'K') == L"VOLKARIS") {
+            platform.add_drive(L'K', L"VOLKARIS (K:)");  // another key, same letter
+            platform.before_call = nullptr;
+        }
+    };
+
+    EXPECT_EQ(run(), FormatOutcome::key_changed);
+
+    EXPECT_TRUE(platform.formatted_drive_indexes.empty());
+    expect_settings_untouched(root, kStoredConfig);
 }
 
 TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
@@ -246,14 +354,14 @@ TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
         FakePlatform platform;
         platform.add_drive(L'K', L"VOLKARIS (K:)");
         platform.default_answer = kAnswerCancel;
-        DialogState state(platform);
-        state.strings.select_language(language);
+        LanguageTable strings;
+        strings.select_language(language);
         const StringTable& table = string_table_for(language);
 
         platform.volume_size = 100 * kMebibyte;
-        format_device(state, platform);
+        EXPECT_EQ(format_with(platform, strings), FormatOutcome::stopped);
         platform.volume_size = 488 * kMebibyte;
-        format_device(state, platform);
+        EXPECT_EQ(format_with(platform, strings), FormatOutcome::declined);
 
         ASSERT_EQ(platform.message_boxes.size(), 2u);
         EXPECT_EQ(platform.message_boxes[0].text, table[entry::incorrect_device_size - 1]);

@@ -30,25 +30,27 @@ protected:
     std::vector<std::wstring> everything() const { return platform.paths_under(L""); }
 
     FakePlatform platform;
-    ProgramFileBackup program_files{platform};
+    ProgramFileBackup program_files{platform, platform};
 };
 
 using ProgramFileBackupRun = ProgramFileBackupTest;
 
 TEST_F(ProgramFileBackupRun, FilesSurviveAFormatAndNothingIsLeftInTemp) {
-    ASSERT_EQ(program_files.backup(L"K:\\"), 3u);
+    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    EXPECT_EQ(program_files.copied_files().size(), 4u);
     const std::wstring folder = program_files.backup_folder();
     EXPECT_EQ(folder.compare(0, temp_prefix().size(), temp_prefix()), 0);
     EXPECT_NE(folder.back(), L'\\');
     EXPECT_TRUE(platform.is_folder(folder));
     EXPECT_EQ(platform.file_bytes(folder + L"\\ostrevan.exe"), bytes_of("MZ exe"));
+    EXPECT_EQ(platform.file_bytes(folder + L"\\CONFIG"), bytes_of(std::string(32, '1')));
 
     platform.wipe_drive(L'K');
-    EXPECT_EQ(program_files.restore(), 3u);
+    EXPECT_TRUE(program_files.restore());
     EXPECT_EQ(platform.file_bytes(L"K:\\autorun.inf"), bytes_of("[autorun]"));
     EXPECT_EQ(platform.file_bytes(L"K:\\lanternbook.dll"), bytes_of("MZ dll"));
     EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
-    EXPECT_FALSE(platform.exists(L"K:\\CONFIG"));
+    EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), bytes_of(std::string(32, '1')));
     EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
     EXPECT_TRUE(program_files.copied_files().empty());
 }
@@ -57,99 +59,124 @@ TEST_F(ProgramFileBackupRun, MissingProgramFileIsNeitherCopiedNorRestored) {
     platform.wipe_drive(L'K');
     platform.add_file(L"K:\\autorun.inf", "[autorun]");
     platform.add_file(L"K:\\lanternbook.dll", "MZ dll");
-    ASSERT_EQ(program_files.backup(L"K:\\"), 2u);
+    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    EXPECT_EQ(program_files.copied_files().size(), 2u);
     platform.wipe_drive(L'K');
-    EXPECT_EQ(program_files.restore(), 2u);
+    EXPECT_TRUE(program_files.restore());
     EXPECT_EQ(platform.paths_under(L"K:\\"),
               (std::vector<std::wstring>{L"K:\\AUTORUN.INF", L"K:\\LANTERNBOOK.DLL"}));
     EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
 }
 
 TEST_F(ProgramFileBackupRun, RootWithAndWithoutBackslashGiveTheSamePaths) {
-    ProgramFileBackup bare(platform);
-    ProgramFileBackup slashed(platform);
-    ASSERT_EQ(bare.backup(L"K:"), 3u);
-    ASSERT_EQ(slashed.backup(L"K:\\"), 3u);
+    ProgramFileBackup bare(platform, platform);
+    ProgramFileBackup slashed(platform, platform);
+    ASSERT_TRUE(bare.backup(L"K:"));
+    ASSERT_TRUE(slashed.backup(L"K:\\"));
+    EXPECT_NE(bare.backup_folder(), slashed.backup_folder());
     ASSERT_EQ(bare.copied_files().size(), slashed.copied_files().size());
     for (std::size_t i = 0; i < bare.copied_files().size(); ++i) {
         EXPECT_EQ(bare.copied_files()[i].device_path, slashed.copied_files()[i].device_path);
-        EXPECT_EQ(bare.copied_files()[i].device_path, std::wstring(L"K:\\") + kProgramFiles[i]);
+        EXPECT_EQ(bare.copied_files()[i].device_path, std::wstring(L"K:\\") + kBackedUpFiles[i]);
     }
 }
 
 TEST_F(ProgramFileBackupRun, FailedCopyBackKeepsTheBackup) {
-    ASSERT_EQ(program_files.backup(L"K:\\"), 3u);
+    ASSERT_TRUE(program_files.backup(L"K:\\"));
     const std::wstring folder = program_files.backup_folder();
     platform.wipe_drive(L'K');
     platform.failing_copies.insert(L"K:\\LANTERNBOOK.DLL");
-    EXPECT_EQ(program_files.restore(), 3u);
+    EXPECT_FALSE(program_files.restore());
     EXPECT_FALSE(platform.exists(L"K:\\lanternbook.dll"));
     EXPECT_TRUE(platform.exists(L"K:\\ostrevan.exe"));
+    EXPECT_EQ(program_files.backup_folder(), folder);
     EXPECT_EQ(platform.file_bytes(folder + L"\\lanternbook.dll"), bytes_of("MZ dll"));
 }
 
+TEST_F(ProgramFileBackupRun, OnlyWhatIsMissingIsCopiedBack) {
+    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    // Not formatted after all; a protected autorun.inf cannot be copied over.
+    platform.add_file(L"K:\\autorun.inf", "[autorun]", testing::kAttrHidden | testing::kAttrReadOnly);
+    platform.add_file(L"K:\\CONFIG", std::string(32, '2'));
+    ASSERT_TRUE(platform.delete_file(L"K:\\ostrevan.exe"));
+    EXPECT_TRUE(program_files.restore());
+    EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
+    EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), bytes_of(std::string(32, '2')));
+    EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
+}
+
 TEST_F(ProgramFileBackupRun, KeyMovedToAnotherLetterStillRestoresToRecordedPaths) {
-    ASSERT_EQ(program_files.backup(L"K:\\"), 3u);
+    ASSERT_TRUE(program_files.backup(L"K:\\"));
     platform.wipe_drive(L'K');
     platform.add_drive(L'L', L"VOLKARIS (L:)");
-    EXPECT_EQ(program_files.restore(), 3u);
+    EXPECT_TRUE(program_files.restore());
     EXPECT_TRUE(platform.exists(L"K:\\autorun.inf"));
     EXPECT_TRUE(platform.paths_under(L"L:\\").empty());
 }
 
-struct NoFolderCase {
-    const char* label;
-    std::wstring root;
-    bool temp_names;
-    std::wstring temp_path;
-};
-
-class ProgramFileBackupNoFolder : public ProgramFileBackupTest,
-                                  public ::testing::WithParamInterface<NoFolderCase> {};
-
-TEST_P(ProgramFileBackupNoFolder, CopiesNothingAndCreatesNothing) {
-    const NoFolderCase row = GetParam();
-    platform.temp_file_creation_works = row.temp_names;
-    platform.temp_path = row.temp_path;
-    const std::vector<std::wstring> before = everything();
-    EXPECT_EQ(program_files.backup(row.root), 0u);
-    EXPECT_TRUE(program_files.backup_folder().empty());
-    EXPECT_EQ(everything(), before);
-    EXPECT_EQ(program_files.restore(), 0u);
-    EXPECT_EQ(everything(), before);
+TEST_F(ProgramFileBackupRun, EveryFileWholeOrNoBackupAtAll) {
+    struct Case {
+        const char* label;
+        std::wstring root;
+        std::wstring temp_path;
+        std::wstring failing_copy;
+        std::optional<std::size_t> write_limit;
+    };
+    const std::wstring temp = platform.temp_path;
+    const Case cases[] = {
+        {"no temp folder", L"K:\\", L"", L"", std::nullopt},
+        {"temp folder missing", L"K:\\", L"C:\\Gone", L"", std::nullopt},
+        {"empty root", L"", temp, L"", std::nullopt},
+        {"one copy fails", L"K:\\", temp, L"K:\\OSTREVAN.EXE", std::nullopt},
+        {"copies come out short", L"K:\\", temp, L"", 3},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform.temp_path = row.temp_path;
+        platform.failing_copies.clear();
+        if (!row.failing_copy.empty()) {
+            platform.failing_copies.insert(row.failing_copy);
+        }
+        platform.write_limit = row.write_limit;
+        const std::vector<std::wstring> before = everything();
+        ProgramFileBackup backup(platform, platform);
+        EXPECT_FALSE(backup.backup(row.root));
+        EXPECT_TRUE(backup.backup_folder().empty());
+        EXPECT_TRUE(backup.copied_files().empty());
+        EXPECT_EQ(everything(), before);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ProgramFileBackupNoFolderCases, ProgramFileBackupNoFolder,
-    ::testing::Values(
-        NoFolderCase{"NoTempName", L"K:\\", false, L"C:\\Users\\user\\AppData\\Local\\Temp"},
-        NoFolderCase{"NoTempFolder", L"K:\\", true, L""},
-        NoFolderCase{"EmptyRoot", L"", true, L"C:\\Users\\user\\AppData\\Local\\Temp"}),
-    [](const ::testing::TestParamInfo<NoFolderCase>& param_info) {
-        return std::string(param_info.param.label);
-    });
-
-TEST_F(ProgramFileBackupTest, EmptyRootAfterABackupNeverRemovesThatBackup) {
-    ASSERT_EQ(program_files.backup(L"K:\\"), 3u);
-    const std::wstring first_folder = program_files.backup_folder();
-    EXPECT_EQ(program_files.backup(L""), 0u);
-    program_files.restore();
-    EXPECT_TRUE(platform.exists(first_folder + L"\\autorun.inf"));
+TEST_F(ProgramFileBackupRun, TakenNamesAreSkippedAndNeverEmptied) {
+    // The first names the clock gives are taken by folders and files of others.
+    platform.add_folder(platform.temp_path + L"\\volkaris0A1E0000");
+    platform.add_file(platform.temp_path + L"\\volkaris0A1E0000\\theirs.txt", "theirs");
+    platform.add_file(platform.temp_path + L"\\volkaris0A1E9E37", "a file of theirs");
+    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    EXPECT_EQ(program_files.backup_folder(), platform.temp_path + L"\\volkaris0A1F3C6E");
+    EXPECT_TRUE(program_files.discard());
+    EXPECT_EQ(platform.file_bytes(platform.temp_path + L"\\volkaris0A1E0000\\theirs.txt"), bytes_of("theirs"));
+    EXPECT_EQ(platform.file_bytes(platform.temp_path + L"\\volkaris0A1E9E37"), bytes_of("a file of theirs"));
 }
 
-TEST_F(ProgramFileBackupTest, RemoveFolderClearsProtectedEntries) {
-    ASSERT_EQ(program_files.backup(L"K:\\"), 3u);
+TEST_F(ProgramFileBackupTest, RemovalClearsProtectedEntriesButNeverFollowsALink) {
+    platform.add_folder(L"C:\\Elsewhere");
+    platform.add_file(L"C:\\Elsewhere\\precious.bin", "p", testing::kAttrReadOnly);
+    ASSERT_TRUE(program_files.backup(L"K:\\"));
     const std::wstring folder = program_files.backup_folder();
     platform.add_file(folder + L"\\readonly.bin", "r", testing::kAttrReadOnly);
     platform.add_file(folder + L"\\hidden.bin", "h", testing::kAttrHidden);
     platform.add_file(folder + L"\\system.bin", "s", testing::kAttrSystem | testing::kAttrReadOnly);
     platform.add_folder(folder + L"\\sub", testing::kAttrReadOnly | testing::kAttrHidden);
     platform.add_file(folder + L"\\sub\\inner.bin", "i", testing::kAttrReadOnly);
+    platform.add_folder_link(folder + L"\\link", L"C:\\Elsewhere");
     platform.add_folder(folder, testing::kAttrReadOnly);
 
-    EXPECT_EQ(program_files.remove_folder(), 0);
+    EXPECT_TRUE(program_files.discard());
     EXPECT_FALSE(platform.exists(folder));
     EXPECT_TRUE(platform.paths_under(folder).empty());
+    EXPECT_EQ(platform.file_bytes(L"C:\\Elsewhere\\precious.bin"), bytes_of("p"));
+    EXPECT_EQ(platform.attributes(L"C:\\Elsewhere\\precious.bin"), testing::kAttrReadOnly);
 }
 
 TEST_F(ProgramFileBackupTest, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
@@ -166,7 +193,7 @@ TEST_F(ProgramFileBackupTest, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
     platform.add_file(platform.temp_path + L"\\neighbour.bin", "n");
     ASSERT_GT(path.size(), 9000u);
 
-    program_files.delete_tree(top + L"\\");
+    EXPECT_TRUE(program_files.delete_tree(top + L"\\"));
     EXPECT_TRUE(platform.is_folder(top));
     EXPECT_EQ(platform.paths_under(top), std::vector<std::wstring>{to_upper_ascii(top)});
     EXPECT_TRUE(platform.exists(platform.temp_path + L"\\neighbour.bin"));
@@ -174,9 +201,9 @@ TEST_F(ProgramFileBackupTest, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
 
 TEST_F(ProgramFileBackupTest, DeleteTreeOfNothingDoesNothing) {
     const std::vector<std::wstring> before = everything();
-    program_files.delete_tree(L"");
-    program_files.delete_tree(platform.temp_path + L"\\absent");
-    EXPECT_EQ(program_files.remove_folder(), 0);
+    EXPECT_FALSE(program_files.delete_tree(L""));
+    EXPECT_TRUE(program_files.delete_tree(platform.temp_path + L"\\absent"));
+    EXPECT_TRUE(program_files.discard());
     EXPECT_EQ(everything(), before);
 }
 
