@@ -92,8 +92,10 @@ std::wstring DeviceDrive::drive_display_name(const std::wstring& root) {
     return to_upper_ascii(name);
 }
 
-ConfigRead DeviceDrive::read_config() {
-    key_ = find_key();
+ConfigRead DeviceDrive::read_config() { return read_config_at(find_key()); }
+
+ConfigRead DeviceDrive::read_config_at(const KeyIdentity& key) {
+    key_ = key;
     const std::wstring& root = key_.root;
     if (root.empty()) {
         return ConfigRead::no_key;
@@ -104,7 +106,8 @@ ConfigRead DeviceDrive::read_config() {
     const std::wstring path = config_path_on(root);
     std::unique_ptr<File> file = files_.open_file(path, FileAccess::read, FileDisposition::open_existing);
     if (!file) {
-        return files_.path_exists(path) ? ConfigRead::unreadable : ConfigRead::no_config;
+        uint32_t ignored = 0;
+        return files_.attributes(path, ignored) == Lookup::missing ? ConfigRead::no_config : ConfigRead::unreadable;
     }
     std::vector<uint8_t> buffer(kConfigReadLimit, 0);
     std::size_t bytes_read = 0;
@@ -134,7 +137,9 @@ ConfigWrite DeviceDrive::identity_bytes(const std::wstring& config_path, std::ve
         files_.open_file(config_path, FileAccess::read, FileDisposition::open_existing);
     if (!current) {
         // No CONFIG: what was read before is all there is.
-        return files_.path_exists(config_path) ? ConfigWrite::unreadable : ConfigWrite::written;
+        uint32_t ignored = 0;
+        return files_.attributes(config_path, ignored) == Lookup::missing ? ConfigWrite::written
+                                                                          : ConfigWrite::unreadable;
     }
     std::vector<uint8_t> buffer(kConfigReadLimit, 0);
     std::size_t bytes_read = 0;
@@ -157,7 +162,11 @@ ConfigWrite DeviceDrive::write_config_at(const std::wstring& root, const uint8_t
     }
     const std::wstring config_path = config_path_on(root);
     uint32_t old_attributes = 0;
-    const bool replacing = files_.attributes(config_path, old_attributes);
+    const Lookup existing = files_.attributes(config_path, old_attributes);
+    if (existing == Lookup::failed) {
+        return ConfigWrite::failed;
+    }
+    const bool replacing = existing == Lookup::found;
     if (replacing && (old_attributes & kAttributeReadOnly) != 0) {
         return ConfigWrite::read_only;
     }
@@ -174,7 +183,7 @@ ConfigWrite DeviceDrive::write_config_at(const std::wstring& root, const uint8_t
 
     const std::wstring helper_path = with_trailing_backslash(root) + kConfigHelperFileName;
     uint32_t helper_attributes = 0;
-    if (files_.attributes(helper_path, helper_attributes) &&
+    if (files_.attributes(helper_path, helper_attributes) == Lookup::found &&
         !files_.set_attributes(helper_path, kAttributeArchive)) {
         return ConfigWrite::failed;
     }

@@ -72,6 +72,8 @@ public:
 
     // Searches for the key and reads its CONFIG; key() is then that key.
     ConfigRead read_config();
+    // Reads the CONFIG of a key already found; key() is then that key.
+    ConfigRead read_config_at(const KeyIdentity& key);
     void ensure_date_file(const std::wstring& path);
     // Writes the 32-byte image to CONFIG on `root` so that CONFIG is always
     // either the old file or the new one. Bytes 25-31 come from the CONFIG
@@ -81,6 +83,8 @@ public:
     [[nodiscard]] bool reset_date_file_at(const std::wstring& root);
 
     const KeyIdentity& key() const { return key_; }
+    // The same key under its new identity, after a format gave it one.
+    void remember_key(const KeyIdentity& key) { key_ = key; }
     int drive_index() const { return drive_index_; }
     const DeviceConfig& config() const { return config_; }
     bool not_found() const { return not_found_; }

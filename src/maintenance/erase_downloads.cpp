@@ -44,7 +44,7 @@ struct PassCount {
 // attributes back.
 bool delete_download(FileSystem& files, const std::wstring& path) {
     uint32_t attributes = 0;
-    if (!files.attributes(path, attributes)) {
+    if (files.attributes(path, attributes) != Lookup::found) {
         return false;
     }
     if (files.set_attributes(path, kAttributeArchive) && files.delete_file(path)) {
@@ -57,7 +57,9 @@ bool delete_download(FileSystem& files, const std::wstring& path) {
 void erase_matching_files(FileSystem& files, const std::wstring& folder_path, const wchar_t* letters,
                           PassCount& count) {
     std::vector<FolderEntry> entries;
-    if (!files.list_folder(folder_path + kPatternPrefix + letters, entries)) {
+    const Lookup listed = files.list_folder(folder_path + kPatternPrefix + letters, entries);
+    if (listed != Lookup::found) {
+        count.all_deleted &= listed == Lookup::missing;
         return;
     }
     for (const FolderEntry& entry : entries) {
@@ -73,10 +75,11 @@ void erase_matching_files(FileSystem& files, const std::wstring& folder_path, co
 }
 
 // A download folder that is a link leads off the key: it is left alone.
-bool is_real_folder(FileSystem& files, const std::wstring& path) {
+bool is_real_folder(FileSystem& files, const std::wstring& path, PassCount& count) {
     uint32_t attributes = 0;
-    return files.attributes(path, attributes) && (attributes & kAttributeFolder) != 0 &&
-           (attributes & kAttributeLink) == 0;
+    const Lookup found = files.attributes(path, attributes);
+    count.all_deleted &= found != Lookup::failed;
+    return found == Lookup::found && (attributes & kAttributeFolder) != 0 && (attributes & kAttributeLink) == 0;
 }
 
 }  // namespace
@@ -101,7 +104,7 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
                 result.deleted = count.deleted;
                 return result;
             }
-            if (is_real_folder(files, folder_path)) {
+            if (is_real_folder(files, folder_path, count)) {
                 erase_matching_files(files, with_trailing_backslash(folder_path), letters, count);
             }
         }
@@ -111,14 +114,13 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
     return result;
 }
 
-EraseResult erase_downloads(DeviceDrive& device, FileSystem& files, UserMessages& messages,
-                            const LanguageTable& strings) {
+EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
+                            UserMessages& messages, const LanguageTable& strings) {
     if (!confirmed(messages, strings, entry::erase_confirmation)) {
         return EraseResult{};
     }
-    const KeyIdentity key = device.find_key();
     EraseResult result;
-    if (!key.found()) {
+    if (!device.still_attached(key)) {
         result.outcome = EraseOutcome::no_key;
     } else {
         result = erase_downloads_on(key, device, files);

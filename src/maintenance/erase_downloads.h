@@ -12,7 +12,7 @@ namespace lanternbook {
 
 enum class EraseOutcome {
     declined,     // the user said no: nothing touched
-    no_key,       // no key when the user confirmed
+    no_key,       // the key was not there when the user confirmed
     key_changed,  // the confirmed key went away or another took its place: stopped
     incomplete,   // some downloads could not be deleted
     erased,
@@ -27,10 +27,11 @@ struct EraseResult {
 // pass that the key is still that volume. Links are never stepped through.
 [[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files);
 
-// The dialog's Erase: asks first, fixes the key then, and tells the user
-// when the run did not erase everything.
-[[nodiscard]] EraseResult erase_downloads(DeviceDrive& device, FileSystem& files, UserMessages& messages,
-                                          const LanguageTable& strings);
+// The dialog's Erase on the key it shows: asks first, then works only while
+// that key is attached, and tells the user when the run did not erase
+// everything.
+[[nodiscard]] EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
+                                          UserMessages& messages, const LanguageTable& strings);
 
 // True for a name with one of the download extensions, in any case.
 [[nodiscard]] bool is_download_name(const std::wstring& name);

@@ -42,8 +42,8 @@ bool names_key(const std::wstring& label) {
 
 class FormatRun {
 public:
-    FormatRun(FormatServices services, const LanguageTable& strings)
-        : s_(services), strings_(strings), backup_(services.files, services.clock) {}
+    FormatRun(const KeyIdentity& key, FormatServices services, const LanguageTable& strings)
+        : key_(key), s_(services), strings_(strings), backup_(services.files, services.clock) {}
 
     FormatOutcome run();
 
@@ -52,20 +52,24 @@ private:
     FormatOutcome put_settings_back(const KeyIdentity& key);
     FormatOutcome finish(FormatOutcome outcome);
 
+    const KeyIdentity key_;
     FormatServices s_;
     const LanguageTable& strings_;
     ProgramFileBackup backup_;
 };
 
 FormatOutcome FormatRun::run() {
-    const ConfigRead read = s_.device.read_config();
-    const KeyIdentity key = s_.device.find_key();
+    const KeyIdentity& key = key_;
     if (!key.found() || !drive_formattable(key.drive_index)) {
         return FormatOutcome::stopped;
     }
+    if (!s_.device.still_attached(key)) {
+        return finish(FormatOutcome::key_changed);
+    }
+    const ConfigRead read = s_.device.read_config_at(key);
     uint64_t total_bytes = 0;
     if (!s_.volumes.volume_total_bytes(key.root, total_bytes)) {
-        return FormatOutcome::stopped;
+        return finish(s_.device.still_attached(key) ? FormatOutcome::size_unknown : FormatOutcome::key_changed);
     }
     if (!size_accepted(size_in_mebibytes(total_bytes))) {
         show_error(s_.messages, strings_, entry::incorrect_device_size);
@@ -117,9 +121,14 @@ FormatOutcome FormatRun::put_settings_back(const KeyIdentity& key) {
         return FormatOutcome::files_left_behind;
     }
     // Without the word in its label the key would never be found again.
-    if (!names_key(label) && !s_.volumes.set_volume_label(key.root, key.label)) {
-        return FormatOutcome::settings_lost;
+    if (!names_key(label)) {
+        if (!s_.volumes.set_volume_label(key.root, key.label)) {
+            return FormatOutcome::settings_lost;
+        }
+        label = key.label;
     }
+    // A format gives the volume a new serial number; it is still the key shown.
+    s_.device.remember_key(KeyIdentity{key.root, key.drive_index, serial, label});
     const DeviceConfig& stored = s_.device.config();
     if (s_.device.write_config_at(key.root, stored.flags.data(), stored.dates.data(),
                                   static_cast<unsigned>(kDateBlockLength)) != ConfigWrite::written ||
@@ -134,6 +143,7 @@ FormatOutcome FormatRun::finish(FormatOutcome outcome) {
         case FormatOutcome::key_changed: show_error(s_.messages, strings_, entry::device_changed); break;
         case FormatOutcome::unreadable: show_error(s_.messages, strings_, entry::settings_unreadable); break;
         case FormatOutcome::no_backup: show_error(s_.messages, strings_, entry::backup_failed); break;
+        case FormatOutcome::size_unknown:
         case FormatOutcome::no_shell_format: show_error(s_.messages, strings_, entry::format_failed); break;
         case FormatOutcome::settings_lost: show_error(s_.messages, strings_, entry::save_failed); break;
         case FormatOutcome::files_left_behind:
@@ -149,8 +159,8 @@ FormatOutcome FormatRun::finish(FormatOutcome outcome) {
 
 }  // namespace
 
-FormatOutcome format_device(FormatServices services, const LanguageTable& strings) {
-    return FormatRun(services, strings).run();
+FormatOutcome format_device(const KeyIdentity& key, FormatServices services, const LanguageTable& strings) {
+    return FormatRun(key, services, strings).run();
 }
 
 }  // namespace lanternbook

@@ -9,7 +9,8 @@
 namespace lanternbook {
 
 enum class FormatOutcome {
-    stopped,           // before asking: no key, drive A:, size unreadable or refused
+    stopped,           // before asking: no key shown, drive A:, size refused
+    size_unknown,      // the volume's size could not be read
     declined,          // the user said no
     key_changed,       // the key went or changed after the user confirmed
     unreadable,        // CONFIG could not be read: not formatted
@@ -30,6 +31,8 @@ struct FormatServices {
     Clock& clock;
 };
 
-[[nodiscard]] FormatOutcome format_device(FormatServices services, const LanguageTable& strings);
+// Formats `key`, the key the dialog shows, only while it is attached.
+[[nodiscard]] FormatOutcome format_device(const KeyIdentity& key, FormatServices services,
+                                          const LanguageTable& strings);
 
 }  // namespace lanternbook

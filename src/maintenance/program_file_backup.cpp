@@ -56,10 +56,11 @@ bool ProgramFileBackup::backup(const std::wstring& device_root) {
     for (const wchar_t* name : kBackedUpFiles) {
         CopiedFile copied{device_folder + name, backup_base + name, 0};
         uint32_t attributes = 0;
-        if (!files_.attributes(copied.device_path, attributes)) {
+        const Lookup found = files_.attributes(copied.device_path, attributes);
+        if (found == Lookup::missing) {
             continue;  // not on this key: nothing to keep
         }
-        if ((attributes & (kAttributeFolder | kAttributeLink)) != 0 ||
+        if (found == Lookup::failed || (attributes & (kAttributeFolder | kAttributeLink)) != 0 ||
             !files_.file_size(copied.device_path, copied.size) ||
             !files_.copy_file(copied.device_path, copied.backup_path) ||
             !copied_whole(copied.backup_path, copied.size)) {
@@ -115,8 +116,9 @@ bool ProgramFileBackup::delete_tree(const std::wstring& folder) {
         return false;
     }
     const std::wstring base = with_trailing_backslash(folder);
-    if (!files_.list_folder(base + kEveryEntry, entries)) {
-        return true;  // nothing listed, nothing left
+    const Lookup listed = files_.list_folder(base + kEveryEntry, entries);
+    if (listed != Lookup::found) {
+        return listed == Lookup::missing;
     }
     bool all_gone = true;
     for (const FolderEntry& entry : entries) {

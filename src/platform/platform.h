@@ -55,6 +55,10 @@ struct FolderEntry {
     bool is_link() const { return (attributes & kAttributeLink) != 0; }
 };
 
+// What a look-up found. `missing` is an answer (no such entry, no match);
+// `failed` means the question could not be answered.
+enum class Lookup { found, missing, failed };
+
 // Every bool result below is true on success.
 class FileSystem {
 public:
@@ -63,10 +67,10 @@ public:
     [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
                                                           FileDisposition disposition) = 0;
     // Entries matching a pattern such as "X:\CARD\*.ddd", "." and ".." included
-    // where the platform lists them; false when the listing cannot be opened.
-    [[nodiscard]] virtual bool list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) = 0;
-    // False when nothing is there. Links report themselves, not their target.
-    [[nodiscard]] virtual bool attributes(const std::wstring& path, uint32_t& attributes) = 0;
+    // where the platform lists them; `missing` for no folder or no match.
+    [[nodiscard]] virtual Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) = 0;
+    // Links report themselves, not their target.
+    [[nodiscard]] virtual Lookup attributes(const std::wstring& path, uint32_t& attributes) = 0;
     [[nodiscard]] virtual bool set_attributes(const std::wstring& path, uint32_t attributes) = 0;
     [[nodiscard]] virtual bool file_size(const std::wstring& path, uint64_t& bytes) = 0;
     [[nodiscard]] virtual bool delete_file(const std::wstring& path) = 0;
@@ -84,7 +88,7 @@ public:
 
     bool path_exists(const std::wstring& path) {
         uint32_t ignored = 0;
-        return attributes(path, ignored);
+        return attributes(path, ignored) == Lookup::found;
     }
 };
 

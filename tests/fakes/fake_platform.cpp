@@ -420,21 +420,24 @@ std::unique_ptr<File> FakePlatform::open_file(const std::wstring& path, FileAcce
     return std::make_unique<FakeFile>(*this, existing, access, write_limit);
 }
 
-bool FakePlatform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
+Lookup FakePlatform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
     entries.clear();
     if (!begin_call()) {
-        return false;
+        return Lookup::failed;
     }
     const std::wstring key = to_upper_ascii(pattern);
     const std::size_t slash = key.rfind(L'\\');
     if (slash == std::wstring::npos) {
-        return false;
+        return Lookup::missing;
     }
     const std::wstring folder = resolved(key_of(key.substr(0, slash + 1)));
     const std::wstring mask = pattern.substr(slash + 1);
     const bool root = folder.size() == 3;
-    if (!drive_mounted(folder) || (!root && !is_folder(folder))) {
-        return false;
+    if (!drive_mounted(folder)) {
+        return Lookup::failed;
+    }
+    if (!root && !is_folder(folder)) {
+        return Lookup::missing;
     }
     if (!root && fake_pattern_matches(mask, L".")) {
         entries.push_back({L".", kAttributeFolder});
@@ -445,24 +448,24 @@ bool FakePlatform::list_folder(const std::wstring& pattern, std::vector<FolderEn
             entries.push_back({entry.second->name, entry.second->attributes});
         }
     }
-    return !entries.empty();
+    return entries.empty() ? Lookup::missing : Lookup::found;
 }
 
-bool FakePlatform::attributes(const std::wstring& path, uint32_t& attributes) {
-    if (!begin_call()) {
-        return false;
-    }
+Lookup FakePlatform::attributes(const std::wstring& path, uint32_t& attributes) {
     const std::wstring key = key_of(path);
+    if (!begin_call() || !drive_mounted(resolved(key))) {
+        return Lookup::failed;
+    }
     if (key.size() == 3) {
         attributes = kAttributeFolder;
-        return drive_mounted(key);
+        return Lookup::found;
     }
     std::shared_ptr<Node> found = node(path);
     if (!found) {
-        return false;
+        return Lookup::missing;
     }
     attributes = found->attributes;
-    return true;
+    return Lookup::found;
 }
 
 bool FakePlatform::set_attributes(const std::wstring& path, uint32_t attributes) {

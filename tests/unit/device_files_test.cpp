@@ -287,3 +287,83 @@ TEST_F(DeviceFiles, ResetEmptiesDateUntilTheNextRead) {
 
 }  // namespace
 }  // namespace lanternbook
+
+namespace lanternbook {
+namespace {
+
+class ConfigReplacement : public ::testing::Test {
+protected:
+    ConfigReplacement() { platform.add_drive(L'K', L"VOLKARIS (K:)"); }
+
+    ConfigWrite save() {
+        const std::vector<uint8_t> flags(9, '1');
+        const std::vector<uint8_t> dates(16, 0x44);
+        return device.write_config_at(L"K:\\", flags.data(), dates.data(), 16);
+    }
+
+    testing::FakePlatform platform;
+    DeviceDrive device{platform, platform};
+};
+
+TEST_F(ConfigReplacement, IdentityBytesComeFromTheFileBeingReplaced) {
+    // Unreadable at start (nothing decoded), readable again at Save.
+    platform.add_file(kConfigPath, pattern_file(32));
+    platform.unopenable_paths.insert(kConfigPath);
+    EXPECT_EQ(device.read_config(), ConfigRead::unreadable);
+    EXPECT_EQ(save(), ConfigWrite::unreadable);
+    EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
+    platform.unopenable_paths.clear();
+
+    ASSERT_EQ(save(), ConfigWrite::written);
+    const std::vector<uint8_t> written = *platform.file_bytes(kConfigPath);
+    ASSERT_EQ(written.size(), 32u);
+    const std::vector<uint8_t> original = pattern_file(32);
+    EXPECT_EQ(std::vector<uint8_t>(written.begin() + 25, written.end()),
+              std::vector<uint8_t>(original.begin() + 25, original.end()));
+    EXPECT_EQ(written[0], '1');
+    EXPECT_FALSE(platform.exists(L"K:\\CONFIG.NEW"));
+}
+
+TEST_F(ConfigReplacement, WithoutAConfigTheIdentityReadAtStartIsUsed) {
+    platform.add_file(kConfigPath, pattern_file(32));
+    EXPECT_EQ(device.read_config(), ConfigRead::read);
+    ASSERT_TRUE(platform.delete_file(kConfigPath));
+    ASSERT_EQ(save(), ConfigWrite::written);
+    const std::vector<uint8_t> original = pattern_file(32);
+    const std::vector<uint8_t> written = *platform.file_bytes(kConfigPath);
+    EXPECT_EQ(std::vector<uint8_t>(written.begin() + 25, written.begin() + 31),
+              std::vector<uint8_t>(original.begin() + 25, original.begin() + 31));
+}
+
+TEST_F(ConfigReplacement, AttributesDecideWhatHappens) {
+    struct Case {
+        const char* label;
+        uint32_t attributes;
+        ConfigWrite result;
+    };
+    const Case cases[] = {
+        {"plain", testing::kAttrArchive, ConfigWrite::written},
+        {"hidden", testing::kAttrHidden | testing::kAttrArchive, ConfigWrite::written},
+        {"hidden and system", testing::kAttrHidden | testing::kAttrSystem, ConfigWrite::written},
+        {"read-only", testing::kAttrReadOnly | testing::kAttrArchive, ConfigWrite::read_only},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform.add_file(kConfigPath, pattern_file(32), row.attributes);
+        EXPECT_EQ(save(), row.result);
+        EXPECT_EQ(platform.attributes(kConfigPath), row.attributes);
+        EXPECT_EQ(platform.file_bytes(kConfigPath) == pattern_file(32), row.result != ConfigWrite::written);
+        EXPECT_FALSE(platform.exists(L"K:\\CONFIG.NEW"));
+    }
+}
+
+TEST_F(ConfigReplacement, AFailedReplacementLeavesTheOldFileWholeAndNoHelper) {
+    platform.add_file(kConfigPath, pattern_file(32));
+    platform.failing_replaces.insert(kConfigPath);
+    EXPECT_EQ(save(), ConfigWrite::failed);
+    EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
+    EXPECT_FALSE(platform.exists(L"K:\\CONFIG.NEW"));
+}
+
+}  // namespace
+}  // namespace lanternbook

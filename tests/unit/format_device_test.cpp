@@ -69,7 +69,8 @@ protected:
     }
 
     FormatOutcome run() {
-        return format_device(FormatServices{device, platform, platform, platform, platform, platform}, strings);
+        return format_device(device.find_key(),
+                             FormatServices{device, platform, platform, platform, platform, platform}, strings);
     }
 
     std::vector<std::wstring> error_texts() const {
@@ -89,7 +90,8 @@ protected:
 
 FormatOutcome format_with(FakePlatform& platform, const LanguageTable& strings) {
     DeviceDrive device(platform, platform);
-    return format_device(FormatServices{device, platform, platform, platform, platform, platform}, strings);
+    return format_device(device.find_key(), FormatServices{device, platform, platform, platform, platform, platform},
+                         strings);
 }
 
 struct SizeCase {
@@ -162,14 +164,14 @@ TEST(FormatDeviceDrives, AnyDriveButAIsFormatted) {
     }
 }
 
-TEST_F(FormatDevice, NoKeyOrUnreadableSizeStopsSilently) {
+TEST_F(FormatDevice, NoKeyStopsSilentlyButAnUnreadableSizeIsReported) {
     EXPECT_EQ(run(), FormatOutcome::stopped);
     EXPECT_TRUE(platform.message_boxes.empty());
 
     const std::wstring root = install_key(L'K');
     platform.volume_size.reset();
-    EXPECT_EQ(run(), FormatOutcome::stopped);
-    EXPECT_TRUE(platform.message_boxes.empty());
+    EXPECT_EQ(run(), FormatOutcome::size_unknown);
+    EXPECT_EQ(error_texts(), std::vector<std::wstring>{L"The device could not be formatted."});
     EXPECT_TRUE(platform.formatted_drive_indexes.empty());
     expect_settings_untouched(root, kStoredConfig);
 }

@@ -242,8 +242,9 @@ LRESULT ConfiguratorDialog::on_format(int /*id*/) {
         return 0;
     }
     // The run has told the user whatever did not happen.
-    static_cast<void>(format_device(
-        FormatServices{state_.device, platform_, platform_, platform_, platform_, platform_}, state_.strings));
+    static_cast<void>(format_device(state_.device.key(),
+                                    FormatServices{state_.device, platform_, platform_, platform_, platform_, platform_},
+                                    state_.strings));
     return 0;
 }
 
@@ -259,7 +260,7 @@ LRESULT ConfiguratorDialog::on_activities_clicked(int /*id*/) {
 
 LRESULT ConfiguratorDialog::on_erase(int /*id*/) {
     // The run has told the user whatever did not happen.
-    static_cast<void>(erase_downloads(state_.device, platform_, platform_, state_.strings));
+    static_cast<void>(erase_downloads(state_.device.key(), state_.device, platform_, platform_, state_.strings));
     return 0;
 }
 

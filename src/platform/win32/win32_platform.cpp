@@ -89,6 +89,17 @@ private:
     SP_DEVINFO_DATA device_{};
 };
 
+// Whether the last call failed for want of the thing asked about.
+Lookup lookup_failure() {
+    switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_NO_MORE_FILES:
+        case ERROR_INVALID_NAME: return Lookup::missing;
+        default: return Lookup::failed;
+    }
+}
+
 }  // namespace
 
 uint32_t Win32Platform::logical_drive_mask() { return ::GetLogicalDrives(); }
@@ -143,26 +154,26 @@ std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAcc
     return std::make_unique<Win32File>(std::move(handle));
 }
 
-bool Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
+Lookup Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
     entries.clear();
     WIN32_FIND_DATAW found{};
     FindHandle listing(::FindFirstFileW(system_path(pattern).c_str(), &found));
     if (!listing) {
-        return false;
+        return lookup_failure();
     }
     do {
         entries.push_back({found.cFileName, found.dwFileAttributes});
     } while (::FindNextFileW(listing.get(), &found) != FALSE);
-    return true;
+    return Lookup::found;
 }
 
-bool Win32Platform::attributes(const std::wstring& path, uint32_t& attributes) {
+Lookup Win32Platform::attributes(const std::wstring& path, uint32_t& attributes) {
     const DWORD found = ::GetFileAttributesW(system_path(path).c_str());
     if (found == INVALID_FILE_ATTRIBUTES) {
-        return false;
+        return lookup_failure();
     }
     attributes = found;
-    return true;
+    return Lookup::found;
 }
 
 bool Win32Platform::set_attributes(const std::wstring& path, uint32_t attributes) {

@@ -16,8 +16,8 @@ public:
     // FileSystem
     std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
                                     FileDisposition disposition) override;
-    bool list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
-    bool attributes(const std::wstring& path, uint32_t& attributes) override;
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
+    Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
     bool set_attributes(const std::wstring& path, uint32_t attributes) override;
     bool file_size(const std::wstring& path, uint64_t& bytes) override;
     bool delete_file(const std::wstring& path) override;
