@@ -157,7 +157,15 @@ ConfigWrite DeviceDrive::identity_bytes(const std::wstring& config_path, std::ve
 
 ConfigWrite DeviceDrive::write_config_at(const std::wstring& root, const uint8_t* flags,
                                          const uint8_t* dates, unsigned dates_length) {
-    if (root.empty() || flags == nullptr || (dates == nullptr && dates_length > 0)) {
+    if (flags == nullptr || (dates == nullptr && dates_length > 0)) {
+        return ConfigWrite::failed;
+    }
+    const std::vector<uint8_t> image = encode_config(flags, dates, dates_length, config_);
+    return write_image_at(root, image.data(), image.size());
+}
+
+ConfigWrite DeviceDrive::write_image_at(const std::wstring& root, const uint8_t* data, std::size_t size) {
+    if (root.empty()) {
         return ConfigWrite::no_key;
     }
     const std::wstring config_path = config_path_on(root);
@@ -173,7 +181,7 @@ ConfigWrite DeviceDrive::write_config_at(const std::wstring& root, const uint8_t
     if (replacing && (old_attributes & (kAttributeFolder | kAttributeLink)) != 0) {
         return ConfigWrite::failed;
     }
-    std::vector<uint8_t> image = encode_config(flags, dates, dates_length, config_);
+    std::vector<uint8_t> image(data, data + size);
     if (image.size() == kConfigFileLength) {
         const ConfigWrite identity = identity_bytes(config_path, image);
         if (identity != ConfigWrite::written) {

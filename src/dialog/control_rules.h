@@ -7,8 +7,6 @@
 
 namespace lanternbook {
 
-constexpr int kMinDays = 7;
-constexpr int kMaxDays = 180;
 constexpr int kDefaultDays = 14;
 
 // The day count one up-down step away from `days`, always 7 to 180.

@@ -1,11 +1,10 @@
 // What the configurator dialog knows between its messages. The Win32 dialog
-// owns one; the portable rules, the configuration mapping and the
-// maintenance operations work on it.
+// owns one; the portable rules and the configuration view work on it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
+#include "config/stored_settings.h"
 #include "device/device_drive.h"
 #include "l10n/language_table.h"
 #include "platform/platform.h"
@@ -13,24 +12,20 @@
 namespace lanternbook {
 
 struct DialogState {
-    explicit DialogState(Platform& platform) : device(platform, platform) {}
+    DialogState(Volumes& volumes, FileSystem& files) : device(volumes, files) {}
 
     uint32_t language_id = 0;
+    uint32_t language_override = 0;
+    LanguageTable strings;
+    // The key was there at start: Save may write. Decided once, at start.
     bool device_ready = false;
     bool from_till_selected = false;
     bool last_days_selected = false;
     bool vdo_special_data = false;
-    DeviceDrive device;
-    std::array<uint8_t, 10> config_flags{};
-    std::array<uint8_t, 32> config_dates{};
-    int32_t config_dates_length = 0;
-    int64_t from_time = 0;
-    int64_t till_time = 0;
-    SystemTime from_date;
-    SystemTime till_date;
     bool format_allowed = false;
-    LanguageTable strings;
-    uint32_t language_override = 0;
+    // The key the dialog shows, and its configuration as read at start.
+    DeviceDrive device;
+    StoredSettings loaded;
 };
 
 }  // namespace lanternbook

@@ -1,6 +1,6 @@
 #include "dialog/initialisation.h"
 
-#include "config/config_mapping.h"
+#include "dialog/config_view.h"
 #include "l10n/entries.h"
 #include "resources/resource.h"
 
@@ -74,15 +74,13 @@ void post_default_checks(DialogControls& controls) {
 }
 
 void settle_initial_states(DialogState& state, DialogControls& controls, ControlRules& rules,
-                           Platform& platform) {
+                           Clock& clock, ShellFormat& shell) {
     controls.check_now(IDC_STORE_SETTINGS, true);
-    state.config_flags.fill(0);
-    fill_controls_from_config(state, controls, rules, platform);
+    fill_controls_from_config(state, controls, rules, clock);
     for (const int firmware_control : kFirmwareControls) {
         controls.enable(firmware_control, false);
     }
-    rules.apply_format_permission(state.device.find_drive(), platform.module_path());
-    state.config_dates_length = 0;
+    rules.apply_format_permission(state.device.key().root, shell.module_path());
     // The VDO option is never offered: it starts hidden and off whatever the key stores.
     controls.post_check(IDC_VDO_SPECIAL, false);
     controls.hide(IDC_VDO_SPECIAL);

@@ -19,6 +19,6 @@ void post_default_checks(DialogControls& controls);
 // The store-settings box, the stored configuration, the firmware controls,
 // the format permission and the VDO option, in that order.
 void settle_initial_states(DialogState& state, DialogControls& controls, ControlRules& rules,
-                           Platform& platform);
+                           Clock& clock, ShellFormat& shell);
 
 }  // namespace lanternbook

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_mapping.h"
+#include "dialog/config_view.h"
 #include "dialog/control_rules.h"
 #include "dialog/dialog_state.h"
 #include "dialog/initialisation.h"
@@ -60,7 +60,7 @@ public:
 
     FakePlatform platform;
     FakeControls controls;
-    DialogState state{platform};
+    DialogState state{platform, platform};
     ControlRules rules{state, controls};
 };
 

@@ -176,7 +176,7 @@ struct Operation {
 bool run_save(FaultWorld& world, const Bytes& new_config) {
     DialogHarness& dialog = world.dialog;
     dialog.controls.checks[IDC_DETAILED_SPEED] = 0;
-    const bool ended = save_configuration(dialog.state, dialog.controls, dialog.platform);
+    const bool ended = save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform);
     return ended && world.platform().file_bytes(kRoot + L"CONFIG") == new_config;
 }
 

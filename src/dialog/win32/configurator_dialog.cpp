@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/config_mapping.h"
+#include "dialog/config_view.h"
 #include "dialog/initialisation.h"
 #include "dialog/layout.h"
 #include "dialog/win32/header_painter.h"
@@ -92,7 +92,7 @@ const ConfiguratorDialog::MessageRow ConfiguratorDialog::kMessageMap[] = {
 ConfiguratorDialog::ConfiguratorDialog(HMODULE module, uint32_t language_override)
     : ModalDialog(module, IDD_CONFIGURATOR),
       platform_(module),
-      state_(platform_),
+      state_(platform_, platform_),
       rules_(state_, controls_) {
     state_.language_override = language_override;
 }
@@ -150,7 +150,7 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     fit_erase_button();
     fit_range_button();
     post_default_checks(controls_);
-    settle_initial_states(state_, controls_, rules_, platform_);
+    settle_initial_states(state_, controls_, rules_, platform_, platform_);
     return TRUE;
 }
 
@@ -211,7 +211,7 @@ LRESULT ConfiguratorDialog::on_paint() {
 }
 
 LRESULT ConfiguratorDialog::on_save(int id) {
-    if (save_configuration(state_, controls_, platform_)) {
+    if (save_configuration(state_, controls_, platform_, platform_)) {
         end(id);
     }
     return 0;

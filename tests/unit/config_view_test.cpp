@@ -114,7 +114,7 @@ TEST(ConfigLoad, CardViaTachographWinsOverDataChoicesAndRangeButtonComesBack) {
     }
     EXPECT_TRUE(dialog.checked(IDC_RANGE_BUTTON));
     EXPECT_EQ(checked_among(dialog, kPeriodOptions), std::vector<int>{IDC_LAST_DAYS});
-    EXPECT_EQ(dialog.state.config_flags[6], '2');
+    EXPECT_EQ(dialog.state.loaded.period_mode(), '2');
     EXPECT_EQ(dialog.controls.texts[IDC_DAYS_EDIT], L"48");
 }
 
@@ -156,7 +156,7 @@ TEST(ConfigLoad, PeriodModes) {
         EXPECT_EQ(dialog.enabled(IDC_DAYS_EDIT), c.days_enabled);
         EXPECT_EQ(dialog.enabled(IDC_DAYS_UPDOWN), c.days_enabled);
         EXPECT_EQ(dialog.state.from_till_selected, c.dates_enabled);
-        EXPECT_EQ(dialog.state.config_flags[6], c.mode_after);
+        EXPECT_EQ(dialog.state.loaded.period_mode(), c.mode_after);
         EXPECT_EQ(dialog.enabled(IDC_EVERYTHING), c.flags[1] == '1');
         EXPECT_EQ(dialog.checked(IDC_ACTIVITIES), c.flags[1] == '1');
     }
@@ -231,10 +231,11 @@ TEST(ConfigLoad, DatesWithinTheirYearsAreShownAsStored) {
                                                    calendar_dates(from.stored, till.stored),
                                                    kSerial, kVersion));
         dialog.open();
-        expect_date(dialog.state.from_date, from.year, from.month, from.day);
+        const SystemTime shown_from = date_to_show(dialog.state.loaded.from, kFirstFromYear, 2026);
+        expect_date(shown_from, from.year, from.month, from.day);
         expect_date(dialog.controls.dates[IDC_FROM_DATE], from.year, from.month, from.day);
-        EXPECT_EQ(dialog.state.from_date.day_of_week, from.stored[3]);
-        expect_date(dialog.state.till_date, till.year, till.month, till.day);
+        EXPECT_EQ(shown_from.day_of_week, from.stored[3]);
+        expect_date(date_to_show(dialog.state.loaded.till, kFirstTillYear, 2026), till.year, till.month, till.day);
         expect_date(dialog.controls.dates[IDC_TILL_DATE], till.year, till.month, till.day);
     }
 }
@@ -259,7 +260,7 @@ TEST(ConfigLoad, ZeroDatesLeaveThePickersAlone) {
     DialogHarness dialog;
     dialog.attach_key_with_config(stored_config("1111104", 14, 0));
     dialog.open();
-    expect_date(dialog.state.from_date, 1900, 0, 0);
+    expect_date(date_to_show(dialog.state.loaded.from, kFirstFromYear, 2026), 1900, 0, 0);
     expect_date(dialog.controls.dates[IDC_FROM_DATE], 2026, 12, 7);
     expect_date(dialog.controls.dates[IDC_TILL_DATE], 2026, 12, 7);
 }
@@ -285,17 +286,19 @@ protected:
         dialog.attach_key_with_config(stored_config("1111104", 14, 0));
         dialog.open();
     }
-    void build() { build_config_from_controls(dialog.state, dialog.controls, dialog.platform); }
+    void build() { image = encode_settings(build_config_from_controls(dialog.state, dialog.controls, dialog.platform)); }
     void set_checks(std::initializer_list<int> on, std::initializer_list<int> off) {
         for (const int id : on) dialog.controls.checks[id] = 1;
         for (const int id : off) dialog.controls.checks[id] = 0;
     }
+    // Offsets within the date block, which starts at byte 9.
     std::array<uint8_t, 4> dates_at(std::size_t offset) const {
-        const auto& dates = dialog.state.config_dates;
-        return {dates[offset], dates[offset + 1], dates[offset + 2], dates[offset + 3]};
+        const std::size_t at = 9 + offset;
+        return {image[at], image[at + 1], image[at + 2], image[at + 3]};
     }
 
     DialogHarness dialog;
+    ConfigImage image{};
 };
 
 TEST_F(ConfigSaveTest, PeriodModeFromTheFirstCheckedOption) {
@@ -319,9 +322,9 @@ TEST_F(ConfigSaveTest, PeriodModeFromTheFirstCheckedOption) {
         set_checks({}, {IDC_SINCE_LAST, IDC_FROM_TILL, IDC_LAST_DAYS, IDC_EVERYTHING});
         for (const int id : c.checked) dialog.controls.checks[id] = 1;
         dialog.controls.checks[IDC_RANGE_BUTTON] = c.range_button_state;
-        dialog.state.config_flags[6] = c.loaded_mode;
+        dialog.state.loaded.period_code = c.loaded_mode;
         build();
-        EXPECT_EQ(dialog.state.config_flags[6], c.mode);
+        EXPECT_EQ(image[6], c.mode);
     }
 }
 
@@ -334,7 +337,7 @@ TEST_F(ConfigSaveTest, DayCountText) {
         SCOPED_TRACE(::testing::PrintToString(c.first));
         dialog.controls.texts[IDC_DAYS_EDIT] = c.first;
         build();
-        EXPECT_EQ(dialog.state.config_flags[7], c.second);
+        EXPECT_EQ(image[7], c.second);
     }
 }
 
@@ -343,9 +346,8 @@ TEST_F(ConfigSaveTest, DataChoicesAndVdoByte) {
                {IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_CARD_VIA_TACHO});
     dialog.state.vdo_special_data = true;
     build();
-    const auto& flags = dialog.state.config_flags;
-    EXPECT_EQ(std::string(flags.begin(), flags.begin() + 6), "110010");
-    EXPECT_EQ(dialog.state.config_flags[8], 0x01);
+    EXPECT_EQ(std::string(image.begin(), image.begin() + 6), "110010");
+    EXPECT_EQ(image[8], 0x01);
 
     // Card via tachograph with every data choice: nothing is cleared on the way out.
     set_checks({IDC_CARD_VIA_TACHO, IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
@@ -353,21 +355,21 @@ TEST_F(ConfigSaveTest, DataChoicesAndVdoByte) {
                {});
     dialog.state.vdo_special_data = false;
     build();
-    EXPECT_EQ(std::string(flags.begin(), flags.begin() + 6), "111111");
-    EXPECT_EQ(dialog.state.config_flags[8], 0x00);
+    EXPECT_EQ(std::string(image.begin(), image.begin() + 6), "111111");
+    EXPECT_EQ(image[8], 0x00);
 }
 
 TEST_F(ConfigSaveTest, UnknownFirstFlagIsReplaced) {
     const std::pair<uint8_t, uint8_t> cases[] = {{'0', '0'}, {'1', '1'}, {0, '1'}, {'7', '1'}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int{c.first});
-        dialog.state.config_flags[0] = c.first;
-        dialog.state.config_flags[6] = '5';
+        dialog.state.loaded.first_byte = c.first;
+        dialog.state.loaded.period_code = '5';
         set_checks({}, {IDC_EVERYTHING});
         build();
-        EXPECT_EQ(dialog.state.config_flags[0], c.second);
+        EXPECT_EQ(image[0], c.second);
         // The replacement brings mode "4" along; a kept flag 0 keeps the mode.
-        EXPECT_EQ(dialog.state.config_flags[6], c.first == c.second ? '5' : '4');
+        EXPECT_EQ(image[6], c.first == c.second ? '5' : '4');
     }
 }
 
@@ -382,11 +384,8 @@ TEST_F(ConfigSaveTest, PastDatesStoredAtMidnight) {
     EXPECT_EQ(dates_at(8), (std::array<uint8_t, 4>{115, 3, 10, 2}));
     EXPECT_EQ(dates_at(4), (std::array<uint8_t, 4>{0x65, 0xDF, 0xC9, 0x00}));
     EXPECT_EQ(dates_at(12), (std::array<uint8_t, 4>{124, 2, 29, 4}));
-    EXPECT_EQ(dialog.state.from_time, kUnixEpochFileTime + 1425945600LL * kFileTimeUnitsPerSecond);
-    EXPECT_EQ(dialog.state.config_dates_length, 16);
-    for (std::size_t i = 16; i < dialog.state.config_dates.size(); ++i) {
-        EXPECT_EQ(dialog.state.config_dates[i], 0) << i;
-    }
+    // Serial number and version go back as read.
+    EXPECT_EQ(std::vector<uint8_t>(image.begin() + 25, image.end()), (std::vector<uint8_t>{5, 0x12, 0x34, 1, 2, 3, 0}));
     // Today counts as past: midnight of today.
     dialog.controls.dates[IDC_FROM_DATE] = date_of(2026, 12, 7, 1);
     build();
@@ -402,7 +401,7 @@ TEST_F(ConfigSaveTest, FutureDatesBecomeNow) {
     EXPECT_EQ(dates_at(8), (std::array<uint8_t, 4>{126, 12, 7, 1}));
     EXPECT_EQ(dates_at(4), (std::array<uint8_t, 4>{0x6B, 0x16, 0x8A, 0xA8}));
     EXPECT_EQ(dates_at(12), (std::array<uint8_t, 4>{126, 12, 7, 1}));
-    EXPECT_EQ(dialog.state.from_time, current_file_time(dialog.platform));
+    EXPECT_EQ(int64_t{0x6B168AA8} * kFileTimeUnitsPerSecond + kUnixEpochFileTime, current_file_time(dialog.platform));
     expect_date(dialog.controls.dates[IDC_FROM_DATE], 2026, 12, 7);
     expect_date(dialog.controls.dates[IDC_TILL_DATE], 2026, 12, 8);  // not put back
 }
@@ -430,7 +429,7 @@ TEST(ConfigSave, NoPeriodOptionSurvivesLoadAndSave) {
         DialogHarness dialog;
         dialog.attach_key_with_config(stored_config(flags, 14, 0));
         dialog.open();
-        EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform));
+        EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
         const auto written = dialog.platform.file_bytes(kKeyConfig);
         ASSERT_TRUE(written.has_value());
         EXPECT_EQ((*written)[6], flags[6]);
@@ -442,7 +441,7 @@ TEST(ConfigSave, AbsentConfigIsWrittenWithFlagsStartingOne) {
     dialog.attach_key();
     dialog.open();
     dialog.controls.checks[IDC_EVERYTHING] = 0;
-    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform));
+    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
     const auto written = dialog.platform.file_bytes(kKeyConfig);
     ASSERT_TRUE(written.has_value());
     ASSERT_EQ(written->size(), 32u);
@@ -461,19 +460,18 @@ TEST(ConfigSave, NothingWrittenWithoutTheKey) {
     pulled.open();
     pulled.platform.remove_drive(L'K');
     // The dialog stays open and says why.
-    EXPECT_FALSE(save_configuration(pulled.state, pulled.controls, pulled.platform));
+    EXPECT_FALSE(save_configuration(pulled.state, pulled.controls, pulled.platform, pulled.platform));
     ASSERT_EQ(pulled.platform.message_boxes.size(), 1u);
     EXPECT_EQ(pulled.platform.message_boxes[0].text,
               L"The device was removed or changed. The operation was stopped.");
     pulled.attach_key();
     EXPECT_EQ(pulled.platform.file_bytes(kKeyConfig), stored);
-    EXPECT_EQ(pulled.state.config_dates_length, 0);
 
     // Missing when the dialog opened, plugged in before Save: Exit writes nothing.
     DialogHarness late;
     late.open();
     late.attach_key();
-    EXPECT_TRUE(save_configuration(late.state, late.controls, late.platform));
+    EXPECT_TRUE(save_configuration(late.state, late.controls, late.platform, late.platform));
     EXPECT_FALSE(late.platform.exists(kKeyConfig));
 }
 
@@ -491,7 +489,7 @@ TEST(ConfigSave, TypicalUseRewritesTheChoiceAndKeepsSerialAndVersion) {
     EXPECT_TRUE(dialog.enabled(IDC_DAYS_UPDOWN));
     rules.on_days_delta(1);
     rules.on_days_delta(1);
-    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform));
+    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
 
     const std::vector<uint8_t> expected = {
         '1',  '1',  '1',  '0',  '1',  '0',  '2',  28,   0x00,  // flags
