@@ -101,9 +101,41 @@ void ControlRules::disable_for_missing_device() {
     controls_.set_text(IDC_SAVE, state_.strings.text_at(entry::exit));
 }
 
-void ControlRules::on_overview_clicked() { controls_.post_check(IDC_OVERVIEW, true); }
+// Which rule a click on each check box runs.
+const ControlRules::ClickRule ControlRules::kClickRules[] = {
+    {IDC_OVERVIEW, &ControlRules::on_overview_clicked},
+    {IDC_ACTIVITIES, &ControlRules::on_activities_clicked},
+    {IDC_EVENTS_FAULTS, &ControlRules::on_data_choice_clicked},
+    {IDC_DETAILED_SPEED, &ControlRules::on_data_choice_clicked},
+    {IDC_TECHNICAL_DATA, &ControlRules::on_data_choice_clicked},
+    {IDC_CARD_VIA_TACHO, &ControlRules::on_card_via_tachograph_clicked},
+    {IDC_VDO_SPECIAL, &ControlRules::on_vdo_special_clicked},
+    {IDC_SINCE_LAST, &ControlRules::on_period_clicked},
+    {IDC_FROM_TILL, &ControlRules::on_period_clicked},
+    {IDC_LAST_DAYS, &ControlRules::on_period_clicked},
+    {IDC_EVERYTHING, &ControlRules::on_period_clicked},
+};
 
-void ControlRules::on_activities_clicked() {
+const ControlRules::ClickRule* ControlRules::click_rule(int control_id) {
+    for (const ClickRule& rule : kClickRules) {
+        if (rule.control_id == control_id) {
+            return &rule;
+        }
+    }
+    return nullptr;
+}
+
+bool ControlRules::has_click_rule(int control_id) { return click_rule(control_id) != nullptr; }
+
+void ControlRules::on_clicked(int control_id) {
+    if (const ClickRule* rule = click_rule(control_id)) {
+        (this->*(rule->handler))(control_id);
+    }
+}
+
+void ControlRules::on_overview_clicked(int /*control_id*/) { controls_.post_check(IDC_OVERVIEW, true); }
+
+void ControlRules::on_activities_clicked(int /*control_id*/) {
     if (controls_.is_checked(IDC_ACTIVITIES)) {
         update_period_controls(true);
         controls_.post_check(IDC_CARD_VIA_TACHO, false);
@@ -118,7 +150,7 @@ void ControlRules::on_data_choice_clicked(int control_id) {
     }
 }
 
-void ControlRules::on_card_via_tachograph_clicked() {
+void ControlRules::on_card_via_tachograph_clicked(int /*control_id*/) {
     if (!controls_.is_checked(IDC_CARD_VIA_TACHO)) {
         return;
     }
@@ -128,7 +160,7 @@ void ControlRules::on_card_via_tachograph_clicked() {
     update_period_controls(false);
 }
 
-void ControlRules::on_vdo_special_clicked() {
+void ControlRules::on_vdo_special_clicked(int /*control_id*/) {
     state_.vdo_special_data = controls_.is_checked(IDC_VDO_SPECIAL);
 }
 

@@ -19,13 +19,11 @@ public:
     void update_period_controls(bool activities_on);
     void disable_for_missing_device();
 
-    // Handlers of the clicked check boxes.
-    void on_overview_clicked();
-    void on_activities_clicked();
-    void on_data_choice_clicked(int control_id);  // events, detailed speed, technical data
-    void on_card_via_tachograph_clicked();
-    void on_vdo_special_clicked();
-    void on_period_clicked(int control_id);       // since last, from/till, last days, everything
+    // Whether a click on this control runs a rule; the dialog's message
+    // table and the tests both ask here.
+    static bool has_click_rule(int control_id);
+    // The rule of a clicked check box, after the box has toggled.
+    void on_clicked(int control_id);
     // The up-down proposes a change; only its sign counts.
     void on_days_delta(int delta);
 
@@ -33,6 +31,20 @@ public:
     void apply_format_permission(const std::wstring& device_root, const std::wstring& module_path);
 
 private:
+    void on_overview_clicked(int control_id);
+    void on_activities_clicked(int control_id);
+    void on_data_choice_clicked(int control_id);  // events, detailed speed, technical data
+    void on_card_via_tachograph_clicked(int control_id);
+    void on_vdo_special_clicked(int control_id);
+    void on_period_clicked(int control_id);       // since last, from/till, last days, everything
+
+    struct ClickRule {
+        int control_id;
+        void (ControlRules::*handler)(int control_id);
+    };
+    static const ClickRule kClickRules[];
+    static const ClickRule* click_rule(int control_id);
+
     DialogState& state_;
     DialogControls& controls_;
 };

@@ -484,8 +484,8 @@ TEST(ConfigSave, TypicalUseRewritesTheChoiceAndKeepsSerialAndVersion) {
     dialog.open();
     ControlRules& rules = dialog.rules;
     dialog.controls.click(IDC_DETAILED_SPEED,
-                          [&] { rules.on_data_choice_clicked(IDC_DETAILED_SPEED); });
-    dialog.controls.click(IDC_LAST_DAYS, [&] { rules.on_period_clicked(IDC_LAST_DAYS); });
+                          [&] { rules.on_clicked(IDC_DETAILED_SPEED); });
+    dialog.controls.click(IDC_LAST_DAYS, [&] { rules.on_clicked(IDC_LAST_DAYS); });
     EXPECT_TRUE(dialog.enabled(IDC_DAYS_UPDOWN));
     rules.on_days_delta(1);
     rules.on_days_delta(1);

@@ -25,23 +25,8 @@ protected:
     }
 
     void click(int id) {
-        ControlRules& rules = dialog.rules;
-        std::function<void()> handler;
-        switch (id) {
-            case IDC_OVERVIEW: handler = [&] { rules.on_overview_clicked(); }; break;
-            case IDC_ACTIVITIES: handler = [&] { rules.on_activities_clicked(); }; break;
-            case IDC_CARD_VIA_TACHO:
-                handler = [&] { rules.on_card_via_tachograph_clicked(); };
-                break;
-            case IDC_VDO_SPECIAL: handler = [&] { rules.on_vdo_special_clicked(); }; break;
-            case IDC_EVENTS_FAULTS:
-            case IDC_DETAILED_SPEED:
-            case IDC_TECHNICAL_DATA:
-                handler = [&rules, id] { rules.on_data_choice_clicked(id); };
-                break;
-            default: handler = [&rules, id] { rules.on_period_clicked(id); }; break;
-        }
-        dialog.controls.click(id, handler);
+        ASSERT_TRUE(ControlRules::has_click_rule(id)) << "no rule for control " << id;
+        dialog.controls.click(id, [this, id] { dialog.rules.on_clicked(id); });
     }
 
     void expect_enabled(const std::vector<int>& ids, bool enabled) {

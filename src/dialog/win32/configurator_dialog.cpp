@@ -17,6 +17,8 @@ namespace {
 
 constexpr int kAnyNotification = -1;
 constexpr int kNoControl = 0;
+// Any check box the portable rules have a rule for.
+constexpr int kRuledCheckBox = -2;
 constexpr int kDaysRangeLower = 1;
 constexpr int kDaysRangeUpper = 28;
 
@@ -64,24 +66,10 @@ const ConfiguratorDialog::MessageRow ConfiguratorDialog::kMessageMap[] = {
     ON_MESSAGE(WM_PAINT,                                  on_paint),                // ()
     ON_COMMAND(IDC_SAVE,              kAnyNotification,   on_save),                 // (int id)
     ON_COMMAND(IDC_CANCEL,            kAnyNotification,   on_cancel),               // (int id)
-    ON_COMMAND(IDC_ABOUT,             BN_CLICKED,         on_nothing),              // (int id)
     ON_UPDOWN (IDC_DAYS_UPDOWN,       UDN_DELTAPOS,       on_days_delta),           // (const NMUPDOWN&)
-    ON_COMMAND(IDC_SINCE_LAST,        BN_CLICKED,         on_period_clicked),       // (int id)
-    ON_COMMAND(IDC_FROM_TILL,         BN_CLICKED,         on_period_clicked),       // (int id)
-    ON_COMMAND(IDC_LAST_DAYS,         BN_CLICKED,         on_period_clicked),       // (int id)
-    ON_COMMAND(IDC_EVERYTHING,        BN_CLICKED,         on_period_clicked),       // (int id)
     ON_COMMAND(IDC_FORMAT,            BN_CLICKED,         on_format),               // (int id)
-    ON_COMMAND(IDC_OVERVIEW,          BN_CLICKED,         on_overview_clicked),     // (int id)
-    ON_COMMAND(IDC_ACTIVITIES,        BN_CLICKED,         on_activities_clicked),   // (int id)
     ON_COMMAND(IDC_ERASE,             BN_CLICKED,         on_erase),                // (int id)
-    ON_COMMAND(IDC_CARD_VIA_TACHO,    BN_CLICKED,         on_card_via_tachograph_clicked),  // (int id)
-    ON_COMMAND(IDC_EVENTS_FAULTS,     BN_CLICKED,         on_data_choice_clicked),  // (int id)
-    ON_COMMAND(IDC_DETAILED_SPEED,    BN_CLICKED,         on_data_choice_clicked),  // (int id)
-    ON_COMMAND(IDC_TECHNICAL_DATA,    BN_CLICKED,         on_data_choice_clicked),  // (int id)
-    ON_COMMAND(IDC_RANGE_BUTTON,      BN_CLICKED,         on_nothing),              // (int id)
-    ON_COMMAND(IDC_VDO_SPECIAL,       BN_CLICKED,         on_vdo_special_clicked),  // (int id)
-    ON_COMMAND(IDC_FIRMWARE_LABEL,    BN_CLICKED,         on_nothing),              // (int id)
-    ON_COMMAND(IDC_PRODUCT_HEADER,    BN_CLICKED,         on_nothing),              // (int id)
+    ON_COMMAND(kRuledCheckBox,        BN_CLICKED,         on_check_box_clicked),    // (int id)
 };
 // clang-format on
 
@@ -103,7 +91,10 @@ bool ConfiguratorDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam, LR
             continue;
         }
         if (message == WM_COMMAND) {
-            if (LOWORD(wparam) != row.control_id ||
+            const int id = LOWORD(wparam);
+            const bool control_matches = row.control_id == kRuledCheckBox ? ControlRules::has_click_rule(id)
+                                                                          : id == row.control_id;
+            if (!control_matches ||
                 (row.notification != kAnyNotification && HIWORD(wparam) != row.notification)) {
                 continue;
             }
@@ -222,17 +213,13 @@ LRESULT ConfiguratorDialog::on_cancel(int id) {
     return 0;
 }
 
-// Not static: the message map takes every handler as a member pointer.
-// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
-LRESULT ConfiguratorDialog::on_nothing(int /*id*/) { return 0; }
-
-LRESULT ConfiguratorDialog::on_days_delta(const NMUPDOWN& change) {
-    rules_.on_days_delta(change.iDelta);
+LRESULT ConfiguratorDialog::on_check_box_clicked(int id) {
+    rules_.on_clicked(id);
     return 0;
 }
 
-LRESULT ConfiguratorDialog::on_period_clicked(int id) {
-    rules_.on_period_clicked(id);
+LRESULT ConfiguratorDialog::on_days_delta(const NMUPDOWN& change) {
+    rules_.on_days_delta(change.iDelta);
     return 0;
 }
 
@@ -248,34 +235,9 @@ LRESULT ConfiguratorDialog::on_format(int /*id*/) {
     return 0;
 }
 
-LRESULT ConfiguratorDialog::on_overview_clicked(int /*id*/) {
-    rules_.on_overview_clicked();
-    return 0;
-}
-
-LRESULT ConfiguratorDialog::on_activities_clicked(int /*id*/) {
-    rules_.on_activities_clicked();
-    return 0;
-}
-
 LRESULT ConfiguratorDialog::on_erase(int /*id*/) {
     // The run has told the user whatever did not happen.
     static_cast<void>(erase_downloads(state_.device.key(), state_.device, platform_, platform_, state_.strings));
-    return 0;
-}
-
-LRESULT ConfiguratorDialog::on_card_via_tachograph_clicked(int /*id*/) {
-    rules_.on_card_via_tachograph_clicked();
-    return 0;
-}
-
-LRESULT ConfiguratorDialog::on_data_choice_clicked(int id) {
-    rules_.on_data_choice_clicked(id);
-    return 0;
-}
-
-LRESULT ConfiguratorDialog::on_vdo_special_clicked(int /*id*/) {
-    rules_.on_vdo_special_clicked();
     return 0;
 }
 

@@ -41,16 +41,10 @@ private:
     LRESULT on_paint();  // cppcheck-suppress unusedPrivateFunction
     LRESULT on_save(int id);  // cppcheck-suppress unusedPrivateFunction
     LRESULT on_cancel(int id);  // cppcheck-suppress unusedPrivateFunction
-    LRESULT on_nothing(int id);  // cppcheck-suppress unusedPrivateFunction
     LRESULT on_days_delta(const NMUPDOWN& change);
-    LRESULT on_period_clicked(int id);
     LRESULT on_format(int id);  // cppcheck-suppress unusedPrivateFunction
-    LRESULT on_overview_clicked(int id);
-    LRESULT on_activities_clicked(int id);
     LRESULT on_erase(int id);  // cppcheck-suppress unusedPrivateFunction
-    LRESULT on_card_via_tachograph_clicked(int id);
-    LRESULT on_data_choice_clicked(int id);
-    LRESULT on_vdo_special_clicked(int id);
+    LRESULT on_check_box_clicked(int id);  // cppcheck-suppress unusedPrivateFunction
 
     // Initialisation steps that only the window can do.
     void centre_and_set_icons();
