@@ -25,3 +25,7 @@ endforeach()
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)
+
+# Includes run one way, and the portable core stays portable.
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+add_test(NAME static.layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers.py ${CMAKE_SOURCE_DIR}/src)
