@@ -42,17 +42,17 @@ std::wstring DeviceDrive::find_drive() {
 }
 
 KeyIdentity DeviceDrive::find_key() {
-    KeyIdentity key;
-    key.root = find_drive();
-    if (!key.found()) {
-        return key;
+    KeyIdentity found;
+    found.root = find_drive();
+    if (!found.found()) {
+        return found;
     }
-    key.drive_index = drive_index_;
-    if (!volumes_.volume_identity(key.root, key.volume_serial, key.label)) {
+    found.drive_index = drive_index_;
+    if (!volumes_.volume_identity(found.root, found.volume_serial, found.label)) {
         // Gone between the search and this question.
         return KeyIdentity{};
     }
-    return key;
+    return found;
 }
 
 bool DeviceDrive::still_attached(const KeyIdentity& key) {
@@ -164,7 +164,7 @@ ConfigWrite DeviceDrive::write_config_at(const std::wstring& root, const uint8_t
     return write_image_at(root, image.data(), image.size());
 }
 
-ConfigWrite DeviceDrive::write_image_at(const std::wstring& root, const uint8_t* data, std::size_t size) {
+ConfigWrite DeviceDrive::write_image_at(const std::wstring& root, const uint8_t* image_data, std::size_t size) {
     if (root.empty()) {
         return ConfigWrite::no_key;
     }
@@ -181,7 +181,7 @@ ConfigWrite DeviceDrive::write_image_at(const std::wstring& root, const uint8_t*
     if (replacing && (old_attributes & (kAttributeFolder | kAttributeLink)) != 0) {
         return ConfigWrite::failed;
     }
-    std::vector<uint8_t> image(data, data + size);
+    std::vector<uint8_t> image(image_data, image_data + size);
     if (image.size() == kConfigFileLength) {
         const ConfigWrite identity = identity_bytes(config_path, image);
         if (identity != ConfigWrite::written) {

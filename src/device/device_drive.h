@@ -81,7 +81,7 @@ public:
     [[nodiscard]] ConfigWrite write_config_at(const std::wstring& root, const uint8_t* flags,
                                               const uint8_t* dates, unsigned dates_length);
     // The same for a whole image; a 32-byte image gets bytes 25-31 as above.
-    [[nodiscard]] ConfigWrite write_image_at(const std::wstring& root, const uint8_t* image, std::size_t size);
+    [[nodiscard]] ConfigWrite write_image_at(const std::wstring& root, const uint8_t* image_data, std::size_t size);
     [[nodiscard]] bool reset_date_file_at(const std::wstring& root);
 
     const KeyIdentity& key() const { return key_; }

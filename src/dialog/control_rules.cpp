@@ -1,6 +1,8 @@
 #include "dialog/control_rules.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <initializer_list>
 
 #include "l10n/entries.h"
@@ -117,12 +119,9 @@ const ControlRules::ClickRule ControlRules::kClickRules[] = {
 };
 
 const ControlRules::ClickRule* ControlRules::click_rule(int control_id) {
-    for (const ClickRule& rule : kClickRules) {
-        if (rule.control_id == control_id) {
-            return &rule;
-        }
-    }
-    return nullptr;
+    const auto* const found = std::find_if(std::begin(kClickRules), std::end(kClickRules),
+                                           [control_id](const ClickRule& rule) { return rule.control_id == control_id; });
+    return found != std::end(kClickRules) ? found : nullptr;
 }
 
 bool ControlRules::has_click_rule(int control_id) { return click_rule(control_id) != nullptr; }

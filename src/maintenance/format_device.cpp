@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "l10n/entries.h"
 #include "l10n/notices.h"
@@ -42,8 +43,8 @@ bool names_key(const std::wstring& label) {
 
 class FormatRun {
 public:
-    FormatRun(const KeyIdentity& key, FormatServices services, const LanguageTable& strings)
-        : key_(key), s_(services), strings_(strings), backup_(services.files, services.clock) {}
+    FormatRun(KeyIdentity key, const FormatServices& services, const LanguageTable& strings)
+        : key_(std::move(key)), s_(services), strings_(strings), backup_(services.files, services.clock) {}
 
     FormatOutcome run();
 
@@ -53,7 +54,7 @@ private:
     FormatOutcome finish(FormatOutcome outcome);
 
     const KeyIdentity key_;
-    FormatServices s_;
+    const FormatServices& s_;
     const LanguageTable& strings_;
     ProgramFileBackup backup_;
 };
@@ -159,7 +160,7 @@ FormatOutcome FormatRun::finish(FormatOutcome outcome) {
 
 }  // namespace
 
-FormatOutcome format_device(const KeyIdentity& key, FormatServices services, const LanguageTable& strings) {
+FormatOutcome format_device(const KeyIdentity& key, const FormatServices& services, const LanguageTable& strings) {
     return FormatRun(key, services, strings).run();
 }
 

@@ -32,7 +32,7 @@ struct FormatServices {
 };
 
 // Formats `key`, the key the dialog shows, only while it is attached.
-[[nodiscard]] FormatOutcome format_device(const KeyIdentity& key, FormatServices services,
+[[nodiscard]] FormatOutcome format_device(const KeyIdentity& key, const FormatServices& services,
                                           const LanguageTable& strings);
 
 }  // namespace lanternbook

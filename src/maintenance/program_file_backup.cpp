@@ -14,7 +14,9 @@ bool is_self_or_parent(const std::wstring& name) { return name == L"." || name =
 
 std::wstring hex_suffix(uint32_t number) {
     wchar_t text[16] = {};
-    std::swprintf(text, sizeof text / sizeof text[0], L"%08X", number);
+    if (std::swprintf(text, sizeof text / sizeof text[0], L"%08X", number) < 0) {
+        return std::wstring();
+    }
     return text;
 }
 
@@ -111,29 +113,52 @@ bool ProgramFileBackup::remove_backup_folder() {
 }
 
 bool ProgramFileBackup::delete_tree(const std::wstring& folder) {
-    std::vector<FolderEntry> entries;
     if (folder.empty()) {
         return false;
     }
-    const std::wstring base = with_trailing_backslash(folder);
-    const Lookup listed = files_.list_folder(base + kEveryEntry, entries);
-    if (listed != Lookup::found) {
-        return listed == Lookup::missing;
-    }
+    // Depth first without recursion: a tree of any depth cannot exhaust the stack.
+    struct OpenFolder {
+        std::wstring path;
+        std::vector<FolderEntry> entries;
+        std::size_t next = 0;
+    };
+    std::vector<OpenFolder> open_folders;
     bool all_gone = true;
-    for (const FolderEntry& entry : entries) {
-        if (is_self_or_parent(entry.name)) {
+    const auto open = [&](const std::wstring& path) {
+        OpenFolder listed{path, {}, 0};
+        const Lookup found = files_.list_folder(with_trailing_backslash(path) + kEveryEntry, listed.entries);
+        all_gone = all_gone && found != Lookup::failed;
+        open_folders.push_back(std::move(listed));
+    };
+    const auto remove_emptied_folder = [&](const std::wstring& path) {
+        all_gone = files_.set_attributes(path, kAttributeArchive) && files_.remove_folder(path) && all_gone;
+    };
+
+    open(folder);
+    while (!open_folders.empty()) {
+        OpenFolder& current = open_folders.back();
+        if (current.next == current.entries.size()) {
+            const std::wstring emptied = std::move(current.path);
+            open_folders.pop_back();
+            // The folder handed in stays; only what it holds goes.
+            if (!open_folders.empty()) {
+                remove_emptied_folder(emptied);
+            }
             continue;
         }
-        const std::wstring path = base + entry.name;
+        const FolderEntry entry = current.entries[current.next++];
+        // An empty name would lead back to the folder itself.
+        if (entry.name.empty() || is_self_or_parent(entry.name)) {
+            continue;
+        }
+        const std::wstring path = with_trailing_backslash(current.path) + entry.name;
         if (entry.is_link()) {
             // The link goes, never what it points at.
-            all_gone &= entry.is_folder() ? files_.remove_folder(path) : files_.delete_file(path);
+            all_gone = (entry.is_folder() ? files_.remove_folder(path) : files_.delete_file(path)) && all_gone;
         } else if (entry.is_folder()) {
-            all_gone &= delete_tree(path);
-            all_gone &= files_.set_attributes(path, kAttributeArchive) && files_.remove_folder(path);
+            open(path);
         } else {
-            all_gone &= files_.set_attributes(path, kAttributeArchive) && files_.delete_file(path);
+            all_gone = files_.set_attributes(path, kAttributeArchive) && files_.delete_file(path) && all_gone;
         }
     }
     return all_gone;
