@@ -42,17 +42,17 @@ std::wstring DeviceDrive::find_drive() {
 }
 
 KeyIdentity DeviceDrive::find_key() {
-    KeyIdentity key;
-    key.root = find_drive();
-    if (!key.found()) {
-        return key;
+    KeyIdentity found;
+    found.root = find_drive();
+    if (!found.found()) {
+        return found;
     }
-    key.drive_index = drive_index_;
-    if (!volumes_.volume_identity(key.root, key.volume_serial, key.label)) {
+    found.drive_index = drive_index_;
+    if (!volumes_.volume_identity(found.root, found.volume_serial, found.label)) {
         // Gone between the search and this question.
         return KeyIdentity{};
     }
-    return key;
+    return found;
 }
 
 bool DeviceDrive::still_attached(const KeyIdentity& key) {

@@ -1,5 +1,6 @@
 #include "maintenance/erase_downloads.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -82,12 +83,8 @@ bool is_real_folder(FileSystem& files, const std::wstring& path) {
 }  // namespace
 
 bool is_download_name(const std::wstring& name) {
-    for (const wchar_t* letters : kDownloadExtensions) {
-        if (has_download_extension(name, letters)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(kDownloadExtensions.begin(), kDownloadExtensions.end(),
+                       [&name](const wchar_t* letters) { return has_download_extension(name, letters); });
 }
 
 EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files) {

@@ -42,7 +42,7 @@ bool names_key(const std::wstring& label) {
 
 class FormatRun {
 public:
-    FormatRun(FormatServices services, const LanguageTable& strings)
+    FormatRun(const FormatServices& services, const LanguageTable& strings)
         : s_(services), strings_(strings), backup_(services.files, services.clock) {}
 
     FormatOutcome run();
@@ -149,7 +149,7 @@ FormatOutcome FormatRun::finish(FormatOutcome outcome) {
 
 }  // namespace
 
-FormatOutcome format_device(FormatServices services, const LanguageTable& strings) {
+FormatOutcome format_device(const FormatServices& services, const LanguageTable& strings) {
     return FormatRun(services, strings).run();
 }
 

@@ -30,6 +30,6 @@ struct FormatServices {
     Clock& clock;
 };
 
-[[nodiscard]] FormatOutcome format_device(FormatServices services, const LanguageTable& strings);
+[[nodiscard]] FormatOutcome format_device(const FormatServices& services, const LanguageTable& strings);
 
 }  // namespace lanternbook

@@ -14,7 +14,9 @@ bool is_self_or_parent(const std::wstring& name) { return name == L"." || name =
 
 std::wstring hex_suffix(uint32_t number) {
     wchar_t text[16] = {};
-    std::swprintf(text, sizeof text / sizeof text[0], L"%08X", number);
+    if (std::swprintf(text, sizeof text / sizeof text[0], L"%08X", number) < 0) {
+        return std::wstring();
+    }
     return text;
 }
 
@@ -109,6 +111,8 @@ bool ProgramFileBackup::remove_backup_folder() {
     return emptied && removed;
 }
 
+// The folder is one of ours, made flat: its depth is no danger.
+// NOLINTNEXTLINE(misc-no-recursion)
 bool ProgramFileBackup::delete_tree(const std::wstring& folder) {
     std::vector<FolderEntry> entries;
     if (folder.empty() || !files_.list_folder(folder + L"\\" + kEveryEntry, entries)) {
