@@ -241,9 +241,12 @@ LRESULT ConfiguratorDialog::on_format(int /*id*/) {
     if (!state_.format_allowed) {
         return 0;
     }
+    // The format finds and reads a key of its own; Save stays with the key
+    // read at start.
+    DeviceDrive format_drive(platform_, platform_);
     // The run has told the user whatever did not happen.
     static_cast<void>(format_device(
-        FormatServices{state_.device, platform_, platform_, platform_, platform_, platform_}, state_.strings));
+        FormatServices{format_drive, platform_, platform_, platform_, platform_, platform_}, state_.strings));
     return 0;
 }
 
