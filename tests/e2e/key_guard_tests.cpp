@@ -68,9 +68,10 @@ std::vector<uint8_t> seeded_with_speed_off(std::vector<uint8_t> config) {
 }  // namespace
 
 // Two keys, E: and G:; the dialog reads E:. With E: pulled out, Save must not
-// fall back to G: (it would get E:'s settings): nothing is written anywhere,
-// the user is told, the dialog stays. E: back in, Save writes to E: with
-// E:'s own serial number and version.
+// fall back to G: (it would get E:'s settings), not even after another
+// command has searched for a key: nothing is written anywhere, the user is
+// told, the dialog stays. E: back in, Save writes to E: with E:'s own serial
+// number and version.
 E2E_GROUP(guard_pulled_beside_other_key) {
     const std::wstring first = key_folder(L'E');
     const std::wstring other = key_folder(L'G');
@@ -104,8 +105,16 @@ E2E_GROUP(guard_pulled_beside_other_key) {
             click(dialog, IDC_SAVE);
         }),
         on_error_box(kEnglishLocale, entry::device_changed, "Save with E: pulled"),
-        on_dialog([&](HWND dialog) {
+        // The format command searches for a key of its own and finds G:,
+        // which it refuses for its size; Save must still mean E:.
+        on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open");
+            send_format_command(dialog);
+        }),
+        on_error_box(kEnglishLocale, entry::incorrect_device_size, "the format command finds G:"),
+        on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
+        on_error_box(kEnglishLocale, entry::device_changed, "Save with E: pulled, after the format command"),
+        on_dialog([&](HWND dialog) {
             check_listing(timed_listing(with_backslash(pulled->aside_folder())), first_before,
                           "nothing written to the pulled key");
             check_listing(timed_listing(other), other_before, "nothing written to the other key");
