@@ -36,6 +36,11 @@ set(LANTERNBOOK_E2E_CASES
   "erase.declined|erase_declined|--keys,K"
   "format.refused_host_size|format_refused|--keys,K"
   "format.confirmed_487MiB|format_confirmed|--keys,K,--tmpfs,487"
+  "guard.pulled_beside_other_key|guard_pulled_beside_other_key|--keys,EG"
+  "guard.config_held_at_start|guard_config_held_at_start|--keys,K"
+  "guard.card_links_outside|guard_card_links_outside|--keys,K,--link-out,CARD"
+  "guard.format_without_temp_487MiB|guard_format_without_temp|--keys,K,--tmpfs,487"
+  "guard.hidden_config|guard_hidden_config|--keys,K"
 )
 # Volume sizes at the edges of the accepted ranges, as exact tmpfs volumes.
 foreach(mib IN ITEMS 486 489 960 1000)

@@ -2,9 +2,11 @@
 # Runs one group of end-to-end checks: our driver program loads the real DLL
 # under Wine and drives it on freshly seeded emulated keys.
 # Usage: e2e.sh WIN32_BUILD_DIR GROUP [--keys LETTERS | --no-key] [--tmpfs MIB] [--label TEXT]
-#                [--readonly PATH]
+#                [--readonly PATH] [--link-out PATH]
 # --readonly makes PATH inside each key (. for the whole key) read-only with a
 # read-only bind mount, which holds for root too, where clearing write bits does not.
+# --link-out moves the folder PATH of each key out of the key, to
+# build/wine/outside/LETTER/PATH (E2E_OUTSIDE), and leaves a link to it in its place.
 set -euo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
 group=${2:?group}
@@ -13,6 +15,7 @@ keys=K
 tmpfs_mib=
 label=VOLKARIS
 readonly_path=
+link_out_path=
 while [ $# -gt 0 ]; do
     case "$1" in
         --keys) keys=$2; shift 2 ;;
@@ -20,6 +23,7 @@ while [ $# -gt 0 ]; do
         --tmpfs) tmpfs_mib=$2; shift 2 ;;
         --label) label=$2; shift 2 ;;
         --readonly) readonly_path=$2; shift 2 ;;
+        --link-out) link_out_path=$2; shift 2 ;;
         *) echo "e2e.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -52,13 +56,20 @@ for letter in $(printf '%s' "$keys" | sed 's/./& /g'); do
     dir=$wine_dir/keys/$letter
     unmount_below "$dir"
     umount "$dir" 2>/dev/null || true
-    rm -rf "$dir"
+    # With what a killed run may have left: the key moved aside by PulledKey, its outside folder.
+    rm -rf "$dir" "$dir.pulled" "$wine_dir/outside/$letter"
     mkdir -p "$dir"
     if [ -n "$tmpfs_mib" ]; then
         mount -t tmpfs -o "size=${tmpfs_mib}m" tmpfs "$dir"
         mounted=$dir
     fi
     "$root/scripts/make-key.sh" "$dir" "$label"
+    if [ -n "$link_out_path" ]; then
+        outside=$wine_dir/outside/$letter/$link_out_path
+        mkdir -p "$(dirname "$outside")"
+        mv "$dir/$link_out_path" "$outside"
+        ln -s "$outside" "$dir/$link_out_path"
+    fi
     if [ -n "$readonly_path" ]; then
         target=$dir
         [ "$readonly_path" = . ] || target=$dir/$readonly_path
@@ -73,5 +84,6 @@ done
 start_display
 # The key folders as the driver sees them through drive Z:.
 export E2E_KEYS="Z:$(printf '%s' "$wine_dir/keys" | tr '/' '\\')"
+export E2E_OUTSIDE="Z:$(printf '%s' "$wine_dir/outside" | tr '/' '\\')"
 cd "$win32_dir"
 wine ./lanternbook-e2e.exe "$group"

@@ -50,22 +50,38 @@ fresh_key() {
 }
 
 xvfb_pid=
+# A free display number is the X server's own pick (-displayfd), so that
+# workers sharing the machine never race for one; LANTERNBOOK_DISPLAY=N
+# forces a number.
 start_display() {
     [ -n "${DISPLAY:-}" ] && return 0
-    local number
-    for number in $(seq 91 140); do
-        [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] || break
-    done
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
+    local number_file number waited
+    number_file=$(mktemp)
+    if [ -n "${LANTERNBOOK_DISPLAY:-}" ]; then
+        Xvfb ":$LANTERNBOOK_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        number=$LANTERNBOOK_DISPLAY
+        for waited in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$number" ] && break
+            sleep 0.1
+        done
+    else
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+        xvfb_pid=$!
+        number=
+        for waited in $(seq 1 50); do
+            number=$(tr -dc 0-9 < "$number_file")
+            [ -n "$number" ] && break
+            sleep 0.1
+        done
+    fi
+    rm -f "$number_file"
+    if [ -z "$number" ] || ! kill -0 "$xvfb_pid" 2>/dev/null || [ ! -e "/tmp/.X11-unix/X$number" ]; then
+        echo "Xvfb did not start${number:+ on :$number}" >&2
+        stop_display
+        return 1
+    fi
     export DISPLAY=":$number"
-    local waited
-    for waited in $(seq 1 50); do
-        [ -e "/tmp/.X11-unix/X$number" ] && return 0
-        sleep 0.1
-    done
-    echo "Xvfb did not start on :$number" >&2
-    return 1
 }
 
 stop_display() {

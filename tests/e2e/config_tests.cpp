@@ -2,10 +2,14 @@
 // left alone when there is nothing to save to.
 #include <windows.h>
 
+#include <optional>
+
 #include "e2e/harness.h"
+#include "l10n/entries.h"
 #include "resources/resource.h"
 
 using namespace e2e;
+namespace entry = lanternbook::entry;
 
 namespace {
 
@@ -89,16 +93,28 @@ E2E_GROUP(config_not_a_key) {
     check(!file_exists(L"C:\\CONFIG"), "nothing written elsewhere");
 }
 
-// The key pulled out between start and Save: nothing written, the dialog ends.
+// The key pulled out between start and Save: nothing written, the user is
+// told, and the dialog stays open until Cancel.
 E2E_GROUP(config_key_removed) {
-    const std::vector<uint8_t> before = read_file(kKeyConfig);
+    const std::wstring folder = key_folder(L'K');
+    const std::vector<uint8_t> before = read_file(folder + L"CONFIG");
+    const std::vector<std::wstring> listing_before = tree_listing(folder, ListingOptions{true, nullptr});
+    std::optional<PulledKey> pulled;
     const RunResult result = run_dialog(dll, "0", {
         on_dialog([](HWND dialog) { click(dialog, IDC_DETAILED_SPEED); }),
-        on_dialog([](HWND dialog) {
-            check(DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"K:", nullptr) != FALSE, "drive K: removed");
+        on_dialog([&pulled](HWND dialog) {
+            pulled.emplace(L'K');
+            check(pulled->pulled(), "key K: pulled out");
             click(dialog, IDC_SAVE);
+        }),
+        on_error_box(0x0409, entry::device_changed, "Save without its key"),
+        on_dialog([](HWND dialog) {
+            check(IsWindowVisible(dialog) != FALSE, "the dialog stays open");
+            cancel(dialog);
         }),
     });
     check(result.load_result == 0, "load returns 0");
-    check_bytes(read_file(key_folder(L'K') + L"CONFIG"), before, "CONFIG in the key folder unchanged");
+    check(pulled && pulled->put_back(), "key K: put back");
+    check_bytes(read_file(folder + L"CONFIG"), before, "CONFIG in the key folder unchanged");
+    check(tree_listing(folder, ListingOptions{true, nullptr}) == listing_before, "nothing on the key changed");
 }

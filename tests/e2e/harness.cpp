@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 
+#include "l10n/entries.h"
 #include "l10n/language_table.h"
 #include "resources/resource.h"
 
@@ -159,31 +160,40 @@ void unload_dll(Dll& dll) {
     dll = Dll{};
 }
 
+void Handle::close() {
+    if (is_open()) {
+        CloseHandle(handle_);
+    }
+    handle_ = INVALID_HANDLE_VALUE;
+}
+
+HeldFile::HeldFile(const std::wstring& path, DWORD share)
+    : handle_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
 std::vector<uint8_t> read_file(const std::wstring& path) {
     std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!file.is_open()) {
         return bytes;
     }
     uint8_t buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
-    CloseHandle(file);
     return bytes;
 }
 
 bool write_file(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file.is_open()) {
         return false;
     }
     DWORD put = 0;
-    const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    CloseHandle(file);
+    const BOOL ok =
+        bytes.empty() || WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
     return ok && put == bytes.size();
 }
 
@@ -195,6 +205,49 @@ std::wstring key_folder(wchar_t letter) {
     wchar_t folder[MAX_PATH] = {};
     GetEnvironmentVariableW(L"E2E_KEYS", folder, MAX_PATH);
     return std::wstring(folder) + L"\\" + letter + L"\\";
+}
+
+namespace {
+// Where a pulled key's folder waits; e2e.sh clears what a killed run left.
+const wchar_t kPulledSuffix[] = L".pulled";
+constexpr DWORD kDeviceTargetRoom = 1024;
+}  // namespace
+
+PulledKey::PulledKey(wchar_t letter) : letter_(letter) {
+    const wchar_t drive[] = {letter, L':', L'\0'};
+    std::vector<wchar_t> target(kDeviceTargetRoom, L'\0');
+    if (QueryDosDeviceW(drive, target.data(), kDeviceTargetRoom) == 0) {
+        return;
+    }
+    device_target_ = target.data();
+    if (!MoveFileW(folder().c_str(), aside_folder().c_str())) {
+        return;
+    }
+    if (!DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr)) {
+        MoveFileW(aside_folder().c_str(), folder().c_str());
+        return;
+    }
+    pulled_ = true;
+}
+
+PulledKey::~PulledKey() { put_back(); }
+
+std::wstring PulledKey::folder() const {
+    std::wstring path = key_folder(letter_);
+    path.pop_back();
+    return path;
+}
+
+std::wstring PulledKey::aside_folder() const { return folder() + kPulledSuffix; }
+
+bool PulledKey::put_back() {
+    if (!pulled_) {
+        return false;
+    }
+    const wchar_t drive[] = {letter_, L':', L'\0'};
+    pulled_ = !(MoveFileW(aside_folder().c_str(), folder().c_str()) &&
+                DefineDosDeviceW(DDD_RAW_TARGET_PATH, drive, device_target_.c_str()));
+    return !pulled_;
 }
 
 std::vector<uint8_t> bytes_of(const std::string& text) {
@@ -263,6 +316,14 @@ std::wstring entry_text(uint32_t locale, unsigned index) {
 }
 
 void press(HWND box, int button) { PostMessageW(box, WM_COMMAND, button, 0); }
+
+Step on_error_box(uint32_t locale, unsigned entry_index, const std::string& what) {
+    return on_message_box([locale, entry_index, what](HWND box) {
+        check_text(window_text(box), entry_text(locale, lanternbook::entry::caution), what + ": caption");
+        check_text(text_of(box, 0xFFFF), entry_text(locale, entry_index), what + ": text");
+        press(box, IDOK);
+    });
+}
 
 void send_format_command(HWND dialog) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FORMAT, BN_CLICKED),

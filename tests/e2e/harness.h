@@ -40,6 +40,56 @@ std::vector<uint8_t> bytes_of(const std::string& text);
 // The folder of emulated key LETTER as the host file system holds it, reachable
 // even when the key's drive letter is gone.
 std::wstring key_folder(wchar_t letter);
+
+// A handle of this process, closed when it goes out of scope.
+class Handle {
+public:
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool is_open() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    void close();
+
+private:
+    HANDLE handle_;
+};
+
+// A file this process holds open for reading, sharing only what `share`
+// allows, as another program on the machine might.
+class HeldFile {
+public:
+    HeldFile(const std::wstring& path, DWORD share);
+    bool is_open() const { return handle_.is_open(); }
+    void release() { handle_.close(); }
+
+private:
+    Handle handle_;
+};
+
+// Emulated key LETTER pulled out: its folder moves aside and its drive
+// letter goes. Removing the letter alone is not enough under Wine, whose
+// paths through the letter keep reaching the folder.
+class PulledKey {
+public:
+    explicit PulledKey(wchar_t letter);
+    ~PulledKey();
+    PulledKey(const PulledKey&) = delete;
+    PulledKey& operator=(const PulledKey&) = delete;
+    bool pulled() const { return pulled_; }
+    // The same key plugged in again at the same letter; true when it is back.
+    bool put_back();
+    // Where the key's files are while it is out.
+    std::wstring aside_folder() const;
+
+private:
+    std::wstring folder() const;
+
+    wchar_t letter_;
+    std::wstring device_target_;
+    bool pulled_ = false;
+};
 // Every file and folder below a folder, relative paths with sizes, sorted.
 // Paths past the classic limit are reached; links out of the tree are noted,
 // not followed.
@@ -75,6 +125,9 @@ Step on_message_box(std::function<void(HWND)> action);
 std::wstring entry_text(uint32_t locale, unsigned index);
 // Answers a message box with one of its buttons.
 void press(HWND box, int button);
+// A step for an error box: checks its caption and that its text is entry
+// `entry_index` of the table for `locale`, then answers OK.
+Step on_error_box(uint32_t locale, unsigned entry_index, const std::string& what);
 // Sends the format command to the hidden button, as its click would.
 void send_format_command(HWND dialog);
 
