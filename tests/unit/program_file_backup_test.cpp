@@ -120,7 +120,7 @@ TEST_P(ProgramFileBackupNoFolder, CopiesNothingAndCreatesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    ProgramFileBackupNoFolderCases, ProgramFileBackupNoFolder,
+    NoFolder, ProgramFileBackupNoFolder,
     ::testing::Values(
         NoFolderCase{"NoTempName", L"K:\\", false, L"C:\\Users\\user\\AppData\\Local\\Temp"},
         NoFolderCase{"NoTempFolder", L"K:\\", true, L""},
