@@ -3,10 +3,6 @@
 lanternbook_core_library(lanternbook_core)
 target_compile_definitions(lanternbook_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
-# The project version, for the version resource and the host's --version.
-set(LANTERNBOOK_GENERATED_DIR ${CMAKE_CURRENT_BINARY_DIR}/generated)
-configure_file(src/resources/lanternbook_version.h.in ${LANTERNBOOK_GENERATED_DIR}/lanternbook_version.h @ONLY)
-
 file(GLOB LANTERNBOOK_WIN32_SOURCES CONFIGURE_DEPENDS src/entry/*.cpp src/*/win32/*.cpp)
 add_library(lanternbook SHARED
   ${LANTERNBOOK_WIN32_SOURCES}

@@ -51,6 +51,7 @@ set(LANTERNBOOK_E2E_CASES
   "dialog.format_permission|dialog_format_permission|--keys,K"
   "dialog.painting|dialog_painting|--keys,K"
   "dialog.languages|dialog_languages|--keys,K"
+  "dialog.text_fit|dialog_text_fit|--keys,K"
   "config.shown|config_shown|--keys,K"
   "config.typical_use|config_typical_use|--keys,K"
   "config.not_a_key|config_not_a_key|--keys,K,--label,OTHERDISK"
