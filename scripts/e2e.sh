@@ -5,6 +5,7 @@
 #                [--readonly PATH]
 # --readonly makes PATH inside each key (. for the whole key) read-only with a
 # read-only bind mount, which holds for root too, where clearing write bits does not.
+# LANTERNBOOK_WINE_ARCH=win64 runs a 64-bit build in the 64-bit prefix (see wine-env.sh).
 set -euo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
 group=${2:?group}

@@ -4,7 +4,7 @@
 Writes into src/resources:
   logo.bmp           bitmap 215, 171 x 57, 8-bit palette, run-length encoded
   lanternbook.ico    icon 203, the window's: 16 x 16 at 8 and 32 bits
-  file.ico           icon 128, the module's own (the lowest id): 16 and 32 at 32 bits
+  file.ico           icon 128, the module's own (the lowest id): 16 at 32 bits, 32 at 4 bits
   key.ico            icon 210, the download key: 16 and 32 at 4 bits
   key.bmp            bitmap 204, the download key on the dialog face, 4-bit
   lantern-small.bmp  bitmap 214, the small lantern on the dialog face, 4-bit
@@ -322,36 +322,6 @@ def doubled(art):
     return ["".join(cell * 2 for cell in line) for line in art for _ in range(2)]
 
 
-def lantern_icon_pixels(size):
-    """The logo's lantern, supersampled into a square icon with true alpha."""
-    # The lantern spans x 10.5..41.5 and y 1.5..52 in logo units around cx = 26.
-    cx, top, height = 26.0, 1.0, 52.0
-    scale = height / (size - 1)
-    rows = []
-    for py in range(size):
-        row = []
-        for px in range(size):
-            total = [0.0, 0.0, 0.0]
-            covered = 0
-            for sy in range(SUPERSAMPLING):
-                for sx in range(SUPERSAMPLING):
-                    x = cx + (px + (sx + 0.5) / SUPERSAMPLING - size / 2) * scale
-                    y = top + (py + (sy + 0.5) / SUPERSAMPLING) * scale
-                    colour = lantern_colour(x, y, cx)
-                    if colour is not None:
-                        covered += 1
-                        for i in range(3):
-                            total[i] += colour[i]
-            if covered == 0:
-                row.append((0, 0, 0, 0))
-            else:
-                colour = tuple(int(round(c / covered)) for c in total)
-                alpha = int(round(255 * covered / (SUPERSAMPLING * SUPERSAMPLING)))
-                row.append(colour + (alpha,))
-        rows.append(row)
-    return rows
-
-
 def and_mask(rows, opaque):
     size = len(rows)
     stride = ((size + 31) // 32) * 4
@@ -432,7 +402,7 @@ def main():
     outputs = {
         "logo.bmp": bmp_bytes(draw_logo(), 8, rle=True),
         "lanternbook.ico": ico_bytes([(art_pixels(ICON_ART), 8), (art_pixels(ICON_ART), 32)]),
-        "file.ico": ico_bytes([(art_pixels(ICON_ART), 32), (lantern_icon_pixels(32), 32)]),
+        "file.ico": ico_bytes([(art_pixels(ICON_ART), 32), (art_pixels(doubled(ICON_ART)), 4)]),
         "key.ico": ico_bytes([(art_pixels(KEY_ART_16), 4), (art_pixels(doubled(KEY_ART_16)), 4)]),
         "key.bmp": bmp_bytes(on_face(doubled(KEY_ART_16)), 4),
         "lantern-small.bmp": bmp_bytes(on_face(ICON_ART), 4),
