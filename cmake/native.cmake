@@ -19,8 +19,16 @@ foreach(variant IN ITEMS plain sanitized)
   add_executable(unit_tests_${variant} ${LANTERNBOOK_UNIT_TESTS})
   target_include_directories(unit_tests_${variant} PRIVATE tests)
   target_link_libraries(unit_tests_${variant} PRIVATE ${core} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(unit_tests_${variant} TEST_PREFIX "${variant}." DISCOVERY_TIMEOUT 60)
+  # Parameterised cases are named by their generators; the printed parameter
+  # value would only make the name unreadable.
+  gtest_discover_tests(unit_tests_${variant} TEST_PREFIX "${variant}." DISCOVERY_TIMEOUT 60
+    NO_PRETTY_VALUES)
 endforeach()
+
+# Every CTest name short enough to read in a summary, with no raw parameter dump.
+add_test(NAME ctest.names_readable
+  COMMAND ${CMAKE_COMMAND} -DCTEST_COMMAND=${CMAKE_CTEST_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+          -DMAX_LENGTH=100 -P ${CMAKE_CURRENT_LIST_DIR}/test-names.cmake)
 
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)

@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libgmock-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32:i386 fonts-wine xvfb xauth imagemagick
+          g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+          wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick pngquant
+          icoutils unzip
           clang libclang-rt-14-dev clang-tidy cppcheck python3)
 
 as_root() {
@@ -22,5 +24,7 @@ echo "Installing: ${missing[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
 fi
-as_root apt-get update -qq
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another install on the same machine holds apt's lock for a while: wait for it.
+as_root apt-get -o DPkg::Lock::Timeout=900 update -qq
+as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
+    --no-install-recommends "${missing[@]}"

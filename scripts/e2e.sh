@@ -7,6 +7,7 @@
 # read-only bind mount, which holds for root too, where clearing write bits does not.
 # --link-out moves the folder PATH of each key out of the key, to
 # build/wine/outside/LETTER/PATH (E2E_OUTSIDE), and leaves a link to it in its place.
+# LANTERNBOOK_WINE_ARCH=win64 runs a 64-bit build in the 64-bit prefix (see wine-env.sh).
 set -euo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
 group=${2:?group}

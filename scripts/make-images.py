@@ -1,9 +1,16 @@
 #!/usr/bin/env python3
-"""Draws the configurator's logo bitmap and window icon.
+"""Draws the configurator's bitmaps and icons.
 
-Writes src/resources/logo.bmp (171 x 57, 24-bit) and src/resources/lanternbook.ico
-(16 x 16 at 8 and 32 bits). Standard library only; the output is committed so the
-build never needs Python. Run it again after changing a drawing.
+Writes into src/resources:
+  logo.bmp           bitmap 215, 171 x 57, 8-bit palette, run-length encoded
+  lanternbook.ico    icon 203, the window's: 16 x 16 at 8 and 32 bits
+  file.ico           icon 128, the module's own (the lowest id): 16 at 32 bits, 32 at 4 bits
+  key.ico            icon 210, the download key: 16 and 32 at 4 bits
+  key.bmp            bitmap 204, the download key on the dialog face, 4-bit
+  lantern-small.bmp  bitmap 214, the small lantern on the dialog face, 4-bit
+Standard library only; the output is committed so the build never needs Python.
+Run it again after changing a drawing. The DLL must stay small: every image
+here is stored in the fewest bits that hold it exactly.
 """
 
 import os
@@ -176,24 +183,70 @@ def draw_logo():
     return canvas
 
 
-def bmp_bytes(canvas):
+BI_RGB = 0
+BI_RLE8 = 1
+
+
+def palette_of(canvas, limit):
+    """Every colour of the canvas, in order of first use; at most limit of them."""
+    palette = []
+    for row in canvas:
+        for colour in row:
+            if colour not in palette:
+                palette.append(colour)
+    if len(palette) > limit:
+        raise ValueError(f"{len(palette)} colours do not fit a {limit}-colour palette")
+    return palette
+
+
+def rle8_rows(indices, width):
+    """Run-length encoding of 8-bit rows (bottom-up): runs of one colour, then end of line."""
+    encoded = bytearray()
+    for row_start in range(0, len(indices), width):
+        row = indices[row_start:row_start + width]
+        x = 0
+        while x < width:
+            run = 1
+            while x + run < width and run < 255 and row[x + run] == row[x]:
+                run += 1
+            encoded += bytes((run, row[x]))
+            x += run
+        encoded += b"\0\0"
+    encoded[-2:] = b"\0\1"  # the last end of line becomes the end of the bitmap
+    return encoded
+
+
+def bmp_bytes(canvas, bits, rle=False):
+    """A palette bitmap file (4 or 8 bits a pixel), uncompressed or RLE8."""
     height = len(canvas)
     width = len(canvas[0])
-    stride = (width * 3 + 3) & ~3
-    pixels = bytearray()
-    for row in reversed(canvas):  # bottom-up
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        line += b"\0" * (stride - len(line))
-        pixels += line
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    offset = 14 + len(info)
+    palette = palette_of(canvas, 1 << bits)
+    lookup = {colour: index for index, colour in enumerate(palette)}
+    indices = [lookup[colour] for row in reversed(canvas) for colour in row]  # bottom-up
+    if rle:
+        if bits != 8:
+            raise ValueError("run-length encoding is for 8-bit bitmaps")
+        pixels = rle8_rows(indices, width)
+    else:
+        stride = ((width * bits + 31) // 32) * 4
+        pixels = bytearray()
+        for row_start in range(0, len(indices), width):
+            line = bytearray(stride)
+            for x, index in enumerate(indices[row_start:row_start + width]):
+                if bits == 8:
+                    line[x] = index
+                else:
+                    line[x // 2] |= index << (4 if x % 2 == 0 else 0)
+            pixels += line
+    palette_bytes = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, BI_RLE8 if rle else BI_RGB,
+                       len(pixels), 2835, 2835, len(palette), 0)
+    offset = 14 + len(info) + len(palette_bytes)
     header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
-    return header + info + pixels
+    return header + info + palette_bytes + pixels
 
 
-# --- icon --------------------------------------------------------------------
+# --- icons -------------------------------------------------------------------
 
 ICON_SIZE = 16
 # '.' transparent; lower-case letters are half-covered edge pixels of the same colour.
@@ -222,14 +275,36 @@ ICON_COLOURS = {
     "W": GLOW_CENTRE,
     "C": FLAME_CORE,
     "O": FLAME_EDGE,
+    "G": (200, 206, 216),  # the key's metal connector
+    "K": (12, 24, 52),  # the connector's contact windows
 }
 EDGE_ALPHA = 128
 
+# The download key: a stick with its connector up, a card slot and a lamp.
+KEY_ART_16 = [
+    "................",
+    "......GGGG......",
+    "......GKKG......",
+    "......GGGG......",
+    "....NNNNNNNN....",
+    "....NSSSSSSN....",
+    "....NSYYYYSN....",
+    "....NSYYYYSN....",
+    "....NSSSSSSN....",
+    "....NSSSSSSN....",
+    "....NSKKKKSN....",
+    "....NSSSSSSN....",
+    "....NSSSSSSN....",
+    "....NSSCCSSN....",
+    "....NNNNNNNN....",
+    "................",
+]
 
-def icon_pixels():
-    """Rows top-down of (r, g, b, alpha)."""
+
+def art_pixels(art):
+    """Rows top-down of (r, g, b, alpha) from character art."""
     rows = []
-    for line in ICON_ART:
+    for line in art:
         row = []
         for cell in line:
             if cell == ".":
@@ -242,8 +317,14 @@ def icon_pixels():
     return rows
 
 
+def doubled(art):
+    """Character art at twice the size, each cell two by two."""
+    return ["".join(cell * 2 for cell in line) for line in art for _ in range(2)]
+
+
 def and_mask(rows, opaque):
-    stride = ((ICON_SIZE + 31) // 32) * 4
+    size = len(rows)
+    stride = ((size + 31) // 32) * 4
     mask = bytearray()
     for row in reversed(rows):
         line = bytearray(stride)
@@ -254,55 +335,81 @@ def and_mask(rows, opaque):
     return mask
 
 
-def icon_image_8bit(rows):
-    palette = [(0, 0, 0)]
-    for colour in ICON_COLOURS.values():
-        if colour not in palette:
-            palette.append(colour)
+def icon_image_palette(rows, bits):
+    """A 4- or 8-bit icon image: palette index 0 is black under the mask."""
+    size = len(rows)
     opaque = lambda pixel: pixel[3] >= EDGE_ALPHA
+    used = {pixel[:3] for row in rows for pixel in row if opaque(pixel)}
+    palette = [(0, 0, 0)] + [colour for colour in dict.fromkeys(ICON_COLOURS.values()) if colour in used]
+    if len(palette) > (1 << bits):
+        raise ValueError(f"{len(palette)} colours do not fit {bits} bits")
+    stride = ((size * bits + 31) // 32) * 4
     pixels = bytearray()
     for row in reversed(rows):
-        for pixel in row:
-            pixels.append(palette.index(pixel[:3]) if opaque(pixel) else 0)
+        line = bytearray(stride)
+        for x, pixel in enumerate(row):
+            index = palette.index(pixel[:3]) if opaque(pixel) else 0
+            if bits == 8:
+                line[x] = index
+            else:
+                line[x // 2] |= index << (4 if x % 2 == 0 else 0)
+        pixels += line
     palette_bytes = bytearray()
-    for index in range(256):
+    for index in range(1 << bits):
         r, g, b = palette[index] if index < len(palette) else (0, 0, 0)
         palette_bytes += bytes((b, g, r, 0))
     mask = and_mask(rows, opaque)
-    info = struct.pack("<IiiHHIIiiII", 40, ICON_SIZE, ICON_SIZE * 2, 1, 8, 0,
-                       len(pixels) + len(mask), 0, 0, 256, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0,
+                       len(pixels) + len(mask), 0, 0, 1 << bits, 0)
     return info + palette_bytes + pixels + mask
 
 
 def icon_image_32bit(rows):
+    size = len(rows)
     pixels = bytearray()
     for row in reversed(rows):
         for r, g, b, a in row:
             pixels += bytes((b, g, r, a))
     mask = and_mask(rows, lambda pixel: pixel[3] > 0)
-    info = struct.pack("<IiiHHIIiiII", 40, ICON_SIZE, ICON_SIZE * 2, 1, 32, 0,
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0,
                        len(pixels) + len(mask), 0, 0, 0, 0)
     return info + pixels + mask
 
 
-def ico_bytes():
-    rows = icon_pixels()
-    images = [(8, icon_image_8bit(rows)), (32, icon_image_32bit(rows))]
-    directory = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
+def ico_bytes(images):
+    """An icon file from (rows, bits) pairs."""
+    encoded = []
+    for rows, bits in images:
+        image = icon_image_32bit(rows) if bits == 32 else icon_image_palette(rows, bits)
+        encoded.append((len(rows), bits, image))
+    directory = struct.pack("<HHH", 0, 1, len(encoded))
+    offset = 6 + 16 * len(encoded)
     data = bytearray()
-    for bits, image in images:
-        directory += struct.pack("<BBBBHHII", ICON_SIZE, ICON_SIZE, 0, 0, 1, bits,
+    for size, bits, image in encoded:
+        colours = (1 << bits) if bits < 8 else 0
+        directory += struct.pack("<BBBBHHII", size, size, colours, 0, 1, bits,
                                  len(image), offset + len(data))
         data += image
     return directory + data
 
 
+def on_face(art):
+    """Character art as a bitmap canvas on the dialog face; edge cells drawn whole."""
+    return [[pixel[:3] if pixel[3] else BACKGROUND for pixel in row] for row in art_pixels(art)]
+
+
 def main():
-    with open(os.path.join(RESOURCES, "logo.bmp"), "wb") as out:
-        out.write(bmp_bytes(draw_logo()))
-    with open(os.path.join(RESOURCES, "lanternbook.ico"), "wb") as out:
-        out.write(ico_bytes())
+    outputs = {
+        "logo.bmp": bmp_bytes(draw_logo(), 8, rle=True),
+        "lanternbook.ico": ico_bytes([(art_pixels(ICON_ART), 8), (art_pixels(ICON_ART), 32)]),
+        "file.ico": ico_bytes([(art_pixels(ICON_ART), 32), (art_pixels(doubled(ICON_ART)), 4)]),
+        "key.ico": ico_bytes([(art_pixels(KEY_ART_16), 4), (art_pixels(doubled(KEY_ART_16)), 4)]),
+        "key.bmp": bmp_bytes(on_face(doubled(KEY_ART_16)), 4),
+        "lantern-small.bmp": bmp_bytes(on_face(ICON_ART), 4),
+    }
+    for name, data in outputs.items():
+        with open(os.path.join(RESOURCES, name), "wb") as out:
+            out.write(data)
 
 
 if __name__ == "__main__":

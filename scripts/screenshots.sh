@@ -1,10 +1,22 @@
 #!/usr/bin/env bash
-# Screenshots of the dialog for the README, on a virtual display:
-# docs/dialog-en.png (English) and docs/dialog-pl.png (Polish).
+# Screenshots of the dialog in each of its nineteen languages on a virtual
+# display, for the README and docs/languages.md: docs/dialog-<code>.png as
+# 8-bit palette PNGs. Usage: screenshots.sh [CODE...] (default: all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 export LANTERNBOOK_BUILD=${LANTERNBOOK_BUILD:-$root/build/screenshots}
+
+# code locale language, in the order of docs/languages.md
+languages=(
+    "en 1033 English" "pl 1045 Polish" "de 1031 German" "cs 1029 Czech" "sk 1051 Slovak"
+    "et 1061 Estonian" "lt 1063 Lithuanian" "lv 1062 Latvian" "ro 1048 Romanian"
+    "hu 1038 Hungarian" "ru 1049 Russian" "es 1034 Spanish" "fr 1036 French"
+    "it 1040 Italian" "pt 1046 Portuguese" "sl 1060 Slovenian" "hr 1050 Croatian"
+    "sr 2074 Serbian" "bg 1026 Bulgarian"
+)
+wanted=" $* "
+
 source scripts/wine-env.sh
 ensure_prefix
 stop_wine
@@ -14,12 +26,18 @@ unset DISPLAY
 start_display
 trap 'stop_wine; stop_display' EXIT
 mkdir -p docs
-for shot in "1033 en" "1045 pl"; do
-    set -- $shot
-    wine build/win32/lanternbook-host.exe --close-after 6000 "$1" &
+for language in "${languages[@]}"; do
+    read -r code locale name <<<"$language"
+    if [ $# -gt 0 ] && [[ "$wanted" != *" $code "* ]]; then
+        continue
+    fi
+    shot=docs/dialog-$code.png
+    wine build/win32/lanternbook-host.exe --close-after 6000 "$locale" &
     host=$!
     sleep 4
-    import -window root png:- | convert - -trim +repage "docs/dialog-$2.png"
+    import -window root png:- | convert - -trim +repage "$shot"
     wait "$host"
-    echo "docs/dialog-$2.png"
+    # The dialog has few colours: a palette PNG holds it exactly and small.
+    pngquant --force --strip --speed 1 --quality 90-100 --output "$shot" -- "$shot"
+    echo "$shot ($name)"
 done

@@ -4,11 +4,14 @@
 //   lanternbook-host --close-after MS [LOCALE]
 //                                the same, closing the dialog after MS milliseconds
 //                                (for runs without anybody at the screen)
+//   lanternbook-host --version   prints the release's version
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
 #include <string>
+
+#include "lanternbook_version.h"
 
 namespace {
 
@@ -48,6 +51,9 @@ void CALLBACK close_dialogs(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wstring(argv[1]) == L"--version") {
+        return printf("lanternbook-host %s\n", LANTERNBOOK_VERSION_TEXT) < 0 ? 4 : 0;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
 

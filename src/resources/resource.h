@@ -1,8 +1,13 @@
 // Resource and control identifiers, shared by the resource script and the code.
 #pragma once
 
+// The lowest icon id is the one a file manager shows for the module.
+#define IDI_FILE                128
 #define IDD_CONFIGURATOR        129
 #define IDI_LANTERNBOOK         203
+#define IDB_KEY                 204
+#define IDI_KEY                 210
+#define IDB_LANTERN_SMALL       214
 #define IDB_LOGO                215
 
 #define IDC_SAVE                1

@@ -94,7 +94,7 @@ TEST_P(DeviceSearchUsb, RemovesAtMostTheFirstMatchingDevice) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    DeviceSearchUsbCases, DeviceSearchUsb,
+    Usb, DeviceSearchUsb,
     ::testing::Values(
         UsbCase{"NoDevices", {}, {}},
         UsbCase{"OnlyFirstMatchRemoved",

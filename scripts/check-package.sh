@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The release package of one Windows build: `cpack -G ZIP` makes
+# lanternbook-VERSION-ARCH.zip holding exactly the DLL, the host program, the
+# README and the licence (the first two as built), the DLL's version resource
+# and `lanternbook-host.exe --version` both carry VERSION.
+# Usage: check-package.sh win32|win64 BUILD_DIR VERSION
+set -uo pipefail
+arch=${1:?usage: check-package.sh win32|win64 BUILD_DIR VERSION}
+build_dir=$(cd "${2:?build dir}" && pwd)
+version=${3:?version}
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+name=lanternbook-$version-$arch
+zip=$build_dir/$name.zip
+rm -f "$zip"
+if ! (cd "$build_dir" && cpack -G ZIP >/dev/null); then
+    echo "FAIL: cpack -G ZIP failed in $build_dir"
+    exit 1
+fi
+[ -f "$zip" ] || { echo "FAIL: no $name.zip in $build_dir"; exit 1; }
+
+listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
+expected="$name/LICENSE $name/README.md $name/lanternbook-host.exe $name/lanternbook.dll "
+[ "$listed" = "$expected" ] || fail "the zip holds '$listed', expected '$expected'"
+for file in lanternbook.dll lanternbook-host.exe; do
+    unzip -p "$zip" "$name/$file" | cmp -s - "$build_dir/$file" || fail "$file in the zip differs from the build's"
+done
+
+# The version resource's texts are UTF-16: FileVersion and ProductVersion.
+resource_texts=$(strings -el "$build_dir/lanternbook.dll")
+grep -qx "$version.0" <<<"$resource_texts" || fail "the DLL's version resource does not carry $version.0"
+
+export LANTERNBOOK_WINE_ARCH=$arch
+source "$(dirname "$0")/wine-env.sh"
+ensure_prefix
+printed=$(cd "$build_dir" && timeout 60 wine ./lanternbook-host.exe --version 2>/dev/null | tr -d '\r')
+[ "$printed" = "lanternbook-host $version" ] || fail "--version printed '$printed', expected 'lanternbook-host $version'"
+
+[ $failed -eq 0 ] && echo "$name.zip: $listed; version $version in the DLL and the host"
+exit $failed
