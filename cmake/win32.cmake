@@ -1,7 +1,11 @@
 # Windows build: lanternbook.dll (32- or 64-bit, only system DLLs imported,
 # exactly two exports), the host program that loads it and the end-to-end test driver.
-lanternbook_core_library(lanternbook_core)
-target_compile_definitions(lanternbook_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+# The DLL gets a core of its own, built for size; the programs that link the
+# core beside code built the ordinary way (the end-to-end driver) get a plain one.
+foreach(core lanternbook_core lanternbook_core_dll)
+  lanternbook_core_library(${core})
+  target_compile_definitions(${core} PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+endforeach()
 
 file(GLOB LANTERNBOOK_WIN32_SOURCES CONFIGURE_DEPENDS src/entry/*.cpp src/*/win32/*.cpp)
 add_library(lanternbook SHARED
@@ -10,7 +14,7 @@ add_library(lanternbook SHARED
   src/resources/lanternbook.rc)
 set_target_properties(lanternbook PROPERTIES PREFIX "" OUTPUT_NAME lanternbook)
 target_include_directories(lanternbook PRIVATE ${LANTERNBOOK_GENERATED_DIR})
-target_link_libraries(lanternbook PRIVATE lanternbook_core
+target_link_libraries(lanternbook PRIVATE lanternbook_core_dll
   comctl32 setupapi shell32 msimg32 gdi32 user32 kernel32)
 
 if(MINGW)
@@ -19,22 +23,25 @@ if(MINGW)
   target_link_options(lanternbook PRIVATE ${LANTERNBOOK_STATIC_RUNTIME} -Wl,--enable-stdcall-fixup
       "$<$<CONFIG:Release>:-s;-Wl,--gc-sections>")
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
-  # Small DLL: nothing in it catches an exception (src/entry/lean_runtime.cpp
-  # ends every throw at once), sized for bytes with link-time optimisation,
-  # every function and datum in a section of its own so the linker drops what
-  # nobody calls. 32-bit unwind tables would keep every function alive;
-  # 64-bit Windows needs its own for stack walks.
-  set(LANTERNBOOK_LEAN_FLAGS -fno-exceptions -ffunction-sections -fdata-sections
-    "$<$<CONFIG:Release>:-Os;-flto>")
+  # Small DLL: no type information (nothing asks for it), library errors
+  # thrown without their strings (src/entry/lean_runtime.cpp), sized for
+  # bytes with link-time optimisation, every function and datum in a section
+  # of its own so the linker drops what nobody calls. Exceptions stay on: the
+  # exports and the window procedure catch whatever is thrown. 32-bit
+  # asynchronous unwind tables would keep every function alive, and the
+  # 32-bit Windows stack is 4-byte aligned anyway; 64-bit Windows needs its
+  # unwind tables for stack walks.
+  set(LANTERNBOOK_LEAN_FLAGS -fno-rtti -fno-threadsafe-statics -ffunction-sections -fdata-sections
+    "$<$<CONFIG:Release>:-Oz;-flto;-flto-partition=one>")
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    list(APPEND LANTERNBOOK_LEAN_FLAGS -fno-asynchronous-unwind-tables)
+    list(APPEND LANTERNBOOK_LEAN_FLAGS -fno-asynchronous-unwind-tables -mpreferred-stack-boundary=2)
   endif()
   target_compile_options(lanternbook PRIVATE ${LANTERNBOOK_LEAN_FLAGS})
-  target_compile_options(lanternbook_core PRIVATE ${LANTERNBOOK_LEAN_FLAGS})
+  target_compile_options(lanternbook_core_dll PRIVATE ${LANTERNBOOK_LEAN_FLAGS})
   # Link-time code generation takes its code options from the link line.
   target_link_options(lanternbook PRIVATE ${LANTERNBOOK_LEAN_FLAGS})
 elseif(MSVC)
-  set_property(TARGET lanternbook lanternbook_core PROPERTY
+  set_property(TARGET lanternbook lanternbook_core lanternbook_core_dll PROPERTY
     MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
 endif()
 

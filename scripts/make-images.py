@@ -4,7 +4,7 @@
 Writes into src/resources:
   logo.bmp           bitmap 215, 171 x 57, 8-bit palette, run-length encoded
   lanternbook.ico    icon 203, the window's: 16 x 16 at 8 and 32 bits
-  file.ico           icon 128, the module's own (the lowest id): 16 at 32 bits, 32 at 4 bits
+  file.ico           icon 128, the module's own (the lowest id): 16 and 32 at 4 bits
   key.ico            icon 210, the download key: 16 and 32 at 4 bits
   key.bmp            bitmap 204, the download key on the dialog face, 4-bit
   lantern-small.bmp  bitmap 214, the small lantern on the dialog face, 4-bit
@@ -118,7 +118,8 @@ def lantern_colour(x, y, cx):
     # Glass: warm glow, brightest around the flame.
     if 20.0 <= y < 44.0 and cx - 11.0 <= x < cx + 11.0:
         distance = ((x - cx) ** 2 + ((y - 34.0) * 0.8) ** 2) ** 0.5
-        return mix(GLOW_CENTRE, AMBER, min(distance / 12.0, 1.0))
+        # Six steps of glow keep the palette, and the DLL, small.
+        return mix(GLOW_CENTRE, AMBER, round(min(distance / 12.0, 1.0) * 5) / 5)
 
     # Handle ring.
     rx, ry = x - cx, y - 6.5
@@ -402,7 +403,7 @@ def main():
     outputs = {
         "logo.bmp": bmp_bytes(draw_logo(), 8, rle=True),
         "lanternbook.ico": ico_bytes([(art_pixels(ICON_ART), 8), (art_pixels(ICON_ART), 32)]),
-        "file.ico": ico_bytes([(art_pixels(ICON_ART), 32), (art_pixels(doubled(ICON_ART)), 4)]),
+        "file.ico": ico_bytes([(art_pixels(ICON_ART), 4), (art_pixels(doubled(ICON_ART)), 4)]),
         "key.ico": ico_bytes([(art_pixels(KEY_ART_16), 4), (art_pixels(doubled(KEY_ART_16)), 4)]),
         "key.bmp": bmp_bytes(on_face(doubled(KEY_ART_16)), 4),
         "lantern-small.bmp": bmp_bytes(on_face(ICON_ART), 4),

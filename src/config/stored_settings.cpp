@@ -1,9 +1,9 @@
 #include "config/stored_settings.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "config/calendar.h"
+#include "platform/text_utils.h"
 
 namespace lanternbook {
 namespace {
@@ -55,14 +55,6 @@ void write_date(ConfigImage& image, std::size_t seconds_offset, std::size_t cale
 
 int8_t as_signed(uint8_t byte) { return static_cast<int8_t>(byte); }
 
-std::wstring widen_ascii(const char* text) {
-    std::wstring wide;
-    for (; *text != '\0'; ++text) {
-        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*text)));
-    }
-    return wide;
-}
-
 int64_t file_time_of(const SystemTime& time) {
     int64_t file_time = 0;
     static_cast<void>(system_time_to_file_time(time, file_time));
@@ -113,21 +105,14 @@ StoredSettings settings_from(const DeviceConfig& config) {
 std::wstring serial_number_text(const StoredSettings& settings) {
     const auto& serial = settings.serial_number;
     const int second_part = as_signed(serial[1]) * 256 + serial[2];
-    char text[48];
-    if (std::snprintf(text, sizeof text, "QVX/%02d/%04d", as_signed(serial[0]), second_part) < 0) {
-        return std::wstring();
-    }
-    return widen_ascii(text);
+    // As "QVX/%02d/%04d" prints it.
+    return L"QVX/" + decimal_text(as_signed(serial[0]), 2) + L"/" + decimal_text(second_part, 4);
 }
 
 std::wstring software_version_text(const StoredSettings& settings) {
     const auto& version = settings.software_version;
-    char text[48];
-    if (std::snprintf(text, sizeof text, "%d.%d.%d", as_signed(version[0]), as_signed(version[1]),
-                      as_signed(version[2])) < 0) {
-        return std::wstring();
-    }
-    return widen_ascii(text);
+    return decimal_text(as_signed(version[0])) + L"." + decimal_text(as_signed(version[1])) + L"." +
+           decimal_text(as_signed(version[2]));
 }
 
 StoredDate stored_date_for(const std::optional<SystemTime>& picked, const SystemTime& now,

@@ -143,7 +143,7 @@ void fill_controls_from_config(DialogState& state, DialogControls& controls, Con
     apply_period_mode(controls, mode);
 
     if (loaded.days_stored()) {
-        controls.set_text(IDC_DAYS_EDIT, std::to_wstring(loaded.days));
+        controls.set_text(IDC_DAYS_EDIT, decimal_text(loaded.days));
     }
     if (data_byte(loaded, DataChoice::activities) != kYes) {
         controls.enable(IDC_DAYS_EDIT, false);

@@ -205,7 +205,7 @@ void ControlRules::on_period_clicked(int control_id) {
 
 void ControlRules::on_days_delta(int delta) {
     const int days = parse_decimal_prefix(controls_.text(IDC_DAYS_EDIT, kDaysTextLimit));
-    controls_.set_text(IDC_DAYS_EDIT, std::to_wstring(step_days(days, delta > 0)));
+    controls_.set_text(IDC_DAYS_EDIT, decimal_text(step_days(days, delta > 0)));
 }
 
 void ControlRules::apply_format_permission(const std::wstring& device_root,

@@ -1,6 +1,7 @@
 #include "l10n/language_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
 
@@ -38,8 +39,6 @@ const LocaleChoice kLocaleChoices[] = {
 
 }  // namespace
 
-const wchar_t kProductHeader[] = L"Lanternbook Rover/Twin";
-
 const StringTable& string_table_for(uint32_t locale_id) {
     const auto* const choice =
         std::find_if(std::begin(kLocaleChoices), std::end(kLocaleChoices),
@@ -50,17 +49,29 @@ const StringTable& string_table_for(uint32_t locale_id) {
     return choice != std::end(kLocaleChoices) ? choice->table : english_strings;
 }
 
+const char* StringTable::operator[](std::size_t index) const {
+    if (index >= size()) {
+        return nullptr;
+    }
+    const char* text = texts;
+    for (std::size_t skipped = 0; skipped < index; ++skipped) {
+        text += std::strlen(text) + 1;
+    }
+    return *text != '\0' ? text : nullptr;
+}
+
 void LanguageTable::select_language(uint32_t locale_id) {
     const StringTable& table = string_table_for(locale_id);
-    std::transform(table.begin(), table.end(), std::back_inserter(entries_),
-                   [](const wchar_t* text) { return text != nullptr ? text : L""; });
+    for (std::size_t index = 0; index < table.size(); ++index) {
+        entries_[index] = from_utf8(table[index]);
+    }
 }
 
 const wchar_t* LanguageTable::text_at(unsigned index) const {
     if (index == 0 || index > entries_.size()) {
         return L"";
     }
-    return entries_[index - 1];
+    return entries_[index - 1].c_str();
 }
 
 uint32_t parse_locale_argument(const char* text) {

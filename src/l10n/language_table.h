@@ -1,10 +1,10 @@
-// The dialog's texts in one language: references to constant texts, never copies.
+// The dialog's texts in one language, in the UTF-16 the dialog shows.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <array>
 
 #include "l10n/string_tables.h"
 
@@ -22,7 +22,7 @@ public:
     std::size_t size() const { return entries_.size(); }
 
 private:
-    std::vector<const wchar_t*> entries_;
+    std::array<std::wstring, entry::count> entries_;
 };
 
 // The locale argument of load: leading white space, optional sign, digits up

@@ -1,14 +1,21 @@
-// The nineteen string tables. Position k of a table is element k-1; empty
-// positions hold nullptr.
+// The nineteen string tables. Each is one block of entry::count UTF-8 texts,
+// each ended by a zero byte: half the bytes of UTF-16 for these languages,
+// and no pointer per text for the loader to relocate.
 #pragma once
 
-#include <array>
+#include <cstddef>
 
 #include "l10n/entries.h"
 
 namespace lanternbook {
 
-using StringTable = std::array<const wchar_t*, entry::count>;
+struct StringTable {
+    const char* texts;
+
+    // Position k is element k-1; nullptr for an empty position or past the end.
+    const char* operator[](std::size_t index) const;
+    static constexpr std::size_t size() { return entry::count; }
+};
 
 extern const StringTable english_strings;
 extern const StringTable polish_strings;
@@ -30,7 +37,5 @@ extern const StringTable serbian_strings;
 extern const StringTable bulgarian_strings;
 extern const StringTable croatian_strings;
 
-// The product header shared by every table but the Bulgarian one.
-extern const wchar_t kProductHeader[];
 
 }  // namespace lanternbook

@@ -1,6 +1,5 @@
 #include "maintenance/program_file_backup.h"
 
-#include <cwchar>
 #include <utility>
 
 #include "platform/text_utils.h"
@@ -11,14 +10,6 @@ namespace {
 constexpr wchar_t kEveryEntry[] = L"*.*";
 
 bool is_self_or_parent(const std::wstring& name) { return name == L"." || name == L".."; }
-
-std::wstring hex_suffix(uint32_t number) {
-    wchar_t text[16] = {};
-    if (std::swprintf(text, sizeof text / sizeof text[0], L"%08X", number) < 0) {
-        return std::wstring();
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -32,7 +23,7 @@ bool ProgramFileBackup::make_backup_folder() {
     uint32_t number = (uint32_t{now.hour} << 24) ^ (uint32_t{now.minute} << 16) ^
                       (uint32_t{now.second} << 10) ^ now.milliseconds;
     for (unsigned attempt = 0; attempt < kBackupFolderAttempts; ++attempt, number += 0x9E37) {
-        const std::wstring candidate = with_trailing_backslash(temp_folder) + kBackupFolderPrefix + hex_suffix(number);
+        const std::wstring candidate = with_trailing_backslash(temp_folder) + kBackupFolderPrefix + hex_text(number, 8);
         // Creation fails on anything already there, so the folder is ours alone.
         if (files_.create_folder(candidate)) {
             backup_folder_ = candidate;

@@ -7,6 +7,7 @@
 #include "fakes/fake_platform.h"
 #include "l10n/entries.h"
 #include "l10n/language_table.h"
+#include "platform/text_utils.h"
 #include "maintenance/erase_downloads.h"
 
 namespace lanternbook {
@@ -260,12 +261,12 @@ TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
 
         const StringTable& table = string_table_for(language);
         ASSERT_EQ(platform.message_boxes.size(), 1u);
-        EXPECT_EQ(platform.message_boxes[0].text, table[entry::erase_confirmation - 1]);
-        EXPECT_EQ(platform.message_boxes[0].caption, table[entry::caution - 1]);
+        EXPECT_EQ(platform.message_boxes[0].text, from_utf8(table[entry::erase_confirmation - 1]));
+        EXPECT_EQ(platform.message_boxes[0].caption, from_utf8(table[entry::caution - 1]));
         EXPECT_EQ(platform.message_boxes[0].style, 0x31u);
     }
-    EXPECT_STREQ(string_table_for(kEnglish)[entry::erase_confirmation - 1],
-                 L"This will erase all the downloads from device. \nDo you want to continue?");
+    EXPECT_EQ(from_utf8(string_table_for(kEnglish)[entry::erase_confirmation - 1]),
+              L"This will erase all the downloads from device. \nDo you want to continue?");
 }
 
 }  // namespace

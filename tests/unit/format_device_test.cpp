@@ -9,6 +9,7 @@
 #include "fakes/fake_platform.h"
 #include "l10n/entries.h"
 #include "l10n/language_table.h"
+#include "platform/text_utils.h"
 #include "maintenance/format_device.h"
 
 namespace lanternbook {
@@ -366,10 +367,10 @@ TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
         EXPECT_EQ(format_with(platform, strings), FormatOutcome::declined);
 
         ASSERT_EQ(platform.message_boxes.size(), 2u);
-        EXPECT_EQ(platform.message_boxes[0].text, table[entry::incorrect_device_size - 1]);
-        EXPECT_EQ(platform.message_boxes[1].text, table[entry::format_confirmation - 1]);
+        EXPECT_EQ(platform.message_boxes[0].text, from_utf8(table[entry::incorrect_device_size - 1]));
+        EXPECT_EQ(platform.message_boxes[1].text, from_utf8(table[entry::format_confirmation - 1]));
         for (const auto& shown : platform.message_boxes) {
-            EXPECT_EQ(shown.caption, table[entry::caution - 1]);
+            EXPECT_EQ(shown.caption, from_utf8(table[entry::caution - 1]));
         }
     }
 }

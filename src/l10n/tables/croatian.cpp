@@ -2,57 +2,57 @@
 
 namespace lanternbook {
 
-const StringTable croatian_strings = {
-    L"Datoteke za preuzimanje",                                  // 1
-    L"Spremi postavke",                                          // 2
-    L"* Podaci koje prijevoznik mora očitati u skladu s Uredbom Komisije (EU) "
-    L"581/2010",                                                 // 3
-    kProductHeader,                                              // 4
-    L"Ažuriranje softvera",                                      // 5
-    L"Spremi postavke",                                          // 6
-    L"Pregled*",                                                 // 7
-    L"Aktivnosti*",                                              // 8
-    L"Događaji i kvarovi*",                                      // 9
-    L"Detaljna brzina",                                          // 10
-    L"Tehnički podaci*",                                         // 11
-    L"Od posljednjeg preuzimanja",                               // 12
-    L"Od:",                                                      // 13
-    L"Do:",                                                      // 14
-    nullptr,                                                     // 15
-    nullptr,                                                     // 16
-    nullptr,                                                     // 17
-    L"Zadnjih:",                                                 // 18
-    L"dana",                                                     // 19
-    L"Sve",                                                      // 20
-    L"Formatiranje uređaja",                                     // 21
-    L"Zadrži postavke uređaja",                                  // 22
-    L"Formatiraj",                                               // 23
-    L"Pozor",                                                    // 24
-    L"Formatiranje će izbrisati sve podatke pohranjene na uređaju.", // 25
-    L"Izlaz",                                                    // 26
-    L"Otkrivena je neispravna veličina uređaja. Formatiranje neće biti "
-    L"nastavljeno.",                                             // 27
-    L"Brisanje memorije",                                        // 28
-    L"Izbriši",                                                  // 29
-    L"Resetiranje uređaja nakon nadogradnje firmvera",           // 30
-    L"Serijski broj:",                                           // 31
-    L"Verzija softvera:",                                        // 32
-    L"Nema podataka",                                            // 33
-    L"Nadogradi",                                                // 34
-    L"Putanja do firmvera",                                      // 35
-    L"Ovo će izbrisati sva preuzimanja s uređaja.\nŽelite li nastaviti?", // 36
-    nullptr,                                                     // 37
-    nullptr,                                                     // 38
-    L"Preuzimanje vozačke kartice putem tahografa",              // 39
-    L"Odaberite raspon čitanja pomoću \u00A7 gumba (samo za QVZ)", // 40
-    L"Posebni podaci VDO",                                       // 41
-    L"Nije moguće spremiti postavke na uređaj.",                 // 42
-    L"Uređaj je uklonjen ili zamijenjen. Postupak je prekinut.", // 43
-    L"Nije moguće kopirati programske datoteke uređaja. Formatiranje neće biti pokrenuto.", // 44
-    L"Nije moguće vratiti programske datoteke na uređaj. Spremljene su u mapi:", // 45
-    L"Nije moguće izbrisati neka preuzimanja.",                  // 46
-    L"Nije moguće formatirati uređaj.",                          // 47
-    L"Nije moguće pročitati postavke uređaja. Formatiranje neće biti pokrenuto.", // 48
+const StringTable croatian_strings{
+    u8"Datoteke za preuzimanje\0"                                                             // 1
+    u8"Spremi postavke\0"                                                                     // 2
+    u8"* Podaci koje prijevoznik mora očitati u skladu s Uredbom Komisije (EU) "
+    u8"581/2010\0"                                                                            // 3
+    u8"Lanternbook Rover/Twin\0"                                                              // 4
+    u8"Ažuriranje softvera\0"                                                                 // 5
+    u8"Spremi postavke\0"                                                                     // 6
+    u8"Pregled*\0"                                                                            // 7
+    u8"Aktivnosti*\0"                                                                         // 8
+    u8"Događaji i kvarovi*\0"                                                                 // 9
+    u8"Detaljna brzina\0"                                                                     // 10
+    u8"Tehnički podaci*\0"                                                                    // 11
+    u8"Od posljednjeg preuzimanja\0"                                                          // 12
+    u8"Od:\0"                                                                                 // 13
+    u8"Do:\0"                                                                                 // 14
+    u8"\0"                                                                                    // 15
+    u8"\0"                                                                                    // 16
+    u8"\0"                                                                                    // 17
+    u8"Zadnjih:\0"                                                                            // 18
+    u8"dana\0"                                                                                // 19
+    u8"Sve\0"                                                                                 // 20
+    u8"Formatiranje uređaja\0"                                                                // 21
+    u8"Zadrži postavke uređaja\0"                                                             // 22
+    u8"Formatiraj\0"                                                                          // 23
+    u8"Pozor\0"                                                                               // 24
+    u8"Formatiranje će izbrisati sve podatke pohranjene na uređaju.\0"                        // 25
+    u8"Izlaz\0"                                                                               // 26
+    u8"Otkrivena je neispravna veličina uređaja. Formatiranje neće biti "
+    u8"nastavljeno.\0"                                                                        // 27
+    u8"Brisanje memorije\0"                                                                   // 28
+    u8"Izbriši\0"                                                                             // 29
+    u8"Resetiranje uređaja nakon nadogradnje firmvera\0"                                      // 30
+    u8"Serijski broj:\0"                                                                      // 31
+    u8"Verzija softvera:\0"                                                                   // 32
+    u8"Nema podataka\0"                                                                       // 33
+    u8"Nadogradi\0"                                                                           // 34
+    u8"Putanja do firmvera\0"                                                                 // 35
+    u8"Ovo će izbrisati sva preuzimanja s uređaja.\nŽelite li nastaviti?\0"                   // 36
+    u8"\0"                                                                                    // 37
+    u8"\0"                                                                                    // 38
+    u8"Preuzimanje vozačke kartice putem tahografa\0"                                         // 39
+    u8"Odaberite raspon čitanja pomoću \u00A7 gumba (samo za QVZ)\0"                          // 40
+    u8"Posebni podaci VDO\0"                                                                  // 41
+    u8"Nije moguće spremiti postavke na uređaj.\0"                                            // 42
+    u8"Uređaj je uklonjen ili zamijenjen. Postupak je prekinut.\0"                            // 43
+    u8"Nije moguće kopirati programske datoteke uređaja. Formatiranje neće biti pokrenuto.\0" // 44
+    u8"Nije moguće vratiti programske datoteke na uređaj. Spremljene su u mapi:\0"            // 45
+    u8"Nije moguće izbrisati neka preuzimanja.\0"                                             // 46
+    u8"Nije moguće formatirati uređaj.\0"                                                     // 47
+    u8"Nije moguće pročitati postavke uređaja. Formatiranje neće biti pokrenuto.\0"           // 48
 };
 
 }  // namespace lanternbook

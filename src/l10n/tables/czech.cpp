@@ -2,55 +2,55 @@
 
 namespace lanternbook {
 
-const StringTable czech_strings = {
-    L"Data ke stažení",                                      // 1
-    L"Uložit nastavení",                                     // 2
-    L"* Data, která je dopravce povinen stahovat podle nařízení Komise (EU) č. 581/2010",  // 3
-    kProductHeader,                                          // 4
-    L"Aktualizace softwaru",                                 // 5
-    L"Uložit nastavení",                                     // 6
-    L"Přehled*",                                             // 7
-    L"Činnosti*",                                            // 8
-    L"Události a poruchy*",                                  // 9
-    L"Podrobná rychlost",                                    // 10
-    L"Technická data*",                                      // 11
-    L"Od posledního stažení",                                // 12
-    L"Od:",                                                  // 13
-    L"Do:",                                                  // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Posledních:",                                          // 18
-    L"dní",                                                  // 19
-    L"Vše",                                                  // 20
-    L"Formátování zařízení",                                 // 21
-    L"Zachovat nastavení zařízení",                          // 22
-    L"Formátovat",                                           // 23
-    L"Upozornění",                                           // 24
-    L"Formátování vymaže všechna data uložená v zařízení.",  // 25
-    L"Zavřít",                                               // 26
-    L"Byla zjištěna nesprávná velikost zařízení. Formátování nebude provedeno.",  // 27
-    L"Mazání paměti",                                        // 28
-    L"Vymazat",                                              // 29
-    L"Restart zařízení po aktualizaci firmwaru",             // 30
-    L"Sériové číslo zařízení:",                              // 31
-    L"Verze softwaru:",                                      // 32
-    L"Žádná data",                                           // 33
-    L"Aktualizovat",                                         // 34
-    L"Cesta k firmwaru",                                     // 35
-    L"S touto funkcí,budou všechny údaje o řidičích i vozidlech odstraněny. chcete pokračovat?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Stažení karty řidiče přes tachograf",                  // 39
-    L"Zvolte rozsah načítaných dat tlačítkem \u00A7 (jen pro QVZ)",  // 40
-    L"Speciální data VDO",                                   // 41
-    L"Nastavení se nepodařilo uložit do zařízení.",          // 42
-    L"Zařízení bylo odpojeno nebo vyměněno. Operace byla přerušena.",  // 43
-    L"Programové soubory zařízení se nepodařilo zkopírovat. Formátování nebude provedeno.",  // 44
-    L"Programové soubory zařízení se nepodařilo vrátit zpět. Jsou uloženy ve složce:",  // 45
-    L"Některá stažená data se nepodařilo vymazat.",          // 46
-    L"Zařízení se nepodařilo naformátovat.",                 // 47
-    L"Nastavení zařízení se nepodařilo načíst. Formátování nebude provedeno.",  // 48
+const StringTable czech_strings{
+    u8"Data ke stažení\0"                                                                        // 1
+    u8"Uložit nastavení\0"                                                                       // 2
+    u8"* Data, která je dopravce povinen stahovat podle nařízení Komise (EU) č. 581/2010\0"      // 3
+    u8"Lanternbook Rover/Twin\0"                                                                 // 4
+    u8"Aktualizace softwaru\0"                                                                   // 5
+    u8"Uložit nastavení\0"                                                                       // 6
+    u8"Přehled*\0"                                                                               // 7
+    u8"Činnosti*\0"                                                                              // 8
+    u8"Události a poruchy*\0"                                                                    // 9
+    u8"Podrobná rychlost\0"                                                                      // 10
+    u8"Technická data*\0"                                                                        // 11
+    u8"Od posledního stažení\0"                                                                  // 12
+    u8"Od:\0"                                                                                    // 13
+    u8"Do:\0"                                                                                    // 14
+    u8"\0"                                                                                       // 15
+    u8"\0"                                                                                       // 16
+    u8"\0"                                                                                       // 17
+    u8"Posledních:\0"                                                                            // 18
+    u8"dní\0"                                                                                    // 19
+    u8"Vše\0"                                                                                    // 20
+    u8"Formátování zařízení\0"                                                                   // 21
+    u8"Zachovat nastavení zařízení\0"                                                            // 22
+    u8"Formátovat\0"                                                                             // 23
+    u8"Upozornění\0"                                                                             // 24
+    u8"Formátování vymaže všechna data uložená v zařízení.\0"                                    // 25
+    u8"Zavřít\0"                                                                                 // 26
+    u8"Byla zjištěna nesprávná velikost zařízení. Formátování nebude provedeno.\0"               // 27
+    u8"Mazání paměti\0"                                                                          // 28
+    u8"Vymazat\0"                                                                                // 29
+    u8"Restart zařízení po aktualizaci firmwaru\0"                                               // 30
+    u8"Sériové číslo zařízení:\0"                                                                // 31
+    u8"Verze softwaru:\0"                                                                        // 32
+    u8"Žádná data\0"                                                                             // 33
+    u8"Aktualizovat\0"                                                                           // 34
+    u8"Cesta k firmwaru\0"                                                                       // 35
+    u8"S touto funkcí,budou všechny údaje o řidičích i vozidlech odstraněny. chcete pokračovat?\0" // 36
+    u8"\0"                                                                                       // 37
+    u8"\0"                                                                                       // 38
+    u8"Stažení karty řidiče přes tachograf\0"                                                    // 39
+    u8"Zvolte rozsah načítaných dat tlačítkem \u00A7 (jen pro QVZ)\0"                            // 40
+    u8"Speciální data VDO\0"                                                                     // 41
+    u8"Nastavení se nepodařilo uložit do zařízení.\0"                                            // 42
+    u8"Zařízení bylo odpojeno nebo vyměněno. Operace byla přerušena.\0"                          // 43
+    u8"Programové soubory zařízení se nepodařilo zkopírovat. Formátování nebude provedeno.\0"    // 44
+    u8"Programové soubory zařízení se nepodařilo vrátit zpět. Jsou uloženy ve složce:\0"         // 45
+    u8"Některá stažená data se nepodařilo vymazat.\0"                                            // 46
+    u8"Zařízení se nepodařilo naformátovat.\0"                                                   // 47
+    u8"Nastavení zařízení se nepodařilo načíst. Formátování nebude provedeno.\0"                 // 48
 };
 
 }  // namespace lanternbook

@@ -2,56 +2,56 @@
 
 namespace lanternbook {
 
-const StringTable english_strings = {
-    L"Files to download",                                    // 1
-    L"Save settings",                                        // 2
-    L"* Data required to be read by the transportation company according to Commission "
-    L"Regulation (EU) 581/2010",                             // 3
-    kProductHeader,                                          // 4
-    L"Software update",                                      // 5
-    L"Save settings",                                        // 6
-    L"Overview*",                                            // 7
-    L"Activities*",                                          // 8
-    L"Events and faults*",                                   // 9
-    L"Detailed speed",                                       // 10
-    L"Technical data*",                                      // 11
-    L"Since last download",                                  // 12
-    L"From:",                                                // 13
-    L"Till:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Last:",                                                // 18
-    L"days",                                                 // 19
-    L"Everything",                                           // 20
-    L"Format the device",                                    // 21
-    L"Store device settings",                                // 22
-    L"Format",                                               // 23
-    L"Caution",                                              // 24
-    L"Format will erase all the data stored in the device.", // 25
-    L"Exit",                                                 // 26
-    L"Incorrect device size detected. Format will not continue.",  // 27
-    L"Erasing the memory",                                   // 28
-    L"Erase",                                                // 29
-    L"Device reset after firmware upgrade",                  // 30
-    L"Device serial number:",                                // 31
-    L"Software version:",                                    // 32
-    L"No data available",                                    // 33
-    L"Upgrade",                                              // 34
-    L"Firmware path",                                        // 35
-    L"This will erase all the downloads from device. \nDo you want to continue?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Driver card download via tachograph",                  // 39
-    L"Select data range using \u00A7 button (QVZ only)",     // 40
-    L"VDO Special Data",                                     // 41
-    L"The settings could not be saved on the device.",       // 42
-    L"The device was removed or changed. The operation was stopped.",  // 43
-    L"The device's program files could not be copied. Format will not start.",  // 44
-    L"The device's program files could not be put back. They are kept in:",  // 45
-    L"Some downloads could not be erased.",                  // 46
-    L"The device could not be formatted.",                   // 47
-    L"The device's settings could not be read. Format will not start.",  // 48
+const StringTable english_strings{
+    u8"Files to download\0"                                                               // 1
+    u8"Save settings\0"                                                                   // 2
+    u8"* Data required to be read by the transportation company according to Commission "
+    u8"Regulation (EU) 581/2010\0"                                                        // 3
+    u8"Lanternbook Rover/Twin\0"                                                          // 4
+    u8"Software update\0"                                                                 // 5
+    u8"Save settings\0"                                                                   // 6
+    u8"Overview*\0"                                                                       // 7
+    u8"Activities*\0"                                                                     // 8
+    u8"Events and faults*\0"                                                              // 9
+    u8"Detailed speed\0"                                                                  // 10
+    u8"Technical data*\0"                                                                 // 11
+    u8"Since last download\0"                                                             // 12
+    u8"From:\0"                                                                           // 13
+    u8"Till:\0"                                                                           // 14
+    u8"\0"                                                                                // 15
+    u8"\0"                                                                                // 16
+    u8"\0"                                                                                // 17
+    u8"Last:\0"                                                                           // 18
+    u8"days\0"                                                                            // 19
+    u8"Everything\0"                                                                      // 20
+    u8"Format the device\0"                                                               // 21
+    u8"Store device settings\0"                                                           // 22
+    u8"Format\0"                                                                          // 23
+    u8"Caution\0"                                                                         // 24
+    u8"Format will erase all the data stored in the device.\0"                            // 25
+    u8"Exit\0"                                                                            // 26
+    u8"Incorrect device size detected. Format will not continue.\0"                       // 27
+    u8"Erasing the memory\0"                                                              // 28
+    u8"Erase\0"                                                                           // 29
+    u8"Device reset after firmware upgrade\0"                                             // 30
+    u8"Device serial number:\0"                                                           // 31
+    u8"Software version:\0"                                                               // 32
+    u8"No data available\0"                                                               // 33
+    u8"Upgrade\0"                                                                         // 34
+    u8"Firmware path\0"                                                                   // 35
+    u8"This will erase all the downloads from device. \nDo you want to continue?\0"       // 36
+    u8"\0"                                                                                // 37
+    u8"\0"                                                                                // 38
+    u8"Driver card download via tachograph\0"                                             // 39
+    u8"Select data range using \u00A7 button (QVZ only)\0"                                // 40
+    u8"VDO Special Data\0"                                                                // 41
+    u8"The settings could not be saved on the device.\0"                                  // 42
+    u8"The device was removed or changed. The operation was stopped.\0"                   // 43
+    u8"The device's program files could not be copied. Format will not start.\0"          // 44
+    u8"The device's program files could not be put back. They are kept in:\0"             // 45
+    u8"Some downloads could not be erased.\0"                                             // 46
+    u8"The device could not be formatted.\0"                                              // 47
+    u8"The device's settings could not be read. Format will not start.\0"                 // 48
 };
 
 }  // namespace lanternbook

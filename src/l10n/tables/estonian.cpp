@@ -2,56 +2,56 @@
 
 namespace lanternbook {
 
-const StringTable estonian_strings = {
-    L"Allalaaditavad failid",                                // 1
-    L"Salvesta seaded",                                      // 2
-    L"* Andmed, mida veoettevõtja peab komisjoni määruse (EL) nr 581/2010 kohaselt lugema",  // 3
-    kProductHeader,                                          // 4
-    L"Tarkvara uuendamine",                                  // 5
-    L"Salvesta seaded",                                      // 6
-    L"Ülevaade*",                                            // 7
-    L"Tegevused*",                                           // 8
-    L"Sündmused ja rikked*",                                 // 9
-    L"Üksikasjalik kiirus",                                  // 10
-    L"Tehnilised andmed*",                                   // 11
-    L"Alates viimasest allalaadimisest",                     // 12
-    L"Alates:",                                              // 13
-    L"Kuni:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Viimased:",                                            // 18
-    L"päeva",                                                // 19
-    L"Kõik",                                                 // 20
-    L"Seadme vormindamine",                                  // 21
-    L"Säilita seadme seaded",                                // 22
-    L"Vorminda",                                             // 23
-    L"Hoiatus",                                              // 24
-    L"Vormindamine kustutab kõik seadmesse salvestatud andmed.",  // 25
-    L"Välju",                                                // 26
-    L"Tuvastati seadme vale suurus. Vormindamist ei jätkata.",  // 27
-    L"Mälu kustutamine",                                     // 28
-    L"Kustuta",                                              // 29
-    L"Seadme lähtestamine pärast püsivara uuendamist",       // 30
-    L"Seadme seerianumber:",                                 // 31
-    L"Tarkvara versioon:",                                   // 32
-    L"Andmed puuduvad",                                      // 33
-    L"Uuenda",                                               // 34
-    L"Püsivara asukoht",                                     // 35
-    L"See kustutab seadmest kõik allalaaditud andmed.\nKas soovite jätkata?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Juhikaardi allalaadimine sõidumeeriku kaudu",          // 39
-    L"Valige lugemisvahemik nupuga \u00A7 (ainult QVZ)",     // 40
-    L"VDO eriandmed",                                        // 41
-    L"Seadeid ei õnnestunud seadmesse salvestada.",          // 42
-    L"Seade eemaldati või vahetati. Toiming katkestati.",    // 43
-    L"Seadme programmifaile ei õnnestunud kopeerida. Vormindamist ei alustata.",  // 44
-    L"Seadme programmifaile ei õnnestunud seadmesse tagasi kopeerida. "
-    L"Need on säilitatud kaustas:",                          // 45
-    L"Osa allalaaditud andmeid ei õnnestunud kustutada.",    // 46
-    L"Seadet ei õnnestunud vormindada.",                     // 47
-    L"Seadme seadeid ei õnnestunud lugeda. Vormindamist ei alustata.",  // 48
+const StringTable estonian_strings{
+    u8"Allalaaditavad failid\0"                                                               // 1
+    u8"Salvesta seaded\0"                                                                     // 2
+    u8"* Andmed, mida veoettevõtja peab komisjoni määruse (EL) nr 581/2010 kohaselt lugema\0" // 3
+    u8"Lanternbook Rover/Twin\0"                                                              // 4
+    u8"Tarkvara uuendamine\0"                                                                 // 5
+    u8"Salvesta seaded\0"                                                                     // 6
+    u8"Ülevaade*\0"                                                                           // 7
+    u8"Tegevused*\0"                                                                          // 8
+    u8"Sündmused ja rikked*\0"                                                                // 9
+    u8"Üksikasjalik kiirus\0"                                                                 // 10
+    u8"Tehnilised andmed*\0"                                                                  // 11
+    u8"Alates viimasest allalaadimisest\0"                                                    // 12
+    u8"Alates:\0"                                                                             // 13
+    u8"Kuni:\0"                                                                               // 14
+    u8"\0"                                                                                    // 15
+    u8"\0"                                                                                    // 16
+    u8"\0"                                                                                    // 17
+    u8"Viimased:\0"                                                                           // 18
+    u8"päeva\0"                                                                               // 19
+    u8"Kõik\0"                                                                                // 20
+    u8"Seadme vormindamine\0"                                                                 // 21
+    u8"Säilita seadme seaded\0"                                                               // 22
+    u8"Vorminda\0"                                                                            // 23
+    u8"Hoiatus\0"                                                                             // 24
+    u8"Vormindamine kustutab kõik seadmesse salvestatud andmed.\0"                            // 25
+    u8"Välju\0"                                                                               // 26
+    u8"Tuvastati seadme vale suurus. Vormindamist ei jätkata.\0"                              // 27
+    u8"Mälu kustutamine\0"                                                                    // 28
+    u8"Kustuta\0"                                                                             // 29
+    u8"Seadme lähtestamine pärast püsivara uuendamist\0"                                      // 30
+    u8"Seadme seerianumber:\0"                                                                // 31
+    u8"Tarkvara versioon:\0"                                                                  // 32
+    u8"Andmed puuduvad\0"                                                                     // 33
+    u8"Uuenda\0"                                                                              // 34
+    u8"Püsivara asukoht\0"                                                                    // 35
+    u8"See kustutab seadmest kõik allalaaditud andmed.\nKas soovite jätkata?\0"               // 36
+    u8"\0"                                                                                    // 37
+    u8"\0"                                                                                    // 38
+    u8"Juhikaardi allalaadimine sõidumeeriku kaudu\0"                                         // 39
+    u8"Valige lugemisvahemik nupuga \u00A7 (ainult QVZ)\0"                                    // 40
+    u8"VDO eriandmed\0"                                                                       // 41
+    u8"Seadeid ei õnnestunud seadmesse salvestada.\0"                                         // 42
+    u8"Seade eemaldati või vahetati. Toiming katkestati.\0"                                   // 43
+    u8"Seadme programmifaile ei õnnestunud kopeerida. Vormindamist ei alustata.\0"            // 44
+    u8"Seadme programmifaile ei õnnestunud seadmesse tagasi kopeerida. "
+    u8"Need on säilitatud kaustas:\0"                                                         // 45
+    u8"Osa allalaaditud andmeid ei õnnestunud kustutada.\0"                                   // 46
+    u8"Seadet ei õnnestunud vormindada.\0"                                                    // 47
+    u8"Seadme seadeid ei õnnestunud lugeda. Vormindamist ei alustata.\0"                      // 48
 };
 
 }  // namespace lanternbook

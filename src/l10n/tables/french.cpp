@@ -2,62 +2,62 @@
 
 namespace lanternbook {
 
-const StringTable french_strings = {
-    L"Fichiers à télécharger",                                   // 1
-    L"Enregistrer les paramètres",                               // 2
+const StringTable french_strings{
+    u8"Fichiers à télécharger\0"                                                        // 1
+    u8"Enregistrer les paramètres\0"                                                    // 2
     // The double space and the missing space before 581 are intentional.
-    L"Receuil de données exigé par  la société de transport conformément au "
-    L"réglement (UE)581/2010 de la Commission",                  // 3
-    kProductHeader,                                              // 4
-    L"Mise à jour du logiciel",                                  // 5
-    L"Enregistrer les paramètres",                               // 6
-    L"Vue d\u2019ensemble*",                                     // 7
-    L"Activités*",                                               // 8
-    L"Incidents et anomalies*",                                  // 9
-    L"Vitesse détaillée",                                        // 10
-    L"Données techniques*",                                      // 11
-    L"Depuis le dernier téléchargement",                         // 12
-    L"De :",                                                     // 13
-    L"A :",                                                      // 14
-    nullptr,                                                     // 15
-    nullptr,                                                     // 16
-    nullptr,                                                     // 17
-    L"Derniers :",                                               // 18
-    L"jours",                                                    // 19
-    L"Tout",                                                     // 20
-    L"Formatage de l\u2019appareil",                             // 21
-    L"Conserver les paramètres",                                 // 22
-    L"Formater",                                                 // 23
-    L"Attention",                                                // 24
-    L"Le formatage effacera toutes les données enregistrées dans l\u2019appareil.", // 25
-    L"Quitter",                                                  // 26
-    L"Une taille d\u2019appareil incorrecte a été détectée. Le formatage est "
-    L"interrompu.",                                              // 27
-    L"Effacer la mémoire",                                       // 28
-    L"Effacer",                                                  // 29
-    L"Réinitialisation de l\u2019appareil après mise à jour du micrologiciel", // 30
-    L"Numéro de série :",                                        // 31
-    L"Version du logiciel :",                                    // 32
-    L"Aucune donnée",                                            // 33
-    L"Mettre à jour",                                            // 34
-    L"Chemin du micrologiciel",                                  // 35
-    L"Cette opération effacera tous les téléchargements de l\u2019appareil. "
-    L"Voulez-vous continuer ?",                                  // 36
-    nullptr,                                                     // 37
-    nullptr,                                                     // 38
-    L"Téléchargement de la carte conducteur via le tachygraphe", // 39
-    L"Selectionner la gamme en utilisant le bouton \u00A7 (uniquement pour QVZ)", // 40
-    L"Données spéciales VDO",                                    // 41
-    L"Les paramètres n\u2019ont pas pu être enregistrés dans l\u2019appareil.", // 42
-    L"L\u2019appareil a été retiré ou remplacé. L\u2019opération a été interrompue.", // 43
-    L"Les fichiers programme de l\u2019appareil n\u2019ont pas pu être copiés. "
-    L"Le formatage ne sera pas lancé.",                          // 44
-    L"Les fichiers programme de l\u2019appareil n\u2019ont pas pu être restaurés. "
-    L"Ils sont conservés dans :",                                // 45
-    L"Certains téléchargements n\u2019ont pas pu être effacés.", // 46
-    L"L\u2019appareil n\u2019a pas pu être formaté.",            // 47
-    L"Les paramètres de l\u2019appareil n\u2019ont pas pu être lus. "
-    L"Le formatage ne sera pas lancé.",                          // 48
+    u8"Receuil de données exigé par  la société de transport conformément au "
+    u8"réglement (UE)581/2010 de la Commission\0"                                       // 3
+    u8"Lanternbook Rover/Twin\0"                                                        // 4
+    u8"Mise à jour du logiciel\0"                                                       // 5
+    u8"Enregistrer les paramètres\0"                                                    // 6
+    u8"Vue d\u2019ensemble*\0"                                                          // 7
+    u8"Activités*\0"                                                                    // 8
+    u8"Incidents et anomalies*\0"                                                       // 9
+    u8"Vitesse détaillée\0"                                                             // 10
+    u8"Données techniques*\0"                                                           // 11
+    u8"Depuis le dernier téléchargement\0"                                              // 12
+    u8"De :\0"                                                                          // 13
+    u8"A :\0"                                                                           // 14
+    u8"\0"                                                                              // 15
+    u8"\0"                                                                              // 16
+    u8"\0"                                                                              // 17
+    u8"Derniers :\0"                                                                    // 18
+    u8"jours\0"                                                                         // 19
+    u8"Tout\0"                                                                          // 20
+    u8"Formatage de l\u2019appareil\0"                                                  // 21
+    u8"Conserver les paramètres\0"                                                      // 22
+    u8"Formater\0"                                                                      // 23
+    u8"Attention\0"                                                                     // 24
+    u8"Le formatage effacera toutes les données enregistrées dans l\u2019appareil.\0"   // 25
+    u8"Quitter\0"                                                                       // 26
+    u8"Une taille d\u2019appareil incorrecte a été détectée. Le formatage est "
+    u8"interrompu.\0"                                                                   // 27
+    u8"Effacer la mémoire\0"                                                            // 28
+    u8"Effacer\0"                                                                       // 29
+    u8"Réinitialisation de l\u2019appareil après mise à jour du micrologiciel\0"        // 30
+    u8"Numéro de série :\0"                                                             // 31
+    u8"Version du logiciel :\0"                                                         // 32
+    u8"Aucune donnée\0"                                                                 // 33
+    u8"Mettre à jour\0"                                                                 // 34
+    u8"Chemin du micrologiciel\0"                                                       // 35
+    u8"Cette opération effacera tous les téléchargements de l\u2019appareil. "
+    u8"Voulez-vous continuer ?\0"                                                       // 36
+    u8"\0"                                                                              // 37
+    u8"\0"                                                                              // 38
+    u8"Téléchargement de la carte conducteur via le tachygraphe\0"                      // 39
+    u8"Selectionner la gamme en utilisant le bouton \u00A7 (uniquement pour QVZ)\0"     // 40
+    u8"Données spéciales VDO\0"                                                         // 41
+    u8"Les paramètres n\u2019ont pas pu être enregistrés dans l\u2019appareil.\0"       // 42
+    u8"L\u2019appareil a été retiré ou remplacé. L\u2019opération a été interrompue.\0" // 43
+    u8"Les fichiers programme de l\u2019appareil n\u2019ont pas pu être copiés. "
+    u8"Le formatage ne sera pas lancé.\0"                                               // 44
+    u8"Les fichiers programme de l\u2019appareil n\u2019ont pas pu être restaurés. "
+    u8"Ils sont conservés dans :\0"                                                     // 45
+    u8"Certains téléchargements n\u2019ont pas pu être effacés.\0"                      // 46
+    u8"L\u2019appareil n\u2019a pas pu être formaté.\0"                                 // 47
+    u8"Les paramètres de l\u2019appareil n\u2019ont pas pu être lus. "
+    u8"Le formatage ne sera pas lancé.\0"                                               // 48
 };
 
 }  // namespace lanternbook

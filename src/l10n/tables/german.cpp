@@ -2,59 +2,59 @@
 
 namespace lanternbook {
 
-const StringTable german_strings = {
-    L"auszulesende Rohdaten",                                // 1
-    L"Geräteeinstellungen speichern",                        // 2
-    L"* Daten, die das Transportunternehmen gemäß Verordnung (EU) Nr. 581/2010 der "
-    L"Kommission auslesen muss",                             // 3
-    kProductHeader,                                          // 4
-    L"Software-Update",                                      // 5
-    L"Geräteeinstellungen speichern",                        // 6
-    L"Übersicht*",                                           // 7
-    L"Aktivitäten*",                                         // 8
-    L"Ereignisse und Störungen*",                            // 9
-    L"Detaillierte Geschwindigkeit",                         // 10
-    L"Technische Daten*",                                    // 11
-    L"Seit dem letzten Auslesen",                            // 12
-    L"Von:",                                                 // 13
-    L"Bis:",                                                 // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Letzte:",                                              // 18
-    L"Tage",                                                 // 19
-    L"Alles",                                                // 20
-    L"Gerät formatieren",                                    // 21
-    L"Geräteeinstellungen beibehalten",                      // 22
-    L"Formatieren",                                          // 23
-    L"Achtung",                                              // 24
-    L"Beim Formatieren werden alle auf dem Gerät gespeicherten Daten gelöscht.",  // 25
-    L"Ausgang",                                              // 26
-    L"Ungültige Gerätegröße erkannt. Die Formatierung wird abgebrochen.",  // 27
-    L"Speicher löschen",                                     // 28
-    L"Löschen",                                              // 29
-    L"Geräte-Reset nach Firmware-Update",                    // 30
-    L"Geräte-Seriennummer:",                                 // 31
-    L"Softwareversion:",                                     // 32
-    L"keine Daten",                                          // 33
-    L"Aktualisieren",                                        // 34
-    L"Firmware-Pfad",                                        // 35
-    L"Dadurch werden alle Auslesedaten vom Gerät gelöscht.\nMöchten Sie fortfahren?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Fahrerkarte über den Tachographen auslesen",           // 39
-    L"Auslesebereich mit Taste \u00A7 wählen (nur für QVZ)", // 40
-    L"VDO-Spezialdaten",                                     // 41
-    L"Die Einstellungen konnten nicht auf dem Gerät gespeichert werden.",  // 42
-    L"Das Gerät wurde entfernt oder gewechselt. Der Vorgang wurde abgebrochen.",  // 43
-    L"Die Programmdateien des Geräts konnten nicht kopiert werden. "
-    L"Die Formatierung wird nicht durchgeführt.",            // 44
-    L"Die Programmdateien des Geräts konnten nicht zurückgeschrieben werden. "
-    L"Sie befinden sich im folgenden Ordner:",               // 45
-    L"Einige Auslesedaten konnten nicht gelöscht werden.",   // 46
-    L"Das Gerät konnte nicht formatiert werden.",            // 47
-    L"Die Geräteeinstellungen konnten nicht gelesen werden. "
-    L"Die Formatierung wird nicht durchgeführt.",            // 48
+const StringTable german_strings{
+    u8"auszulesende Rohdaten\0"                                                         // 1
+    u8"Geräteeinstellungen speichern\0"                                                 // 2
+    u8"* Daten, die das Transportunternehmen gemäß Verordnung (EU) Nr. 581/2010 der "
+    u8"Kommission auslesen muss\0"                                                      // 3
+    u8"Lanternbook Rover/Twin\0"                                                        // 4
+    u8"Software-Update\0"                                                               // 5
+    u8"Geräteeinstellungen speichern\0"                                                 // 6
+    u8"Übersicht*\0"                                                                    // 7
+    u8"Aktivitäten*\0"                                                                  // 8
+    u8"Ereignisse und Störungen*\0"                                                     // 9
+    u8"Detaillierte Geschwindigkeit\0"                                                  // 10
+    u8"Technische Daten*\0"                                                             // 11
+    u8"Seit dem letzten Auslesen\0"                                                     // 12
+    u8"Von:\0"                                                                          // 13
+    u8"Bis:\0"                                                                          // 14
+    u8"\0"                                                                              // 15
+    u8"\0"                                                                              // 16
+    u8"\0"                                                                              // 17
+    u8"Letzte:\0"                                                                       // 18
+    u8"Tage\0"                                                                          // 19
+    u8"Alles\0"                                                                         // 20
+    u8"Gerät formatieren\0"                                                             // 21
+    u8"Geräteeinstellungen beibehalten\0"                                               // 22
+    u8"Formatieren\0"                                                                   // 23
+    u8"Achtung\0"                                                                       // 24
+    u8"Beim Formatieren werden alle auf dem Gerät gespeicherten Daten gelöscht.\0"      // 25
+    u8"Ausgang\0"                                                                       // 26
+    u8"Ungültige Gerätegröße erkannt. Die Formatierung wird abgebrochen.\0"             // 27
+    u8"Speicher löschen\0"                                                              // 28
+    u8"Löschen\0"                                                                       // 29
+    u8"Geräte-Reset nach Firmware-Update\0"                                             // 30
+    u8"Geräte-Seriennummer:\0"                                                          // 31
+    u8"Softwareversion:\0"                                                              // 32
+    u8"keine Daten\0"                                                                   // 33
+    u8"Aktualisieren\0"                                                                 // 34
+    u8"Firmware-Pfad\0"                                                                 // 35
+    u8"Dadurch werden alle Auslesedaten vom Gerät gelöscht.\nMöchten Sie fortfahren?\0" // 36
+    u8"\0"                                                                              // 37
+    u8"\0"                                                                              // 38
+    u8"Fahrerkarte über den Tachographen auslesen\0"                                    // 39
+    u8"Auslesebereich mit Taste \u00A7 wählen (nur für QVZ)\0"                          // 40
+    u8"VDO-Spezialdaten\0"                                                              // 41
+    u8"Die Einstellungen konnten nicht auf dem Gerät gespeichert werden.\0"             // 42
+    u8"Das Gerät wurde entfernt oder gewechselt. Der Vorgang wurde abgebrochen.\0"      // 43
+    u8"Die Programmdateien des Geräts konnten nicht kopiert werden. "
+    u8"Die Formatierung wird nicht durchgeführt.\0"                                     // 44
+    u8"Die Programmdateien des Geräts konnten nicht zurückgeschrieben werden. "
+    u8"Sie befinden sich im folgenden Ordner:\0"                                        // 45
+    u8"Einige Auslesedaten konnten nicht gelöscht werden.\0"                            // 46
+    u8"Das Gerät konnte nicht formatiert werden.\0"                                     // 47
+    u8"Die Geräteeinstellungen konnten nicht gelesen werden. "
+    u8"Die Formatierung wird nicht durchgeführt.\0"                                     // 48
 };
 
 }  // namespace lanternbook

@@ -2,56 +2,56 @@
 
 namespace lanternbook {
 
-const StringTable hungarian_strings = {
-    L"Letöltendő fájlok",                                    // 1
-    L"Beállítások mentése",                                  // 2
-    L"* A fuvarozó vállalkozás által a Bizottság 581/2010/EU rendelete szerint letöltendő adatok",  // 3
-    kProductHeader,                                          // 4
-    L"Szoftverfrissítés",                                    // 5
-    L"Beállítások mentése",                                  // 6
-    L"Áttekintés*",                                          // 7
-    L"Tevékenységek*",                                       // 8
-    L"Események és hibák*",                                  // 9
-    L"Részletes sebesség",                                   // 10
-    L"Műszaki adatok*",                                      // 11
-    L"Az utolsó letöltés óta",                               // 12
-    L"\u2026-tól",                                           // 13
-    L"\u2026-ig",                                            // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Utolsó:",                                              // 18
-    L"nap",                                                  // 19
-    L"Összes",                                               // 20
-    L"Eszköz formázása",                                     // 21
-    L"Eszközbeállítások megőrzése",                          // 22
-    L"Formázás",                                             // 23
-    L"Figyelem",                                             // 24
-    L"A formázás törli az eszközön tárolt összes adatot.",   // 25
-    L"Kilépés",                                              // 26
-    L"A rendszer hibás eszközméretet észlelt. A formázás nem folytatódik.",  // 27
-    L"Memória törlése",                                      // 28
-    L"Törlés",                                               // 29
-    L"Eszköz újraindítása firmware-frissítés után",          // 30
-    L"Eszköz sorozatszáma:",                                 // 31
-    L"Szoftververzió:",                                      // 32
-    L"Nincs adat",                                           // 33
-    L"Frissítés",                                            // 34
-    L"Firmware elérési útja",                                // 35
-    L"A művelet az összes letöltést törli az eszközről.\nKívánja folytatni?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Járművezetői kártya letöltése a tachográfon keresztül",  // 39
-    L"\u00A7 gombbal válassza ki a leolvasási adatok tartományát (csak QVZ esetén)",  // 40
-    L"VDO speciális adatok",                                 // 41
-    L"A beállításokat nem sikerült az eszközre menteni.",    // 42
-    L"Az eszközt eltávolították vagy kicserélték. A művelet megszakadt.",  // 43
-    L"Az eszköz programfájljait nem sikerült lemásolni. A formázás nem indul el.",  // 44
-    L"Az eszköz programfájljait nem sikerült visszaírni. "
-    L"A fájlok a következő mappában maradtak:",              // 45
-    L"Néhány letöltést nem sikerült törölni.",               // 46
-    L"Az eszközt nem sikerült formázni.",                    // 47
-    L"Az eszköz beállításait nem sikerült beolvasni. A formázás nem indul el.",  // 48
+const StringTable hungarian_strings{
+    u8"Letöltendő fájlok\0"                                                                      // 1
+    u8"Beállítások mentése\0"                                                                    // 2
+    u8"* A fuvarozó vállalkozás által a Bizottság 581/2010/EU rendelete szerint letöltendő adatok\0" // 3
+    u8"Lanternbook Rover/Twin\0"                                                                 // 4
+    u8"Szoftverfrissítés\0"                                                                      // 5
+    u8"Beállítások mentése\0"                                                                    // 6
+    u8"Áttekintés*\0"                                                                            // 7
+    u8"Tevékenységek*\0"                                                                         // 8
+    u8"Események és hibák*\0"                                                                    // 9
+    u8"Részletes sebesség\0"                                                                     // 10
+    u8"Műszaki adatok*\0"                                                                        // 11
+    u8"Az utolsó letöltés óta\0"                                                                 // 12
+    u8"\u2026-tól\0"                                                                             // 13
+    u8"\u2026-ig\0"                                                                              // 14
+    u8"\0"                                                                                       // 15
+    u8"\0"                                                                                       // 16
+    u8"\0"                                                                                       // 17
+    u8"Utolsó:\0"                                                                                // 18
+    u8"nap\0"                                                                                    // 19
+    u8"Összes\0"                                                                                 // 20
+    u8"Eszköz formázása\0"                                                                       // 21
+    u8"Eszközbeállítások megőrzése\0"                                                            // 22
+    u8"Formázás\0"                                                                               // 23
+    u8"Figyelem\0"                                                                               // 24
+    u8"A formázás törli az eszközön tárolt összes adatot.\0"                                     // 25
+    u8"Kilépés\0"                                                                                // 26
+    u8"A rendszer hibás eszközméretet észlelt. A formázás nem folytatódik.\0"                    // 27
+    u8"Memória törlése\0"                                                                        // 28
+    u8"Törlés\0"                                                                                 // 29
+    u8"Eszköz újraindítása firmware-frissítés után\0"                                            // 30
+    u8"Eszköz sorozatszáma:\0"                                                                   // 31
+    u8"Szoftververzió:\0"                                                                        // 32
+    u8"Nincs adat\0"                                                                             // 33
+    u8"Frissítés\0"                                                                              // 34
+    u8"Firmware elérési útja\0"                                                                  // 35
+    u8"A művelet az összes letöltést törli az eszközről.\nKívánja folytatni?\0"                  // 36
+    u8"\0"                                                                                       // 37
+    u8"\0"                                                                                       // 38
+    u8"Járművezetői kártya letöltése a tachográfon keresztül\0"                                  // 39
+    u8"\u00A7 gombbal válassza ki a leolvasási adatok tartományát (csak QVZ esetén)\0"           // 40
+    u8"VDO speciális adatok\0"                                                                   // 41
+    u8"A beállításokat nem sikerült az eszközre menteni.\0"                                      // 42
+    u8"Az eszközt eltávolították vagy kicserélték. A művelet megszakadt.\0"                      // 43
+    u8"Az eszköz programfájljait nem sikerült lemásolni. A formázás nem indul el.\0"             // 44
+    u8"Az eszköz programfájljait nem sikerült visszaírni. "
+    u8"A fájlok a következő mappában maradtak:\0"                                                // 45
+    u8"Néhány letöltést nem sikerült törölni.\0"                                                 // 46
+    u8"Az eszközt nem sikerült formázni.\0"                                                      // 47
+    u8"Az eszköz beállításait nem sikerült beolvasni. A formázás nem indul el.\0"                // 48
 };
 
 }  // namespace lanternbook

@@ -2,59 +2,59 @@
 
 namespace lanternbook {
 
-const StringTable italian_strings = {
-    L"File da scaricare",                                        // 1
-    L"Salva impostazioni",                                       // 2
-    L"* Dati che l\u2019impresa di trasporto è tenuta a scaricare ai sensi del "
-    L"Regolamento (UE) 581/2010 della Commissione",              // 3
-    kProductHeader,                                              // 4
-    L"Aggiornamento software",                                   // 5
-    L"Salva impostazioni",                                       // 6
-    L"Panoramica*",                                              // 7
-    L"Attività*",                                                // 8
-    L"Eventi e guasti*",                                         // 9
-    L"Velocità dettagliata",                                     // 10
-    L"Dati tecnici*",                                            // 11
-    L"Dall\u2019ultimo download",                                // 12
-    L"Da:",                                                      // 13
-    L"A:",                                                       // 14
-    nullptr,                                                     // 15
-    nullptr,                                                     // 16
-    nullptr,                                                     // 17
-    L"Ultimi:",                                                  // 18
-    L"giorni",                                                   // 19
-    L"Tutto",                                                    // 20
-    L"Formattazione dispositivo",                                // 21
-    L"Conserva le impostazioni",                                 // 22
-    L"Formatta",                                                 // 23
-    L"Attenzione",                                               // 24
-    L"La formattazione cancellerà tutti i dati memorizzati nel dispositivo.", // 25
-    L"Esci",                                                     // 26
-    L"Rilevata una dimensione del dispositivo non corretta. La formattazione non "
-    L"proseguirà.",                                              // 27
-    L"Cancellazione memoria",                                    // 28
-    L"Cancella",                                                 // 29
-    L"Reset del dispositivo dopo l\u2019aggiornamento del firmware", // 30
-    L"Numero di serie:",                                         // 31
-    L"Versione software:",                                       // 32
-    L"Dati non disponibili",                                     // 33
-    L"Aggiorna",                                                 // 34
-    L"Percorso del firmware",                                    // 35
-    L"Tutti i download verranno cancellati dal dispositivo.\nContinuare?", // 36
-    nullptr,                                                     // 37
-    nullptr,                                                     // 38
-    L"Download della carta del conducente tramite tachigrafo",   // 39
-    L"Selezionare il range di lettura con il pulsante \u00A7 (solo per QVZ)", // 40
-    L"Dati speciali VDO",                                        // 41
-    L"Impossibile salvare le impostazioni nel dispositivo.",     // 42
-    L"Il dispositivo è stato rimosso o sostituito. L\u2019operazione è stata interrotta.", // 43
-    L"Impossibile copiare i file di programma del dispositivo. "
-    L"La formattazione non verrà avviata.",                      // 44
-    L"Impossibile ripristinare i file di programma del dispositivo. Sono conservati in:", // 45
-    L"Impossibile cancellare alcuni download.",                  // 46
-    L"Impossibile formattare il dispositivo.",                   // 47
-    L"Impossibile leggere le impostazioni del dispositivo. "
-    L"La formattazione non verrà avviata.",                      // 48
+const StringTable italian_strings{
+    u8"File da scaricare\0"                                                                  // 1
+    u8"Salva impostazioni\0"                                                                 // 2
+    u8"* Dati che l\u2019impresa di trasporto è tenuta a scaricare ai sensi del "
+    u8"Regolamento (UE) 581/2010 della Commissione\0"                                        // 3
+    u8"Lanternbook Rover/Twin\0"                                                             // 4
+    u8"Aggiornamento software\0"                                                             // 5
+    u8"Salva impostazioni\0"                                                                 // 6
+    u8"Panoramica*\0"                                                                        // 7
+    u8"Attività*\0"                                                                          // 8
+    u8"Eventi e guasti*\0"                                                                   // 9
+    u8"Velocità dettagliata\0"                                                               // 10
+    u8"Dati tecnici*\0"                                                                      // 11
+    u8"Dall\u2019ultimo download\0"                                                          // 12
+    u8"Da:\0"                                                                                // 13
+    u8"A:\0"                                                                                 // 14
+    u8"\0"                                                                                   // 15
+    u8"\0"                                                                                   // 16
+    u8"\0"                                                                                   // 17
+    u8"Ultimi:\0"                                                                            // 18
+    u8"giorni\0"                                                                             // 19
+    u8"Tutto\0"                                                                              // 20
+    u8"Formattazione dispositivo\0"                                                          // 21
+    u8"Conserva le impostazioni\0"                                                           // 22
+    u8"Formatta\0"                                                                           // 23
+    u8"Attenzione\0"                                                                         // 24
+    u8"La formattazione cancellerà tutti i dati memorizzati nel dispositivo.\0"              // 25
+    u8"Esci\0"                                                                               // 26
+    u8"Rilevata una dimensione del dispositivo non corretta. La formattazione non "
+    u8"proseguirà.\0"                                                                        // 27
+    u8"Cancellazione memoria\0"                                                              // 28
+    u8"Cancella\0"                                                                           // 29
+    u8"Reset del dispositivo dopo l\u2019aggiornamento del firmware\0"                       // 30
+    u8"Numero di serie:\0"                                                                   // 31
+    u8"Versione software:\0"                                                                 // 32
+    u8"Dati non disponibili\0"                                                               // 33
+    u8"Aggiorna\0"                                                                           // 34
+    u8"Percorso del firmware\0"                                                              // 35
+    u8"Tutti i download verranno cancellati dal dispositivo.\nContinuare?\0"                 // 36
+    u8"\0"                                                                                   // 37
+    u8"\0"                                                                                   // 38
+    u8"Download della carta del conducente tramite tachigrafo\0"                             // 39
+    u8"Selezionare il range di lettura con il pulsante \u00A7 (solo per QVZ)\0"              // 40
+    u8"Dati speciali VDO\0"                                                                  // 41
+    u8"Impossibile salvare le impostazioni nel dispositivo.\0"                               // 42
+    u8"Il dispositivo è stato rimosso o sostituito. L\u2019operazione è stata interrotta.\0" // 43
+    u8"Impossibile copiare i file di programma del dispositivo. "
+    u8"La formattazione non verrà avviata.\0"                                                // 44
+    u8"Impossibile ripristinare i file di programma del dispositivo. Sono conservati in:\0"  // 45
+    u8"Impossibile cancellare alcuni download.\0"                                            // 46
+    u8"Impossibile formattare il dispositivo.\0"                                             // 47
+    u8"Impossibile leggere le impostazioni del dispositivo. "
+    u8"La formattazione non verrà avviata.\0"                                                // 48
 };
 
 }  // namespace lanternbook

@@ -2,55 +2,55 @@
 
 namespace lanternbook {
 
-const StringTable latvian_strings = {
-    L"Lejupielādējamie faili",                               // 1
-    L"Saglabāt iestatījumus",                                // 2
-    L"* Dati, kas pārvadājumu uzņēmumam jānolasa saskaņā ar Komisijas Regulu (ES) Nr. 581/2010",  // 3
-    kProductHeader,                                          // 4
-    L"Programmatūras atjaunināšana",                         // 5
-    L"Saglabāt iestatījumus",                                // 6
-    L"Pārskats*",                                            // 7
-    L"Darbības*",                                            // 8
-    L"Notikumi un kļūmes*",                                  // 9
-    L"Detalizēts ātrums",                                    // 10
-    L"Tehniskie dati*",                                      // 11
-    L"Kopš pēdējās lejupielādes",                            // 12
-    L"No:",                                                  // 13
-    L"Līdz:",                                                // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Pēdējās:",                                             // 18
-    L"dienas",                                               // 19
-    L"Viss",                                                 // 20
-    L"Ierīces formatēšana",                                  // 21
-    L"Saglabāt ierīces iestatījumus",                        // 22
-    L"Formatēt",                                             // 23
-    L"Uzmanību",                                             // 24
-    L"Formatēšana izdzēsīs visus ierīcē saglabātos datus.",  // 25
-    L"Iziet",                                                // 26
-    L"Konstatēts nepareizs ierīces izmērs. Formatēšana netiks turpināta.",  // 27
-    L"Atmiņas dzēšana",                                      // 28
-    L"Dzēst",                                                // 29
-    L"Ierīces atiestatīšana pēc aparātprogrammatūras jaunināšanas",  // 30
-    L"Ierīces sērijas numurs:",                              // 31
-    L"Programmatūras versija:",                              // 32
-    L"Dati nav pieejami",                                    // 33
-    L"Jaunināt",                                             // 34
-    L"Aparātprogrammatūras ceļš",                            // 35
-    L"Tiks izdzēsti visi no ierīces lejupielādētie dati.\r\nVai vēlaties turpināt?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Vadītāja kartes lejupielāde caur tahogrāfu",           // 39
-    L"Izvēlieties rādījumu diapazonu ar pogu \u00A7 (tikai QVZ)",  // 40
-    L"VDO īpašie dati",                                      // 41
-    L"Iestatījumus neizdevās saglabāt ierīcē.",              // 42
-    L"Ierīce tika atvienota vai nomainīta. Darbība tika pārtraukta.",  // 43
-    L"Ierīces programmas failus neizdevās nokopēt. Formatēšana netiks sākta.",  // 44
-    L"Ierīces programmas failus neizdevās atjaunot ierīcē. Tie ir saglabāti mapē:",  // 45
-    L"Dažus lejupielādētos datus neizdevās izdzēst.",        // 46
-    L"Ierīci neizdevās formatēt.",                           // 47
-    L"Ierīces iestatījumus neizdevās nolasīt. Formatēšana netiks sākta.",  // 48
+const StringTable latvian_strings{
+    u8"Lejupielādējamie faili\0"                                                                 // 1
+    u8"Saglabāt iestatījumus\0"                                                                  // 2
+    u8"* Dati, kas pārvadājumu uzņēmumam jānolasa saskaņā ar Komisijas Regulu (ES) Nr. 581/2010\0" // 3
+    u8"Lanternbook Rover/Twin\0"                                                                 // 4
+    u8"Programmatūras atjaunināšana\0"                                                           // 5
+    u8"Saglabāt iestatījumus\0"                                                                  // 6
+    u8"Pārskats*\0"                                                                              // 7
+    u8"Darbības*\0"                                                                              // 8
+    u8"Notikumi un kļūmes*\0"                                                                    // 9
+    u8"Detalizēts ātrums\0"                                                                      // 10
+    u8"Tehniskie dati*\0"                                                                        // 11
+    u8"Kopš pēdējās lejupielādes\0"                                                              // 12
+    u8"No:\0"                                                                                    // 13
+    u8"Līdz:\0"                                                                                  // 14
+    u8"\0"                                                                                       // 15
+    u8"\0"                                                                                       // 16
+    u8"\0"                                                                                       // 17
+    u8"Pēdējās:\0"                                                                               // 18
+    u8"dienas\0"                                                                                 // 19
+    u8"Viss\0"                                                                                   // 20
+    u8"Ierīces formatēšana\0"                                                                    // 21
+    u8"Saglabāt ierīces iestatījumus\0"                                                          // 22
+    u8"Formatēt\0"                                                                               // 23
+    u8"Uzmanību\0"                                                                               // 24
+    u8"Formatēšana izdzēsīs visus ierīcē saglabātos datus.\0"                                    // 25
+    u8"Iziet\0"                                                                                  // 26
+    u8"Konstatēts nepareizs ierīces izmērs. Formatēšana netiks turpināta.\0"                     // 27
+    u8"Atmiņas dzēšana\0"                                                                        // 28
+    u8"Dzēst\0"                                                                                  // 29
+    u8"Ierīces atiestatīšana pēc aparātprogrammatūras jaunināšanas\0"                            // 30
+    u8"Ierīces sērijas numurs:\0"                                                                // 31
+    u8"Programmatūras versija:\0"                                                                // 32
+    u8"Dati nav pieejami\0"                                                                      // 33
+    u8"Jaunināt\0"                                                                               // 34
+    u8"Aparātprogrammatūras ceļš\0"                                                              // 35
+    u8"Tiks izdzēsti visi no ierīces lejupielādētie dati.\r\nVai vēlaties turpināt?\0"           // 36
+    u8"\0"                                                                                       // 37
+    u8"\0"                                                                                       // 38
+    u8"Vadītāja kartes lejupielāde caur tahogrāfu\0"                                             // 39
+    u8"Izvēlieties rādījumu diapazonu ar pogu \u00A7 (tikai QVZ)\0"                              // 40
+    u8"VDO īpašie dati\0"                                                                        // 41
+    u8"Iestatījumus neizdevās saglabāt ierīcē.\0"                                                // 42
+    u8"Ierīce tika atvienota vai nomainīta. Darbība tika pārtraukta.\0"                          // 43
+    u8"Ierīces programmas failus neizdevās nokopēt. Formatēšana netiks sākta.\0"                 // 44
+    u8"Ierīces programmas failus neizdevās atjaunot ierīcē. Tie ir saglabāti mapē:\0"            // 45
+    u8"Dažus lejupielādētos datus neizdevās izdzēst.\0"                                          // 46
+    u8"Ierīci neizdevās formatēt.\0"                                                             // 47
+    u8"Ierīces iestatījumus neizdevās nolasīt. Formatēšana netiks sākta.\0"                      // 48
 };
 
 }  // namespace lanternbook

@@ -2,55 +2,55 @@
 
 namespace lanternbook {
 
-const StringTable lithuanian_strings = {
-    L"Atsisiunčiami failai",                                 // 1
-    L"Išsaugoti nustatymus",                                 // 2
-    L"* Duomenys, kuriuos vežimo įmonė privalo nuskaityti pagal Komisijos reglamentą (ES) Nr. 581/2010",  // 3
-    kProductHeader,                                          // 4
-    L"Programinės įrangos atnaujinimas",                     // 5
-    L"Išsaugoti nustatymus",                                 // 6
-    L"Apžvalga*",                                            // 7
-    L"Veikla*",                                              // 8
-    L"Įvykiai ir gedimai*",                                  // 9
-    L"Išsamus greitis",                                      // 10
-    L"Techniniai duomenys*",                                 // 11
-    L"Nuo paskutinio atsisiuntimo",                          // 12
-    L"nuo",                                                  // 13
-    L"iki",                                                  // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Paskutinės:",                                          // 18
-    L"dienų",                                                // 19
-    L"Viskas",                                               // 20
-    L"Įrenginio formatavimas",                               // 21
-    L"Išsaugoti įrenginio nustatymus",                       // 22
-    L"Formatuoti",                                           // 23
-    L"Dėmesio",                                              // 24
-    L"Formatuojant bus ištrinti visi įrenginyje saugomi duomenys.",  // 25
-    L"Išeiti",                                               // 26
-    L"Aptiktas netinkamas įrenginio dydis. Formatavimas nebus tęsiamas.",  // 27
-    L"Atminties trynimas",                                   // 28
-    L"Ištrinti",                                             // 29
-    L"Įrenginio paleidimas iš naujo atnaujinus mikroprogramą",  // 30
-    L"Įrenginio serijos numeris:",                           // 31
-    L"Programinės įrangos versija:",                         // 32
-    L"Duomenų nėra",                                         // 33
-    L"Atnaujinti",                                           // 34
-    L"Mikroprogramos kelias",                                // 35
-    L"Iš įrenginio bus ištrinti visi atsisiųsti duomenys.\nAr norite tęsti?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Vairuotojo kortelės atsisiuntimas per tachografą",     // 39
-    L"Pasirinkite rodymo sritį mygtuku \u00A7 (tik QVZ)",    // 40
-    L"VDO specialieji duomenys",                             // 41
-    L"Nepavyko išsaugoti nustatymų įrenginyje.",             // 42
-    L"Įrenginys buvo atjungtas arba pakeistas. Operacija nutraukta.",  // 43
-    L"Nepavyko nukopijuoti įrenginio programos failų. Formatavimas nebus pradėtas.",  // 44
-    L"Nepavyko grąžinti programos failų į įrenginį. Jie išsaugoti aplanke:",  // 45
-    L"Kai kurių atsisiųstų duomenų nepavyko ištrinti.",      // 46
-    L"Nepavyko suformatuoti įrenginio.",                     // 47
-    L"Nepavyko nuskaityti įrenginio nustatymų. Formatavimas nebus pradėtas.",  // 48
+const StringTable lithuanian_strings{
+    u8"Atsisiunčiami failai\0"                                                                   // 1
+    u8"Išsaugoti nustatymus\0"                                                                   // 2
+    u8"* Duomenys, kuriuos vežimo įmonė privalo nuskaityti pagal Komisijos reglamentą (ES) Nr. 581/2010\0" // 3
+    u8"Lanternbook Rover/Twin\0"                                                                 // 4
+    u8"Programinės įrangos atnaujinimas\0"                                                       // 5
+    u8"Išsaugoti nustatymus\0"                                                                   // 6
+    u8"Apžvalga*\0"                                                                              // 7
+    u8"Veikla*\0"                                                                                // 8
+    u8"Įvykiai ir gedimai*\0"                                                                    // 9
+    u8"Išsamus greitis\0"                                                                        // 10
+    u8"Techniniai duomenys*\0"                                                                   // 11
+    u8"Nuo paskutinio atsisiuntimo\0"                                                            // 12
+    u8"nuo\0"                                                                                    // 13
+    u8"iki\0"                                                                                    // 14
+    u8"\0"                                                                                       // 15
+    u8"\0"                                                                                       // 16
+    u8"\0"                                                                                       // 17
+    u8"Paskutinės:\0"                                                                            // 18
+    u8"dienų\0"                                                                                  // 19
+    u8"Viskas\0"                                                                                 // 20
+    u8"Įrenginio formatavimas\0"                                                                 // 21
+    u8"Išsaugoti įrenginio nustatymus\0"                                                         // 22
+    u8"Formatuoti\0"                                                                             // 23
+    u8"Dėmesio\0"                                                                                // 24
+    u8"Formatuojant bus ištrinti visi įrenginyje saugomi duomenys.\0"                            // 25
+    u8"Išeiti\0"                                                                                 // 26
+    u8"Aptiktas netinkamas įrenginio dydis. Formatavimas nebus tęsiamas.\0"                      // 27
+    u8"Atminties trynimas\0"                                                                     // 28
+    u8"Ištrinti\0"                                                                               // 29
+    u8"Įrenginio paleidimas iš naujo atnaujinus mikroprogramą\0"                                 // 30
+    u8"Įrenginio serijos numeris:\0"                                                             // 31
+    u8"Programinės įrangos versija:\0"                                                           // 32
+    u8"Duomenų nėra\0"                                                                           // 33
+    u8"Atnaujinti\0"                                                                             // 34
+    u8"Mikroprogramos kelias\0"                                                                  // 35
+    u8"Iš įrenginio bus ištrinti visi atsisiųsti duomenys.\nAr norite tęsti?\0"                  // 36
+    u8"\0"                                                                                       // 37
+    u8"\0"                                                                                       // 38
+    u8"Vairuotojo kortelės atsisiuntimas per tachografą\0"                                       // 39
+    u8"Pasirinkite rodymo sritį mygtuku \u00A7 (tik QVZ)\0"                                      // 40
+    u8"VDO specialieji duomenys\0"                                                               // 41
+    u8"Nepavyko išsaugoti nustatymų įrenginyje.\0"                                               // 42
+    u8"Įrenginys buvo atjungtas arba pakeistas. Operacija nutraukta.\0"                          // 43
+    u8"Nepavyko nukopijuoti įrenginio programos failų. Formatavimas nebus pradėtas.\0"           // 44
+    u8"Nepavyko grąžinti programos failų į įrenginį. Jie išsaugoti aplanke:\0"                   // 45
+    u8"Kai kurių atsisiųstų duomenų nepavyko ištrinti.\0"                                        // 46
+    u8"Nepavyko suformatuoti įrenginio.\0"                                                       // 47
+    u8"Nepavyko nuskaityti įrenginio nustatymų. Formatavimas nebus pradėtas.\0"                  // 48
 };
 
 }  // namespace lanternbook

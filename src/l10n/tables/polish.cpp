@@ -2,58 +2,58 @@
 
 namespace lanternbook {
 
-const StringTable polish_strings = {
-    L"Dane do pobrania",                                     // 1
-    L"Zapis konfiguracji",                                   // 2
-    L"* Dane, które przedsiębiorstwo transportowe musi odczytywać zgodnie z "
-    L"rozporządzeniem Komisji (UE) nr 581/2010",             // 3
-    kProductHeader,                                          // 4
-    L"Aktualizacja oprogramowania",                          // 5
-    L"Zapis konfiguracji",                                   // 6
-    L"Przegląd*",                                            // 7
-    L"Czynności*",                                           // 8
-    L"Zdarzenia i usterki*",                                 // 9
-    L"Szczegółowa prędkość",                                 // 10
-    L"Dane techniczne*",                                     // 11
-    L"Od ostatniego odczytu",                                // 12
-    L"Od:",                                                  // 13
-    L"Do:",                                                  // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Ostatnie:",                                            // 18
-    L"dni",                                                  // 19
-    L"Wszystko",                                             // 20
-    L"Formatowanie urządzenia",                              // 21
-    L"Zachowaj ustawienia urządzenia",                       // 22
-    L"Formatuj",                                             // 23
-    L"Uwaga",                                                // 24
-    L"Formatowanie usunie wszystkie dane zapisane w urządzeniu.",  // 25
-    L"Zamknij",                                              // 26
-    L"Wykryto nieprawidłową pojemność urządzenia. Formatowanie nie zostanie wykonane.",  // 27
-    L"Czyszczenie pamięci",                                  // 28
-    L"Wyczyść",                                              // 29
-    L"Reset urządzenia po aktualizacji oprogramowania sprzętowego",  // 30
-    L"Nr seryjny urządzenia:",                               // 31
-    L"Wersja oprogramowania:",                               // 32
-    L"brak danych",                                          // 33
-    L"Aktualizuj",                                           // 34
-    L"Ścieżka oprogramowania sprzętowego",                   // 35
-    L"Czyszczenie spowoduje usunięcie wszystkich odczytów kart i tachografów.\r\n Czy kontynuować?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Odczyt karty kierowcy przez tachograf",                // 39
-    L"Wybierz zakres odczytu przyciskiem \u00A7 (tylko dla QVZ)",  // 40
-    L"Dane specjalne VDO",                                   // 41
-    L"Nie udało się zapisać ustawień w urządzeniu.",         // 42
-    L"Urządzenie zostało odłączone lub zamienione na inne. Operacja została przerwana.",  // 43
-    L"Nie udało się skopiować plików programu z urządzenia. "
-    L"Formatowanie nie zostanie wykonane.",                  // 44
-    L"Nie udało się przywrócić plików programu na urządzenie. "
-    L"Pliki zostały zachowane w folderze:",                  // 45
-    L"Niektórych odczytów nie udało się usunąć.",            // 46
-    L"Nie udało się sformatować urządzenia.",                // 47
-    L"Nie udało się odczytać ustawień urządzenia. Formatowanie nie zostanie wykonane.",  // 48
+const StringTable polish_strings{
+    u8"Dane do pobrania\0"                                                                       // 1
+    u8"Zapis konfiguracji\0"                                                                     // 2
+    u8"* Dane, które przedsiębiorstwo transportowe musi odczytywać zgodnie z "
+    u8"rozporządzeniem Komisji (UE) nr 581/2010\0"                                               // 3
+    u8"Lanternbook Rover/Twin\0"                                                                 // 4
+    u8"Aktualizacja oprogramowania\0"                                                            // 5
+    u8"Zapis konfiguracji\0"                                                                     // 6
+    u8"Przegląd*\0"                                                                              // 7
+    u8"Czynności*\0"                                                                             // 8
+    u8"Zdarzenia i usterki*\0"                                                                   // 9
+    u8"Szczegółowa prędkość\0"                                                                   // 10
+    u8"Dane techniczne*\0"                                                                       // 11
+    u8"Od ostatniego odczytu\0"                                                                  // 12
+    u8"Od:\0"                                                                                    // 13
+    u8"Do:\0"                                                                                    // 14
+    u8"\0"                                                                                       // 15
+    u8"\0"                                                                                       // 16
+    u8"\0"                                                                                       // 17
+    u8"Ostatnie:\0"                                                                              // 18
+    u8"dni\0"                                                                                    // 19
+    u8"Wszystko\0"                                                                               // 20
+    u8"Formatowanie urządzenia\0"                                                                // 21
+    u8"Zachowaj ustawienia urządzenia\0"                                                         // 22
+    u8"Formatuj\0"                                                                               // 23
+    u8"Uwaga\0"                                                                                  // 24
+    u8"Formatowanie usunie wszystkie dane zapisane w urządzeniu.\0"                              // 25
+    u8"Zamknij\0"                                                                                // 26
+    u8"Wykryto nieprawidłową pojemność urządzenia. Formatowanie nie zostanie wykonane.\0"        // 27
+    u8"Czyszczenie pamięci\0"                                                                    // 28
+    u8"Wyczyść\0"                                                                                // 29
+    u8"Reset urządzenia po aktualizacji oprogramowania sprzętowego\0"                            // 30
+    u8"Nr seryjny urządzenia:\0"                                                                 // 31
+    u8"Wersja oprogramowania:\0"                                                                 // 32
+    u8"brak danych\0"                                                                            // 33
+    u8"Aktualizuj\0"                                                                             // 34
+    u8"Ścieżka oprogramowania sprzętowego\0"                                                     // 35
+    u8"Czyszczenie spowoduje usunięcie wszystkich odczytów kart i tachografów.\r\n Czy kontynuować?\0" // 36
+    u8"\0"                                                                                       // 37
+    u8"\0"                                                                                       // 38
+    u8"Odczyt karty kierowcy przez tachograf\0"                                                  // 39
+    u8"Wybierz zakres odczytu przyciskiem \u00A7 (tylko dla QVZ)\0"                              // 40
+    u8"Dane specjalne VDO\0"                                                                     // 41
+    u8"Nie udało się zapisać ustawień w urządzeniu.\0"                                           // 42
+    u8"Urządzenie zostało odłączone lub zamienione na inne. Operacja została przerwana.\0"       // 43
+    u8"Nie udało się skopiować plików programu z urządzenia. "
+    u8"Formatowanie nie zostanie wykonane.\0"                                                    // 44
+    u8"Nie udało się przywrócić plików programu na urządzenie. "
+    u8"Pliki zostały zachowane w folderze:\0"                                                    // 45
+    u8"Niektórych odczytów nie udało się usunąć.\0"                                              // 46
+    u8"Nie udało się sformatować urządzenia.\0"                                                  // 47
+    u8"Nie udało się odczytać ustawień urządzenia. Formatowanie nie zostanie wykonane.\0"        // 48
 };
 
 }  // namespace lanternbook

@@ -2,58 +2,58 @@
 
 namespace lanternbook {
 
-const StringTable portuguese_strings = {
-    L"Ficheiros a descarregar",                                  // 1
-    L"Guardar definições",                                       // 2
-    L"* Dados que a empresa de transportes é obrigada a descarregar nos termos do "
-    L"Regulamento (UE) 581/2010 da Comissão",                    // 3
-    kProductHeader,                                              // 4
-    L"Atualização de software",                                  // 5
-    L"Guardar definições",                                       // 6
-    L"Resumo*",                                                  // 7
-    L"Atividades*",                                              // 8
-    L"Incidentes e falhas*",                                     // 9
-    L"Velocidade detalhada",                                     // 10
-    L"Dados técnicos*",                                          // 11
-    L"Desde o último descarregamento",                           // 12
-    L"De:",                                                      // 13
-    L"Até:",                                                     // 14
-    nullptr,                                                     // 15
-    nullptr,                                                     // 16
-    nullptr,                                                     // 17
-    L"Últimos:",                                                 // 18
-    L"dias",                                                     // 19
-    L"Tudo",                                                     // 20
-    L"Formatar o dispositivo",                                   // 21
-    L"Manter as definições",                                     // 22
-    L"Formatar",                                                 // 23
-    L"Atenção",                                                  // 24
-    L"A formatação irá apagar todos os dados guardados no dispositivo.", // 25
-    L"Sair",                                                     // 26
-    L"Foi detetado um tamanho de dispositivo incorreto. A formatação não irá "
-    L"continuar.",                                               // 27
-    L"Apagar a memória",                                         // 28
-    L"Apagar",                                                   // 29
-    L"Reiniciar o dispositivo após a atualização do firmware",   // 30
-    L"Número de série:",                                         // 31
-    L"Versão do software:",                                      // 32
-    L"Sem dados",                                                // 33
-    L"Atualizar",                                                // 34
-    L"Caminho do firmware",                                      // 35
-    L"Serão apagados todos os descarregamentos do dispositivo.\nDeseja continuar?", // 36
-    nullptr,                                                     // 37
-    nullptr,                                                     // 38
-    L"Descarregamento do cartão de condutor via tacógrafo",      // 39
-    L"Configuração própria do intervalo de dados com o botão \u00A7 (só para QVZ)", // 40
-    L"Dados especiais VDO",                                      // 41
-    L"Não foi possível guardar as definições no dispositivo.",   // 42
-    L"O dispositivo foi removido ou substituído. A operação foi interrompida.", // 43
-    L"Não foi possível copiar os ficheiros de programa do dispositivo. "
-    L"A formatação não será iniciada.",                          // 44
-    L"Não foi possível repor os ficheiros de programa no dispositivo. Estão guardados em:", // 45
-    L"Não foi possível apagar alguns descarregamentos.",         // 46
-    L"Não foi possível formatar o dispositivo.",                 // 47
-    L"Não foi possível ler as definições do dispositivo. A formatação não será iniciada.", // 48
+const StringTable portuguese_strings{
+    u8"Ficheiros a descarregar\0"                                                             // 1
+    u8"Guardar definições\0"                                                                  // 2
+    u8"* Dados que a empresa de transportes é obrigada a descarregar nos termos do "
+    u8"Regulamento (UE) 581/2010 da Comissão\0"                                               // 3
+    u8"Lanternbook Rover/Twin\0"                                                              // 4
+    u8"Atualização de software\0"                                                             // 5
+    u8"Guardar definições\0"                                                                  // 6
+    u8"Resumo*\0"                                                                             // 7
+    u8"Atividades*\0"                                                                         // 8
+    u8"Incidentes e falhas*\0"                                                                // 9
+    u8"Velocidade detalhada\0"                                                                // 10
+    u8"Dados técnicos*\0"                                                                     // 11
+    u8"Desde o último descarregamento\0"                                                      // 12
+    u8"De:\0"                                                                                 // 13
+    u8"Até:\0"                                                                                // 14
+    u8"\0"                                                                                    // 15
+    u8"\0"                                                                                    // 16
+    u8"\0"                                                                                    // 17
+    u8"Últimos:\0"                                                                            // 18
+    u8"dias\0"                                                                                // 19
+    u8"Tudo\0"                                                                                // 20
+    u8"Formatar o dispositivo\0"                                                              // 21
+    u8"Manter as definições\0"                                                                // 22
+    u8"Formatar\0"                                                                            // 23
+    u8"Atenção\0"                                                                             // 24
+    u8"A formatação irá apagar todos os dados guardados no dispositivo.\0"                    // 25
+    u8"Sair\0"                                                                                // 26
+    u8"Foi detetado um tamanho de dispositivo incorreto. A formatação não irá "
+    u8"continuar.\0"                                                                          // 27
+    u8"Apagar a memória\0"                                                                    // 28
+    u8"Apagar\0"                                                                              // 29
+    u8"Reiniciar o dispositivo após a atualização do firmware\0"                              // 30
+    u8"Número de série:\0"                                                                    // 31
+    u8"Versão do software:\0"                                                                 // 32
+    u8"Sem dados\0"                                                                           // 33
+    u8"Atualizar\0"                                                                           // 34
+    u8"Caminho do firmware\0"                                                                 // 35
+    u8"Serão apagados todos os descarregamentos do dispositivo.\nDeseja continuar?\0"         // 36
+    u8"\0"                                                                                    // 37
+    u8"\0"                                                                                    // 38
+    u8"Descarregamento do cartão de condutor via tacógrafo\0"                                 // 39
+    u8"Configuração própria do intervalo de dados com o botão \u00A7 (só para QVZ)\0"         // 40
+    u8"Dados especiais VDO\0"                                                                 // 41
+    u8"Não foi possível guardar as definições no dispositivo.\0"                              // 42
+    u8"O dispositivo foi removido ou substituído. A operação foi interrompida.\0"             // 43
+    u8"Não foi possível copiar os ficheiros de programa do dispositivo. "
+    u8"A formatação não será iniciada.\0"                                                     // 44
+    u8"Não foi possível repor os ficheiros de programa no dispositivo. Estão guardados em:\0" // 45
+    u8"Não foi possível apagar alguns descarregamentos.\0"                                    // 46
+    u8"Não foi possível formatar o dispositivo.\0"                                            // 47
+    u8"Não foi possível ler as definições do dispositivo. A formatação não será iniciada.\0"  // 48
 };
 
 }  // namespace lanternbook

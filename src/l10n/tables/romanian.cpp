@@ -2,58 +2,58 @@
 
 namespace lanternbook {
 
-const StringTable romanian_strings = {
-    L"Fișiere de descărcat",                                 // 1
-    L"Salvează setările",                                    // 2
-    L"* Date care trebuie citite de firma de transport conform Regulamentului (UE) nr. "
-    L"581/2010 al Comisiei",                                 // 3
-    kProductHeader,                                          // 4
-    L"Actualizare software",                                 // 5
-    L"Salvează setările",                                    // 6
-    L"Prezentare generală*",                                 // 7
-    L"Activități*",                                          // 8
-    L"Evenimente și defecțiuni*",                            // 9
-    L"Viteză detaliată",                                     // 10
-    L"Date tehnice*",                                        // 11
-    L"De la ultima descărcare",                              // 12
-    L"De la:",                                               // 13
-    L"Până la:",                                             // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Ultimele:",                                            // 18
-    L"zile",                                                 // 19
-    L"Tot",                                                  // 20
-    L"Formatare dispozitiv",                                 // 21
-    L"Păstrează setările dispozitivului",                    // 22
-    L"Formatează",                                           // 23
-    L"Atenție",                                              // 24
-    L"Formatarea va șterge toate datele stocate pe dispozitiv.",  // 25
-    L"Ieșire",                                               // 26
-    L"A fost detectată o dimensiune incorectă a dispozitivului. Formatarea nu va continua.",  // 27
-    L"Ștergerea memoriei",                                   // 28
-    L"Șterge",                                               // 29
-    L"Resetare dispozitiv după actualizarea firmware-ului",  // 30
-    L"Serie aparat",                                         // 31
-    L"Versiune software",                                    // 32
-    L"Date indisponibile",                                   // 33
-    L"Actualizează",                                         // 34
-    L"Cale firmware",                                        // 35
-    L"Această operație va șterge toate descărcările din dispozitiv.\nDoriți să continuați?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Descărcarea cardului de conducător auto prin tahograf",  // 39
-    L"Alege intervalul de citire folosind butonul \u00A7 (numai pt. QVZ)",  // 40
-    L"Date speciale VDO",                                    // 41
-    L"Setările nu au putut fi salvate pe dispozitiv.",       // 42
-    L"Dispozitivul a fost scos sau înlocuit. Operația a fost întreruptă.",  // 43
-    L"Fișierele de program ale dispozitivului nu au putut fi copiate. "
-    L"Formatarea nu va începe.",                             // 44
-    L"Fișierele de program ale dispozitivului nu au putut fi restaurate. "
-    L"Acestea sunt păstrate în:",                            // 45
-    L"Unele descărcări nu au putut fi șterse.",              // 46
-    L"Dispozitivul nu a putut fi formatat.",                 // 47
-    L"Setările dispozitivului nu au putut fi citite. Formatarea nu va începe.",  // 48
+const StringTable romanian_strings{
+    u8"Fișiere de descărcat\0"                                                                 // 1
+    u8"Salvează setările\0"                                                                    // 2
+    u8"* Date care trebuie citite de firma de transport conform Regulamentului (UE) nr. "
+    u8"581/2010 al Comisiei\0"                                                                 // 3
+    u8"Lanternbook Rover/Twin\0"                                                               // 4
+    u8"Actualizare software\0"                                                                 // 5
+    u8"Salvează setările\0"                                                                    // 6
+    u8"Prezentare generală*\0"                                                                 // 7
+    u8"Activități*\0"                                                                          // 8
+    u8"Evenimente și defecțiuni*\0"                                                            // 9
+    u8"Viteză detaliată\0"                                                                     // 10
+    u8"Date tehnice*\0"                                                                        // 11
+    u8"De la ultima descărcare\0"                                                              // 12
+    u8"De la:\0"                                                                               // 13
+    u8"Până la:\0"                                                                             // 14
+    u8"\0"                                                                                     // 15
+    u8"\0"                                                                                     // 16
+    u8"\0"                                                                                     // 17
+    u8"Ultimele:\0"                                                                            // 18
+    u8"zile\0"                                                                                 // 19
+    u8"Tot\0"                                                                                  // 20
+    u8"Formatare dispozitiv\0"                                                                 // 21
+    u8"Păstrează setările dispozitivului\0"                                                    // 22
+    u8"Formatează\0"                                                                           // 23
+    u8"Atenție\0"                                                                              // 24
+    u8"Formatarea va șterge toate datele stocate pe dispozitiv.\0"                             // 25
+    u8"Ieșire\0"                                                                               // 26
+    u8"A fost detectată o dimensiune incorectă a dispozitivului. Formatarea nu va continua.\0" // 27
+    u8"Ștergerea memoriei\0"                                                                   // 28
+    u8"Șterge\0"                                                                               // 29
+    u8"Resetare dispozitiv după actualizarea firmware-ului\0"                                  // 30
+    u8"Serie aparat\0"                                                                         // 31
+    u8"Versiune software\0"                                                                    // 32
+    u8"Date indisponibile\0"                                                                   // 33
+    u8"Actualizează\0"                                                                         // 34
+    u8"Cale firmware\0"                                                                        // 35
+    u8"Această operație va șterge toate descărcările din dispozitiv.\nDoriți să continuați?\0" // 36
+    u8"\0"                                                                                     // 37
+    u8"\0"                                                                                     // 38
+    u8"Descărcarea cardului de conducător auto prin tahograf\0"                                // 39
+    u8"Alege intervalul de citire folosind butonul \u00A7 (numai pt. QVZ)\0"                   // 40
+    u8"Date speciale VDO\0"                                                                    // 41
+    u8"Setările nu au putut fi salvate pe dispozitiv.\0"                                       // 42
+    u8"Dispozitivul a fost scos sau înlocuit. Operația a fost întreruptă.\0"                   // 43
+    u8"Fișierele de program ale dispozitivului nu au putut fi copiate. "
+    u8"Formatarea nu va începe.\0"                                                             // 44
+    u8"Fișierele de program ale dispozitivului nu au putut fi restaurate. "
+    u8"Acestea sunt păstrate în:\0"                                                            // 45
+    u8"Unele descărcări nu au putut fi șterse.\0"                                              // 46
+    u8"Dispozitivul nu a putut fi formatat.\0"                                                 // 47
+    u8"Setările dispozitivului nu au putut fi citite. Formatarea nu va începe.\0"              // 48
 };
 
 }  // namespace lanternbook

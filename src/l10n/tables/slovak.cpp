@@ -2,55 +2,55 @@
 
 namespace lanternbook {
 
-const StringTable slovak_strings = {
-    L"Údaje na stiahnutie",                                  // 1
-    L"Uložiť nastavenia",                                    // 2
-    L"* Údaje, ktoré je dopravca povinný sťahovať podľa nariadenia Komisie (EÚ) č. 581/2010",  // 3
-    kProductHeader,                                          // 4
-    L"Aktualizácia softvéru",                                // 5
-    L"Uložiť nastavenia",                                    // 6
-    L"Prehľad*",                                             // 7
-    L"Činnosti*",                                            // 8
-    L"Udalosti a poruchy*",                                  // 9
-    L"Podrobná rýchlosť",                                    // 10
-    L"Technické údaje*",                                     // 11
-    L"Od posledného stiahnutia",                             // 12
-    L"Od:",                                                  // 13
-    L"Do:",                                                  // 14
-    nullptr,                                                 // 15
-    nullptr,                                                 // 16
-    nullptr,                                                 // 17
-    L"Posledných:",                                          // 18
-    L"dní",                                                  // 19
-    L"Všetko",                                               // 20
-    L"Formátovanie zariadenia",                              // 21
-    L"Zachovať nastavenia zariadenia",                       // 22
-    L"Formátovať",                                           // 23
-    L"Upozornenie",                                          // 24
-    L"Formátovanie vymaže všetky údaje uložené v zariadení.",  // 25
-    L"Zavrieť",                                              // 26
-    L"Zistila sa nesprávna veľkosť zariadenia. Formátovanie sa nevykoná.",  // 27
-    L"Mazanie pamäte",                                       // 28
-    L"Vymazať",                                              // 29
-    L"Reštart zariadenia po aktualizácii firmvéru",          // 30
-    L"Sériové číslo zariadenia:",                            // 31
-    L"Verzia softvéru:",                                     // 32
-    L"Žiadne údaje",                                         // 33
-    L"Aktualizovať",                                         // 34
-    L"Cesta k firmvéru",                                     // 35
-    L"Týmto sa zo zariadenia vymažú všetky stiahnuté údaje. Chcete pokračovať?",  // 36
-    nullptr,                                                 // 37
-    nullptr,                                                 // 38
-    L"Stiahnutie karty vodiča cez tachograf",                // 39
-    L"Zvoľte rozsah načítaných údajov tlačidlom \u00A7 (len pre QVZ)",  // 40
-    L"Špeciálne údaje VDO",                                  // 41
-    L"Nastavenia sa nepodarilo uložiť do zariadenia.",       // 42
-    L"Zariadenie bolo odpojené alebo vymenené. Operácia bola prerušená.",  // 43
-    L"Programové súbory zariadenia sa nepodarilo skopírovať. Formátovanie sa nevykoná.",  // 44
-    L"Programové súbory zariadenia sa nepodarilo vrátiť späť. Sú uložené v priečinku:",  // 45
-    L"Niektoré stiahnuté údaje sa nepodarilo vymazať.",      // 46
-    L"Zariadenie sa nepodarilo naformátovať.",               // 47
-    L"Nastavenia zariadenia sa nepodarilo načítať. Formátovanie sa nevykoná.",  // 48
+const StringTable slovak_strings{
+    u8"Údaje na stiahnutie\0"                                                                   // 1
+    u8"Uložiť nastavenia\0"                                                                     // 2
+    u8"* Údaje, ktoré je dopravca povinný sťahovať podľa nariadenia Komisie (EÚ) č. 581/2010\0" // 3
+    u8"Lanternbook Rover/Twin\0"                                                                // 4
+    u8"Aktualizácia softvéru\0"                                                                 // 5
+    u8"Uložiť nastavenia\0"                                                                     // 6
+    u8"Prehľad*\0"                                                                              // 7
+    u8"Činnosti*\0"                                                                             // 8
+    u8"Udalosti a poruchy*\0"                                                                   // 9
+    u8"Podrobná rýchlosť\0"                                                                     // 10
+    u8"Technické údaje*\0"                                                                      // 11
+    u8"Od posledného stiahnutia\0"                                                              // 12
+    u8"Od:\0"                                                                                   // 13
+    u8"Do:\0"                                                                                   // 14
+    u8"\0"                                                                                      // 15
+    u8"\0"                                                                                      // 16
+    u8"\0"                                                                                      // 17
+    u8"Posledných:\0"                                                                           // 18
+    u8"dní\0"                                                                                   // 19
+    u8"Všetko\0"                                                                                // 20
+    u8"Formátovanie zariadenia\0"                                                               // 21
+    u8"Zachovať nastavenia zariadenia\0"                                                        // 22
+    u8"Formátovať\0"                                                                            // 23
+    u8"Upozornenie\0"                                                                           // 24
+    u8"Formátovanie vymaže všetky údaje uložené v zariadení.\0"                                 // 25
+    u8"Zavrieť\0"                                                                               // 26
+    u8"Zistila sa nesprávna veľkosť zariadenia. Formátovanie sa nevykoná.\0"                    // 27
+    u8"Mazanie pamäte\0"                                                                        // 28
+    u8"Vymazať\0"                                                                               // 29
+    u8"Reštart zariadenia po aktualizácii firmvéru\0"                                           // 30
+    u8"Sériové číslo zariadenia:\0"                                                             // 31
+    u8"Verzia softvéru:\0"                                                                      // 32
+    u8"Žiadne údaje\0"                                                                          // 33
+    u8"Aktualizovať\0"                                                                          // 34
+    u8"Cesta k firmvéru\0"                                                                      // 35
+    u8"Týmto sa zo zariadenia vymažú všetky stiahnuté údaje. Chcete pokračovať?\0"              // 36
+    u8"\0"                                                                                      // 37
+    u8"\0"                                                                                      // 38
+    u8"Stiahnutie karty vodiča cez tachograf\0"                                                 // 39
+    u8"Zvoľte rozsah načítaných údajov tlačidlom \u00A7 (len pre QVZ)\0"                        // 40
+    u8"Špeciálne údaje VDO\0"                                                                   // 41
+    u8"Nastavenia sa nepodarilo uložiť do zariadenia.\0"                                        // 42
+    u8"Zariadenie bolo odpojené alebo vymenené. Operácia bola prerušená.\0"                     // 43
+    u8"Programové súbory zariadenia sa nepodarilo skopírovať. Formátovanie sa nevykoná.\0"      // 44
+    u8"Programové súbory zariadenia sa nepodarilo vrátiť späť. Sú uložené v priečinku:\0"       // 45
+    u8"Niektoré stiahnuté údaje sa nepodarilo vymazať.\0"                                       // 46
+    u8"Zariadenie sa nepodarilo naformátovať.\0"                                                // 47
+    u8"Nastavenia zariadenia sa nepodarilo načítať. Formátovanie sa nevykoná.\0"                // 48
 };
 
 }  // namespace lanternbook

@@ -2,56 +2,56 @@
 
 namespace lanternbook {
 
-const StringTable slovenian_strings = {
-    L"Datoteke za prenos",                                       // 1
-    L"Shrani nastavitve",                                        // 2
-    L"* Podatki, ki jih mora prevoznik odčitati v skladu z Uredbo Komisije (EU) "
-    L"581/2010",                                                 // 3
-    kProductHeader,                                              // 4
-    L"Posodobitev programske opreme",                            // 5
-    L"Shrani nastavitve",                                        // 6
-    L"Pregled*",                                                 // 7
-    L"Dejavnosti*",                                              // 8
-    L"Dogodki in napake*",                                       // 9
-    L"Podrobna hitrost",                                         // 10
-    L"Tehnični podatki*",                                        // 11
-    L"Od zadnjega prenosa",                                      // 12
-    L"Od:",                                                      // 13
-    L"Do:",                                                      // 14
-    nullptr,                                                     // 15
-    nullptr,                                                     // 16
-    nullptr,                                                     // 17
-    L"Zadnjih:",                                                 // 18
-    L"dni",                                                      // 19
-    L"Vse",                                                      // 20
-    L"Formatiranje naprave",                                     // 21
-    L"Ohrani nastavitve naprave",                                // 22
-    L"Formatiraj",                                               // 23
-    L"Pozor",                                                    // 24
-    L"Formatiranje bo izbrisalo vse podatke, shranjene v napravi.", // 25
-    L"Izhod",                                                    // 26
-    L"Zaznana je napačna velikost naprave. Formatiranje se ne bo nadaljevalo.", // 27
-    L"Brisanje pomnilnika",                                      // 28
-    L"Izbriši",                                                  // 29
-    L"Ponastavitev naprave po posodobitvi vdelane programske opreme", // 30
-    L"Serijska številka:",                                       // 31
-    L"Različica programa:",                                      // 32
-    L"Ni podatkov",                                              // 33
-    L"Posodobi",                                                 // 34
-    L"Pot do vdelane programske opreme",                         // 35
-    L"S tem boste izbrisali vse prenose iz naprave.\nAli želite nadaljevati?", // 36
-    nullptr,                                                     // 37
-    nullptr,                                                     // 38
-    L"Prenos kartice voznika prek tahografa",                    // 39
-    L"Izberi obseg odčitka podatkov s pritiskom na tipko \u00A7 (samo za QVZ)", // 40
-    L"Posebni podatki VDO",                                      // 41
-    L"Nastavitev ni bilo mogoče shraniti v napravo.",            // 42
-    L"Naprava je bila odstranjena ali zamenjana. Postopek je bil prekinjen.", // 43
-    L"Programskih datotek naprave ni bilo mogoče kopirati. Formatiranje se ne bo začelo.", // 44
-    L"Programskih datotek naprave ni bilo mogoče vrniti v napravo. Shranjene so v mapi:", // 45
-    L"Nekaterih prenosov ni bilo mogoče izbrisati.",             // 46
-    L"Naprave ni bilo mogoče formatirati.",                      // 47
-    L"Nastavitev naprave ni bilo mogoče prebrati. Formatiranje se ne bo začelo.", // 48
+const StringTable slovenian_strings{
+    u8"Datoteke za prenos\0"                                                                 // 1
+    u8"Shrani nastavitve\0"                                                                  // 2
+    u8"* Podatki, ki jih mora prevoznik odčitati v skladu z Uredbo Komisije (EU) "
+    u8"581/2010\0"                                                                           // 3
+    u8"Lanternbook Rover/Twin\0"                                                             // 4
+    u8"Posodobitev programske opreme\0"                                                      // 5
+    u8"Shrani nastavitve\0"                                                                  // 6
+    u8"Pregled*\0"                                                                           // 7
+    u8"Dejavnosti*\0"                                                                        // 8
+    u8"Dogodki in napake*\0"                                                                 // 9
+    u8"Podrobna hitrost\0"                                                                   // 10
+    u8"Tehnični podatki*\0"                                                                  // 11
+    u8"Od zadnjega prenosa\0"                                                                // 12
+    u8"Od:\0"                                                                                // 13
+    u8"Do:\0"                                                                                // 14
+    u8"\0"                                                                                   // 15
+    u8"\0"                                                                                   // 16
+    u8"\0"                                                                                   // 17
+    u8"Zadnjih:\0"                                                                           // 18
+    u8"dni\0"                                                                                // 19
+    u8"Vse\0"                                                                                // 20
+    u8"Formatiranje naprave\0"                                                               // 21
+    u8"Ohrani nastavitve naprave\0"                                                          // 22
+    u8"Formatiraj\0"                                                                         // 23
+    u8"Pozor\0"                                                                              // 24
+    u8"Formatiranje bo izbrisalo vse podatke, shranjene v napravi.\0"                        // 25
+    u8"Izhod\0"                                                                              // 26
+    u8"Zaznana je napačna velikost naprave. Formatiranje se ne bo nadaljevalo.\0"            // 27
+    u8"Brisanje pomnilnika\0"                                                                // 28
+    u8"Izbriši\0"                                                                            // 29
+    u8"Ponastavitev naprave po posodobitvi vdelane programske opreme\0"                      // 30
+    u8"Serijska številka:\0"                                                                 // 31
+    u8"Različica programa:\0"                                                                // 32
+    u8"Ni podatkov\0"                                                                        // 33
+    u8"Posodobi\0"                                                                           // 34
+    u8"Pot do vdelane programske opreme\0"                                                   // 35
+    u8"S tem boste izbrisali vse prenose iz naprave.\nAli želite nadaljevati?\0"             // 36
+    u8"\0"                                                                                   // 37
+    u8"\0"                                                                                   // 38
+    u8"Prenos kartice voznika prek tahografa\0"                                              // 39
+    u8"Izberi obseg odčitka podatkov s pritiskom na tipko \u00A7 (samo za QVZ)\0"            // 40
+    u8"Posebni podatki VDO\0"                                                                // 41
+    u8"Nastavitev ni bilo mogoče shraniti v napravo.\0"                                      // 42
+    u8"Naprava je bila odstranjena ali zamenjana. Postopek je bil prekinjen.\0"              // 43
+    u8"Programskih datotek naprave ni bilo mogoče kopirati. Formatiranje se ne bo začelo.\0" // 44
+    u8"Programskih datotek naprave ni bilo mogoče vrniti v napravo. Shranjene so v mapi:\0"  // 45
+    u8"Nekaterih prenosov ni bilo mogoče izbrisati.\0"                                       // 46
+    u8"Naprave ni bilo mogoče formatirati.\0"                                                // 47
+    u8"Nastavitev naprave ni bilo mogoče prebrati. Formatiranje se ne bo začelo.\0"          // 48
 };
 
 }  // namespace lanternbook

@@ -2,58 +2,58 @@
 
 namespace lanternbook {
 
-const StringTable spanish_strings = {
-    L"Archivos a descargar",                                     // 1
-    L"Guardar configuración",                                    // 2
-    L"* Datos que la empresa de transporte debe descargar según el Reglamento "
-    L"(UE) 581/2010 de la Comisión",                             // 3
-    kProductHeader,                                              // 4
-    L"Actualización de software",                                // 5
-    L"Guardar configuración",                                    // 6
-    L"Resumen*",                                                 // 7
-    L"Actividades*",                                             // 8
-    L"Incidentes y fallos*",                                     // 9
-    L"Velocidad detallada",                                      // 10
-    L"Datos técnicos*",                                          // 11
-    L"Desde la última descarga",                                 // 12
-    L"Desde:",                                                   // 13
-    L"Hasta:",                                                   // 14
-    nullptr,                                                     // 15
-    nullptr,                                                     // 16
-    nullptr,                                                     // 17
-    L"Últimos:",                                                 // 18
-    L"días",                                                     // 19
-    L"Todo",                                                     // 20
-    L"Formatear el dispositivo",                                 // 21
-    L"Conservar la configuración",                               // 22
-    L"Formatear",                                                // 23
-    L"Atención",                                                 // 24
-    L"El formateo borrará todos los datos almacenados en el dispositivo.", // 25
-    L"Salir",                                                    // 26
-    L"Se ha detectado un tamaño de dispositivo incorrecto. El formateo no "
-    L"continuará.",                                              // 27
-    L"Borrado de la memoria",                                    // 28
-    L"Borrar",                                                   // 29
-    L"Reiniciar el dispositivo tras actualizar el firmware",     // 30
-    L"Número de serie:",                                         // 31
-    L"Versión de software:",                                     // 32
-    L"Sin datos",                                                // 33
-    L"Actualizar",                                               // 34
-    L"Ruta del firmware",                                        // 35
-    L"Se borrarán todas las descargas del dispositivo.\n¿Desea continuar?", // 36
-    nullptr,                                                     // 37
-    nullptr,                                                     // 38
-    L"Descarga de la tarjeta del conductor a través del tacógrafo", // 39
-    L"Seleccione el campo de lectura con el botón \u00A7 (sólo para QVZ)", // 40
-    L"Datos especiales VDO",                                     // 41
-    L"No se ha podido guardar la configuración en el dispositivo.", // 42
-    L"Se ha extraído o cambiado el dispositivo. Se ha interrumpido la operación.", // 43
-    L"No se han podido copiar los archivos de programa del dispositivo. "
-    L"El formateo no se iniciará.",                              // 44
-    L"No se han podido restaurar los archivos de programa del dispositivo. Se conservan en:", // 45
-    L"No se han podido borrar algunas descargas.",               // 46
-    L"No se ha podido formatear el dispositivo.",                // 47
-    L"No se ha podido leer la configuración del dispositivo. El formateo no se iniciará.", // 48
+const StringTable spanish_strings{
+    u8"Archivos a descargar\0"                                                                  // 1
+    u8"Guardar configuración\0"                                                                 // 2
+    u8"* Datos que la empresa de transporte debe descargar según el Reglamento "
+    u8"(UE) 581/2010 de la Comisión\0"                                                          // 3
+    u8"Lanternbook Rover/Twin\0"                                                                // 4
+    u8"Actualización de software\0"                                                             // 5
+    u8"Guardar configuración\0"                                                                 // 6
+    u8"Resumen*\0"                                                                              // 7
+    u8"Actividades*\0"                                                                          // 8
+    u8"Incidentes y fallos*\0"                                                                  // 9
+    u8"Velocidad detallada\0"                                                                   // 10
+    u8"Datos técnicos*\0"                                                                       // 11
+    u8"Desde la última descarga\0"                                                              // 12
+    u8"Desde:\0"                                                                                // 13
+    u8"Hasta:\0"                                                                                // 14
+    u8"\0"                                                                                      // 15
+    u8"\0"                                                                                      // 16
+    u8"\0"                                                                                      // 17
+    u8"Últimos:\0"                                                                              // 18
+    u8"días\0"                                                                                  // 19
+    u8"Todo\0"                                                                                  // 20
+    u8"Formatear el dispositivo\0"                                                              // 21
+    u8"Conservar la configuración\0"                                                            // 22
+    u8"Formatear\0"                                                                             // 23
+    u8"Atención\0"                                                                              // 24
+    u8"El formateo borrará todos los datos almacenados en el dispositivo.\0"                    // 25
+    u8"Salir\0"                                                                                 // 26
+    u8"Se ha detectado un tamaño de dispositivo incorrecto. El formateo no "
+    u8"continuará.\0"                                                                           // 27
+    u8"Borrado de la memoria\0"                                                                 // 28
+    u8"Borrar\0"                                                                                // 29
+    u8"Reiniciar el dispositivo tras actualizar el firmware\0"                                  // 30
+    u8"Número de serie:\0"                                                                      // 31
+    u8"Versión de software:\0"                                                                  // 32
+    u8"Sin datos\0"                                                                             // 33
+    u8"Actualizar\0"                                                                            // 34
+    u8"Ruta del firmware\0"                                                                     // 35
+    u8"Se borrarán todas las descargas del dispositivo.\n¿Desea continuar?\0"                   // 36
+    u8"\0"                                                                                      // 37
+    u8"\0"                                                                                      // 38
+    u8"Descarga de la tarjeta del conductor a través del tacógrafo\0"                           // 39
+    u8"Seleccione el campo de lectura con el botón \u00A7 (sólo para QVZ)\0"                    // 40
+    u8"Datos especiales VDO\0"                                                                  // 41
+    u8"No se ha podido guardar la configuración en el dispositivo.\0"                           // 42
+    u8"Se ha extraído o cambiado el dispositivo. Se ha interrumpido la operación.\0"            // 43
+    u8"No se han podido copiar los archivos de programa del dispositivo. "
+    u8"El formateo no se iniciará.\0"                                                           // 44
+    u8"No se han podido restaurar los archivos de programa del dispositivo. Se conservan en:\0" // 45
+    u8"No se han podido borrar algunas descargas.\0"                                            // 46
+    u8"No se ha podido formatear el dispositivo.\0"                                             // 47
+    u8"No se ha podido leer la configuración del dispositivo. El formateo no se iniciará.\0"    // 48
 };
 
 }  // namespace lanternbook
