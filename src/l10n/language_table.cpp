@@ -12,7 +12,7 @@ namespace {
 
 struct LocaleChoice {
     std::initializer_list<uint32_t> locale_ids;
-    const StringTable& table;
+    const StringTable& table;  // cppcheck-suppress unusedStructMember ; read in string_table_for
 };
 
 // Compared in this order; the first match wins.
@@ -62,7 +62,7 @@ const char* StringTable::operator[](std::size_t index) const {
 
 void LanguageTable::select_language(uint32_t locale_id) {
     const StringTable& table = string_table_for(locale_id);
-    for (std::size_t index = 0; index < table.size(); ++index) {
+    for (std::size_t index = 0; index < StringTable::size(); ++index) {
         entries_[index] = from_utf8(table[index]);
     }
 }
