@@ -22,6 +22,7 @@ foreach(variant IN ITEMS plain sanitized)
   gtest_discover_tests(unit_tests_${variant} TEST_PREFIX "${variant}." DISCOVERY_TIMEOUT 60)
 endforeach()
 
+include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)

@@ -54,4 +54,5 @@ elseif(MSVC)
   endforeach()
 endif()
 
+include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/bench.cmake OPTIONAL)

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev libgmock-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686
           wine wine32:i386 fonts-wine xvfb xauth imagemagick
-          clang libclang-rt-14-dev clang-tidy cppcheck)
+          clang libclang-rt-14-dev clang-tidy cppcheck
+          nlohmann-json3-dev libcli11-dev libmount-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
