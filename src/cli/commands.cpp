@@ -238,7 +238,8 @@ SetResult set_configuration(const std::wstring& root, const SetRequest& request,
         result.error = *applied.refusal;
         return result;
     }
-    result.image = encode_settings(settings_for_save(result.before.settings, applied.choices, now).settings);
+    result.image = image_as_written(
+        encode_settings(settings_for_save(result.before.settings, applied.choices, now).settings), result.before);
     if (dry_run) {
         return result;
     }

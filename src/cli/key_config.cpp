@@ -25,11 +25,23 @@ KeyConfig read_key_config(FileSystem& files, const std::wstring& root) {
         return config;
     }
     config.length = std::min(bytes_read, buffer.size());
+    config.bytes.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(config.length));
     DeviceConfig decoded;
     decode_config(buffer.data(), config.length, decoded);
     config.settings = settings_from(decoded);
     config.status = config.length == 0 ? ConfigRead::no_config : ConfigRead::read;
     return config;
+}
+
+ConfigImage image_as_written(ConfigImage image, const KeyConfig& current) {
+    // The same rule as DeviceDrive::write_image_at: only the full layout
+    // holds these bytes at these offsets.
+    if (current.bytes.size() > kIdentityOffset) {
+        const std::size_t kept = std::min(current.bytes.size(), kConfigFileLength);
+        std::copy(current.bytes.begin() + kIdentityOffset, current.bytes.begin() + static_cast<std::ptrdiff_t>(kept),
+                  image.begin() + kIdentityOffset);
+    }
+    return image;
 }
 
 bool NamedKeyVolumes::volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) {

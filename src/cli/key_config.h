@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/stored_settings.h"
 #include "device/device_drive.h"
@@ -22,6 +23,8 @@ struct KeyConfig {
     std::size_t length = 0;
     // All zero when nothing was read, as the dialog starts.
     StoredSettings settings;
+    // The bytes read, at most kConfigReadLimit.
+    std::vector<uint8_t> bytes;
 
     // The file holds the calendar bytes of From and Till that the pickers
     // show (all but Till's weekday, which the picker works out itself).
@@ -29,6 +32,10 @@ struct KeyConfig {
 };
 
 [[nodiscard]] KeyConfig read_key_config(FileSystem& files, const std::wstring& root);
+
+// The image as the safe write puts it on a key whose CONFIG is `current`:
+// bytes 25-31 are the key's own and stay as the file has them.
+[[nodiscard]] ConfigImage image_as_written(ConfigImage image, const KeyConfig& current);
 
 // A key whose label the system cannot tell, named on the command line:
 // its folder stands for the volume, so a run still notices when it goes

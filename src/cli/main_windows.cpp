@@ -2,8 +2,6 @@
 // platform services and drive-letter search.
 #include <windows.h>
 
-#include <io.h>
-
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -18,7 +16,11 @@ namespace {
 
 class ConsoleInput : public lanternbook::cli::Terminal {
 public:
-    bool interactive() override { return ::_isatty(::_fileno(stdin)) != 0; }
+    // Only a console counts: the NUL device also passes for a character device.
+    bool interactive() override {
+        DWORD mode = 0;
+        return ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+    }
     bool read_line(std::string& line) override { return static_cast<bool>(std::getline(std::cin, line)); }
 };
 
