@@ -76,7 +76,7 @@ Exit run_show(const CLI::App& command, const Options& options, Services& service
     }
     const KeyConfig config = read_key_config(services.files, root);
     if (config.status == ConfigRead::unreadable) {
-        print_error(err, shown_path(config_path_on(root)) + ": cannot be read");
+        print_error(err, shown_path(config_path_on(root), services.separator) + ": cannot be read");
         return Exit::io_failure;
     }
     const ConfigurationReport report = report_for(root, config, services.clock.utc_now());
@@ -124,7 +124,7 @@ Exit run_set(const CLI::App& command, const Options& options, Services& services
         return result.exit;
     }
     if (!options.dry_run) {
-        out << "saved " << shown_path(config_path_on(root)) << '\n';
+        out << "saved " << shown_path(config_path_on(root), services.separator) << '\n';
         return Exit::done;
     }
     KeyConfig after;
@@ -138,8 +138,8 @@ Exit run_set(const CLI::App& command, const Options& options, Services& services
     return Exit::done;
 }
 
-bool confirmed_on_terminal(const std::wstring& root, Terminal& terminal, std::ostream& err) {
-    err << "Erase every download in CARD and TACHO on " << shown_path(root) << "? [y/N] " << std::flush;
+bool confirmed_on_terminal(const std::string& shown_root, Terminal& terminal, std::ostream& err) {
+    err << "Erase every download in CARD and TACHO on " << shown_root << "? [y/N] " << std::flush;
     std::string answer;
     if (!terminal.read_line(answer)) {
         return false;
@@ -159,7 +159,7 @@ Exit run_erase(const CLI::App& command, const Options& options, Services& servic
             print_error(err, "erase: nothing erased; without a terminal to ask on, add --yes");
             return Exit::refused;
         }
-        if (!confirmed_on_terminal(root, services.terminal, err)) {
+        if (!confirmed_on_terminal(shown_path(root, services.separator), services.terminal, err)) {
             print_error(err, "erase: nothing erased");
             return Exit::refused;
         }
@@ -167,7 +167,7 @@ Exit run_erase(const CLI::App& command, const Options& options, Services& servic
     NamedKeyVolumes volumes(services.volumes, services.files, root);
     const KeyIdentity key = identity_of(root, volumes);
     if (!key.found()) {
-        print_error(err, shown_path(root) + ": the key is gone");
+        print_error(err, shown_path(root, services.separator) + ": the key is gone");
         return Exit::no_key;
     }
     DeviceDrive device(volumes, services.files);
@@ -175,16 +175,16 @@ Exit run_erase(const CLI::App& command, const Options& options, Services& servic
     const std::string count = std::to_string(result.deleted) + (result.deleted == 1 ? " download" : " downloads");
     switch (result.outcome) {
         case EraseOutcome::erased:
-            out << "deleted " << count << " from " << shown_path(root) << '\n';
+            out << "deleted " << count << " from " << shown_path(root, services.separator) << '\n';
             return Exit::done;
         case EraseOutcome::incomplete:
-            print_error(err, shown_path(root) + ": deleted " + count + ", but some could not be deleted");
+            print_error(err, shown_path(root, services.separator) + ": deleted " + count + ", but some could not be deleted");
             return Exit::io_failure;
         case EraseOutcome::no_key:
         case EraseOutcome::key_changed:
         case EraseOutcome::declined: break;
     }
-    print_error(err, shown_path(root) + ": the key went away after " + count + " were deleted");
+    print_error(err, shown_path(root, services.separator) + ": the key went away after deleting " + count);
     return Exit::no_key;
 }
 
@@ -201,18 +201,14 @@ const char* write_failure(ConfigWrite outcome) {
 
 }  // namespace
 
-std::string shown_path(const std::wstring& path) {
-#if defined(_WIN32)
-    return utf8_from_wide(path);
-#else
-    std::wstring slashed = path;
-    for (wchar_t& c : slashed) {
+std::string shown_path(const std::wstring& path, wchar_t separator) {
+    std::wstring shown = path;
+    for (wchar_t& c : shown) {
         if (c == L'\\') {
-            c = L'/';
+            c = separator;
         }
     }
-    return utf8_from_wide(slashed);
-#endif
+    return utf8_from_wide(shown);
 }
 
 SetResult set_configuration(const std::wstring& root, const SetRequest& request, bool dry_run, Services& services) {
@@ -221,13 +217,13 @@ SetResult set_configuration(const std::wstring& root, const SetRequest& request,
     const KeyIdentity key = identity_of(root, volumes);
     if (!key.found()) {
         result.exit = Exit::no_key;
-        result.error = shown_path(root) + ": the key is gone";
+        result.error = shown_path(root, services.separator) + ": the key is gone";
         return result;
     }
     result.before = read_key_config(services.files, root);
     if (result.before.status == ConfigRead::unreadable) {
         result.exit = Exit::io_failure;
-        result.error = shown_path(config_path_on(root)) + ": cannot be read";
+        result.error = shown_path(config_path_on(root), services.separator) + ": cannot be read";
         return result;
     }
     // One reading of the clock for the choices and the save, as Save has.
@@ -248,13 +244,13 @@ SetResult set_configuration(const std::wstring& root, const SetRequest& request,
     device.ensure_date_file(date_path_on(root));
     if (!device.still_attached(key)) {
         result.exit = Exit::no_key;
-        result.error = shown_path(root) + ": the key went away; nothing written";
+        result.error = shown_path(root, services.separator) + ": the key went away; nothing written";
         return result;
     }
     const ConfigWrite written = device.write_image_at(root, result.image.data(), result.image.size());
     if (written != ConfigWrite::written) {
         result.exit = written == ConfigWrite::no_key ? Exit::no_key : Exit::io_failure;
-        result.error = shown_path(config_path_on(root)) + ": " + write_failure(written);
+        result.error = shown_path(config_path_on(root), services.separator) + ": " + write_failure(written);
     }
     return result;
 }

@@ -29,6 +29,8 @@ struct Services {
     Clock& clock;
     KeyFinder find_keys;
     Terminal& terminal;
+    // What separates a path's parts for the user: "/" outside Windows.
+    wchar_t separator = L'\\';
 };
 
 // Runs the command line `arguments` (the program's name first); what it
@@ -49,7 +51,7 @@ struct SetResult {
 [[nodiscard]] SetResult set_configuration(const std::wstring& root, const SetRequest& request, bool dry_run,
                                           Services& services);
 
-// A core path as the user writes it on this system.
-[[nodiscard]] std::string shown_path(const std::wstring& path);
+// A core path as the user writes it, with `separator` between its parts.
+[[nodiscard]] std::string shown_path(const std::wstring& path, wchar_t separator);
 
 }  // namespace lanternbook::cli

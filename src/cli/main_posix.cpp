@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
 #else
     cli::KeyFinder finder = [&sources] { return cli::keys_in_mount_table(sources); };
 #endif
-    cli::Services services{files, volumes, clock, finder, terminal};
+    cli::Services services{files, volumes, clock, finder, terminal, L'/'};
     const std::vector<std::string> arguments(argv, argv + argc);
     return cli::run_command_line(arguments, services, std::cout, std::cerr);
 }
