@@ -75,3 +75,31 @@ foreach(variant IN ITEMS plain sanitized)
   gtest_discover_tests(cli_tests_${variant} TEST_PREFIX "cli.${variant}." DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 300)
 endforeach()
+
+# End to end: the native program sets a configuration on an emulated key's
+# folder, then the real DLL under Wine must show it and save the same bytes;
+# lanternbook.exe runs under Wine on emulated drives. Needs the MinGW build
+# tree, as the other Wine tests do.
+if(LANTERNBOOK_WIN32_DIR)
+  set(set_command "$<TARGET_FILE:lanternbook-cli> set")
+  # name | group | keys | options given to `set` before --key
+  set(LANTERNBOOK_CLI_E2E_CASES
+    "set_last_days|cli_set_last_days|K|--data activities,technical-data --period last:45 --range-button on"
+    "set_card_from_till|cli_set_card_from_till|K|--data driver-card-via-tachograph --period from:2025-03-10..2025-04-20"
+    "exe_one_key|cli_exe_one_key|K|"
+    "exe_two_keys|cli_exe_two_keys|EG|")
+  foreach(case IN LISTS LANTERNBOOK_CLI_E2E_CASES)
+    string(REPLACE "|" ";" parts "${case}")
+    list(GET parts 0 name)
+    list(GET parts 1 group)
+    list(GET parts 2 keys)
+    list(GET parts 3 set_options)
+    set(before "")
+    if(set_options)
+      set(before --before "${set_command} ${set_options} --key")
+    endif()
+    add_test(NAME e2e.cli.${name}
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e.sh ${LANTERNBOOK_WIN32_DIR} ${group} --keys ${keys} ${before})
+    set_tests_properties(e2e.cli.${name} PROPERTIES RESOURCE_LOCK wine TIMEOUT 300 FAIL_REGULAR_EXPRESSION "FAIL:")
+  endforeach()
+endif()

@@ -2,9 +2,11 @@
 # Runs one group of end-to-end checks: our driver program loads the real DLL
 # under Wine and drives it on freshly seeded emulated keys.
 # Usage: e2e.sh WIN32_BUILD_DIR GROUP [--keys LETTERS | --no-key] [--tmpfs MIB] [--label TEXT]
-#                [--readonly PATH]
+#                [--readonly PATH] [--before COMMAND]
 # --readonly makes PATH inside each key (. for the whole key) read-only with a
 # read-only bind mount, which holds for root too, where clearing write bits does not.
+# --before runs COMMAND (split at spaces) with each key's folder as its last
+# argument once the key is seeded; the group fails when it fails.
 set -euo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
 group=${2:?group}
@@ -13,6 +15,7 @@ keys=K
 tmpfs_mib=
 label=VOLKARIS
 readonly_path=
+before_command=
 while [ $# -gt 0 ]; do
     case "$1" in
         --keys) keys=$2; shift 2 ;;
@@ -20,6 +23,7 @@ while [ $# -gt 0 ]; do
         --tmpfs) tmpfs_mib=$2; shift 2 ;;
         --label) label=$2; shift 2 ;;
         --readonly) readonly_path=$2; shift 2 ;;
+        --before) before_command=$2; shift 2 ;;
         *) echo "e2e.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -59,6 +63,9 @@ for letter in $(printf '%s' "$keys" | sed 's/./& /g'); do
         mounted=$dir
     fi
     "$root/scripts/make-key.sh" "$dir" "$label"
+    if [ -n "$before_command" ]; then
+        $before_command "$dir" || { echo "FAIL: $before_command $dir"; exit 1; }
+    fi
     if [ -n "$readonly_path" ]; then
         target=$dir
         [ "$readonly_path" = . ] || target=$dir/$readonly_path
