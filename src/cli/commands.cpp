@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
@@ -203,11 +204,7 @@ const char* write_failure(ConfigWrite outcome) {
 
 std::string shown_path(const std::wstring& path, wchar_t separator) {
     std::wstring shown = path;
-    for (wchar_t& c : shown) {
-        if (c == L'\\') {
-            c = separator;
-        }
-    }
+    std::replace(shown.begin(), shown.end(), L'\\', separator);
     return utf8_from_wide(shown);
 }
 
@@ -290,11 +287,9 @@ int run_command_line(const std::vector<std::string>& arguments, Services& servic
     add_key_option(*erase, options);
     erase->add_flag("--yes", options.yes, "do not ask; needed when not on a terminal");
 
-    std::vector<const char*> argv;
-    argv.reserve(arguments.size());
-    for (const std::string& argument : arguments) {
-        argv.push_back(argument.c_str());
-    }
+    std::vector<const char*> argv(arguments.size());
+    std::transform(arguments.begin(), arguments.end(), argv.begin(),
+                   [](const std::string& argument) { return argument.c_str(); });
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::CallForHelp&) {
@@ -306,11 +301,7 @@ int run_command_line(const std::vector<std::string>& arguments, Services& servic
             message = "a command is needed: find, show, set or erase (see --help)";
         }
         // One line, whatever the library's message holds.
-        for (char& c : message) {
-            if (c == '\n') {
-                c = ' ';
-            }
-        }
+        std::replace(message.begin(), message.end(), '\n', ' ');
         print_error(err, message);
         return code_of(Exit::refused);
     }

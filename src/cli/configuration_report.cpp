@@ -1,6 +1,6 @@
 #include "cli/configuration_report.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -12,7 +12,8 @@
 namespace lanternbook::cli {
 namespace {
 
-constexpr int kLabelWidth = 18;
+constexpr std::size_t kLabelWidth = 18;
+constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kNoData[] = "no data";
 constexpr int kJsonIndent = 2;
 
@@ -86,8 +87,8 @@ std::string config_line(const KeyConfig& config) {
 }
 
 void add_line(std::string& text, const char* label, const std::string& value) {
-    char padded[32];
-    std::snprintf(padded, sizeof padded, "%-*s", kLabelWidth, label);
+    std::string padded = label;
+    padded.resize(std::max(padded.size(), kLabelWidth), ' ');
     text += padded;
     text += value;
     text += '\n';
@@ -113,10 +114,11 @@ ConfigurationReport report_for(const std::wstring& key, const KeyConfig& config,
 std::string hex_bytes(const ConfigImage& image) {
     std::string text;
     for (const uint8_t byte : image) {
-        char pair[4];
-        std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned>(byte));
-        text += text.empty() ? "" : " ";
-        text += pair;
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += kHexDigits[byte >> 4];
+        text += kHexDigits[byte & 0x0F];
     }
     return text;
 }

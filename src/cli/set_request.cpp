@@ -1,6 +1,8 @@
 #include "cli/set_request.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <vector>
 
 #include "config/calendar.h"
@@ -25,23 +27,11 @@ bool starts_with(const std::string& text, const char* prefix) {
 }
 
 bool all_digits(const std::string& text) {
-    if (text.empty()) {
-        return false;
-    }
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-    }
-    return true;
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int digits_value(const std::string& text) {
-    int value = 0;
-    for (const char c : text) {
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return std::accumulate(text.begin(), text.end(), 0, [](int value, char c) { return value * 10 + (c - '0'); });
 }
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -103,8 +93,10 @@ std::optional<std::string> outside_stored_range(const SystemTime& date, const Sy
 
 std::string date_text(const SystemTime& date) {
     char text[16];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year) % 10000U,
-                  static_cast<unsigned>(date.month) % 100U, static_cast<unsigned>(date.day) % 100U);
+    if (std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year) % 10000U,
+                      static_cast<unsigned>(date.month) % 100U, static_cast<unsigned>(date.day) % 100U) < 0) {
+        return std::string();
+    }
     return text;
 }
 
@@ -122,11 +114,15 @@ std::optional<std::string> read_data_list(const std::string& text, SetRequest& r
             }
         }
         if (!known) {
-            std::string names;
+            std::string refusal = "--data: unknown data choice '";
+            refusal += name;
+            refusal += "' (known:";
             for (const char* known_name : kDataNames) {
-                names += names.empty() ? known_name : std::string(", ") + known_name;
+                refusal += ' ';
+                refusal += known_name;
             }
-            return "--data: unknown data choice '" + name + "' (known: " + names + ")";
+            refusal += ')';
+            return refusal;
         }
     }
     request.data = data;
@@ -160,10 +156,12 @@ std::optional<std::string> read_period(const std::string& text, const SystemTime
         if (!from || !till) {
             return "--period: '" + text + "' is not from:YYYY-MM-DD..YYYY-MM-DD with two real dates";
         }
-        for (const SystemTime& date : {*from, *till}) {
-            if (std::optional<std::string> refusal = outside_stored_range(date, now)) {
-                return refusal;
-            }
+        std::optional<std::string> refusal = outside_stored_range(*from, now);
+        if (!refusal) {
+            refusal = outside_stored_range(*till, now);
+        }
+        if (refusal) {
+            return refusal;
         }
         if (day_number(*from) > day_number(*till)) {
             return "--period: From " + date_text(*from) + " is after Till " + date_text(*till);

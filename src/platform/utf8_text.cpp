@@ -28,15 +28,15 @@ std::size_t decode_one(const std::string& text, std::size_t at, char32_t& code) 
     }
     if ((lead & 0xE0) == 0xC0) {
         length = 2;
-        code = lead & 0x1Fu;
+        code = lead & 0x1FU;
         smallest = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
         length = 3;
-        code = lead & 0x0Fu;
+        code = lead & 0x0FU;
         smallest = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
         length = 4;
-        code = lead & 0x07u;
+        code = lead & 0x07U;
         smallest = kFirstSupplementary;
     } else {
         return 0;
@@ -49,7 +49,7 @@ std::size_t decode_one(const std::string& text, std::size_t at, char32_t& code) 
         if (!is_continuation(byte)) {
             return 0;
         }
-        code = (code << 6) | (byte & 0x3Fu);
+        code = (code << 6) | (byte & 0x3FU);
     }
     // Overlong forms and encoded surrogates would not come back as the same bytes.
     if (code < smallest || code > kLastCodePoint || (code >= kSurrogateFirst && code <= kSurrogateLast)) {
@@ -62,7 +62,7 @@ void append_wide(std::wstring& wide, char32_t code) {
     if (kWideIsUtf16 && code >= kFirstSupplementary) {
         const char32_t offset = code - kFirstSupplementary;
         wide.push_back(static_cast<wchar_t>(kSurrogateFirst + (offset >> 10)));
-        wide.push_back(static_cast<wchar_t>(kEscapeBase + (offset & 0x3FFu)));
+        wide.push_back(static_cast<wchar_t>(kEscapeBase + (offset & 0x3FFU)));
         return;
     }
     wide.push_back(static_cast<wchar_t>(code));
@@ -73,16 +73,16 @@ void append_utf8(std::string& text, char32_t code) {
         text.push_back(static_cast<char>(code));
     } else if (code < 0x800) {
         text.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3Fu)));
+        text.push_back(static_cast<char>(0x80 | (code & 0x3FU)));
     } else if (code < kFirstSupplementary) {
         text.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3Fu)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3Fu)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3FU)));
+        text.push_back(static_cast<char>(0x80 | (code & 0x3FU)));
     } else {
         text.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        text.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3Fu)));
-        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3Fu)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3Fu)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3FU)));
+        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3FU)));
+        text.push_back(static_cast<char>(0x80 | (code & 0x3FU)));
     }
 }
 

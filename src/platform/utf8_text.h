@@ -9,6 +9,6 @@
 namespace lanternbook {
 
 [[nodiscard]] std::wstring wide_from_utf8(const std::string& text);
-[[nodiscard]] std::string utf8_from_wide(const std::wstring& text);
+[[nodiscard]] std::string utf8_from_wide(const std::wstring& wide);
 
 }  // namespace lanternbook

@@ -1,7 +1,7 @@
 #include "platform/posix/mounted_volumes.h"
 
 #include <dirent.h>
-#include <limits.h>
+#include <climits>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -64,13 +64,13 @@ bool read_device_links(const std::string& folder, std::map<std::string, std::str
             continue;
         }
         std::string target(PATH_MAX, '\0');
-        const ssize_t length = ::readlink((folder + "/" + name).c_str(), target.data(), target.size());
+        const ssize_t length = ::readlink(joined_path(folder, name).c_str(), target.data(), target.size());
         if (length <= 0) {
             continue;
         }
         target.resize(static_cast<std::size_t>(length));
         if (target[0] != '/') {
-            target = folder + "/" + target;
+            target = joined_path(folder, target);
         }
         names.emplace(canonical(target), name);
     }
@@ -185,7 +185,7 @@ bool read_volume_folders(const VolumeSources& sources, std::vector<MountedVolume
             continue;
         }
         MountedVolume volume;
-        volume.mount_point = sources.volumes_folder + "/" + name;
+        volume.mount_point = joined_path(sources.volumes_folder, name);
         volume.label = name;
         struct stat info {};
         if (::stat(volume.mount_point.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {

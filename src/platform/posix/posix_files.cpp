@@ -7,6 +7,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -19,7 +20,7 @@ namespace {
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kNewFolderMode = 0777;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-constexpr std::size_t kCopyChunk = 64 * 1024;
+constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 constexpr long kNanosecondsPerMillisecond = 1000000;
 constexpr unsigned kMillisecondsPerSecond = 1000;
 constexpr char kDefaultTempFolder[] = "/tmp";
@@ -172,13 +173,16 @@ bool sync_path(const std::string& path, int flags) {
 
 }  // namespace
 
+std::string joined_path(const std::string& folder, const std::string& name) {
+    std::string path = folder;
+    path += '/';
+    path += name;
+    return path;
+}
+
 std::string system_path(const std::wstring& path) {
     std::wstring slashed = path;
-    for (wchar_t& c : slashed) {
-        if (c == L'\\') {
-            c = L'/';
-        }
-    }
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
     return utf8_from_wide(slashed);
 }
 
@@ -219,7 +223,7 @@ Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<Fol
         if (::fnmatch(name_pattern.c_str(), name.c_str(), FNM_CASEFOLD) != 0) {
             continue;
         }
-        const std::string entry_path = folder_path + "/" + name;
+        const std::string entry_path = joined_path(folder_path, name);
         struct stat info {};
         if (::lstat(entry_path.c_str(), &info) != 0) {
             // Gone since the folder was read.

@@ -11,6 +11,8 @@ namespace lanternbook::posix {
 
 // The system's form of a core path, as bytes.
 [[nodiscard]] std::string system_path(const std::wstring& path);
+// "folder/name".
+[[nodiscard]] std::string joined_path(const std::string& folder, const std::string& name);
 
 // Attributes from what lstat tells: a link is kAttributeLink (and a folder
 // when it leads to one), a folder kAttributeFolder, a file with no write
