@@ -81,6 +81,9 @@ endforeach()
 # lanternbook.exe runs under Wine on emulated drives. Needs the MinGW build
 # tree, as the other Wine tests do.
 if(LANTERNBOOK_WIN32_DIR)
+  add_test(NAME exe.cli_console_static
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-cli-exe.sh ${LANTERNBOOK_WIN32_DIR}/lanternbook.exe)
+  set_tests_properties(exe.cli_console_static PROPERTIES FAIL_REGULAR_EXPRESSION "FAIL:")
   set(set_command "$<TARGET_FILE:lanternbook-cli> set")
   # name | group | keys | options given to `set` before --key
   set(LANTERNBOOK_CLI_E2E_CASES
