@@ -30,6 +30,7 @@ add_test(NAME ctest.names_readable
   COMMAND ${CMAKE_COMMAND} -DCTEST_COMMAND=${CMAKE_CTEST_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
           -DMAX_LENGTH=100 -P ${CMAKE_CURRENT_LIST_DIR}/test-names.cmake)
 
+include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)

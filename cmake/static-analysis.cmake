@@ -12,7 +12,7 @@
 if(NOT CMAKE_SCRIPT_MODE_FILE)
   set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
   # The targets already exist; the variable only reaches targets made after it.
-  foreach(target IN ITEMS lanternbook_core unit_tests_plain)
+  foreach(target IN ITEMS lanternbook_core unit_tests_plain lanternbook_cli_plain lanternbook-cli)
     if(TARGET ${target})
       set_property(TARGET ${target} PROPERTY EXPORT_COMPILE_COMMANDS ON)
     endif()
@@ -74,8 +74,9 @@ endfunction()
 # the host for the Win32 layer.
 set(core_source_globs
   src/platform/*.cpp src/l10n/*.cpp src/l10n/tables/*.cpp src/device/*.cpp
-  src/config/*.cpp src/maintenance/*.cpp src/dialog/*.cpp)
-set(win32_source_globs src/entry/*.cpp src/*/win32/*.cpp src/host/*.cpp)
+  src/config/*.cpp src/maintenance/*.cpp src/dialog/*.cpp
+  src/cli/*.cpp src/platform/posix/*.cpp)
+set(win32_source_globs src/entry/*.cpp src/*/win32/*.cpp src/host/*.cpp src/cli/main_windows.cpp)
 
 function(collect_sources out)
   set(sources "")
@@ -83,6 +84,10 @@ function(collect_sources out)
     file(GLOB matches ${source_dir}/${pattern})
     list(APPEND sources ${matches})
   endforeach()
+  # The command line's Windows entry is Win32 code, whatever folder it is in.
+  if(NOT "src/cli/main_windows.cpp" IN_LIST ARGN)
+    list(REMOVE_ITEM sources ${source_dir}/src/cli/main_windows.cpp)
+  endif()
   list(SORT sources)
   set(${out} ${sources} PARENT_SCOPE)
 endfunction()

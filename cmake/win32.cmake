@@ -77,5 +77,6 @@ elseif(MSVC)
   endforeach()
 endif()
 
+include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/bench.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)

@@ -2,12 +2,14 @@
 # Runs one group of end-to-end checks: our driver program loads the real DLL
 # under Wine and drives it on freshly seeded emulated keys.
 # Usage: e2e.sh WIN32_BUILD_DIR GROUP [--keys LETTERS | --no-key] [--tmpfs MIB] [--label TEXT]
-#                [--readonly PATH] [--link-out PATH]
+#                [--readonly PATH] [--link-out PATH] [--before COMMAND]
 # --readonly makes PATH inside each key (. for the whole key) read-only with a
 # read-only bind mount, which holds for root too, where clearing write bits does not.
 # --link-out moves the folder PATH of each key out of the key, to
 # build/wine/outside/LETTER/PATH (E2E_OUTSIDE), and leaves a link to it in its place.
 # LANTERNBOOK_WINE_ARCH=win64 runs a 64-bit build in the 64-bit prefix (see wine-env.sh).
+# --before runs COMMAND (split at spaces) with each key's folder as its last
+# argument once the key is seeded; the group fails when it fails.
 set -euo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
 group=${2:?group}
@@ -17,6 +19,7 @@ tmpfs_mib=
 label=VOLKARIS
 readonly_path=
 link_out_path=
+before_command=
 while [ $# -gt 0 ]; do
     case "$1" in
         --keys) keys=$2; shift 2 ;;
@@ -25,6 +28,7 @@ while [ $# -gt 0 ]; do
         --label) label=$2; shift 2 ;;
         --readonly) readonly_path=$2; shift 2 ;;
         --link-out) link_out_path=$2; shift 2 ;;
+        --before) before_command=$2; shift 2 ;;
         *) echo "e2e.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -70,6 +74,9 @@ for letter in $(printf '%s' "$keys" | sed 's/./& /g'); do
         mkdir -p "$(dirname "$outside")"
         mv "$dir/$link_out_path" "$outside"
         ln -s "$outside" "$dir/$link_out_path"
+    fi
+    if [ -n "$before_command" ]; then
+        $before_command "$dir" || { echo "FAIL: $before_command $dir"; exit 1; }
     fi
     if [ -n "$readonly_path" ]; then
         target=$dir

@@ -1,5 +1,7 @@
 #include "fakes/fake_controls.h"
 
+#include "config/calendar.h"
+
 namespace lanternbook::testing {
 namespace {
 
@@ -20,7 +22,16 @@ bool FakeControls::set_date(int control_id, const SystemTime& date_now) {
     if (!valid_date(date_now)) {
         return false;
     }
-    dates[control_id] = date_now;
+    SystemTime held = date_now;
+    // The picker keeps the weekday it computes, not the one it was given.
+    int64_t file_time = 0;
+    if (system_time_to_file_time(held, file_time)) {
+        SystemTime computed;
+        if (file_time_to_system_time(file_time, computed)) {
+            held.day_of_week = computed.day_of_week;
+        }
+    }
+    dates[control_id] = held;
     return true;
 }
 

@@ -1,0 +1,175 @@
+#include "cli/configuration_report.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/set_request.h"
+#include "dialog/opening_choices.h"
+#include "platform/utf8_text.h"
+
+namespace lanternbook::cli {
+namespace {
+
+constexpr std::size_t kLabelWidth = 18;
+constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr char kNoData[] = "no data";
+constexpr int kJsonIndent = 2;
+
+std::vector<std::string> data_names_on(const Choices& choices) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kDataChoiceCount; ++i) {
+        if (choices.data[i]) {
+            names.emplace_back(kDataNames[i]);
+        }
+    }
+    return names;
+}
+
+// The period box Save looks at first; none checked keeps the stored mode.
+const char* period_name(const Choices& choices) {
+    if (choices.everything) {
+        return "everything";
+    }
+    if (choices.since_last) {
+        return "since-last";
+    }
+    if (choices.last_days) {
+        return "last-days";
+    }
+    if (choices.from_till) {
+        return "from-till";
+    }
+    return "none";
+}
+
+std::string period_line(const Choices& choices) {
+    if (choices.everything || choices.since_last) {
+        return period_name(choices);
+    }
+    if (choices.last_days) {
+        return "last:" + std::to_string(choices.days);
+    }
+    if (choices.from_till) {
+        return "from:" + date_text(choices.from_date.value_or(SystemTime{})) + ".." +
+               date_text(choices.till_date.value_or(SystemTime{}));
+    }
+    return "none (Save keeps the stored period)";
+}
+
+std::optional<std::string> shown_date(const ConfigurationReport& report, const std::optional<SystemTime>& date) {
+    if (!report.config.has_dates() || !date) {
+        return std::nullopt;
+    }
+    return date_text(*date);
+}
+
+std::optional<std::string> serial_shown(const StoredSettings& settings) {
+    if (!settings.has_serial_number()) {
+        return std::nullopt;
+    }
+    return utf8_from_wide(serial_number_text(settings));
+}
+
+std::optional<std::string> version_shown(const StoredSettings& settings) {
+    if (!settings.has_software_version()) {
+        return std::nullopt;
+    }
+    return utf8_from_wide(software_version_text(settings));
+}
+
+std::string config_line(const KeyConfig& config) {
+    if (!config.file_found) {
+        return "none; the dialog's defaults are shown";
+    }
+    return std::to_string(config.length) + (config.length == 0 ? " bytes; the dialog's defaults are shown" : " bytes");
+}
+
+void add_line(std::string& text, const char* label, const std::string& value) {
+    std::string padded = label;
+    padded.resize(std::max(padded.size(), kLabelWidth), ' ');
+    text += padded;
+    text += value;
+    text += '\n';
+}
+
+const char* on_off(bool on) { return on ? "on" : "off"; }
+
+template <typename Value>
+nlohmann::json json_or_null(const std::optional<Value>& value) {
+    return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+}  // namespace
+
+ConfigurationReport report_for(const std::wstring& key, const KeyConfig& config, const SystemTime& now) {
+    ConfigurationReport report;
+    report.key = key;
+    report.config = config;
+    report.choices = choices_after_opening(config.settings, now);
+    return report;
+}
+
+std::string hex_bytes(const ConfigImage& image) {
+    std::string text;
+    for (const uint8_t byte : image) {
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += kHexDigits[byte >> 4];
+        text += kHexDigits[byte & 0x0F];
+    }
+    return text;
+}
+
+std::string report_text(const ConfigurationReport& report) {
+    const Choices& choices = report.choices;
+    const StoredSettings& stored = report.config.settings;
+    std::string text;
+    add_line(text, "key", utf8_from_wide(report.key));
+    add_line(text, "CONFIG", config_line(report.config));
+    std::string data;
+    for (const std::string& name : data_names_on(choices)) {
+        data += data.empty() ? name : ", " + name;
+    }
+    add_line(text, "data", data.empty() ? "none" : data);
+    add_line(text, "period", period_line(choices));
+    add_line(text, "days", std::to_string(choices.days));
+    add_line(text, "from", shown_date(report, choices.from_date).value_or(kNoData));
+    add_line(text, "till", shown_date(report, choices.till_date).value_or(kNoData));
+    add_line(text, "range button", on_off(choices.range_button));
+    add_line(text, "VDO special data",
+             std::string(on_off(stored.vdo_special_data())) + " (hidden in the dialog, which saves it off)");
+    add_line(text, "serial number", serial_shown(stored).value_or(kNoData));
+    add_line(text, "software version", version_shown(stored).value_or(kNoData));
+    if (report.new_image) {
+        add_line(text, "bytes", hex_bytes(*report.new_image));
+    }
+    return text;
+}
+
+std::string report_json(const ConfigurationReport& report) {
+    const Choices& choices = report.choices;
+    const StoredSettings& stored = report.config.settings;
+    nlohmann::ordered_json json;
+    json["key"] = utf8_from_wide(report.key);
+    json["config_bytes"] =
+        report.config.file_found ? nlohmann::ordered_json(report.config.length) : nlohmann::ordered_json(nullptr);
+    json["data"] = data_names_on(choices);
+    json["period"] = period_name(choices);
+    json["days"] = choices.days;
+    json["from"] = json_or_null(shown_date(report, choices.from_date));
+    json["till"] = json_or_null(shown_date(report, choices.till_date));
+    json["range_button"] = choices.range_button;
+    json["vdo_special_data"] = stored.vdo_special_data();
+    json["serial_number"] = json_or_null(serial_shown(stored));
+    json["software_version"] = json_or_null(version_shown(stored));
+    if (report.new_image) {
+        json["bytes"] = hex_bytes(*report.new_image);
+    }
+    // A file name that is no UTF-8 must not stop the report.
+    return json.dump(kJsonIndent, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace lanternbook::cli

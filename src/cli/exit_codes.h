@@ -1,0 +1,15 @@
+// What the command line's exit code says.
+#pragma once
+
+namespace lanternbook::cli {
+
+enum class Exit : int {
+    done = 0,
+    refused = 1,  // a usage error or a choice the dialog cannot make
+    no_key = 2,   // no key attached, or --key names no folder
+    io_failure = 3,
+};
+
+inline int code_of(Exit exit) { return static_cast<int>(exit); }
+
+}  // namespace lanternbook::cli

@@ -1,0 +1,43 @@
+// lanternbook on Linux and macOS.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/posix_key_search.h"
+#include "platform/posix/mounted_volumes.h"
+#include "platform/posix/posix_files.h"
+
+namespace {
+
+// Puts the system's volume sources below another folder: for tests only.
+constexpr char kSystemRootVariable[] = "LANTERNBOOK_SYSTEM_ROOT";
+
+class StandardInput : public lanternbook::cli::Terminal {
+public:
+    bool interactive() override { return ::isatty(STDIN_FILENO) == 1; }
+    bool read_line(std::string& line) override { return static_cast<bool>(std::getline(std::cin, line)); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace lanternbook;
+    const char* system_root = std::getenv(kSystemRootVariable);
+    const posix::VolumeSources sources = posix::VolumeSources::under(system_root != nullptr ? system_root : "");
+    posix::PosixFileSystem files;
+    posix::PosixVolumes volumes(sources);
+    posix::PosixClock clock;
+    StandardInput terminal;
+#if defined(__APPLE__)
+    cli::KeyFinder finder = [&sources] { return cli::keys_in_volume_folders(sources); };
+#else
+    cli::KeyFinder finder = [&sources] { return cli::keys_in_mount_table(sources); };
+#endif
+    cli::Services services{files, volumes, clock, finder, terminal, L'/'};
+    const std::vector<std::string> arguments(argv, argv + argc);
+    return cli::run_command_line(arguments, services, std::cout, std::cerr);
+}

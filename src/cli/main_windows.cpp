@@ -1,0 +1,59 @@
+// lanternbook.exe: the command line on Windows, with the dialog's own Win32
+// platform services and drive-letter search.
+#include <windows.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "device/device_drive.h"
+#include "platform/utf8_text.h"
+#include "platform/win32/win32_platform.h"
+
+namespace {
+
+class ConsoleInput : public lanternbook::cli::Terminal {
+public:
+    // Only a console counts: the NUL device also passes for a character device.
+    bool interactive() override {
+        DWORD mode = 0;
+        return ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+    }
+    bool read_line(std::string& line) override { return static_cast<bool>(std::getline(std::cin, line)); }
+};
+
+// Puts the console back to the code page it had.
+class Utf8Console {
+public:
+    Utf8Console() : previous_(::GetConsoleOutputCP()) { ::SetConsoleOutputCP(CP_UTF8); }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+    ~Utf8Console() {
+        if (previous_ != 0) {
+            ::SetConsoleOutputCP(previous_);
+        }
+    }
+
+private:
+    UINT previous_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace lanternbook;
+    const Utf8Console console;
+    std::vector<std::string> arguments;
+    arguments.reserve(static_cast<std::size_t>(argc));
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(utf8_from_wide(argv[i]));
+    }
+    win32::Win32Platform platform(::GetModuleHandleW(nullptr));
+    DeviceDrive device(platform, platform);
+    ConsoleInput terminal;
+    cli::KeyFinder finder = [&device, &platform] { return cli::keys_by_drive_letter(device, platform); };
+    cli::Services services{platform, platform, platform, finder, terminal};
+    return cli::run_command_line(arguments, services, std::cout, std::cerr);
+}

@@ -1,0 +1,46 @@
+#include "cli/posix_key_search.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/utf8_text.h"
+
+namespace lanternbook::cli {
+namespace {
+
+KeySearch keys_among(const std::vector<posix::MountedVolume>& volumes) {
+    KeySearch search;
+    for (const posix::MountedVolume& volume : volumes) {
+        const std::wstring root = wide_from_utf8(volume.mount_point);
+        // A volume mounted twice is one key with two roots; each is listed once.
+        if (label_names_key(wide_from_utf8(volume.label)) &&
+            std::find(search.roots.begin(), search.roots.end(), root) == search.roots.end()) {
+            search.roots.push_back(root);
+        }
+    }
+    return search;
+}
+
+}  // namespace
+
+KeySearch keys_in_mount_table(const posix::VolumeSources& sources) {
+    std::vector<posix::MountedVolume> volumes;
+    if (!posix::read_mount_table(sources, volumes)) {
+        KeySearch search;
+        search.failure = wide_from_utf8(sources.mountinfo);
+        return search;
+    }
+    return keys_among(volumes);
+}
+
+KeySearch keys_in_volume_folders(const posix::VolumeSources& sources) {
+    std::vector<posix::MountedVolume> volumes;
+    if (!posix::read_volume_folders(sources, volumes)) {
+        KeySearch search;
+        search.failure = wide_from_utf8(sources.volumes_folder);
+        return search;
+    }
+    return keys_among(volumes);
+}
+
+}  // namespace lanternbook::cli

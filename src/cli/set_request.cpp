@@ -1,0 +1,225 @@
+#include "cli/set_request.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+#include "config/calendar.h"
+#include "dialog/opening_choices.h"
+
+namespace lanternbook::cli {
+namespace {
+
+constexpr char kSinceLast[] = "since-last";
+constexpr char kEverything[] = "everything";
+constexpr char kLastPrefix[] = "last:";
+constexpr char kFromPrefix[] = "from:";
+constexpr char kRangeSeparator[] = "..";
+constexpr std::size_t kDateTextLength = 10;  // YYYY-MM-DD
+constexpr std::size_t kDaysDigitsLimit = 4;
+constexpr uint16_t kFirstStoredYear = 1970;
+constexpr std::size_t kActivities = static_cast<std::size_t>(DataChoice::activities);
+constexpr std::size_t kCard = static_cast<std::size_t>(DataChoice::card_via_tachograph);
+
+bool starts_with(const std::string& text, const char* prefix) {
+    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool all_digits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int digits_value(const std::string& text) {
+    return std::accumulate(text.begin(), text.end(), 0, [](int value, char c) { return value * 10 + (c - '0'); });
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : text) {
+        if (c == separator) {
+            parts.push_back(part);
+            part.clear();
+        } else {
+            part.push_back(c);
+        }
+    }
+    parts.push_back(part);
+    return parts;
+}
+
+// A calendar date from "YYYY-MM-DD", with its weekday; empty when there is no such day.
+std::optional<SystemTime> read_date(const std::string& text) {
+    if (text.size() != kDateTextLength || text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    const std::string year = text.substr(0, 4);
+    const std::string month = text.substr(5, 2);
+    const std::string day = text.substr(8, 2);
+    if (!all_digits(year) || !all_digits(month) || !all_digits(day)) {
+        return std::nullopt;
+    }
+    SystemTime date;
+    date.year = static_cast<uint16_t>(digits_value(year));
+    date.month = static_cast<uint16_t>(digits_value(month));
+    date.day = static_cast<uint16_t>(digits_value(day));
+    if (!is_valid_system_time(date)) {
+        return std::nullopt;
+    }
+    // The weekday the picker would work out for the date chosen in it.
+    return picker_date_after(date, date);
+}
+
+int64_t day_number(const SystemTime& date) { return days_from_civil(date.year, date.month, date.day); }
+
+// Save stores a date before 1970 as 1970-01-01 and a later one than today as today.
+std::optional<std::string> outside_stored_range(const SystemTime& date, const SystemTime& now) {
+    SystemTime first;
+    first.year = kFirstStoredYear;
+    first.month = 1;
+    first.day = 1;
+    if (day_number(date) < day_number(first)) {
+        return "--period: " + date_text(date) + " is before 1970-01-01, the first day the key can store";
+    }
+    if (day_number(date) > day_number(now)) {
+        return "--period: " + date_text(date) + " is after today (" + date_text(now) +
+               "); the dialog would store today instead";
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string date_text(const SystemTime& date) {
+    char text[16];
+    if (std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year) % 10000U,
+                      static_cast<unsigned>(date.month) % 100U, static_cast<unsigned>(date.day) % 100U) < 0) {
+        return std::string();
+    }
+    return text;
+}
+
+std::optional<std::string> read_data_list(const std::string& text, SetRequest& request) {
+    std::array<bool, kDataChoiceCount> data{};
+    for (const std::string& name : split(text, ',')) {
+        if (name.empty()) {
+            continue;
+        }
+        bool known = false;
+        for (std::size_t i = 0; i < kDataChoiceCount; ++i) {
+            if (name == kDataNames[i]) {
+                data[i] = true;
+                known = true;
+            }
+        }
+        if (!known) {
+            std::string refusal = "--data: unknown data choice '";
+            refusal += name;
+            refusal += "' (known:";
+            for (const char* known_name : kDataNames) {
+                refusal += ' ';
+                refusal += known_name;
+            }
+            refusal += ')';
+            return refusal;
+        }
+    }
+    request.data = data;
+    return std::nullopt;
+}
+
+std::optional<std::string> read_period(const std::string& text, const SystemTime& now, SetRequest& request) {
+    PeriodRequest period;
+    if (text == kSinceLast) {
+        period.kind = PeriodKind::since_last;
+    } else if (text == kEverything) {
+        period.kind = PeriodKind::everything;
+    } else if (starts_with(text, kLastPrefix)) {
+        const std::string days = text.substr(std::char_traits<char>::length(kLastPrefix));
+        if (!all_digits(days) || days.size() > kDaysDigitsLimit || digits_value(days) < kMinDays ||
+            digits_value(days) > kMaxDays) {
+            return "--period: '" + text + "': the number of days must be " + std::to_string(kMinDays) + " to " +
+                   std::to_string(kMaxDays);
+        }
+        period.kind = PeriodKind::last_days;
+        period.days = digits_value(days);
+    } else if (starts_with(text, kFromPrefix)) {
+        const std::string range = text.substr(std::char_traits<char>::length(kFromPrefix));
+        const std::size_t separator = range.find(kRangeSeparator);
+        const std::optional<SystemTime> from =
+            separator == std::string::npos ? std::nullopt : read_date(range.substr(0, separator));
+        const std::optional<SystemTime> till =
+            separator == std::string::npos
+                ? std::nullopt
+                : read_date(range.substr(separator + std::char_traits<char>::length(kRangeSeparator)));
+        if (!from || !till) {
+            return "--period: '" + text + "' is not from:YYYY-MM-DD..YYYY-MM-DD with two real dates";
+        }
+        std::optional<std::string> refusal = outside_stored_range(*from, now);
+        if (!refusal) {
+            refusal = outside_stored_range(*till, now);
+        }
+        if (refusal) {
+            return refusal;
+        }
+        if (day_number(*from) > day_number(*till)) {
+            return "--period: From " + date_text(*from) + " is after Till " + date_text(*till);
+        }
+        period.kind = PeriodKind::from_till;
+        period.from = *from;
+        period.till = *till;
+    } else {
+        return "--period: '" + text + "' is none of since-last, everything, last:N, from:YYYY-MM-DD..YYYY-MM-DD";
+    }
+    request.period = period;
+    return std::nullopt;
+}
+
+AppliedChoices apply_request(const Choices& held, const SetRequest& request) {
+    AppliedChoices applied;
+    Choices& choices = applied.choices;
+    choices = held;
+    if (request.data) {
+        const auto& data = *request.data;
+        // Checking either side unchecks the other.
+        if (data[kCard]) {
+            for (std::size_t i = 0; i < kCard; ++i) {
+                if (data[i]) {
+                    applied.refusal = std::string("--data: ") + kDataNames[kCard] + " cannot be on together with " +
+                                      kDataNames[i];
+                    return applied;
+                }
+            }
+        }
+        choices.data = data;
+    }
+    if (request.period) {
+        const PeriodRequest& period = *request.period;
+        // A clicked period box unchecks the other three.
+        choices.since_last = period.kind == PeriodKind::since_last;
+        choices.everything = period.kind == PeriodKind::everything;
+        choices.last_days = period.kind == PeriodKind::last_days;
+        choices.from_till = period.kind == PeriodKind::from_till;
+        if (period.kind == PeriodKind::last_days) {
+            choices.days = period.days;
+        } else if (period.kind == PeriodKind::from_till) {
+            choices.from_date = period.from;
+            choices.till_date = period.till;
+        }
+    }
+    if (request.range_button) {
+        choices.range_button = *request.range_button;
+    }
+    if (request.vdo_special_data) {
+        choices.vdo_special_data = *request.vdo_special_data;
+    }
+    // The VDO box is offered only while activities are on, and cleared when they go.
+    if (choices.vdo_special_data && !choices.data[kActivities]) {
+        applied.refusal = std::string("--vdo on: needs ") + kDataNames[kActivities] +
+                          " on; the dialog clears VDO special data without it";
+    }
+    return applied;
+}
+
+}  // namespace lanternbook::cli

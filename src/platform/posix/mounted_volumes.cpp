@@ -1,0 +1,240 @@
+#include "platform/posix/mounted_volumes.h"
+
+#include <dirent.h>
+#include <climits>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#if defined(__linux__)
+#include <libmount/libmount.h>
+#endif
+
+#include "platform/posix/posix_files.h"
+#include "platform/utf8_text.h"
+
+namespace lanternbook::posix {
+namespace {
+
+constexpr std::size_t kSerialDigits = 8;
+constexpr int kHexBase = 16;
+
+struct FolderCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using FolderHandle = std::unique_ptr<DIR, FolderCloser>;
+
+struct PathFree {
+    void operator()(char* path) const { std::free(path); }  // NOLINT(cppcoreguidelines-no-malloc): realpath's buffer
+};
+
+// The path with every link resolved, or the path itself when it cannot be.
+std::string canonical(const std::string& path) {
+    const std::unique_ptr<char, PathFree> resolved(::realpath(path.c_str(), nullptr));
+    return resolved ? std::string(resolved.get()) : path;
+}
+
+int hex_value(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The names of the links in `folder`, keyed by the device each leads to.
+bool read_device_links(const std::string& folder, std::map<std::string, std::string>& names) {
+    const FolderHandle dir(::opendir(folder.c_str()));
+    if (!dir) {
+        return errno == ENOENT || errno == ENOTDIR;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(joined_path(folder, name).c_str(), target.data(), target.size());
+        if (length <= 0) {
+            continue;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        if (target[0] != '/') {
+            target = joined_path(folder, target);
+        }
+        names.emplace(canonical(target), name);
+    }
+    return true;
+}
+
+template <typename Value>
+std::string value_or_empty(const std::map<std::string, Value>& map, const std::string& key) {
+    const auto found = map.find(key);
+    return found == map.end() ? std::string() : found->second;
+}
+
+}  // namespace
+
+VolumeSources VolumeSources::under(const std::string& root) {
+    VolumeSources sources;
+    sources.by_label = root + sources.by_label;
+    sources.by_uuid = root + sources.by_uuid;
+    sources.mountinfo = root + sources.mountinfo;
+    sources.volumes_folder = root + sources.volumes_folder;
+    sources.device_prefix = root;
+    return sources;
+}
+
+std::string label_from_link_name(const std::string& name) {
+    std::string label;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
+            const int high = hex_value(name[i + 2]);
+            const int low = hex_value(name[i + 3]);
+            if (high >= 0 && low >= 0) {
+                label.push_back(static_cast<char>(high * kHexBase + low));
+                i += 3;
+                continue;
+            }
+        }
+        label.push_back(name[i]);
+    }
+    return label;
+}
+
+uint32_t serial_from_uuid(const std::string& uuid) {
+    uint32_t serial = 0;
+    std::size_t digits = 0;
+    for (const char c : uuid) {
+        const int value = hex_value(c);
+        if (value < 0) {
+            continue;
+        }
+        serial = (serial << 4) | static_cast<uint32_t>(value);
+        if (++digits == kSerialDigits) {
+            break;
+        }
+    }
+    return serial;
+}
+
+bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& volumes) {
+    volumes.clear();
+#if defined(__linux__)
+    std::map<std::string, std::string> labels;
+    std::map<std::string, std::string> uuids;
+    // Unreadable link folders leave volumes without labels, not the table unread.
+    static_cast<void>(read_device_links(sources.by_label, labels));
+    static_cast<void>(read_device_links(sources.by_uuid, uuids));
+
+    struct TableRelease {
+        void operator()(libmnt_table* table) const { mnt_unref_table(table); }
+    };
+    struct IteratorRelease {
+        void operator()(libmnt_iter* iterator) const { mnt_free_iter(iterator); }
+    };
+    const std::unique_ptr<libmnt_table, TableRelease> table(mnt_new_table());
+    const std::unique_ptr<libmnt_iter, IteratorRelease> iterator(mnt_new_iter(MNT_ITER_FORWARD));
+    if (!table || !iterator || ::access(sources.mountinfo.c_str(), R_OK) != 0 ||
+        mnt_table_parse_file(table.get(), sources.mountinfo.c_str()) != 0) {
+        return false;
+    }
+    libmnt_fs* fs = nullptr;
+    while (mnt_table_next_fs(table.get(), iterator.get(), &fs) == 0) {
+        const char* target = mnt_fs_get_target(fs);
+        if (target == nullptr) {
+            continue;
+        }
+        MountedVolume volume;
+        volume.mount_point = target;
+        volume.device_number = mnt_fs_get_devno(fs);
+        const char* source = mnt_fs_get_srcpath(fs);
+        if (source != nullptr && source[0] == '/') {
+            const std::string device = canonical(sources.device_prefix + source);
+            volume.label = label_from_link_name(value_or_empty(labels, device));
+            volume.uuid = value_or_empty(uuids, device);
+        }
+        volumes.push_back(volume);
+    }
+    return true;
+#else
+    static_cast<void>(sources);
+    return false;
+#endif
+}
+
+bool read_volume_folders(const VolumeSources& sources, std::vector<MountedVolume>& volumes) {
+    volumes.clear();
+    const FolderHandle dir(::opendir(sources.volumes_folder.c_str()));
+    if (!dir) {
+        return errno == ENOENT || errno == ENOTDIR;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        MountedVolume volume;
+        volume.mount_point = joined_path(sources.volumes_folder, name);
+        volume.label = name;
+        struct stat info {};
+        if (::stat(volume.mount_point.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            continue;
+        }
+        volume.device_number = info.st_dev;
+        volumes.push_back(volume);
+    }
+    return true;
+}
+
+bool PosixVolumes::volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) {
+    struct statvfs info {};
+    if (::statvfs(system_path(root).c_str(), &info) != 0) {
+        return false;
+    }
+    total_bytes = static_cast<uint64_t>(info.f_blocks) * info.f_frsize;
+    return true;
+}
+
+bool PosixVolumes::volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) {
+    struct stat info {};
+    if (::stat(system_path(root).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    // 64-bit device numbers folded so that major and minor both count.
+    const auto device = static_cast<uint64_t>(info.st_dev);
+    serial_number = static_cast<uint32_t>(device ^ (device >> 32));
+    label.clear();
+    std::vector<MountedVolume> volumes;
+#if defined(__APPLE__)
+    const bool listed = read_volume_folders(sources_, volumes);
+#else
+    const bool listed = read_mount_table(sources_, volumes);
+#endif
+    if (!listed) {
+        return true;
+    }
+    for (const MountedVolume& volume : volumes) {
+        if (volume.device_number != info.st_dev || (volume.label.empty() && volume.uuid.empty())) {
+            continue;
+        }
+        if (!volume.uuid.empty()) {
+            serial_number = serial_from_uuid(volume.uuid);
+        }
+        label = wide_from_utf8(volume.label);
+        break;
+    }
+    return true;
+}
+
+}  // namespace lanternbook::posix

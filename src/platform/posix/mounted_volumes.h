@@ -1,0 +1,72 @@
+// The volumes mounted on a POSIX system with their labels and identities:
+// on Linux from /proc/self/mountinfo and the /dev/disk/by-label and by-uuid
+// links, without root; on macOS from the folders in /Volumes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace lanternbook::posix {
+
+// Where the system tells about volumes. A test points them at files of its own.
+struct VolumeSources {
+    std::string by_label = "/dev/disk/by-label";
+    std::string by_uuid = "/dev/disk/by-uuid";
+    std::string mountinfo = "/proc/self/mountinfo";
+    std::string volumes_folder = "/Volumes";
+    // Put before the device paths that mountinfo names.
+    std::string device_prefix;
+
+    // Every source above below `root` ("" is the system itself).
+    static VolumeSources under(const std::string& root);
+};
+
+struct MountedVolume {
+    std::string mount_point;
+    std::string label;  // empty when the volume has none
+    std::string uuid;   // empty when unknown
+    dev_t device_number = 0;
+};
+
+// A udev link name ("VOLKARIS\x20KEY") as the label it stands for.
+[[nodiscard]] std::string label_from_link_name(const std::string& name);
+
+// Every mount in the mount table, with the label and UUID of its device.
+// False when the mount table cannot be read; missing link folders only mean
+// that no volume has a label or UUID.
+[[nodiscard]] bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& volumes);
+
+// Every folder in sources.volumes_folder, its name taken as its label.
+// False when the folder is there but cannot be read.
+[[nodiscard]] bool read_volume_folders(const VolumeSources& sources, std::vector<MountedVolume>& volumes);
+
+// The volume's UUID as a 32-bit serial number: its first eight hex digits,
+// which for a FAT volume ("1A2B-3C4D") are the whole serial number.
+[[nodiscard]] uint32_t serial_from_uuid(const std::string& uuid);
+
+// The Volumes service on those sources. There are no drive letters, USB
+// device sets or label changes here; only identities and sizes.
+class PosixVolumes : public Volumes {
+public:
+    explicit PosixVolumes(VolumeSources sources) : sources_(std::move(sources)) {}
+
+    uint32_t logical_drive_mask() override { return 0; }
+    bool drive_display_name(const std::wstring&, std::wstring&) override { return false; }
+    bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
+    // The serial is the volume's UUID where one is known, its device number
+    // otherwise; the label comes from the mount table or the volumes folder.
+    bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
+    bool set_volume_label(const std::wstring&, const std::wstring&) override { return false; }
+    std::unique_ptr<UsbDeviceSet> open_usb_devices() override { return nullptr; }
+
+private:
+    VolumeSources sources_;
+};
+
+}  // namespace lanternbook::posix

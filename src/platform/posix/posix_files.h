@@ -1,0 +1,45 @@
+// The file system and the clock with POSIX calls, for the command-line
+// program on Linux and macOS. Paths arrive in the core's form, with
+// backslashes between their parts; every backslash is taken as "/".
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace lanternbook::posix {
+
+// The system's form of a core path, as bytes.
+[[nodiscard]] std::string system_path(const std::wstring& path);
+// "folder/name".
+[[nodiscard]] std::string joined_path(const std::string& folder, const std::string& name);
+
+// Attributes from what lstat tells: a link is kAttributeLink (and a folder
+// when it leads to one), a folder kAttributeFolder, a file with no write
+// bit at all kAttributeReadOnly, a name starting with a dot hidden.
+class PosixFileSystem : public FileSystem {
+public:
+    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
+                                    FileDisposition disposition) override;
+    // Case-insensitive shell-style matching of the last part of the pattern.
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
+    Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
+    // Only the read-only attribute has a POSIX counterpart: the write bits.
+    bool set_attributes(const std::wstring& path, uint32_t attributes) override;
+    bool file_size(const std::wstring& path, uint64_t& bytes) override;
+    bool delete_file(const std::wstring& path) override;
+    bool create_folder(const std::wstring& path) override;
+    bool remove_folder(const std::wstring& path) override;
+    bool copy_file(const std::wstring& source, const std::wstring& target) override;
+    // rename(2) after the source and before its folder reached the device.
+    bool replace_file(const std::wstring& source, const std::wstring& target) override;
+    std::wstring temp_folder() override;
+};
+
+class PosixClock : public Clock {
+public:
+    SystemTime utc_now() override;
+    void sleep_ms(unsigned milliseconds) override;
+};
+
+}  // namespace lanternbook::posix

@@ -1,0 +1,158 @@
+#include "cli_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace lanternbook::testing {
+namespace {
+
+std::vector<char*> argv_of(std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Everything from both descriptors until both are closed.
+void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
+    std::array<pollfd, 2> fds{{{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}}};
+    int open_count = err_fd < 0 ? 1 : 2;
+    if (err_fd < 0) {
+        fds[1].fd = -1;
+    }
+    std::array<char, 4096> buffer{};
+    while (open_count > 0) {
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            const ssize_t count = ::read(fds[i].fd, buffer.data(), buffer.size());
+            if (count <= 0) {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+                continue;
+            }
+            (i == 0 ? out : err).append(buffer.data(), static_cast<std::size_t>(count));
+        }
+    }
+}
+
+int wait_for(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+ProgramRun run_program(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment) {
+    std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv = argv_of(all);
+    int out_pipe[2];
+    int err_pipe[2];
+    if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) {
+        return ProgramRun{};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null_fd = ::open("/dev/null", O_RDONLY);
+        ::dup2(null_fd, STDIN_FILENO);
+        ::dup2(out_pipe[1], STDOUT_FILENO);
+        ::dup2(err_pipe[1], STDERR_FILENO);
+        for (const auto& [name, value] : environment) {
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(out_pipe[1]);
+    ::close(err_pipe[1]);
+    ProgramRun run;
+    drain(out_pipe[0], err_pipe[0], run.out, run.err);
+    run.exit_code = wait_for(child);
+    return run;
+}
+
+ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed) {
+    std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv = argv_of(all);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ProgramRun run;
+    if (child < 0) {
+        return run;
+    }
+    if (!typed.empty() && ::write(terminal, typed.data(), typed.size()) < 0) {
+        run.err = "cannot type on the terminal";
+    }
+    // A pseudo-terminal reports the end of the child's output as an error.
+    drain(terminal, -1, run.out, run.err);
+    run.exit_code = wait_for(child);
+    return run;
+}
+
+TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lanternbook-cli-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) {
+        path_ = pattern;
+    }
+}
+
+TempFolder::~TempFolder() {
+    if (path_.empty()) {
+        return;
+    }
+    std::error_code ignored;
+    // Read-only folders left by a test must not keep their contents.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        if (!it->is_symlink()) {
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+        }
+    }
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> read_bytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool exists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+}  // namespace lanternbook::testing

@@ -1,0 +1,276 @@
+// The POSIX file system, volumes and key search on temporary folders, with a
+// fake /dev/disk and mount table standing in for the system's.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "cli/posix_key_search.h"
+#include "cli_process.h"
+#include "platform/posix/mounted_volumes.h"
+#include "platform/posix/posix_files.h"
+#include "platform/utf8_text.h"
+
+namespace lanternbook {
+namespace {
+
+using testing::TempFolder;
+namespace fs = std::filesystem;
+
+std::wstring wide(const std::string& text) { return wide_from_utf8(text); }
+
+void write_text(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+}
+
+TEST(Utf8Text, RoundTripsEveryByteSequence) {
+    const std::string cases[] = {
+        "plain", "Zażółć gęślą jaźń", "\xF0\x9F\x9A\x9A truck", "latin-1 \xE9t\xE9", "\xC0\xAF overlong",
+        "\xED\xA0\x80 encoded surrogate", "cut \xE2\x82", std::string("nul\0inside", 10),
+    };
+    for (const std::string& text : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(utf8_from_wide(wide_from_utf8(text)), text);
+    }
+    EXPECT_EQ(wide_from_utf8("Zażółć"), L"Zażółć");
+    EXPECT_EQ(wide_from_utf8("\xE9"), std::wstring(1, static_cast<wchar_t>(0xDCE9)));
+}
+
+class PosixFilesTest : public ::testing::Test {
+protected:
+    std::wstring path(const std::string& name) const { return wide(folder / name); }
+    TempFolder folder;
+    posix::PosixFileSystem files;
+};
+
+TEST_F(PosixFilesTest, AttributesOfFilesFoldersLinksAndMissingPaths) {
+    fs::create_directory(folder / "CARD");
+    write_text(folder / "plain", "x");
+    write_text(folder / "locked", "x");
+    ::chmod((folder / "locked").c_str(), 0444);
+    write_text(folder / ".hidden", "x");
+    fs::create_directory_symlink(folder / "CARD", folder / "folder-link");
+    fs::create_symlink(folder / "plain", folder / "file-link");
+    fs::create_symlink(folder / "nowhere", folder / "dangling");
+    struct Case {
+        std::string name;
+        Lookup lookup;
+        uint32_t attributes;
+    };
+    const Case cases[] = {
+        {"CARD", Lookup::found, kAttributeFolder},
+        {"plain", Lookup::found, kAttributeArchive},
+        {"locked", Lookup::found, kAttributeArchive | kAttributeReadOnly},
+        {".hidden", Lookup::found, kAttributeArchive | kAttributeHidden},
+        {"folder-link", Lookup::found, kAttributeLink | kAttributeFolder},
+        {"file-link", Lookup::found, kAttributeLink},
+        {"dangling", Lookup::found, kAttributeLink},
+        {"missing", Lookup::missing, 0},
+        {"plain/below", Lookup::missing, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        uint32_t attributes = 0;
+        EXPECT_EQ(files.attributes(path(c.name), attributes), c.lookup);
+        if (c.lookup == Lookup::found) {
+            EXPECT_EQ(attributes, c.attributes);
+        }
+    }
+}
+
+TEST_F(PosixFilesTest, BackslashesSeparateParts) {
+    fs::create_directory(folder / "CARD");
+    write_text(folder / "CARD/a.ddd", "abc");
+    uint64_t size = 0;
+    EXPECT_TRUE(files.file_size(wide(folder.path()) + L"\\CARD\\a.ddd", size));
+    EXPECT_EQ(size, 3u);
+}
+
+TEST_F(PosixFilesTest, ListingMatchesThePatternInAnyCase) {
+    fs::create_directory(folder / "CARD");
+    for (const char* name : {"a.ddd", "B.DDD", "c.Ddd", "d.dddx", "e.esm", ".f.ddd"}) {
+        write_text(folder / ("CARD/" + std::string(name)), "x");
+    }
+    fs::create_directory(folder / "CARD/g.ddd");
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(files.list_folder(path("CARD") + L"\\*.ddd", entries), Lookup::found);
+    std::vector<std::wstring> names;
+    for (const FolderEntry& entry : entries) {
+        names.push_back(entry.name + (entry.is_folder() ? L"/" : L""));
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L".f.ddd", L"B.DDD", L"a.ddd", L"c.Ddd", L"g.ddd/"}));
+    EXPECT_EQ(files.list_folder(path("CARD") + L"\\*.dtg", entries), Lookup::missing);
+    EXPECT_EQ(files.list_folder(path("TACHO") + L"\\*.ddd", entries), Lookup::missing);
+}
+
+TEST_F(PosixFilesTest, FilesOpenWriteAndReplaceInOneStep) {
+    const std::wstring target = path("CONFIG");
+    const std::wstring helper = path("CONFIG.NEW");
+    write_text(folder / "CONFIG", "old");
+    {
+        std::unique_ptr<File> file = files.open_file(helper, FileAccess::write, FileDisposition::create_always);
+        ASSERT_TRUE(file);
+        const uint8_t data[] = {'n', 'e', 'w', '!'};
+        std::size_t written = 0;
+        ASSERT_TRUE(file->write(data, sizeof data, written));
+        EXPECT_EQ(written, sizeof data);
+        ASSERT_TRUE(file->flush());
+    }
+    ASSERT_TRUE(files.replace_file(helper, target));
+    EXPECT_EQ(testing::read_bytes(folder / "CONFIG"), (std::vector<uint8_t>{'n', 'e', 'w', '!'}));
+    EXPECT_FALSE(testing::exists(folder / "CONFIG.NEW"));
+
+    std::unique_ptr<File> file = files.open_file(target, FileAccess::read, FileDisposition::open_existing);
+    ASSERT_TRUE(file);
+    uint8_t buffer[16] = {};
+    std::size_t read = 0;
+    ASSERT_TRUE(file->read(buffer, sizeof buffer, read));
+    EXPECT_EQ(read, 4u);
+    EXPECT_FALSE(files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing));
+    fs::create_directory(folder / "folder");
+    EXPECT_FALSE(files.open_file(path("folder"), FileAccess::read, FileDisposition::open_existing));
+}
+
+TEST_F(PosixFilesTest, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
+    write_text(folder / "file", "x");
+    ASSERT_TRUE(files.set_attributes(path("file"), kAttributeReadOnly | kAttributeHidden));
+    EXPECT_EQ(fs::status(folder / "file").permissions() &
+                  (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write),
+              fs::perms::none);
+    ASSERT_TRUE(files.set_attributes(path("file"), kAttributeArchive));
+    EXPECT_NE(fs::status(folder / "file").permissions() & fs::perms::owner_write, fs::perms::none);
+
+    write_text(folder / "target", "x");
+    ::chmod((folder / "target").c_str(), 0444);
+    fs::create_symlink(folder / "target", folder / "link");
+    ASSERT_TRUE(files.set_attributes(path("link"), kAttributeArchive));
+    EXPECT_EQ(fs::status(folder / "target").permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_TRUE(files.delete_file(path("link")));
+    EXPECT_TRUE(testing::exists(folder / "target"));
+}
+
+TEST_F(PosixFilesTest, NamesThatAreNoUtf8CanBeDeleted) {
+    fs::create_directory(folder / "CARD");
+    const std::string name = "caf\xE9.ddd";
+    write_text(folder / ("CARD/" + std::string(name)), "x");
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(files.list_folder(path("CARD") + L"\\*.ddd", entries), Lookup::found);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(files.delete_file(path("CARD") + L"\\" + entries[0].name));
+    EXPECT_FALSE(testing::exists(folder / ("CARD/" + std::string(name))));
+}
+
+// A system root with udev's link folders, device files and a mount table.
+class FakeSystem {
+public:
+    FakeSystem() {
+        fs::create_directories(root / "dev/disk/by-label");
+        fs::create_directories(root / "dev/disk/by-uuid");
+        fs::create_directories(root / "proc/self");
+    }
+    // A device with a label and UUID, mounted at each of `mount_points` (escaped as in the table).
+    void add_volume(const std::string& device, const std::string& link_name, const std::string& uuid,
+                    const std::vector<std::string>& escaped_mount_points) {
+        write_text(root / ("dev/" + device), "");
+        if (!link_name.empty()) {
+            fs::create_symlink("../../" + device, root / ("dev/disk/by-label/" + link_name));
+        }
+        if (!uuid.empty()) {
+            fs::create_symlink("../../" + device, root / ("dev/disk/by-uuid/" + uuid));
+        }
+        for (const std::string& mount_point : escaped_mount_points) {
+            table += std::to_string(30 + lines) + " 1 8:" + std::to_string(lines) + " / " + mount_point +
+                     " rw,relatime shared:1 - vfat /dev/" + device + " rw,fmask=0022\n";
+            ++lines;
+        }
+    }
+    void write_table() { write_text(root / "proc/self/mountinfo", table); }
+    posix::VolumeSources sources() const { return posix::VolumeSources::under(root.path()); }
+
+    TempFolder root;
+    std::string table = "22 1 0:21 / /proc rw,nosuid - proc proc rw\n";
+    int lines = 0;
+};
+
+TEST(MountedVolumes, LinkNamesAndSerialNumbers) {
+    EXPECT_EQ(posix::label_from_link_name("VOLKARIS\\x20KEY"), "VOLKARIS KEY");
+    EXPECT_EQ(posix::label_from_link_name("A\\x2fB\\x5c"), "A/B\\");
+    EXPECT_EQ(posix::label_from_link_name("cut\\x2"), "cut\\x2");
+    EXPECT_EQ(posix::label_from_link_name("not\\xzz"), "not\\xzz");
+    EXPECT_EQ(posix::label_from_link_name("plain"), "plain");
+    EXPECT_EQ(posix::serial_from_uuid("1A2B-3C4D"), 0x1A2B3C4Du);
+    EXPECT_EQ(posix::serial_from_uuid("0f3e1c2a-9b7d-4e1f-8a6b-1234567890ab"), 0x0f3e1c2au);
+    EXPECT_EQ(posix::serial_from_uuid(""), 0u);
+}
+
+TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
+    FakeSystem system;
+    system.add_volume("sdb1", "VOLKARIS\\x20A", "1111-2222", {"/media/user/VOLKARIS\\040A"});
+    system.add_volume("sdc1", "volkaris", "3333-4444", {"/media/user/volkaris", "/mnt/second"});
+    system.add_volume("sdd1", "DATA", "5555-6666", {"/media/user/DATA"});
+    system.add_volume("sde1", "OldVolkarisKey", "", {});
+    system.write_table();
+    std::vector<posix::MountedVolume> volumes;
+    ASSERT_TRUE(posix::read_mount_table(system.sources(), volumes));
+    ASSERT_EQ(volumes.size(), 5u);
+    EXPECT_EQ(volumes[1].mount_point, "/media/user/VOLKARIS A");
+    EXPECT_EQ(volumes[1].label, "VOLKARIS A");
+    EXPECT_EQ(volumes[1].uuid, "1111-2222");
+
+    const cli::KeySearch search = cli::keys_in_mount_table(system.sources());
+    EXPECT_TRUE(search.failure.empty());
+    EXPECT_EQ(search.roots,
+              (std::vector<std::wstring>{L"/media/user/VOLKARIS A", L"/media/user/volkaris", L"/mnt/second"}));
+}
+
+TEST(MountedVolumes, NoLabelsAtAllAndAnUnreadableTable) {
+    FakeSystem system;
+    fs::remove_all(system.root / "dev/disk");
+    system.write_table();
+    const cli::KeySearch none = cli::keys_in_mount_table(system.sources());
+    EXPECT_TRUE(none.roots.empty());
+    EXPECT_TRUE(none.failure.empty());
+
+    fs::remove(system.root / "proc/self/mountinfo");
+    const cli::KeySearch failed = cli::keys_in_mount_table(system.sources());
+    EXPECT_TRUE(failed.roots.empty());
+    EXPECT_EQ(failed.failure, wide(system.root / "proc/self/mountinfo"));
+}
+
+TEST(MountedVolumes, VolumeFoldersAsOnMacOs) {
+    TempFolder root;
+    fs::create_directories(root / "Volumes/VOLKARIS");
+    fs::create_directories(root / "Volumes/Macintosh HD");
+    fs::create_directories(root / "Volumes/my volkaris 2");
+    write_text(root / "Volumes/VOLKARIS.txt", "not a volume");
+    cli::KeySearch search = cli::keys_in_volume_folders(posix::VolumeSources::under(root.path()));
+    std::sort(search.roots.begin(), search.roots.end());
+    EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/VOLKARIS"), wide(root / "Volumes/my volkaris 2")}));
+}
+
+TEST(MountedVolumes, IdentityOfAFolderComesFromItsDevice) {
+    FakeSystem system;
+    system.write_table();
+    TempFolder key;
+    posix::PosixVolumes volumes(system.sources());
+    uint32_t serial = 0;
+    uint32_t again = 1;
+    std::wstring label = L"unset";
+    ASSERT_TRUE(volumes.volume_identity(wide(key.path()), serial, label));
+    EXPECT_TRUE(label.empty());
+    ASSERT_TRUE(volumes.volume_identity(wide(key.path()), again, label));
+    EXPECT_EQ(serial, again);
+    EXPECT_FALSE(volumes.volume_identity(wide(key / "missing"), serial, label));
+    uint64_t total = 0;
+    EXPECT_TRUE(volumes.volume_total_bytes(wide(key.path()), total));
+    EXPECT_GT(total, 0u);
+}
+
+}  // namespace
+}  // namespace lanternbook

@@ -1,0 +1,208 @@
+// The command line's `set` against the dialog itself: what the dialog holds
+// after opening, and the bytes its Save writes after a user clicks the same
+// choices, for many seeded random keys and requests.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "cli/commands.h"
+#include "dialog_harness.h"
+#include "random_cases.h"
+
+namespace lanternbook {
+namespace {
+
+using testing::DialogHarness;
+using Bytes = std::vector<uint8_t>;
+
+constexpr unsigned kSeed = 20261207;
+constexpr int kOpeningCases = 600;
+constexpr int kSaveCases = 400;
+constexpr int kDataControls[kDataChoiceCount] = {IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
+                                                 IDC_TECHNICAL_DATA, IDC_CARD_VIA_TACHO};
+constexpr int kPeriodControls[] = {IDC_SINCE_LAST, IDC_EVERYTHING, IDC_LAST_DAYS, IDC_FROM_TILL};
+
+std::string describe(const Choices& c) {
+    std::ostringstream text;
+    for (const bool on : c.data) {
+        text << on;
+    }
+    text << " ev" << c.everything << " sl" << c.since_last << " ld" << c.last_days << " ft" << c.from_till
+         << " rb" << c.range_button << " days" << c.days << " vdo" << c.vdo_special_data;
+    for (const auto& date : {c.from_date, c.till_date}) {
+        text << (date ? " " + cli::date_text(*date) + "/" + std::to_string(date->day_of_week) : " none");
+    }
+    return text.str();
+}
+
+// A dialog opened as the real one opens: defaults posted, then the stored
+// configuration, the firmware controls, the format permission and the hidden VDO box.
+void open_like_the_dialog(DialogHarness& dialog) {
+    dialog.post_defaults();
+    settle_initial_states(dialog.state, dialog.controls, dialog.rules, dialog.platform, dialog.platform);
+    dialog.controls.flush();
+}
+
+void attach(DialogHarness& dialog, const std::optional<Bytes>& config, const SystemTime& now) {
+    dialog.platform.now = now;
+    if (config) {
+        dialog.attach_key_with_config(*config);
+    } else {
+        dialog.attach_key();
+    }
+}
+
+// A user's click on an enabled box, with the dialog's handler for it.
+void click(DialogHarness& dialog, int id) {
+    ASSERT_TRUE(dialog.enabled(id)) << "the user cannot click control " << id;
+    ControlRules& rules = dialog.rules;
+    dialog.controls.click(id, [&rules, id] {
+        switch (id) {
+            case IDC_ACTIVITIES: rules.on_activities_clicked(); break;
+            case IDC_CARD_VIA_TACHO: rules.on_card_via_tachograph_clicked(); break;
+            case IDC_VDO_SPECIAL: rules.on_vdo_special_clicked(); break;
+            case IDC_RANGE_BUTTON: break;
+            case IDC_EVENTS_FAULTS:
+            case IDC_DETAILED_SPEED:
+            case IDC_TECHNICAL_DATA: rules.on_data_choice_clicked(id); break;
+            default: rules.on_period_clicked(id); break;
+        }
+    });
+}
+
+void set_box(DialogHarness& dialog, int id, bool on) {
+    if (dialog.checked(id) != on) {
+        click(dialog, id);
+    }
+}
+
+// The clicks, typing and picking that bring the dialog to the request's choices.
+void make_choices(DialogHarness& dialog, const cli::SetRequest& request) {
+    std::array<bool, kDataChoiceCount> data{};
+    for (std::size_t i = 0; i < kDataChoiceCount; ++i) {
+        data[i] = dialog.checked(kDataControls[i]);
+    }
+    if (request.data) {
+        data = *request.data;
+    }
+    // Period, range button and VDO are open to clicks only with activities on.
+    if (request.period || request.range_button || request.vdo_special_data) {
+        set_box(dialog, IDC_ACTIVITIES, true);
+    }
+    if (request.period) {
+        const cli::PeriodRequest& period = *request.period;
+        set_box(dialog, kPeriodControls[static_cast<int>(period.kind)], true);
+        if (period.kind == cli::PeriodKind::last_days) {
+            ASSERT_TRUE(dialog.enabled(IDC_DAYS_EDIT));
+            dialog.controls.set_text(IDC_DAYS_EDIT, std::to_wstring(period.days));
+        } else if (period.kind == cli::PeriodKind::from_till) {
+            ASSERT_TRUE(dialog.enabled(IDC_FROM_DATE) && dialog.enabled(IDC_TILL_DATE));
+            ASSERT_TRUE(dialog.controls.set_date(IDC_FROM_DATE, period.from));
+            ASSERT_TRUE(dialog.controls.set_date(IDC_TILL_DATE, period.till));
+        }
+    }
+    if (request.range_button) {
+        set_box(dialog, IDC_RANGE_BUTTON, *request.range_button);
+    }
+    if (request.vdo_special_data) {
+        set_box(dialog, IDC_VDO_SPECIAL, *request.vdo_special_data);
+    }
+    if (data[4]) {
+        set_box(dialog, IDC_CARD_VIA_TACHO, true);
+        return;
+    }
+    set_box(dialog, IDC_CARD_VIA_TACHO, false);
+    for (std::size_t i = 0; i < 4; ++i) {
+        set_box(dialog, kDataControls[i], data[i]);
+    }
+}
+
+class NoTerminal : public cli::Terminal {
+public:
+    bool interactive() override { return false; }
+    bool read_line(std::string&) override { return false; }
+};
+
+TEST(OpeningChoices, MatchWhatTheDialogHoldsAfterOpening) {
+    std::mt19937 rng(kSeed);
+    for (int i = 0; i < kOpeningCases; ++i) {
+        const SystemTime now = testing::random_now(rng);
+        const std::optional<std::size_t> length = testing::random_length(rng);
+        const std::optional<Bytes> config =
+            length ? std::optional<Bytes>(testing::random_config(rng, *length)) : std::nullopt;
+        DialogHarness dialog;
+        attach(dialog, config, now);
+        open_like_the_dialog(dialog);
+        const Choices held = choices_from_controls(dialog.state, dialog.controls);
+        const Choices worked_out = choices_after_opening(dialog.state.loaded, now);
+        ASSERT_EQ(describe(worked_out), describe(held)) << "case " << i;
+    }
+}
+
+TEST(OpeningChoices, DefaultsWithoutConfigAndCardViaTachographAlone) {
+    const SystemTime now = testing::day_from_epoch(20794);  // 2026-12-07
+    const Choices defaults = choices_after_opening(StoredSettings{}, now);
+    EXPECT_EQ(describe(defaults), "11110 ev1 sl0 ld0 ft0 rb0 days14 vdo0 2026-12-07/1 2026-12-07/1");
+
+    ConfigImage image{};
+    const std::string flags = "1111119";
+    std::copy(flags.begin(), flags.end(), image.begin());
+    image[7] = 30;
+    image[8] = 1;
+    const Choices card = choices_after_opening(decode_settings(image), now);
+    EXPECT_EQ(describe(card).substr(0, 37), "00001 ev0 sl0 ld0 ft1 rb1 days30 vdo0");
+}
+
+TEST(SaveEquivalence, SetWritesWhatTheDialogSavesForTheSameClicks) {
+    std::mt19937 rng(kSeed + 1);
+    int written_cases = 0;
+    for (int i = 0; i < kSaveCases; ++i) {
+        const SystemTime now = testing::random_now(rng);
+        const std::optional<std::size_t> length = testing::random_length(rng);
+        const std::optional<Bytes> config =
+            length ? std::optional<Bytes>(testing::random_config(rng, *length)) : std::nullopt;
+
+        DialogHarness dialog;
+        attach(dialog, config, now);
+        open_like_the_dialog(dialog);
+        const cli::SetRequest request =
+            testing::random_request(rng, choices_from_controls(dialog.state, dialog.controls), now);
+        make_choices(dialog, request);
+        if (::testing::Test::HasFatalFailure()) {
+            FAIL() << "case " << i << ": the dialog could not be brought to the request";
+        }
+        const Choices clicked = choices_from_controls(dialog.state, dialog.controls);
+        ASSERT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
+        const std::optional<Bytes> saved = dialog.platform.file_bytes(testing::kKeyConfig);
+
+        DialogHarness command_line;
+        attach(command_line, config, now);
+        NoTerminal terminal;
+        cli::Services services{command_line.platform, command_line.platform, command_line.platform,
+                               [] { return cli::KeySearch{}; }, terminal};
+        const cli::AppliedChoices applied =
+            cli::apply_request(choices_after_opening(command_line.platform.file_bytes(testing::kKeyConfig)
+                                                         ? cli::read_key_config(command_line.platform, L"K:\\").settings
+                                                         : StoredSettings{},
+                                                     now),
+                               request);
+        ASSERT_FALSE(applied.refusal) << "case " << i << ": " << *applied.refusal;
+        ASSERT_EQ(describe(applied.choices), describe(clicked)) << "case " << i;
+
+        const cli::SetResult dry = cli::set_configuration(L"K:\\", request, true, services);
+        const cli::SetResult result = cli::set_configuration(L"K:\\", request, false, services);
+        ASSERT_EQ(result.exit, cli::Exit::done) << "case " << i << ": " << result.error;
+        const std::optional<Bytes> written = command_line.platform.file_bytes(testing::kKeyConfig);
+        ASSERT_TRUE(saved && written);
+        ASSERT_EQ(*written, *saved) << "case " << i << " " << describe(clicked);
+        ASSERT_EQ(Bytes(dry.image.begin(), dry.image.end()), *written) << "case " << i;
+        ++written_cases;
+    }
+    EXPECT_EQ(written_cases, kSaveCases);
+}
+
+}  // namespace
+}  // namespace lanternbook

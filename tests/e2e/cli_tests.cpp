@@ -1,0 +1,167 @@
+// The command line and the real dialog on the same emulated key: what `set`
+// wrote, the dialog shows, and its Save on the untouched choices writes the
+// same bytes again. The cli_set_* groups follow a native `lanternbook set`
+// run on the key's folder before the group starts (see cmake/cli.cmake);
+// the cli_exe_* groups run lanternbook.exe themselves.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+#include "platform/win32/handles.h"
+#include "resources/resource.h"
+
+using namespace e2e;
+
+namespace {
+
+const wchar_t kKeyConfig[] = L"K:\\CONFIG";
+
+struct ExpectedView {
+    std::vector<int> checked;
+    std::vector<int> unchecked;
+    std::wstring days;
+    WORD from_year, from_month, from_day;
+    WORD till_year, till_month, till_day;
+};
+
+void check_view(HWND dialog, const ExpectedView& expected) {
+    for (const int id : expected.checked) {
+        check(is_checked(dialog, id), "checked: " + std::to_string(id));
+    }
+    for (const int id : expected.unchecked) {
+        check(!is_checked(dialog, id), "unchecked: " + std::to_string(id));
+    }
+    check_text(text_of(dialog, IDC_DAYS_EDIT), expected.days, "days");
+    const SYSTEMTIME from = picker_date(dialog, IDC_FROM_DATE);
+    const SYSTEMTIME till = picker_date(dialog, IDC_TILL_DATE);
+    check(from.wYear == expected.from_year && from.wMonth == expected.from_month && from.wDay == expected.from_day,
+          "From picker");
+    check(till.wYear == expected.till_year && till.wMonth == expected.till_month && till.wDay == expected.till_day,
+          "Till picker");
+    check_text(text_of(dialog, IDC_SERIAL_VALUE), L"QVX/05/4660", "serial number");
+}
+
+// Opens the dialog, checks what it shows, saves without a change and checks
+// that the bytes did not change.
+void shown_and_saved_again(Dll& dll, const ExpectedView& expected) {
+    const std::vector<uint8_t> written = read_file(kKeyConfig);
+    check(written.size() == 32, "CONFIG holds 32 bytes after set");
+    const RunResult result = run_dialog(dll, "0", {on_dialog([&expected](HWND dialog) {
+                                                       check_view(dialog, expected);
+                                                       click(dialog, IDC_SAVE);
+                                                   })});
+    check(result.all_steps_ran && result.load_result == 0, "the dialog ran and ended with Save");
+    check_bytes(read_file(kKeyConfig), written, "the dialog's Save writes what set wrote");
+}
+
+struct ProgramResult {
+    DWORD exit_code = 0xFFFFFFFF;
+    std::string out;
+};
+
+// lanternbook.exe from the driver's folder, its output read through a pipe.
+ProgramResult run_program(const std::wstring& arguments) {
+    using lanternbook::win32::FileHandle;
+    ProgramResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read_handle = nullptr;
+    HANDLE write_handle = nullptr;
+    if (!CreatePipe(&read_handle, &write_handle, &inherit, 0)) {
+        return result;
+    }
+    const FileHandle read_end(read_handle);
+    FileHandle write_end(write_handle);
+    SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write_end.get();
+    startup.hStdError = write_end.get();
+    startup.hStdInput = nullptr;
+    std::wstring command = L"\"" + own_folder() + L"lanternbook.exe\" " + arguments;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                       nullptr, &startup, &process);
+    // Only the child holds the write end now: reading ends when it exits.
+    write_end.reset();
+    if (!started) {
+        return result;
+    }
+    const FileHandle thread(process.hThread);
+    const FileHandle child(process.hProcess);
+    char buffer[512];
+    DWORD count = 0;
+    while (ReadFile(read_end.get(), buffer, sizeof buffer, &count, nullptr) && count > 0) {
+        result.out.append(buffer, count);
+    }
+    WaitForSingleObject(child.get(), 30000);
+    GetExitCodeProcess(child.get(), &result.exit_code);
+    // Text-mode output ends its lines with CR LF, as Windows programs do.
+    std::string text;
+    for (const char c : result.out) {
+        if (c != '\r') {
+            text.push_back(c);
+        }
+    }
+    result.out = text;
+    return result;
+}
+
+}  // namespace
+
+// After: set --data activities,technical-data --period last:45 --range-button on
+E2E_GROUP(cli_set_last_days) {
+    shown_and_saved_again(dll, {{IDC_ACTIVITIES, IDC_TECHNICAL_DATA, IDC_LAST_DAYS, IDC_RANGE_BUTTON},
+                                {IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_CARD_VIA_TACHO, IDC_EVERYTHING,
+                                 IDC_SINCE_LAST, IDC_FROM_TILL},
+                                L"45",
+                                2026, 11, 2, 2026, 11, 30});
+}
+
+// After: set --data driver-card-via-tachograph --period from:2025-03-10..2025-04-20
+E2E_GROUP(cli_set_card_from_till) {
+    shown_and_saved_again(dll, {{IDC_CARD_VIA_TACHO, IDC_FROM_TILL},
+                                {IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_TECHNICAL_DATA,
+                                 IDC_EVERYTHING, IDC_SINCE_LAST, IDC_LAST_DAYS, IDC_RANGE_BUTTON},
+                                L"14",
+                                2025, 3, 10, 2025, 4, 20});
+}
+
+// lanternbook.exe itself on drive K:.
+E2E_GROUP(cli_exe_one_key) {
+    const ProgramResult found = run_program(L"find");
+    check(found.exit_code == 0, "find exits 0");
+    check(found.out == "K:\\\n", "find prints K:\\ alone, got: " + found.out);
+
+    const ProgramResult set = run_program(L"set --data events-and-faults,detailed-speed --period since-last");
+    check(set.exit_code == 0, "set on the one key attached exits 0: " + set.out);
+    const ProgramResult refused = run_program(L"set --key K:\\ --period last:200");
+    check(refused.exit_code == 1, "a day count past 180 is refused with exit code 1");
+    shown_and_saved_again(dll, {{IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_SINCE_LAST},
+                                {IDC_ACTIVITIES, IDC_TECHNICAL_DATA, IDC_CARD_VIA_TACHO, IDC_EVERYTHING,
+                                 IDC_LAST_DAYS, IDC_FROM_TILL, IDC_RANGE_BUTTON},
+                                L"14",
+                                2026, 11, 2, 2026, 11, 30});
+
+    const ProgramResult erased = run_program(L"erase --yes");
+    check(erased.exit_code == 0 && erased.out == "deleted 4 downloads from K:\\\n",
+          "erase --yes deletes the four downloads, got: " + erased.out);
+    check(file_exists(L"K:\\CARD\\readme.txt"), "erase keeps what is no download");
+    check(!file_exists(L"K:\\TACHO\\M_20261102_0715_VEHICLE1.esm"), "erase deletes the .esm download");
+}
+
+// Two keys: find lists both, and a command without --key refuses.
+E2E_GROUP(cli_exe_two_keys) {
+    const ProgramResult found = run_program(L"find");
+    check(found.exit_code == 0 && found.out == "E:\\\nG:\\\n", "find lists E:\\ and G:\\, got: " + found.out);
+    check(std::wstring(dll.find_device()) == L"E:\\", "the DLL's find_device gives the first key find lists");
+    const ProgramResult shown = run_program(L"show");
+    check(shown.exit_code == 1, "show without --key refuses with two keys");
+    check(shown.out.find("2 keys attached; name one with --key: E:\\ G:\\") != std::string::npos,
+          "the refusal lists both keys, got: " + shown.out);
+    const ProgramResult named = run_program(L"show --json --key G:\\");
+    check(named.exit_code == 0 && named.out.find("\"serial_number\": \"QVX/05/4660\"") != std::string::npos,
+          "show --key G:\\ reads that key, got: " + named.out);
+}
