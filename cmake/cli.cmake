@@ -103,6 +103,6 @@ if(LANTERNBOOK_WIN32_DIR)
     endif()
     add_test(NAME e2e.cli.${name}
       COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e.sh ${LANTERNBOOK_WIN32_DIR} ${group} --keys ${keys} ${before})
-    set_tests_properties(e2e.cli.${name} PROPERTIES RESOURCE_LOCK wine TIMEOUT 300 FAIL_REGULAR_EXPRESSION "FAIL:")
+    set_tests_properties(e2e.cli.${name} PROPERTIES RESOURCE_LOCK wine_win32 TIMEOUT 300 FAIL_REGULAR_EXPRESSION "FAIL:")
   endforeach()
 endif()

@@ -59,18 +59,8 @@ void attach(DialogHarness& dialog, const std::optional<Bytes>& config, const Sys
 void click(DialogHarness& dialog, int id) {
     ASSERT_TRUE(dialog.enabled(id)) << "the user cannot click control " << id;
     ControlRules& rules = dialog.rules;
-    dialog.controls.click(id, [&rules, id] {
-        switch (id) {
-            case IDC_ACTIVITIES: rules.on_activities_clicked(); break;
-            case IDC_CARD_VIA_TACHO: rules.on_card_via_tachograph_clicked(); break;
-            case IDC_VDO_SPECIAL: rules.on_vdo_special_clicked(); break;
-            case IDC_RANGE_BUTTON: break;
-            case IDC_EVENTS_FAULTS:
-            case IDC_DETAILED_SPEED:
-            case IDC_TECHNICAL_DATA: rules.on_data_choice_clicked(id); break;
-            default: rules.on_period_clicked(id); break;
-        }
-    });
+    // The range-button box has no rule: it only toggles.
+    dialog.controls.click(id, [&rules, id] { rules.on_clicked(id); });
 }
 
 void set_box(DialogHarness& dialog, int id, bool on) {
