@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/text_utils.h"
+#include "platform/utf8_text.h"
 
 namespace lanternbook {
 namespace {
@@ -63,7 +64,8 @@ const char* StringTable::operator[](std::size_t index) const {
 void LanguageTable::select_language(uint32_t locale_id) {
     const StringTable& table = string_table_for(locale_id);
     for (std::size_t index = 0; index < StringTable::size(); ++index) {
-        entries_[index] = from_utf8(table[index]);
+        const char* text = table[index];
+        entries_[index] = wide_from_utf8(text, text != nullptr ? std::strlen(text) : 0);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 namespace lanternbook {
 namespace {
@@ -66,9 +65,10 @@ wchar_t to_lower_ascii(wchar_t c) {
     return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-std::wstring decimal_text(int64_t value, unsigned width) {
-    // Built from the last digit; the magnitude as unsigned so INT64_MIN fits.
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+std::wstring decimal_text(int32_t value, unsigned width) {
+    // Built from the last digit; the magnitude as unsigned so INT32_MIN fits.
+    // 32 bits: 64-bit division would bring its helper routines into the DLL.
+    uint32_t magnitude = value < 0 ? 0 - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     std::wstring digits;
     do {
         digits.push_back(static_cast<wchar_t>(L'0' + magnitude % 10));
@@ -92,57 +92,6 @@ std::wstring hex_text(uint32_t value, unsigned digits) {
         text[digits - 1 - i] = kHexDigits[value & 0xFU];
     }
     return text;
-}
-
-std::wstring from_utf8(const char* text) {
-    constexpr char32_t kReplacement = 0xFFFD;
-    std::wstring wide;
-    if (text == nullptr) {
-        return wide;
-    }
-    const std::size_t size = std::strlen(text);
-    wide.reserve(size);
-    for (std::size_t i = 0; i < size;) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 1;
-        char32_t code = lead;
-        if (lead >= 0xF0 && lead < 0xF5) {
-            length = 4;
-            code = lead & 0x07U;
-        } else if (lead >= 0xE0) {
-            length = lead < 0xF0 ? 3 : 1;
-            code = lead & 0x0FU;
-        } else if (lead >= 0xC2) {
-            length = 2;
-            code = lead & 0x1FU;
-        } else if (lead >= 0x80) {
-            code = kReplacement;
-        }
-        if (lead >= 0xF5) {
-            code = kReplacement;
-        }
-        bool well_formed = length == 1 || i + length <= size;
-        for (std::size_t k = 1; well_formed && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            well_formed = (next & 0xC0U) == 0x80U;
-            code = (code << 6) | (next & 0x3FU);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not characters.
-        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!well_formed || code < least[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-            code = kReplacement;
-            length = 1;
-        }
-        if (code >= 0x10000 && sizeof(wchar_t) == 2) {
-            code -= 0x10000;
-            wide.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
-            wide.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FFU)));
-        } else {
-            wide.push_back(static_cast<wchar_t>(code));
-        }
-        i += length;
-    }
-    return wide;
 }
 
 }  // namespace lanternbook

@@ -21,13 +21,9 @@ std::wstring to_upper_ascii(const std::wstring& text);
 // A whole number in decimal as "%0*d" prints it: a minus sign first when
 // negative, zero-padded to at least `width` characters, sign included.
 // No printf: the DLL carries none.
-std::wstring decimal_text(int64_t value, unsigned width = 1);
+std::wstring decimal_text(int32_t value, unsigned width = 1);
 // Upper-case hexadecimal, zero-padded to `digits` digits ("%0*X").
 std::wstring hex_text(uint32_t value, unsigned digits);
-
-// UTF-8 as wide text; a malformed sequence becomes U+FFFD. Takes no
-// std::string, which would bring the narrow string code into the DLL.
-std::wstring from_utf8(const char* text);
 
 // Letters A to Z lower-cased; every other character unchanged.
 wchar_t to_lower_ascii(wchar_t c);

@@ -1,7 +1,6 @@
 #include "platform/utf8_text.h"
 
 #include <cstddef>
-#include <type_traits>
 
 namespace lanternbook {
 namespace {
@@ -9,7 +8,6 @@ namespace {
 constexpr char32_t kEscapeBase = 0xDC00;
 constexpr char32_t kSurrogateFirst = 0xD800;
 constexpr char32_t kSurrogateLast = 0xDFFF;
-constexpr char32_t kHighSurrogateLast = 0xDBFF;
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 constexpr char32_t kFirstSupplementary = 0x10000;
 constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
@@ -18,7 +16,7 @@ bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // The code point that starts at text[at] and its length in bytes; zero
 // length when the bytes there are no well-formed UTF-8.
-std::size_t decode_one(const std::string& text, std::size_t at, char32_t& code) {
+std::size_t decode_one(const char* text, std::size_t size, std::size_t at, char32_t& code) {
     const auto lead = static_cast<unsigned char>(text[at]);
     std::size_t length = 0;
     char32_t smallest = 0;
@@ -41,7 +39,7 @@ std::size_t decode_one(const std::string& text, std::size_t at, char32_t& code) 
     } else {
         return 0;
     }
-    if (at + length > text.size()) {
+    if (at + length > size) {
         return 0;
     }
     for (std::size_t i = 1; i < length; ++i) {
@@ -68,33 +66,19 @@ void append_wide(std::wstring& wide, char32_t code) {
     wide.push_back(static_cast<wchar_t>(code));
 }
 
-void append_utf8(std::string& text, char32_t code) {
-    if (code < 0x80) {
-        text.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        text.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3FU)));
-    } else if (code < kFirstSupplementary) {
-        text.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3FU)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3FU)));
-    } else {
-        text.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        text.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3FU)));
-        text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3FU)));
-        text.push_back(static_cast<char>(0x80 | (code & 0x3FU)));
-    }
-}
 
 }  // namespace
 
-std::wstring wide_from_utf8(const std::string& text) {
+std::wstring wide_from_utf8(const char* text, std::size_t size) {
     std::wstring wide;
-    wide.reserve(text.size());
+    if (text == nullptr) {
+        return wide;
+    }
+    wide.reserve(size);
     std::size_t at = 0;
-    while (at < text.size()) {
+    while (at < size) {
         char32_t code = 0;
-        const std::size_t length = decode_one(text, at, code);
+        const std::size_t length = decode_one(text, size, at, code);
         if (length == 0) {
             append_wide(wide, kEscapeBase + static_cast<unsigned char>(text[at]));
             ++at;
@@ -106,25 +90,5 @@ std::wstring wide_from_utf8(const std::string& text) {
     return wide;
 }
 
-std::string utf8_from_wide(const std::wstring& wide) {
-    std::string text;
-    text.reserve(wide.size());
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        auto code = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(wide[i]));
-        if (code >= kEscapeBase + 0x80 && code <= kEscapeBase + 0xFF) {
-            text.push_back(static_cast<char>(code - kEscapeBase));
-            continue;
-        }
-        if (kWideIsUtf16 && code >= kSurrogateFirst && code <= kHighSurrogateLast && i + 1 < wide.size()) {
-            const auto low = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(wide[i + 1]));
-            if (low >= kEscapeBase && low <= kSurrogateLast) {
-                code = kFirstSupplementary + ((code - kSurrogateFirst) << 10) + (low - kEscapeBase);
-                ++i;
-            }
-        }
-        append_utf8(text, code);
-    }
-    return text;
-}
 
 }  // namespace lanternbook

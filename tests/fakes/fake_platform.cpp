@@ -594,6 +594,16 @@ int FakePlatform::message_box(const std::wstring& text, const std::wstring& capt
     return answer;
 }
 
+std::vector<std::wstring> FakePlatform::error_texts() const {
+    std::vector<std::wstring> texts;
+    for (const MessageBoxCall& box : message_boxes) {
+        if (box.style == kMessageErrorOk) {
+            texts.push_back(box.text);
+        }
+    }
+    return texts;
+}
+
 SystemTime FakePlatform::utc_now() { return now; }
 
 void FakePlatform::sleep_ms(unsigned milliseconds) { slept_ms += milliseconds; }

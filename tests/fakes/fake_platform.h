@@ -81,6 +81,8 @@ public:
     std::deque<int> message_box_answers;       // taken in order; then default_answer
     int default_answer = kAnswerOk;
     std::vector<MessageBoxCall> message_boxes;
+    // The texts of the error boxes shown, in order.
+    std::vector<std::wstring> error_texts() const;
 
     SystemTime now{2026, 12, 1, 7, 10, 30, 0, 0};  // Monday 2026-12-07 10:30 UTC
     unsigned slept_ms = 0;

@@ -8,6 +8,7 @@
 #include "l10n/entries.h"
 #include "l10n/language_table.h"
 #include "platform/text_utils.h"
+#include "platform/utf8_text.h"
 #include "maintenance/erase_downloads.h"
 
 namespace lanternbook {
@@ -55,15 +56,7 @@ protected:
         return erase_downloads(key, device, platform, platform, strings);
     }
 
-    std::vector<std::wstring> error_texts() const {
-        std::vector<std::wstring> texts;
-        for (const auto& box : platform.message_boxes) {
-            if (box.style == kMessageErrorOk) {
-                texts.push_back(box.text);
-            }
-        }
-        return texts;
-    }
+    std::vector<std::wstring> error_texts() const { return platform.error_texts(); }
 
     FakePlatform platform;
     DeviceDrive device{platform, platform};
@@ -261,11 +254,11 @@ TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
 
         const StringTable& table = string_table_for(language);
         ASSERT_EQ(platform.message_boxes.size(), 1u);
-        EXPECT_EQ(platform.message_boxes[0].text, from_utf8(table[entry::erase_confirmation - 1]));
-        EXPECT_EQ(platform.message_boxes[0].caption, from_utf8(table[entry::caution - 1]));
+        EXPECT_EQ(platform.message_boxes[0].text, wide_from_utf8(table[entry::erase_confirmation - 1]));
+        EXPECT_EQ(platform.message_boxes[0].caption, wide_from_utf8(table[entry::caution - 1]));
         EXPECT_EQ(platform.message_boxes[0].style, 0x31u);
     }
-    EXPECT_EQ(from_utf8(string_table_for(kEnglish)[entry::erase_confirmation - 1]),
+    EXPECT_EQ(wide_from_utf8(string_table_for(kEnglish)[entry::erase_confirmation - 1]),
               L"This will erase all the downloads from device. \nDo you want to continue?");
 }
 

@@ -106,15 +106,7 @@ public:
         return contents;
     }
 
-    std::vector<std::wstring> errors() {
-        std::vector<std::wstring> texts;
-        for (const auto& box : platform().message_boxes) {
-            if (box.style == kMessageErrorOk) {
-                texts.push_back(box.text);
-            }
-        }
-        return texts;
-    }
+    std::vector<std::wstring> errors() { return platform().error_texts(); }
 
     // The folder the user was told to copy from, if any.
     std::optional<std::wstring> told_backup() {

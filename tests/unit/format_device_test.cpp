@@ -10,6 +10,7 @@
 #include "l10n/entries.h"
 #include "l10n/language_table.h"
 #include "platform/text_utils.h"
+#include "platform/utf8_text.h"
 #include "maintenance/format_device.h"
 
 namespace lanternbook {
@@ -74,15 +75,7 @@ protected:
                              FormatServices{device, platform, platform, platform, platform, platform}, strings);
     }
 
-    std::vector<std::wstring> error_texts() const {
-        std::vector<std::wstring> texts;
-        for (const auto& box : platform.message_boxes) {
-            if (box.style == kMessageErrorOk) {
-                texts.push_back(box.text);
-            }
-        }
-        return texts;
-    }
+    std::vector<std::wstring> error_texts() const { return platform.error_texts(); }
 
     FakePlatform platform;
     DeviceDrive device{platform, platform};
@@ -367,10 +360,10 @@ TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
         EXPECT_EQ(format_with(platform, strings), FormatOutcome::declined);
 
         ASSERT_EQ(platform.message_boxes.size(), 2u);
-        EXPECT_EQ(platform.message_boxes[0].text, from_utf8(table[entry::incorrect_device_size - 1]));
-        EXPECT_EQ(platform.message_boxes[1].text, from_utf8(table[entry::format_confirmation - 1]));
+        EXPECT_EQ(platform.message_boxes[0].text, wide_from_utf8(table[entry::incorrect_device_size - 1]));
+        EXPECT_EQ(platform.message_boxes[1].text, wide_from_utf8(table[entry::format_confirmation - 1]));
         for (const auto& shown : platform.message_boxes) {
-            EXPECT_EQ(shown.caption, from_utf8(table[entry::caution - 1]));
+            EXPECT_EQ(shown.caption, wide_from_utf8(table[entry::caution - 1]));
         }
     }
 }

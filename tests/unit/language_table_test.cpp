@@ -9,6 +9,7 @@
 #include "l10n/language_table.h"
 #include "l10n/string_tables.h"
 #include "platform/text_utils.h"
+#include "platform/utf8_text.h"
 
 namespace lanternbook {
 namespace {
@@ -57,7 +58,7 @@ const Language& language_named(const std::string& name) {
 
 std::wstring text(const StringTable& table, unsigned position) {
     const char* entry = table[position - 1];
-    return from_utf8(entry != nullptr ? entry : "");
+    return wide_from_utf8(entry != nullptr ? entry : "");
 }
 
 bool is_filled_position(unsigned position) {
@@ -123,7 +124,7 @@ TEST(LanguageSelection, OnlyExactIdentifiersMatch) {
         EXPECT_EQ(&string_table_for(c.locale_id), c.expected);
         LanguageTable strings;
         strings.select_language(c.locale_id);
-        EXPECT_EQ(std::wstring(strings.text_at(entry::files_to_download)), from_utf8((*c.expected)[0]));
+        EXPECT_EQ(std::wstring(strings.text_at(entry::files_to_download)), wide_from_utf8((*c.expected)[0]));
     }
 }
 
@@ -273,9 +274,9 @@ TEST(LanguageTables, ProductHeader) {
         const char* header = (*language.table)[entry::product_header - 1];
         if (std::string(language.name) == "Bulgarian") {
             ASSERT_NE(header, nullptr);
-            EXPECT_EQ(from_utf8(header), L"Лантернбук Ровър/Туин");
+            EXPECT_EQ(wide_from_utf8(header), L"Лантернбук Ровър/Туин");
         } else {
-            EXPECT_EQ(from_utf8(header), L"Lanternbook Rover/Twin");
+            EXPECT_EQ(wide_from_utf8(header), L"Lanternbook Rover/Twin");
         }
     }
 }
