@@ -189,20 +189,21 @@ ConfigWrite DeviceDrive::write_image_at(const std::wstring& root, const uint8_t*
         }
     }
 
-    const std::wstring helper_path = with_trailing_backslash(root) + kConfigHelperFileName;
-    uint32_t helper_attributes = 0;
-    if (files_.attributes(helper_path, helper_attributes) == Lookup::found &&
-        !files_.set_attributes(helper_path, kAttributeArchive)) {
+    // Never written through an entry that was there before: it may be a
+    // link leading off the key.
+    std::wstring helper_path;
+    std::unique_ptr<File> helper;
+    for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
+        helper_path = with_trailing_backslash(root) + kConfigHelperFileName +
+                      (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
+        helper = files_.open_file(helper_path, FileAccess::write, FileDisposition::create_new);
+    }
+    if (!helper) {
         return ConfigWrite::failed;
     }
-    bool written = false;
-    {
-        std::unique_ptr<File> helper =
-            files_.open_file(helper_path, FileAccess::write, FileDisposition::create_always);
-        std::size_t count = 0;
-        written = helper && helper->write(image.data(), image.size(), count) && count == image.size() &&
-                  helper->flush();
-    }
+    std::size_t count = 0;
+    const bool written = helper->write(image.data(), image.size(), count) && count == image.size() && helper->flush();
+    helper.reset();
     // A hidden or system CONFIG stays so.
     const uint32_t new_attributes = replacing ? (old_attributes & kKeptAttributes) : kAttributeArchive;
     if (written && (new_attributes == kAttributeArchive || files_.set_attributes(helper_path, new_attributes)) &&

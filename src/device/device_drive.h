@@ -16,8 +16,10 @@ constexpr wchar_t kVolumeWord[] = L"VOLKARIS";
 constexpr wchar_t kUsbDescriptionPrefix[] = L"BRINDLEX";
 constexpr wchar_t kConfigFileName[] = L"CONFIG";
 constexpr wchar_t kDateFileName[] = L"DATE";
-// Save writes here first and then puts it in CONFIG's place.
+// Save writes a new file here first and then puts it in CONFIG's place; a
+// name already taken (a file left by a crash, or a link) gets a digit.
 constexpr wchar_t kConfigHelperFileName[] = L"CONFIG.NEW";
+constexpr unsigned kConfigHelperAttempts = 10;
 constexpr std::size_t kFlagCount = 9;
 constexpr std::size_t kDateBlockLength = 16;
 constexpr std::size_t kConfigFileLength = 32;

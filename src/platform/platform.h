@@ -33,7 +33,9 @@ constexpr uint32_t kAttributeArchive = 0x20;
 constexpr uint32_t kAttributeLink = 0x400;
 
 enum class FileAccess { read, write, read_write };
-enum class FileDisposition { open_existing, open_always, create_always };
+// create_new fails on anything already there, a link included: what it
+// writes can only land in a file it made.
+enum class FileDisposition { open_existing, open_always, create_always, create_new };
 
 // An open file; closed when the object dies.
 class File {

@@ -395,7 +395,7 @@ std::unique_ptr<File> FakePlatform::open_file(const std::wstring& path, FileAcce
         return nullptr;
     }
     std::shared_ptr<Node> existing = node(path);
-    if (existing && existing->folder) {
+    if (existing && (existing->folder || disposition == FileDisposition::create_new)) {
         return nullptr;
     }
     const bool writes = access != FileAccess::read;

@@ -367,3 +367,26 @@ TEST_F(ConfigReplacement, AFailedReplacementLeavesTheOldFileWholeAndNoHelper) {
 
 }  // namespace
 }  // namespace lanternbook
+
+namespace lanternbook {
+namespace {
+
+TEST(ConfigReplacementHelper, AnEntryAlreadyUnderTheHelperNameIsNeverWrittenThrough) {
+    testing::FakePlatform platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_file(kConfigPath, pattern_file(32));
+    // Left by someone else, or a link off the key: either way not ours.
+    platform.add_file(L"K:\\CONFIG.NEW", "not ours");
+    DeviceDrive device(platform, platform);
+    const std::vector<uint8_t> flags(9, '1');
+    const std::vector<uint8_t> dates(16, 0x44);
+
+    ASSERT_EQ(device.write_config_at(L"K:\\", flags.data(), dates.data(), 16), ConfigWrite::written);
+
+    EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG.NEW"), (std::vector<uint8_t>{'n', 'o', 't', ' ', 'o', 'u', 'r', 's'}));
+    EXPECT_FALSE(platform.exists(L"K:\\CONFIG.NEW1"));
+    EXPECT_EQ((*platform.file_bytes(kConfigPath))[0], '1');
+}
+
+}  // namespace
+}  // namespace lanternbook

@@ -126,6 +126,7 @@ int open_flags(FileAccess access, FileDisposition disposition) {
         case FileDisposition::open_existing: break;
         case FileDisposition::open_always: flags |= O_CREAT; break;
         case FileDisposition::create_always: flags |= O_CREAT | O_TRUNC; break;
+        case FileDisposition::create_new: flags |= O_CREAT | O_EXCL; break;
     }
     return flags;
 }

@@ -144,6 +144,7 @@ std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAcc
         case FileDisposition::open_existing: creation = OPEN_EXISTING; break;
         case FileDisposition::open_always: creation = OPEN_ALWAYS; break;
         case FileDisposition::create_always: creation = CREATE_ALWAYS; break;
+        case FileDisposition::create_new: creation = CREATE_NEW; break;
     }
     FileHandle handle(::CreateFileW(system_path(path).c_str(), desired,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
