@@ -65,6 +65,7 @@ set(LANTERNBOOK_E2E_CASES
   "guard.card_links_outside|guard_card_links_outside|--keys,K,--link-out,CARD"
   "guard.format_without_temp_487MiB|guard_format_without_temp|--keys,K,--tmpfs,487"
   "guard.hidden_config|guard_hidden_config|--keys,K"
+  "guard.helper_name_link|guard_helper_name_link|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/helper-name-link.sh"
 )
 # Volume sizes at the edges of the accepted ranges, as exact tmpfs volumes.
 foreach(mib IN ITEMS 486 489 960 1000)

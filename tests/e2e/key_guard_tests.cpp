@@ -320,3 +320,22 @@ E2E_GROUP(guard_hidden_config) {
           "CONFIG is still hidden");
     check(!file_exists(kKeyRoot + kHelperName), "no CONFIG.NEW left");
 }
+
+// A CONFIG.NEW already on the key that links to a file off it: Save writes its
+// new CONFIG into a file of its own and the file off the key keeps its bytes.
+E2E_GROUP(guard_helper_name_link) {
+    wchar_t outside_root[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"E2E_OUTSIDE", outside_root, MAX_PATH);
+    const std::wstring outside_file = std::wstring(outside_root) + L"\\K\\CONFIG.NEW";
+    check_bytes(read_file(outside_file), bytes_of("off the key"), "the file off the key is there");
+    check_bytes(read_file(kKeyRoot + kHelperName), bytes_of("off the key"), "K:\\CONFIG.NEW leads to it");
+    const std::vector<uint8_t> stored = read_file(kKeyConfig);
+    const RunResult result = run_dialog(dll, kEnglish, {
+        on_dialog([](HWND dialog) { click(dialog, IDC_DETAILED_SPEED); }),
+        on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
+    });
+    check(result.load_result == 0, "load returns 0 after Save");
+    check_bytes(read_file(kKeyConfig), seeded_with_speed_off(stored), "CONFIG written");
+    check_bytes(read_file(outside_file), bytes_of("off the key"), "the file off the key keeps its bytes");
+    check(!file_exists(kKeyRoot + kHelperName + std::wstring(L"1")), "the helper of its own is gone");
+}
