@@ -201,10 +201,4 @@ bool save_configuration(DialogState& state, DialogControls& controls, UserMessag
     return true;
 }
 
-int64_t current_file_time(Clock& clock) {
-    int64_t file_time = 0;
-    static_cast<void>(system_time_to_file_time(clock.utc_now(), file_time));
-    return file_time;
-}
-
 }  // namespace lanternbook

@@ -31,7 +31,5 @@ StoredSettings build_config_from_controls(const DialogState& state, DialogContro
 // start). Otherwise the user has been told and the dialog stays open.
 [[nodiscard]] bool save_configuration(DialogState& state, DialogControls& controls, UserMessages& messages,
                                       Clock& clock);
-// The current UTC time as 100-nanosecond units since 1601-01-01.
-int64_t current_file_time(Clock& clock);
 
 }  // namespace lanternbook

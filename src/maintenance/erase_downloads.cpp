@@ -1,6 +1,5 @@
 #include "maintenance/erase_downloads.h"
 
-#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -84,11 +83,6 @@ bool is_real_folder(FileSystem& files, const std::wstring& path, PassCount& coun
 }
 
 }  // namespace
-
-bool is_download_name(const std::wstring& name) {
-    return std::any_of(kDownloadExtensions.begin(), kDownloadExtensions.end(),
-                       [&name](const wchar_t* letters) { return has_download_extension(name, letters); });
-}
 
 EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files) {
     EraseResult result;

@@ -33,7 +33,4 @@ struct EraseResult {
 [[nodiscard]] EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
                                           UserMessages& messages, const LanguageTable& strings);
 
-// True for a name with one of the download extensions, in any case.
-[[nodiscard]] bool is_download_name(const std::wstring& name);
-
 }  // namespace lanternbook

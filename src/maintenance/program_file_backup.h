@@ -42,8 +42,6 @@ public:
     // Removes the backup folder without restoring anything.
     [[nodiscard]] bool discard();
 
-    // Creates a new folder that did not exist before; false when none could be made.
-    [[nodiscard]] bool make_backup_folder();
     // Empties a folder depth first, never following a link; the folder stays.
     [[nodiscard]] bool delete_tree(const std::wstring& folder);
 
@@ -51,6 +49,8 @@ public:
     const std::vector<CopiedFile>& copied_files() const { return copied_files_; }
 
 private:
+    // Creates a new folder that did not exist before; false when none could be made.
+    [[nodiscard]] bool make_backup_folder();
     [[nodiscard]] bool copied_whole(const std::wstring& target, uint64_t size);
     [[nodiscard]] bool remove_backup_folder();
 

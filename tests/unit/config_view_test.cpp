@@ -401,7 +401,9 @@ TEST_F(ConfigSaveTest, FutureDatesBecomeNow) {
     EXPECT_EQ(dates_at(8), (std::array<uint8_t, 4>{126, 12, 7, 1}));
     EXPECT_EQ(dates_at(4), (std::array<uint8_t, 4>{0x6B, 0x16, 0x8A, 0xA8}));
     EXPECT_EQ(dates_at(12), (std::array<uint8_t, 4>{126, 12, 7, 1}));
-    EXPECT_EQ(int64_t{0x6B168AA8} * kFileTimeUnitsPerSecond + kUnixEpochFileTime, current_file_time(dialog.platform));
+    int64_t now = 0;
+    ASSERT_TRUE(system_time_to_file_time(dialog.platform.now, now));
+    EXPECT_EQ(int64_t{0x6B168AA8} * kFileTimeUnitsPerSecond + kUnixEpochFileTime, now);
     expect_date(dialog.controls.dates[IDC_FROM_DATE], 2026, 12, 7);
     expect_date(dialog.controls.dates[IDC_TILL_DATE], 2026, 12, 8);  // not put back
 }
@@ -416,10 +418,11 @@ TEST_F(ConfigSaveTest, DatesBefore1970BecomeTheEpoch) {
     EXPECT_EQ(dates_at(12), (std::array<uint8_t, 4>{70, 1, 2, 5}));
 }
 
-TEST(ConfigSave, CurrentFileTimeIsTheUtcClock) {
+TEST(ConfigSave, TheClockAsAFileTime) {
     testing::FakePlatform platform;
-    EXPECT_EQ(current_file_time(platform),
-              kUnixEpochFileTime + 1796639400LL * kFileTimeUnitsPerSecond);
+    int64_t now = 0;
+    ASSERT_TRUE(system_time_to_file_time(platform.utc_now(), now));
+    EXPECT_EQ(now, kUnixEpochFileTime + 1796639400LL * kFileTimeUnitsPerSecond);
 }
 
 TEST(ConfigSave, NoPeriodOptionSurvivesLoadAndSave) {
