@@ -73,9 +73,9 @@ public:
     std::wstring drive_display_name(const std::wstring& root);
 
     // Searches for the key and reads its CONFIG; key() is then that key.
-    ConfigRead read_config();
+    [[nodiscard]] ConfigRead read_config();
     // Reads the CONFIG of a key already found; key() is then that key.
-    ConfigRead read_config_at(const KeyIdentity& key);
+    [[nodiscard]] ConfigRead read_config_at(const KeyIdentity& key);
     void ensure_date_file(const std::wstring& path);
     // Writes the 32-byte image to CONFIG on `root` so that CONFIG is always
     // either the old file or the new one. Bytes 25-31 come from the CONFIG

@@ -45,7 +45,7 @@ protected:
     // Fills every field the file format carries with kEarlier.
     void read_earlier_config() {
         platform.add_file(kConfigPath, std::vector<uint8_t>(32, kEarlier));
-        device.read_config();
+        ASSERT_EQ(device.read_config(), ConfigRead::read);
     }
 
     FakePlatform platform;
@@ -70,7 +70,7 @@ TEST_P(DeviceFilesLength, TakesExactlyThePartsTheFileSupplies) {
     const LengthCase row = GetParam();
     read_earlier_config();
     platform.add_file(kConfigPath, pattern_file(row.length));
-    device.read_config();
+    static_cast<void>(device.read_config());  // what it reads is checked below
     const DeviceConfig& config = device.config();
     const std::size_t n = row.length;
 
@@ -137,7 +137,7 @@ TEST_F(DeviceFiles, WrittenConfigIsTheThirtyTwoByteImageAndReadsBack) {
     std::vector<uint8_t> earlier = pattern_file(32);
     earlier[31] = 0;
     platform.add_file(kConfigPath, earlier);
-    device.read_config();
+    ASSERT_EQ(device.read_config(), ConfigRead::read);
 
     std::vector<uint8_t> flags = bytes_of("1101014");
     flags.push_back(28);
@@ -156,7 +156,7 @@ TEST_F(DeviceFiles, WrittenConfigIsTheThirtyTwoByteImageAndReadsBack) {
     EXPECT_EQ(device.config().flags[1], pattern_byte(1));
 
     DeviceDrive reader(platform, platform);
-    reader.read_config();
+    ASSERT_EQ(reader.read_config(), ConfigRead::read);
     EXPECT_TRUE(std::equal(flags.begin(), flags.end(), reader.config().flags.begin()));
     EXPECT_TRUE(std::equal(dates.begin(), dates.end(), reader.config().dates.begin()));
     EXPECT_EQ(reader.config().serial_number, device.config().serial_number);
@@ -214,7 +214,7 @@ TEST_F(DeviceFiles, NoDriveChangesNothing) {
     FakePlatform empty;
     DeviceDrive absent(empty, empty);
     const std::vector<std::wstring> before = empty.paths_under(L"");
-    absent.read_config();
+    EXPECT_EQ(absent.read_config(), ConfigRead::no_key);
     EXPECT_FALSE(absent.reset_date_file_at(absent.find_drive()));
     const std::vector<uint8_t> flags(9, '1');
     const std::vector<uint8_t> dates(16, 0);
@@ -237,7 +237,7 @@ TEST_P(DeviceFilesDate, ReadingConfigLeavesAtLeastSixBytes) {
     if (row.present) {
         platform.add_file(kDatePath, row.contents);
     }
-    device.read_config();
+    static_cast<void>(device.read_config());  // what it reads is checked below
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of(row.expected));
 }
 
@@ -258,7 +258,7 @@ TEST_F(DeviceFiles, MissingConfigStillGetsDateAndKeepsTheImage) {
     read_earlier_config();
     platform.add_file(kDatePath, "");
     platform.unopenable_paths.insert(kConfigPath);
-    device.read_config();
+    EXPECT_EQ(device.read_config(), ConfigRead::unreadable);
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
     EXPECT_EQ(device.config().flags[0], kEarlier);
     EXPECT_EQ(device.config().software_version[0], kEarlier);
@@ -267,7 +267,7 @@ TEST_F(DeviceFiles, MissingConfigStillGetsDateAndKeepsTheImage) {
 TEST_F(DeviceFiles, UnopenableDateDoesNotStopTheRead) {
     platform.unopenable_paths.insert(kDatePath);
     platform.add_file(kConfigPath, pattern_file(32));
-    device.read_config();
+    EXPECT_EQ(device.read_config(), ConfigRead::read);
     EXPECT_FALSE(platform.exists(kDatePath));
     EXPECT_EQ(device.config().software_version[2], pattern_byte(30));
 }
@@ -276,7 +276,7 @@ TEST_F(DeviceFiles, ResetEmptiesDateUntilTheNextRead) {
     platform.add_file(kDatePath, "20261207");
     EXPECT_TRUE(device.reset_date_file_at(kRoot));
     EXPECT_EQ(platform.file_bytes(kDatePath), std::vector<uint8_t>());
-    device.read_config();
+    EXPECT_EQ(device.read_config(), ConfigRead::no_config);
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
 
     platform.remove_drive(L'K');
