@@ -14,12 +14,10 @@ constexpr std::size_t kDataOffset = 1;
 constexpr std::size_t kPeriodOffset = 6;
 constexpr std::size_t kDaysOffset = 7;
 constexpr std::size_t kVdoOffset = 8;
-constexpr std::size_t kFromSeconds = 9;
-constexpr std::size_t kTillSeconds = 13;
-constexpr std::size_t kFromCalendar = 17;
-constexpr std::size_t kTillCalendar = 21;
-constexpr std::size_t kSerialOffset = 25;
-constexpr std::size_t kVersionOffset = 28;
+constexpr std::size_t kFromSeconds = kDateBlockOffset;
+constexpr std::size_t kTillSeconds = kDateBlockOffset + 4;
+constexpr std::size_t kFromCalendar = kDateBlockOffset + 8;
+constexpr std::size_t kTillCalendar = kDateBlockOffset + 12;
 constexpr std::size_t kLastOffset = 31;
 
 // What a CONFIG that was neither "0" nor "1" at its first byte gets.
@@ -72,8 +70,8 @@ StoredSettings decode_settings(const ConfigImage& image) {
     settings.vdo = image[kVdoOffset];
     read_date(image, kFromSeconds, kFromCalendar, settings.from);
     read_date(image, kTillSeconds, kTillCalendar, settings.till);
-    std::copy_n(image.begin() + kSerialOffset, settings.serial_number.size(), settings.serial_number.begin());
-    std::copy_n(image.begin() + kVersionOffset, settings.software_version.size(), settings.software_version.begin());
+    std::copy_n(image.begin() + kSerialNumberOffset, settings.serial_number.size(), settings.serial_number.begin());
+    std::copy_n(image.begin() + kSoftwareVersionOffset, settings.software_version.size(), settings.software_version.begin());
     settings.last_byte = image[kLastOffset];
     return settings;
 }
@@ -87,8 +85,8 @@ ConfigImage encode_settings(const StoredSettings& settings) {
     image[kVdoOffset] = settings.vdo;
     write_date(image, kFromSeconds, kFromCalendar, settings.from);
     write_date(image, kTillSeconds, kTillCalendar, settings.till);
-    std::copy(settings.serial_number.begin(), settings.serial_number.end(), image.begin() + kSerialOffset);
-    std::copy(settings.software_version.begin(), settings.software_version.end(), image.begin() + kVersionOffset);
+    std::copy(settings.serial_number.begin(), settings.serial_number.end(), image.begin() + kSerialNumberOffset);
+    std::copy(settings.software_version.begin(), settings.software_version.end(), image.begin() + kSoftwareVersionOffset);
     image[kLastOffset] = settings.last_byte;
     return image;
 }
@@ -97,8 +95,8 @@ StoredSettings settings_from(const DeviceConfig& config) {
     ConfigImage image{};
     std::copy_n(config.flags.begin(), kFlagCount, image.begin());
     std::copy_n(config.dates.begin(), kDateBlockLength, image.begin() + kFromSeconds);
-    std::copy_n(config.serial_number.begin(), 3, image.begin() + kSerialOffset);
-    std::copy_n(config.software_version.begin(), 4, image.begin() + kVersionOffset);
+    std::copy_n(config.serial_number.begin(), 3, image.begin() + kSerialNumberOffset);
+    std::copy_n(config.software_version.begin(), 4, image.begin() + kSoftwareVersionOffset);
     return decode_settings(image);
 }
 

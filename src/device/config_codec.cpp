@@ -13,11 +13,8 @@ constexpr std::size_t kShortDateLength = 8;
 constexpr std::size_t kShortSerialOffset = 17;
 constexpr std::size_t kShortSerialMin = 19;
 
-constexpr std::size_t kDateOffset = kFlagCount;
 constexpr std::size_t kFullDatesMin = 24;
-constexpr std::size_t kSerialOffset = 25;
 constexpr std::size_t kSerialMin = 25;
-constexpr std::size_t kVersionOffset = 28;
 constexpr std::size_t kVersionMin = 30;
 
 constexpr std::size_t kSerialLength = 3;
@@ -43,18 +40,18 @@ void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config
         copy_from(buffer, 0, kFlagCount, config.flags);
     }
     if (n >= kShortLayoutMin && n <= kShortLayoutMax) {
-        copy_from(buffer, kDateOffset, kShortDateLength, config.dates);
+        copy_from(buffer, kDateBlockOffset, kShortDateLength, config.dates);
         if (n >= kShortSerialMin) {
             copy_from(buffer, kShortSerialOffset, kSerialLength, config.serial_number);
         }
     } else if (n >= kFullDatesMin) {
-        copy_from(buffer, kDateOffset, kDateBlockLength, config.dates);
+        copy_from(buffer, kDateBlockOffset, kDateBlockLength, config.dates);
         if (n >= kSerialMin) {
-            copy_from(buffer, kSerialOffset, kSerialLength, config.serial_number);
+            copy_from(buffer, kSerialNumberOffset, kSerialLength, config.serial_number);
         }
     }
     if (n >= kVersionMin) {
-        copy_from(buffer, kVersionOffset, kVersionReadLength, config.software_version);
+        copy_from(buffer, kSoftwareVersionOffset, kVersionReadLength, config.software_version);
     }
 }
 

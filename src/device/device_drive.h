@@ -24,8 +24,13 @@ constexpr std::size_t kFlagCount = 9;
 constexpr std::size_t kDateBlockLength = 16;
 constexpr std::size_t kConfigFileLength = 32;
 constexpr std::size_t kConfigReadLimit = 1024;
-// Serial number and software version: the key's own, never ours to change.
+// Where CONFIG's parts start in its full layout: the nine flag bytes, the
+// date block, and the serial number and software version, which are the
+// key's own and never ours to change.
+constexpr std::size_t kDateBlockOffset = kFlagCount;
 constexpr std::size_t kIdentityOffset = 25;
+constexpr std::size_t kSerialNumberOffset = kIdentityOffset;
+constexpr std::size_t kSoftwareVersionOffset = 28;
 
 // The image of CONFIG as last read.
 struct DeviceConfig {

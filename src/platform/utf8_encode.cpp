@@ -4,16 +4,12 @@
 #include <type_traits>
 
 #include "platform/utf8_text.h"
+#include "platform/utf8_units.h"
 
 namespace lanternbook {
 namespace {
 
-constexpr char32_t kEscapeBase = 0xDC00;
-constexpr char32_t kSurrogateFirst = 0xD800;
-constexpr char32_t kSurrogateLast = 0xDFFF;
-constexpr char32_t kHighSurrogateLast = 0xDBFF;
-constexpr char32_t kFirstSupplementary = 0x10000;
-constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+using namespace utf8;  // NOLINT(google-build-using-namespace): the units named once
 
 void append_utf8(std::string& text, char32_t code) {
     if (code < 0x80) {

@@ -1,16 +1,12 @@
 #include "platform/utf8_text.h"
+#include "platform/utf8_units.h"
 
 #include <cstddef>
 
 namespace lanternbook {
 namespace {
 
-constexpr char32_t kEscapeBase = 0xDC00;
-constexpr char32_t kSurrogateFirst = 0xD800;
-constexpr char32_t kSurrogateLast = 0xDFFF;
-constexpr char32_t kLastCodePoint = 0x10FFFF;
-constexpr char32_t kFirstSupplementary = 0x10000;
-constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+using namespace utf8;  // NOLINT(google-build-using-namespace): the units named once
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
