@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "bench/clock.h"
-#include "bench/dialog_driver.h"
+#include "bench/open_probe.h"
 
 namespace bench {
 namespace {

@@ -16,10 +16,11 @@
 #include <vector>
 
 #include "bench/clock.h"
-#include "bench/dialog_driver.h"
 #include "bench/floors.h"
 #include "bench/instrument.h"
 #include "bench/key_files.h"
+#include "bench/open_probe.h"
+#include "e2e/modal_driver.h"
 #include "platform/win32/handles.h"
 #include "resources/resource.h"
 
@@ -35,6 +36,9 @@ constexpr int kFindCallsPerRun = 20;
 // A dialog that has just appeared keeps the display and the Wine server busy
 // for a while; the clicks wait as a user would, and the floors as long.
 constexpr DWORD kSettleMs = 300;
+// Ticks often, so that a click follows its settle time closely.
+constexpr UINT kScriptTickMs = 10;
+constexpr e2e::Pacing kPacing{kScriptTimeoutMs, kScriptTickMs};
 constexpr int kProfiledCalls = 50;
 constexpr int kProfiledOpens = 5;
 constexpr wchar_t kConfigName[] = L"CONFIG";
@@ -238,28 +242,28 @@ public:
     // of the click.
     double erase_once(const std::function<void(bool)>& around_sweep = nullptr) {
         double returned = 0.0;
-        const ScriptOutcome outcome = run_script(
+        const e2e::ModalOutcome outcome = e2e::run_modal(
             [this] { dll_.load(kLocale); },
-            {Step{Target::configurator,
-                  [&](HWND dialog) {
-                      ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ERASE, BN_CLICKED),
-                                     reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_ERASE)));
-                      returned = now_ms();
-                      if (around_sweep) {
-                          around_sweep(false);
-                      }
-                      ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                  },
-                  kSettleMs},
-             Step{Target::message_box,
-                  [&](HWND box) {
-                      if (around_sweep) {
-                          around_sweep(true);
-                      }
-                      ::SendMessageW(box, WM_COMMAND, IDOK, 0);
-                  },
-                  kSettleMs}},
-            kScriptTimeoutMs);
+            {e2e::on_dialog(
+                 [&](HWND dialog) {
+                     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ERASE, BN_CLICKED),
+                                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_ERASE)));
+                     returned = now_ms();
+                     if (around_sweep) {
+                         around_sweep(false);
+                     }
+                     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                 },
+                 kSettleMs),
+             e2e::on_message_box(
+                 [&](HWND box) {
+                     if (around_sweep) {
+                         around_sweep(true);
+                     }
+                     ::SendMessageW(box, WM_COMMAND, IDOK, 0);
+                 },
+                 kSettleMs)},
+            kPacing);
         expect(outcome.all_steps_ran && !outcome.timed_out, "the erase script ran to its end");
         expect(count_downloads(root_) == 0, "our erase left no download");
         return returned - moments_.message_box_returned;
@@ -293,23 +297,23 @@ public:
     double save_once(double& teardown_ms, const std::function<void(bool)>& around_save = nullptr) {
         double started = 0.0;
         double returned = 0.0;
-        const ScriptOutcome outcome = run_script(
+        const e2e::ModalOutcome outcome = e2e::run_modal(
             [this] { dll_.load(kLocale); },
-            {Step{Target::configurator,
-                  [&](HWND dialog) {
-                      if (around_save) {
-                          around_save(true);
-                      }
-                      started = now_ms();
-                      ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED),
-                                     reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_SAVE)));
-                      returned = now_ms();
-                      if (around_save) {
-                          around_save(false);
-                      }
-                  },
-                  kSettleMs}},
-            kScriptTimeoutMs);
+            {e2e::on_dialog(
+                [&](HWND dialog) {
+                    if (around_save) {
+                        around_save(true);
+                    }
+                    started = now_ms();
+                    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_SAVE)));
+                    returned = now_ms();
+                    if (around_save) {
+                        around_save(false);
+                    }
+                },
+                kSettleMs)},
+            kPacing);
         expect(outcome.all_steps_ran && !outcome.timed_out, "the save script ran to its end");
         expect(moments_.end_dialog_entered > started, "the save ended the dialog");
         expect(file_size(root_ + kConfigName) == kConfigBytes, "our save wrote 32 bytes of CONFIG");

@@ -961,7 +961,7 @@ E2E_GROUP(fault_writes_only_key) {
         on_message_box([](HWND box) { press(box, IDOK); }),
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
-            check_text(text_of(box, 0xFFFF), entry_text(entry::incorrect_device_size), "the format is refused");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(entry::incorrect_device_size), "the format is refused");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) { cancel(dialog); }),
@@ -996,7 +996,7 @@ E2E_GROUP(fault_readonly_key_format) {
     const RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
-            check_text(text_of(box, 0xFFFF), entry_text(entry::format_confirmation), "the format asks first");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(entry::format_confirmation), "the format asks first");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) {

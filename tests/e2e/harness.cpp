@@ -17,68 +17,6 @@ namespace {
 int g_passed = 0;
 int g_failed = 0;
 
-struct Runner {
-    std::vector<Step> steps;
-    std::size_t next = 0;
-    DWORD started = 0;
-    DWORD timeout_ms = 0;
-    bool timed_out = false;
-};
-Runner* g_runner = nullptr;
-
-struct WindowSearch {
-    Target target;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK match_window(HWND window, LPARAM search_address) {
-    auto* search = reinterpret_cast<WindowSearch*>(search_address);
-    wchar_t class_name[32] = {};
-    GetClassNameW(window, class_name, 32);
-    if (!IsWindowVisible(window) || wcscmp(class_name, L"#32770") != 0) {
-        return TRUE;
-    }
-    const bool is_message_box = GetDlgItem(window, 0xFFFF) != nullptr;
-    const bool is_configurator = GetDlgItem(window, 1004) != nullptr;
-    if ((search->target == Target::message_box && is_message_box) ||
-        (search->target == Target::dialog && is_configurator && !is_message_box)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND find_target(Target target) {
-    WindowSearch search{target};
-    EnumThreadWindows(GetCurrentThreadId(), match_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-void CALLBACK on_tick(HWND, UINT, UINT_PTR, DWORD) {
-    Runner& runner = *g_runner;
-    if (GetTickCount() - runner.started > runner.timeout_ms) {
-        runner.timed_out = true;
-        if (HWND box = find_target(Target::message_box)) {
-            PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-        } else if (HWND dialog = find_target(Target::dialog)) {
-            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-        return;
-    }
-    if (runner.next >= runner.steps.size()) {
-        return;
-    }
-    HWND window = find_target(runner.steps[runner.next].target);
-    if (window == nullptr) {
-        return;
-    }
-    // Advance first: a step that opens a message box is still running when
-    // the next tick comes from inside the box's own loop.
-    const std::function<void(HWND)> action = runner.steps[runner.next].action;
-    ++runner.next;
-    action(window);
-}
-
 }  // namespace
 
 void check(bool ok, const std::string& what) {
@@ -320,7 +258,7 @@ void press(HWND box, int button) { PostMessageW(box, WM_COMMAND, button, 0); }
 Step on_error_box(uint32_t locale, unsigned entry_index, const std::string& what) {
     return on_message_box([locale, entry_index, what](HWND box) {
         check_text(window_text(box), entry_text(locale, lanternbook::entry::caution), what + ": caption");
-        check_text(text_of(box, 0xFFFF), entry_text(locale, entry_index), what + ": text");
+        check_text(text_of(box, kMessageBoxTextId), entry_text(locale, entry_index), what + ": text");
         press(box, IDOK);
     });
 }
@@ -330,28 +268,18 @@ void send_format_command(HWND dialog) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FORMAT)));
 }
 
-Step on_dialog(std::function<void(HWND)> action) { return Step{Target::dialog, std::move(action)}; }
-Step on_message_box(std::function<void(HWND)> action) {
-    return Step{Target::message_box, std::move(action)};
-}
-
 RunResult run_dialog(const Dll& dll, const char* locale, std::vector<Step> steps, DWORD timeout_ms) {
-    Runner runner;
-    runner.steps = std::move(steps);
-    runner.started = GetTickCount();
-    runner.timeout_ms = timeout_ms;
-    Runner* outer = g_runner;
-    g_runner = &runner;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 40, on_tick);
+    const std::size_t step_count = steps.size();
+    Pacing pacing;
+    pacing.timeout_ms = timeout_ms;
     RunResult result;
-    result.load_result = dll.load(locale);
-    KillTimer(nullptr, timer);
-    g_runner = outer;
-    result.timed_out = runner.timed_out;
-    result.all_steps_ran = runner.next == runner.steps.size();
+    const ModalOutcome outcome =
+        run_modal([&] { result.load_result = dll.load(locale); }, std::move(steps), pacing);
+    result.timed_out = outcome.timed_out;
+    result.all_steps_ran = outcome.all_steps_ran;
     check(!result.timed_out, "the dialog run ended before its time-out");
-    check(result.all_steps_ran, "every scripted step ran (" + std::to_string(runner.next) + " of " +
-                                    std::to_string(runner.steps.size()) + ")");
+    check(result.all_steps_ran, "every scripted step ran (" + std::to_string(outcome.steps_ran) + " of " +
+                                    std::to_string(step_count) + ")");
     return result;
 }
 

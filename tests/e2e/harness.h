@@ -1,6 +1,6 @@
 // A small harness for driving the real DLL and its dialog under Wine: checks
-// that count and report, the key's files seen through Win32, and a driver
-// that runs scripted steps inside the dialog's modal loop on a thread timer.
+// that count and report, the key's files seen through Win32, and the dialog
+// run by the modal driver.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "e2e/modal_driver.h"
 
 namespace e2e {
 
@@ -104,22 +106,15 @@ std::vector<std::wstring> tree_listing(const std::wstring& folder,
 std::wstring extended_path(const std::wstring& path);
 
 // ---- the dialog ----
-enum class Target { dialog, message_box };
-struct Step {
-    Target target;
-    std::function<void(HWND)> action;
-};
 struct RunResult {
     int load_result = -1;
     bool all_steps_ran = false;
     bool timed_out = false;
 };
-// Calls load(locale) and runs each step once its target window is up, one
-// step per timer tick, so posted check changes have landed before each step.
+// Runs load(locale) under run_modal and checks that the run ended in time
+// with every step run.
 RunResult run_dialog(const Dll& dll, const char* locale, std::vector<Step> steps,
-                     DWORD timeout_ms = 30000);
-Step on_dialog(std::function<void(HWND)> action);
-Step on_message_box(std::function<void(HWND)> action);
+                     DWORD timeout_ms = kRunTimeoutMs);
 
 // The text of an entry in the table that a locale picks.
 std::wstring entry_text(uint32_t locale, unsigned index);

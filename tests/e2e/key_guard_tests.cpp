@@ -215,7 +215,7 @@ E2E_GROUP(guard_card_links_outside) {
     run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) {
-            check_text(text_of(box, 0xFFFF), entry_text(kEnglishLocale, entry::erase_confirmation), "erase asks");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(kEnglishLocale, entry::erase_confirmation), "erase asks");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) {
@@ -282,7 +282,7 @@ E2E_GROUP(guard_format_without_temp) {
         run_dialog(dll, kEnglish, {
             on_dialog([](HWND dialog) { send_format_command(dialog); }),
             on_message_box([](HWND box) {
-                check_text(text_of(box, 0xFFFF), entry_text(kEnglishLocale, entry::format_confirmation),
+                check_text(text_of(box, kMessageBoxTextId), entry_text(kEnglishLocale, entry::format_confirmation),
                            "the format asks first");
                 press(box, IDOK);
             }),

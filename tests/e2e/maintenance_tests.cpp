@@ -82,7 +82,7 @@ E2E_GROUP(erase_confirmed) {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) {
             check_text(window_text(box), entry_text(0x0409, entry::caution), "erase caption");
-            check_text(text_of(box, 0xFFFF), entry_text(0x0409, entry::erase_confirmation), "erase question");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, entry::erase_confirmation), "erase question");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) {
@@ -100,7 +100,7 @@ E2E_GROUP(erase_declined) {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) {
             check_text(window_text(box), entry_text(0x0415, entry::caution), "Polish erase caption");
-            check_text(text_of(box, 0xFFFF), entry_text(0x0415, entry::erase_confirmation),
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0415, entry::erase_confirmation),
                        "Polish erase question");
             press(box, IDCANCEL);
         }),
@@ -116,7 +116,7 @@ E2E_GROUP(format_refused) {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
             check_text(window_text(box), entry_text(0x0409, entry::caution), "refusal caption");
-            check_text(text_of(box, 0xFFFF), entry_text(0x0409, entry::incorrect_device_size), "refusal text");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, entry::incorrect_device_size), "refusal text");
             check(GetDlgItem(box, IDCANCEL) == nullptr, "the refusal offers OK alone");
             press(box, IDOK);
         }),
@@ -133,7 +133,7 @@ E2E_GROUP(format_declined) {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
             check_text(window_text(box), entry_text(0x0409, entry::caution), "confirmation caption");
-            check_text(text_of(box, 0xFFFF), entry_text(0x0409, entry::format_confirmation), "confirmation text");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, entry::format_confirmation), "confirmation text");
             check(GetDlgItem(box, IDCANCEL) != nullptr, "the confirmation offers Cancel");
             press(box, IDCANCEL);
         }),

@@ -1,11 +1,9 @@
-// Drives dialogs from inside their modal loops: a probe that times one modal
-// run at the level of its dialog procedure, and timer-driven scripted steps.
+// A probe that times one modal run at the level of its dialog procedure.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <vector>
 
 namespace bench {
 
@@ -29,22 +27,5 @@ OpenTimes time_dialog_open(const std::function<void()>& open, InitObserver obser
 // While time_dialog_open runs and has no dialog yet: a procedure that times
 // the messages and hands them to inner. Otherwise inner itself.
 DLGPROC probe_procedure_for(DLGPROC inner);
-
-enum class Target { configurator, message_box };
-struct Step {
-    Target target;
-    std::function<void(HWND)> action;
-    // How long the target must have been visible before the action runs.
-    DWORD settle_ms = 0;
-};
-struct ScriptOutcome {
-    bool all_steps_ran = false;
-    bool timed_out = false;
-};
-// Calls open() and runs each step once its target window has been visible
-// for the step's settle time, one step per timer tick; on time-out the
-// dialog is cancelled.
-ScriptOutcome run_script(const std::function<void()>& open, std::vector<Step> steps,
-                         DWORD timeout_ms);
 
 }  // namespace bench
