@@ -1,6 +1,7 @@
 #include "cli/posix_key_search.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/utf8_text.h"
@@ -23,24 +24,29 @@ KeySearch keys_among(const std::vector<posix::MountedVolume>& volumes) {
 
 }  // namespace
 
-KeySearch keys_in_mount_table(const posix::VolumeSources& sources) {
+namespace {
+
+using VolumeReader = bool (*)(const posix::VolumeSources&, std::vector<posix::MountedVolume>&);
+
+// The keys among what `read` finds; a source that cannot be read is named.
+KeySearch keys_read_by(VolumeReader read, const posix::VolumeSources& sources, const std::string& source) {
     std::vector<posix::MountedVolume> volumes;
-    if (!posix::read_mount_table(sources, volumes)) {
+    if (!read(sources, volumes)) {
         KeySearch search;
-        search.failure = wide_from_utf8(sources.mountinfo);
+        search.failure = wide_from_utf8(source);
         return search;
     }
     return keys_among(volumes);
 }
 
+}  // namespace
+
+KeySearch keys_in_mount_table(const posix::VolumeSources& sources) {
+    return keys_read_by(&posix::read_mount_table, sources, sources.mountinfo);
+}
+
 KeySearch keys_in_volume_folders(const posix::VolumeSources& sources) {
-    std::vector<posix::MountedVolume> volumes;
-    if (!posix::read_volume_folders(sources, volumes)) {
-        KeySearch search;
-        search.failure = wide_from_utf8(sources.volumes_folder);
-        return search;
-    }
-    return keys_among(volumes);
+    return keys_read_by(&posix::read_volume_folders, sources, sources.volumes_folder);
 }
 
 }  // namespace lanternbook::cli

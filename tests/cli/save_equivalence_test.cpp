@@ -116,13 +116,17 @@ public:
     bool read_line(std::string&) override { return false; }
 };
 
+// A CONFIG of a random length and random bytes, or none at all.
+std::optional<Bytes> random_key_config(std::mt19937& rng) {
+    const std::optional<std::size_t> length = testing::random_length(rng);
+    return length ? std::optional<Bytes>(testing::random_config(rng, *length)) : std::nullopt;
+}
+
 TEST(OpeningChoices, MatchWhatTheDialogHoldsAfterOpening) {
     std::mt19937 rng(kSeed);
     for (int i = 0; i < kOpeningCases; ++i) {
         const SystemTime now = testing::random_now(rng);
-        const std::optional<std::size_t> length = testing::random_length(rng);
-        const std::optional<Bytes> config =
-            length ? std::optional<Bytes>(testing::random_config(rng, *length)) : std::nullopt;
+        const std::optional<Bytes> config = random_key_config(rng);
         DialogHarness dialog;
         attach(dialog, config, now);
         open_like_the_dialog(dialog);
@@ -151,9 +155,7 @@ TEST(SaveEquivalence, SetWritesWhatTheDialogSavesForTheSameClicks) {
     int written_cases = 0;
     for (int i = 0; i < kSaveCases; ++i) {
         const SystemTime now = testing::random_now(rng);
-        const std::optional<std::size_t> length = testing::random_length(rng);
-        const std::optional<Bytes> config =
-            length ? std::optional<Bytes>(testing::random_config(rng, *length)) : std::nullopt;
+        const std::optional<Bytes> config = random_key_config(rng);
 
         DialogHarness dialog;
         attach(dialog, config, now);
