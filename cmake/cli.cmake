@@ -18,7 +18,7 @@ set(LANTERNBOOK_CLI_HEADERS ${CMAKE_BINARY_DIR}/cli-headers)
 
 # Portable command code; the POSIX and Windows programs add their own parts.
 set(LANTERNBOOK_CLI_SOURCES
-  src/cli/commands.cpp src/cli/configuration_report.cpp src/cli/key_config.cpp
+  src/cli/commands.cpp src/cli/configuration_report.cpp
   src/cli/key_search.cpp src/cli/set_request.cpp)
 
 if(WIN32)

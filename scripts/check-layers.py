@@ -6,16 +6,18 @@ import re
 import sys
 
 # Folder -> the folders its files may include from. Includes run one way:
-# entry and cli -> dialog -> config and maintenance -> device -> platform and l10n.
+# entry and cli -> dialog -> maintenance -> config -> device -> platform and l10n
+# -> text.
 ALLOWED = {
-    "entry": {"entry", "dialog", "config", "maintenance", "device", "platform", "l10n", "resources"},
-    "cli": {"cli", "dialog", "config", "maintenance", "device", "platform", "l10n", "resources"},
-    "dialog": {"dialog", "config", "maintenance", "device", "platform", "l10n", "resources"},
-    "config": {"config", "device", "platform", "l10n"},
-    "maintenance": {"maintenance", "device", "platform", "l10n"},
-    "device": {"device", "platform"},
-    "l10n": {"l10n", "platform"},
-    "platform": {"platform"},
+    "entry": {"entry", "dialog", "config", "maintenance", "device", "platform", "l10n", "resources", "text"},
+    "cli": {"cli", "dialog", "config", "maintenance", "device", "platform", "l10n", "resources", "text"},
+    "dialog": {"dialog", "config", "maintenance", "device", "platform", "l10n", "resources", "text"},
+    "maintenance": {"maintenance", "config", "device", "platform", "l10n", "text"},
+    "config": {"config", "device", "platform", "l10n", "text"},
+    "device": {"device", "platform", "text"},
+    "l10n": {"l10n", "platform", "text"},
+    "platform": {"platform", "text"},
+    "text": {"text"},
     "resources": {"resources"},
     "host": {"host"},
 }

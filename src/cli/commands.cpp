@@ -9,7 +9,8 @@
 #include "cli/configuration_report.h"
 #include "dialog/opening_choices.h"
 #include "maintenance/erase_downloads.h"
-#include "platform/utf8_text.h"
+#include "maintenance/save_config.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook::cli {
 namespace {
@@ -42,7 +43,7 @@ bool chosen_root(const CLI::App& command, const Options& options, Services& serv
                  std::wstring& root, Exit& exit) {
     const std::wstring named = wide_from_utf8(options.key);
     const bool has_named = command.count("--key") > 0;
-    const ChosenKey chosen = choose_key(has_named ? &named : nullptr, services.find_keys, services.files);
+    const ChosenKey chosen = choose_key(has_named ? &named : nullptr, services.finder, services.files);
     if (chosen.exit != Exit::done) {
         print_error(err, utf8_from_wide(chosen.error));
         exit = chosen.exit;
@@ -53,7 +54,7 @@ bool chosen_root(const CLI::App& command, const Options& options, Services& serv
 }
 
 Exit run_find(Services& services, std::ostream& out, std::ostream& err) {
-    const KeySearch search = services.find_keys();
+    const KeySearch search = services.finder.find_keys();
     if (!search.failure.empty()) {
         print_error(err, "cannot search for keys: " + utf8_from_wide(search.failure) + " cannot be read");
         return Exit::io_failure;
@@ -75,12 +76,14 @@ Exit run_show(const CLI::App& command, const Options& options, Services& service
     if (!chosen_root(command, options, services, err, root, exit)) {
         return exit;
     }
-    const KeyConfig config = read_key_config(services.files, root);
-    if (config.status == ConfigRead::unreadable) {
+    // The folder is read as it is, whatever volume it is on.
+    DeviceDrive device(services.volumes, services.files);
+    const ConfigRead read = device.read_config(KeyIdentity{root, 0, 0, std::wstring()});
+    if (read == ConfigRead::unreadable) {
         print_error(err, shown_path(config_path_on(root), services.separator) + ": cannot be read");
         return Exit::io_failure;
     }
-    const ConfigurationReport report = report_for(root, config, services.clock.utc_now());
+    const ConfigurationReport report = report_for(device, read, services.clock.utc_now());
     out << (options.json ? report_json(report) : report_text(report));
     return Exit::done;
 }
@@ -128,13 +131,7 @@ Exit run_set(const CLI::App& command, const Options& options, Services& services
         out << "saved " << shown_path(config_path_on(root), services.separator) << '\n';
         return Exit::done;
     }
-    KeyConfig after;
-    after.status = ConfigRead::read;
-    after.file_found = true;
-    after.length = kConfigFileLength;
-    after.settings = decode_settings(result.image);
-    ConfigurationReport report = report_for(root, after, now);
-    report.new_image = result.image;
+    const ConfigurationReport report = report_of_saved(root, result.image, now);
     out << (options.json ? report_json(report) : report_text(report));
     return Exit::done;
 }
@@ -166,12 +163,12 @@ Exit run_erase(const CLI::App& command, const Options& options, Services& servic
         }
     }
     NamedKeyVolumes volumes(services.volumes, services.files, root);
-    const KeyIdentity key = identity_of(root, volumes);
+    DeviceDrive device(volumes, services.files);
+    const KeyIdentity key = device.key_at(root);
     if (!key.found()) {
         print_error(err, shown_path(root, services.separator) + ": the key is gone");
         return Exit::no_key;
     }
-    DeviceDrive device(volumes, services.files);
     const EraseResult result = erase_downloads_on(key, device, services.files);
     const std::string count = std::to_string(result.deleted) + (result.deleted == 1 ? " download" : " downloads");
     switch (result.outcome) {
@@ -189,13 +186,13 @@ Exit run_erase(const CLI::App& command, const Options& options, Services& servic
     return Exit::no_key;
 }
 
-const char* write_failure(ConfigWrite outcome) {
+const char* save_failure(SaveOutcome outcome) {
     switch (outcome) {
-        case ConfigWrite::read_only: return "read-only; left as it was";
-        case ConfigWrite::unreadable: return "cannot be read; left as it was";
-        case ConfigWrite::no_key: return "no key";
-        case ConfigWrite::failed:
-        case ConfigWrite::written: break;
+        case SaveOutcome::read_only: return "read-only; left as it was";
+        case SaveOutcome::unreadable: return "cannot be read; left as it was";
+        case SaveOutcome::key_changed:
+        case SaveOutcome::failed:
+        case SaveOutcome::saved: break;
     }
     return "could not be replaced; left as it was";
 }
@@ -211,43 +208,41 @@ std::string shown_path(const std::wstring& path, wchar_t separator) {
 SetResult set_configuration(const std::wstring& root, const SetRequest& request, bool dry_run, Services& services) {
     SetResult result;
     NamedKeyVolumes volumes(services.volumes, services.files, root);
-    const KeyIdentity key = identity_of(root, volumes);
+    DeviceDrive device(volumes, services.files);
+    const KeyIdentity key = device.key_at(root);
     if (!key.found()) {
         result.exit = Exit::no_key;
         result.error = shown_path(root, services.separator) + ": the key is gone";
         return result;
     }
-    result.before = read_key_config(services.files, root);
-    if (result.before.status == ConfigRead::unreadable) {
+    if (device.read_config(key) == ConfigRead::unreadable) {
         result.exit = Exit::io_failure;
         result.error = shown_path(config_path_on(root), services.separator) + ": cannot be read";
         return result;
     }
+    const StoredSettings loaded = settings_from(device.config());
     // One reading of the clock for the choices and the save, as Save has.
     const SystemTime now = services.clock.utc_now();
-    const AppliedChoices applied = apply_request(choices_after_opening(result.before.settings, now), request);
+    const AppliedChoices applied = apply_request(choices_after_opening(loaded, now), request);
     if (applied.refusal) {
         result.exit = Exit::refused;
         result.error = *applied.refusal;
         return result;
     }
-    result.image = image_as_written(
-        encode_settings(settings_for_save(result.before.settings, applied.choices, now).settings), result.before);
+    const StoredSettings settings = settings_for_save(loaded, applied.choices, now).settings;
+    result.image = image_to_save(device, settings);
     if (dry_run) {
         return result;
     }
-    DeviceDrive device(volumes, services.files);
     // What the dialog does on opening: the device needs its DATE marker.
-    device.ensure_date_file(date_path_on(root));
-    if (!device.still_attached(key)) {
+    device.ensure_date_file(key);
+    const SaveOutcome saved = save_config(key, device, config_from(settings));
+    if (saved == SaveOutcome::key_changed) {
         result.exit = Exit::no_key;
         result.error = shown_path(root, services.separator) + ": the key went away; nothing written";
-        return result;
-    }
-    const ConfigWrite written = device.write_image_at(root, result.image.data(), result.image.size());
-    if (written != ConfigWrite::written) {
-        result.exit = written == ConfigWrite::no_key ? Exit::no_key : Exit::io_failure;
-        result.error = shown_path(config_path_on(root), services.separator) + ": " + write_failure(written);
+    } else if (saved != SaveOutcome::saved) {
+        result.exit = Exit::io_failure;
+        result.error = shown_path(config_path_on(root), services.separator) + ": " + save_failure(saved);
     }
     return result;
 }

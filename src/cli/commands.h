@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "cli/exit_codes.h"
-#include "cli/key_config.h"
 #include "cli/key_search.h"
 #include "cli/set_request.h"
+#include "device/config_codec.h"
 #include "platform/platform.h"
 
 namespace lanternbook::cli {
@@ -27,7 +27,7 @@ struct Services {
     FileSystem& files;
     Volumes& volumes;
     Clock& clock;
-    KeyFinder find_keys;
+    KeyFinder& finder;
     Terminal& terminal;
     // What separates a path's parts for the user: "/" outside Windows.
     wchar_t separator = L'\\';
@@ -41,13 +41,12 @@ struct Services {
 struct SetResult {
     Exit exit = Exit::done;
     std::string error;
-    KeyConfig before;
+    // What was saved, or with a dry run would be.
     ConfigImage image{};
 };
 
 // `set` on the key at `root`: the dialog's choices after opening on its
-// CONFIG, the request's changes, the one save mapping, and (unless dry) the
-// dialog's safe write.
+// CONFIG, the request's changes, and the one save, as the dialog's Save.
 [[nodiscard]] SetResult set_configuration(const std::wstring& root, const SetRequest& request, bool dry_run,
                                           Services& services);
 

@@ -7,12 +7,15 @@
 
 #include "cli/set_request.h"
 #include "dialog/opening_choices.h"
-#include "platform/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook::cli {
 namespace {
 
 constexpr std::size_t kLabelWidth = 18;
+// CONFIG holds the calendar bytes of From and Till that the pickers show (all
+// but Till's weekday, which the picker works out itself) from this length on.
+constexpr std::size_t kDatesShownFrom = 24;
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kNoData[] = "no data";
 constexpr int kJsonIndent = 2;
@@ -29,37 +32,35 @@ std::vector<std::string> data_names_on(const Choices& choices) {
 
 // The period box Save looks at first; none checked keeps the stored mode.
 const char* period_name(const Choices& choices) {
-    if (choices.everything) {
-        return "everything";
-    }
-    if (choices.since_last) {
-        return "since-last";
-    }
-    if (choices.last_days) {
-        return "last-days";
-    }
-    if (choices.from_till) {
-        return "from-till";
+    switch (choices.period.value_or(Period::none)) {
+        case Period::everything: return "everything";
+        case Period::since_last: return "since-last";
+        case Period::last_days: return "last-days";
+        case Period::from_till: return "from-till";
+        case Period::not_stored:
+        case Period::none:
+        case Period::unknown: break;
     }
     return "none";
 }
 
 std::string period_line(const Choices& choices) {
-    if (choices.everything || choices.since_last) {
-        return period_name(choices);
-    }
-    if (choices.last_days) {
-        return "last:" + std::to_string(choices.days);
-    }
-    if (choices.from_till) {
-        return "from:" + date_text(choices.from_date.value_or(SystemTime{})) + ".." +
-               date_text(choices.till_date.value_or(SystemTime{}));
+    switch (choices.period.value_or(Period::none)) {
+        case Period::everything:
+        case Period::since_last: return period_name(choices);
+        case Period::last_days: return "last:" + std::to_string(choices.days);
+        case Period::from_till:
+            return "from:" + date_text(choices.from_date.value_or(SystemTime{})) + ".." +
+                   date_text(choices.till_date.value_or(SystemTime{}));
+        case Period::not_stored:
+        case Period::none:
+        case Period::unknown: break;
     }
     return "none (Save keeps the stored period)";
 }
 
 std::optional<std::string> shown_date(const ConfigurationReport& report, const std::optional<SystemTime>& date) {
-    if (!report.config.has_dates() || !date) {
+    if (report.config_length.value_or(0) < kDatesShownFrom || !date) {
         return std::nullopt;
     }
     return date_text(*date);
@@ -79,11 +80,11 @@ std::optional<std::string> version_shown(const StoredSettings& settings) {
     return utf8_from_wide(software_version_text(settings));
 }
 
-std::string config_line(const KeyConfig& config) {
-    if (!config.file_found) {
+std::string config_line(const std::optional<std::size_t>& length) {
+    if (!length) {
         return "none; the dialog's defaults are shown";
     }
-    return std::to_string(config.length) + (config.length == 0 ? " bytes; the dialog's defaults are shown" : " bytes");
+    return std::to_string(*length) + (*length == 0 ? " bytes; the dialog's defaults are shown" : " bytes");
 }
 
 void add_line(std::string& text, const char* label, const std::string& value) {
@@ -103,11 +104,26 @@ nlohmann::json json_or_null(const std::optional<Value>& value) {
 
 }  // namespace
 
-ConfigurationReport report_for(const std::wstring& key, const KeyConfig& config, const SystemTime& now) {
+ConfigurationReport report_for(const DeviceDrive& device, ConfigRead read, const SystemTime& now) {
+    ConfigurationReport report;
+    report.key = device.key().root;
+    if (read == ConfigRead::read || read == ConfigRead::empty) {
+        report.config_length = device.config_bytes().size();
+    }
+    report.settings = settings_from(device.config());
+    report.choices = choices_after_opening(report.settings, now);
+    return report;
+}
+
+ConfigurationReport report_of_saved(const std::wstring& key, const ConfigImage& image, const SystemTime& now) {
     ConfigurationReport report;
     report.key = key;
-    report.config = config;
-    report.choices = choices_after_opening(config.settings, now);
+    report.config_length = image.size();
+    DeviceConfig saved;
+    decode_config(image.data(), image.size(), saved);
+    report.settings = settings_from(saved);
+    report.choices = choices_after_opening(report.settings, now);
+    report.new_image = image;
     return report;
 }
 
@@ -125,10 +141,10 @@ std::string hex_bytes(const ConfigImage& image) {
 
 std::string report_text(const ConfigurationReport& report) {
     const Choices& choices = report.choices;
-    const StoredSettings& stored = report.config.settings;
+    const StoredSettings& stored = report.settings;
     std::string text;
     add_line(text, "key", utf8_from_wide(report.key));
-    add_line(text, "CONFIG", config_line(report.config));
+    add_line(text, "CONFIG", config_line(report.config_length));
     std::string data;
     for (const std::string& name : data_names_on(choices)) {
         data += data.empty() ? name : ", " + name;
@@ -151,11 +167,10 @@ std::string report_text(const ConfigurationReport& report) {
 
 std::string report_json(const ConfigurationReport& report) {
     const Choices& choices = report.choices;
-    const StoredSettings& stored = report.config.settings;
+    const StoredSettings& stored = report.settings;
     nlohmann::ordered_json json;
     json["key"] = utf8_from_wide(report.key);
-    json["config_bytes"] =
-        report.config.file_found ? nlohmann::ordered_json(report.config.length) : nlohmann::ordered_json(nullptr);
+    json["config_bytes"] = json_or_null(report.config_length);
     json["data"] = data_names_on(choices);
     json["period"] = period_name(choices);
     json["days"] = choices.days;

@@ -5,21 +5,28 @@
 #include <optional>
 #include <string>
 
-#include "cli/key_config.h"
 #include "config/stored_settings.h"
+#include "device/device_drive.h"
 
 namespace lanternbook::cli {
 
 struct ConfigurationReport {
     std::wstring key;
-    KeyConfig config;
+    // Bytes in CONFIG as far as the dialog reads; none when there is no CONFIG.
+    std::optional<std::size_t> config_length;
+    // All zero when nothing was read, as the dialog starts.
+    StoredSettings settings;
     // What the dialog holds after opening on this CONFIG.
     Choices choices;
     // The 32 bytes `set --dry-run` would write; none for `show`.
     std::optional<ConfigImage> new_image;
 };
 
-[[nodiscard]] ConfigurationReport report_for(const std::wstring& key, const KeyConfig& config, const SystemTime& now);
+// The key `device` has just read, with what the read gave.
+[[nodiscard]] ConfigurationReport report_for(const DeviceDrive& device, ConfigRead read, const SystemTime& now);
+// What `set` saved, or would save, on `key`.
+[[nodiscard]] ConfigurationReport report_of_saved(const std::wstring& key, const ConfigImage& image,
+                                                  const SystemTime& now);
 
 // One "name  value" line each, UTF-8.
 [[nodiscard]] std::string report_text(const ConfigurationReport& report);

@@ -1,38 +1,8 @@
 #include "cli/key_search.h"
 
-#include "platform/text_utils.h"
-
 namespace lanternbook::cli {
-namespace {
 
-constexpr int kDriveLetterCount = 26;
-
-}  // namespace
-
-bool label_names_key(const std::wstring& label) {
-    return to_upper_ascii(label).find(kVolumeWord) != std::wstring::npos;
-}
-
-KeySearch keys_by_drive_letter(DeviceDrive& device, Volumes& volumes) {
-    KeySearch search;
-    // The first search also clears a stale device that would hide a key.
-    if (device.find_drive().empty()) {
-        return search;
-    }
-    const uint32_t mask = volumes.logical_drive_mask();
-    for (int i = 0; i < kDriveLetterCount; ++i) {
-        if ((mask & (uint32_t{1} << i)) == 0) {
-            continue;
-        }
-        const std::wstring root{static_cast<wchar_t>(L'A' + i), L':', L'\\'};
-        if (device.drive_display_name(root).find(kVolumeWord) != std::wstring::npos) {
-            search.roots.push_back(root);
-        }
-    }
-    return search;
-}
-
-ChosenKey choose_key(const std::wstring* named_root, const KeyFinder& finder, FileSystem& files) {
+ChosenKey choose_key(const std::wstring* named_root, KeyFinder& finder, FileSystem& files) {
     ChosenKey chosen;
     if (named_root != nullptr) {
         uint32_t attributes = 0;
@@ -45,7 +15,7 @@ ChosenKey choose_key(const std::wstring* named_root, const KeyFinder& finder, Fi
         chosen.root = *named_root;
         return chosen;
     }
-    const KeySearch search = finder();
+    const KeySearch search = finder.find_keys();
     if (!search.failure.empty()) {
         chosen.exit = Exit::io_failure;
         chosen.error = L"cannot search for keys: " + search.failure + L" cannot be read";
@@ -66,6 +36,26 @@ ChosenKey choose_key(const std::wstring* named_root, const KeyFinder& finder, Fi
     }
     chosen.root = search.roots.front();
     return chosen;
+}
+
+bool NamedKeyVolumes::volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) {
+    if (root != root_) {
+        return volumes_.volume_identity(root, serial_number, label);
+    }
+    if (volumes_.volume_identity(root, serial_number, label)) {
+        if (!label_names_key(label)) {
+            label = kVolumeWord;
+        }
+        return true;
+    }
+    // No volume of its own (a folder below a drive's root): the folder is all there is.
+    uint32_t attributes = 0;
+    if (files_.attributes(root, attributes) != Lookup::found || (attributes & kAttributeFolder) == 0) {
+        return false;
+    }
+    serial_number = 0;
+    label = kVolumeWord;
+    return true;
 }
 
 }  // namespace lanternbook::cli

@@ -1,32 +1,15 @@
-// Finding the attached keys for the command line, and settling which one a
-// command works on.
+// Settling which key a command works on.
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "cli/exit_codes.h"
 #include "device/device_drive.h"
 #include "platform/platform.h"
 
 namespace lanternbook::cli {
-
-struct KeySearch {
-    std::vector<std::wstring> roots;
-    // Set when the search could not be made: what could not be read.
-    std::wstring failure;
-};
-
-// Each platform has its own way of listing the keys.
-using KeyFinder = std::function<KeySearch()>;
-
-// True for a volume label that names a key: it holds the volume word in any case.
-[[nodiscard]] bool label_names_key(const std::wstring& label);
-
-// Windows: every drive whose display name holds the volume word, by the
-// dialog's own search, after its stale-device removal.
-[[nodiscard]] KeySearch keys_by_drive_letter(DeviceDrive& device, Volumes& volumes);
 
 struct ChosenKey {
     Exit exit = Exit::done;
@@ -35,6 +18,43 @@ struct ChosenKey {
 };
 
 // The folder named with --key when there is one, or the only key attached.
-[[nodiscard]] ChosenKey choose_key(const std::wstring* named_root, const KeyFinder& finder, FileSystem& files);
+[[nodiscard]] ChosenKey choose_key(const std::wstring* named_root, KeyFinder& finder, FileSystem& files);
+
+// Windows: the dialog's own drive-letter search, stale-device removal included.
+class DriveLetterKeys : public KeyFinder {
+public:
+    DriveLetterKeys(Volumes& volumes, FileSystem& files) : device_(volumes, files) {}
+    KeySearch find_keys() override { return device_.find_keys(); }
+
+private:
+    DeviceDrive device_;
+};
+
+// A key whose label the system cannot tell, named on the command line:
+// its folder stands for the volume, so a run still notices when it goes
+// away or another volume takes its place.
+class NamedKeyVolumes : public Volumes {
+public:
+    NamedKeyVolumes(Volumes& volumes, FileSystem& files, std::wstring root)
+        : volumes_(volumes), files_(files), root_(std::move(root)) {}
+
+    uint32_t logical_drive_mask() override { return volumes_.logical_drive_mask(); }
+    bool drive_display_name(const std::wstring& root, std::wstring& name) override {
+        return volumes_.drive_display_name(root, name);
+    }
+    bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override {
+        return volumes_.volume_total_bytes(root, total_bytes);
+    }
+    bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
+    bool set_volume_label(const std::wstring& root, const std::wstring& label) override {
+        return volumes_.set_volume_label(root, label);
+    }
+    std::unique_ptr<UsbDeviceSet> open_usb_devices() override { return volumes_.open_usb_devices(); }
+
+private:
+    Volumes& volumes_;
+    FileSystem& files_;
+    std::wstring root_;
+};
 
 }  // namespace lanternbook::cli

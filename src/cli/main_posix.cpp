@@ -33,9 +33,9 @@ int main(int argc, char** argv) {
     posix::PosixClock clock;
     StandardInput terminal;
 #if defined(__APPLE__)
-    cli::KeyFinder finder = [&sources] { return cli::keys_in_volume_folders(sources); };
+    cli::MountedKeys finder = cli::MountedKeys::in_volume_folders(sources);
 #else
-    cli::KeyFinder finder = [&sources] { return cli::keys_in_mount_table(sources); };
+    cli::MountedKeys finder = cli::MountedKeys::in_mount_table(sources);
 #endif
     cli::Services services{files, volumes, clock, finder, terminal, L'/'};
     const std::vector<std::string> arguments(argv, argv + argc);

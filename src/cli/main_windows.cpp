@@ -9,7 +9,7 @@
 
 #include "cli/commands.h"
 #include "device/device_drive.h"
-#include "platform/utf8_text.h"
+#include "text/utf8_text.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -51,9 +51,8 @@ int wmain(int argc, wchar_t** argv) {
         arguments.push_back(utf8_from_wide(argv[i]));
     }
     win32::Win32Platform platform(::GetModuleHandleW(nullptr));
-    DeviceDrive device(platform, platform);
+    cli::DriveLetterKeys finder(platform, platform);
     ConsoleInput terminal;
-    cli::KeyFinder finder = [&device, &platform] { return cli::keys_by_drive_letter(device, platform); };
     cli::Services services{platform, platform, platform, finder, terminal};
     return cli::run_command_line(arguments, services, std::cout, std::cerr);
 }

@@ -1,16 +1,26 @@
 #include "cli/posix_key_search.h"
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "platform/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook::cli {
-namespace {
 
-KeySearch keys_among(const std::vector<posix::MountedVolume>& volumes) {
+MountedKeys MountedKeys::in_mount_table(const posix::VolumeSources& sources) {
+    return MountedKeys(sources, &posix::read_mount_table, sources.mountinfo);
+}
+
+MountedKeys MountedKeys::in_volume_folders(const posix::VolumeSources& sources) {
+    return MountedKeys(sources, &posix::read_volume_folders, sources.volumes_folder);
+}
+
+KeySearch MountedKeys::find_keys() {
     KeySearch search;
+    std::vector<posix::MountedVolume> volumes;
+    if (!read_(sources_, volumes)) {
+        search.failure = wide_from_utf8(source_);
+        return search;
+    }
     for (const posix::MountedVolume& volume : volumes) {
         const std::wstring root = wide_from_utf8(volume.mount_point);
         // A volume mounted twice is one key with two roots; each is listed once.
@@ -20,33 +30,6 @@ KeySearch keys_among(const std::vector<posix::MountedVolume>& volumes) {
         }
     }
     return search;
-}
-
-}  // namespace
-
-namespace {
-
-using VolumeReader = bool (*)(const posix::VolumeSources&, std::vector<posix::MountedVolume>&);
-
-// The keys among what `read` finds; a source that cannot be read is named.
-KeySearch keys_read_by(VolumeReader read, const posix::VolumeSources& sources, const std::string& source) {
-    std::vector<posix::MountedVolume> volumes;
-    if (!read(sources, volumes)) {
-        KeySearch search;
-        search.failure = wide_from_utf8(source);
-        return search;
-    }
-    return keys_among(volumes);
-}
-
-}  // namespace
-
-KeySearch keys_in_mount_table(const posix::VolumeSources& sources) {
-    return keys_read_by(&posix::read_mount_table, sources, sources.mountinfo);
-}
-
-KeySearch keys_in_volume_folders(const posix::VolumeSources& sources) {
-    return keys_read_by(&posix::read_volume_folders, sources, sources.volumes_folder);
 }
 
 }  // namespace lanternbook::cli

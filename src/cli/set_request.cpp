@@ -132,9 +132,9 @@ std::optional<std::string> read_data_list(const std::string& text, SetRequest& r
 std::optional<std::string> read_period(const std::string& text, const SystemTime& now, SetRequest& request) {
     PeriodRequest period;
     if (text == kSinceLast) {
-        period.kind = PeriodKind::since_last;
+        period.period = Period::since_last;
     } else if (text == kEverything) {
-        period.kind = PeriodKind::everything;
+        period.period = Period::everything;
     } else if (starts_with(text, kLastPrefix)) {
         const std::string days = text.substr(std::char_traits<char>::length(kLastPrefix));
         if (!all_digits(days) || days.size() > kDaysDigitsLimit || digits_value(days) < kMinDays ||
@@ -142,7 +142,7 @@ std::optional<std::string> read_period(const std::string& text, const SystemTime
             return "--period: '" + text + "': the number of days must be " + std::to_string(kMinDays) + " to " +
                    std::to_string(kMaxDays);
         }
-        period.kind = PeriodKind::last_days;
+        period.period = Period::last_days;
         period.days = digits_value(days);
     } else if (starts_with(text, kFromPrefix)) {
         const std::string range = text.substr(std::char_traits<char>::length(kFromPrefix));
@@ -166,7 +166,7 @@ std::optional<std::string> read_period(const std::string& text, const SystemTime
         if (day_number(*from) > day_number(*till)) {
             return "--period: From " + date_text(*from) + " is after Till " + date_text(*till);
         }
-        period.kind = PeriodKind::from_till;
+        period.period = Period::from_till;
         period.from = *from;
         period.till = *till;
     } else {
@@ -197,13 +197,10 @@ AppliedChoices apply_request(const Choices& held, const SetRequest& request) {
     if (request.period) {
         const PeriodRequest& period = *request.period;
         // A clicked period box unchecks the other three.
-        choices.since_last = period.kind == PeriodKind::since_last;
-        choices.everything = period.kind == PeriodKind::everything;
-        choices.last_days = period.kind == PeriodKind::last_days;
-        choices.from_till = period.kind == PeriodKind::from_till;
-        if (period.kind == PeriodKind::last_days) {
+        choices.period = period.period;
+        if (period.period == Period::last_days) {
             choices.days = period.days;
-        } else if (period.kind == PeriodKind::from_till) {
+        } else if (period.period == Period::from_till) {
             choices.from_date = period.from;
             choices.till_date = period.till;
         }

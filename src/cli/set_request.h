@@ -16,10 +16,9 @@ namespace lanternbook::cli {
 constexpr std::array<const char*, kDataChoiceCount> kDataNames{
     "activities", "events-and-faults", "detailed-speed", "technical-data", "driver-card-via-tachograph"};
 
-enum class PeriodKind { since_last, everything, last_days, from_till };
-
 struct PeriodRequest {
-    PeriodKind kind = PeriodKind::everything;
+    // since_last, everything, last_days or from_till: a period box the user can check.
+    Period period = Period::everything;
     int days = 0;
     SystemTime from;
     SystemTime till;

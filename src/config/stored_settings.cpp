@@ -1,54 +1,83 @@
 #include "config/stored_settings.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "config/calendar.h"
-#include "platform/text_utils.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
 
-// Offsets in CONFIG.
-constexpr std::size_t kFirstByte = 0;
-constexpr std::size_t kDataOffset = 1;
-constexpr std::size_t kPeriodOffset = 6;
-constexpr std::size_t kDaysOffset = 7;
-constexpr std::size_t kVdoOffset = 8;
-constexpr std::size_t kFromSeconds = kDateBlockOffset;
-constexpr std::size_t kTillSeconds = kDateBlockOffset + 4;
-constexpr std::size_t kFromCalendar = kDateBlockOffset + 8;
-constexpr std::size_t kTillCalendar = kDateBlockOffset + 12;
-constexpr std::size_t kLastOffset = 31;
+constexpr uint8_t kNo = '0';
+constexpr uint8_t kYes = '1';
+// Stored when the day count is out of range: the code of "4".
+constexpr uint8_t kDaysFallback = '4';
+
+struct PeriodCode {
+    Period period;
+    uint8_t code;
+};
+// How each period is stored: an ASCII digit.
+constexpr PeriodCode kPeriodCodes[] = {
+    {Period::not_stored, '0'}, {Period::from_till, '1'},  {Period::last_days, '2'},
+    {Period::since_last, '3'}, {Period::everything, '4'}, {Period::none, '5'},
+};
+// Added to the code when the range is picked with the key's button. Only
+// codes past the last period's carry it; bytes above 0x7F count as below.
+constexpr uint8_t kRangeButtonOffset = 8;
+constexpr uint8_t kLastPeriodCode = '5';
 
 // What a CONFIG that was neither "0" nor "1" at its first byte gets.
 constexpr uint8_t kReplacementFirstByte = kYes;
-constexpr uint8_t kReplacementPeriod = kPeriodEverything;
+constexpr Period kReplacementPeriod = Period::everything;
 
-uint32_t read_big_endian(const ConfigImage& image, std::size_t offset) {
-    return (uint32_t{image[offset]} << 24) | (uint32_t{image[offset + 1]} << 16) |
-           (uint32_t{image[offset + 2]} << 8) | uint32_t{image[offset + 3]};
+uint32_t read_big_endian(const std::array<uint8_t, 32>& block, std::size_t offset) {
+    return (uint32_t{block[offset]} << 24) | (uint32_t{block[offset + 1]} << 16) |
+           (uint32_t{block[offset + 2]} << 8) | uint32_t{block[offset + 3]};
 }
 
-void write_big_endian(ConfigImage& image, std::size_t offset, uint32_t value) {
+void write_big_endian(std::array<uint8_t, 32>& block, std::size_t offset, uint32_t value) {
     for (std::size_t i = 0; i < 4; ++i) {
-        image[offset + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+        block[offset + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
     }
 }
 
-void read_date(const ConfigImage& image, std::size_t seconds_offset, std::size_t calendar_offset, StoredDate& date) {
-    date.seconds = read_big_endian(image, seconds_offset);
-    date.year_since_1900 = image[calendar_offset];
-    date.month = image[calendar_offset + 1];
-    date.day = image[calendar_offset + 2];
-    date.day_of_week = image[calendar_offset + 3];
+StoredDate read_date(const std::array<uint8_t, 32>& block, std::size_t seconds_at, std::size_t calendar_at) {
+    StoredDate date;
+    date.seconds = read_big_endian(block, seconds_at);
+    date.year_since_1900 = block[calendar_at];
+    date.month = block[calendar_at + 1];
+    date.day = block[calendar_at + 2];
+    date.day_of_week = block[calendar_at + 3];
+    return date;
 }
 
-void write_date(ConfigImage& image, std::size_t seconds_offset, std::size_t calendar_offset, const StoredDate& date) {
-    write_big_endian(image, seconds_offset, date.seconds);
-    image[calendar_offset] = date.year_since_1900;
-    image[calendar_offset + 1] = date.month;
-    image[calendar_offset + 2] = date.day;
-    image[calendar_offset + 3] = date.day_of_week;
+void write_date(std::array<uint8_t, 32>& block, std::size_t seconds_at, std::size_t calendar_at,
+                const StoredDate& date) {
+    write_big_endian(block, seconds_at, date.seconds);
+    block[calendar_at] = date.year_since_1900;
+    block[calendar_at + 1] = date.month;
+    block[calendar_at + 2] = date.day;
+    block[calendar_at + 3] = date.day_of_week;
+}
+
+void read_period(uint8_t code, StoredSettings& settings) {
+    settings.range_button = static_cast<int8_t>(code) > static_cast<int8_t>(kLastPeriodCode);
+    const uint8_t mode = settings.range_button ? static_cast<uint8_t>(code - kRangeButtonOffset) : code;
+    const auto* const known = std::find_if(std::begin(kPeriodCodes), std::end(kPeriodCodes),
+                                           [mode](const PeriodCode& period) { return period.code == mode; });
+    const bool is_known = known != std::end(kPeriodCodes);
+    settings.period = is_known ? known->period : Period::unknown;
+    settings.unknown_period_code = is_known ? 0 : mode;
+}
+
+uint8_t period_code(const StoredSettings& settings) {
+    const auto* const known =
+        std::find_if(std::begin(kPeriodCodes), std::end(kPeriodCodes),
+                     [&settings](const PeriodCode& period) { return period.period == settings.period; });
+    const uint8_t mode = known != std::end(kPeriodCodes) ? known->code : settings.unknown_period_code;
+    return settings.range_button ? static_cast<uint8_t>(mode + kRangeButtonOffset) : mode;
 }
 
 int8_t as_signed(uint8_t byte) { return static_cast<int8_t>(byte); }
@@ -61,43 +90,35 @@ int64_t file_time_of(const SystemTime& time) {
 
 }  // namespace
 
-StoredSettings decode_settings(const ConfigImage& image) {
+bool StoredSettings::data_on(DataChoice choice) const { return data[static_cast<std::size_t>(choice)] != kNo; }
+bool StoredSettings::data_yes(DataChoice choice) const { return data[static_cast<std::size_t>(choice)] == kYes; }
+
+StoredSettings settings_from(const DeviceConfig& config) {
     StoredSettings settings;
-    settings.first_byte = image[kFirstByte];
-    std::copy_n(image.begin() + kDataOffset, kDataChoiceCount, settings.data.begin());
-    settings.period_code = image[kPeriodOffset];
-    settings.days = image[kDaysOffset];
-    settings.vdo = image[kVdoOffset];
-    read_date(image, kFromSeconds, kFromCalendar, settings.from);
-    read_date(image, kTillSeconds, kTillCalendar, settings.till);
-    std::copy_n(image.begin() + kSerialNumberOffset, settings.serial_number.size(), settings.serial_number.begin());
-    std::copy_n(image.begin() + kSoftwareVersionOffset, settings.software_version.size(), settings.software_version.begin());
-    settings.last_byte = image[kLastOffset];
+    settings.first_byte = config.flags[kFirstFlag];
+    std::copy_n(config.flags.begin() + kFirstDataFlag, kDataChoiceCount, settings.data.begin());
+    read_period(config.flags[kPeriodFlag], settings);
+    settings.days = config.flags[kDaysFlag];
+    settings.vdo = config.flags[kVdoFlag];
+    settings.from = read_date(config.dates, kFromSecondsAt, kFromCalendarAt);
+    settings.till = read_date(config.dates, kTillSecondsAt, kTillCalendarAt);
+    std::copy_n(config.serial_number.begin(), kSerialNumberLength, settings.serial_number.begin());
+    std::copy_n(config.software_version.begin(), kSoftwareVersionLength, settings.software_version.begin());
     return settings;
 }
 
-ConfigImage encode_settings(const StoredSettings& settings) {
-    ConfigImage image{};
-    image[kFirstByte] = settings.first_byte;
-    std::copy(settings.data.begin(), settings.data.end(), image.begin() + kDataOffset);
-    image[kPeriodOffset] = settings.period_code;
-    image[kDaysOffset] = settings.days;
-    image[kVdoOffset] = settings.vdo;
-    write_date(image, kFromSeconds, kFromCalendar, settings.from);
-    write_date(image, kTillSeconds, kTillCalendar, settings.till);
-    std::copy(settings.serial_number.begin(), settings.serial_number.end(), image.begin() + kSerialNumberOffset);
-    std::copy(settings.software_version.begin(), settings.software_version.end(), image.begin() + kSoftwareVersionOffset);
-    image[kLastOffset] = settings.last_byte;
-    return image;
-}
-
-StoredSettings settings_from(const DeviceConfig& config) {
-    ConfigImage image{};
-    std::copy_n(config.flags.begin(), kFlagCount, image.begin());
-    std::copy_n(config.dates.begin(), kDateBlockLength, image.begin() + kFromSeconds);
-    std::copy_n(config.serial_number.begin(), 3, image.begin() + kSerialNumberOffset);
-    std::copy_n(config.software_version.begin(), 4, image.begin() + kSoftwareVersionOffset);
-    return decode_settings(image);
+DeviceConfig config_from(const StoredSettings& settings) {
+    DeviceConfig config;
+    config.flags[kFirstFlag] = settings.first_byte;
+    std::copy(settings.data.begin(), settings.data.end(), config.flags.begin() + kFirstDataFlag);
+    config.flags[kPeriodFlag] = period_code(settings);
+    config.flags[kDaysFlag] = settings.days;
+    config.flags[kVdoFlag] = settings.vdo;
+    write_date(config.dates, kFromSecondsAt, kFromCalendarAt, settings.from);
+    write_date(config.dates, kTillSecondsAt, kTillCalendarAt, settings.till);
+    std::copy(settings.serial_number.begin(), settings.serial_number.end(), config.serial_number.begin());
+    std::copy(settings.software_version.begin(), settings.software_version.end(), config.software_version.begin());
+    return config;
 }
 
 std::wstring serial_number_text(const StoredSettings& settings) {
@@ -154,26 +175,18 @@ SavedSettings settings_for_save(const StoredSettings& loaded, const Choices& cho
     SavedSettings saved;
     StoredSettings& settings = saved.settings;
     settings = loaded;
-    uint8_t kept_mode = loaded.period_mode();
     if (loaded.first_byte != kNo && loaded.first_byte != kYes) {
         settings.first_byte = kReplacementFirstByte;
-        kept_mode = kReplacementPeriod;
+        settings.period = kReplacementPeriod;
     }
     for (std::size_t i = 0; i < kDataChoiceCount; ++i) {
         settings.data[i] = choices.data[i] ? kYes : kNo;
     }
-    // The first checked box wins, in this order; none keeps what was read.
-    uint8_t mode = kept_mode;
-    if (choices.everything) {
-        mode = kPeriodEverything;
-    } else if (choices.since_last) {
-        mode = kPeriodSinceLast;
-    } else if (choices.last_days) {
-        mode = kPeriodLastDays;
-    } else if (choices.from_till) {
-        mode = kPeriodFromTill;
+    // No period box checked keeps what was read.
+    if (choices.period) {
+        settings.period = *choices.period;
     }
-    settings.period_code = choices.range_button ? static_cast<uint8_t>(mode + kRangeButtonOffset) : mode;
+    settings.range_button = choices.range_button;
     settings.days = choices.days >= kMinDays && choices.days <= kMaxDays ? static_cast<uint8_t>(choices.days)
                                                                          : kDaysFallback;
     settings.vdo = choices.vdo_special_data ? 0x01 : 0x00;

@@ -1,6 +1,6 @@
-// The key's stored configuration as typed values, decoded from and encoded to
-// CONFIG's 32 bytes without losing any byte, and the one mapping from what
-// the user chose to what Save stores.
+// The key's stored configuration as typed values, converted from and to the
+// DeviceConfig that the key's CONFIG decodes into without losing any byte,
+// and the one mapping from what the user chose to what Save stores.
 #pragma once
 
 #include <array>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "device/device_drive.h"
+#include "device/config_codec.h"
 #include "platform/platform.h"
 
 namespace lanternbook {
@@ -17,26 +17,21 @@ namespace lanternbook {
 enum class DataChoice { activities, events_and_faults, detailed_speed, technical_data, card_via_tachograph };
 constexpr std::size_t kDataChoiceCount = 5;
 
-// Period modes as stored: ASCII digits.
-constexpr uint8_t kPeriodNone = '0';
-constexpr uint8_t kPeriodFromTill = '1';
-constexpr uint8_t kPeriodLastDays = '2';
-constexpr uint8_t kPeriodSinceLast = '3';
-constexpr uint8_t kPeriodEverything = '4';
-// A mode of its own: no period option, like "0".
-constexpr uint8_t kPeriodNoneAlso = '5';
-// Added to the mode when the range is picked with the key's button.
-constexpr uint8_t kRangeButtonOffset = 8;
+// The period the key downloads. Only the conversion to and from DeviceConfig
+// knows how each is stored.
+enum class Period {
+    not_stored,  // what a CONFIG that was never saved holds
+    from_till,
+    last_days,
+    since_last,
+    everything,
+    none,        // stored "no period option"
+    unknown,     // a code of no period; kept as it was
+};
 
-constexpr uint8_t kNo = '0';
-constexpr uint8_t kYes = '1';
 constexpr int kMinDays = 7;
 constexpr int kMaxDays = 180;
-// Stored when the day count is out of range: the code of "4".
-constexpr uint8_t kDaysFallback = '4';
 constexpr uint16_t kYearBase = 1900;
-
-using ConfigImage = std::array<uint8_t, kConfigFileLength>;
 
 struct StoredDate {
     uint32_t seconds = 0;  // since 1970-01-01 00:00:00
@@ -48,24 +43,24 @@ struct StoredDate {
 
 struct StoredSettings {
     uint8_t first_byte = 0;  // kept as found; 0 when nothing was read
+    // The data flags as stored: "1" on, "0" off, anything else counts as on.
     std::array<uint8_t, kDataChoiceCount> data{};
-    uint8_t period_code = 0;  // as stored, range-button offset included
+    Period period = Period::not_stored;
+    // The stored code, button offset taken off, of an unknown period.
+    uint8_t unknown_period_code = 0;
+    bool range_button = false;
     uint8_t days = 0;
     uint8_t vdo = 0;
     StoredDate from;
     StoredDate till;
-    std::array<uint8_t, 3> serial_number{};
-    std::array<uint8_t, 3> software_version{};
-    uint8_t last_byte = 0;
+    std::array<uint8_t, kSerialNumberLength> serial_number{};
+    std::array<uint8_t, kSoftwareVersionLength> software_version{};
 
     bool nothing_read() const { return first_byte == 0; }
     // Anything but "0" counts as chosen, as the dialog shows it.
-    bool data_on(DataChoice choice) const { return data[static_cast<std::size_t>(choice)] != kNo; }
-    // Only codes past "5" carry the offset; bytes above 0x7F count as below.
-    bool range_button() const { return static_cast<int8_t>(period_code) > static_cast<int8_t>(kPeriodNoneAlso); }
-    uint8_t period_mode() const {
-        return range_button() ? static_cast<uint8_t>(period_code - kRangeButtonOffset) : period_code;
-    }
+    bool data_on(DataChoice choice) const;
+    // Stored as exactly "1".
+    bool data_yes(DataChoice choice) const;
     bool days_stored() const { return days >= kMinDays && days <= kMaxDays; }
     bool vdo_special_data() const { return (vdo & 0x01) != 0; }
     bool has_serial_number() const { return serial_number[0] != 0; }
@@ -73,9 +68,9 @@ struct StoredSettings {
 };
 
 // What the key's CONFIG supplied, as read.
-StoredSettings settings_from(const DeviceConfig& config);
-StoredSettings decode_settings(const ConfigImage& image);
-ConfigImage encode_settings(const StoredSettings& settings);
+[[nodiscard]] StoredSettings settings_from(const DeviceConfig& config);
+// The same settings as CONFIG stores them.
+[[nodiscard]] DeviceConfig config_from(const StoredSettings& settings);
 
 // "QVX/05/4660" and "1.2.3", each byte read as signed as the key means them.
 std::wstring serial_number_text(const StoredSettings& settings);
@@ -85,11 +80,8 @@ std::wstring software_version_text(const StoredSettings& settings);
 // hold it.
 struct Choices {
     std::array<bool, kDataChoiceCount> data{};
-    // The period check boxes; more than one may be checked.
-    bool everything = false;
-    bool since_last = false;
-    bool last_days = false;
-    bool from_till = false;
+    // The period box Save looks at first; none checked keeps the stored period.
+    std::optional<Period> period;
     bool range_button = false;
     int days = 0;
     bool vdo_special_data = false;

@@ -1,10 +1,15 @@
 #include "device/config_codec.h"
 
 #include <algorithm>
-#include <array>
 
 namespace lanternbook {
 namespace {
+
+// Where the parts start in the full layout.
+constexpr std::size_t kDateBlockOffset = kFlagCount;
+constexpr std::size_t kSerialNumberOffset = 25;
+constexpr std::size_t kSoftwareVersionOffset = 28;
+constexpr std::size_t kKeyIdentityOffset = kSerialNumberOffset;
 
 // The device's own older layout: 8 date bytes, then the serial number.
 constexpr std::size_t kShortLayoutMin = 16;
@@ -17,15 +22,15 @@ constexpr std::size_t kFullDatesMin = 24;
 constexpr std::size_t kSerialMin = 25;
 constexpr std::size_t kVersionMin = 30;
 
-constexpr std::size_t kSerialLength = 3;
-constexpr std::size_t kVersionReadLength = 3;
-// The fourth version byte is always zero on disk and pads the file to 32.
-constexpr std::size_t kVersionWriteLength = 4;
-
 template <std::size_t N>
 void copy_from(const std::array<uint8_t, kConfigReadLimit>& buffer, std::size_t offset,
                std::size_t count, std::array<uint8_t, N>& target) {
     std::copy_n(buffer.begin() + static_cast<std::ptrdiff_t>(offset), count, target.begin());
+}
+
+template <std::size_t N>
+void copy_into(const std::array<uint8_t, N>& source, std::size_t count, ConfigImage& image, std::size_t offset) {
+    std::copy_n(source.begin(), count, image.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 }  // namespace
@@ -42,30 +47,35 @@ void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config
     if (n >= kShortLayoutMin && n <= kShortLayoutMax) {
         copy_from(buffer, kDateBlockOffset, kShortDateLength, config.dates);
         if (n >= kShortSerialMin) {
-            copy_from(buffer, kShortSerialOffset, kSerialLength, config.serial_number);
+            copy_from(buffer, kShortSerialOffset, kSerialNumberLength, config.serial_number);
         }
     } else if (n >= kFullDatesMin) {
         copy_from(buffer, kDateBlockOffset, kDateBlockLength, config.dates);
         if (n >= kSerialMin) {
-            copy_from(buffer, kSerialNumberOffset, kSerialLength, config.serial_number);
+            copy_from(buffer, kSerialNumberOffset, kSerialNumberLength, config.serial_number);
         }
     }
     if (n >= kVersionMin) {
-        copy_from(buffer, kSoftwareVersionOffset, kVersionReadLength, config.software_version);
+        copy_from(buffer, kSoftwareVersionOffset, kSoftwareVersionLength, config.software_version);
     }
 }
 
-std::vector<uint8_t> encode_config(const uint8_t* flags, const uint8_t* dates,
-                                   std::size_t dates_length, const DeviceConfig& config) {
-    std::vector<uint8_t> image(flags, flags + kFlagCount);
-    if (dates_length > 0) {
-        image.insert(image.end(), dates, dates + std::min(dates_length, config.dates.size()));
-    }
-    image.insert(image.end(), config.serial_number.begin(),
-                 config.serial_number.begin() + kSerialLength);
-    image.insert(image.end(), config.software_version.begin(),
-                 config.software_version.begin() + kVersionWriteLength);
+ConfigImage encode_config(const DeviceConfig& config) {
+    ConfigImage image{};
+    copy_into(config.flags, kFlagCount, image, 0);
+    copy_into(config.dates, kDateBlockLength, image, kDateBlockOffset);
+    copy_into(config.serial_number, kSerialNumberLength, image, kSerialNumberOffset);
+    copy_into(config.software_version, kSoftwareVersionLength, image, kSoftwareVersionOffset);
     return image;
+}
+
+void keep_key_identity(const std::vector<uint8_t>& current, ConfigImage& image) {
+    if (current.size() <= kKeyIdentityOffset) {
+        return;
+    }
+    const std::size_t kept = std::min(current.size(), kConfigFileLength);
+    std::copy(current.begin() + kKeyIdentityOffset, current.begin() + static_cast<std::ptrdiff_t>(kept),
+              image.begin() + kKeyIdentityOffset);
 }
 
 }  // namespace lanternbook

@@ -1,19 +1,57 @@
-// The byte image of CONFIG as the configurator writes it; the reading side,
-// decode_config, is declared with DeviceDrive.
+// CONFIG's bytes: where each part sits, and the one decoder and encoder of
+// them. Nothing else in the system knows an offset into CONFIG.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "device/device_drive.h"
-
 namespace lanternbook {
 
-// The nine flag bytes, the first min(dates_length, 32) bytes of the date
-// block, serial number bytes 0-2 and software version bytes 0-3 of `config`.
-// `flags` must not be null; `dates` may be null only when dates_length is 0.
-std::vector<uint8_t> encode_config(const uint8_t* flags, const uint8_t* dates,
-                                   std::size_t dates_length, const DeviceConfig& config);
+constexpr std::size_t kFlagCount = 9;
+constexpr std::size_t kDateBlockLength = 16;
+constexpr std::size_t kConfigFileLength = 32;
+constexpr std::size_t kConfigReadLimit = 1024;
+
+// Positions inside the flag bytes.
+constexpr std::size_t kFirstFlag = 0;
+constexpr std::size_t kFirstDataFlag = 1;
+constexpr std::size_t kPeriodFlag = 6;
+constexpr std::size_t kDaysFlag = 7;
+constexpr std::size_t kVdoFlag = 8;
+
+// Positions inside the date block: two big-endian seconds counts, then the
+// calendar bytes (year since 1900, month, day, weekday) of each date.
+constexpr std::size_t kFromSecondsAt = 0;
+constexpr std::size_t kTillSecondsAt = 4;
+constexpr std::size_t kFromCalendarAt = 8;
+constexpr std::size_t kTillCalendarAt = 12;
+
+constexpr std::size_t kSerialNumberLength = 3;
+constexpr std::size_t kSoftwareVersionLength = 3;
+
+using ConfigImage = std::array<uint8_t, kConfigFileLength>;
+
+// The image of CONFIG as last read.
+struct DeviceConfig {
+    std::array<uint8_t, 32> flags{};
+    std::array<uint8_t, 32> dates{};
+    std::array<uint8_t, 4> serial_number{};
+    std::array<uint8_t, 5> software_version{};
+};
+
+// Copies into config the parts that a CONFIG of `length` bytes supplies.
+// Any length and any bytes are accepted; at most kConfigReadLimit are used.
+void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config);
+
+// The full 32-byte layout: the nine flags, the date block, the serial number
+// and the software version, and a closing zero.
+[[nodiscard]] ConfigImage encode_config(const DeviceConfig& config);
+
+// Bytes 25-31 are the key's own (serial number and software version): a
+// CONFIG about to be replaced passes on those it holds, as read in `current`.
+// Only the full layout keeps them at those offsets.
+void keep_key_identity(const std::vector<uint8_t>& current, ConfigImage& image);
 
 }  // namespace lanternbook

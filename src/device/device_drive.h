@@ -1,13 +1,14 @@
-// Finds the key's drive by its volume label, tells whether it is still the
-// same key, and reads and writes its CONFIG and DATE files.
+// The one reader and writer of the key: finds it by its volume label, tells
+// whether it is still the same key, and reads and writes its CONFIG and DATE
+// files, for the dialog and the command line alike.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "device/config_codec.h"
 #include "platform/platform.h"
 
 namespace lanternbook {
@@ -20,29 +21,9 @@ constexpr wchar_t kDateFileName[] = L"DATE";
 // name already taken (a file left by a crash, or a link) gets a digit.
 constexpr wchar_t kConfigHelperFileName[] = L"CONFIG.NEW";
 constexpr unsigned kConfigHelperAttempts = 10;
-constexpr std::size_t kFlagCount = 9;
-constexpr std::size_t kDateBlockLength = 16;
-constexpr std::size_t kConfigFileLength = 32;
-constexpr std::size_t kConfigReadLimit = 1024;
-// Where CONFIG's parts start in its full layout: the nine flag bytes, the
-// date block, and the serial number and software version, which are the
-// key's own and never ours to change.
-constexpr std::size_t kDateBlockOffset = kFlagCount;
-constexpr std::size_t kIdentityOffset = 25;
-constexpr std::size_t kSerialNumberOffset = kIdentityOffset;
-constexpr std::size_t kSoftwareVersionOffset = 28;
 
-// The image of CONFIG as last read.
-struct DeviceConfig {
-    std::array<uint8_t, 32> flags{};
-    std::array<uint8_t, 32> dates{};
-    std::array<uint8_t, 4> serial_number{};
-    std::array<uint8_t, 5> software_version{};
-};
-
-// Copies into config the parts that a CONFIG of `length` bytes supplies.
-// Any length and any bytes are accepted; at most kConfigReadLimit are used.
-void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config);
+// True for a volume label that names a key: it holds the volume word in any case.
+[[nodiscard]] bool label_names_key(const std::wstring& label);
 
 // One key as found: where it is and which volume it is.
 struct KeyIdentity {
@@ -54,7 +35,27 @@ struct KeyIdentity {
     bool found() const { return !root.empty(); }
 };
 
-enum class ConfigRead { no_key, no_config, unreadable, read };
+// The roots of the keys attached, or what could not be searched.
+struct KeySearch {
+    std::vector<std::wstring> roots;
+    // Set when the search could not be made: what could not be read.
+    std::wstring failure;
+};
+
+// Each platform's way of listing the attached keys.
+class KeyFinder {
+public:
+    virtual ~KeyFinder() = default;
+    [[nodiscard]] virtual KeySearch find_keys() = 0;
+};
+
+enum class ConfigRead {
+    no_key,
+    no_config,   // no CONFIG on the key
+    empty,       // a CONFIG of no bytes
+    unreadable,  // CONFIG is there but cannot be read
+    read,
+};
 
 enum class ConfigWrite {
     written,
@@ -73,47 +74,59 @@ public:
     std::wstring find_drive();
     // The same search, with the volume's identity.
     KeyIdentity find_key();
+    // Every drive that holds a key, in letter order.
+    [[nodiscard]] KeySearch find_keys();
+    // The volume at `root` as it is now; not found when there is none.
+    KeyIdentity key_at(const std::wstring& root);
     // True while the volume at key.root is still that key.
     [[nodiscard]] bool still_attached(const KeyIdentity& key);
     std::wstring drive_display_name(const std::wstring& root);
 
-    // Searches for the key and reads its CONFIG; key() is then that key.
+    // Searches for the key, tops up its DATE and reads its CONFIG; key() is
+    // then that key.
     [[nodiscard]] ConfigRead read_config();
-    // Reads the CONFIG of a key already found; key() is then that key.
-    [[nodiscard]] ConfigRead read_config_at(const KeyIdentity& key);
-    void ensure_date_file(const std::wstring& path);
-    // Writes the 32-byte image to CONFIG on `root` so that CONFIG is always
-    // either the old file or the new one. Bytes 25-31 come from the CONFIG
-    // being replaced, or from config() when the key has none.
-    [[nodiscard]] ConfigWrite write_config_at(const std::wstring& root, const uint8_t* flags,
-                                              const uint8_t* dates, unsigned dates_length);
-    // The same for a whole image; a 32-byte image gets bytes 25-31 as above.
-    [[nodiscard]] ConfigWrite write_image_at(const std::wstring& root, const uint8_t* image_data, std::size_t size);
-    [[nodiscard]] bool reset_date_file_at(const std::wstring& root);
+    // Reads the CONFIG of `key` and nothing else; key() is then that key.
+    [[nodiscard]] ConfigRead read_config(const KeyIdentity& key);
+    // The device needs a DATE of at least six bytes: a shorter one, or none,
+    // gets its marker.
+    void ensure_date_file(const KeyIdentity& key);
+    // Puts `config`'s 32-byte image in CONFIG's place on `key`, so that CONFIG
+    // is always either the old file or the new one. Bytes 25-31 come from the
+    // CONFIG being replaced, or from `config` when the key has none.
+    [[nodiscard]] ConfigWrite write_config(const KeyIdentity& key, const DeviceConfig& config);
+    // Empties DATE, as a format leaves the key.
+    [[nodiscard]] bool reset_date_file(const KeyIdentity& key);
 
     const KeyIdentity& key() const { return key_; }
     // The same key under its new identity, after a format gave it one.
     void remember_key(const KeyIdentity& key) { key_ = key; }
     int drive_index() const { return drive_index_; }
     const DeviceConfig& config() const { return config_; }
+    // CONFIG's bytes as last read, at most kConfigReadLimit.
+    const std::vector<uint8_t>& config_bytes() const { return config_bytes_; }
     bool not_found() const { return not_found_; }
 
 private:
+    // The first drive in `mask` from `first` on that holds a key; -1 for none.
+    int next_key_drive(uint32_t mask, int first);
     // A stale device of the key's USB class is removed before every search:
     // until it goes, Windows may keep showing the key's old volume.
     void remove_stale_usb_device();
-    [[nodiscard]] ConfigWrite identity_bytes(const std::wstring& config_path,
-                                             std::vector<uint8_t>& image);
+    [[nodiscard]] ConfigRead read_bytes(const std::wstring& path, std::vector<uint8_t>& bytes);
 
     Volumes& volumes_;
     FileSystem& files_;
     int drive_index_ = 0;
     KeyIdentity key_;
     DeviceConfig config_;
+    std::vector<uint8_t> config_bytes_;
     bool not_found_ = true;
 };
 
-// Config file paths on a root.
+// The root "X:\" of drive index 0 (A:) to 25 (Z:).
+std::wstring root_of_drive(int index);
+
+// File paths on a root.
 std::wstring config_path_on(const std::wstring& root);
 std::wstring date_path_on(const std::wstring& root);
 

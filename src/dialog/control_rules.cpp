@@ -5,14 +5,13 @@
 #include <iterator>
 #include <initializer_list>
 
-#include "l10n/entries.h"
-#include "platform/text_utils.h"
+#include "l10n/texts.h"
+#include "text/text_utils.h"
 #include "resources/resource.h"
 
 namespace lanternbook {
 namespace {
 
-constexpr int kPeriodOptions[] = {IDC_SINCE_LAST, IDC_FROM_TILL, IDC_LAST_DAYS, IDC_EVERYTHING};
 constexpr int kDataChoices[] = {IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
                                 IDC_TECHNICAL_DATA};
 // Room for the day count's text; the edit never holds more than a few digits.
@@ -100,7 +99,7 @@ void ControlRules::disable_for_missing_device() {
                 IDC_FROM_DATE,      IDC_TILL_DATE,      IDC_DAYS_EDIT,     IDC_DAYS_UPDOWN,
                 IDC_TILL_LABEL,     IDC_DAYS_LABEL,     IDC_FORMAT,        IDC_ERASE},
                false);
-    controls_.set_text(IDC_SAVE, state_.strings.text_at(entry::exit));
+    controls_.set_text(IDC_SAVE, state_.strings.text_at(Text::exit));
 }
 
 // Which rule a click on each check box runs.
@@ -166,9 +165,9 @@ void ControlRules::on_vdo_special_clicked(int /*control_id*/) {
 void ControlRules::on_period_clicked(int control_id) {
     const bool left_checked = controls_.is_checked(control_id);
     if (left_checked) {
-        for (const int id : kPeriodOptions) {
-            if (id != control_id) {
-                controls_.post_check(id, false);
+        for (const PeriodBox& box : kPeriodBoxes) {
+            if (box.control_id != control_id) {
+                controls_.post_check(box.control_id, false);
             }
         }
         controls_.post_check(IDC_CARD_VIA_TACHO, false);

@@ -2,12 +2,27 @@
 // apply. Check changes are posted and land after the handler returns.
 #pragma once
 
+#include "config/stored_settings.h"
 #include "dialog/dialog_controls.h"
 #include "dialog/dialog_state.h"
+#include "resources/resource.h"
 
 namespace lanternbook {
 
+// The day count a dialog starts with.
 constexpr int kDefaultDays = 14;
+
+struct PeriodBox {
+    Period period;
+    int control_id;
+};
+// The period check boxes, in the order Save looks at them: the first checked decides.
+constexpr PeriodBox kPeriodBoxes[] = {
+    {Period::everything, IDC_EVERYTHING},
+    {Period::since_last, IDC_SINCE_LAST},
+    {Period::last_days, IDC_LAST_DAYS},
+    {Period::from_till, IDC_FROM_TILL},
+};
 
 // The day count one up-down step away from `days`, always 7 to 180.
 int step_days(int days, bool up);

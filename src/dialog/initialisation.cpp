@@ -1,48 +1,49 @@
 #include "dialog/initialisation.h"
 
 #include "dialog/config_view.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "resources/resource.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
 
 struct ControlText {
     int control_id;
-    unsigned entry_index;
+    Text text;
 };
 constexpr ControlText kControlTexts[] = {
-    {IDC_SAVE, entry::save_settings},
-    {IDC_FILES_GROUP, entry::files_to_download},
-    {IDC_FOOTNOTE, entry::footnote},
-    {IDC_SOFTWARE_UPDATE, entry::software_update},
-    {IDC_OVERVIEW, entry::overview},
-    {IDC_ACTIVITIES, entry::activities},
-    {IDC_EVENTS_FAULTS, entry::events_and_faults},
-    {IDC_DETAILED_SPEED, entry::detailed_speed},
-    {IDC_TECHNICAL_DATA, entry::technical_data},
-    {IDC_SINCE_LAST, entry::since_last_download},
-    {IDC_FROM_TILL, entry::from},
-    {IDC_LAST_DAYS, entry::last},
-    {IDC_DAYS_LABEL, entry::days},
-    {IDC_EVERYTHING, entry::everything},
-    {IDC_TILL_LABEL, entry::till},
-    {IDC_FORMAT_GROUP, entry::format_the_device},
-    {IDC_STORE_SETTINGS, entry::store_device_settings},
-    {IDC_FORMAT, entry::format},
-    {IDC_PRODUCT_HEADER, entry::product_header},
-    {IDC_RESET_AFTER_UPGRADE, entry::reset_after_upgrade},
-    {IDC_FIRMWARE_LABEL, entry::firmware_path},
-    {IDC_UPGRADE, entry::upgrade},
-    {IDC_VERSION_LABEL, entry::software_version},
-    {IDC_SERIAL_LABEL, entry::device_serial_number},
-    {IDC_SERIAL_VALUE, entry::no_data_available},
-    {IDC_VERSION_VALUE, entry::no_data_available},
-    {IDC_ERASE_GROUP, entry::erasing_the_memory},
-    {IDC_ERASE, entry::erase},
-    {IDC_CARD_VIA_TACHO, entry::card_via_tachograph},
-    {IDC_RANGE_BUTTON, entry::range_button},
-    {IDC_VDO_SPECIAL, entry::vdo_special_data},
+    {IDC_SAVE, Text::save_settings},
+    {IDC_FILES_GROUP, Text::files_to_download},
+    {IDC_FOOTNOTE, Text::footnote},
+    {IDC_SOFTWARE_UPDATE, Text::software_update},
+    {IDC_OVERVIEW, Text::overview},
+    {IDC_ACTIVITIES, Text::activities},
+    {IDC_EVENTS_FAULTS, Text::events_and_faults},
+    {IDC_DETAILED_SPEED, Text::detailed_speed},
+    {IDC_TECHNICAL_DATA, Text::technical_data},
+    {IDC_SINCE_LAST, Text::since_last_download},
+    {IDC_FROM_TILL, Text::from},
+    {IDC_LAST_DAYS, Text::last},
+    {IDC_DAYS_LABEL, Text::days},
+    {IDC_EVERYTHING, Text::everything},
+    {IDC_TILL_LABEL, Text::till},
+    {IDC_FORMAT_GROUP, Text::format_the_device},
+    {IDC_STORE_SETTINGS, Text::store_device_settings},
+    {IDC_FORMAT, Text::format},
+    {IDC_PRODUCT_HEADER, Text::product_header},
+    {IDC_RESET_AFTER_UPGRADE, Text::reset_after_upgrade},
+    {IDC_FIRMWARE_LABEL, Text::firmware_path},
+    {IDC_UPGRADE, Text::upgrade},
+    {IDC_VERSION_LABEL, Text::software_version},
+    {IDC_SERIAL_LABEL, Text::device_serial_number},
+    {IDC_SERIAL_VALUE, Text::no_data_available},
+    {IDC_VERSION_VALUE, Text::no_data_available},
+    {IDC_ERASE_GROUP, Text::erasing_the_memory},
+    {IDC_ERASE, Text::erase},
+    {IDC_CARD_VIA_TACHO, Text::card_via_tachograph},
+    {IDC_RANGE_BUTTON, Text::range_button},
+    {IDC_VDO_SPECIAL, Text::vdo_special_data},
 };
 
 struct DefaultCheck {
@@ -63,9 +64,11 @@ constexpr int kFirmwareControls[] = {IDC_FIRMWARE_BROWSE, IDC_UPGRADE, IDC_FIRMW
 
 void put_texts(const DialogState& state, DialogControls& controls) {
     for (const ControlText& text : kControlTexts) {
-        controls.set_text(text.control_id, state.strings.text_at(text.entry_index));
+        controls.set_text(text.control_id, state.strings.text_at(text.text));
     }
 }
+
+void put_default_days(DialogControls& controls) { controls.set_text(IDC_DAYS_EDIT, decimal_text(kDefaultDays)); }
 
 void post_default_checks(DialogControls& controls) {
     for (const DefaultCheck& check : kDefaultChecks) {
@@ -74,13 +77,14 @@ void post_default_checks(DialogControls& controls) {
 }
 
 void settle_initial_states(DialogState& state, DialogControls& controls, ControlRules& rules,
-                           Clock& clock, ShellFormat& shell) {
+                           Clock& clock, Module& module) {
     controls.check_now(IDC_STORE_SETTINGS, true);
-    fill_controls_from_config(state, controls, rules, clock);
+    const ConfigRead read = state.device.read_config();
+    fill_controls_from_config(state, controls, rules, read, clock);
     for (const int firmware_control : kFirmwareControls) {
         controls.enable(firmware_control, false);
     }
-    rules.apply_format_permission(state.device.key().root, shell.module_path());
+    rules.apply_format_permission(state.device.key().root, module.module_path());
     // The VDO option is never offered: it starts hidden and off whatever the key stores.
     controls.post_check(IDC_VDO_SPECIAL, false);
     controls.hide(IDC_VDO_SPECIAL);

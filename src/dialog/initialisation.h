@@ -9,16 +9,16 @@
 
 namespace lanternbook {
 
-constexpr wchar_t kDefaultDaysText[] = L"14";
-
 // Every control's text from the current language; the caption is the
-// window's own and shows entry::product_header.
+// window's own and shows Text::product_header.
 void put_texts(const DialogState& state, DialogControls& controls);
+// The day count a dialog starts with.
+void put_default_days(DialogControls& controls);
 // The default choices, posted: the stored configuration's come after them and win.
 void post_default_checks(DialogControls& controls);
 // The store-settings box, the stored configuration, the firmware controls,
 // the format permission and the VDO option, in that order.
 void settle_initial_states(DialogState& state, DialogControls& controls, ControlRules& rules,
-                           Clock& clock, ShellFormat& shell);
+                           Clock& clock, Module& module);
 
 }  // namespace lanternbook

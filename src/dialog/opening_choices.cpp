@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "config/calendar.h"
-#include "dialog/config_view.h"
 #include "dialog/control_rules.h"
 
 namespace lanternbook {
@@ -11,34 +10,35 @@ namespace {
 
 constexpr std::size_t kCard = static_cast<std::size_t>(DataChoice::card_via_tachograph);
 
-// The check boxes after the stored period mode's posted changes land on the
-// defaults; an unknown mode leaves them as they were.
-void apply_period_mode(Choices& choices, uint8_t mode) {
-    switch (mode) {
-        case kPeriodNone: choices.from_till = false; break;
-        case kPeriodFromTill:
-            choices.from_till = true;
-            choices.everything = false;
-            break;
-        case kPeriodLastDays:
-            choices.last_days = true;
-            choices.from_till = false;
-            choices.everything = false;
-            break;
-        case kPeriodSinceLast:
-            choices.since_last = true;
-            choices.everything = false;
-            break;
-        case kPeriodEverything: choices.everything = true; break;
-        case kPeriodNoneAlso:
-            choices.since_last = false;
-            choices.everything = false;
-            break;
-        default: break;
+}  // namespace
+
+SystemTime date_to_show(const StoredDate& stored, uint16_t first_year, uint16_t current_year) {
+    SystemTime date;
+    date.year = static_cast<uint16_t>(stored.year_since_1900 + kYearBase);
+    date.month = stored.month;
+    date.day = stored.day;
+    date.day_of_week = stored.day_of_week;
+    if ((date.year < first_year || date.year > current_year) && date.year != kYearBase) {
+        date.year = first_year;
+        date.month = 1;
+        date.day = 1;
     }
+    return date;
 }
 
-}  // namespace
+std::optional<Period> period_box_after_opening(Period stored) {
+    switch (stored) {
+        case Period::from_till:
+        case Period::last_days:
+        case Period::since_last:
+        case Period::everything: return stored;
+        case Period::none: return std::nullopt;
+        // Nothing stored to show: the default box stays.
+        case Period::not_stored:
+        case Period::unknown: break;
+    }
+    return Period::everything;
+}
 
 SystemTime midnight_of(const SystemTime& now) {
     SystemTime day = now;
@@ -64,7 +64,7 @@ Choices choices_after_opening(const StoredSettings& loaded, const SystemTime& no
     for (std::size_t i = 0; i < kDataChoiceCount; ++i) {
         choices.data[i] = i != kCard;
     }
-    choices.everything = true;
+    choices.period = Period::everything;
     choices.days = kDefaultDays;
     const SystemTime today = midnight_of(now);
     choices.from_date = picker_date_after(date_to_show(loaded.from, kFirstFromYear, now.year), today);
@@ -81,8 +81,8 @@ Choices choices_after_opening(const StoredSettings& loaded, const SystemTime& no
             choices.data[i] = false;
         }
     }
-    choices.range_button = loaded.range_button();
-    apply_period_mode(choices, loaded.period_mode());
+    choices.range_button = loaded.range_button;
+    choices.period = period_box_after_opening(loaded.period);
     if (loaded.days_stored()) {
         choices.days = loaded.days;
     }

@@ -5,8 +5,8 @@
 #include <initializer_list>
 #include <iterator>
 
-#include "platform/text_utils.h"
-#include "platform/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook {
 namespace {
@@ -69,7 +69,8 @@ void LanguageTable::select_language(uint32_t locale_id) {
     }
 }
 
-const wchar_t* LanguageTable::text_at(unsigned index) const {
+const wchar_t* LanguageTable::text_at(Text text) const {
+    const auto index = static_cast<std::size_t>(text);
     if (index == 0 || index > entries_.size()) {
         return L"";
     }

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "l10n/string_tables.h"
+#include "l10n/texts.h"
 
 namespace lanternbook {
 
@@ -17,12 +18,12 @@ const StringTable& string_table_for(uint32_t locale_id);
 class LanguageTable {
 public:
     void select_language(uint32_t locale_id);
-    // Entry 1..entry::count; the empty text for an empty position or past the end.
-    const wchar_t* text_at(unsigned index) const;
+    // Texts 1 to kTextCount; the empty text for an empty position or past the end.
+    const wchar_t* text_at(Text text) const;
     std::size_t size() const { return entries_.size(); }
 
 private:
-    std::array<std::wstring, entry::count> entries_;
+    std::array<std::wstring, kTextCount> entries_;
 };
 
 // The locale argument of load: leading white space, optional sign, digits up

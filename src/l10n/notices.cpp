@@ -1,20 +1,20 @@
 #include "l10n/notices.h"
 
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 
 namespace lanternbook {
 
-void show_error(UserMessages& messages, const LanguageTable& strings, unsigned entry_index,
+void show_error(UserMessages& messages, const LanguageTable& strings, Text message,
                 const std::wstring& detail) {
-    std::wstring text = strings.text_at(entry_index);
+    std::wstring text = strings.text_at(message);
     if (!detail.empty()) {
         text += L"\n" + detail;
     }
-    static_cast<void>(messages.message_box(text, strings.text_at(entry::caution), kMessageErrorOk));
+    static_cast<void>(messages.message_box(text, strings.text_at(Text::caution), kMessageErrorOk));
 }
 
-bool confirmed(UserMessages& messages, const LanguageTable& strings, unsigned entry_index) {
-    return messages.message_box(strings.text_at(entry_index), strings.text_at(entry::caution),
+bool confirmed(UserMessages& messages, const LanguageTable& strings, Text message) {
+    return messages.message_box(strings.text_at(message), strings.text_at(Text::caution),
                                 kMessageOkCancelWarning) == kAnswerOk;
 }
 

@@ -10,10 +10,10 @@ namespace lanternbook {
 
 // Tells the user that something they asked for did not happen: an error box
 // with the caution caption; `detail` goes on a line of its own.
-void show_error(UserMessages& messages, const LanguageTable& strings, unsigned entry_index,
+void show_error(UserMessages& messages, const LanguageTable& strings, Text message,
                 const std::wstring& detail = std::wstring());
 
 // An OK/Cancel warning; true only for OK.
-[[nodiscard]] bool confirmed(UserMessages& messages, const LanguageTable& strings, unsigned entry_index);
+[[nodiscard]] bool confirmed(UserMessages& messages, const LanguageTable& strings, Text message);
 
 }  // namespace lanternbook

@@ -1,11 +1,11 @@
-// The nineteen string tables. Each is one block of entry::count UTF-8 texts,
+// The nineteen string tables. Each is one block of kTextCount UTF-8 texts,
 // each ended by a zero byte: half the bytes of UTF-16 for these languages,
 // and no pointer per text for the loader to relocate.
 #pragma once
 
 #include <cstddef>
 
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 
 namespace lanternbook {
 
@@ -14,7 +14,8 @@ struct StringTable {
 
     // Position k is element k-1; nullptr for an empty position or past the end.
     const char* operator[](std::size_t index) const;
-    static constexpr std::size_t size() { return entry::count; }
+    const char* at(Text text) const { return (*this)[static_cast<std::size_t>(text) - 1]; }
+    static constexpr std::size_t size() { return kTextCount; }
 };
 
 extern const StringTable english_strings;

@@ -3,9 +3,9 @@
 #include <array>
 #include <vector>
 
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "l10n/notices.h"
-#include "platform/text_utils.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
@@ -107,7 +107,7 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
 
 EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
                             UserMessages& messages, const LanguageTable& strings) {
-    if (!confirmed(messages, strings, entry::erase_confirmation)) {
+    if (!confirmed(messages, strings, Text::erase_confirmation)) {
         return EraseResult{};
     }
     EraseResult result;
@@ -118,8 +118,8 @@ EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSys
     }
     switch (result.outcome) {
         case EraseOutcome::no_key:
-        case EraseOutcome::key_changed: show_error(messages, strings, entry::device_changed); break;
-        case EraseOutcome::incomplete: show_error(messages, strings, entry::erase_incomplete); break;
+        case EraseOutcome::key_changed: show_error(messages, strings, Text::key_changed); break;
+        case EraseOutcome::incomplete: show_error(messages, strings, Text::erase_incomplete); break;
         case EraseOutcome::declined:
         case EraseOutcome::erased: break;
     }

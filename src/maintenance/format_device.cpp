@@ -4,10 +4,11 @@
 #include <string>
 #include <utility>
 
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "l10n/notices.h"
 #include "maintenance/program_file_backup.h"
-#include "platform/text_utils.h"
+#include "maintenance/save_config.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
@@ -37,10 +38,6 @@ bool drive_formattable(int drive_index) {
     return drive_index >= kFirstFormattableDrive && drive_index <= kLastFormattableDrive;
 }
 
-bool names_key(const std::wstring& label) {
-    return to_upper_ascii(label).find(kVolumeWord) != std::wstring::npos;
-}
-
 class FormatRun {
 public:
     FormatRun(KeyIdentity key, const FormatServices& services, const LanguageTable& strings)
@@ -67,16 +64,17 @@ FormatOutcome FormatRun::run() {
     if (!s_.device.still_attached(key)) {
         return finish(FormatOutcome::key_changed);
     }
-    const ConfigRead read = s_.device.read_config_at(key);
+    s_.device.ensure_date_file(key);
+    const ConfigRead read = s_.device.read_config(key);
     uint64_t total_bytes = 0;
     if (!s_.volumes.volume_total_bytes(key.root, total_bytes)) {
         return finish(s_.device.still_attached(key) ? FormatOutcome::size_unknown : FormatOutcome::key_changed);
     }
     if (!size_accepted(size_in_mebibytes(total_bytes))) {
-        show_error(s_.messages, strings_, entry::incorrect_device_size);
+        show_error(s_.messages, strings_, Text::incorrect_device_size);
         return FormatOutcome::stopped;
     }
-    if (!confirmed(s_.messages, strings_, entry::format_confirmation)) {
+    if (!confirmed(s_.messages, strings_, Text::format_confirmation)) {
         return FormatOutcome::declined;
     }
     // The key is the one the user confirmed for.
@@ -122,18 +120,17 @@ FormatOutcome FormatRun::put_settings_back(const KeyIdentity& key) {
         return FormatOutcome::files_left_behind;
     }
     // Without the word in its label the key would never be found again.
-    if (!names_key(label)) {
+    if (!label_names_key(label)) {
         if (!s_.volumes.set_volume_label(key.root, key.label)) {
             return FormatOutcome::settings_lost;
         }
         label = key.label;
     }
     // A format gives the volume a new serial number; it is still the key shown.
-    s_.device.remember_key(KeyIdentity{key.root, key.drive_index, serial, label});
-    const DeviceConfig& stored = s_.device.config();
-    if (s_.device.write_config_at(key.root, stored.flags.data(), stored.dates.data(),
-                                  static_cast<unsigned>(kDateBlockLength)) != ConfigWrite::written ||
-        !s_.device.reset_date_file_at(key.root)) {
+    const KeyIdentity formatted{key.root, key.drive_index, serial, label};
+    s_.device.remember_key(formatted);
+    if (save_config(formatted, s_.device, s_.device.config()) != SaveOutcome::saved ||
+        !s_.device.reset_date_file(formatted)) {
         return FormatOutcome::settings_lost;
     }
     return FormatOutcome::formatted;
@@ -141,14 +138,14 @@ FormatOutcome FormatRun::put_settings_back(const KeyIdentity& key) {
 
 FormatOutcome FormatRun::finish(FormatOutcome outcome) {
     switch (outcome) {
-        case FormatOutcome::key_changed: show_error(s_.messages, strings_, entry::device_changed); break;
-        case FormatOutcome::unreadable: show_error(s_.messages, strings_, entry::settings_unreadable); break;
-        case FormatOutcome::no_backup: show_error(s_.messages, strings_, entry::backup_failed); break;
+        case FormatOutcome::key_changed: show_error(s_.messages, strings_, Text::key_changed); break;
+        case FormatOutcome::unreadable: show_error(s_.messages, strings_, Text::settings_unreadable); break;
+        case FormatOutcome::no_backup: show_error(s_.messages, strings_, Text::backup_failed); break;
         case FormatOutcome::size_unknown:
-        case FormatOutcome::no_shell_format: show_error(s_.messages, strings_, entry::format_failed); break;
-        case FormatOutcome::settings_lost: show_error(s_.messages, strings_, entry::save_failed); break;
+        case FormatOutcome::no_shell_format: show_error(s_.messages, strings_, Text::format_failed); break;
+        case FormatOutcome::settings_lost: show_error(s_.messages, strings_, Text::save_failed); break;
         case FormatOutcome::files_left_behind:
-            show_error(s_.messages, strings_, entry::restore_failed, backup_.backup_folder());
+            show_error(s_.messages, strings_, Text::restore_failed, backup_.backup_folder());
             break;
         case FormatOutcome::stopped:
         case FormatOutcome::declined:

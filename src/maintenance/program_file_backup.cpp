@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/text_utils.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {

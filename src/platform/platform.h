@@ -65,7 +65,7 @@ enum class Lookup { found, missing, failed };
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // Null when the file cannot be opened. A file made here gets `attributes`.
+    // Null when the file cannot be opened.
     [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
                                                           FileDisposition disposition) = 0;
     // Entries matching a pattern such as "X:\CARD\*.ddd", "." and ".." included
@@ -144,11 +144,21 @@ public:
     virtual ~ShellFormat() = default;
     // Returns when the user closes the shell's dialog, formatted or not.
     virtual ShellFormatOutcome shell_format(int drive_index) = 0;
+};
+
+class Module {
+public:
+    virtual ~Module() = default;
     // Full path of the configurator module itself; empty when unknown.
     virtual std::wstring module_path() = 0;
 };
 
 // Everything at once, for the layers that serve or fake all of it.
-class Platform : public FileSystem, public Volumes, public UserMessages, public Clock, public ShellFormat {};
+class Platform : public FileSystem,
+                 public Volumes,
+                 public UserMessages,
+                 public Clock,
+                 public ShellFormat,
+                 public Module {};
 
 }  // namespace lanternbook

@@ -36,9 +36,9 @@ struct Outcome {
     std::string err;
 };
 
-class CommandsTest : public ::testing::Test {
+class Commands : public ::testing::Test {
 protected:
-    CommandsTest() {
+    Commands() {
         platform.add_drive(L'D', L"DATA (D:)");
         platform.add_drive(L'K', L"VOLKARIS (K:)");
         platform.add_file(L"K:\\CONFIG", kOldConfig);
@@ -53,8 +53,7 @@ protected:
     Outcome run(const std::vector<std::string>& arguments) {
         std::vector<std::string> all{"lanternbook"};
         all.insert(all.end(), arguments.begin(), arguments.end());
-        cli::Services services{platform, platform, platform,
-                               [this] { return cli::keys_by_drive_letter(device, platform); }, terminal};
+        cli::Services services{platform, platform, platform, finder, terminal};
         std::ostringstream out;
         std::ostringstream err;
         Outcome outcome;
@@ -65,11 +64,11 @@ protected:
     }
 
     FakePlatform platform;
-    DeviceDrive device{platform, platform};
+    cli::DriveLetterKeys finder{platform, platform};
     ScriptedTerminal terminal;
 };
 
-TEST_F(CommandsTest, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
+TEST_F(Commands, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
     platform.usb_devices.push_back({L"BRINDLEX USB Device", true});
     Outcome found = run({"find"});
     EXPECT_EQ(found.exit_code, 0);
@@ -89,7 +88,7 @@ TEST_F(CommandsTest, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
     EXPECT_EQ(run({"find"}).exit_code, 2);
 }
 
-TEST_F(CommandsTest, EraseThatCannotDeleteEverythingSaysSo) {
+TEST_F(Commands, EraseThatCannotDeleteEverythingSaysSo) {
     platform.locked_paths.insert(L"K:\\CARD\\A.DDD");
     const Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
     EXPECT_EQ(outcome.exit_code, 3);
@@ -98,7 +97,7 @@ TEST_F(CommandsTest, EraseThatCannotDeleteEverythingSaysSo) {
     EXPECT_FALSE(platform.exists(L"K:\\TACHO\\c.dtg"));
 }
 
-TEST_F(CommandsTest, EraseStopsWhenAnotherVolumeTakesTheKeysPlace) {
+TEST_F(Commands, EraseStopsWhenAnotherVolumeTakesTheKeysPlace) {
     bool swapped = false;
     platform.before_call = [this, &swapped](int) {
         if (!swapped && !platform.exists(L"K:\\CARD\\a.ddd")) {
@@ -115,7 +114,7 @@ TEST_F(CommandsTest, EraseStopsWhenAnotherVolumeTakesTheKeysPlace) {
     EXPECT_TRUE(platform.exists(L"K:\\TACHO\\theirs.dtg"));
 }
 
-TEST_F(CommandsTest, EraseOnATerminalAsksFirst) {
+TEST_F(Commands, EraseOnATerminalAsksFirst) {
     terminal.answer = "no";
     EXPECT_EQ(run({"erase"}).exit_code, 1);
     EXPECT_TRUE(platform.exists(kDownloads[0]));
@@ -128,7 +127,7 @@ TEST_F(CommandsTest, EraseOnATerminalAsksFirst) {
 
 // Every platform call of `set` failing in turn: CONFIG is always the old or
 // the new image, and a run that did not write says so with exit code 2 or 3.
-TEST_F(CommandsTest, SetUnderEveryFailingCall) {
+TEST_F(Commands, SetUnderEveryFailingCall) {
     const Outcome dry = run({"set", "--period", "last:30", "--dry-run"});
     ASSERT_EQ(dry.exit_code, 0);
     const Outcome clean = run({"set", "--period", "last:30"});
@@ -156,7 +155,7 @@ TEST_F(CommandsTest, SetUnderEveryFailingCall) {
     }
 }
 
-TEST_F(CommandsTest, SetThatCannotReplaceConfigLeavesIt) {
+TEST_F(Commands, SetThatCannotReplaceConfigLeavesIt) {
     platform.failing_replaces.insert(L"K:\\CONFIG");
     const Outcome outcome = run({"set", "--key", "K:\\", "--data", "activities"});
     EXPECT_EQ(outcome.exit_code, 3);

@@ -13,7 +13,7 @@
 #include "cli_process.h"
 #include "platform/posix/mounted_volumes.h"
 #include "platform/posix/posix_files.h"
-#include "platform/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook {
 namespace {
@@ -41,14 +41,14 @@ TEST(Utf8Text, RoundTripsEveryByteSequence) {
     EXPECT_EQ(wide_from_utf8("\xE9"), std::wstring(1, static_cast<wchar_t>(0xDCE9)));
 }
 
-class PosixFilesTest : public ::testing::Test {
+class PosixFiles : public ::testing::Test {
 protected:
     std::wstring path(const std::string& name) const { return wide(folder / name); }
     TempFolder folder;
     posix::PosixFileSystem files;
 };
 
-TEST_F(PosixFilesTest, AttributesOfFilesFoldersLinksAndMissingPaths) {
+TEST_F(PosixFiles, AttributesOfFilesFoldersLinksAndMissingPaths) {
     fs::create_directory(folder / "CARD");
     write_text(folder / "plain", "x");
     write_text(folder / "locked", "x");
@@ -83,7 +83,7 @@ TEST_F(PosixFilesTest, AttributesOfFilesFoldersLinksAndMissingPaths) {
     }
 }
 
-TEST_F(PosixFilesTest, BackslashesSeparateParts) {
+TEST_F(PosixFiles, BackslashesSeparateParts) {
     fs::create_directory(folder / "CARD");
     write_text(folder / "CARD/a.ddd", "abc");
     uint64_t size = 0;
@@ -91,7 +91,7 @@ TEST_F(PosixFilesTest, BackslashesSeparateParts) {
     EXPECT_EQ(size, 3u);
 }
 
-TEST_F(PosixFilesTest, ListingMatchesThePatternInAnyCase) {
+TEST_F(PosixFiles, ListingMatchesThePatternInAnyCase) {
     fs::create_directory(folder / "CARD");
     for (const char* name : {"a.ddd", "B.DDD", "c.Ddd", "d.dddx", "e.esm", ".f.ddd"}) {
         write_text(folder / ("CARD/" + std::string(name)), "x");
@@ -109,7 +109,7 @@ TEST_F(PosixFilesTest, ListingMatchesThePatternInAnyCase) {
     EXPECT_EQ(files.list_folder(path("TACHO") + L"\\*.ddd", entries), Lookup::missing);
 }
 
-TEST_F(PosixFilesTest, FilesOpenWriteAndReplaceInOneStep) {
+TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     const std::wstring target = path("CONFIG");
     const std::wstring helper = path("CONFIG.NEW");
     write_text(folder / "CONFIG", "old");
@@ -137,7 +137,7 @@ TEST_F(PosixFilesTest, FilesOpenWriteAndReplaceInOneStep) {
     EXPECT_FALSE(files.open_file(path("folder"), FileAccess::read, FileDisposition::open_existing));
 }
 
-TEST_F(PosixFilesTest, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
+TEST_F(PosixFiles, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
     write_text(folder / "file", "x");
     ASSERT_TRUE(files.set_attributes(path("file"), kAttributeReadOnly | kAttributeHidden));
     EXPECT_EQ(fs::status(folder / "file").permissions() &
@@ -155,7 +155,7 @@ TEST_F(PosixFilesTest, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
     EXPECT_TRUE(testing::exists(folder / "target"));
 }
 
-TEST_F(PosixFilesTest, NamesThatAreNoUtf8CanBeDeleted) {
+TEST_F(PosixFiles, NamesThatAreNoUtf8CanBeDeleted) {
     fs::create_directory(folder / "CARD");
     const std::string name = "caf\xE9.ddd";
     write_text(folder / ("CARD/" + std::string(name)), "x");
@@ -223,7 +223,7 @@ TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
     EXPECT_EQ(volumes[1].label, "VOLKARIS A");
     EXPECT_EQ(volumes[1].uuid, "1111-2222");
 
-    const cli::KeySearch search = cli::keys_in_mount_table(system.sources());
+    const KeySearch search = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
     EXPECT_TRUE(search.failure.empty());
     EXPECT_EQ(search.roots,
               (std::vector<std::wstring>{L"/media/user/VOLKARIS A", L"/media/user/volkaris", L"/mnt/second"}));
@@ -233,12 +233,12 @@ TEST(MountedVolumes, NoLabelsAtAllAndAnUnreadableTable) {
     FakeSystem system;
     fs::remove_all(system.root / "dev/disk");
     system.write_table();
-    const cli::KeySearch none = cli::keys_in_mount_table(system.sources());
+    const KeySearch none = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
     EXPECT_TRUE(none.roots.empty());
     EXPECT_TRUE(none.failure.empty());
 
     fs::remove(system.root / "proc/self/mountinfo");
-    const cli::KeySearch failed = cli::keys_in_mount_table(system.sources());
+    const KeySearch failed = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
     EXPECT_TRUE(failed.roots.empty());
     EXPECT_EQ(failed.failure, wide(system.root / "proc/self/mountinfo"));
 }
@@ -249,7 +249,8 @@ TEST(MountedVolumes, VolumeFoldersAsOnMacOs) {
     fs::create_directories(root / "Volumes/Macintosh HD");
     fs::create_directories(root / "Volumes/my volkaris 2");
     write_text(root / "Volumes/VOLKARIS.txt", "not a volume");
-    cli::KeySearch search = cli::keys_in_volume_folders(posix::VolumeSources::under(root.path()));
+    const posix::VolumeSources sources = posix::VolumeSources::under(root.path());
+    KeySearch search = cli::MountedKeys::in_volume_folders(sources).find_keys();
     std::sort(search.roots.begin(), search.roots.end());
     EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/VOLKARIS"), wide(root / "Volumes/my volkaris 2")}));
 }

@@ -95,7 +95,8 @@ inline cli::SetRequest random_request(std::mt19937& rng, const Choices& held, co
     }
     if (pick(rng, 0, 1) == 1) {
         cli::PeriodRequest period;
-        period.kind = static_cast<cli::PeriodKind>(pick(rng, 0, 3));
+        constexpr Period kBoxes[] = {Period::since_last, Period::everything, Period::last_days, Period::from_till};
+        period.period = kBoxes[pick(rng, 0, 3)];
         period.days = pick(rng, kMinDays, kMaxDays);
         int64_t first = pick(rng, 0, static_cast<int>(epoch_day(now)));
         int64_t second = pick(rng, 0, 5) == 0 ? first : pick(rng, 0, static_cast<int>(epoch_day(now)));

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "dialog_harness.h"
+#include "dialog/save_action.h"
 #include "random_cases.h"
 
 namespace lanternbook {
@@ -23,15 +24,36 @@ constexpr int kOpeningCases = 600;
 constexpr int kSaveCases = 400;
 constexpr int kDataControls[kDataChoiceCount] = {IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
                                                  IDC_TECHNICAL_DATA, IDC_CARD_VIA_TACHO};
-constexpr int kPeriodControls[] = {IDC_SINCE_LAST, IDC_EVERYTHING, IDC_LAST_DAYS, IDC_FROM_TILL};
+
+const char* period_name(const std::optional<Period>& period) {
+    switch (period.value_or(Period::none)) {
+        case Period::everything: return "everything";
+        case Period::since_last: return "since_last";
+        case Period::last_days: return "last_days";
+        case Period::from_till: return "from_till";
+        case Period::not_stored: return "not_stored";
+        case Period::unknown: return "unknown";
+        case Period::none: break;
+    }
+    return "none";
+}
+
+int period_control(Period period) {
+    for (const PeriodBox& box : kPeriodBoxes) {
+        if (box.period == period) {
+            return box.control_id;
+        }
+    }
+    return 0;
+}
 
 std::string describe(const Choices& c) {
     std::ostringstream text;
     for (const bool on : c.data) {
         text << on;
     }
-    text << " ev" << c.everything << " sl" << c.since_last << " ld" << c.last_days << " ft" << c.from_till
-         << " rb" << c.range_button << " days" << c.days << " vdo" << c.vdo_special_data;
+    text << " period:" << period_name(c.period) << " rb" << c.range_button << " days" << c.days << " vdo"
+         << c.vdo_special_data;
     for (const auto& date : {c.from_date, c.till_date}) {
         text << (date ? " " + cli::date_text(*date) + "/" + std::to_string(date->day_of_week) : " none");
     }
@@ -84,11 +106,11 @@ void make_choices(DialogHarness& dialog, const cli::SetRequest& request) {
     }
     if (request.period) {
         const cli::PeriodRequest& period = *request.period;
-        set_box(dialog, kPeriodControls[static_cast<int>(period.kind)], true);
-        if (period.kind == cli::PeriodKind::last_days) {
+        set_box(dialog, period_control(period.period), true);
+        if (period.period == Period::last_days) {
             ASSERT_TRUE(dialog.enabled(IDC_DAYS_EDIT));
             dialog.controls.set_text(IDC_DAYS_EDIT, std::to_wstring(period.days));
-        } else if (period.kind == cli::PeriodKind::from_till) {
+        } else if (period.period == Period::from_till) {
             ASSERT_TRUE(dialog.enabled(IDC_FROM_DATE) && dialog.enabled(IDC_TILL_DATE));
             ASSERT_TRUE(dialog.controls.set_date(IDC_FROM_DATE, period.from));
             ASSERT_TRUE(dialog.controls.set_date(IDC_TILL_DATE, period.till));
@@ -109,6 +131,11 @@ void make_choices(DialogHarness& dialog, const cli::SetRequest& request) {
         set_box(dialog, kDataControls[i], data[i]);
     }
 }
+
+class NoKeys : public KeyFinder {
+public:
+    KeySearch find_keys() override { return KeySearch{}; }
+};
 
 class NoTerminal : public cli::Terminal {
 public:
@@ -139,15 +166,16 @@ TEST(OpeningChoices, MatchWhatTheDialogHoldsAfterOpening) {
 TEST(OpeningChoices, DefaultsWithoutConfigAndCardViaTachographAlone) {
     const SystemTime now = testing::day_from_epoch(20794);  // 2026-12-07
     const Choices defaults = choices_after_opening(StoredSettings{}, now);
-    EXPECT_EQ(describe(defaults), "11110 ev1 sl0 ld0 ft0 rb0 days14 vdo0 2026-12-07/1 2026-12-07/1");
+    EXPECT_EQ(describe(defaults), "11110 period:everything rb0 days14 vdo0 2026-12-07/1 2026-12-07/1");
 
-    ConfigImage image{};
+    DeviceConfig config;
     const std::string flags = "1111119";
-    std::copy(flags.begin(), flags.end(), image.begin());
-    image[7] = 30;
-    image[8] = 1;
-    const Choices card = choices_after_opening(decode_settings(image), now);
-    EXPECT_EQ(describe(card).substr(0, 37), "00001 ev0 sl0 ld0 ft1 rb1 days30 vdo0");
+    std::copy(flags.begin(), flags.end(), config.flags.begin());
+    config.flags[7] = 30;
+    config.flags[8] = 1;
+    const std::string card = describe(choices_after_opening(settings_from(config), now));
+    const std::string expected = "00001 period:from_till rb1 days30 vdo0";
+    EXPECT_EQ(card.substr(0, expected.size()), expected);
 }
 
 TEST(SaveEquivalence, SetWritesWhatTheDialogSavesForTheSameClicks) {
@@ -167,20 +195,19 @@ TEST(SaveEquivalence, SetWritesWhatTheDialogSavesForTheSameClicks) {
             FAIL() << "case " << i << ": the dialog could not be brought to the request";
         }
         const Choices clicked = choices_from_controls(dialog.state, dialog.controls);
-        ASSERT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
+        ASSERT_TRUE(save_from_dialog(dialog.state, dialog.controls, dialog.platform, dialog.platform));
         const std::optional<Bytes> saved = dialog.platform.file_bytes(testing::kKeyConfig);
 
         DialogHarness command_line;
         attach(command_line, config, now);
         NoTerminal terminal;
-        cli::Services services{command_line.platform, command_line.platform, command_line.platform,
-                               [] { return cli::KeySearch{}; }, terminal};
+        NoKeys finder;
+        cli::Services services{command_line.platform, command_line.platform, command_line.platform, finder,
+                               terminal};
+        DeviceDrive reader(command_line.platform, command_line.platform);
+        static_cast<void>(reader.read_config(reader.key_at(L"K:\\")));  // an unreadable one reads as none
         const cli::AppliedChoices applied =
-            cli::apply_request(choices_after_opening(command_line.platform.file_bytes(testing::kKeyConfig)
-                                                         ? cli::read_key_config(command_line.platform, L"K:\\").settings
-                                                         : StoredSettings{},
-                                                     now),
-                               request);
+            cli::apply_request(choices_after_opening(settings_from(reader.config()), now), request);
         ASSERT_FALSE(applied.refusal) << "case " << i << ": " << *applied.refusal;
         ASSERT_EQ(describe(applied.choices), describe(clicked)) << "case " << i;
 

@@ -49,29 +49,29 @@ TEST(SetRequest, PeriodsAndTheirLimits) {
     struct Case {
         std::string text;
         bool accepted;
-        PeriodKind kind;
+        Period period;
         int days;
         std::string from, till;
         std::string refusal_part;
     };
     const Case cases[] = {
-        {"since-last", true, PeriodKind::since_last, 0, "", "", ""},
-        {"everything", true, PeriodKind::everything, 0, "", "", ""},
-        {"last:7", true, PeriodKind::last_days, 7, "", "", ""},
-        {"last:180", true, PeriodKind::last_days, 180, "", "", ""},
+        {"since-last", true, Period::since_last, 0, "", "", ""},
+        {"everything", true, Period::everything, 0, "", "", ""},
+        {"last:7", true, Period::last_days, 7, "", "", ""},
+        {"last:180", true, Period::last_days, 180, "", "", ""},
         {"last:6", false, {}, 0, "", "", "must be 7 to 180"},
         {"last:181", false, {}, 0, "", "", "must be 7 to 180"},
-        {"last:0030", true, PeriodKind::last_days, 30, "", "", ""},
+        {"last:0030", true, Period::last_days, 30, "", "", ""},
         {"last:", false, {}, 0, "", "", "must be 7 to 180"},
         {"last:1e2", false, {}, 0, "", "", "must be 7 to 180"},
-        {"from:2026-10-05..2026-11-20", true, PeriodKind::from_till, 0, "2026-10-05", "2026-11-20", ""},
-        {"from:1970-01-01..2026-12-07", true, PeriodKind::from_till, 0, "1970-01-01", "2026-12-07", ""},
-        {"from:2026-12-07..2026-12-07", true, PeriodKind::from_till, 0, "2026-12-07", "2026-12-07", ""},
+        {"from:2026-10-05..2026-11-20", true, Period::from_till, 0, "2026-10-05", "2026-11-20", ""},
+        {"from:1970-01-01..2026-12-07", true, Period::from_till, 0, "1970-01-01", "2026-12-07", ""},
+        {"from:2026-12-07..2026-12-07", true, Period::from_till, 0, "2026-12-07", "2026-12-07", ""},
         {"from:1969-12-31..2026-01-01", false, {}, 0, "", "", "before 1970-01-01"},
         {"from:2026-01-01..2026-12-08", false, {}, 0, "", "", "after today (2026-12-07)"},
         {"from:2026-11-20..2026-10-05", false, {}, 0, "", "", "From 2026-11-20 is after Till 2026-10-05"},
         {"from:2026-02-29..2026-03-01", false, {}, 0, "", "", "two real dates"},
-        {"from:2024-02-29..2024-03-01", true, PeriodKind::from_till, 0, "2024-02-29", "2024-03-01", ""},
+        {"from:2024-02-29..2024-03-01", true, Period::from_till, 0, "2024-02-29", "2024-03-01", ""},
         {"from:2026-1-5..2026-11-20", false, {}, 0, "", "", "two real dates"},
         {"from:2026-10-05", false, {}, 0, "", "", "two real dates"},
         {"Everything", false, {}, 0, "", "", "is none of"},
@@ -88,11 +88,11 @@ TEST(SetRequest, PeriodsAndTheirLimits) {
             continue;
         }
         ASSERT_FALSE(refusal) << *refusal;
-        EXPECT_EQ(request.period->kind, c.kind);
-        if (c.kind == PeriodKind::last_days) {
+        EXPECT_EQ(request.period->period, c.period);
+        if (c.period == Period::last_days) {
             EXPECT_EQ(request.period->days, c.days);
         }
-        if (c.kind == PeriodKind::from_till) {
+        if (c.period == Period::from_till) {
             EXPECT_EQ(date_text(request.period->from), c.from);
             EXPECT_EQ(date_text(request.period->till), c.till);
             // The weekday a picker works out for the day.
@@ -104,7 +104,7 @@ TEST(SetRequest, PeriodsAndTheirLimits) {
 Choices held_choices() {
     Choices held;
     held.data = {true, true, false, true, false};
-    held.last_days = true;
+    held.period = Period::last_days;
     held.days = 30;
     held.range_button = true;
     held.from_date = testing::day_from_epoch(20000);
@@ -120,8 +120,7 @@ TEST(SetRequest, ChangesOnlyWhatIsNamed) {
     Choices expected = held_choices();
     expected.range_button = false;
     EXPECT_EQ(applied.choices.data, expected.data);
-    EXPECT_TRUE(applied.choices.last_days);
-    EXPECT_FALSE(applied.choices.everything || applied.choices.since_last || applied.choices.from_till);
+    EXPECT_EQ(applied.choices.period, Period::last_days);
     EXPECT_EQ(applied.choices.days, 30);
     EXPECT_FALSE(applied.choices.range_button);
     EXPECT_EQ(date_text(*applied.choices.from_date), date_text(*expected.from_date));
@@ -132,8 +131,7 @@ TEST(SetRequest, APeriodChecksOneBoxAndKeepsTheOtherPeriodValues) {
     ASSERT_FALSE(read_period("from:2020-01-01..2020-02-01", kNow, request));
     AppliedChoices applied = apply_request(held_choices(), request);
     ASSERT_FALSE(applied.refusal);
-    EXPECT_TRUE(applied.choices.from_till);
-    EXPECT_FALSE(applied.choices.last_days || applied.choices.everything || applied.choices.since_last);
+    EXPECT_EQ(applied.choices.period, Period::from_till);
     EXPECT_EQ(applied.choices.days, 30);
     EXPECT_EQ(date_text(*applied.choices.from_date), "2020-01-01");
     EXPECT_EQ(date_text(*applied.choices.till_date), "2020-02-01");

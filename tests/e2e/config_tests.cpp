@@ -5,11 +5,11 @@
 #include <optional>
 
 #include "e2e/harness.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "resources/resource.h"
 
 using namespace e2e;
-namespace entry = lanternbook::entry;
+using lanternbook::Text;
 
 namespace {
 
@@ -107,7 +107,7 @@ E2E_GROUP(config_key_removed) {
             check(pulled->pulled(), "key K: pulled out");
             click(dialog, IDC_SAVE);
         }),
-        on_error_box(0x0409, entry::device_changed, "Save without its key"),
+        on_error_box(0x0409, Text::key_changed, "Save without its key"),
         on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open");
             cancel(dialog);

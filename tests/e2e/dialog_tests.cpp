@@ -7,11 +7,11 @@
 #include <initializer_list>
 
 #include "e2e/harness.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "resources/resource.h"
 
 using namespace e2e;
-namespace entry = lanternbook::entry;
+using lanternbook::Text;
 
 namespace {
 
@@ -51,25 +51,25 @@ void expect_hidden_controls(HWND dialog) {
 void expect_texts(HWND dialog, uint32_t locale) {
     const struct {
         int id;
-        unsigned entry_index;
+        Text entry_index;
     } shown[] = {
-        {IDC_SAVE, entry::save_settings},         {IDC_FILES_GROUP, entry::files_to_download},
-        {IDC_FOOTNOTE, entry::footnote},          {IDC_OVERVIEW, entry::overview},
-        {IDC_ACTIVITIES, entry::activities},      {IDC_EVENTS_FAULTS, entry::events_and_faults},
-        {IDC_DETAILED_SPEED, entry::detailed_speed}, {IDC_TECHNICAL_DATA, entry::technical_data},
-        {IDC_SINCE_LAST, entry::since_last_download}, {IDC_FROM_TILL, entry::from},
-        {IDC_TILL_LABEL, entry::till},            {IDC_LAST_DAYS, entry::last},
-        {IDC_DAYS_LABEL, entry::days},            {IDC_EVERYTHING, entry::everything},
-        {IDC_SERIAL_LABEL, entry::device_serial_number}, {IDC_VERSION_LABEL, entry::software_version},
-        {IDC_ERASE, entry::erase},                {IDC_CARD_VIA_TACHO, entry::card_via_tachograph},
-        {IDC_RANGE_BUTTON, entry::range_button},  {IDC_VDO_SPECIAL, entry::vdo_special_data},
-        {IDC_FORMAT, entry::format},              {IDC_STORE_SETTINGS, entry::store_device_settings},
+        {IDC_SAVE, Text::save_settings},         {IDC_FILES_GROUP, Text::files_to_download},
+        {IDC_FOOTNOTE, Text::footnote},          {IDC_OVERVIEW, Text::overview},
+        {IDC_ACTIVITIES, Text::activities},      {IDC_EVENTS_FAULTS, Text::events_and_faults},
+        {IDC_DETAILED_SPEED, Text::detailed_speed}, {IDC_TECHNICAL_DATA, Text::technical_data},
+        {IDC_SINCE_LAST, Text::since_last_download}, {IDC_FROM_TILL, Text::from},
+        {IDC_TILL_LABEL, Text::till},            {IDC_LAST_DAYS, Text::last},
+        {IDC_DAYS_LABEL, Text::days},            {IDC_EVERYTHING, Text::everything},
+        {IDC_SERIAL_LABEL, Text::device_serial_number}, {IDC_VERSION_LABEL, Text::software_version},
+        {IDC_ERASE, Text::erase},                {IDC_CARD_VIA_TACHO, Text::card_via_tachograph},
+        {IDC_RANGE_BUTTON, Text::range_button},  {IDC_VDO_SPECIAL, Text::vdo_special_data},
+        {IDC_FORMAT, Text::format},              {IDC_STORE_SETTINGS, Text::store_device_settings},
     };
     for (const auto& control : shown) {
         check_text(text_of(dialog, control.id), entry_text(locale, control.entry_index),
                    "text of " + std::to_string(control.id));
     }
-    check_text(window_text(dialog), entry_text(locale, entry::product_header), "caption");
+    check_text(window_text(dialog), entry_text(locale, Text::product_header), "caption");
 }
 
 }  // namespace
@@ -129,7 +129,7 @@ E2E_GROUP(dialog_with_key) {
 
 E2E_GROUP(dialog_without_key) {
     const RunResult result = run_dialog(dll, "0", {on_dialog([](HWND dialog) {
-        check_text(text_of(dialog, IDC_SAVE), entry_text(0x0409, entry::exit), "button 1 reads Exit");
+        check_text(text_of(dialog, IDC_SAVE), entry_text(0x0409, Text::exit), "button 1 reads Exit");
         check_text(text_of(dialog, IDC_SERIAL_VALUE), L"No data available", "serial number");
         check_text(text_of(dialog, IDC_VERSION_VALUE), L"No data available", "software version");
         expect_enabled(dialog, {IDC_SAVE, IDC_RANGE_BUTTON},

@@ -14,11 +14,11 @@
 
 #include "device/device_drive.h"
 #include "e2e/harness.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "resources/resource.h"
 
 using namespace e2e;
-namespace entry = lanternbook::entry;
+using lanternbook::Text;
 
 namespace {
 
@@ -28,9 +28,8 @@ const wchar_t kKeyDate[] = L"K:\\DATE";
 const char kEnglish[] = "1033";
 constexpr uint32_t kEnglishLocale = 0x0409;
 constexpr std::size_t kWrittenConfigSize = 32;
-using lanternbook::kIdentityOffset;
 
-std::wstring entry_text(unsigned index) { return e2e::entry_text(kEnglishLocale, index); }
+std::wstring entry_text(Text text) { return e2e::entry_text(kEnglishLocale, text); }
 
 class GroupClock {
 public:
@@ -452,11 +451,11 @@ E2E_GROUP(fault_readonly_config) {
 
     const RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) {
-            check_text(text_of(dialog, IDC_SAVE), entry_text(entry::save_settings), "the key counts as present");
+            check_text(text_of(dialog, IDC_SAVE), entry_text(Text::save_settings), "the key counts as present");
             click(dialog, IDC_DETAILED_SPEED);
         }),
         on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
-        on_error_box(kEnglishLocale, entry::save_failed, "Save to a read-only CONFIG"),
+        on_error_box(kEnglishLocale, Text::save_failed, "Save to a read-only CONFIG"),
         on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open after the failed Save");
             cancel(dialog);
@@ -481,13 +480,13 @@ E2E_GROUP(fault_readonly_key) {
     const RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) { press(box, IDOK); }),
-        on_error_box(kEnglishLocale, entry::erase_incomplete, "Erase on a read-only key"),
+        on_error_box(kEnglishLocale, Text::erase_incomplete, "Erase on a read-only key"),
         on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open after the failed erase");
             click(dialog, IDC_TECHNICAL_DATA);
         }),
         on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
-        on_error_box(kEnglishLocale, entry::save_failed, "Save on a read-only key"),
+        on_error_box(kEnglishLocale, Text::save_failed, "Save on a read-only key"),
         on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open after the failed Save");
             cancel(dialog);
@@ -631,13 +630,13 @@ E2E_GROUP(fault_key_removed_mid_erase) {
     const RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) { press(box, IDOK); }),
-        on_error_box(kEnglishLocale, entry::device_changed, "Erase with the key pulled"),
+        on_error_box(kEnglishLocale, Text::key_changed, "Erase with the key pulled"),
         on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open after the erase");
             click(dialog, IDC_DETAILED_SPEED);
         }),
         on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
-        on_error_box(kEnglishLocale, entry::device_changed, "Save with the key pulled"),
+        on_error_box(kEnglishLocale, Text::key_changed, "Save with the key pulled"),
         on_dialog([](HWND dialog) { cancel(dialog); }),
     });
     check(puller.finish(), "key K: was pulled while the erase ran");
@@ -719,7 +718,7 @@ StoredIdentity identity_of(const std::vector<uint8_t>& file) {
 
 std::wstring serial_text(const StoredIdentity& identity) {
     if (identity.serial[0] == 0) {
-        return entry_text(entry::no_data_available);
+        return entry_text(Text::no_data_available);
     }
     wchar_t text[32];
     swprintf(text, 32, L"QVX/%02d/%04d", static_cast<int8_t>(identity.serial[0]),
@@ -729,7 +728,7 @@ std::wstring serial_text(const StoredIdentity& identity) {
 
 std::wstring version_text(const StoredIdentity& identity) {
     if (identity.version[0] == 0) {
-        return entry_text(entry::no_data_available);
+        return entry_text(Text::no_data_available);
     }
     wchar_t text[32];
     swprintf(text, 32, L"%d.%d.%d", static_cast<int8_t>(identity.version[0]),
@@ -803,12 +802,12 @@ E2E_GROUP(fault_config_date_folders) {
     std::vector<std::wstring> key_before = detailed_listing(kKeyRoot);
     RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) {
-            check_text(text_of(dialog, IDC_SERIAL_VALUE), entry_text(entry::no_data_available),
+            check_text(text_of(dialog, IDC_SERIAL_VALUE), entry_text(Text::no_data_available),
                        "CONFIG folder: no serial number");
-            check_text(text_of(dialog, IDC_SAVE), entry_text(entry::save_settings), "CONFIG folder: the key counts as present");
+            check_text(text_of(dialog, IDC_SAVE), entry_text(Text::save_settings), "CONFIG folder: the key counts as present");
             click(dialog, IDC_SAVE);
         }),
-        on_error_box(kEnglishLocale, entry::save_failed, "CONFIG folder: Save"),
+        on_error_box(kEnglishLocale, Text::save_failed, "CONFIG folder: Save"),
         on_dialog([](HWND dialog) { cancel(dialog); }),
     }, kShortRunMs);
     check(result.load_result == 0, "CONFIG folder: load returns 0 after Cancel");
@@ -928,7 +927,7 @@ E2E_GROUP(fault_hostile_downloads) {
         const RunResult result = run_dialog(dll, kEnglish, {
             on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
             on_message_box([](HWND box) { press(box, IDOK); }),
-            on_error_box(kEnglishLocale, entry::erase_incomplete, "Erase with a download held open"),
+            on_error_box(kEnglishLocale, Text::erase_incomplete, "Erase with a download held open"),
             on_dialog([](HWND dialog) {
                 check(IsWindowVisible(dialog) != FALSE, "the dialog stays open after the erase");
                 cancel(dialog);
@@ -961,7 +960,7 @@ E2E_GROUP(fault_writes_only_key) {
         on_message_box([](HWND box) { press(box, IDOK); }),
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
-            check_text(text_of(box, kMessageBoxTextId), entry_text(entry::incorrect_device_size), "the format is refused");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(Text::incorrect_device_size), "the format is refused");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) { cancel(dialog); }),
@@ -996,14 +995,14 @@ E2E_GROUP(fault_readonly_key_format) {
     const RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
-            check_text(text_of(box, kMessageBoxTextId), entry_text(entry::format_confirmation), "the format asks first");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(Text::format_confirmation), "the format asks first");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open after the format");
             click(dialog, IDC_SAVE);
         }),
-        on_error_box(kEnglishLocale, entry::save_failed, "Save on a read-only key"),
+        on_error_box(kEnglishLocale, Text::save_failed, "Save on a read-only key"),
         on_dialog([](HWND dialog) { cancel(dialog); }),
     }, kShortRunMs);
     check(result.load_result == 0, "load returns 0 after Cancel");

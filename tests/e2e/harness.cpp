@@ -7,7 +7,7 @@
 #include <cstring>
 #include <map>
 
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "l10n/language_table.h"
 #include "resources/resource.h"
 
@@ -247,18 +247,18 @@ std::vector<std::wstring> tree_listing(const std::wstring& folder, const Listing
     return out;
 }
 
-std::wstring entry_text(uint32_t locale, unsigned index) {
+std::wstring entry_text(uint32_t locale, lanternbook::Text text) {
     lanternbook::LanguageTable table;
     table.select_language(locale);
-    return table.text_at(index);
+    return table.text_at(text);
 }
 
 void press(HWND box, int button) { PostMessageW(box, WM_COMMAND, button, 0); }
 
-Step on_error_box(uint32_t locale, unsigned entry_index, const std::string& what) {
-    return on_message_box([locale, entry_index, what](HWND box) {
-        check_text(window_text(box), entry_text(locale, lanternbook::entry::caution), what + ": caption");
-        check_text(text_of(box, kMessageBoxTextId), entry_text(locale, entry_index), what + ": text");
+Step on_error_box(uint32_t locale, lanternbook::Text message, const std::string& what) {
+    return on_message_box([locale, message, what](HWND box) {
+        check_text(window_text(box), entry_text(locale, lanternbook::Text::caution), what + ": caption");
+        check_text(text_of(box, kMessageBoxTextId), entry_text(locale, message), what + ": text");
         press(box, IDOK);
     });
 }

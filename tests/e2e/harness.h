@@ -5,14 +5,19 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "e2e/modal_driver.h"
+#include "l10n/texts.h"
 
 namespace e2e {
+
+// Where the key's own bytes (serial number and software version) start in CONFIG.
+constexpr std::size_t kIdentityOffset = 25;
 
 // ---- checks ----
 void check(bool ok, const std::string& what);
@@ -117,12 +122,12 @@ RunResult run_dialog(const Dll& dll, const char* locale, std::vector<Step> steps
                      DWORD timeout_ms = kRunTimeoutMs);
 
 // The text of an entry in the table that a locale picks.
-std::wstring entry_text(uint32_t locale, unsigned index);
+std::wstring entry_text(uint32_t locale, lanternbook::Text text);
 // Answers a message box with one of its buttons.
 void press(HWND box, int button);
 // A step for an error box: checks its caption and that its text is entry
 // `entry_index` of the table for `locale`, then answers OK.
-Step on_error_box(uint32_t locale, unsigned entry_index, const std::string& what);
+Step on_error_box(uint32_t locale, lanternbook::Text message, const std::string& what);
 // Sends the format command to the hidden button, as its click would.
 void send_format_command(HWND dialog);
 

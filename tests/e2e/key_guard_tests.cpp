@@ -9,13 +9,12 @@
 
 #include "device/device_drive.h"
 #include "e2e/harness.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "resources/resource.h"
 
 using namespace e2e;
-namespace entry = lanternbook::entry;
+using lanternbook::Text;
 using lanternbook::kConfigFileLength;
-using lanternbook::kIdentityOffset;
 
 namespace {
 
@@ -104,16 +103,16 @@ E2E_GROUP(guard_pulled_beside_other_key) {
             check(pulled->pulled(), "key E: pulled out");
             click(dialog, IDC_SAVE);
         }),
-        on_error_box(kEnglishLocale, entry::device_changed, "Save with E: pulled"),
+        on_error_box(kEnglishLocale, Text::key_changed, "Save with E: pulled"),
         // The format command works on the key the dialog shows, so it stops
         // at once with E: gone (G: is never considered); Save must still mean E:.
         on_dialog([](HWND dialog) {
             check(IsWindowVisible(dialog) != FALSE, "the dialog stays open");
             send_format_command(dialog);
         }),
-        on_error_box(kEnglishLocale, entry::device_changed, "the format command with E: pulled"),
+        on_error_box(kEnglishLocale, Text::key_changed, "the format command with E: pulled"),
         on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
-        on_error_box(kEnglishLocale, entry::device_changed, "Save with E: pulled, after the format command"),
+        on_error_box(kEnglishLocale, Text::key_changed, "Save with E: pulled, after the format command"),
         on_dialog([&](HWND dialog) {
             check_listing(timed_listing(with_backslash(pulled->aside_folder())), first_before,
                           "nothing written to the pulled key");
@@ -142,7 +141,7 @@ E2E_GROUP(guard_config_held_at_start) {
 
     const RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) {
-            check_text(text_of(dialog, IDC_SERIAL_VALUE), entry_text(kEnglishLocale, entry::no_data_available),
+            check_text(text_of(dialog, IDC_SERIAL_VALUE), entry_text(kEnglishLocale, Text::no_data_available),
                        "nothing read from the held CONFIG");
             click(dialog, IDC_DETAILED_SPEED);
         }),
@@ -215,7 +214,7 @@ E2E_GROUP(guard_card_links_outside) {
     run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) {
-            check_text(text_of(box, kMessageBoxTextId), entry_text(kEnglishLocale, entry::erase_confirmation), "erase asks");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(kEnglishLocale, Text::erase_confirmation), "erase asks");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) {
@@ -282,11 +281,11 @@ E2E_GROUP(guard_format_without_temp) {
         run_dialog(dll, kEnglish, {
             on_dialog([](HWND dialog) { send_format_command(dialog); }),
             on_message_box([](HWND box) {
-                check_text(text_of(box, kMessageBoxTextId), entry_text(kEnglishLocale, entry::format_confirmation),
+                check_text(text_of(box, kMessageBoxTextId), entry_text(kEnglishLocale, Text::format_confirmation),
                            "the format asks first");
                 press(box, IDOK);
             }),
-            on_error_box(kEnglishLocale, entry::backup_failed, "format without a backup"),
+            on_error_box(kEnglishLocale, Text::backup_failed, "format without a backup"),
             on_dialog([](HWND dialog) {
                 check(IsWindowVisible(dialog) != FALSE, "the dialog stays open");
                 cancel(dialog);

@@ -4,11 +4,11 @@
 #include <algorithm>
 
 #include "e2e/harness.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "resources/resource.h"
 
 using namespace e2e;
-namespace entry = lanternbook::entry;
+using lanternbook::Text;
 
 namespace {
 
@@ -81,8 +81,8 @@ E2E_GROUP(erase_confirmed) {
     run_dialog(dll, "0", {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) {
-            check_text(window_text(box), entry_text(0x0409, entry::caution), "erase caption");
-            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, entry::erase_confirmation), "erase question");
+            check_text(window_text(box), entry_text(0x0409, Text::caution), "erase caption");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, Text::erase_confirmation), "erase question");
             press(box, IDOK);
         }),
         on_dialog([](HWND dialog) {
@@ -99,8 +99,8 @@ E2E_GROUP(erase_declined) {
     run_dialog(dll, "1045", {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) {
-            check_text(window_text(box), entry_text(0x0415, entry::caution), "Polish erase caption");
-            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0415, entry::erase_confirmation),
+            check_text(window_text(box), entry_text(0x0415, Text::caution), "Polish erase caption");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0415, Text::erase_confirmation),
                        "Polish erase question");
             press(box, IDCANCEL);
         }),
@@ -115,8 +115,8 @@ E2E_GROUP(format_refused) {
     run_dialog(dll, "0", {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
-            check_text(window_text(box), entry_text(0x0409, entry::caution), "refusal caption");
-            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, entry::incorrect_device_size), "refusal text");
+            check_text(window_text(box), entry_text(0x0409, Text::caution), "refusal caption");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, Text::incorrect_device_size), "refusal text");
             check(GetDlgItem(box, IDCANCEL) == nullptr, "the refusal offers OK alone");
             press(box, IDOK);
         }),
@@ -132,8 +132,8 @@ E2E_GROUP(format_declined) {
     run_dialog(dll, "0", {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) {
-            check_text(window_text(box), entry_text(0x0409, entry::caution), "confirmation caption");
-            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, entry::format_confirmation), "confirmation text");
+            check_text(window_text(box), entry_text(0x0409, Text::caution), "confirmation caption");
+            check_text(text_of(box, kMessageBoxTextId), entry_text(0x0409, Text::format_confirmation), "confirmation text");
             check(GetDlgItem(box, IDCANCEL) != nullptr, "the confirmation offers Cancel");
             press(box, IDCANCEL);
         }),

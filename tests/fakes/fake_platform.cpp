@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "platform/text_utils.h"
+#include "text/text_utils.h"
 
 namespace lanternbook::testing {
 namespace {

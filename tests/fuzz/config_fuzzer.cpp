@@ -67,9 +67,7 @@ void check_decoded(const uint8_t* data, std::size_t size) {
     // Writing back what was read reproduces the full layout: offsets 0 to 27
     // as read (zero past the input), the version only from a file that had
     // one, offset 31 always zero.
-    const std::vector<uint8_t> image = lanternbook::encode_config(
-        config.flags.data(), config.dates.data(), lanternbook::kDateBlockLength, config);
-    require(image.size() == lanternbook::kConfigFileLength);
+    const lanternbook::ConfigImage image = lanternbook::encode_config(config);
     if (n >= 24) {
         for (std::size_t i = 0; i < image.size(); ++i) {
             const bool kept = i < n && i != 31 && (i < 28 || n >= 30);
@@ -88,19 +86,22 @@ void check_round_trip(const uint8_t* data, std::size_t size) {
     std::copy_n(fields.begin() + 25, 3, written.serial_number.begin());
     std::copy_n(fields.begin() + 28, 3, written.software_version.begin());
 
-    const std::vector<uint8_t> image =
-        lanternbook::encode_config(written.flags.data(), written.dates.data(), 16, written);
+    const lanternbook::ConfigImage image = lanternbook::encode_config(written);
     DeviceConfig read_back;
     lanternbook::decode_config(image.data(), image.size(), read_back);
     require(same(read_back, written));
+}
 
-    // Other date block lengths change only the length of the image.
-    if (size > fields.size()) {
-        const std::size_t dates_length = data[fields.size()];
-        const std::vector<uint8_t> sized = lanternbook::encode_config(
-            written.flags.data(), written.dates.data(), dates_length, written);
-        const std::size_t date_bytes = std::min<std::size_t>(dates_length, 32);
-        require(sized.size() == 9 + date_bytes + 7);
+// A CONFIG being replaced passes on its bytes 25-31 where it has them, and
+// nothing else: any length, any bytes.
+void check_key_identity_kept(const uint8_t* data, std::size_t size) {
+    const std::vector<uint8_t> current(data, data + size);
+    lanternbook::ConfigImage image{};
+    image.fill(0xA5);
+    lanternbook::keep_key_identity(current, image);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        const bool kept = i >= 25 && i < size && size > 25;
+        require(image[i] == (kept ? data[i] : 0xA5));
     }
 }
 
@@ -109,5 +110,6 @@ void check_round_trip(const uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     check_decoded(data, size);
     check_round_trip(data, size);
+    check_key_identity_kept(data, size);
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "config/calendar.h"
 #include "dialog_harness.h"
+#include "dialog/save_action.h"
 
 namespace lanternbook {
 namespace {
@@ -114,7 +115,7 @@ TEST(ConfigLoad, CardViaTachographWinsOverDataChoicesAndRangeButtonComesBack) {
     }
     EXPECT_TRUE(dialog.checked(IDC_RANGE_BUTTON));
     EXPECT_EQ(checked_among(dialog, kPeriodOptions), std::vector<int>{IDC_LAST_DAYS});
-    EXPECT_EQ(dialog.state.loaded.period_mode(), '2');
+    EXPECT_EQ(dialog.state.loaded.period, Period::last_days);
     EXPECT_EQ(dialog.controls.texts[IDC_DAYS_EDIT], L"48");
 }
 
@@ -125,24 +126,24 @@ TEST(ConfigLoad, PeriodModes) {
         bool range_button;
         bool dates_enabled;
         bool days_enabled;
-        uint8_t mode_after;
+        Period stored;
     };
     const Case cases[] = {
-        {"1111100", {IDC_EVERYTHING}, false, false, false, '0'},
-        {"1111101", {IDC_FROM_TILL}, false, true, false, '1'},
-        {"1111102", {IDC_LAST_DAYS}, false, false, true, '2'},
-        {"1111103", {IDC_SINCE_LAST}, false, false, false, '3'},
-        {"1111104", {IDC_EVERYTHING}, false, false, false, '4'},
-        {"1111105", {}, false, false, false, '5'},
-        {"111110=", {}, true, false, false, '5'},
-        {"111110<", {IDC_EVERYTHING}, true, false, false, '4'},
-        {"111110:", {IDC_LAST_DAYS}, true, false, true, '2'},
+        {"1111100", {IDC_EVERYTHING}, false, false, false, Period::not_stored},
+        {"1111101", {IDC_FROM_TILL}, false, true, false, Period::from_till},
+        {"1111102", {IDC_LAST_DAYS}, false, false, true, Period::last_days},
+        {"1111103", {IDC_SINCE_LAST}, false, false, false, Period::since_last},
+        {"1111104", {IDC_EVERYTHING}, false, false, false, Period::everything},
+        {"1111105", {}, false, false, false, Period::none},
+        {"111110=", {}, true, false, false, Period::none},
+        {"111110<", {IDC_EVERYTHING}, true, false, false, Period::everything},
+        {"111110:", {IDC_LAST_DAYS}, true, false, true, Period::last_days},
         // From/Till stored with the range button still gets its date pickers.
-        {"1111109", {IDC_FROM_TILL}, true, true, false, '1'},
+        {"1111109", {IDC_FROM_TILL}, true, true, false, Period::from_till},
         // Activities off: the day count stays disabled whatever the mode.
-        {"1011102", {IDC_LAST_DAYS}, false, false, false, '2'},
+        {"1011102", {IDC_LAST_DAYS}, false, false, false, Period::last_days},
         // A byte above 0x7F is no range-button mode.
-        {std::string("111110") + '\xB4', {IDC_EVERYTHING}, false, false, false, 0xB4},
+        {std::string("111110") + '\xB4', {IDC_EVERYTHING}, false, false, false, Period::unknown},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flags);
@@ -156,7 +157,7 @@ TEST(ConfigLoad, PeriodModes) {
         EXPECT_EQ(dialog.enabled(IDC_DAYS_EDIT), c.days_enabled);
         EXPECT_EQ(dialog.enabled(IDC_DAYS_UPDOWN), c.days_enabled);
         EXPECT_EQ(dialog.state.from_till_selected, c.dates_enabled);
-        EXPECT_EQ(dialog.state.loaded.period_mode(), c.mode_after);
+        EXPECT_EQ(dialog.state.loaded.period, c.stored);
         EXPECT_EQ(dialog.enabled(IDC_EVERYTHING), c.flags[1] == '1');
         EXPECT_EQ(dialog.checked(IDC_ACTIVITIES), c.flags[1] == '1');
     }
@@ -280,13 +281,13 @@ TEST(ConfigLoad, VdoSpecialFromBitZero) {
 
 // ---------------------------------------------------------------- saving
 
-class ConfigSaveTest : public ::testing::Test {
+class ConfigSaveFromControls : public ::testing::Test {
 protected:
     void SetUp() override {
         dialog.attach_key_with_config(stored_config("1111104", 14, 0));
         dialog.open();
     }
-    void build() { image = encode_settings(build_config_from_controls(dialog.state, dialog.controls, dialog.platform)); }
+    void build() { image = encode_config(config_from(build_config_from_controls(dialog.state, dialog.controls, dialog.platform))); }
     void set_checks(std::initializer_list<int> on, std::initializer_list<int> off) {
         for (const int id : on) dialog.controls.checks[id] = 1;
         for (const int id : off) dialog.controls.checks[id] = 0;
@@ -301,34 +302,34 @@ protected:
     ConfigImage image{};
 };
 
-TEST_F(ConfigSaveTest, PeriodModeFromTheFirstCheckedOption) {
+TEST_F(ConfigSaveFromControls, PeriodModeFromTheFirstCheckedOption) {
     struct Case {
         std::vector<int> checked;
         unsigned range_button_state;
-        uint8_t loaded_mode;
+        Period loaded;
         uint8_t mode;
     };
     const Case cases[] = {
-        {{IDC_EVERYTHING, IDC_FROM_TILL}, 0, '4', '4'},
-        {{IDC_LAST_DAYS}, 1, '4', ':'},
-        {{IDC_SINCE_LAST, IDC_LAST_DAYS}, 0, '4', '3'},
-        {{IDC_FROM_TILL}, 1, '4', '9'},
-        {{}, 0, '5', '5'},
-        {{}, 1, '0', '8'},
-        {{IDC_LAST_DAYS}, 2, '4', '2'},  // only a plain "checked" counts
+        {{IDC_EVERYTHING, IDC_FROM_TILL}, 0, Period::everything, '4'},
+        {{IDC_LAST_DAYS}, 1, Period::everything, ':'},
+        {{IDC_SINCE_LAST, IDC_LAST_DAYS}, 0, Period::everything, '3'},
+        {{IDC_FROM_TILL}, 1, Period::everything, '9'},
+        {{}, 0, Period::none, '5'},
+        {{}, 1, Period::not_stored, '8'},
+        {{IDC_LAST_DAYS}, 2, Period::everything, '2'},  // only a plain "checked" counts
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "expected " << char(c.mode));
         set_checks({}, {IDC_SINCE_LAST, IDC_FROM_TILL, IDC_LAST_DAYS, IDC_EVERYTHING});
         for (const int id : c.checked) dialog.controls.checks[id] = 1;
         dialog.controls.checks[IDC_RANGE_BUTTON] = c.range_button_state;
-        dialog.state.loaded.period_code = c.loaded_mode;
+        dialog.state.loaded.period = c.loaded;
         build();
         EXPECT_EQ(image[6], c.mode);
     }
 }
 
-TEST_F(ConfigSaveTest, DayCountText) {
+TEST_F(ConfigSaveFromControls, DayCountText) {
     const std::pair<std::wstring, uint8_t> cases[] = {
         {L"6", 52}, {L"181", 52},  {L"", 52},     {L"x1", 52},  {L"-7", 52},
         {L"7", 7},  {L"180", 180}, {L"12ab", 12}, {L" 15", 15}, {L"+30", 30},
@@ -341,7 +342,7 @@ TEST_F(ConfigSaveTest, DayCountText) {
     }
 }
 
-TEST_F(ConfigSaveTest, DataChoicesAndVdoByte) {
+TEST_F(ConfigSaveFromControls, DataChoicesAndVdoByte) {
     set_checks({IDC_ACTIVITIES, IDC_TECHNICAL_DATA},
                {IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_CARD_VIA_TACHO});
     dialog.state.vdo_special_data = true;
@@ -359,12 +360,12 @@ TEST_F(ConfigSaveTest, DataChoicesAndVdoByte) {
     EXPECT_EQ(image[8], 0x00);
 }
 
-TEST_F(ConfigSaveTest, UnknownFirstFlagIsReplaced) {
+TEST_F(ConfigSaveFromControls, UnknownFirstFlagIsReplaced) {
     const std::pair<uint8_t, uint8_t> cases[] = {{'0', '0'}, {'1', '1'}, {0, '1'}, {'7', '1'}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int{c.first});
         dialog.state.loaded.first_byte = c.first;
-        dialog.state.loaded.period_code = '5';
+        dialog.state.loaded.period = Period::none;
         set_checks({}, {IDC_EVERYTHING});
         build();
         EXPECT_EQ(image[0], c.second);
@@ -373,7 +374,7 @@ TEST_F(ConfigSaveTest, UnknownFirstFlagIsReplaced) {
     }
 }
 
-TEST_F(ConfigSaveTest, PastDatesStoredAtMidnight) {
+TEST_F(ConfigSaveFromControls, PastDatesStoredAtMidnight) {
     SystemTime from = date_of(2015, 3, 10, 2);
     from.hour = 13;
     from.minute = 45;
@@ -392,7 +393,7 @@ TEST_F(ConfigSaveTest, PastDatesStoredAtMidnight) {
     EXPECT_EQ(dates_at(0), (std::array<uint8_t, 4>{0x6B, 0x15, 0xF7, 0x00}));
 }
 
-TEST_F(ConfigSaveTest, FutureDatesBecomeNow) {
+TEST_F(ConfigSaveFromControls, FutureDatesBecomeNow) {
     dialog.controls.dates[IDC_FROM_DATE] = date_of(2027, 12, 7, 2);
     dialog.controls.dates[IDC_TILL_DATE] = date_of(2026, 12, 8, 2);
     build();
@@ -408,7 +409,7 @@ TEST_F(ConfigSaveTest, FutureDatesBecomeNow) {
     expect_date(dialog.controls.dates[IDC_TILL_DATE], 2026, 12, 8);  // not put back
 }
 
-TEST_F(ConfigSaveTest, DatesBefore1970BecomeTheEpoch) {
+TEST_F(ConfigSaveFromControls, DatesBefore1970BecomeTheEpoch) {
     dialog.controls.dates[IDC_FROM_DATE] = date_of(1969, 7, 20, 0);
     dialog.controls.dates[IDC_TILL_DATE] = date_of(1970, 1, 2, 5);
     build();
@@ -432,7 +433,7 @@ TEST(ConfigSave, NoPeriodOptionSurvivesLoadAndSave) {
         DialogHarness dialog;
         dialog.attach_key_with_config(stored_config(flags, 14, 0));
         dialog.open();
-        EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
+        EXPECT_TRUE(save_from_dialog(dialog.state, dialog.controls, dialog.platform, dialog.platform));
         const auto written = dialog.platform.file_bytes(kKeyConfig);
         ASSERT_TRUE(written.has_value());
         EXPECT_EQ((*written)[6], flags[6]);
@@ -444,7 +445,7 @@ TEST(ConfigSave, AbsentConfigIsWrittenWithFlagsStartingOne) {
     dialog.attach_key();
     dialog.open();
     dialog.controls.checks[IDC_EVERYTHING] = 0;
-    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
+    EXPECT_TRUE(save_from_dialog(dialog.state, dialog.controls, dialog.platform, dialog.platform));
     const auto written = dialog.platform.file_bytes(kKeyConfig);
     ASSERT_TRUE(written.has_value());
     ASSERT_EQ(written->size(), 32u);
@@ -463,7 +464,7 @@ TEST(ConfigSave, NothingWrittenWithoutTheKey) {
     pulled.open();
     pulled.platform.remove_drive(L'K');
     // The dialog stays open and says why.
-    EXPECT_FALSE(save_configuration(pulled.state, pulled.controls, pulled.platform, pulled.platform));
+    EXPECT_FALSE(save_from_dialog(pulled.state, pulled.controls, pulled.platform, pulled.platform));
     ASSERT_EQ(pulled.platform.message_boxes.size(), 1u);
     EXPECT_EQ(pulled.platform.message_boxes[0].text,
               L"The device was removed or changed. The operation was stopped.");
@@ -474,7 +475,7 @@ TEST(ConfigSave, NothingWrittenWithoutTheKey) {
     DialogHarness late;
     late.open();
     late.attach_key();
-    EXPECT_TRUE(save_configuration(late.state, late.controls, late.platform, late.platform));
+    EXPECT_TRUE(save_from_dialog(late.state, late.controls, late.platform, late.platform));
     EXPECT_FALSE(late.platform.exists(kKeyConfig));
 }
 
@@ -492,7 +493,7 @@ TEST(ConfigSave, TypicalUseRewritesTheChoiceAndKeepsSerialAndVersion) {
     EXPECT_TRUE(dialog.enabled(IDC_DAYS_UPDOWN));
     rules.on_days_delta(1);
     rules.on_days_delta(1);
-    EXPECT_TRUE(save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform));
+    EXPECT_TRUE(save_from_dialog(dialog.state, dialog.controls, dialog.platform, dialog.platform));
 
     const std::vector<uint8_t> expected = {
         '1',  '1',  '1',  '0',  '1',  '0',  '2',  28,   0x00,  // flags

@@ -16,7 +16,7 @@ const std::vector<int> kPeriodControls = {
     IDC_SINCE_LAST, IDC_FROM_TILL,  IDC_LAST_DAYS, IDC_EVERYTHING,  IDC_FROM_DATE,
     IDC_TILL_DATE,  IDC_TILL_LABEL, IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL};
 
-class ControlRulesTest : public ::testing::Test {
+class ControlRuleClicks : public ::testing::Test {
 protected:
     void SetUp() override {
         dialog.attach_key();
@@ -27,6 +27,13 @@ protected:
     void click(int id) {
         ASSERT_TRUE(ControlRules::has_click_rule(id)) << "no rule for control " << id;
         dialog.controls.click(id, [this, id] { dialog.rules.on_clicked(id); });
+    }
+
+    // What Save would store for VDO special data.
+    bool vdo_saved() { return choices_from_controls(dialog.state, dialog.controls).vdo_special_data; }
+    // The module runs from elsewhere than the key, or from the key itself.
+    void allow_format(bool allowed) {
+        dialog.rules.apply_format_permission(L"K:\\", allowed ? L"C:\\host\\lanternbook.dll" : L"K:\\lanternbook.dll");
     }
 
     void expect_enabled(const std::vector<int>& ids, bool enabled) {
@@ -43,14 +50,14 @@ protected:
     DialogHarness dialog;
 };
 
-TEST_F(ControlRulesTest, OverviewNeverStaysUnchecked) {
+TEST_F(ControlRuleClicks, OverviewNeverStaysUnchecked) {
     click(IDC_OVERVIEW);
     expect_checked({IDC_OVERVIEW}, true);
     click(IDC_OVERVIEW);
     expect_checked({IDC_OVERVIEW}, true);
 }
 
-TEST_F(ControlRulesTest, EverythingStaysCheckedAndDisablesDatesAndDays) {
+TEST_F(ControlRuleClicks, EverythingStaysCheckedAndDisablesDatesAndDays) {
     click(IDC_EVERYTHING);
     expect_checked({IDC_EVERYTHING}, true);
     expect_checked({IDC_SINCE_LAST, IDC_FROM_TILL, IDC_LAST_DAYS}, false);
@@ -59,7 +66,7 @@ TEST_F(ControlRulesTest, EverythingStaysCheckedAndDisablesDatesAndDays) {
                    false);
 }
 
-TEST_F(ControlRulesTest, SinceLastAfterLastDisablesDaysAndDates) {
+TEST_F(ControlRuleClicks, SinceLastAfterLastDisablesDaysAndDates) {
     click(IDC_LAST_DAYS);
     click(IDC_SINCE_LAST);
     expect_checked({IDC_SINCE_LAST}, true);
@@ -67,16 +74,14 @@ TEST_F(ControlRulesTest, SinceLastAfterLastDisablesDaysAndDates) {
     expect_enabled({IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_TILL_LABEL, IDC_DAYS_LABEL, IDC_FROM_DATE,
                     IDC_TILL_DATE},
                    false);
-    EXPECT_FALSE(dialog.state.from_till_selected);
 }
 
-TEST_F(ControlRulesTest, FromOnEnablesDatesAndOffFallsBackToEverything) {
+TEST_F(ControlRuleClicks, FromOnEnablesDatesAndOffFallsBackToEverything) {
     click(IDC_FROM_TILL);
     expect_checked({IDC_FROM_TILL}, true);
     expect_checked({IDC_EVERYTHING, IDC_SINCE_LAST, IDC_LAST_DAYS}, false);
     expect_enabled({IDC_FROM_DATE, IDC_TILL_DATE, IDC_TILL_LABEL}, true);
     expect_enabled({IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL}, false);
-    EXPECT_TRUE(dialog.state.from_till_selected);
 
     click(IDC_FROM_TILL);
     expect_checked({IDC_EVERYTHING}, true);
@@ -84,29 +89,25 @@ TEST_F(ControlRulesTest, FromOnEnablesDatesAndOffFallsBackToEverything) {
     expect_enabled({IDC_FROM_DATE, IDC_TILL_DATE, IDC_TILL_LABEL, IDC_DAYS_EDIT, IDC_DAYS_UPDOWN,
                     IDC_DAYS_LABEL},
                    false);
-    EXPECT_FALSE(dialog.state.from_till_selected);
 }
 
-TEST_F(ControlRulesTest, LastEnablesDayCountAndOffFallsBackToEverything) {
+TEST_F(ControlRuleClicks, LastEnablesDayCountAndOffFallsBackToEverything) {
     click(IDC_FROM_TILL);
     click(IDC_LAST_DAYS);
     expect_checked({IDC_LAST_DAYS}, true);
     expect_checked({IDC_FROM_TILL, IDC_EVERYTHING, IDC_SINCE_LAST}, false);
     expect_enabled({IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL}, true);
     expect_enabled({IDC_FROM_DATE, IDC_TILL_DATE, IDC_TILL_LABEL}, false);
-    EXPECT_TRUE(dialog.state.last_days_selected);
-    EXPECT_FALSE(dialog.state.from_till_selected);
 
     click(IDC_LAST_DAYS);
     expect_checked({IDC_EVERYTHING}, true);
     expect_checked({IDC_LAST_DAYS}, false);
     expect_enabled({IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL}, false);
-    EXPECT_FALSE(dialog.state.last_days_selected);
 }
 
-TEST_F(ControlRulesTest, CardViaTachographExcludesDataChoicesAndPeriod) {
-    dialog.controls.checks[IDC_VDO_SPECIAL] = 1;
-    dialog.state.vdo_special_data = true;
+TEST_F(ControlRuleClicks, CardViaTachographExcludesDataChoicesAndPeriod) {
+    click(IDC_VDO_SPECIAL);
+    ASSERT_TRUE(vdo_saved());
     click(IDC_CARD_VIA_TACHO);
     expect_checked({IDC_CARD_VIA_TACHO, IDC_OVERVIEW}, true);
     expect_checked({IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_TECHNICAL_DATA,
@@ -114,7 +115,7 @@ TEST_F(ControlRulesTest, CardViaTachographExcludesDataChoicesAndPeriod) {
                    false);
     expect_enabled(kPeriodControls, false);
     expect_enabled({IDC_RANGE_BUTTON, IDC_VDO_SPECIAL}, false);
-    EXPECT_FALSE(dialog.state.vdo_special_data);
+    EXPECT_FALSE(vdo_saved());
 
     // Unchecking it changes nothing else.
     click(IDC_CARD_VIA_TACHO);
@@ -122,7 +123,7 @@ TEST_F(ControlRulesTest, CardViaTachographExcludesDataChoicesAndPeriod) {
     expect_enabled(kPeriodControls, false);
 }
 
-TEST_F(ControlRulesTest, AnyLaterChoiceUnchecksCardViaTachograph) {
+TEST_F(ControlRuleClicks, AnyLaterChoiceUnchecksCardViaTachograph) {
     for (const int id : {IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_TECHNICAL_DATA,
                          IDC_SINCE_LAST, IDC_FROM_TILL, IDC_LAST_DAYS, IDC_EVERYTHING}) {
         SCOPED_TRACE(id);
@@ -134,24 +135,24 @@ TEST_F(ControlRulesTest, AnyLaterChoiceUnchecksCardViaTachograph) {
     }
 }
 
-TEST_F(ControlRulesTest, UncheckingADataChoiceLeavesCardViaTachograph) {
+TEST_F(ControlRuleClicks, UncheckingADataChoiceLeavesCardViaTachograph) {
     dialog.controls.checks[IDC_CARD_VIA_TACHO] = 1;
     click(IDC_DETAILED_SPEED);
     expect_checked({IDC_DETAILED_SPEED}, false);
     expect_checked({IDC_CARD_VIA_TACHO}, true);
 }
 
-TEST_F(ControlRulesTest, ActivitiesOffDisablesPeriodAndOnRestoresTheChosenOption) {
-    dialog.state.format_allowed = true;
+TEST_F(ControlRuleClicks, ActivitiesOffDisablesPeriodAndOnRestoresTheChosenOption) {
+    allow_format(true);
     click(IDC_LAST_DAYS);
     click(IDC_VDO_SPECIAL);
-    ASSERT_TRUE(dialog.state.vdo_special_data);
+    ASSERT_TRUE(vdo_saved());
 
     click(IDC_ACTIVITIES);
     expect_checked({IDC_ACTIVITIES, IDC_VDO_SPECIAL}, false);
     expect_enabled(kPeriodControls, false);
     expect_enabled({IDC_RANGE_BUTTON, IDC_VDO_SPECIAL}, false);
-    EXPECT_FALSE(dialog.state.vdo_special_data);
+    EXPECT_FALSE(vdo_saved());
     expect_checked({IDC_LAST_DAYS}, true);  // the choice itself is kept
     expect_enabled({IDC_FORMAT, IDC_STORE_SETTINGS}, true);
 
@@ -169,22 +170,22 @@ TEST_F(ControlRulesTest, ActivitiesOffDisablesPeriodAndOnRestoresTheChosenOption
     expect_enabled({IDC_DAYS_EDIT, IDC_DAYS_UPDOWN, IDC_DAYS_LABEL}, false);
 }
 
-TEST_F(ControlRulesTest, FormatControlsFollowFormatAllowedWhileActivitiesAreOn) {
+TEST_F(ControlRuleClicks, FormatControlsFollowFormatAllowedWhileActivitiesAreOn) {
     for (const bool allowed : {true, false}) {
-        dialog.state.format_allowed = allowed;
+        allow_format(allowed);
         click(IDC_EVERYTHING);
         expect_enabled({IDC_FORMAT, IDC_STORE_SETTINGS}, allowed);
     }
 }
 
-TEST_F(ControlRulesTest, VdoSpecialFollowsItsBox) {
+TEST_F(ControlRuleClicks, VdoSpecialFollowsItsBox) {
     click(IDC_VDO_SPECIAL);
-    EXPECT_TRUE(dialog.state.vdo_special_data);
+    EXPECT_TRUE(vdo_saved());
     click(IDC_VDO_SPECIAL);
-    EXPECT_FALSE(dialog.state.vdo_special_data);
+    EXPECT_FALSE(vdo_saved());
 }
 
-TEST_F(ControlRulesTest, MissingDeviceDisablesAllButRangeButtonAndRelabelsSave) {
+TEST_F(ControlRuleClicks, MissingDeviceDisablesAllButRangeButtonAndRelabelsSave) {
     dialog.rules.disable_for_missing_device();
     expect_enabled(
         {IDC_OVERVIEW, IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_TECHNICAL_DATA,
@@ -219,9 +220,11 @@ TEST(ControlRulesFormatPermission, ComparesDriveOfKeyAndModule) {
         DialogHarness dialog;
         dialog.state.format_allowed = c.allowed_before;
         dialog.rules.apply_format_permission(c.root, c.module);
-        EXPECT_EQ(dialog.state.format_allowed, c.allowed_after);
         EXPECT_EQ(dialog.enabled(IDC_FORMAT), !c.format_disabled);
         EXPECT_EQ(dialog.enabled(IDC_STORE_SETTINGS), !c.format_disabled);
+        // The next period click settles the format controls by the permission.
+        dialog.controls.click(IDC_EVERYTHING, [&dialog] { dialog.rules.on_clicked(IDC_EVERYTHING); });
+        EXPECT_EQ(dialog.enabled(IDC_FORMAT), c.allowed_after);
     }
 }
 

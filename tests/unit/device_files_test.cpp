@@ -33,6 +33,14 @@ std::vector<uint8_t> pattern_file(std::size_t length) {
     return file;
 }
 
+// A configuration of these flag and date bytes, serial number and version zero.
+DeviceConfig config_of(const std::vector<uint8_t>& flags, const std::vector<uint8_t>& dates) {
+    DeviceConfig config;
+    std::copy(flags.begin(), flags.end(), config.flags.begin());
+    std::copy(dates.begin(), dates.end(), config.dates.begin());
+    return config;
+}
+
 // What a file of `length` pattern bytes holds at `offset`: zero past its end.
 uint8_t file_byte(std::size_t offset, std::size_t length) {
     return offset < length ? pattern_byte(offset) : 0;
@@ -47,6 +55,8 @@ protected:
         platform.add_file(kConfigPath, std::vector<uint8_t>(32, kEarlier));
         ASSERT_EQ(device.read_config(), ConfigRead::read);
     }
+
+    KeyIdentity key() { return device.key_at(kRoot); }
 
     FakePlatform platform;
     DeviceDrive device{platform, platform};
@@ -146,7 +156,7 @@ TEST_F(DeviceFiles, WrittenConfigIsTheThirtyTwoByteImageAndReadsBack) {
     for (std::size_t i = 0; i < dates.size(); ++i) {
         dates[i] = static_cast<uint8_t>(0xA0 + i);
     }
-    ASSERT_EQ(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
+    ASSERT_EQ(device.write_config(key(), config_of(flags, dates)), ConfigWrite::written);
 
     std::vector<uint8_t> expected = flags;
     expected.insert(expected.end(), dates.begin(), dates.end());
@@ -163,50 +173,35 @@ TEST_F(DeviceFiles, WrittenConfigIsTheThirtyTwoByteImageAndReadsBack) {
     EXPECT_EQ(reader.config().software_version, device.config().software_version);
 }
 
-TEST_F(DeviceFiles, DateBlockLengthSetsTheFileLength) {
-    const std::vector<uint8_t> flags(9, '1');
-    const std::vector<uint8_t> dates(40, 0x33);
-    struct Row {
-        unsigned dates_length;
-        std::size_t file_length;
-    };
-    for (const Row row : {Row{0, 16}, Row{8, 24}, Row{16, 32}, Row{32, 48}, Row{40, 48}}) {
-        ASSERT_EQ(device.write_config_at(kRoot, flags.data(), dates.data(), row.dates_length), ConfigWrite::written);
-        EXPECT_EQ(platform.file_bytes(kConfigPath)->size(), row.file_length)
-            << "date block of " << row.dates_length;
-    }
-    EXPECT_EQ(device.write_config_at(kRoot, flags.data(), nullptr, 0), ConfigWrite::written);
-    EXPECT_EQ(platform.file_bytes(kConfigPath)->size(), 16u);
-}
-
-TEST_F(DeviceFiles, WriteRefusesMissingInput) {
-    platform.add_file(kConfigPath, pattern_file(32));
-    const std::vector<uint8_t> flags(9, '1');
-    const std::vector<uint8_t> dates(16, 0);
-    EXPECT_NE(device.write_config_at(kRoot, nullptr, dates.data(), 16), ConfigWrite::written);
-    EXPECT_NE(device.write_config_at(kRoot, flags.data(), nullptr, 16), ConfigWrite::written);
-    EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
+TEST_F(DeviceFiles, WrittenConfigIsAlwaysThirtyTwoBytes) {
+    // Whatever the image holds past its flags and date block stays off the key.
+    DeviceConfig config = config_of(std::vector<uint8_t>(32, '1'), std::vector<uint8_t>(32, 0x33));
+    config.serial_number = {5, 6, 7, 8};
+    config.software_version = {1, 2, 3, 4, 5};
+    ASSERT_EQ(device.write_config(key(), config), ConfigWrite::written);
+    std::vector<uint8_t> expected(9, '1');
+    expected.resize(25, 0x33);
+    expected.insert(expected.end(), {5, 6, 7, 1, 2, 3, 0});
+    EXPECT_EQ(platform.file_bytes(kConfigPath), expected);
 }
 
 TEST_F(DeviceFiles, IncompleteWriteIsAFailure) {
-    const std::vector<uint8_t> flags(9, '1');
-    const std::vector<uint8_t> dates(16, 0);
+    const DeviceConfig config = config_of(std::vector<uint8_t>(9, '1'), std::vector<uint8_t>(16, 0));
     for (const std::size_t limit : {0u, 9u, 25u, 31u}) {
         platform.write_limit = limit;
-        EXPECT_NE(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written) << "limit " << limit;
+        EXPECT_NE(device.write_config(key(), config), ConfigWrite::written) << "limit " << limit;
     }
     platform.write_limit = 32;
-    EXPECT_EQ(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
+    EXPECT_EQ(device.write_config(key(), config), ConfigWrite::written);
 }
 
 TEST_F(DeviceFiles, UnwritableConfigIsAFailure) {
-    const std::vector<uint8_t> flags(9, '1');
-    const std::vector<uint8_t> dates(16, 0);
+    const DeviceConfig config = config_of(std::vector<uint8_t>(9, '1'), std::vector<uint8_t>(16, 0));
     platform.add_file(kConfigPath, pattern_file(32), testing::kAttrReadOnly);
-    EXPECT_NE(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
+    EXPECT_NE(device.write_config(key(), config), ConfigWrite::written);
     platform.add_file(kConfigPath, pattern_file(32));
     platform.unopenable_paths.insert(kConfigPath);
-    EXPECT_NE(device.write_config_at(kRoot, flags.data(), dates.data(), 16), ConfigWrite::written);
+    EXPECT_NE(device.write_config(key(), config), ConfigWrite::written);
     EXPECT_EQ(platform.file_bytes(kConfigPath), pattern_file(32));
 }
 
@@ -215,10 +210,10 @@ TEST_F(DeviceFiles, NoDriveChangesNothing) {
     DeviceDrive absent(empty, empty);
     const std::vector<std::wstring> before = empty.paths_under(L"");
     EXPECT_EQ(absent.read_config(), ConfigRead::no_key);
-    EXPECT_FALSE(absent.reset_date_file_at(absent.find_drive()));
-    const std::vector<uint8_t> flags(9, '1');
-    const std::vector<uint8_t> dates(16, 0);
-    EXPECT_EQ(absent.write_config_at(absent.find_drive(), flags.data(), dates.data(), 16), ConfigWrite::no_key);
+    const KeyIdentity none = absent.find_key();
+    EXPECT_FALSE(absent.reset_date_file(none));
+    absent.ensure_date_file(none);
+    EXPECT_EQ(absent.write_config(none, config_of(std::vector<uint8_t>(9, '1'), {})), ConfigWrite::no_key);
     EXPECT_EQ(empty.paths_under(L""), before);
     EXPECT_EQ(absent.config().flags, DeviceConfig().flags);
 }
@@ -274,13 +269,14 @@ TEST_F(DeviceFiles, UnopenableDateDoesNotStopTheRead) {
 
 TEST_F(DeviceFiles, ResetEmptiesDateUntilTheNextRead) {
     platform.add_file(kDatePath, "20261207");
-    EXPECT_TRUE(device.reset_date_file_at(kRoot));
+    const KeyIdentity attached = key();
+    EXPECT_TRUE(device.reset_date_file(attached));
     EXPECT_EQ(platform.file_bytes(kDatePath), std::vector<uint8_t>());
     EXPECT_EQ(device.read_config(), ConfigRead::no_config);
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
 
     platform.remove_drive(L'K');
-    EXPECT_FALSE(device.reset_date_file_at(kRoot));
+    EXPECT_FALSE(device.reset_date_file(attached));
     platform.add_drive(L'K', L"VOLKARIS (K:)");
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
 }
@@ -295,10 +291,12 @@ class ConfigReplacement : public ::testing::Test {
 protected:
     ConfigReplacement() { platform.add_drive(L'K', L"VOLKARIS (K:)"); }
 
+    // Save as the dialog does: with the identity read at start.
     ConfigWrite save() {
-        const std::vector<uint8_t> flags(9, '1');
-        const std::vector<uint8_t> dates(16, 0x44);
-        return device.write_config_at(L"K:\\", flags.data(), dates.data(), 16);
+        DeviceConfig config = device.config();
+        std::fill_n(config.flags.begin(), 9, '1');
+        std::fill_n(config.dates.begin(), 16, 0x44);
+        return device.write_config(device.key_at(L"K:\\"), config);
     }
 
     testing::FakePlatform platform;
@@ -378,10 +376,9 @@ TEST(ConfigReplacementHelper, AnEntryAlreadyUnderTheHelperNameIsNeverWrittenThro
     // Left by someone else, or a link off the key: either way not ours.
     platform.add_file(L"K:\\CONFIG.NEW", "not ours");
     DeviceDrive device(platform, platform);
-    const std::vector<uint8_t> flags(9, '1');
-    const std::vector<uint8_t> dates(16, 0x44);
 
-    ASSERT_EQ(device.write_config_at(L"K:\\", flags.data(), dates.data(), 16), ConfigWrite::written);
+    ASSERT_EQ(device.write_config(device.key_at(L"K:\\"), config_of(std::vector<uint8_t>(9, '1'), {})),
+              ConfigWrite::written);
 
     EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG.NEW"), (std::vector<uint8_t>{'n', 'o', 't', ' ', 'o', 'u', 'r', 's'}));
     EXPECT_FALSE(platform.exists(L"K:\\CONFIG.NEW1"));

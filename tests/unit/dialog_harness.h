@@ -14,7 +14,7 @@
 #include "dialog/initialisation.h"
 #include "fakes/fake_controls.h"
 #include "fakes/fake_platform.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "resources/resource.h"
 
 namespace lanternbook::testing {
@@ -32,7 +32,7 @@ public:
     // before loading; the posted changes have not landed yet.
     void post_defaults() {
         put_texts(state, controls);
-        controls.set_text(IDC_DAYS_EDIT, kDefaultDaysText);
+        put_default_days(controls);
         // A date picker starts on today.
         SystemTime today = platform.now;
         today.hour = today.minute = today.second = today.milliseconds = 0;
@@ -51,7 +51,8 @@ public:
     // Defaults, then the stored configuration, then every posted change landed.
     void open() {
         post_defaults();
-        fill_controls_from_config(state, controls, rules, platform);
+        const ConfigRead read = state.device.read_config();
+        fill_controls_from_config(state, controls, rules, read, platform);
         controls.flush();
     }
 

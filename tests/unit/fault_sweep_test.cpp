@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "dialog_harness.h"
+#include "dialog/save_action.h"
 #include "maintenance/erase_downloads.h"
 #include "maintenance/format_device.h"
-#include "platform/text_utils.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
@@ -168,7 +169,7 @@ struct Operation {
 bool run_save(FaultWorld& world, const Bytes& new_config) {
     DialogHarness& dialog = world.dialog;
     dialog.controls.checks[IDC_DETAILED_SPEED] = 0;
-    const bool ended = save_configuration(dialog.state, dialog.controls, dialog.platform, dialog.platform);
+    const bool ended = save_from_dialog(dialog.state, dialog.controls, dialog.platform, dialog.platform);
     return ended && world.platform().file_bytes(kRoot + L"CONFIG") == new_config;
 }
 

@@ -7,10 +7,10 @@
 
 #include "device/device_drive.h"
 #include "fakes/fake_platform.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "l10n/language_table.h"
-#include "platform/text_utils.h"
-#include "platform/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 #include "maintenance/format_device.h"
 
 namespace lanternbook {
@@ -360,10 +360,10 @@ TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
         EXPECT_EQ(format_with(platform, strings), FormatOutcome::declined);
 
         ASSERT_EQ(platform.message_boxes.size(), 2u);
-        EXPECT_EQ(platform.message_boxes[0].text, wide_from_utf8(table[entry::incorrect_device_size - 1]));
-        EXPECT_EQ(platform.message_boxes[1].text, wide_from_utf8(table[entry::format_confirmation - 1]));
+        EXPECT_EQ(platform.message_boxes[0].text, wide_from_utf8(table.at(Text::incorrect_device_size)));
+        EXPECT_EQ(platform.message_boxes[1].text, wide_from_utf8(table.at(Text::format_confirmation)));
         for (const auto& shown : platform.message_boxes) {
-            EXPECT_EQ(shown.caption, wide_from_utf8(table[entry::caution - 1]));
+            EXPECT_EQ(shown.caption, wide_from_utf8(table.at(Text::caution)));
         }
     }
 }

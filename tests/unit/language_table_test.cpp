@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "l10n/language_table.h"
 #include "l10n/string_tables.h"
-#include "platform/text_utils.h"
-#include "platform/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook {
 namespace {
@@ -56,6 +56,9 @@ const Language& language_named(const std::string& name) {
     return *found;
 }
 
+// A text's position in every table, as a number.
+constexpr unsigned number(Text text) { return static_cast<unsigned>(text); }
+
 std::wstring text(const StringTable& table, unsigned position) {
     const char* entry = table[position - 1];
     return wide_from_utf8(entry != nullptr ? entry : "");
@@ -63,7 +66,7 @@ std::wstring text(const StringTable& table, unsigned position) {
 
 bool is_filled_position(unsigned position) {
     return (position >= 1 && position <= 14) || (position >= 18 && position <= 36) ||
-           (position >= 39 && position <= entry::count);
+           (position >= 39 && position <= kTextCount);
 }
 
 bool ends_with(const std::wstring& whole, const std::wstring& tail) {
@@ -94,9 +97,9 @@ TEST(LanguageSelection, EveryListedLocalePicksItsTable) {
 
             LanguageTable strings;
             strings.select_language(locale_id);
-            ASSERT_EQ(strings.size(), entry::count);
-            for (unsigned position = 1; position <= entry::count; ++position) {
-                EXPECT_EQ(std::wstring(strings.text_at(position)), text(*language.table, position))
+            ASSERT_EQ(strings.size(), kTextCount);
+            for (unsigned position = 1; position <= kTextCount; ++position) {
+                EXPECT_EQ(std::wstring(strings.text_at(static_cast<Text>(position))), text(*language.table, position))
                     << "position " << position;
             }
         }
@@ -124,7 +127,7 @@ TEST(LanguageSelection, OnlyExactIdentifiersMatch) {
         EXPECT_EQ(&string_table_for(c.locale_id), c.expected);
         LanguageTable strings;
         strings.select_language(c.locale_id);
-        EXPECT_EQ(std::wstring(strings.text_at(entry::files_to_download)), wide_from_utf8((*c.expected)[0]));
+        EXPECT_EQ(std::wstring(strings.text_at(Text::files_to_download)), wide_from_utf8((*c.expected)[0]));
     }
 }
 
@@ -136,16 +139,16 @@ TEST(LanguageTables, FillExactlyTheSharedPositions) {
         SCOPED_TRACE(language.name);
         LanguageTable strings;
         strings.select_language(language.locale_ids.empty() ? 0x0409 : language.locale_ids.front());
-        ASSERT_EQ(strings.size(), entry::count);
-        for (unsigned position = 1; position <= entry::count; ++position) {
-            ASSERT_NE(strings.text_at(position), nullptr) << "position " << position;
-            EXPECT_EQ(std::wstring(strings.text_at(position)).empty(), !is_filled_position(position))
+        ASSERT_EQ(strings.size(), kTextCount);
+        for (unsigned position = 1; position <= kTextCount; ++position) {
+            ASSERT_NE(strings.text_at(static_cast<Text>(position)), nullptr) << "position " << position;
+            EXPECT_EQ(std::wstring(strings.text_at(static_cast<Text>(position))).empty(), !is_filled_position(position))
                 << "position " << position;
         }
-        ASSERT_NE(strings.text_at(0), nullptr);
-        EXPECT_EQ(std::wstring(strings.text_at(0)), L"");
-        ASSERT_NE(strings.text_at(entry::count + 1), nullptr);
-        EXPECT_EQ(std::wstring(strings.text_at(entry::count + 1)), L"");
+        ASSERT_NE(strings.text_at(static_cast<Text>(0)), nullptr);
+        EXPECT_EQ(std::wstring(strings.text_at(static_cast<Text>(0))), L"");
+        ASSERT_NE(strings.text_at(static_cast<Text>(kTextCount + 1)), nullptr);
+        EXPECT_EQ(std::wstring(strings.text_at(static_cast<Text>(kTextCount + 1))), L"");
     }
 }
 
@@ -153,18 +156,18 @@ TEST(LanguageTables, StarredDataChoices) {
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
         const StringTable& table = *language.table;
-        for (unsigned position : {entry::overview, entry::activities, entry::events_and_faults,
-                                  entry::technical_data}) {
+        for (unsigned position : {number(Text::overview), number(Text::activities), number(Text::events_and_faults),
+                                  number(Text::technical_data)}) {
             EXPECT_TRUE(ends_with(text(table, position), L"*")) << "position " << position;
         }
-        EXPECT_EQ(text(table, entry::detailed_speed).find(L'*'), std::wstring::npos);
+        EXPECT_EQ(text(table, number(Text::detailed_speed)).find(L'*'), std::wstring::npos);
     }
 }
 
 TEST(LanguageTables, FootnoteStartsWithTheStar) {
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
-        const std::wstring footnote = text(*language.table, entry::footnote);
+        const std::wstring footnote = text(*language.table, number(Text::footnote));
         ASSERT_FALSE(footnote.empty());
         if (std::string(language.name) == "French") {
             EXPECT_NE(footnote.front(), L'*');
@@ -177,7 +180,7 @@ TEST(LanguageTables, FootnoteStartsWithTheStar) {
 TEST(LanguageTables, EraseConfirmationIsStatementThenQuestion) {
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
-        const std::wstring confirmation = text(*language.table, entry::erase_confirmation);
+        const std::wstring confirmation = text(*language.table, number(Text::erase_confirmation));
         ASSERT_TRUE(ends_with(confirmation, L"?"));
         const auto line_feeds = std::count(confirmation.begin(), confirmation.end(), L'\n');
         const auto carriage_returns = std::count(confirmation.begin(), confirmation.end(), L'\r');
@@ -210,14 +213,14 @@ TEST(LanguageTables, LabelsEndWithAColon) {
         unsigned position;
     };
     const Exception exceptions[] = {
-        {"Lithuanian", entry::from}, {"Lithuanian", entry::till},
-        {"Hungarian", entry::from},  {"Hungarian", entry::till},
-        {"Romanian", entry::device_serial_number}, {"Romanian", entry::software_version},
+        {"Lithuanian", number(Text::from)}, {"Lithuanian", number(Text::till)},
+        {"Hungarian", number(Text::from)},  {"Hungarian", number(Text::till)},
+        {"Romanian", number(Text::device_serial_number)}, {"Romanian", number(Text::software_version)},
     };
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
-        for (unsigned position : {entry::from, entry::till, entry::last, entry::device_serial_number,
-                                  entry::software_version}) {
+        for (unsigned position : {number(Text::from), number(Text::till), number(Text::last), number(Text::device_serial_number),
+                                  number(Text::software_version)}) {
             const std::wstring label = text(*language.table, position);
             const bool excepted = std::any_of(std::begin(exceptions), std::end(exceptions), [&](const Exception& e) {
                 return std::string(e.language) == language.name && e.position == position;
@@ -235,9 +238,9 @@ TEST(LanguageTables, LabelsEndWithAColon) {
 }
 
 TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
-    const unsigned messages[] = {entry::save_failed,    entry::device_changed,   entry::backup_failed,
-                                 entry::restore_failed, entry::erase_incomplete, entry::format_failed,
-                                 entry::settings_unreadable};
+    const unsigned messages[] = {number(Text::save_failed),    number(Text::key_changed),   number(Text::backup_failed),
+                                 number(Text::restore_failed), number(Text::erase_incomplete), number(Text::format_failed),
+                                 number(Text::settings_unreadable)};
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
         const StringTable& table = *language.table;
@@ -250,7 +253,7 @@ TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
             }
             // The message box breaks the lines itself; the folder goes on a line of its own.
             EXPECT_EQ(message.find_first_of(L"\r\n"), std::wstring::npos) << "position " << position;
-            if (position == entry::restore_failed) {
+            if (position == number(Text::restore_failed)) {
                 EXPECT_TRUE(ends_with(message, french ? L" :" : L":")) << "a folder follows";
                 EXPECT_EQ(french, ends_with(message, L" :")) << "a folder follows";
             } else {
@@ -258,8 +261,8 @@ TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
             }
         }
         // Both refusals to format close with the same sentence.
-        const std::wstring backup = text(table, entry::backup_failed);
-        const std::wstring settings = text(table, entry::settings_unreadable);
+        const std::wstring backup = text(table, number(Text::backup_failed));
+        const std::wstring settings = text(table, number(Text::settings_unreadable));
         const auto backup_break = backup.find(L". ");
         const auto settings_break = settings.find(L". ");
         ASSERT_NE(backup_break, std::wstring::npos);
@@ -271,7 +274,7 @@ TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
 TEST(LanguageTables, ProductHeader) {
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
-        const char* header = (*language.table)[entry::product_header - 1];
+        const char* header = language.table->at(Text::product_header);
         if (std::string(language.name) == "Bulgarian") {
             ASSERT_NE(header, nullptr);
             EXPECT_EQ(wide_from_utf8(header), L"Лантернбук Ровър/Туин");
@@ -284,7 +287,7 @@ TEST(LanguageTables, ProductHeader) {
 TEST(LanguageTables, RangeButtonHintNamesTheKeyAndTheModel) {
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
-        const std::wstring hint = text(*language.table, entry::range_button);
+        const std::wstring hint = text(*language.table, number(Text::range_button));
         EXPECT_EQ(std::count(hint.begin(), hint.end(), L'\u00A7'), 1);
         ASSERT_TRUE(ends_with(hint, L")"));
         const auto opening = hint.rfind(L'(');
@@ -301,9 +304,9 @@ TEST(LanguageTables, NoEnglishPhraseLeftUntranslated) {
             continue;
         }
         SCOPED_TRACE(language.name);
-        for (unsigned position = 1; position <= entry::count; ++position) {
+        for (unsigned position = 1; position <= kTextCount; ++position) {
             const std::wstring english = text(english_strings, position);
-            if (position == entry::product_header || english.find(L' ') == std::wstring::npos) {
+            if (position == number(Text::product_header) || english.find(L' ') == std::wstring::npos) {
                 continue;
             }
             EXPECT_NE(text(*language.table, position), english) << "position " << position;
@@ -313,17 +316,17 @@ TEST(LanguageTables, NoEnglishPhraseLeftUntranslated) {
 
 TEST(LanguageTables, SerbianIsCyrillicButForItsLatinFootnote) {
     const StringTable& serbian = serbian_strings;
-    const std::wstring footnote = text(serbian, entry::footnote);
+    const std::wstring footnote = text(serbian, number(Text::footnote));
     EXPECT_TRUE(std::none_of(footnote.begin(), footnote.end(), is_cyrillic));
-    for (unsigned position = 1; position <= entry::count; ++position) {
-        if (!is_filled_position(position) || position == entry::footnote || position == entry::product_header) {
+    for (unsigned position = 1; position <= kTextCount; ++position) {
+        if (!is_filled_position(position) || position == number(Text::footnote) || position == number(Text::product_header)) {
             continue;
         }
         SCOPED_TRACE(position);
         const std::wstring entry_text = text(serbian, position);
         EXPECT_TRUE(std::any_of(entry_text.begin(), entry_text.end(), is_cyrillic));
         // The range hint is kept as given, look-alike Latin letters included.
-        if (position != entry::range_button) {
+        if (position != number(Text::range_button)) {
             const std::wstring rest = without(without(entry_text, L"VDO"), L"QVZ");
             EXPECT_TRUE(std::none_of(rest.begin(), rest.end(), is_ascii_letter));
         }
@@ -334,10 +337,10 @@ TEST(LanguageTables, RussianTableCarriesBelarusianTexts) {
     // Letters only one of the two languages writes.
     const std::wstring belarusian_only = L"\u0456\u0406\u045E\u040E";         // і І ў Ў
     const std::wstring russian_only = L"\u0438\u0418\u0449\u0429\u044A\u042A";  // и И щ Щ ъ Ъ
-    const unsigned belarusian_positions[] = {entry::footnote, entry::card_via_tachograph, entry::range_button,
-                                             entry::vdo_special_data};
-    for (unsigned position = 1; position <= entry::count; ++position) {
-        if (!is_filled_position(position) || position == entry::product_header) {
+    const unsigned belarusian_positions[] = {number(Text::footnote), number(Text::card_via_tachograph), number(Text::range_button),
+                                             number(Text::vdo_special_data)};
+    for (unsigned position = 1; position <= kTextCount; ++position) {
+        if (!is_filled_position(position) || position == number(Text::product_header)) {
             continue;
         }
         SCOPED_TRACE(position);
@@ -351,7 +354,7 @@ TEST(LanguageTables, RussianTableCarriesBelarusianTexts) {
             EXPECT_FALSE(contains_any(entry_text, belarusian_only));
         }
     }
-    EXPECT_TRUE(contains_any(text(russian_strings, entry::footnote), belarusian_only));
+    EXPECT_TRUE(contains_any(text(russian_strings, number(Text::footnote)), belarusian_only));
 }
 
 // ---------------------------------------------------------------------------
@@ -434,7 +437,7 @@ TEST(LanguageVerbatim, RangeButtonHints) {
     };
     ASSERT_EQ(expected.size(), all_languages().size());
     for (const auto& [name, hint] : expected) {
-        EXPECT_EQ(text(*language_named(name).table, entry::range_button), hint) << name;
+        EXPECT_EQ(text(*language_named(name).table, number(Text::range_button)), hint) << name;
     }
 }
 

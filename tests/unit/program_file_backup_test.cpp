@@ -5,7 +5,7 @@
 
 #include "fakes/fake_platform.h"
 #include "maintenance/program_file_backup.h"
-#include "platform/text_utils.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
@@ -16,9 +16,9 @@ std::vector<uint8_t> bytes_of(const std::string& text) {
     return std::vector<uint8_t>(text.begin(), text.end());
 }
 
-class ProgramFileBackupTest : public ::testing::Test {
+class ProgramFileBackupRun : public ::testing::Test {
 protected:
-    ProgramFileBackupTest() {
+    ProgramFileBackupRun() {
         platform.add_drive(L'K', L"VOLKARIS (K:)");
         platform.add_file(L"K:\\autorun.inf", "[autorun]");
         platform.add_file(L"K:\\lanternbook.dll", "MZ dll");
@@ -32,8 +32,6 @@ protected:
     FakePlatform platform;
     ProgramFileBackup program_files{platform, platform};
 };
-
-using ProgramFileBackupRun = ProgramFileBackupTest;
 
 TEST_F(ProgramFileBackupRun, FilesSurviveAFormatAndNothingIsLeftInTemp) {
     ASSERT_TRUE(program_files.backup(L"K:\\"));
@@ -159,7 +157,7 @@ TEST_F(ProgramFileBackupRun, TakenNamesAreSkippedAndNeverEmptied) {
     EXPECT_EQ(platform.file_bytes(platform.temp_path + L"\\volkaris0A1E9E37"), bytes_of("a file of theirs"));
 }
 
-TEST_F(ProgramFileBackupTest, RemovalClearsProtectedEntriesButNeverFollowsALink) {
+TEST_F(ProgramFileBackupRun, RemovalClearsProtectedEntriesButNeverFollowsALink) {
     platform.add_folder(L"C:\\Elsewhere");
     platform.add_file(L"C:\\Elsewhere\\precious.bin", "p", testing::kAttrReadOnly);
     ASSERT_TRUE(program_files.backup(L"K:\\"));
@@ -179,7 +177,7 @@ TEST_F(ProgramFileBackupTest, RemovalClearsProtectedEntriesButNeverFollowsALink)
     EXPECT_EQ(platform.attributes(L"C:\\Elsewhere\\precious.bin"), testing::kAttrReadOnly);
 }
 
-TEST_F(ProgramFileBackupTest, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
+TEST_F(ProgramFileBackupRun, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
     const std::wstring top = platform.temp_path + L"\\deep";
     platform.add_folder(top);
     const std::wstring long_name(240, L'n');
@@ -199,7 +197,7 @@ TEST_F(ProgramFileBackupTest, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
     EXPECT_TRUE(platform.exists(platform.temp_path + L"\\neighbour.bin"));
 }
 
-TEST_F(ProgramFileBackupTest, DeleteTreeOfNothingDoesNothing) {
+TEST_F(ProgramFileBackupRun, DeleteTreeOfNothingDoesNothing) {
     const std::vector<std::wstring> before = everything();
     EXPECT_FALSE(program_files.delete_tree(L""));
     EXPECT_TRUE(program_files.delete_tree(platform.temp_path + L"\\absent"));

@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "platform/text_utils.h"
-#include "platform/utf8_text.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook {
 namespace {

@@ -5,8 +5,9 @@
 #include "dialog/config_view.h"
 #include "dialog/initialisation.h"
 #include "dialog/layout.h"
+#include "dialog/save_action.h"
 #include "dialog/win32/header_painter.h"
-#include "l10n/entries.h"
+#include "l10n/texts.h"
 #include "maintenance/erase_downloads.h"
 #include "maintenance/format_device.h"
 #include "platform/win32/handles.h"
@@ -134,10 +135,10 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
         state_.language_override != 0 ? state_.language_override : ::GetUserDefaultLCID();
     state_.strings.select_language(state_.language_id);
     put_texts(state_, controls_);
-    ::SetWindowTextW(window(), state_.strings.text_at(entry::product_header));
+    ::SetWindowTextW(window(), state_.strings.text_at(Text::product_header));
     ::SendDlgItemMessageW(window(), IDC_DAYS_UPDOWN, UDM_SETRANGE, 0,
                           MAKELPARAM(kDaysRangeUpper, kDaysRangeLower));
-    controls_.set_text(IDC_DAYS_EDIT, kDefaultDaysText);
+    put_default_days(controls_);
     fit_erase_button();
     fit_range_button();
     post_default_checks(controls_);
@@ -177,7 +178,7 @@ void ConfiguratorDialog::centre_and_set_icons() {
 void ConfiguratorDialog::fit_erase_button() {
     HWND button = control(IDC_ERASE);
     const ControlRect rect = client_rect_of(window(), button);
-    const int needed = text_width(button, state_.strings.text_at(entry::erase));
+    const int needed = text_width(button, state_.strings.text_at(Text::erase));
     const ControlRect fitted = fitted_erase_button(rect, needed);
     if (!(fitted == rect)) {
         move_control(button, fitted);
@@ -188,7 +189,7 @@ void ConfiguratorDialog::fit_range_button() {
     HWND range_box = control(IDC_RANGE_BUTTON);
     HWND vdo_box = control(IDC_VDO_SPECIAL);
     const ControlRect range = client_rect_of(window(), range_box);
-    const int needed = text_width(range_box, state_.strings.text_at(entry::range_button));
+    const int needed = text_width(range_box, state_.strings.text_at(Text::range_button));
     const RangeBoxLayout fitted = fitted_range_box(range, client_rect_of(window(), vdo_box), needed);
     if (!(fitted.range_box == range)) {
         move_control(range_box, fitted.range_box);
@@ -202,7 +203,7 @@ LRESULT ConfiguratorDialog::on_paint() {
 }
 
 LRESULT ConfiguratorDialog::on_save(int id) {
-    if (save_configuration(state_, controls_, platform_, platform_)) {
+    if (save_from_dialog(state_, controls_, platform_, platform_)) {
         end(id);
     }
     return 0;

@@ -16,7 +16,7 @@
 #endif
 
 #include "platform/posix/posix_files.h"
-#include "platform/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook::posix {
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook::posix {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/text_utils.h"
+#include "text/text_utils.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <type_traits>
 
-#include "platform/utf8_text.h"
-#include "platform/utf8_units.h"
+#include "text/utf8_text.h"
+#include "text/utf8_units.h"
 
 namespace lanternbook {
 namespace {

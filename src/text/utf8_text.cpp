@@ -1,5 +1,5 @@
-#include "platform/utf8_text.h"
-#include "platform/utf8_units.h"
+#include "text/utf8_text.h"
+#include "text/utf8_units.h"
 
 #include <cstddef>
 
