@@ -13,9 +13,6 @@ namespace lanternbook::cli {
 namespace {
 
 constexpr std::size_t kLabelWidth = 18;
-// CONFIG holds the calendar bytes of From and Till that the pickers show (all
-// but Till's weekday, which the picker works out itself) from this length on.
-constexpr std::size_t kDatesShownFrom = 24;
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kNoData[] = "no data";
 constexpr int kJsonIndent = 2;
@@ -60,7 +57,7 @@ std::string period_line(const Choices& choices) {
 }
 
 std::optional<std::string> shown_date(const ConfigurationReport& report, const std::optional<SystemTime>& date) {
-    if (report.config_length.value_or(0) < kDatesShownFrom || !date) {
+    if (report.config_length.value_or(0) < kFullDatesLength || !date) {
         return std::nullopt;
     }
     return date_text(*date);

@@ -18,7 +18,6 @@ constexpr std::size_t kShortDateLength = 8;
 constexpr std::size_t kShortSerialOffset = 17;
 constexpr std::size_t kShortSerialMin = 19;
 
-constexpr std::size_t kFullDatesMin = 24;
 constexpr std::size_t kSerialMin = 25;
 constexpr std::size_t kVersionMin = 30;
 
@@ -49,7 +48,7 @@ void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config
         if (n >= kShortSerialMin) {
             copy_from(buffer, kShortSerialOffset, kSerialNumberLength, config.serial_number);
         }
-    } else if (n >= kFullDatesMin) {
+    } else if (n >= kFullDatesLength) {
         copy_from(buffer, kDateBlockOffset, kDateBlockLength, config.dates);
         if (n >= kSerialMin) {
             copy_from(buffer, kSerialNumberOffset, kSerialNumberLength, config.serial_number);

@@ -13,6 +13,8 @@ constexpr std::size_t kFlagCount = 9;
 constexpr std::size_t kDateBlockLength = 16;
 constexpr std::size_t kConfigFileLength = 32;
 constexpr std::size_t kConfigReadLimit = 1024;
+// From this length on, CONFIG holds the whole date block, calendar bytes included.
+constexpr std::size_t kFullDatesLength = 24;
 
 // Positions inside the flag bytes.
 constexpr std::size_t kFirstFlag = 0;
