@@ -39,7 +39,10 @@ if(MINGW)
   target_compile_options(lanternbook PRIVATE ${LANTERNBOOK_LEAN_FLAGS})
   target_compile_options(lanternbook_core_dll PRIVATE ${LANTERNBOOK_LEAN_FLAGS})
   # Link-time code generation takes its code options from the link line.
-  target_link_options(lanternbook PRIVATE ${LANTERNBOOK_LEAN_FLAGS})
+  # The DLL is a whole program: nothing but its exports and DllMain is seen
+  # from outside, so whatever they never reach goes (the linker alone keeps
+  # every function that has unwind information).
+  target_link_options(lanternbook PRIVATE ${LANTERNBOOK_LEAN_FLAGS} "$<$<CONFIG:Release>:-fwhole-program>")
 elseif(MSVC)
   set_property(TARGET lanternbook lanternbook_core lanternbook_core_dll lanternbook_modal_driver PROPERTY
     MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")

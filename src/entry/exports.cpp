@@ -22,7 +22,14 @@ HMODULE module_instance() { return g_module_instance; }
 
 }  // namespace lanternbook
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+// The C runtime's start-up calls it from outside the optimised whole.
+#if defined(__GNUC__)
+#define LANTERNBOOK_CALLED_FROM_OUTSIDE __attribute__((externally_visible))
+#else
+#define LANTERNBOOK_CALLED_FROM_OUTSIDE
+#endif
+
+extern "C" LANTERNBOOK_CALLED_FROM_OUTSIDE BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     if (reason == DLL_PROCESS_ATTACH) {
         lanternbook::g_module_instance = instance;
     }
