@@ -84,8 +84,7 @@ E2E_GROUP(guard_pulled_beside_other_key) {
         on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
         on_error_box(kEnglishLocale, entry::device_changed, "Save with E: pulled, after the format command"),
         on_dialog([&](HWND dialog) {
-            check_same(detailed_listing(pulled->aside_folder()), first_before,
-                          "nothing written to the pulled key");
+            check_same(detailed_listing(pulled->aside_folder()), first_before, "nothing written to the pulled key");
             check_same(detailed_listing(other), other_before, "nothing written to the other key");
             check(pulled->put_back(), "key E: put back");
             click(dialog, IDC_SAVE);
