@@ -9,7 +9,6 @@
 #include <psapi.h>
 
 #include <cstdio>
-#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <string>
@@ -20,14 +19,14 @@
 #include "bench/instrument.h"
 #include "bench/key_files.h"
 #include "bench/open_probe.h"
-#include "e2e/modal_driver.h"
-#include "platform/win32/handles.h"
 #include "resources/resource.h"
+#include "support/dll.h"
+#include "support/modal_driver.h"
 
 namespace bench {
 namespace {
 
-using lanternbook::win32::LibraryHandle;
+using support::Dll;
 
 constexpr char kLocale[] = "1033";
 constexpr double kInitialisationWaitMs = 200.0;
@@ -38,7 +37,7 @@ constexpr int kFindCallsPerRun = 20;
 constexpr DWORD kSettleMs = 300;
 // Ticks often, so that a click follows its settle time closely.
 constexpr UINT kScriptTickMs = 10;
-constexpr e2e::Pacing kPacing{kScriptTimeoutMs, kScriptTickMs};
+constexpr support::Pacing kPacing{kScriptTimeoutMs, kScriptTickMs};
 constexpr int kProfiledCalls = 50;
 constexpr int kProfiledOpens = 5;
 constexpr wchar_t kConfigName[] = L"CONFIG";
@@ -50,28 +49,6 @@ struct Options {
     int cycles = 100;
     bool profile = false;
 };
-
-struct Dll {
-    LibraryHandle module;
-    const wchar_t*(__cdecl* find_device)() = nullptr;
-    int(__cdecl* load)(const char*) = nullptr;
-};
-
-template <typename Function>
-Function export_of(HMODULE module, const char* name) {
-    Function function = nullptr;
-    const FARPROC address = ::GetProcAddress(module, name);
-    static_assert(sizeof function == sizeof address, "function pointer sizes differ");
-    std::memcpy(&function, &address, sizeof address);
-    return function;
-}
-
-std::wstring own_folder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring full(path, length);
-    return full.substr(0, full.find_last_of(L"\\/") + 1);
-}
 
 std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
@@ -99,6 +76,10 @@ void expect(bool ok, const char* what) {
         fflush(stdout);
     }
 }
+
+// The exports' results are checked even where only their time counts.
+void find_key(const Dll& dll) { expect(*dll.find_device() != L'\0', "find_device found the key"); }
+void open_dialog(const Dll& dll) { expect(dll.load(kLocale) == 0, "load returned 0"); }
 
 // Samples of one case: ours and its floor, taken alternately so that drift
 // in the machine's load hits both alike.
@@ -154,7 +135,7 @@ Phases median_phases(const std::vector<OpenTimes>& runs, const std::vector<doubl
 
 class Benchmark {
 public:
-    Benchmark(const Options& options, Dll& dll, Instrument& instrument, std::wstring root)
+    Benchmark(const Options& options, const Dll& dll, Instrument& instrument, std::wstring root)
         : options_(options),
           dll_(dll),
           moments_(instrument.moments()),
@@ -162,13 +143,13 @@ public:
           empty_template_(empty_dialog_template()) {}
 
     Row find_device() {
-        dll_.find_device();
+        find_key(dll_);
         bare_find_by_label();
         usb_devices_ = bare_usb_walk();
         Samples samples;
         alternate(
             options_.runs, samples,
-            [this] { return per_call(kFindCallsPerRun, [this] { dll_.find_device(); }); },
+            [this] { return per_call(kFindCallsPerRun, [this] { find_key(dll_); }); },
             [] { return per_call(kFindCallsPerRun, [] { bare_find_by_label(); }); });
         std::vector<double> usb;
         for (int run = 0; run < options_.runs; ++run) {
@@ -183,7 +164,7 @@ public:
     // Our open, with the time it spent in its initialisation wait.
     OpenTimes open_ours(double& slept_ms, InitObserver observer = nullptr) {
         const double slept_before = moments_.slept_ms;
-        const OpenTimes times = time_dialog_open([this] { dll_.load(kLocale); }, observer);
+        const OpenTimes times = time_dialog_open([this] { open_dialog(dll_); }, observer);
         slept_ms = moments_.slept_ms - slept_before;
         return times;
     }
@@ -198,7 +179,7 @@ public:
 
     OpenTimes open_template() {
         return time_dialog_open([this] {
-            ::DialogBoxParamW(dll_.module.get(), MAKEINTRESOURCEW(IDD_CONFIGURATOR), nullptr,
+            ::DialogBoxParamW(dll_.module(), MAKEINTRESOURCEW(IDD_CONFIGURATOR), nullptr,
                               probe_procedure_for(bare_dialog_procedure), 0);
         });
     }
@@ -242,9 +223,9 @@ public:
     // of the click.
     double erase_once(const std::function<void(bool)>& around_sweep = nullptr) {
         double returned = 0.0;
-        const e2e::ModalOutcome outcome = e2e::run_modal(
-            [this] { dll_.load(kLocale); },
-            {e2e::on_dialog(
+        const support::ModalOutcome outcome = support::run_modal(
+            [this] { open_dialog(dll_); },
+            {support::on_dialog(
                  [&](HWND dialog) {
                      ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ERASE, BN_CLICKED),
                                     reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_ERASE)));
@@ -255,7 +236,7 @@ public:
                      ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
                  },
                  kSettleMs),
-             e2e::on_message_box(
+             support::on_message_box(
                  [&](HWND box) {
                      if (around_sweep) {
                          around_sweep(true);
@@ -297,9 +278,9 @@ public:
     double save_once(double& teardown_ms, const std::function<void(bool)>& around_save = nullptr) {
         double started = 0.0;
         double returned = 0.0;
-        const e2e::ModalOutcome outcome = e2e::run_modal(
-            [this] { dll_.load(kLocale); },
-            {e2e::on_dialog(
+        const support::ModalOutcome outcome = support::run_modal(
+            [this] { open_dialog(dll_); },
+            {support::on_dialog(
                 [&](HWND dialog) {
                     if (around_save) {
                         around_save(true);
@@ -382,7 +363,7 @@ private:
     }
 
     const Options& options_;
-    Dll& dll_;
+    const Dll& dll_;
     DllMoments& moments_;
     std::wstring root_;
     std::vector<uint8_t> empty_template_;
@@ -399,14 +380,14 @@ private:
 
 void count_during_init(bool entering) { ImportProfile::set_counting(entering); }
 
-void run_profile(const Options& options, Dll& dll, Benchmark& benchmark, const std::wstring& root) {
-    ImportProfile profile(dll.module.get());
+void run_profile(const Options& options, const Dll& dll, Benchmark& benchmark, const std::wstring& root) {
+    ImportProfile profile(dll.module());
     printf("Times inside the DLL's system calls (wrapped at its import table, so a little slower)\n\n");
 
-    dll.find_device();
+    find_key(dll);
     ImportProfile::reset();
     ImportProfile::set_counting(true);
-    const double find_ms = per_call(kProfiledCalls, [&dll] { dll.find_device(); }) * kProfiledCalls;
+    const double find_ms = per_call(kProfiledCalls, [&dll] { find_key(dll); }) * kProfiledCalls;
     ImportProfile::set_counting(false);
     ImportProfile::print("find_device", kProfiledCalls, find_ms);
 
@@ -503,18 +484,15 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&controls);
 
-    const std::wstring dll_path = own_folder() + L"lanternbook.dll";
+    const std::wstring dll_path = support::own_folder() + L"lanternbook.dll";
     Dll dll;
-    dll.module.reset(::LoadLibraryW(dll_path.c_str()));
-    if (!dll.module) {
-        printf("cannot load %s\n", narrow(dll_path).c_str());
+    if (!dll.open(dll_path)) {
+        printf("cannot load %s with its two exports\n", narrow(dll_path).c_str());
         return 2;
     }
-    dll.find_device = export_of<decltype(dll.find_device)>(dll.module.get(), "find_device");
-    dll.load = export_of<decltype(dll.load)>(dll.module.get(), "load");
-    Instrument instrument(dll.module.get());
-    if (dll.find_device == nullptr || dll.load == nullptr || !instrument.complete()) {
-        printf("lanternbook.dll lacks its exports or the imports the benchmark watches\n");
+    Instrument instrument(dll.module());
+    if (!instrument.complete()) {
+        printf("lanternbook.dll lacks the imports the benchmark watches\n");
         return 2;
     }
     const std::wstring root = dll.find_device();

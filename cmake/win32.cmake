@@ -44,7 +44,7 @@ if(MINGW)
   # every function that has unwind information).
   target_link_options(lanternbook PRIVATE ${LANTERNBOOK_LEAN_FLAGS} "$<$<CONFIG:Release>:-fwhole-program>")
 elseif(MSVC)
-  set_property(TARGET lanternbook lanternbook_core lanternbook_core_dll lanternbook_modal_driver PROPERTY
+  set_property(TARGET lanternbook lanternbook_core lanternbook_core_dll PROPERTY
     MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
 endif()
 
@@ -56,22 +56,25 @@ target_link_libraries(lanternbook-host PRIVATE comctl32)
 add_library(no-exports SHARED tests/e2e/no_exports.cpp)
 set_target_properties(no-exports PROPERTIES PREFIX "")
 
-# The driver of scripted steps inside the dialog's modal loop, shared by the
-# end-to-end driver and the benchmark.
-set(LANTERNBOOK_MODAL_DRIVER_SOURCE ${CMAKE_SOURCE_DIR}/tests/e2e/modal_driver.cpp)
-add_library(lanternbook_modal_driver STATIC ${LANTERNBOOK_MODAL_DRIVER_SOURCE})
-target_compile_definitions(lanternbook_modal_driver PRIVATE UNICODE _UNICODE)
-target_include_directories(lanternbook_modal_driver PUBLIC tests PRIVATE src)
-target_link_libraries(lanternbook_modal_driver PUBLIC user32)
+# What the end-to-end driver and the benchmark share: the DLL's loader and
+# the driver of scripted steps inside the dialog's modal loop. Both include
+# it as "support/...".
+file(GLOB LANTERNBOOK_TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS tests/support/*.cpp)
+add_library(lanternbook_test_support STATIC ${LANTERNBOOK_TEST_SUPPORT_SOURCES})
+target_compile_definitions(lanternbook_test_support PRIVATE UNICODE _UNICODE)
+target_include_directories(lanternbook_test_support PUBLIC tests src)
+target_link_libraries(lanternbook_test_support PUBLIC user32)
+if(MSVC)
+  set_property(TARGET lanternbook_test_support PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+endif()
 
 file(GLOB LANTERNBOOK_E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
 list(FILTER LANTERNBOOK_E2E_SOURCES EXCLUDE REGEX "no_exports\\.cpp$")
-list(REMOVE_ITEM LANTERNBOOK_E2E_SOURCES ${LANTERNBOOK_MODAL_DRIVER_SOURCE})
 if(LANTERNBOOK_E2E_SOURCES)
   add_executable(lanternbook-e2e ${LANTERNBOOK_E2E_SOURCES})
   target_compile_definitions(lanternbook-e2e PRIVATE UNICODE _UNICODE)
   target_include_directories(lanternbook-e2e PRIVATE src tests)
-  target_link_libraries(lanternbook-e2e PRIVATE lanternbook_modal_driver lanternbook_core comctl32 gdi32 user32)
+  target_link_libraries(lanternbook-e2e PRIVATE lanternbook_test_support lanternbook_core comctl32 gdi32 user32)
 endif()
 
 if(MINGW)

@@ -16,8 +16,6 @@ using namespace e2e;
 
 namespace {
 
-const wchar_t kKeyConfig[] = L"K:\\CONFIG";
-
 struct ExpectedView {
     std::vector<int> checked;
     std::vector<int> unchecked;
@@ -27,19 +25,12 @@ struct ExpectedView {
 };
 
 void check_view(HWND dialog, const ExpectedView& expected) {
-    for (const int id : expected.checked) {
-        check(is_checked(dialog, id), "checked: " + std::to_string(id));
-    }
-    for (const int id : expected.unchecked) {
-        check(!is_checked(dialog, id), "unchecked: " + std::to_string(id));
-    }
+    expect_checks(dialog, expected.checked, expected.unchecked, "after set");
     check_text(text_of(dialog, IDC_DAYS_EDIT), expected.days, "days");
-    const SYSTEMTIME from = picker_date(dialog, IDC_FROM_DATE);
-    const SYSTEMTIME till = picker_date(dialog, IDC_TILL_DATE);
-    check(from.wYear == expected.from_year && from.wMonth == expected.from_month && from.wDay == expected.from_day,
-          "From picker");
-    check(till.wYear == expected.till_year && till.wMonth == expected.till_month && till.wDay == expected.till_day,
-          "Till picker");
+    expect_picker_date(dialog, IDC_FROM_DATE, expected.from_year, expected.from_month, expected.from_day,
+                       "From picker");
+    expect_picker_date(dialog, IDC_TILL_DATE, expected.till_year, expected.till_month, expected.till_day,
+                       "Till picker");
     check_text(text_of(dialog, IDC_SERIAL_VALUE), L"QVX/05/4660", "serial number");
 }
 

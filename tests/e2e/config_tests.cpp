@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "e2e/harness.h"
+#include "e2e/pulled_key.h"
 #include "l10n/texts.h"
 #include "resources/resource.h"
 
@@ -12,9 +13,6 @@ using namespace e2e;
 using lanternbook::Text;
 
 namespace {
-
-const wchar_t kKeyConfig[] = L"K:\\CONFIG";
-const wchar_t kKeyDate[] = L"K:\\DATE";
 
 std::vector<uint8_t> config_image(const std::string& flags, uint8_t days, uint8_t vdo,
                                   std::vector<uint8_t> dates, std::vector<uint8_t> serial_and_version) {
@@ -40,17 +38,12 @@ E2E_GROUP(config_shown) {
     run_dialog(dll, "0", {on_dialog([](HWND dialog) {
         check_text(text_of(dialog, IDC_SERIAL_VALUE), L"QVX/07/0258", "serial number");
         check_text(text_of(dialog, IDC_VERSION_VALUE), L"2.0.5", "software version");
-        const SYSTEMTIME from = picker_date(dialog, IDC_FROM_DATE);
-        const SYSTEMTIME till = picker_date(dialog, IDC_TILL_DATE);
-        check(from.wYear == 2026 && from.wMonth == 10 && from.wDay == 5, "From picker shows 2026-10-05");
-        check(till.wYear == 2026 && till.wMonth == 11 && till.wDay == 20, "Till picker shows 2026-11-20");
-        for (int id : {IDC_OVERVIEW, IDC_ACTIVITIES, IDC_DETAILED_SPEED, IDC_TECHNICAL_DATA, IDC_LAST_DAYS}) {
-            check(is_checked(dialog, id), "checked: " + std::to_string(id));
-        }
-        for (int id : {IDC_EVENTS_FAULTS, IDC_CARD_VIA_TACHO, IDC_EVERYTHING, IDC_FROM_TILL, IDC_SINCE_LAST,
-                       IDC_RANGE_BUTTON, IDC_VDO_SPECIAL}) {
-            check(!is_checked(dialog, id), "unchecked: " + std::to_string(id));
-        }
+        expect_picker_date(dialog, IDC_FROM_DATE, 2026, 10, 5, "From picker");
+        expect_picker_date(dialog, IDC_TILL_DATE, 2026, 11, 20, "Till picker");
+        expect_checks(dialog, {IDC_OVERVIEW, IDC_ACTIVITIES, IDC_DETAILED_SPEED, IDC_TECHNICAL_DATA, IDC_LAST_DAYS},
+                      {IDC_EVENTS_FAULTS, IDC_CARD_VIA_TACHO, IDC_EVERYTHING, IDC_FROM_TILL, IDC_SINCE_LAST,
+                       IDC_RANGE_BUTTON, IDC_VDO_SPECIAL},
+                      "stored CONFIG");
         check(!is_visible(dialog, IDC_VDO_SPECIAL), "VDO special data hidden although stored on");
         check_text(text_of(dialog, IDC_DAYS_EDIT), L"30", "days");
         check(is_enabled(dialog, IDC_DAYS_EDIT) && is_enabled(dialog, IDC_DAYS_UPDOWN), "day count enabled");
@@ -98,7 +91,7 @@ E2E_GROUP(config_not_a_key) {
 E2E_GROUP(config_key_removed) {
     const std::wstring folder = key_folder(L'K');
     const std::vector<uint8_t> before = read_file(folder + L"CONFIG");
-    const std::vector<std::wstring> listing_before = tree_listing(folder, ListingOptions{true, nullptr});
+    const std::vector<std::wstring> listing_before = detailed_listing(folder);
     std::optional<PulledKey> pulled;
     const RunResult result = run_dialog(dll, "0", {
         on_dialog([](HWND dialog) { click(dialog, IDC_DETAILED_SPEED); }),
@@ -116,5 +109,5 @@ E2E_GROUP(config_key_removed) {
     check(result.load_result == 0, "load returns 0");
     check(pulled && pulled->put_back(), "key K: put back");
     check_bytes(read_file(folder + L"CONFIG"), before, "CONFIG in the key folder unchanged");
-    check(tree_listing(folder, ListingOptions{true, nullptr}) == listing_before, "nothing on the key changed");
+    check_same(detailed_listing(folder), listing_before, "nothing on the key changed");
 }

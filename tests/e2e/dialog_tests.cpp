@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "e2e/control_names.h"
 #include "e2e/harness.h"
+#include "e2e/process_use.h"
 #include "l10n/texts.h"
 #include "resources/resource.h"
 
@@ -15,36 +17,14 @@ using lanternbook::Text;
 
 namespace {
 
-const wchar_t kKeyConfig[] = L"K:\\CONFIG";
-
-void expect_checks(HWND dialog, std::initializer_list<int> checked, std::initializer_list<int> unchecked,
-                   const std::string& when) {
-    for (int id : checked) {
-        check(is_checked(dialog, id), when + ": " + std::to_string(id) + " checked");
-    }
-    for (int id : unchecked) {
-        check(!is_checked(dialog, id), when + ": " + std::to_string(id) + " unchecked");
-    }
-}
-
-void expect_enabled(HWND dialog, std::initializer_list<int> enabled, std::initializer_list<int> disabled,
-                    const std::string& when) {
-    for (int id : enabled) {
-        check(is_enabled(dialog, id), when + ": " + std::to_string(id) + " enabled");
-    }
-    for (int id : disabled) {
-        check(!is_enabled(dialog, id), when + ": " + std::to_string(id) + " disabled");
-    }
-}
-
-// Controls the template creates hidden stay hidden, 1037 included.
+// Controls the template creates hidden stay hidden, VDO special included.
 void expect_hidden_controls(HWND dialog) {
     for (int id : {IDC_VDO_SPECIAL, IDC_FORMAT_GROUP, IDC_STORE_SETTINGS, IDC_FORMAT, IDC_FIRMWARE_PATH,
                    IDC_FIRMWARE_BROWSE, IDC_RESET_AFTER_UPGRADE, IDC_UPGRADE, IDC_FIRMWARE_LABEL,
                    IDC_SOFTWARE_UPDATE, IDC_ERASE_GROUP, IDC_CANCEL, IDC_ABOUT, IDC_PRODUCT_HEADER}) {
-        check(!is_visible(dialog, id), "control " + std::to_string(id) + " is not visible");
+        check(!is_visible(dialog, id), control_name(id) + " is not visible");
     }
-    check(!is_checked(dialog, IDC_VDO_SPECIAL), "1037 starts unchecked");
+    check(!is_checked(dialog, IDC_VDO_SPECIAL), control_name(IDC_VDO_SPECIAL) + " starts unchecked");
 }
 
 // Every control that carries a text shows the language's entry.
@@ -67,9 +47,28 @@ void expect_texts(HWND dialog, uint32_t locale) {
     };
     for (const auto& control : shown) {
         check_text(text_of(dialog, control.id), entry_text(locale, control.entry_index),
-                   "text of " + std::to_string(control.id));
+                   "text of " + control_name(control.id));
     }
     check_text(window_text(dialog), entry_text(locale, Text::product_header), "caption");
+}
+
+// Failures name the controls they mean: every control of the template but
+// the logo picture, which has no id of its own, is in the names' table.
+void expect_named_controls(HWND dialog) {
+    int controls = 0;
+    std::vector<std::string> unnamed;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+        ++controls;
+        if (!has_control_name(GetDlgCtrlID(control))) {
+            unnamed.push_back(control_name(GetDlgCtrlID(control)));
+        }
+    }
+    std::string listed;
+    for (const std::string& name : unnamed) {
+        listed += " " + name;
+    }
+    check(controls > 40, "the template's controls were listed (" + std::to_string(controls) + ")");
+    check(unnamed.size() == 1, "only the logo picture has no name; without one:" + listed);
 }
 
 }  // namespace
@@ -82,10 +81,8 @@ E2E_GROUP(dialog_with_key) {
         check_text(text_of(dialog, IDC_SERIAL_VALUE), L"QVX/05/4660", "serial number");
         check_text(text_of(dialog, IDC_VERSION_VALUE), L"1.2.3", "software version");
         check_text(text_of(dialog, IDC_DAYS_EDIT), L"14", "days");
-        const SYSTEMTIME from = picker_date(dialog, IDC_FROM_DATE);
-        const SYSTEMTIME till = picker_date(dialog, IDC_TILL_DATE);
-        check(from.wYear == 2026 && from.wMonth == 11 && from.wDay == 2, "From picker shows 2026-11-02");
-        check(till.wYear == 2026 && till.wMonth == 11 && till.wDay == 30, "Till picker shows 2026-11-30");
+        expect_picker_date(dialog, IDC_FROM_DATE, 2026, 11, 2, "From picker");
+        expect_picker_date(dialog, IDC_TILL_DATE, 2026, 11, 30, "Till picker");
         expect_checks(dialog,
                       {IDC_OVERVIEW, IDC_ACTIVITIES, IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED,
                        IDC_TECHNICAL_DATA, IDC_EVERYTHING},
@@ -99,6 +96,7 @@ E2E_GROUP(dialog_with_key) {
                         IDC_FIRMWARE_LABEL, IDC_RESET_AFTER_UPGRADE},
                        "key present");
         expect_hidden_controls(dialog);
+        expect_named_controls(dialog);
         cancel(dialog);
     })});
     check(polish.load_result == 0, "load returns 0 after Cancel");
@@ -284,11 +282,11 @@ E2E_GROUP(dialog_format_permission) {
     };
     run_dialog(dll, "0", activities_off_and_on(true, "module beside the host"));
 
-    unload_dll(dll);
+    dll.close();
     check(CopyFileW((own_folder() + L"lanternbook.dll").c_str(), L"k:\\lanternbook.dll", FALSE) != FALSE,
           "the module copied onto the key");
-    check(load_dll(dll, L"k:\\lanternbook.dll"), "the module loads from the key (lower-case letter)");
-    if (dll.load == nullptr) {
+    check(dll.open(L"k:\\lanternbook.dll"), "the module loads from the key (lower-case letter)");
+    if (!dll.is_open()) {
         return;
     }
     run_dialog(dll, "0", {on_dialog([](HWND dialog) {
@@ -313,7 +311,7 @@ E2E_GROUP(dialog_painting) {
                                              " free before, " + std::to_string(free_after) + " after)");
 
         // The logo's own pixels, read from the module's bitmap.
-        HBITMAP logo = LoadBitmapW(dll.module, MAKEINTRESOURCEW(IDB_LOGO));
+        HBITMAP logo = LoadBitmapW(dll.module(), MAKEINTRESOURCEW(IDB_LOGO));
         BITMAP size{};
         GetObjectW(logo, sizeof size, &size);
         check(size.bmWidth == 171 && size.bmHeight == 57, "the logo is 171 x 57");
@@ -374,19 +372,22 @@ E2E_GROUP(dialog_languages) {
             MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&range), 2);
             MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&vdo), 2);
             const bool widened = range.bottom - range.top > range_template.bottom - range_template.top;
-            if (widened || erase.right - erase.left > erase_template.right - erase_template.left) {
-                printf("%s: widened%s%s\n", argument.c_str(), widened ? " 1036" : "",
-                       erase.right - erase.left > erase_template.right - erase_template.left ? " Erase" : "");
+            const bool erase_widened = erase.right - erase.left > erase_template.right - erase_template.left;
+            if (widened || erase_widened) {
+                const std::string which = (widened ? " " + control_name(IDC_RANGE_BUTTON) : std::string()) +
+                                          (erase_widened ? " " + control_name(IDC_ERASE) : std::string());
+                printf("%s: widened%s\n", argument.c_str(), which.c_str());
             }
             if (widened) {
                 check(range.right - range.left == range_template.right - range_template.left + 4 &&
                           range.bottom - range.top == range_template.bottom - range_template.top + 12,
-                      argument + ": 1036 grows by 4 and 12 pixels");
+                      argument + ": " + control_name(IDC_RANGE_BUTTON) + " grows by 4 and 12 pixels");
                 check(vdo.left == range.left && vdo.top == range.bottom + 4,
-                      argument + ": 1037 moves under the grown 1036");
+                      argument + ": " + control_name(IDC_VDO_SPECIAL) + " moves under the grown " +
+                          control_name(IDC_RANGE_BUTTON));
             } else {
                 check(range.left == range_template.left && range.right == range_template.right,
-                      argument + ": 1036 keeps its place when its text fits");
+                      argument + ": " + control_name(IDC_RANGE_BUTTON) + " keeps its place when its text fits");
             }
             cancel(dialog);
         })});

@@ -2,18 +2,17 @@
 // process, keys that cannot be written, a key pulled in the middle of an
 // erase, hostile files and names on the key, and nothing written beside it.
 #include <windows.h>
-#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <functional>
 #include <iterator>
-#include <optional>
 #include <random>
 
 #include "device/device_drive.h"
 #include "e2e/harness.h"
+#include "e2e/process_use.h"
+#include "e2e/pulled_key.h"
+#include "e2e/surroundings.h"
 #include "l10n/texts.h"
 #include "resources/resource.h"
 
@@ -22,320 +21,10 @@ using lanternbook::Text;
 
 namespace {
 
-const wchar_t kKeyRoot[] = L"K:\\";
-const wchar_t kKeyConfig[] = L"K:\\CONFIG";
-const wchar_t kKeyDate[] = L"K:\\DATE";
-const char kEnglish[] = "1033";
-constexpr uint32_t kEnglishLocale = 0x0409;
-constexpr std::size_t kWrittenConfigSize = 32;
+constexpr DWORD kShortRunMs = 15000;
+using lanternbook::kConfigFileLength;
 
 std::wstring entry_text(Text text) { return e2e::entry_text(kEnglishLocale, text); }
-
-class GroupClock {
-public:
-    explicit GroupClock(const char* group) : group_(group), started_(GetTickCount()) {}
-    ~GroupClock() { printf("%s ran %lu ms\n", group_, GetTickCount() - started_); }
-    GroupClock(const GroupClock&) = delete;
-    GroupClock& operator=(const GroupClock&) = delete;
-
-private:
-    const char* group_;
-    DWORD started_;
-};
-
-// ---- listings that also see times ----
-
-std::wstring without_trailing_backslash(std::wstring path) {
-    while (!path.empty() && path.back() == L'\\') {
-        path.pop_back();
-    }
-    return path;
-}
-
-using SkipEntry = std::function<bool(const std::wstring& relative, bool is_folder)>;
-
-// Files with sizes and write times, folders by name, sorted.
-std::vector<std::wstring> detailed_listing(const std::wstring& folder, const SkipEntry& skip = SkipEntry()) {
-    return tree_listing(folder, ListingOptions{true, skip});
-}
-
-std::vector<std::wstring> minus(const std::vector<std::wstring>& from, const std::vector<std::wstring>& taken) {
-    std::vector<std::wstring> rest;
-    std::set_difference(from.begin(), from.end(), taken.begin(), taken.end(), std::back_inserter(rest));
-    return rest;
-}
-
-std::string some_lines(const std::vector<std::wstring>& lines) {
-    constexpr std::size_t kShown = 12;
-    std::string text;
-    for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) {
-        text += "\n      " + narrow(lines[i]);
-    }
-    if (lines.size() > kShown) {
-        text += "\n      ... " + std::to_string(lines.size() - kShown) + " more";
-    }
-    return text;
-}
-
-// Compares sorted listings and shows only what differs.
-void check_same(const std::vector<std::wstring>& actual, const std::vector<std::wstring>& expected,
-                const std::string& what) {
-    const std::vector<std::wstring> extra = minus(actual, expected);
-    const std::vector<std::wstring> missing = minus(expected, actual);
-    check(extra.empty() && missing.empty(),
-          what + "\n    not expected:" + some_lines(extra) + "\n    missing:" + some_lines(missing));
-}
-
-bool starts_with(const std::wstring& text, const std::wstring& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::wstring lower(std::wstring text) {
-    for (wchar_t& c : text) {
-        c = static_cast<wchar_t>(towlower(c));
-    }
-    return text;
-}
-
-// ---- the host around the key: the Wine prefix, the temporary folder, the registry ----
-
-std::wstring prefix_folder() {
-    wchar_t unix_path[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableW(L"WINEPREFIX", unix_path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return std::wstring();
-    }
-    std::wstring path = L"Z:" + std::wstring(unix_path, length);
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-std::wstring temp_folder() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t long_form[MAX_PATH] = {};
-    GetLongPathNameW(temp, long_form, MAX_PATH);
-    return long_form;
-}
-
-// dosdevices holds the drive links (Z: is the whole host file system); the
-// *.reg files are the registry that wineserver rewrites whole whenever it
-// flushes, so their sizes and times tell nothing about who wrote what (the
-// registry is compared key by key instead); the temporary folder is where a
-// format may keep its backup and is checked on its own.
-std::vector<std::wstring> prefix_listing() {
-    const std::wstring temp = lower(without_trailing_backslash(temp_folder()));
-    const std::wstring temp_in_prefix = starts_with(temp, L"c:\\") ? L"drive_c\\" + temp.substr(3) : std::wstring();
-    return detailed_listing(prefix_folder(), [&temp_in_prefix](const std::wstring& relative, bool is_folder) {
-        const std::wstring name = lower(relative);
-        const bool top_level = name.find(L'\\') == std::wstring::npos;
-        const bool registry_file = !is_folder && top_level && name.size() > 4 &&
-                                   name.compare(name.size() - 4, 4, L".reg") == 0;
-        return name == L"dosdevices" || registry_file || (!temp_in_prefix.empty() && name == temp_in_prefix);
-    });
-}
-
-// Wine's volatile cache of system parameters, which its user32 fills the
-// first time any window needs them.
-const wchar_t kWineParameterCache[] = L"Software\\Wine\\Temporary System Parameters";
-
-void registry_into(HKEY parent, const std::wstring& path, std::vector<std::wstring>& out) {
-    if (parent == HKEY_CURRENT_USER && starts_with(path, kWineParameterCache)) {
-        return;
-    }
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return;
-    }
-    out.push_back(path + L"\\");
-    std::vector<wchar_t> name(16384);
-    std::vector<BYTE> data(1 << 16);
-    for (DWORD index = 0;; ++index) {
-        DWORD name_length = static_cast<DWORD>(name.size());
-        DWORD type = 0;
-        DWORD data_size = static_cast<DWORD>(data.size());
-        LONG status = RegEnumValueW(key, index, name.data(), &name_length, nullptr, &type, data.data(), &data_size);
-        if (status == ERROR_MORE_DATA && data_size > data.size()) {
-            data.resize(data_size);
-            name_length = static_cast<DWORD>(name.size());
-            status = RegEnumValueW(key, index, name.data(), &name_length, nullptr, &type, data.data(), &data_size);
-        }
-        if (status != ERROR_SUCCESS || name_length > name.size() || data_size > data.size()) {
-            break;
-        }
-        std::wstring line = path + L" : " + std::wstring(name.data(), name_length) + L" = " +
-                            std::to_wstring(type) + L"/" + std::to_wstring(data_size) + L"/";
-        for (DWORD i = 0; i < data_size; ++i) {
-            line += static_cast<wchar_t>(L'a' + (data[i] >> 4));
-            line += static_cast<wchar_t>(L'a' + (data[i] & 15));
-        }
-        out.push_back(line);
-    }
-    std::vector<std::wstring> children;
-    for (DWORD index = 0;; ++index) {
-        DWORD name_length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExW(key, index, name.data(), &name_length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        children.emplace_back(name.data(), name_length);
-    }
-    RegCloseKey(key);
-    for (const std::wstring& child : children) {
-        registry_into(parent, path.empty() ? child : path + L"\\" + child, out);
-    }
-}
-
-// Every key and value of the user's hive and of the machine's software hive.
-std::vector<std::wstring> registry_listing() {
-    std::vector<std::wstring> out;
-    std::vector<std::wstring> user;
-    registry_into(HKEY_CURRENT_USER, L"", user);
-    for (const std::wstring& line : user) {
-        out.push_back(L"HKCU\\" + line);
-    }
-    std::vector<std::wstring> machine;
-    registry_into(HKEY_LOCAL_MACHINE, L"Software", machine);
-    for (const std::wstring& line : machine) {
-        out.push_back(L"HKLM\\" + line);
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-// What the system may not change: the Wine prefix with drive C:, the
-// temporary folder, the registry.
-struct Surroundings {
-    std::vector<std::wstring> prefix;
-    std::vector<std::wstring> temp;
-    std::vector<std::wstring> registry;
-};
-
-Surroundings surroundings() {
-    return Surroundings{prefix_listing(), detailed_listing(temp_folder()), registry_listing()};
-}
-
-void check_surroundings_unchanged(const Surroundings& before, const std::string& when) {
-    const Surroundings after = surroundings();
-    check(before.prefix.size() > 100, "the Wine prefix was listed (" + std::to_string(before.prefix.size()) + " entries)");
-    check(before.registry.size() > 100, "the registry was listed (" + std::to_string(before.registry.size()) + " lines)");
-    check_same(after.prefix, before.prefix, when + ": the Wine prefix and drive C: are unchanged");
-    check_same(after.temp, before.temp, when + ": the temporary folder is unchanged");
-    check_same(after.registry, before.registry, when + ": the registry is unchanged");
-}
-
-// ---- what the process holds ----
-
-struct ProcessUse {
-    SIZE_T private_bytes = 0;
-    SIZE_T heap_bytes = 0;
-    unsigned handles = 0;
-};
-
-// Committed private memory, as PrivateUsage counts it; Wine reports zeros
-// through K32GetProcessMemoryInfo, so the address space is walked instead.
-SIZE_T private_committed_bytes() {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION region{};
-    const char* address = nullptr;
-    while (VirtualQuery(address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
-            total += region.RegionSize;
-        }
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address) {
-            break;
-        }
-        address = next;
-    }
-    return total;
-}
-
-SIZE_T heap_bytes_in_use() {
-    std::vector<HANDLE> heaps(256);
-    const DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
-    SIZE_T total = 0;
-    for (DWORD i = 0; i < count && i < heaps.size(); ++i) {
-        PROCESS_HEAP_ENTRY walked{};
-        HeapLock(heaps[i]);
-        while (HeapWalk(heaps[i], &walked)) {
-            if (walked.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
-                total += walked.cbData;
-            }
-        }
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
-// Wine reports no count through GetProcessHandleCount, so this process's
-// entries are counted in the system's handle table.
-unsigned open_handle_count() {
-    struct HandleEntry {
-        ULONG owner_pid;
-        BYTE object_type;
-        BYTE flags;
-        USHORT handle;
-        PVOID object;
-        ULONG access;
-    };
-    constexpr ULONG kSystemHandleInformation = 16;
-    using Query = NTSTATUS(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    Query query = nullptr;
-    const FARPROC address = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation");
-    std::memcpy(&query, &address, sizeof address);
-    if (query == nullptr) {
-        return 0;
-    }
-    std::vector<uint8_t> buffer(1 << 22);
-    ULONG length = 0;
-    if (query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length) != 0) {
-        return 0;
-    }
-    ULONG count = 0;
-    std::memcpy(&count, buffer.data(), sizeof count);
-    const std::size_t room = (buffer.size() - sizeof(ULONG)) / sizeof(HandleEntry);
-    unsigned own = 0;
-    for (ULONG i = 0; i < count && i < room; ++i) {
-        HandleEntry handle_entry{};
-        std::memcpy(&handle_entry, buffer.data() + sizeof(ULONG) + i * sizeof(HandleEntry), sizeof handle_entry);
-        own += handle_entry.owner_pid == GetCurrentProcessId() ? 1 : 0;
-    }
-    return own;
-}
-
-ProcessUse process_use() { return ProcessUse{private_committed_bytes(), heap_bytes_in_use(), open_handle_count()}; }
-
-INT_PTR CALLBACK bare_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    if (message == WM_INITDIALOG) {
-        return TRUE;
-    }
-    if (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
-}
-
-void CALLBACK close_active_dialog(HWND, UINT, UINT_PTR, DWORD) {
-    if (HWND dialog = GetActiveWindow()) {
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-}
-
-// The DLL's own template run by a procedure that does nothing: what Wine
-// itself keeps per dialog. Its static control never frees the logo bitmap it
-// loads for the template's hidden picture, one GDI object per dialog.
-int bare_template_runs(const Dll& dll, int runs) {
-    int completed = 0;
-    for (int i = 0; i < runs; ++i) {
-        const UINT_PTR timer = SetTimer(nullptr, 0, 40, close_active_dialog);
-        completed += DialogBoxParamW(dll.module, MAKEINTRESOURCEW(IDD_CONFIGURATOR), nullptr,
-                                     bare_dialog_procedure, 0) == IDCANCEL ? 1 : 0;
-        KillTimer(nullptr, timer);
-    }
-    return completed;
-}
 
 }  // namespace
 
@@ -345,7 +34,6 @@ int bare_template_runs(const Dll& dll, int runs) {
 // a refused format in turn: GDI objects, handles and memory stay level once
 // Wine's first-use caches are filled (after 10 runs).
 E2E_GROUP(fault_open_close_cycles) {
-    const GroupClock clock("fault_open_close_cycles");
     constexpr int kCycles = 100;
     constexpr int kWarmUpCycles = 10;
     // Room for allocator slack: a leak of 200 bytes a run still shows.
@@ -383,7 +71,7 @@ E2E_GROUP(fault_open_close_cycles) {
     // Wine's own share, from as many bare runs of the same template.
     constexpr int kMeasuredCycles = kCycles - kWarmUpCycles;
     constexpr int kBareWarmUpCycles = 5;
-    bare_template_runs(dll, kBareWarmUpCycles);
+    const int bare_warmed = bare_template_runs(dll, kBareWarmUpCycles);
     const int gdi_free_bare_warm = free_gdi_handles();
     const int bare_completed = bare_template_runs(dll, kMeasuredCycles);
     const int gdi_free_after_bare = free_gdi_handles();
@@ -401,7 +89,7 @@ E2E_GROUP(fault_open_close_cycles) {
 
     check(completed == kCycles, std::to_string(completed) + " of " + std::to_string(kCycles) +
                                     " runs opened, took their steps and returned 0");
-    check(bare_completed == kMeasuredCycles, "the bare template runs all ended");
+    check(bare_warmed == kBareWarmUpCycles && bare_completed == kMeasuredCycles, "the bare template runs all ended");
     check(gdi_free_at_start > 60000, "about 65,000 GDI handles free at the start");
     check(wine_kept <= kMeasuredCycles, "Wine keeps at most one GDI object per bare dialog (" +
                                             std::to_string(wine_kept) + " in " + std::to_string(kMeasuredCycles) + ")");
@@ -421,29 +109,12 @@ E2E_GROUP(fault_open_close_cycles) {
 
 // ---- keys that cannot be written ----
 
-namespace {
-
-bool opens_for_writing(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(file);
-    return true;
-}
-
-constexpr DWORD kShortRunMs = 15000;
-
-}  // namespace
-
 // CONFIG read-only, on a read-only mount so that root cannot write it either:
 // Save says it could not save and leaves the dialog open, CONFIG keeps every
 // byte, nothing lands elsewhere.
 E2E_GROUP(fault_readonly_config) {
-    const GroupClock clock("fault_readonly_config");
     const std::vector<uint8_t> config = read_file(kKeyConfig);
-    check(config.size() == kWrittenConfigSize, "CONFIG seeded");
+    check(config.size() == kConfigFileLength, "CONFIG seeded");
     check((GetFileAttributesW(kKeyConfig) & FILE_ATTRIBUTE_READONLY) != 0, "CONFIG carries the read-only attribute");
     check(!opens_for_writing(kKeyConfig), "CONFIG cannot be opened for writing");
     const std::vector<std::wstring> key_before = detailed_listing(kKeyRoot);
@@ -471,7 +142,6 @@ E2E_GROUP(fault_readonly_config) {
 // says it could not save; the dialog stays open through both, nothing lands
 // elsewhere.
 E2E_GROUP(fault_readonly_key) {
-    const GroupClock clock("fault_readonly_key");
     check(!write_file(L"K:\\probe", bytes_of("probe")), "nothing can be created on the key");
     check(!opens_for_writing(L"K:\\CARD\\C_20261102_0712_DRIVER1.DDD"), "a download cannot be opened for writing");
     const std::vector<std::wstring> key_before = detailed_listing(kKeyRoot);
@@ -513,70 +183,10 @@ const SweepStep kSweepSteps[] = {
     {L"TACHO", L"dtg", 100}, {L"TACHO", L"ddd", 100}, {L"TACHO", L"dtc", 50}, {L"TACHO", L"esm", 50},
 };
 
-std::vector<std::wstring> names_matching(const std::wstring& pattern) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE listing = FindFirstFileW(pattern.c_str(), &found);
-    if (listing == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            names.push_back(found.cFileName);
-        }
-    } while (FindNextFileW(listing, &found));
-    FindClose(listing);
-    return names;
-}
-
 int files_of_step(const SweepStep& step) {
     return static_cast<int>(
         names_matching(key_folder(L'K') + step.folder + L"\\*." + step.extension).size());
 }
-
-// Pulls key K: out as soon as one of the watched files is gone.
-class KeyPuller {
-public:
-    explicit KeyPuller(std::vector<std::wstring> watched)
-        : watched_(std::move(watched)), thread_(CreateThread(nullptr, 0, run, this, 0, nullptr)) {
-        // It must see the first deletions before the sweep's first step ends.
-        SetThreadPriority(thread_.get(), THREAD_PRIORITY_HIGHEST);
-    }
-    ~KeyPuller() { finish(); }
-    KeyPuller(const KeyPuller&) = delete;
-    KeyPuller& operator=(const KeyPuller&) = delete;
-
-    // Waits for the thread; true when it pulled the key.
-    bool finish() {
-        if (thread_.is_open()) {
-            InterlockedExchange(&stop_, 1);
-            WaitForSingleObject(thread_.get(), INFINITE);
-            thread_.close();
-        }
-        return pulled_ && pulled_->pulled();
-    }
-    bool put_back() { return finish() && pulled_->put_back(); }
-
-private:
-    static DWORD WINAPI run(void* self_address) {
-        auto* self = static_cast<KeyPuller*>(self_address);
-        while (InterlockedCompareExchange(&self->stop_, 0, 0) == 0) {
-            for (const std::wstring& path : self->watched_) {
-                if (!file_exists(path)) {
-                    self->pulled_.emplace(L'K');
-                    return 0;
-                }
-            }
-            Sleep(1);
-        }
-        return 0;
-    }
-
-    std::vector<std::wstring> watched_;
-    std::optional<PulledKey> pulled_;
-    volatile LONG stop_ = 0;
-    Handle thread_;
-};
 
 // A name the sweep may delete: right in a download folder, with an extension it sweeps.
 bool is_sweep_target(const std::wstring& listed) {
@@ -600,7 +210,6 @@ bool is_sweep_target(const std::wstring& listed) {
 // nothing, the dialog stays usable and Save, with no key left, writes nothing
 // and says so too.
 E2E_GROUP(fault_key_removed_mid_erase) {
-    const GroupClock clock("fault_key_removed_mid_erase");
     int seeded = 0;
     for (const SweepStep& step : kSweepSteps) {
         for (int i = 0; i < step.seeded; ++i) {
@@ -626,7 +235,7 @@ E2E_GROUP(fault_key_removed_mid_erase) {
             watched.push_back(first_folder + name);
         }
     }
-    KeyPuller puller(watched);
+    KeyPuller puller(L'K', watched);
     const RunResult result = run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { click(dialog, IDC_ERASE); }),
         on_message_box([](HWND box) { press(box, IDOK); }),
@@ -736,13 +345,6 @@ std::wstring version_text(const StoredIdentity& identity) {
     return text;
 }
 
-std::vector<std::wstring> without(std::vector<std::wstring> listing, const std::wstring& name) {
-    listing.erase(std::remove_if(listing.begin(), listing.end(),
-                                 [&name](const std::wstring& line) { return starts_with(line, name + L" "); }),
-                  listing.end());
-    return listing;
-}
-
 }  // namespace
 
 // CONFIG of random bytes at the lengths where reading changes its mind, and
@@ -750,7 +352,6 @@ std::vector<std::wstring> without(std::vector<std::wstring> listing, const std::
 // Save writes 32 bytes that carry the serial number and version back, bytes
 // 25 to 31 exactly as the file has them.
 E2E_GROUP(fault_hostile_config) {
-    const GroupClock clock("fault_hostile_config");
     const std::size_t kSizes[] = {0, 1, 15, 16, 19, 24, 1024, 100000};
     const uint32_t kSeeds[] = {7, 1234567, 0xC0FFEE};
     const std::vector<uint8_t> date = read_file(kKeyDate);
@@ -770,13 +371,13 @@ E2E_GROUP(fault_hostile_config) {
             })}, kShortRunMs);
             check(opened && result.load_result == 0, label + ": the dialog opened and Save ended it");
             const std::vector<uint8_t> written = read_file(kKeyConfig);
-            check(written.size() == kWrittenConfigSize, label + ": Save wrote 32 bytes (" + std::to_string(written.size()) + ")");
-            if (written.size() == kWrittenConfigSize) {
+            check(written.size() == kConfigFileLength, label + ": Save wrote 32 bytes (" + std::to_string(written.size()) + ")");
+            if (written.size() == kConfigFileLength) {
                 const std::vector<uint8_t> tail(written.begin() + kIdentityOffset, written.end());
                 std::vector<uint8_t> expected_tail = {identity.serial[0],  identity.serial[1],  identity.serial[2],
                                                       identity.version[0], identity.version[1], identity.version[2], 0};
                 // What the file itself holds there is kept as it is.
-                for (std::size_t i = kIdentityOffset; i < std::min(stored.size(), kWrittenConfigSize); ++i) {
+                for (std::size_t i = kIdentityOffset; i < std::min(stored.size(), kConfigFileLength); ++i) {
                     expected_tail[i - kIdentityOffset] = stored[i];
                 }
                 check_bytes(tail, expected_tail, label + ": serial number and version written back");
@@ -791,7 +392,6 @@ E2E_GROUP(fault_hostile_config) {
 // CONFIG or DATE a folder: the dialog opens and closes, the folder and what
 // it holds stay, and the other file still works.
 E2E_GROUP(fault_config_date_folders) {
-    const GroupClock clock("fault_config_date_folders");
     const std::vector<uint8_t> config = read_file(kKeyConfig);
     const Surroundings around = surroundings();
 
@@ -832,7 +432,7 @@ E2E_GROUP(fault_config_date_folders) {
     std::vector<uint8_t> expected = config;
     expected[3] = '0';  // detailed speed unchecked
     const std::vector<uint8_t> written = read_file(kKeyConfig);
-    check(written.size() == kWrittenConfigSize && std::equal(written.begin(), written.begin() + 9, expected.begin()) &&
+    check(written.size() == kConfigFileLength && std::equal(written.begin(), written.begin() + 9, expected.begin()) &&
               std::equal(written.begin() + kIdentityOffset, written.end(), expected.begin() + kIdentityOffset),
           "DATE folder: CONFIG written with the new choice and the stored serial number");
     check((GetFileAttributesW(kKeyDate) & FILE_ATTRIBUTE_DIRECTORY) != 0, "DATE is still a folder");
@@ -849,14 +449,6 @@ namespace {
 // The longest name a Linux file system takes is 255 bytes of UTF-8.
 constexpr std::size_t kLongestNameBytes = 255;
 
-std::wstring repeated(const std::wstring& part, std::size_t times) {
-    std::wstring text;
-    for (std::size_t i = 0; i < times; ++i) {
-        text += part;
-    }
-    return text;
-}
-
 struct SeededEntry {
     std::wstring path;  // below the key root
     bool erased;
@@ -869,7 +461,6 @@ struct SeededEntry {
 // handle holds without delete sharing: the erase takes exactly the downloads
 // it can, says that some stayed, and nothing outside CARD\ and TACHO\ goes.
 E2E_GROUP(fault_hostile_downloads) {
-    const GroupClock clock("fault_hostile_downloads");
     const std::wstring deep_folders = repeated(L"d", 100) + L"\\" + repeated(L"e", 100) + L"\\" + repeated(L"f", 100);
     const std::vector<std::wstring> folders = {
         L"TACHO\\" + repeated(L"d", 100), L"TACHO\\" + repeated(L"d", 100) + L"\\" + repeated(L"e", 100),
@@ -945,7 +536,6 @@ E2E_GROUP(fault_hostile_downloads) {
 // A whole session: open, Save; open again, Erase, the format command (refused
 // for the size of the host's volume). Only CONFIG and the downloads change.
 E2E_GROUP(fault_writes_only_key) {
-    const GroupClock clock("fault_writes_only_key");
     const Surroundings around = surroundings();
     const std::vector<std::wstring> key_before = detailed_listing(kKeyRoot);
     const std::vector<uint8_t> config = read_file(kKeyConfig);
@@ -978,7 +568,7 @@ E2E_GROUP(fault_writes_only_key) {
     check(key_expected.size() + 5 == key_before.size(), "the key held CONFIG and four downloads");
     check_same(without(key_after, L"CONFIG"), key_expected, "on the key only the downloads went");
     const std::vector<uint8_t> written = read_file(kKeyConfig);
-    check(written.size() == kWrittenConfigSize && written != config && written[3] == '0',
+    check(written.size() == kConfigFileLength && written != config && written[3] == '0',
           "CONFIG rewritten with detailed speed off");
     check_surroundings_unchanged(around, "after Save, Erase and the format command");
 }
@@ -987,7 +577,6 @@ E2E_GROUP(fault_writes_only_key) {
 // made, the shell formats nothing (Wine's stub), so nothing is copied back
 // and the backup goes; nothing on the key changes, Save cannot write.
 E2E_GROUP(fault_readonly_key_format) {
-    const GroupClock clock("fault_readonly_key_format");
     check(!write_file(L"K:\\probe", bytes_of("probe")), "nothing can be created on the key");
     const std::vector<std::wstring> key_before = detailed_listing(kKeyRoot);
     const std::vector<std::wstring> temp_before = detailed_listing(temp_folder());

@@ -2,17 +2,21 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <cwctype>
 #include <map>
 
+#include "e2e/control_names.h"
 #include "l10n/texts.h"
 #include "l10n/language_table.h"
 #include "resources/resource.h"
 
 namespace e2e {
 namespace {
+
+using support::ModalOutcome;
+using support::Pacing;
+using support::run_modal;
 
 int g_passed = 0;
 int g_failed = 0;
@@ -65,37 +69,23 @@ void check_bytes(const std::vector<uint8_t>& actual, const std::vector<uint8_t>&
 int failures() { return g_failed; }
 int passes() { return g_passed; }
 
-std::wstring own_folder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+bool starts_with(const std::wstring& text, const std::wstring& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-template <typename Function>
-static Function export_of(HMODULE module, const char* name) {
-    Function function = nullptr;
-    const FARPROC address = GetProcAddress(module, name);
-    memcpy(&function, &address, sizeof address);
-    return function;
-}
-
-bool load_dll(Dll& dll, const std::wstring& path) {
-    const std::wstring dll_path = path.empty() ? own_folder() + L"lanternbook.dll" : path;
-    dll.module = LoadLibraryW(dll_path.c_str());
-    if (dll.module == nullptr) {
-        return false;
+std::wstring lower(std::wstring text) {
+    for (wchar_t& c : text) {
+        c = static_cast<wchar_t>(towlower(c));
     }
-    dll.find_device = export_of<decltype(dll.find_device)>(dll.module, "find_device");
-    dll.load = export_of<decltype(dll.load)>(dll.module, "load");
-    return dll.find_device != nullptr && dll.load != nullptr;
+    return text;
 }
 
-void unload_dll(Dll& dll) {
-    if (dll.module != nullptr) {
-        FreeLibrary(dll.module);
+std::wstring repeated(const std::wstring& part, std::size_t times) {
+    std::wstring text;
+    for (std::size_t i = 0; i < times; ++i) {
+        text += part;
     }
-    dll = Dll{};
+    return text;
 }
 
 void Handle::close() {
@@ -139,112 +129,32 @@ bool file_exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring key_folder(wchar_t letter) {
+bool opens_for_writing(const std::wstring& path) {
+    const Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    return file.is_open();
+}
+
+static std::wstring folder_of_letter(const wchar_t* variable, wchar_t letter) {
     wchar_t folder[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"E2E_KEYS", folder, MAX_PATH);
+    GetEnvironmentVariableW(variable, folder, MAX_PATH);
     return std::wstring(folder) + L"\\" + letter + L"\\";
 }
 
-namespace {
-// Where a pulled key's folder waits; e2e.sh clears what a killed run left.
-const wchar_t kPulledSuffix[] = L".pulled";
-constexpr DWORD kDeviceTargetRoom = 1024;
-}  // namespace
+std::wstring key_folder(wchar_t letter) { return folder_of_letter(L"E2E_KEYS", letter); }
 
-PulledKey::PulledKey(wchar_t letter) : letter_(letter) {
-    const wchar_t drive[] = {letter, L':', L'\0'};
-    std::vector<wchar_t> target(kDeviceTargetRoom, L'\0');
-    if (QueryDosDeviceW(drive, target.data(), kDeviceTargetRoom) == 0) {
-        return;
-    }
-    device_target_ = target.data();
-    if (!MoveFileW(folder().c_str(), aside_folder().c_str())) {
-        return;
-    }
-    if (!DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr)) {
-        MoveFileW(aside_folder().c_str(), folder().c_str());
-        return;
-    }
-    pulled_ = true;
-}
+std::wstring outside_folder(wchar_t letter) { return folder_of_letter(L"E2E_OUTSIDE", letter); }
 
-PulledKey::~PulledKey() { put_back(); }
-
-std::wstring PulledKey::folder() const {
-    std::wstring path = key_folder(letter_);
-    path.pop_back();
-    return path;
-}
-
-std::wstring PulledKey::aside_folder() const { return folder() + kPulledSuffix; }
-
-bool PulledKey::put_back() {
-    if (!pulled_) {
-        return false;
-    }
-    const wchar_t drive[] = {letter_, L':', L'\0'};
-    pulled_ = !(MoveFileW(aside_folder().c_str(), folder().c_str()) &&
-                DefineDosDeviceW(DDD_RAW_TARGET_PATH, drive, device_target_.c_str()));
-    return !pulled_;
+std::wstring temp_folder() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    wchar_t long_form[MAX_PATH] = {};
+    const DWORD length = GetLongPathNameW(temp, long_form, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? long_form : temp;
 }
 
 std::vector<uint8_t> bytes_of(const std::string& text) {
     return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-std::wstring extended_path(const std::wstring& path) {
-    return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
-}
-
-static std::wstring hex_time(const FILETIME& time) {
-    wchar_t text[24];
-    swprintf(text, 24, L"%08lx%08lx", time.dwHighDateTime, time.dwLowDateTime);
-    return text;
-}
-
-static void list_into(const std::wstring& folder, const std::wstring& relative, const ListingOptions& options,
-                      std::vector<std::wstring>& out) {
-    WIN32_FIND_DATAW found{};
-    HANDLE listing = FindFirstFileW(extended_path(folder + L"\\*").c_str(), &found);
-    if (listing == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-        const bool is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (options.skip && options.skip(path, is_folder)) {
-            continue;
-        }
-        if (is_folder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            // A link out of the tree, as Wine makes for the user's folders.
-            out.push_back(path + L"\\ (link)");
-        } else if (is_folder) {
-            out.push_back(path + L"\\");
-            list_into(folder + L"\\" + name, path, options, out);
-        } else {
-            std::wstring line = path + L" " + std::to_wstring(found.nFileSizeLow);
-            if (options.write_times) {
-                line += L" " + hex_time(found.ftLastWriteTime);
-            }
-            out.push_back(line);
-        }
-    } while (FindNextFileW(listing, &found));
-    FindClose(listing);
-}
-
-std::vector<std::wstring> tree_listing(const std::wstring& folder, const ListingOptions& options) {
-    std::vector<std::wstring> out;
-    std::wstring base = folder;
-    while (!base.empty() && base.back() == L'\\') {
-        base.pop_back();
-    }
-    list_into(base, L"", options, out);
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 std::wstring entry_text(uint32_t locale, lanternbook::Text text) {
@@ -326,28 +236,50 @@ void set_picker_date(HWND dialog, int id, WORD year, WORD month, WORD day) {
     SendDlgItemMessageW(dialog, id, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
 }
 
-SYSTEMTIME picker_date(HWND dialog, int id) {
+static SYSTEMTIME picker_date(HWND dialog, int id) {
     SYSTEMTIME date{};
     SendDlgItemMessageW(dialog, id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
     return date;
 }
 
+static std::string date_text(WORD year, WORD month, WORD day) {
+    char text[16];
+    snprintf(text, sizeof text, "%04u-%02u-%02u", year, month, day);
+    return text;
+}
+
+void expect_picker_date(HWND dialog, int id, WORD year, WORD month, WORD day, const std::string& what) {
+    const SYSTEMTIME shown = picker_date(dialog, id);
+    check(shown.wYear == year && shown.wMonth == month && shown.wDay == day,
+          what + " shows " + date_text(year, month, day) + " (got " +
+              date_text(shown.wYear, shown.wMonth, shown.wDay) + ")");
+}
+
 void cancel(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
 
-int free_gdi_handles() {
-    std::vector<HBITMAP> bitmaps;
-    bitmaps.reserve(70000);
-    while (bitmaps.size() < 200000) {
-        HBITMAP bitmap = CreateBitmap(1, 1, 1, 1, nullptr);
-        if (bitmap == nullptr) {
-            break;
-        }
-        bitmaps.push_back(bitmap);
+void expect_checks(HWND dialog, const std::vector<int>& checked, const std::vector<int>& unchecked,
+                   const std::string& when) {
+    for (int id : checked) {
+        check(is_checked(dialog, id), when + ": " + control_name(id) + " checked");
     }
-    for (HBITMAP bitmap : bitmaps) {
-        DeleteObject(bitmap);
+    for (int id : unchecked) {
+        check(!is_checked(dialog, id), when + ": " + control_name(id) + " unchecked");
     }
-    return static_cast<int>(bitmaps.size());
+}
+
+void expect_checks(HWND dialog, std::initializer_list<int> checked, std::initializer_list<int> unchecked,
+                   const std::string& when) {
+    expect_checks(dialog, std::vector<int>(checked), std::vector<int>(unchecked), when);
+}
+
+void expect_enabled(HWND dialog, std::initializer_list<int> enabled, std::initializer_list<int> disabled,
+                    const std::string& when) {
+    for (int id : enabled) {
+        check(is_enabled(dialog, id), when + ": " + control_name(id) + " enabled");
+    }
+    for (int id : disabled) {
+        check(!is_enabled(dialog, id), when + ": " + control_name(id) + " disabled");
+    }
 }
 
 bool capture_window(HWND window, const std::wstring& path) {
@@ -414,12 +346,13 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     e2e::Dll dll;
-    if (!e2e::load_dll(dll)) {
+    if (!dll.open()) {
         printf("cannot load lanternbook.dll beside the driver\n");
         return 2;
     }
+    const DWORD started = GetTickCount();
     found->second(dll);
-    e2e::unload_dll(dll);
+    printf("%s ran %lu ms\n", group.c_str(), GetTickCount() - started);
     printf("%d passed, %d failed\n", e2e::passes(), e2e::failures());
     return e2e::failures() == 0 ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 
 #include "device/device_drive.h"
 #include "e2e/harness.h"
+#include "e2e/pulled_key.h"
 #include "l10n/texts.h"
 #include "resources/resource.h"
 
@@ -18,42 +19,10 @@ using lanternbook::kConfigFileLength;
 
 namespace {
 
-constexpr uint32_t kEnglishLocale = 0x0409;
-const char kEnglish[] = "1033";
-const wchar_t kKeyRoot[] = L"K:\\";
-const wchar_t kKeyConfig[] = L"K:\\CONFIG";
 const std::wstring kConfigName = lanternbook::kConfigFileName;
 const std::wstring kHelperName = lanternbook::kConfigHelperFileName;
 constexpr std::size_t kDetailedSpeedFlag = 3;
 constexpr uint8_t kNo = '0';
-
-std::vector<std::wstring> timed_listing(const std::wstring& folder) {
-    return tree_listing(folder, ListingOptions{true, nullptr});
-}
-
-std::string joined(const std::vector<std::wstring>& lines) {
-    std::string text;
-    for (const std::wstring& line : lines) {
-        text += "\n      " + narrow(line);
-    }
-    return text;
-}
-
-void check_listing(const std::vector<std::wstring>& actual, const std::vector<std::wstring>& expected,
-                   const std::string& what) {
-    std::vector<std::wstring> extra;
-    std::vector<std::wstring> missing;
-    std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
-    std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
-    check(extra.empty() && missing.empty(), what + "\n    not expected:" + joined(extra) + "\n    missing:" + joined(missing));
-}
-
-std::wstring with_backslash(std::wstring folder) {
-    if (folder.empty() || folder.back() != L'\\') {
-        folder += L'\\';
-    }
-    return folder;
-}
 
 // What Save writes over a CONFIG as make-key.sh seeds it, with detailed speed
 // unchecked: the dates stored stay, as the pickers showed them.
@@ -89,8 +58,8 @@ E2E_GROUP(guard_pulled_beside_other_key) {
     }
     check(write_file(other + kConfigName, other_config), "G:\\CONFIG given a serial number of its own");
     const std::vector<uint8_t> first_config = read_file(first + kConfigName);
-    const std::vector<std::wstring> first_before = timed_listing(first);
-    const std::vector<std::wstring> other_before = timed_listing(other);
+    const std::vector<std::wstring> first_before = detailed_listing(first);
+    const std::vector<std::wstring> other_before = detailed_listing(other);
 
     std::optional<PulledKey> pulled;
     const RunResult result = run_dialog(dll, kEnglish, {
@@ -114,9 +83,8 @@ E2E_GROUP(guard_pulled_beside_other_key) {
         on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
         on_error_box(kEnglishLocale, Text::key_changed, "Save with E: pulled, after the format command"),
         on_dialog([&](HWND dialog) {
-            check_listing(timed_listing(with_backslash(pulled->aside_folder())), first_before,
-                          "nothing written to the pulled key");
-            check_listing(timed_listing(other), other_before, "nothing written to the other key");
+            check_same(detailed_listing(pulled->aside_folder()), first_before, "nothing written to the pulled key");
+            check_same(detailed_listing(other), other_before, "nothing written to the other key");
             check(pulled->put_back(), "key E: put back");
             click(dialog, IDC_SAVE);
         }),
@@ -125,7 +93,7 @@ E2E_GROUP(guard_pulled_beside_other_key) {
     check_bytes(read_file(first + kConfigName), seeded_with_speed_off(first_config),
                 "E:\\CONFIG written with the choice and E:'s own bytes 25-31");
     check(!file_exists(first + kHelperName), "no CONFIG.NEW left on E:");
-    check_listing(timed_listing(other), other_before, "the other key is still untouched");
+    check_same(detailed_listing(other), other_before, "the other key is still untouched");
 }
 
 // CONFIG held open without read sharing while the dialog starts, so nothing
@@ -172,21 +140,10 @@ E2E_GROUP(guard_config_held_at_start) {
     check(!file_exists(kKeyRoot + kHelperName), "no CONFIG.NEW left");
 }
 
-namespace {
-
-bool is_in_tacho(const std::wstring& listed) {
-    const std::wstring folder = L"TACHO\\";
-    return listed.size() > folder.size() && listed.compare(0, folder.size(), folder) == 0;
-}
-
-}  // namespace
-
 // CARD is a link to a folder off the key that holds downloads: the erase
 // leaves it and what it holds alone, and still erases TACHO's downloads.
 E2E_GROUP(guard_card_links_outside) {
-    wchar_t outside_root[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"E2E_OUTSIDE", outside_root, MAX_PATH);
-    const std::wstring outside = std::wstring(outside_root) + L"\\K\\CARD\\";
+    const std::wstring outside = outside_folder(L'K') + L"CARD\\";
     const DWORD card = GetFileAttributesW(L"K:\\CARD");
     check(card != INVALID_FILE_ATTRIBUTES && (card & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
               (card & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
@@ -198,15 +155,15 @@ E2E_GROUP(guard_card_links_outside) {
     for (const wchar_t* name : {L"TACHO\\inside.dtg", L"TACHO\\inside.dtc"}) {
         check(write_file(kKeyRoot + std::wstring(name), bytes_of("on the key")), "seeded: " + narrow(name));
     }
-    const std::vector<std::wstring> outside_before = timed_listing(outside);
+    const std::vector<std::wstring> outside_before = detailed_listing(outside);
     check(std::count_if(outside_before.begin(), outside_before.end(),
                         [](const std::wstring& line) { return line.find(L".ddd ") != std::wstring::npos ||
                                                               line.find(L".DDD ") != std::wstring::npos; }) == 2,
-          "the linked folder holds the two card downloads:" + joined(outside_before));
-    const std::vector<std::wstring> key_before = timed_listing(kKeyRoot);
+          "the linked folder holds the two card downloads:" + some_lines(outside_before));
+    const std::vector<std::wstring> key_before = detailed_listing(kKeyRoot);
     std::vector<std::wstring> key_expected;
     std::copy_if(key_before.begin(), key_before.end(), std::back_inserter(key_expected),
-                 [](const std::wstring& line) { return !is_in_tacho(line); });
+                 [](const std::wstring& line) { return line == L"TACHO\\" || !starts_with(line, L"TACHO\\"); });
     check(key_before.size() == key_expected.size() + 4, "four downloads in TACHO");
     check(std::find(key_before.begin(), key_before.end(), L"CARD\\ (link)") != key_before.end(),
           "the key's listing shows CARD as a link");
@@ -222,8 +179,8 @@ E2E_GROUP(guard_card_links_outside) {
             cancel(dialog);
         }),
     });
-    check_listing(timed_listing(outside), outside_before, "the folder off the key is untouched");
-    check_listing(timed_listing(kKeyRoot), key_expected, "TACHO's downloads gone, nothing else on the key");
+    check_same(detailed_listing(outside), outside_before, "the folder off the key is untouched");
+    check_same(detailed_listing(kKeyRoot), key_expected, "TACHO's downloads gone, nothing else on the key");
 }
 
 namespace {
@@ -257,12 +214,6 @@ private:
     Saved saved_[2] = {{L"TMP", false, {}}, {L"TEMP", false, {}}};
 };
 
-std::wstring temp_path() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return temp;
-}
-
 }  // namespace
 
 // No temporary folder to back up into, on a key of a size that may be
@@ -270,14 +221,14 @@ std::wstring temp_path() {
 // the key or in the real temporary folder.
 E2E_GROUP(guard_format_without_temp) {
     const std::wstring missing = L"C:\\no-such-temp-folder\\";
-    const std::wstring real_temp = temp_path();
+    const std::wstring real_temp = temp_folder();
     check(!file_exists(missing), "the stand-in temporary folder does not exist");
-    const std::vector<std::wstring> temp_before = timed_listing(real_temp);
-    const std::vector<std::wstring> key_before = timed_listing(kKeyRoot);
+    const std::vector<std::wstring> temp_before = detailed_listing(real_temp);
+    const std::vector<std::wstring> key_before = detailed_listing(kKeyRoot);
     const std::vector<uint8_t> config = read_file(kKeyConfig);
     {
         const TempOverride override_temp(missing);
-        check_text(temp_path(), missing, "the temporary folder now points nowhere");
+        check_text(temp_folder(), missing, "the temporary folder now points nowhere");
         run_dialog(dll, kEnglish, {
             on_dialog([](HWND dialog) { send_format_command(dialog); }),
             on_message_box([](HWND box) {
@@ -293,9 +244,9 @@ E2E_GROUP(guard_format_without_temp) {
         });
     }
     check(!file_exists(missing), "the missing temporary folder was not made");
-    check_listing(timed_listing(kKeyRoot), key_before, "program files, CONFIG and downloads untouched");
+    check_same(detailed_listing(kKeyRoot), key_before, "program files, CONFIG and downloads untouched");
     check_bytes(read_file(kKeyConfig), config, "CONFIG keeps every byte");
-    check_listing(timed_listing(real_temp), temp_before, "nothing made in the real temporary folder");
+    check_same(detailed_listing(real_temp), temp_before, "nothing made in the real temporary folder");
 }
 
 // A hidden CONFIG is replaced by one that is still hidden, with no CONFIG.NEW
@@ -323,9 +274,7 @@ E2E_GROUP(guard_hidden_config) {
 // A CONFIG.NEW already on the key that links to a file off it: Save writes its
 // new CONFIG into a file of its own and the file off the key keeps its bytes.
 E2E_GROUP(guard_helper_name_link) {
-    wchar_t outside_root[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"E2E_OUTSIDE", outside_root, MAX_PATH);
-    const std::wstring outside_file = std::wstring(outside_root) + L"\\K\\CONFIG.NEW";
+    const std::wstring outside_file = outside_folder(L'K') + kHelperName;
     check_bytes(read_file(outside_file), bytes_of("off the key"), "the file off the key is there");
     check_bytes(read_file(kKeyRoot + kHelperName), bytes_of("off the key"), "K:\\CONFIG.NEW leads to it");
     const std::vector<uint8_t> stored = read_file(kKeyConfig);

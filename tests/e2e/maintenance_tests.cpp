@@ -14,18 +14,26 @@ namespace {
 
 // Downloads among other things that must survive an erase.
 void seed_erase_cases() {
-    CreateDirectoryW(L"K:\\CARD\\old.ddd", nullptr);
-    CreateDirectoryW(L"K:\\CARD\\sub", nullptr);
-    write_file(L"K:\\CARD\\.ddd", bytes_of("name too short"));
-    write_file(L"K:\\CARD\\a.dddx", bytes_of("longer extension"));
-    write_file(L"K:\\CARD\\old.ddd\\inner.ddd", bytes_of("inside a folder"));
-    write_file(L"K:\\CARD\\sub\\deep.ddd", bytes_of("in a subfolder"));
-    write_file(L"K:\\X.ddd", bytes_of("in the root"));
-    write_file(L"K:\\TACHO\\y.Esm", bytes_of("mixed case"));
-    write_file(L"K:\\TACHO\\v.dtg", bytes_of("dtg"));
-    write_file(L"K:\\TACHO\\protected.dtc", bytes_of("read-only, hidden, system"));
-    SetFileAttributesW(L"K:\\TACHO\\protected.dtc",
-                       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const struct {
+        const wchar_t* path;
+        const char* content;
+    } files[] = {
+        {L"K:\\CARD\\.ddd", "name too short"},
+        {L"K:\\CARD\\a.dddx", "longer extension"},
+        {L"K:\\CARD\\old.ddd\\inner.ddd", "inside a folder"},
+        {L"K:\\CARD\\sub\\deep.ddd", "in a subfolder"},
+        {L"K:\\X.ddd", "in the root"},
+        {L"K:\\TACHO\\y.Esm", "mixed case"},
+        {L"K:\\TACHO\\v.dtg", "dtg"},
+        {L"K:\\TACHO\\protected.dtc", "read-only, hidden, system"},
+    };
+    bool seeded = CreateDirectoryW(L"K:\\CARD\\old.ddd", nullptr) && CreateDirectoryW(L"K:\\CARD\\sub", nullptr);
+    for (const auto& file : files) {
+        seeded = write_file(file.path, bytes_of(file.content)) && seeded;
+    }
+    seeded = SetFileAttributesW(L"K:\\TACHO\\protected.dtc",
+                                FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) && seeded;
+    check(seeded, "the erase cases were seeded");
 }
 
 const std::vector<std::wstring> kDownloads = {
@@ -34,39 +42,19 @@ const std::vector<std::wstring> kDownloads = {
     L"TACHO\\y.Esm", L"TACHO\\v.dtg", L"TACHO\\protected.dtc"};
 
 bool is_download(const std::wstring& listed) {
-    return std::any_of(kDownloads.begin(), kDownloads.end(), [&listed](const std::wstring& download) {
-        return listed.compare(0, download.size() + 1, download + L" ") == 0;
-    });
+    return std::any_of(kDownloads.begin(), kDownloads.end(),
+                       [&listed](const std::wstring& download) { return starts_with(listed, download + L" "); });
 }
 
 // Backup folders and files of ours in the temporary folder.
 std::vector<std::wstring> temp_leftovers() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
     std::vector<std::wstring> found;
-    for (const std::wstring& entry_name : tree_listing(temp)) {
-        std::wstring lower = entry_name;
-        for (wchar_t& c : lower) {
-            c = static_cast<wchar_t>(towlower(c));
-        }
-        if (lower.compare(0, 3, L"vol") == 0) {
+    for (const std::wstring& entry_name : tree_listing(temp_folder())) {
+        if (starts_with(lower(entry_name), L"vol")) {
             found.push_back(entry_name);
         }
     }
     return found;
-}
-
-std::string joined(const std::vector<std::wstring>& lines) {
-    std::string text;
-    for (const std::wstring& line : lines) {
-        text += narrow(line) + "; ";
-    }
-    return text;
-}
-
-void check_tree(const std::vector<std::wstring>& actual, const std::vector<std::wstring>& expected,
-                const std::string& what) {
-    check(actual == expected, what + "\n  got      " + joined(actual) + "\n  expected " + joined(expected));
 }
 
 }  // namespace
@@ -90,7 +78,7 @@ E2E_GROUP(erase_confirmed) {
             cancel(dialog);
         }),
     });
-    check_tree(tree_listing(L"K:\\"), expected, "exactly the downloads are gone");
+    check_same(tree_listing(L"K:\\"), expected, "exactly the downloads are gone");
 }
 
 E2E_GROUP(erase_declined) {
@@ -106,7 +94,7 @@ E2E_GROUP(erase_declined) {
         }),
         on_dialog([](HWND dialog) { cancel(dialog); }),
     });
-    check_tree(tree_listing(L"K:\\"), before, "Cancel deletes nothing");
+    check_same(tree_listing(L"K:\\"), before, "Cancel deletes nothing");
 }
 
 // A volume size outside the accepted ranges: the refusal, and nothing touched.
@@ -122,7 +110,7 @@ E2E_GROUP(format_refused) {
         }),
         on_dialog([](HWND dialog) { cancel(dialog); }),
     });
-    check_tree(tree_listing(L"K:\\"), before, "the key is untouched");
+    check_same(tree_listing(L"K:\\"), before, "the key is untouched");
     check(temp_leftovers().empty(), "no backup folder made");
 }
 
@@ -139,7 +127,7 @@ E2E_GROUP(format_declined) {
         }),
         on_dialog([](HWND dialog) { cancel(dialog); }),
     });
-    check_tree(tree_listing(L"K:\\"), before, "the key is untouched");
+    check_same(tree_listing(L"K:\\"), before, "the key is untouched");
     check(temp_leftovers().empty(), "no backup folder made");
 }
 
@@ -157,8 +145,8 @@ E2E_GROUP(format_confirmed) {
             cancel(dialog);
         }),
     });
-    check_tree(tree_listing(L"K:\\"), before, "program files, CONFIG, DATE and downloads all there");
+    check_same(tree_listing(L"K:\\"), before, "program files, CONFIG, DATE and downloads all there");
     check_bytes(read_file(L"K:\\CONFIG"), config, "CONFIG untouched");
     check_bytes(read_file(L"K:\\DATE"), date, "DATE untouched");
-    check(temp_leftovers().empty(), "no backup folder or temporary file left: " + joined(temp_leftovers()));
+    check(temp_leftovers().empty(), "no backup folder or temporary file left:" + some_lines(temp_leftovers()));
 }

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "e2e/control_names.h"
 #include "e2e/harness.h"
 #include "resources/resource.h"
 
@@ -141,8 +142,8 @@ E2E_GROUP(dialog_text_fit) {
         const std::string argument = std::to_string(language.locale);
         run_dialog(dll, argument.c_str(), {on_dialog([&](HWND dialog) {
             for (const Misfit& misfit : misfits_in(dialog)) {
-                const std::string where = std::string(language.name) + " control " +
-                                          std::to_string(misfit.control_id) + ": " + misfit.detail;
+                const std::string where =
+                    std::string(language.name) + " " + control_name(misfit.control_id) + ": " + misfit.detail;
                 const auto known = std::find_if(
                     std::begin(kKnownMisfits), std::end(kKnownMisfits), [&](const KnownMisfit& entry) {
                         return entry.locale == language.locale && entry.control_id == misfit.control_id;
@@ -159,7 +160,7 @@ E2E_GROUP(dialog_text_fit) {
     }
     for (const KnownMisfit& entry : kKnownMisfits) {
         check(known_seen.count({entry.locale, entry.control_id}) == 1,
-              "known misfit of control " + std::to_string(entry.control_id) + " in locale " +
+              "known misfit of " + control_name(entry.control_id) + " in locale " +
                   std::to_string(entry.locale) + " now fits: take it out of the table");
     }
 }

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-namespace e2e {
+namespace support {
 
 // The text of a message box is a static with this id.
 constexpr int kMessageBoxTextId = 0xFFFF;
@@ -22,8 +22,8 @@ struct Step {
     // How long the target must have been visible before the action runs.
     DWORD settle_ms = 0;
 };
-Step on_dialog(std::function<void(HWND)> action, DWORD settle_ms = 0);
-Step on_message_box(std::function<void(HWND)> action, DWORD settle_ms = 0);
+[[nodiscard]] Step on_dialog(std::function<void(HWND)> action, DWORD settle_ms = 0);
+[[nodiscard]] Step on_message_box(std::function<void(HWND)> action, DWORD settle_ms = 0);
 
 struct Pacing {
     DWORD timeout_ms = kRunTimeoutMs;
@@ -38,7 +38,7 @@ struct ModalOutcome {
 // step once its target window has been visible for the step's settle time,
 // one step per timer tick, so posted check changes have landed before each
 // step. On time-out the front window is cancelled.
-ModalOutcome run_modal(const std::function<void()>& open, std::vector<Step> steps,
-                       const Pacing& pacing = Pacing());
+[[nodiscard]] ModalOutcome run_modal(const std::function<void()>& open, std::vector<Step> steps,
+                                     const Pacing& pacing = Pacing());
 
-}  // namespace e2e
+}  // namespace support

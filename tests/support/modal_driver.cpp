@@ -1,11 +1,11 @@
-#include "e2e/modal_driver.h"
+#include "support/modal_driver.h"
 
 #include <cwchar>
 #include <utility>
 
 #include "resources/resource.h"
 
-namespace e2e {
+namespace support {
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"#32770";
@@ -127,4 +127,4 @@ ModalOutcome run_modal(const std::function<void()>& open, std::vector<Step> step
     return outcome;
 }
 
-}  // namespace e2e
+}  // namespace support
