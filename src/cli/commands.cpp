@@ -169,7 +169,7 @@ Exit run_erase(const CLI::App& command, const Options& options, Services& servic
         print_error(err, shown_path(root, services.separator) + ": the key is gone");
         return Exit::no_key;
     }
-    const EraseResult result = erase_downloads_on(key, device, services.files);
+    const EraseResult result = erase_downloads_on(key, device, services.files, services.clock);
     const std::string count = std::to_string(result.deleted) + (result.deleted == 1 ? " download" : " downloads");
     switch (result.outcome) {
         case EraseOutcome::erased:

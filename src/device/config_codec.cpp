@@ -32,6 +32,16 @@ void copy_into(const std::array<uint8_t, N>& source, std::size_t count, ConfigIm
     std::copy_n(source.begin(), count, image.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
+// Bytes 25-31 of a CONFIG as read, as far as it goes; only the full layout
+// keeps them at those offsets.
+std::vector<uint8_t> key_identity_of(const std::vector<uint8_t>& config) {
+    if (config.size() <= kKeyIdentityOffset) {
+        return {};
+    }
+    const std::size_t end = std::min(config.size(), kConfigFileLength);
+    return std::vector<uint8_t>(config.begin() + kKeyIdentityOffset, config.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
 }  // namespace
 
 void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config) {
@@ -69,12 +79,12 @@ ConfigImage encode_config(const DeviceConfig& config) {
 }
 
 void keep_key_identity(const std::vector<uint8_t>& current, ConfigImage& image) {
-    if (current.size() <= kKeyIdentityOffset) {
-        return;
-    }
-    const std::size_t kept = std::min(current.size(), kConfigFileLength);
-    std::copy(current.begin() + kKeyIdentityOffset, current.begin() + static_cast<std::ptrdiff_t>(kept),
-              image.begin() + kKeyIdentityOffset);
+    const std::vector<uint8_t> identity = key_identity_of(current);
+    std::copy(identity.begin(), identity.end(), image.begin() + kKeyIdentityOffset);
+}
+
+bool same_key_identity(const std::vector<uint8_t>& one, const std::vector<uint8_t>& other) {
+    return key_identity_of(one) == key_identity_of(other);
 }
 
 }  // namespace lanternbook

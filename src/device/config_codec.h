@@ -55,5 +55,7 @@ void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config
 // CONFIG about to be replaced passes on those it holds, as read in `current`.
 // Only the full layout keeps them at those offsets.
 void keep_key_identity(const std::vector<uint8_t>& current, ConfigImage& image);
+// Whether two CONFIGs as read hold the same bytes 25-31, as far as each goes.
+[[nodiscard]] bool same_key_identity(const std::vector<uint8_t>& one, const std::vector<uint8_t>& other);
 
 }  // namespace lanternbook

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,7 @@ enum class ConfigRead {
 enum class ConfigWrite {
     written,
     no_key,
+    key_changed, // another volume, or another key's CONFIG, in this key's place: nothing written
     read_only,   // CONFIG is read-only: left as it is
     unreadable,  // CONFIG is there but its serial number and version cannot be read
     failed,      // nothing replaced: CONFIG is as it was
@@ -82,6 +84,20 @@ public:
     [[nodiscard]] bool still_attached(const KeyIdentity& key);
     std::wstring drive_display_name(const std::wstring& root);
 
+    // The one way to a file on the key: `relative` (parts joined by "\")
+    // under key.root, opened only as a regular file of that very volume:
+    // never through a link, never a folder, a device or a pipe. Null otherwise.
+    [[nodiscard]] std::unique_ptr<File> open_on_key(const KeyIdentity& key, const std::wstring& relative,
+                                                    FileAccess access, FileDisposition disposition);
+    // Copies a file of the key into a new file at `target`, off the key; true
+    // when all `size` bytes of it are there.
+    [[nodiscard]] bool copy_from_key(const KeyIdentity& key, const std::wstring& relative, const std::wstring& target,
+                                     uint64_t& size);
+    // Copies `source` into a new file `relative` on the key, never over
+    // anything already there; true when all `size` bytes are there.
+    [[nodiscard]] bool copy_to_key(const std::wstring& source, const KeyIdentity& key, const std::wstring& relative,
+                                   uint64_t size);
+
     // Searches for the key, tops up its DATE and reads its CONFIG; key() is
     // then that key.
     [[nodiscard]] ConfigRead read_config();
@@ -92,7 +108,9 @@ public:
     void ensure_date_file(const KeyIdentity& key);
     // Puts `config`'s 32-byte image in CONFIG's place on `key`, so that CONFIG
     // is always either the old file or the new one. Bytes 25-31 come from the
-    // CONFIG being replaced, or from `config` when the key has none.
+    // CONFIG being replaced, or from `config` when the key has none. Nothing
+    // is replaced unless, at the last moment, the volume is still `key` and
+    // its CONFIG still has the bytes 25-31 it had when last read here.
     [[nodiscard]] ConfigWrite write_config(const KeyIdentity& key, const DeviceConfig& config);
     // Empties DATE, as a format leaves the key.
     [[nodiscard]] bool reset_date_file(const KeyIdentity& key);
@@ -112,7 +130,7 @@ private:
     // A stale device of the key's USB class is removed before every search:
     // until it goes, Windows may keep showing the key's old volume.
     void remove_stale_usb_device();
-    [[nodiscard]] ConfigRead read_bytes(const std::wstring& path, std::vector<uint8_t>& bytes);
+    [[nodiscard]] ConfigRead read_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes);
 
     Volumes& volumes_;
     FileSystem& files_;

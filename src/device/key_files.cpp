@@ -12,18 +12,93 @@ namespace {
 constexpr uint8_t kDateMarker[] = {'1', '1', '1', '1', '1', '1'};
 // The attributes a CONFIG keeps when it is replaced.
 constexpr uint32_t kKeptAttributes = kAttributeHidden | kAttributeSystem | kAttributeArchive;
+constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
+
+
+bool same_path(const std::wstring& one, const std::wstring& other) {
+    return to_upper_ascii(one) == to_upper_ascii(other);
+}
+
+// Copies what is left of `from` into `to`; true when every byte went.
+bool copy_contents(File& from, File& to, uint64_t& copied) {
+    std::vector<uint8_t> chunk(kCopyChunk);
+    copied = 0;
+    while (true) {
+        std::size_t got = 0;
+        if (!from.read(chunk.data(), chunk.size(), got)) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        std::size_t put = 0;
+        if (!to.write(chunk.data(), got, put) || put != got) {
+            return false;
+        }
+        copied += got;
+    }
+    return true;
+}
+
+// Whether `file`, just written, holds `size` bytes on its device.
+bool holds_exactly(File& file, uint64_t size) {
+    uint64_t on_disk = 0;
+    return file.flush() && file.size(on_disk) && on_disk == size && file.close();
+}
 
 }  // namespace
 
 std::wstring config_path_on(const std::wstring& root) { return with_trailing_backslash(root) + kConfigFileName; }
 std::wstring date_path_on(const std::wstring& root) { return with_trailing_backslash(root) + kDateFileName; }
 
-ConfigRead DeviceDrive::read_bytes(const std::wstring& path, std::vector<uint8_t>& bytes) {
+std::unique_ptr<File> DeviceDrive::open_on_key(const KeyIdentity& key, const std::wstring& relative,
+                                               FileAccess access, FileDisposition disposition) {
+    if (!key.found() || relative.empty()) {
+        return nullptr;
+    }
+    const std::wstring path = with_trailing_backslash(key.root) + relative;
+    std::unique_ptr<File> file = files_.open_file(path, access, disposition);
+    uint32_t serial = 0;
+    std::wstring where;
+    // Where the platform can follow a link to a file, the opened file tells
+    // where it really is: anywhere but this name on this volume is refused.
+    if (file && file->location(serial, where) && (serial != key.volume_serial || !same_path(where, path))) {
+        return nullptr;
+    }
+    return file;
+}
+
+bool DeviceDrive::copy_from_key(const KeyIdentity& key, const std::wstring& relative, const std::wstring& target,
+                                uint64_t& size) {
+    std::unique_ptr<File> from = open_on_key(key, relative, FileAccess::read, FileDisposition::open_existing);
+    if (!from) {
+        return false;
+    }
+    std::unique_ptr<File> to = files_.open_file(target, FileAccess::write, FileDisposition::create_new);
+    uint64_t expected = 0;
+    return to && from->size(expected) && copy_contents(*from, *to, size) && size == expected &&
+           holds_exactly(*to, size);
+}
+
+bool DeviceDrive::copy_to_key(const std::wstring& source, const KeyIdentity& key, const std::wstring& relative,
+                              uint64_t size) {
+    std::unique_ptr<File> from = files_.open_file(source, FileAccess::read, FileDisposition::open_existing);
+    if (!from) {
+        return false;
+    }
+    // Only into a file made here: whatever is on the key under that name stays.
+    std::unique_ptr<File> to = open_on_key(key, relative, FileAccess::write, FileDisposition::create_new);
+    uint64_t copied = 0;
+    return to && copy_contents(*from, *to, copied) && copied == size && holds_exactly(*to, size);
+}
+
+ConfigRead DeviceDrive::read_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    std::unique_ptr<File> file = files_.open_file(path, FileAccess::read, FileDisposition::open_existing);
+    std::unique_ptr<File> file = open_on_key(key, kConfigFileName, FileAccess::read, FileDisposition::open_existing);
     if (!file) {
         uint32_t ignored = 0;
-        return files_.attributes(path, ignored) == Lookup::missing ? ConfigRead::no_config : ConfigRead::unreadable;
+        return files_.attributes(config_path_on(key.root), ignored) == Lookup::missing ? ConfigRead::no_config
+                                                                                        : ConfigRead::unreadable;
     }
     std::vector<uint8_t> buffer(kConfigReadLimit, 0);
     std::size_t bytes_read = 0;
@@ -47,17 +122,14 @@ ConfigRead DeviceDrive::read_config(const KeyIdentity& key) {
     if (!key.found()) {
         return ConfigRead::no_key;
     }
-    const ConfigRead read = read_bytes(config_path_on(key.root), config_bytes_);
+    const ConfigRead read = read_bytes(key, config_bytes_);
     decode_config(config_bytes_.data(), config_bytes_.size(), config_);
     return read;
 }
 
 void DeviceDrive::ensure_date_file(const KeyIdentity& key) {
-    if (!key.found()) {
-        return;
-    }
-    std::unique_ptr<File> file =
-        files_.open_file(date_path_on(key.root), FileAccess::read_write, FileDisposition::open_always);
+    // A DATE that is no plain file of the key (a link, a pipe) is left as it is.
+    std::unique_ptr<File> file = open_on_key(key, kDateFileName, FileAccess::read_write, FileDisposition::open_always);
     if (!file) {
         return;
     }
@@ -67,7 +139,7 @@ void DeviceDrive::ensure_date_file(const KeyIdentity& key) {
     }
     std::size_t written = 0;
     // A DATE that cannot be completed is the device's to mend; CONFIG is still read.
-    static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written));
+    static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written) && file->close());
 }
 
 ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig& config) {
@@ -90,48 +162,54 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
     ConfigImage image = encode_config(config);
     if (replacing) {
         std::vector<uint8_t> current;
-        const ConfigRead read = read_bytes(config_path, current);
+        const ConfigRead read = read_bytes(key, current);
         // Gone since it was looked at: there is nothing of it to keep.
         if (read == ConfigRead::unreadable) {
             return ConfigWrite::unreadable;
+        }
+        // Another key's CONFIG under this one's name gets nothing of this one's.
+        if (!config_bytes_.empty() && !same_key_identity(current, config_bytes_)) {
+            return ConfigWrite::key_changed;
         }
         keep_key_identity(current, image);
     }
 
     // Never written through an entry that was there before: it may be a
     // link leading off the key.
-    std::wstring helper_path;
+    std::wstring helper_name;
     std::unique_ptr<File> helper;
     for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
-        helper_path = with_trailing_backslash(key.root) + kConfigHelperFileName +
+        helper_name = kConfigHelperFileName +
                       (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
-        helper = files_.open_file(helper_path, FileAccess::write, FileDisposition::create_new);
+        helper = open_on_key(key, helper_name, FileAccess::write, FileDisposition::create_new);
     }
     if (!helper) {
         return ConfigWrite::failed;
     }
+    const std::wstring helper_path = with_trailing_backslash(key.root) + helper_name;
     std::size_t count = 0;
-    const bool written = helper->write(image.data(), image.size(), count) && count == image.size() && helper->flush();
+    const bool written =
+        helper->write(image.data(), image.size(), count) && count == image.size() && holds_exactly(*helper, count);
     helper.reset();
     // A hidden or system CONFIG stays so.
     const uint32_t new_attributes = replacing ? (old_attributes & kKeptAttributes) : kAttributeArchive;
-    if (written && (new_attributes == kAttributeArchive || files_.set_attributes(helper_path, new_attributes)) &&
-        files_.replace_file(helper_path, config_path)) {
+    const bool ready =
+        written && (new_attributes == kAttributeArchive || files_.set_attributes(helper_path, new_attributes));
+    // The last moment to notice another volume under this key's letter.
+    const bool same_key = ready && still_attached(key);
+    if (same_key && files_.replace_file(helper_path, config_path)) {
         return ConfigWrite::written;
     }
     if (files_.path_exists(helper_path)) {
         static_cast<void>(files_.set_attributes(helper_path, kAttributeArchive));
         static_cast<void>(files_.delete_file(helper_path));
     }
-    return ConfigWrite::failed;
+    return ready && !same_key ? ConfigWrite::key_changed : ConfigWrite::failed;
 }
 
 bool DeviceDrive::reset_date_file(const KeyIdentity& key) {
-    if (!key.found()) {
-        return false;
-    }
-    // Creating or truncating is all there is to do; the file closes at once.
-    return files_.open_file(date_path_on(key.root), FileAccess::write, FileDisposition::create_always) != nullptr;
+    std::unique_ptr<File> file = open_on_key(key, kDateFileName, FileAccess::write, FileDisposition::open_always);
+    return file && file->truncate() && file->close();
 }
 
 }  // namespace lanternbook

@@ -49,9 +49,13 @@ enum class Text : unsigned {
     erase_incomplete = 46,
     format_failed = 47,
     settings_unreadable = 48,
+    // A line break and the backup folder follow these three.
+    format_unverifiable = 49,
+    backup_not_removed = 50,
+    other_volume = 51,
 };
 
 // Texts in every table.
-constexpr unsigned kTextCount = 48;
+constexpr unsigned kTextCount = 51;
 
 }  // namespace lanternbook

@@ -16,6 +16,8 @@ constexpr std::array<const wchar_t*, 2> kDownloadFolders{L"CARD", L"TACHO"};
 constexpr std::array<const wchar_t*, 4> kDownloadExtensions{L"dtg", L"ddd", L"dtc", L"esm"};
 constexpr std::size_t kExtensionLength = 3;
 constexpr wchar_t kPatternPrefix[] = L"*.";
+// How long deleting may go on before the key is asked again whether it is still the one confirmed.
+constexpr uint64_t kKeyCheckIntervalMs = 250;
 
 // The platform's pattern match also lists names whose long extension only
 // begins with the letters ("a.dddx" for "*.ddd"), so the name is checked again.
@@ -35,77 +37,113 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
     return true;
 }
 
-struct PassCount {
-    std::size_t deleted = 0;
-    bool all_deleted = true;
+class EraseRun {
+public:
+    EraseRun(const KeyIdentity& key, DeviceDrive& device, FileSystem& files, Clock& clock)
+        : key_(key), device_(device), files_(files), clock_(clock) {}
+
+    EraseResult run();
+
+private:
+    // Whether the key is still the one confirmed; asked again once the last
+    // answer is older than kKeyCheckInterval.
+    bool key_still_there(bool now);
+    bool is_real_folder(const std::wstring& relative);
+    void erase_matching_files(const std::wstring& folder, const wchar_t* letters);
+    bool delete_download(const std::wstring& relative);
+
+    const KeyIdentity& key_;
+    DeviceDrive& device_;
+    FileSystem& files_;
+    Clock& clock_;
+    uint64_t checked_at_ = 0;
+    bool key_gone_ = false;
+    std::size_t deleted_ = 0;
+    bool all_deleted_ = true;
 };
 
-// Read-only, hidden and system downloads go too; one that stays gets its
-// attributes back.
-bool delete_download(FileSystem& files, const std::wstring& path) {
+bool EraseRun::key_still_there(bool now) {
+    const uint64_t ticks = clock_.ticks_ms();
+    if (key_gone_ || now || ticks - checked_at_ >= kKeyCheckIntervalMs) {
+        key_gone_ = key_gone_ || !device_.still_attached(key_);
+        checked_at_ = clock_.ticks_ms();
+    }
+    return !key_gone_;
+}
+
+// A download folder that is a link leads off the key: it is left alone.
+bool EraseRun::is_real_folder(const std::wstring& relative) {
     uint32_t attributes = 0;
-    if (files.attributes(path, attributes) != Lookup::found) {
+    const Lookup found = files_.attributes(with_trailing_backslash(key_.root) + relative, attributes);
+    all_deleted_ = all_deleted_ && found != Lookup::failed;
+    return found == Lookup::found && (attributes & kAttributeFolder) != 0 && (attributes & kAttributeLink) == 0;
+}
+
+// Read-only, hidden and system downloads go too; one that stays gets its
+// attributes back. Only a plain file of the key is touched: a link, a pipe
+// or a device under a download's name stays, and counts as not deleted.
+bool EraseRun::delete_download(const std::wstring& relative) {
+    const std::wstring path = with_trailing_backslash(key_.root) + relative;
+    uint32_t attributes = 0;
+    if (files_.attributes(path, attributes) != Lookup::found ||
+        !device_.open_on_key(key_, relative, FileAccess::read, FileDisposition::open_existing)) {
         return false;
     }
-    if (files.set_attributes(path, kAttributeArchive) && files.delete_file(path)) {
+    if (files_.set_attributes(path, kAttributeArchive) && files_.delete_file(path)) {
         return true;
     }
-    static_cast<void>(files.set_attributes(path, attributes));
+    static_cast<void>(files_.set_attributes(path, attributes));
     return false;
 }
 
-void erase_matching_files(FileSystem& files, const std::wstring& folder_path, const wchar_t* letters,
-                          PassCount& count) {
+void EraseRun::erase_matching_files(const std::wstring& folder, const wchar_t* letters) {
     std::vector<FolderEntry> entries;
-    const Lookup listed = files.list_folder(folder_path + kPatternPrefix + letters, entries);
+    const Lookup listed =
+        files_.list_folder(with_trailing_backslash(with_trailing_backslash(key_.root) + folder) + kPatternPrefix + letters,
+                           entries);
     if (listed != Lookup::found) {
-        count.all_deleted &= listed == Lookup::missing;
+        all_deleted_ = all_deleted_ && listed == Lookup::missing;
         return;
     }
     for (const FolderEntry& entry : entries) {
         if (entry.is_folder() || entry.is_link() || !has_download_extension(entry.name, letters)) {
             continue;
         }
-        if (delete_download(files, folder_path + entry.name)) {
-            ++count.deleted;
+        if (!key_still_there(false)) {
+            return;
+        }
+        if (delete_download(with_trailing_backslash(folder) + entry.name)) {
+            ++deleted_;
         } else {
-            count.all_deleted = false;
+            all_deleted_ = false;
         }
     }
 }
 
-// A download folder that is a link leads off the key: it is left alone.
-bool is_real_folder(FileSystem& files, const std::wstring& path, PassCount& count) {
-    uint32_t attributes = 0;
-    const Lookup found = files.attributes(path, attributes);
-    count.all_deleted &= found != Lookup::failed;
-    return found == Lookup::found && (attributes & kAttributeFolder) != 0 && (attributes & kAttributeLink) == 0;
+EraseResult EraseRun::run() {
+    for (const wchar_t* folder : kDownloadFolders) {
+        for (const wchar_t* letters : kDownloadExtensions) {
+            if (!key_still_there(true)) {
+                return EraseResult{EraseOutcome::key_changed, deleted_};
+            }
+            if (is_real_folder(folder)) {
+                erase_matching_files(folder, letters);
+            }
+        }
+    }
+    if (key_gone_) {
+        return EraseResult{EraseOutcome::key_changed, deleted_};
+    }
+    return EraseResult{all_deleted_ ? EraseOutcome::erased : EraseOutcome::incomplete, deleted_};
 }
 
 }  // namespace
 
-EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files) {
-    EraseResult result;
-    PassCount count;
-    for (const wchar_t* folder : kDownloadFolders) {
-        const std::wstring folder_path = with_trailing_backslash(key.root) + folder;
-        for (const wchar_t* letters : kDownloadExtensions) {
-            if (!device.still_attached(key)) {
-                result.outcome = EraseOutcome::key_changed;
-                result.deleted = count.deleted;
-                return result;
-            }
-            if (is_real_folder(files, folder_path, count)) {
-                erase_matching_files(files, with_trailing_backslash(folder_path), letters, count);
-            }
-        }
-    }
-    result.outcome = count.all_deleted ? EraseOutcome::erased : EraseOutcome::incomplete;
-    result.deleted = count.deleted;
-    return result;
+EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files, Clock& clock) {
+    return EraseRun(key, device, files, clock).run();
 }
 
-EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
+EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files, Clock& clock,
                             UserMessages& messages, const LanguageTable& strings) {
     if (!confirmed(messages, strings, Text::erase_confirmation)) {
         return EraseResult{};
@@ -114,7 +152,7 @@ EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSys
     if (!device.still_attached(key)) {
         result.outcome = EraseOutcome::no_key;
     } else {
-        result = erase_downloads_on(key, device, files);
+        result = erase_downloads_on(key, device, files, clock);
     }
     switch (result.outcome) {
         case EraseOutcome::no_key:

@@ -23,14 +23,16 @@ struct EraseResult {
     std::size_t deleted = 0;
 };
 
-// Deletes the downloads on `key`, checking before each folder-and-extension
-// pass that the key is still that volume. Links are never stepped through.
-[[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files);
+// Deletes the downloads on `key`, checking that the key is still that volume
+// before each folder-and-extension pass and at least every 250 ms of
+// deleting. Links are never stepped through nor deleted.
+[[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
+                                             Clock& clock);
 
 // The dialog's Erase on the key it shows: asks first, then works only while
 // that key is attached, and tells the user when the run did not erase
 // everything.
 [[nodiscard]] EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
-                                          UserMessages& messages, const LanguageTable& strings);
+                                          Clock& clock, UserMessages& messages, const LanguageTable& strings);
 
 }  // namespace lanternbook

@@ -1,6 +1,9 @@
 #include "maintenance/format_device.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <vector>
 #include <string>
 #include <utility>
 
@@ -38,16 +41,28 @@ bool drive_formattable(int drive_index) {
     return drive_index >= kFirstFormattableDrive && drive_index <= kLastFormattableDrive;
 }
 
+// Entries a freshly formatted volume may already hold: the file system's
+// own, and Wine's record of a volume's label and serial number.
+constexpr const wchar_t* kFreshVolumeEntries[] = {L".", L"..", L"System Volume Information", L"$RECYCLE.BIN",
+                                                  L".windows-label", L".windows-serial"};
+constexpr wchar_t kEveryEntry[] = L"*.*";
+
 class FormatRun {
 public:
     FormatRun(KeyIdentity key, const FormatServices& services, const LanguageTable& strings)
-        : key_(std::move(key)), s_(services), strings_(strings), backup_(services.files, services.clock) {}
+        : key_(std::move(key)),
+          s_(services),
+          strings_(strings),
+          backup_(services.device, services.files, services.clock) {}
 
     FormatOutcome run();
 
 private:
     FormatOutcome format_and_put_back(const KeyIdentity& key);
-    FormatOutcome put_settings_back(const KeyIdentity& key);
+    // Nothing but what a format leaves is in the root: no one's content is there.
+    bool holds_nothing(const std::wstring& root);
+    FormatOutcome put_back(const KeyIdentity& formatted);
+    FormatOutcome restored(FormatOutcome outcome, RestoreResult result);
     FormatOutcome finish(FormatOutcome outcome);
 
     const KeyIdentity key_;
@@ -84,68 +99,95 @@ FormatOutcome FormatRun::run() {
     if (read == ConfigRead::unreadable) {
         return finish(FormatOutcome::unreadable);
     }
-    if (!backup_.backup(key.root)) {
+    if (!backup_.backup(key)) {
         return finish(FormatOutcome::no_backup);
     }
     return format_and_put_back(key);
 }
 
 FormatOutcome FormatRun::format_and_put_back(const KeyIdentity& key) {
-    // read_config has just made sure of DATE; a format removes it.
-    const bool date_existed = s_.files.path_exists(date_path_on(key.root));
-    FormatOutcome outcome = FormatOutcome::formatted;
+    // The backup holds everything; before the shell has touched the key,
+    // a key that changed keeps what it has and the backup is not needed.
     if (!s_.device.still_attached(key)) {
-        outcome = FormatOutcome::key_changed;
-    } else if (s_.shell.shell_format(key.drive_index) != ShellFormatOutcome::called) {
-        outcome = FormatOutcome::no_shell_format;
-    } else if (date_existed && s_.files.path_exists(date_path_on(key.root))) {
-        // The shell's dialog returns alike whether the user formatted or cancelled.
-        outcome = FormatOutcome::not_formatted;
-    } else {
-        outcome = put_settings_back(key);
+        return restored(FormatOutcome::key_changed, backup_.discard() ? RestoreResult::complete
+                                                                      : RestoreResult::folder_left_behind);
     }
-    // Whatever happened, the key gets back what it lacks.
-    if (!backup_.restore()) {
-        return finish(FormatOutcome::files_left_behind);
+    if (s_.shell.shell_format(key.drive_index) != ShellFormatOutcome::called) {
+        return restored(FormatOutcome::no_shell_format, backup_.restore(key));
+    }
+    // The shell's dialog may have been open for minutes: what the drive
+    // holds now is looked at afresh.
+    KeyIdentity now{key.root, key.drive_index, 0, std::wstring()};
+    if (!s_.volumes.volume_identity(key.root, now.volume_serial, now.label)) {
+        return finish(FormatOutcome::unverifiable);
+    }
+    // The same volume: the user closed the dialog without formatting.
+    if (now.volume_serial == key.volume_serial) {
+        return restored(FormatOutcome::not_formatted, backup_.restore(key));
+    }
+    if (!holds_nothing(key.root)) {
+        return finish(FormatOutcome::other_volume);
+    }
+    return put_back(now);
+}
+
+bool FormatRun::holds_nothing(const std::wstring& root) {
+    std::vector<FolderEntry> entries;
+    const Lookup listed = s_.files.list_folder(with_trailing_backslash(root) + kEveryEntry, entries);
+    if (listed == Lookup::failed) {
+        return false;
+    }
+    return std::all_of(entries.begin(), entries.end(), [](const FolderEntry& entry) {
+        return std::any_of(std::begin(kFreshVolumeEntries), std::end(kFreshVolumeEntries),
+                           [&entry](const wchar_t* fresh) { return to_upper_ascii(entry.name) == to_upper_ascii(fresh); });
+    });
+}
+
+// Everything goes back to the volume that was formatted, never to whatever a
+// new search would find.
+FormatOutcome FormatRun::put_back(const KeyIdentity& formatted_volume) {
+    KeyIdentity formatted = formatted_volume;
+    // Without the word in its label the key would never be found again.
+    if (!label_names_key(formatted.label)) {
+        if (!s_.volumes.set_volume_label(formatted.root, key_.label)) {
+            return restored(FormatOutcome::settings_lost, backup_.restore(formatted));
+        }
+        formatted.label = key_.label;
+    }
+    // A format gives the volume a new serial number; it is still the key shown.
+    s_.device.remember_key(formatted);
+    // A CONFIG that cannot be written goes back as it was, from the backup.
+    static_cast<void>(save_config(formatted, s_.device, s_.device.config()));
+    const bool date_back = s_.device.reset_date_file(formatted);
+    return restored(date_back ? FormatOutcome::formatted : FormatOutcome::settings_lost, backup_.restore(formatted));
+}
+
+FormatOutcome FormatRun::restored(FormatOutcome outcome, RestoreResult result) {
+    switch (result) {
+        case RestoreResult::complete: break;
+        case RestoreResult::files_left_behind: return finish(FormatOutcome::files_left_behind);
+        case RestoreResult::folder_left_behind:
+            return finish(outcome == FormatOutcome::formatted || outcome == FormatOutcome::not_formatted
+                              ? FormatOutcome::backup_left_behind
+                              : outcome);
     }
     return finish(outcome);
 }
 
-// Everything goes back to the root that was formatted, never to whatever a
-// new search would find.
-FormatOutcome FormatRun::put_settings_back(const KeyIdentity& key) {
-    uint32_t serial = 0;
-    std::wstring label;
-    if (!s_.volumes.volume_identity(key.root, serial, label)) {
-        return FormatOutcome::files_left_behind;
-    }
-    // Without the word in its label the key would never be found again.
-    if (!label_names_key(label)) {
-        if (!s_.volumes.set_volume_label(key.root, key.label)) {
-            return FormatOutcome::settings_lost;
-        }
-        label = key.label;
-    }
-    // A format gives the volume a new serial number; it is still the key shown.
-    const KeyIdentity formatted{key.root, key.drive_index, serial, label};
-    s_.device.remember_key(formatted);
-    if (save_config(formatted, s_.device, s_.device.config()) != SaveOutcome::saved ||
-        !s_.device.reset_date_file(formatted)) {
-        return FormatOutcome::settings_lost;
-    }
-    return FormatOutcome::formatted;
-}
-
 FormatOutcome FormatRun::finish(FormatOutcome outcome) {
+    const std::wstring& folder = backup_.backup_folder();
     switch (outcome) {
-        case FormatOutcome::key_changed: show_error(s_.messages, strings_, Text::key_changed); break;
+        case FormatOutcome::key_changed: show_error(s_.messages, strings_, Text::key_changed, folder); break;
         case FormatOutcome::unreadable: show_error(s_.messages, strings_, Text::settings_unreadable); break;
         case FormatOutcome::no_backup: show_error(s_.messages, strings_, Text::backup_failed); break;
         case FormatOutcome::size_unknown:
-        case FormatOutcome::no_shell_format: show_error(s_.messages, strings_, Text::format_failed); break;
-        case FormatOutcome::settings_lost: show_error(s_.messages, strings_, Text::save_failed); break;
-        case FormatOutcome::files_left_behind:
-            show_error(s_.messages, strings_, Text::restore_failed, backup_.backup_folder());
+        case FormatOutcome::no_shell_format: show_error(s_.messages, strings_, Text::format_failed, folder); break;
+        case FormatOutcome::unverifiable: show_error(s_.messages, strings_, Text::format_unverifiable, folder); break;
+        case FormatOutcome::other_volume: show_error(s_.messages, strings_, Text::other_volume, folder); break;
+        case FormatOutcome::settings_lost: show_error(s_.messages, strings_, Text::save_failed, folder); break;
+        case FormatOutcome::files_left_behind: show_error(s_.messages, strings_, Text::restore_failed, folder); break;
+        case FormatOutcome::backup_left_behind:
+            show_error(s_.messages, strings_, Text::backup_not_removed, folder);
             break;
         case FormatOutcome::stopped:
         case FormatOutcome::declined:

@@ -33,30 +33,29 @@ bool ProgramFileBackup::make_backup_folder() {
     return false;
 }
 
-bool ProgramFileBackup::copied_whole(const std::wstring& target, uint64_t size) {
-    uint64_t copied_size = 0;
-    return files_.file_size(target, copied_size) && copied_size == size;
+bool ProgramFileBackup::on_key_whole(const KeyIdentity& key, const CopiedFile& copied) {
+    std::unique_ptr<File> file = device_.open_on_key(key, copied.name, FileAccess::read, FileDisposition::open_existing);
+    uint64_t size = 0;
+    return file && file->size(size) && size == copied.size;
 }
 
-bool ProgramFileBackup::backup(const std::wstring& device_root) {
+bool ProgramFileBackup::backup(const KeyIdentity& key) {
     copied_files_.clear();
     // An empty root would turn the program files into paths on the current drive.
-    if (device_root.empty() || !make_backup_folder()) {
+    if (!key.found() || !make_backup_folder()) {
         return false;
     }
-    const std::wstring device_folder = with_trailing_backslash(device_root);
+    const std::wstring key_folder = with_trailing_backslash(key.root);
     const std::wstring backup_base = with_trailing_backslash(backup_folder_);
     for (const wchar_t* name : kBackedUpFiles) {
-        CopiedFile copied{device_folder + name, backup_base + name, 0};
+        CopiedFile copied{name, backup_base + name, 0};
         uint32_t attributes = 0;
-        const Lookup found = files_.attributes(copied.device_path, attributes);
+        const Lookup found = files_.attributes(key_folder + name, attributes);
         if (found == Lookup::missing) {
             continue;  // not on this key: nothing to keep
         }
         if (found == Lookup::failed || (attributes & (kAttributeFolder | kAttributeLink)) != 0 ||
-            !files_.file_size(copied.device_path, copied.size) ||
-            !files_.copy_file(copied.device_path, copied.backup_path) ||
-            !copied_whole(copied.backup_path, copied.size)) {
+            !device_.copy_from_key(key, copied.name, copied.backup_path, copied.size)) {
             static_cast<void>(discard());
             return false;
         }
@@ -65,24 +64,24 @@ bool ProgramFileBackup::backup(const std::wstring& device_root) {
     return true;
 }
 
-bool ProgramFileBackup::restore() {
+RestoreResult ProgramFileBackup::restore(const KeyIdentity& key) {
     bool all_back = true;
     for (const CopiedFile& copied : copied_files_) {
         // Only what is missing: a key that was not formatted still has its
-        // files, and copying a hidden or read-only file over itself fails.
-        if (files_.path_exists(copied.device_path)) {
+        // files, and nothing already on the key is ever written over.
+        uint32_t attributes = 0;
+        if (files_.attributes(with_trailing_backslash(key.root) + copied.name, attributes) == Lookup::missing &&
+            !device_.copy_to_key(copied.backup_path, key, copied.name, copied.size)) {
+            all_back = false;
             continue;
         }
-        if (!files_.copy_file(copied.backup_path, copied.device_path) ||
-            !copied_whole(copied.device_path, copied.size)) {
-            all_back = false;
-        }
+        all_back = on_key_whole(key, copied) && all_back;
     }
     if (!all_back) {
-        return false;
+        return RestoreResult::files_left_behind;
     }
     copied_files_.clear();
-    return remove_backup_folder();
+    return remove_backup_folder() ? RestoreResult::complete : RestoreResult::folder_left_behind;
 }
 
 bool ProgramFileBackup::discard() {

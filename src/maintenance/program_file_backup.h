@@ -23,22 +23,28 @@ constexpr wchar_t kBackupFolderPrefix[] = L"volkaris";
 constexpr unsigned kBackupFolderAttempts = 64;
 
 struct CopiedFile {
-    std::wstring device_path;
-    std::wstring backup_path;
+    std::wstring name;         // in the key's root
+    std::wstring backup_path;  // its copy in the backup folder
     uint64_t size = 0;
+};
+
+enum class RestoreResult {
+    complete,            // every file is on the key, whole, and the backup folder is gone
+    files_left_behind,   // some files are only in the backup folder
+    folder_left_behind,  // every file is on the key, but the backup folder could not be removed
 };
 
 class ProgramFileBackup {
 public:
-    ProgramFileBackup(FileSystem& files, Clock& clock) : files_(files), clock_(clock) {}
+    ProgramFileBackup(DeviceDrive& device, FileSystem& files, Clock& clock)
+        : device_(device), files_(files), clock_(clock) {}
 
     // True when every one of the files present on the key was copied whole
     // into a folder this object created. Otherwise nothing is kept.
-    [[nodiscard]] bool backup(const std::wstring& device_root);
-    // Copies back every recorded file the key lacks.
-    // True when all of them are there again; then the backup folder goes.
-    // Otherwise the folder stays for the user to copy from.
-    [[nodiscard]] bool restore();
+    [[nodiscard]] bool backup(const KeyIdentity& key);
+    // Puts back onto `key` every recorded file it lacks, and checks that each
+    // is there with its size; only then does the backup folder go.
+    [[nodiscard]] RestoreResult restore(const KeyIdentity& key);
     // Removes the backup folder without restoring anything.
     [[nodiscard]] bool discard();
 
@@ -51,9 +57,10 @@ public:
 private:
     // Creates a new folder that did not exist before; false when none could be made.
     [[nodiscard]] bool make_backup_folder();
-    [[nodiscard]] bool copied_whole(const std::wstring& target, uint64_t size);
+    [[nodiscard]] bool on_key_whole(const KeyIdentity& key, const CopiedFile& copied);
     [[nodiscard]] bool remove_backup_folder();
 
+    DeviceDrive& device_;
     FileSystem& files_;
     Clock& clock_;
     std::wstring backup_folder_;

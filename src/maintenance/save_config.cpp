@@ -12,7 +12,8 @@ SaveOutcome save_config(const KeyIdentity& key, DeviceDrive& device, const Devic
     }
     switch (device.write_config(key, config)) {
         case ConfigWrite::written: return SaveOutcome::saved;
-        case ConfigWrite::no_key: return SaveOutcome::key_changed;
+        case ConfigWrite::no_key:
+        case ConfigWrite::key_changed: return SaveOutcome::key_changed;
         case ConfigWrite::read_only: return SaveOutcome::read_only;
         case ConfigWrite::unreadable: return SaveOutcome::unreadable;
         case ConfigWrite::failed: break;

@@ -33,11 +33,12 @@ constexpr uint32_t kAttributeArchive = 0x20;
 constexpr uint32_t kAttributeLink = 0x400;
 
 enum class FileAccess { read, write, read_write };
-// create_new fails on anything already there, a link included: what it
-// writes can only land in a file it made.
-enum class FileDisposition { open_existing, open_always, create_always, create_new };
+// open_always opens what is there, or else creates a new file. create_new
+// fails on anything already there, a link included: what it writes can only
+// land in a file it made.
+enum class FileDisposition { open_existing, open_always, create_new };
 
-// An open file; closed when the object dies.
+// An open file; closed when the object dies, if close() was not called.
 class File {
 public:
     virtual ~File() = default;
@@ -45,8 +46,16 @@ public:
     // True only when every byte was written.
     [[nodiscard]] virtual bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) = 0;
     [[nodiscard]] virtual bool size(uint64_t& bytes) = 0;
+    // Cuts the file to no bytes.
+    [[nodiscard]] virtual bool truncate() = 0;
     // Pushes what was written to the device.
     [[nodiscard]] virtual bool flush() = 0;
+    // Closes the file; false when what was written may not have reached it.
+    [[nodiscard]] virtual bool close() = 0;
+    // Where the open file really is, every link resolved: its volume's serial
+    // number and its full path. False where the platform does not tell: there
+    // opening never follows a link, so the file is where it was asked for.
+    [[nodiscard]] virtual bool location(uint32_t& volume_serial, std::wstring& path) = 0;
 };
 
 struct FolderEntry {
@@ -65,7 +74,9 @@ enum class Lookup { found, missing, failed };
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // Null when the file cannot be opened.
+    // Null when the file cannot be opened. Only a regular file opens: never
+    // a folder, a device or a pipe, never through a link at the end of the
+    // path, and never by waiting for someone at the other end.
     [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
                                                           FileDisposition disposition) = 0;
     // Entries matching a pattern such as "X:\CARD\*.ddd", "." and ".." included
@@ -80,8 +91,6 @@ public:
     [[nodiscard]] virtual bool create_folder(const std::wstring& path) = 0;
     // Removes an empty folder, or a folder link itself.
     [[nodiscard]] virtual bool remove_folder(const std::wstring& path) = 0;
-    // Overwrites an existing target.
-    [[nodiscard]] virtual bool copy_file(const std::wstring& source, const std::wstring& target) = 0;
     // Puts source in target's place in one step; the target is either the old
     // file or the new one, whatever happens meanwhile.
     [[nodiscard]] virtual bool replace_file(const std::wstring& source, const std::wstring& target) = 0;
@@ -135,6 +144,8 @@ public:
     virtual ~Clock() = default;
     virtual SystemTime utc_now() = 0;
     virtual void sleep_ms(unsigned milliseconds) = 0;
+    // Milliseconds from some fixed moment, never going back.
+    virtual uint64_t ticks_ms() = 0;
 };
 
 enum class ShellFormatOutcome { library_missing, entry_missing, called };

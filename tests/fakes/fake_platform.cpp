@@ -9,15 +9,17 @@
 namespace lanternbook::testing {
 namespace {
 
+constexpr int kLinkDepthLimit = 16;
+
 class FakeFile : public File {
 public:
-    FakeFile(FakePlatform& platform, std::shared_ptr<FakePlatform::Node> node, FileAccess access,
-             std::optional<std::size_t> write_limit)
-        : platform_(platform), node_(std::move(node)), access_(access), write_limit_(write_limit) {}
+    FakeFile(FakePlatform& platform, std::shared_ptr<FakePlatform::Node> node, FakePlatform::Place place,
+             FileAccess access)
+        : platform_(platform), node_(std::move(node)), place_(std::move(place)), access_(access) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         bytes_read = 0;
-        if (!platform_.begin_call() || access_ == FileAccess::write) {
+        if (!platform_.begin_call() || closed_ || access_ == FileAccess::write) {
             return false;
         }
         const std::size_t available = node_->data.size() - std::min(position_, node_->data.size());
@@ -29,12 +31,16 @@ public:
 
     bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
         bytes_written = 0;
-        if (!platform_.begin_call() || access_ == FileAccess::read) {
+        if (!platform_.begin_call() || closed_ || access_ == FileAccess::read) {
             return false;
         }
+        const bool lying = platform_.lying_write_call && *platform_.lying_write_call == platform_.calls;
         std::size_t count = size;
-        if (write_limit_) {
-            count = std::min(count, *write_limit_ - std::min(*write_limit_, written_total_));
+        if (platform_.write_limit) {
+            count = std::min(count, *platform_.write_limit - std::min(*platform_.write_limit, written_total_));
+        }
+        if (lying && count > 0) {
+            --count;
         }
         if (node_->data.size() < position_ + count) {
             node_->data.resize(position_ + count);
@@ -42,27 +48,52 @@ public:
         std::copy_n(data, count, node_->data.begin() + static_cast<std::ptrdiff_t>(position_));
         position_ += count;
         written_total_ += count;
-        bytes_written = count;
-        return count == size;
+        bytes_written = lying ? size : count;
+        return bytes_written == size;
     }
 
     bool size(uint64_t& bytes) override {
-        if (!platform_.begin_call()) {
+        if (!platform_.begin_call() || closed_) {
             return false;
         }
         bytes = node_->data.size();
         return true;
     }
 
-    bool flush() override { return platform_.begin_call(); }
+    bool truncate() override {
+        if (!platform_.begin_call() || closed_ || access_ == FileAccess::read) {
+            return false;
+        }
+        node_->data.clear();
+        position_ = 0;
+        return true;
+    }
+
+    bool flush() override { return platform_.begin_call() && !closed_; }
+
+    bool close() override {
+        const bool was_open = !closed_;
+        closed_ = true;
+        return platform_.begin_call() && was_open;
+    }
+
+    bool location(uint32_t& volume_serial, std::wstring& path) override {
+        if (closed_) {
+            return false;
+        }
+        volume_serial = place_.volume->serial;
+        path = place_.full();
+        return true;
+    }
 
 private:
     FakePlatform& platform_;
     std::shared_ptr<FakePlatform::Node> node_;
+    FakePlatform::Place place_;
     FileAccess access_;
-    std::optional<std::size_t> write_limit_;
     std::size_t position_ = 0;
     std::size_t written_total_ = 0;
+    bool closed_ = false;
 };
 
 class FakeUsbSet : public UsbDeviceSet {
@@ -108,6 +139,19 @@ bool wildcard(const wchar_t* mask, const wchar_t* name) {
     return false;
 }
 
+std::wstring parent_key(const std::wstring& key) {
+    const std::size_t slash = key.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : key.substr(0, slash);
+}
+
+std::wstring name_of(const std::wstring& path) {
+    std::wstring trimmed = path;
+    while (trimmed.size() > 3 && trimmed.back() == L'\\') {
+        trimmed.pop_back();
+    }
+    return trimmed.substr(trimmed.rfind(L'\\') + 1);
+}
+
 }  // namespace
 
 bool fake_pattern_matches(const std::wstring& mask, const std::wstring& name) {
@@ -128,6 +172,10 @@ bool fake_pattern_matches(const std::wstring& mask, const std::wstring& name) {
     return false;
 }
 
+std::wstring FakePlatform::Place::full() const {
+    return std::wstring{letter, L':', L'\\'} + key;
+}
+
 FakePlatform::FakePlatform() {
     add_drive(L'C', L"Local Disk (C:)");
     add_folder(L"C:\\Users");
@@ -137,147 +185,216 @@ FakePlatform::FakePlatform() {
     add_folder(temp_path);
 }
 
+std::wstring FakePlatform::upper(const std::wstring& text) { return to_upper_ascii(text); }
+
 bool FakePlatform::begin_call() {
     ++calls;
+    ticks += ms_per_call;
     if (before_call) {
         before_call(calls);
     }
-    return !failing_call || *failing_call != calls;
+    const bool fails = (failing_call && *failing_call == calls) || failing_calls.count(calls) != 0;
+    return !fails;
 }
 
-std::wstring FakePlatform::key_of(const std::wstring& path) {
-    std::wstring key = to_upper_ascii(path);
-    while (key.size() > 3 && key.back() == L'\\') {
-        key.pop_back();
-    }
-    if (key.size() == 2 && key[1] == L':') {
-        key.push_back(L'\\');
-    }
-    return key;
-}
-
-std::wstring FakePlatform::parent_of(const std::wstring& key) {
-    const std::size_t slash = key.rfind(L'\\');
-    if (slash == std::wstring::npos) {
-        return std::wstring();
-    }
-    if (slash == 2) {
-        return key.substr(0, 3);
-    }
-    return key.substr(0, slash);
-}
-
-std::wstring FakePlatform::resolved(const std::wstring& key) const {
-    if (key.size() <= 3) {
-        return key;
-    }
-    std::wstring current = key.substr(0, 3);
-    std::size_t start = 3;
-    while (start <= key.size()) {
-        const std::size_t slash = std::min(key.find(L'\\', start), key.size());
-        const std::wstring part = key.substr(start, slash - start);
-        current = current.size() == 3 ? current + part : current + L"\\" + part;
-        const auto found = nodes_.find(current);
-        if (found != nodes_.end() && !found->second->link_target.empty()) {
-            current = found->second->link_target;
+FakePlatform::Place FakePlatform::locate(const std::wstring& path, bool follow_last) const {
+    // A depth-limited walk, so that links leading to each other end.
+    struct Walk {
+        const FakePlatform& platform;
+        Place operator()(const std::wstring& whole, bool follow, int depth) const {
+            const std::wstring full = upper(whole);
+            if (depth > kLinkDepthLimit || full.size() < 2 || full[1] != L':' ||
+                (full.size() > 2 && full[2] != L'\\')) {
+                return Place{};
+            }
+            const auto drive = platform.drives_.find(full[0]);
+            if (drive == platform.drives_.end()) {
+                return Place{};
+            }
+            Place place{drive->second, full[0], std::wstring()};
+            std::vector<std::wstring> parts;
+            std::size_t start = 3;
+            while (start < full.size()) {
+                const std::size_t slash = std::min(full.find(L'\\', start), full.size());
+                if (slash > start) {
+                    parts.push_back(full.substr(start, slash - start));
+                }
+                start = slash + 1;
+            }
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                const std::wstring key = place.key.empty() ? parts[i] : place.key + L"\\" + parts[i];
+                const auto found = place.volume->nodes.find(key);
+                const bool link = found != place.volume->nodes.end() && !found->second->link_target.empty();
+                const bool last = i + 1 == parts.size();
+                if (link && (!last || follow)) {
+                    place = (*this)(found->second->link_target, true, depth + 1);
+                    if (!place.valid()) {
+                        return Place{};
+                    }
+                } else {
+                    place.key = key;
+                }
+            }
+            return place;
         }
-        start = slash + 1;
-    }
-    return current;
+    };
+    return Walk{*this}(path, follow_last, 0);
 }
 
-bool FakePlatform::drive_mounted(const std::wstring& key) const {
-    return key.size() >= 3 && key[1] == L':' && key[2] == L'\\' && drives_.count(key[0]) != 0;
-}
-
-bool FakePlatform::parent_is_folder(const std::wstring& key) const {
-    const std::wstring parent = resolved(parent_of(key));
-    if (parent.size() == 3) {
-        return drive_mounted(parent);
-    }
-    const auto found = nodes_.find(parent);
-    return drive_mounted(parent) && found != nodes_.end() && found->second->folder;
-}
-
-// The entry itself: links on the way are followed, a link at the end is not.
-std::shared_ptr<FakePlatform::Node> FakePlatform::node(const std::wstring& path) const {
-    const std::wstring key = key_of(path);
-    if (key.size() <= 3) {
+std::shared_ptr<FakePlatform::Node> FakePlatform::node_at(const Place& place) const {
+    if (!place.valid() || place.key.empty()) {
         return nullptr;
     }
-    const std::wstring parent = resolved(parent_of(key));
-    const std::wstring own = parent + (parent.size() == 3 ? L"" : L"\\") + key.substr(key.rfind(L'\\') + 1);
-    if (!drive_mounted(own)) {
+    const auto found = place.volume->nodes.find(place.key);
+    return found == place.volume->nodes.end() ? nullptr : found->second;
+}
+
+bool FakePlatform::parent_is_folder(const Place& place) const {
+    if (!place.valid() || place.key.empty()) {
+        return false;
+    }
+    const std::wstring parent = parent_key(place.key);
+    if (parent.empty()) {
+        return true;
+    }
+    const auto found = place.volume->nodes.find(parent);
+    return found != place.volume->nodes.end() && found->second->kind == Kind::folder;
+}
+
+std::shared_ptr<FakePlatform::Node> FakePlatform::add_node(const std::wstring& path, Node node) {
+    const Place place = locate(path, false);
+    if (!place.valid() || place.key.empty()) {
         return nullptr;
     }
-    const auto found = nodes_.find(own);
-    return found == nodes_.end() ? nullptr : found->second;
+    node.name = name_of(path);
+    auto stored = std::make_shared<Node>(std::move(node));
+    place.volume->nodes[place.key] = stored;
+    return stored;
 }
 
 void FakePlatform::add_drive(wchar_t letter, const std::wstring& display_name, uint32_t serial) {
-    Drive drive;
-    drive.display_name = display_name;
-    drive.label = display_name;
+    auto volume = std::make_shared<Volume>();
+    volume->display_name = display_name;
+    volume->label = display_name;
     const std::size_t suffix = display_name.rfind(L" (");
     if (suffix != std::wstring::npos) {
-        drive.label = display_name.substr(0, suffix);
+        volume->label = display_name.substr(0, suffix);
     }
-    drive.serial = serial != 0 ? serial : next_serial_++;
-    drives_[static_cast<wchar_t>(towupper(letter))] = drive;
+    volume->serial = serial != 0 ? serial : next_serial_++;
+    volumes_.push_back(volume);
+    drives_[static_cast<wchar_t>(towupper(letter))] = volume;
 }
 
-void FakePlatform::remove_drive(wchar_t letter) {
+int FakePlatform::remove_drive(wchar_t letter) {
+    const int volume = volume_at(letter);
     drives_.erase(static_cast<wchar_t>(towupper(letter)));
+    return volume;
+}
+
+void FakePlatform::plug_in(wchar_t letter, int volume) {
+    if (volume >= 0 && static_cast<std::size_t>(volume) < volumes_.size()) {
+        drives_[static_cast<wchar_t>(towupper(letter))] = volumes_[static_cast<std::size_t>(volume)];
+    }
+}
+
+int FakePlatform::volume_at(wchar_t letter) const {
+    const auto found = drives_.find(static_cast<wchar_t>(towupper(letter)));
+    if (found == drives_.end()) {
+        return -1;
+    }
+    const auto at = std::find(volumes_.begin(), volumes_.end(), found->second);
+    return static_cast<int>(at - volumes_.begin());
+}
+
+std::map<std::wstring, Entry> FakePlatform::volume_contents(int volume) const {
+    std::map<std::wstring, Entry> contents;
+    if (volume < 0 || static_cast<std::size_t>(volume) >= volumes_.size()) {
+        return contents;
+    }
+    for (const auto& entry : volumes_[static_cast<std::size_t>(volume)]->nodes) {
+        contents[entry.first] = Entry{entry.second->data, entry.second->attributes, entry.second->link_target};
+    }
+    return contents;
+}
+
+std::map<std::wstring, Entry> FakePlatform::world() const {
+    std::map<std::wstring, Entry> contents;
+    for (const auto& drive : drives_) {
+        for (const auto& entry : drive.second->nodes) {
+            contents[std::wstring{drive.first, L':', L'\\'} + entry.first] =
+                Entry{entry.second->data, entry.second->attributes, entry.second->link_target};
+        }
+    }
+    return contents;
 }
 
 void FakePlatform::wipe_drive(wchar_t letter) {
-    const std::wstring root{static_cast<wchar_t>(towupper(letter)), L':', L'\\'};
-    for (auto it = nodes_.begin(); it != nodes_.end();) {
-        it = it->first.compare(0, 3, root) == 0 ? nodes_.erase(it) : std::next(it);
+    const auto found = drives_.find(static_cast<wchar_t>(towupper(letter)));
+    if (found != drives_.end()) {
+        found->second->nodes.clear();
     }
 }
 
 void FakePlatform::reformat_drive(wchar_t letter, const std::wstring& new_label) {
-    wipe_drive(letter);
-    const wchar_t upper = static_cast<wchar_t>(towupper(letter));
-    const auto found = drives_.find(upper);
+    const wchar_t upper_letter = static_cast<wchar_t>(towupper(letter));
+    const auto found = drives_.find(upper_letter);
+    if (found == drives_.end()) {
+        return;
+    }
+    found->second->nodes.clear();
+    found->second->serial = next_serial_++;
+    found->second->label = new_label;
+    found->second->display_name = new_label + L" (" + std::wstring(1, upper_letter) + L":)";
+}
+
+void FakePlatform::set_volume_serial(wchar_t letter, uint32_t serial) {
+    const auto found = drives_.find(static_cast<wchar_t>(towupper(letter)));
     if (found != drives_.end()) {
-        found->second.serial = next_serial_++;
-        found->second.label = new_label;
-        found->second.display_name = new_label + L" (" + std::wstring(1, upper) + L":)";
+        found->second->serial = serial;
     }
 }
 
 std::wstring FakePlatform::volume_label(wchar_t letter) const {
     const auto found = drives_.find(static_cast<wchar_t>(towupper(letter)));
-    return found == drives_.end() ? std::wstring() : found->second.label;
+    return found == drives_.end() ? std::wstring() : found->second->label;
 }
 
 void FakePlatform::add_folder(const std::wstring& path, uint32_t attributes) {
-    auto folder = std::make_shared<Node>();
-    const std::wstring key = key_of(path);
-    folder->name = path.substr(path.rfind(L'\\') + 1);
-    folder->folder = true;
-    folder->attributes = attributes | kAttributeFolder;
-    nodes_[key] = folder;
+    Node folder;
+    folder.kind = Kind::folder;
+    folder.attributes = attributes | kAttributeFolder;
+    static_cast<void>(add_node(path, folder));
 }
 
 void FakePlatform::add_folder_link(const std::wstring& path, const std::wstring& target) {
-    auto link = std::make_shared<Node>();
-    link->name = path.substr(path.rfind(L'\\') + 1);
-    link->folder = true;
-    link->attributes = kAttributeFolder | kAttributeLink;
-    link->link_target = key_of(target);
-    nodes_[key_of(path)] = link;
+    Node link;
+    link.kind = Kind::folder_link;
+    link.attributes = kAttributeFolder | kAttributeLink;
+    link.link_target = upper(target);
+    static_cast<void>(add_node(path, link));
+}
+
+void FakePlatform::add_file_link(const std::wstring& path, const std::wstring& target) {
+    Node link;
+    link.kind = Kind::file_link;
+    link.attributes = kAttrArchive;
+    link.link_target = upper(target);
+    static_cast<void>(add_node(path, link));
+}
+
+void FakePlatform::add_special(const std::wstring& path, Special kind) {
+    Node special;
+    special.kind = kind == Special::pipe ? Kind::pipe : Kind::device;
+    special.attributes = kAttrArchive;
+    static_cast<void>(add_node(path, special));
 }
 
 void FakePlatform::add_file(const std::wstring& path, const std::vector<uint8_t>& bytes,
                             uint32_t attributes) {
-    auto file = std::make_shared<Node>();
-    file->name = path.substr(path.rfind(L'\\') + 1);
-    file->data = bytes;
-    file->attributes = attributes == 0 ? kAttrArchive : attributes;
-    nodes_[key_of(path)] = file;
+    Node file;
+    file.data = bytes;
+    file.attributes = attributes == 0 ? kAttrArchive : attributes;
+    static_cast<void>(add_node(path, file));
 }
 
 void FakePlatform::add_file(const std::wstring& path, const std::string& text,
@@ -285,33 +402,31 @@ void FakePlatform::add_file(const std::wstring& path, const std::string& text,
     add_file(path, std::vector<uint8_t>(text.begin(), text.end()), attributes);
 }
 
-bool FakePlatform::exists(const std::wstring& path) const {
-    return nodes_.count(key_of(path)) != 0;
-}
+bool FakePlatform::exists(const std::wstring& path) const { return node_at(locate(path, false)) != nullptr; }
 
 bool FakePlatform::is_folder(const std::wstring& path) const {
-    const auto found = nodes_.find(key_of(path));
-    return found != nodes_.end() && found->second->folder;
+    const std::shared_ptr<Node> found = node_at(locate(path, false));
+    return found && found->is_folder();
 }
 
 std::optional<std::vector<uint8_t>> FakePlatform::file_bytes(const std::wstring& path) const {
-    const auto found = nodes_.find(key_of(path));
-    if (found == nodes_.end() || found->second->folder) {
+    const std::shared_ptr<Node> found = node_at(locate(path, false));
+    if (!found || found->kind != Kind::file) {
         return std::nullopt;
     }
-    return found->second->data;
+    return found->data;
 }
 
 uint32_t FakePlatform::attributes(const std::wstring& path) const {
-    const auto found = nodes_.find(key_of(path));
-    return found == nodes_.end() ? 0 : found->second->attributes;
+    const std::shared_ptr<Node> found = node_at(locate(path, false));
+    return found ? found->attributes : 0;
 }
 
 std::vector<std::wstring> FakePlatform::paths_under(const std::wstring& prefix) const {
-    const std::wstring upper = to_upper_ascii(prefix);
+    const std::wstring wanted = upper(prefix);
     std::vector<std::wstring> paths;
-    for (const auto& entry : nodes_) {
-        if (entry.first.compare(0, upper.size(), upper) == 0) {
+    for (const auto& entry : world()) {
+        if (entry.first.compare(0, wanted.size(), wanted) == 0) {
             paths.push_back(entry.first);
         }
     }
@@ -337,11 +452,11 @@ bool FakePlatform::drive_display_name(const std::wstring& root, std::wstring& na
     if (!begin_call()) {
         return false;
     }
-    const auto found = root.empty() ? drives_.end() : drives_.find(root[0]);
-    if (found == drives_.end() || found->second.display_name.empty()) {
+    const auto found = root.empty() ? drives_.end() : drives_.find(static_cast<wchar_t>(towupper(root[0])));
+    if (found == drives_.end() || found->second->display_name.empty()) {
         return false;
     }
-    name = found->second.display_name;
+    name = found->second->display_name;
     return true;
 }
 
@@ -354,8 +469,8 @@ bool FakePlatform::volume_identity(const std::wstring& root, uint32_t& serial_nu
     if (found == drives_.end()) {
         return false;
     }
-    serial_number = found->second.serial;
-    label = found->second.label;
+    serial_number = found->second->serial;
+    label = found->second->label;
     return true;
 }
 
@@ -368,8 +483,8 @@ bool FakePlatform::set_volume_label(const std::wstring& root, const std::wstring
     if (found == drives_.end()) {
         return false;
     }
-    found->second.label = label;
-    found->second.display_name = label + L" (" + std::wstring(1, letter) + L":)";
+    found->second->label = label;
+    found->second->display_name = label + L" (" + std::wstring(1, letter) + L":)";
     return true;
 }
 
@@ -381,7 +496,7 @@ std::unique_ptr<UsbDeviceSet> FakePlatform::open_usb_devices() {
 }
 
 bool FakePlatform::volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) {
-    if (!begin_call() || !volume_size || !drive_mounted(key_of(root))) {
+    if (!begin_call() || !volume_size || !locate(root, false).valid()) {
         return false;
     }
     total_bytes = *volume_size;
@@ -390,34 +505,45 @@ bool FakePlatform::volume_total_bytes(const std::wstring& root, uint64_t& total_
 
 std::unique_ptr<File> FakePlatform::open_file(const std::wstring& path, FileAccess access,
                                               FileDisposition disposition) {
-    const std::wstring key = key_of(path);
-    if (!begin_call() || unopenable_paths.count(key) != 0 || !parent_is_folder(key)) {
+    if (!begin_call() || unopenable_paths.count(upper(path)) != 0) {
         return nullptr;
     }
-    std::shared_ptr<Node> existing = node(path);
-    if (existing && (existing->folder || disposition == FileDisposition::create_new)) {
+    const Place own = locate(path, false);
+    if (!parent_is_folder(own)) {
         return nullptr;
+    }
+    std::shared_ptr<Node> found = node_at(own);
+    // Anything already there, a link included, stops a new file.
+    if (found && disposition == FileDisposition::create_new) {
+        return nullptr;
+    }
+    Place place = own;
+    if (found && found->kind == Kind::file_link) {
+        // As under Wine: the link is opened as what it leads to, and never
+        // made into a new file where a dangling one leads.
+        place = locate(found->link_target, true);
+        found = node_at(place);
+        if (!found) {
+            return nullptr;
+        }
     }
     const bool writes = access != FileAccess::read;
-    if (existing && writes && (existing->attributes & kAttrReadOnly) != 0) {
-        return nullptr;
-    }
-    if (!existing) {
+    if (found) {
+        // Folders, pipes and devices are refused, as the platforms refuse them.
+        if (found->kind != Kind::file || (writes && (found->attributes & kAttrReadOnly) != 0)) {
+            return nullptr;
+        }
+    } else {
         if (disposition == FileDisposition::open_existing) {
             return nullptr;
         }
-        const std::wstring parent = resolved(parent_of(key));
-        add_file(parent + (parent.size() == 3 ? L"" : L"\\") + path.substr(path.rfind(L'\\') + 1),
-                 std::vector<uint8_t>());
-        existing = node(path);
-    } else if (disposition == FileDisposition::create_always) {
-        // Creating over a hidden or system file with plain attributes is refused.
-        if ((existing->attributes & (kAttrHidden | kAttrSystem)) != 0) {
-            return nullptr;
-        }
-        existing->data.clear();
+        Node file;
+        file.name = name_of(path);
+        file.attributes = kAttrArchive;
+        found = std::make_shared<Node>(file);
+        own.volume->nodes[own.key] = found;
     }
-    return std::make_unique<FakeFile>(*this, existing, access, write_limit);
+    return std::make_unique<FakeFile>(*this, found, place, access);
 }
 
 Lookup FakePlatform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
@@ -425,70 +551,85 @@ Lookup FakePlatform::list_folder(const std::wstring& pattern, std::vector<Folder
     if (!begin_call()) {
         return Lookup::failed;
     }
-    const std::wstring key = to_upper_ascii(pattern);
-    const std::size_t slash = key.rfind(L'\\');
+    const std::size_t slash = pattern.rfind(L'\\');
     if (slash == std::wstring::npos) {
         return Lookup::missing;
     }
-    const std::wstring folder = resolved(key_of(key.substr(0, slash + 1)));
     const std::wstring mask = pattern.substr(slash + 1);
-    const bool root = folder.size() == 3;
-    if (!drive_mounted(folder)) {
-        return Lookup::failed;
-    }
-    if (!root && !is_folder(folder)) {
+    // A pulled drive answers "no such path", as Windows does.
+    const Place folder = locate(pattern.substr(0, slash + 1), true);
+    if (!folder.valid()) {
         return Lookup::missing;
     }
-    if (!root && fake_pattern_matches(mask, L".")) {
-        entries.push_back({L".", kAttributeFolder});
-        entries.push_back({L"..", kAttributeFolder});
-    }
-    for (const auto& entry : nodes_) {
-        if (parent_of(entry.first) == folder && fake_pattern_matches(mask, entry.second->name)) {
-            entries.push_back({entry.second->name, entry.second->attributes});
+    if (!folder.key.empty()) {
+        const std::shared_ptr<Node> found = node_at(folder);
+        if (!found || found->kind != Kind::folder) {
+            return Lookup::missing;
         }
+        if (fake_pattern_matches(mask, L".")) {
+            entries.push_back({L".", kAttributeFolder});
+            entries.push_back({L"..", kAttributeFolder});
+        }
+    }
+    for (const auto& entry : folder.volume->nodes) {
+        if (parent_key(entry.first) != folder.key || !fake_pattern_matches(mask, entry.second->name)) {
+            continue;
+        }
+        uint32_t shown = entry.second->attributes;
+        if (entry.second->kind == Kind::file_link) {
+            const std::shared_ptr<Node> target = node_at(locate(entry.second->link_target, true));
+            shown = target ? target->attributes : kAttrArchive;
+        }
+        entries.push_back({entry.second->name, shown});
     }
     return entries.empty() ? Lookup::missing : Lookup::found;
 }
 
 Lookup FakePlatform::attributes(const std::wstring& path, uint32_t& attributes) {
-    const std::wstring key = key_of(path);
-    if (!begin_call() || !drive_mounted(resolved(key))) {
+    if (!begin_call()) {
         return Lookup::failed;
     }
-    if (key.size() == 3) {
+    const Place own = locate(path, false);
+    if (!own.valid()) {
+        return Lookup::missing;
+    }
+    if (own.key.empty()) {
         attributes = kAttributeFolder;
         return Lookup::found;
     }
-    std::shared_ptr<Node> found = node(path);
+    const std::shared_ptr<Node> found = node_at(own);
     if (!found) {
         return Lookup::missing;
     }
     attributes = found->attributes;
+    // A link to a file looks like the file it leads to, or like a plain file.
+    if (found->kind == Kind::file_link) {
+        const std::shared_ptr<Node> target = node_at(locate(found->link_target, true));
+        attributes = target ? target->attributes : kAttrArchive;
+    }
     return Lookup::found;
 }
 
 bool FakePlatform::set_attributes(const std::wstring& path, uint32_t attributes) {
-    std::shared_ptr<Node> found = node(path);
-    if (!begin_call() || !found) {
+    if (!begin_call()) {
         return false;
     }
     // Like the platform, through a link to what it leads to.
-    if (!found->link_target.empty()) {
-        const auto target = nodes_.find(found->link_target);
-        if (target == nodes_.end()) {
-            return false;
-        }
-        found = target->second;
+    std::shared_ptr<Node> found = node_at(locate(path, true));
+    if (!found) {
+        return false;
     }
-    found->attributes = (attributes & ~kAttributeFolder) | (found->folder ? kAttributeFolder : 0) |
+    found->attributes = (attributes & ~kAttributeFolder) | (found->is_folder() ? kAttributeFolder : 0) |
                         (found->attributes & kAttributeLink);
     return true;
 }
 
 bool FakePlatform::file_size(const std::wstring& path, uint64_t& bytes) {
-    std::shared_ptr<Node> found = node(path);
-    if (!begin_call() || !found || found->folder) {
+    if (!begin_call()) {
+        return false;
+    }
+    const std::shared_ptr<Node> found = node_at(locate(path, true));
+    if (!found || found->kind != Kind::file) {
         return false;
     }
     bytes = found->data.size();
@@ -496,88 +637,73 @@ bool FakePlatform::file_size(const std::wstring& path, uint64_t& bytes) {
 }
 
 bool FakePlatform::delete_file(const std::wstring& path) {
-    std::shared_ptr<Node> found = node(path);
-    if (!begin_call() || !found || found->folder || (found->attributes & kAttrReadOnly) != 0 ||
-        locked_paths.count(key_of(path)) != 0) {
+    if (!begin_call()) {
         return false;
     }
-    for (auto it = nodes_.begin(); it != nodes_.end(); ++it) {
-        if (it->second == found) {
-            nodes_.erase(it);
-            return true;
-        }
+    const Place own = locate(path, false);
+    const std::shared_ptr<Node> found = node_at(own);
+    if (!found || found->is_folder() || (found->attributes & kAttrReadOnly) != 0 ||
+        locked_paths.count(upper(path)) != 0) {
+        return false;
     }
-    return false;
+    // A link goes by itself, never what it leads to.
+    own.volume->nodes.erase(own.key);
+    return true;
 }
 
 bool FakePlatform::create_folder(const std::wstring& path) {
-    const std::wstring key = key_of(path);
-    if (!begin_call() || path.empty() || node(path) || !parent_is_folder(key)) {
+    if (!begin_call() || path.empty()) {
         return false;
     }
-    const std::wstring parent = resolved(parent_of(key));
-    add_folder(parent + (parent.size() == 3 ? L"" : L"\\") + path.substr(path.rfind(L'\\') + 1));
+    const Place own = locate(path, false);
+    if (!parent_is_folder(own) || node_at(own)) {
+        return false;
+    }
+    Node folder;
+    folder.name = name_of(path);
+    folder.kind = Kind::folder;
+    folder.attributes = kAttributeFolder;
+    own.volume->nodes[own.key] = std::make_shared<Node>(folder);
     return true;
 }
 
 bool FakePlatform::remove_folder(const std::wstring& path) {
-    std::shared_ptr<Node> found = node(path);
-    if (!begin_call() || !found || !found->folder || (found->attributes & kAttrReadOnly) != 0) {
+    if (!begin_call()) {
         return false;
     }
-    std::wstring own;
-    for (const auto& entry : nodes_) {
-        if (entry.second == found) {
-            own = entry.first;
-        }
+    const Place own = locate(path, false);
+    const std::shared_ptr<Node> found = node_at(own);
+    if (!found || !found->is_folder() || (found->attributes & kAttrReadOnly) != 0) {
+        return false;
     }
     // A link goes by itself; a real folder only when empty.
-    if (found->link_target.empty()) {
-        for (const auto& entry : nodes_) {
-            if (parent_of(entry.first) == own) {
+    if (found->kind == Kind::folder) {
+        for (const auto& entry : own.volume->nodes) {
+            if (parent_key(entry.first) == own.key) {
                 return false;
             }
         }
     }
-    nodes_.erase(own);
-    return true;
-}
-
-bool FakePlatform::copy_file(const std::wstring& source, const std::wstring& target) {
-    const std::wstring target_key = key_of(target);
-    std::shared_ptr<Node> from = node(source);
-    if (!begin_call() || !from || from->folder || failing_copies.count(key_of(source)) != 0 ||
-        failing_copies.count(target_key) != 0 || !parent_is_folder(target_key)) {
-        return false;
-    }
-    std::shared_ptr<Node> to = node(target);
-    if (to && (to->folder || (to->attributes & (kAttrReadOnly | kAttrHidden)) != 0)) {
-        return false;
-    }
-    std::vector<uint8_t> data = from->data;
-    if (write_limit && data.size() > *write_limit) {
-        data.resize(*write_limit);
-    }
-    const std::wstring parent = resolved(parent_of(target_key));
-    add_file(parent + (parent.size() == 3 ? L"" : L"\\") + target.substr(target.rfind(L'\\') + 1), data,
-             from->attributes);
+    own.volume->nodes.erase(own.key);
     return true;
 }
 
 bool FakePlatform::replace_file(const std::wstring& source, const std::wstring& target) {
-    const std::wstring target_key = key_of(target);
-    std::shared_ptr<Node> from = node(source);
-    std::shared_ptr<Node> to = node(target);
-    if (!begin_call() || !from || from->folder || failing_replaces.count(target_key) != 0 ||
-        resolved(parent_of(key_of(source))) != resolved(parent_of(target_key)) ||
-        (to && (to->folder || (to->attributes & kAttrReadOnly) != 0))) {
+    if (!begin_call()) {
         return false;
     }
-    const std::wstring parent = resolved(parent_of(target_key));
-    const std::wstring own = parent + (parent.size() == 3 ? L"" : L"\\") + target_key.substr(target_key.rfind(L'\\') + 1);
-    nodes_.erase(resolved(key_of(source)));
-    from->name = target.substr(target.rfind(L'\\') + 1);
-    nodes_[own] = from;
+    const Place from_place = locate(source, false);
+    const Place to_place = locate(target, false);
+    const std::shared_ptr<Node> from = node_at(from_place);
+    const std::shared_ptr<Node> to = node_at(to_place);
+    if (!from || from->kind != Kind::file || !to_place.valid() || from_place.volume != to_place.volume ||
+        parent_key(from_place.key) != parent_key(to_place.key) || failing_replaces.count(upper(target)) != 0 ||
+        (to && (to->is_folder() || (to->attributes & kAttrReadOnly) != 0))) {
+        return false;
+    }
+    from_place.volume->nodes.erase(from_place.key);
+    from->name = name_of(target);
+    to_place.volume->nodes[to_place.key] = from;
     return true;
 }
 
@@ -607,6 +733,8 @@ std::vector<std::wstring> FakePlatform::error_texts() const {
 SystemTime FakePlatform::utc_now() { return now; }
 
 void FakePlatform::sleep_ms(unsigned milliseconds) { slept_ms += milliseconds; }
+
+uint64_t FakePlatform::ticks_ms() { return ticks; }
 
 ShellFormatOutcome FakePlatform::shell_format(int drive_index) {
     if (format_outcome == ShellFormatOutcome::called) {

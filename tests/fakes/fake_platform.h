@@ -1,7 +1,10 @@
-// An in-memory stand-in for the operating system: drives with display names,
-// a case-insensitive file system with attributes, USB devices, message boxes,
-// a settable clock and a scriptable shell format. Faults are injected by the
-// test that owns it.
+// An in-memory stand-in for the operating system, as hostile as the real one:
+// volumes that can be pulled and swapped at a drive letter, a case-insensitive
+// file system with attributes, links to folders and to files (a file link
+// looks like a plain file, as under Wine, and opening it opens its target),
+// pipes and devices under file names, USB devices, message boxes, a settable
+// clock and a scriptable shell format. Every call is counted; a test makes
+// calls fail, lie or find another world by their number.
 #pragma once
 
 #include <cstdint>
@@ -34,34 +37,63 @@ struct MessageBoxCall {
     unsigned style = 0;
 };
 
+// What stands under a name besides files, folders and links.
+enum class Special { pipe, device };
+
+// One entry of a volume, for comparing whole worlds.
+struct Entry {
+    std::vector<uint8_t> data;
+    uint32_t attributes = 0;
+    std::wstring link_target;
+
+    bool operator==(const Entry& other) const {
+        return data == other.data && attributes == other.attributes && link_target == other.link_target;
+    }
+};
+
 class FakePlatform : public Platform {
 public:
     FakePlatform();
 
     // --- set-up and inspection for tests ---
-    // A drive letter with the shell display name it reports ("" for none).
-    // Its volume label is the display name without " (X:)"; its serial
-    // number is `serial`, or one of its own.
+    // A new, empty volume at a drive letter with the shell display name it
+    // reports ("" for none). Its label is the display name without " (X:)";
+    // its serial number is `serial`, or one of its own. A volume already at
+    // that letter is detached, files and all.
     void add_drive(wchar_t letter, const std::wstring& display_name, uint32_t serial = 0);
-    void remove_drive(wchar_t letter);
+    // Pulls the volume out of its letter; it keeps its files. Its number, or -1.
+    int remove_drive(wchar_t letter);
+    // Plugs a volume (back) in at a letter.
+    void plug_in(wchar_t letter, int volume);
+    // The volume at a letter, or -1.
+    int volume_at(wchar_t letter) const;
+    // Every entry of a volume, attached or not, by its path below the root.
+    std::map<std::wstring, Entry> volume_contents(int volume) const;
+    // Every entry of every attached volume, by full path.
+    std::map<std::wstring, Entry> world() const;
     // Deletes everything stored on the drive, as a format would.
     void wipe_drive(wchar_t letter);
-    void add_folder(const std::wstring& path, uint32_t attributes = 0);
-    void add_file(const std::wstring& path, const std::vector<uint8_t>& bytes,
-                  uint32_t attributes = 0);
-    void add_file(const std::wstring& path, const std::string& text, uint32_t attributes = 0);
-    // A folder link at `path` leading to the folder `target`, as a key
-    // formatted with a link-capable file system can hold.
-    void add_folder_link(const std::wstring& path, const std::wstring& target);
     // The volume as a format leaves it: empty, with a new serial number and
     // the given label.
     void reformat_drive(wchar_t letter, const std::wstring& new_label);
+    void set_volume_serial(wchar_t letter, uint32_t serial);
+
+    void add_folder(const std::wstring& path, uint32_t attributes = 0);
+    void add_file(const std::wstring& path, const std::vector<uint8_t>& bytes, uint32_t attributes = 0);
+    void add_file(const std::wstring& path, const std::string& text, uint32_t attributes = 0);
+    // A folder link at `path` leading to the folder `target`.
+    void add_folder_link(const std::wstring& path, const std::wstring& target);
+    // A link at `path` leading to the file `target`, which may be on another
+    // volume or not exist at all. Listed and looked up as a plain file.
+    void add_file_link(const std::wstring& path, const std::wstring& target);
+    void add_special(const std::wstring& path, Special kind);
+
     std::wstring volume_label(wchar_t letter) const;
     bool exists(const std::wstring& path) const;
     bool is_folder(const std::wstring& path) const;
     std::optional<std::vector<uint8_t>> file_bytes(const std::wstring& path) const;
     uint32_t attributes(const std::wstring& path) const;
-    // Every path stored below a prefix (upper-cased), sorted.
+    // Every path stored below a prefix (upper-cased), sorted, on attached volumes.
     std::vector<std::wstring> paths_under(const std::wstring& prefix) const;
 
     std::vector<FakeUsbDevice> usb_devices;
@@ -70,9 +102,8 @@ public:
 
     std::set<std::wstring> unopenable_paths;   // upper-cased; open_file fails
     std::set<std::wstring> locked_paths;       // upper-cased; delete fails
-    std::set<std::wstring> failing_copies;     // upper-cased source or target; copy fails
     std::set<std::wstring> failing_replaces;   // upper-cased target; replace fails
-    std::optional<std::size_t> write_limit;    // a write stores at most this many bytes
+    std::optional<std::size_t> write_limit;    // a file takes at most this many bytes of writes
     std::optional<uint64_t> volume_size;       // none: the size cannot be read
     bool label_setting_works = true;
     std::wstring temp_path = L"C:\\Users\\user\\AppData\\Local\\Temp";
@@ -86,6 +117,9 @@ public:
 
     SystemTime now{2026, 12, 1, 7, 10, 30, 0, 0};  // Monday 2026-12-07 10:30 UTC
     unsigned slept_ms = 0;
+    // The monotonic clock moves on by this much at every counted call.
+    uint64_t ms_per_call = 1;
+    uint64_t ticks = 0;
 
     ShellFormatOutcome format_outcome = ShellFormatOutcome::called;
     std::function<void(int drive_index)> on_shell_format;
@@ -95,11 +129,16 @@ public:
     std::function<void(int call_number)> on_drive_mask;
     int drive_mask_calls = 0;
 
-    // Every file-system and volume call, file reads and writes included, is
-    // counted. before_call runs first (a test can pull the key there); the
-    // call numbered failing_call then fails.
+    // Every file-system and volume call, file reads, writes, flushes and
+    // closes included, is counted, and before_call runs first, before the
+    // call looks anything up (a test can pull or swap the key there). A call
+    // whose number is failing_call or in failing_calls then fails without
+    // effect; a write numbered lying_write_call stores a byte less than it
+    // says.
     int calls = 0;
     std::optional<int> failing_call;
+    std::set<int> failing_calls;
+    std::optional<int> lying_write_call;
     std::function<void(int call_number)> before_call;
 
     // --- Platform ---
@@ -112,7 +151,6 @@ public:
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
-    bool copy_file(const std::wstring& source, const std::wstring& target) override;
     bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
     uint32_t logical_drive_mask() override;
@@ -125,37 +163,51 @@ public:
                     unsigned style) override;
     SystemTime utc_now() override;
     void sleep_ms(unsigned milliseconds) override;
+    uint64_t ticks_ms() override;
     ShellFormatOutcome shell_format(int drive_index) override;
     std::wstring module_path() override;
 
-    // False for the call that is to fail.
+    // Counts a call; false for the call that is to fail.
     bool begin_call();
 
+    enum class Kind { file, folder, folder_link, file_link, pipe, device };
     struct Node {
         std::wstring name;  // as created, for listings
-        bool folder = false;
+        Kind kind = Kind::file;
         std::vector<uint8_t> data;
         uint32_t attributes = 0;
-        std::wstring link_target;  // key of the folder a link leads to
+        std::wstring link_target;  // full upper-cased path a link leads to
+
+        bool is_folder() const { return kind == Kind::folder || kind == Kind::folder_link; }
     };
-
-private:
-    // Upper-cased, without a trailing backslash except for a bare root "K:\".
-    static std::wstring key_of(const std::wstring& path);
-    static std::wstring parent_of(const std::wstring& key);
-    bool drive_mounted(const std::wstring& key) const;
-    bool parent_is_folder(const std::wstring& key) const;
-    std::shared_ptr<Node> node(const std::wstring& path) const;
-    // The key with every link on the way replaced by its target.
-    std::wstring resolved(const std::wstring& key) const;
-
-    struct Drive {
+    struct Volume {
         std::wstring display_name;
         std::wstring label;
         uint32_t serial = 0;
+        // By upper-cased path below the root, without a leading backslash.
+        std::map<std::wstring, std::shared_ptr<Node>> nodes;
     };
-    std::map<wchar_t, Drive> drives_;
-    std::map<std::wstring, std::shared_ptr<Node>> nodes_;
+
+    // Where a path leads: the volume, and the key of the entry on it.
+    struct Place {
+        std::shared_ptr<Volume> volume;
+        wchar_t letter = 0;
+        std::wstring key;  // "" for the root
+
+        bool valid() const { return volume != nullptr; }
+        std::wstring full() const;
+    };
+    // Links on the way are followed; a link at the end only if `follow_last`.
+    Place locate(const std::wstring& path, bool follow_last) const;
+    std::shared_ptr<Node> node_at(const Place& place) const;
+
+private:
+    static std::wstring upper(const std::wstring& text);
+    bool parent_is_folder(const Place& place) const;
+    std::shared_ptr<Node> add_node(const std::wstring& path, Node node);
+
+    std::map<wchar_t, std::shared_ptr<Volume>> drives_;
+    std::vector<std::shared_ptr<Volume>> volumes_;
     uint32_t next_serial_ = 0x5A5A0001;
 };
 

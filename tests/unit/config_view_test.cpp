@@ -462,13 +462,13 @@ TEST(ConfigSave, NothingWrittenWithoutTheKey) {
     DialogHarness pulled;
     pulled.attach_key_with_config(stored);
     pulled.open();
-    pulled.platform.remove_drive(L'K');
+    const int key_volume = pulled.platform.remove_drive(L'K');
     // The dialog stays open and says why.
     EXPECT_FALSE(save_from_dialog(pulled.state, pulled.controls, pulled.platform, pulled.platform));
     ASSERT_EQ(pulled.platform.message_boxes.size(), 1u);
     EXPECT_EQ(pulled.platform.message_boxes[0].text,
               L"The device was removed or changed. The operation was stopped.");
-    pulled.attach_key();
+    pulled.platform.plug_in(L'K', key_volume);
     EXPECT_EQ(pulled.platform.file_bytes(kKeyConfig), stored);
 
     // Missing when the dialog opened, plugged in before Save: Exit writes nothing.

@@ -275,9 +275,9 @@ TEST_F(DeviceFiles, ResetEmptiesDateUntilTheNextRead) {
     EXPECT_EQ(device.read_config(), ConfigRead::no_config);
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
 
-    platform.remove_drive(L'K');
+    const int key_volume = platform.remove_drive(L'K');
     EXPECT_FALSE(device.reset_date_file(attached));
-    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.plug_in(L'K', key_volume);
     EXPECT_EQ(platform.file_bytes(kDatePath), bytes_of("111111"));
 }
 

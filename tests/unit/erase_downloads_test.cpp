@@ -53,7 +53,7 @@ protected:
     EraseResult run() {
         const KeyIdentity key = device.find_key();
         platform.drive_mask_calls = 0;
-        return erase_downloads(key, device, platform, platform, strings);
+        return erase_downloads(key, device, platform, platform, platform, strings);
     }
 
     std::vector<std::wstring> error_texts() const { return platform.error_texts(); }
@@ -167,15 +167,15 @@ TEST_F(EraseDownloads, KeyPulledBetweenStepsStopsTheRunAndNeverMovesToAnotherKey
     add_files({L"L:\\CARD\\x.dtc", L"L:\\CARD\\y.esm"});
     // Once the second pass has deleted its file, the key goes and another
     // key stays: the third pass must not sweep that one.
-    bool pulled = false;
+    int pulled = -1;
     platform.before_call = [&](int) {
-        if (!pulled && !platform.exists(L"K:\\CARD\\b.ddd")) {
-            pulled = true;
-            platform.remove_drive(L'K');
+        if (pulled < 0 && !platform.exists(L"K:\\CARD\\b.ddd")) {
+            pulled = platform.remove_drive(L'K');
         }
     };
 
     const EraseResult result = run();
+    platform.plug_in(L'K', pulled);
 
     EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
     EXPECT_EQ(result.deleted, 2u);
@@ -187,15 +187,20 @@ TEST_F(EraseDownloads, KeyPulledBetweenStepsStopsTheRunAndNeverMovesToAnotherKey
 
 TEST_F(EraseDownloads, AnotherVolumeUnderTheSameLetterStopsTheRun) {
     add_files({L"K:\\CARD\\a.dtg", L"K:\\TACHO\\b.ddd"});
+    const int key_volume = platform.volume_at(L'K');
     bool swapped = false;
     platform.before_call = [&](int) {
         if (!swapped && !platform.exists(L"K:\\CARD\\a.dtg")) {
             swapped = true;
-            platform.add_drive(L'K', L"VOLKARIS (K:)");  // a new serial number
+            platform.add_drive(L'K', L"VOLKARIS (K:)");  // another key, another serial number
+            platform.add_folder(L"K:\\TACHO");
+            platform.add_file(L"K:\\TACHO\\theirs.ddd", "theirs");
         }
     };
 
     EXPECT_EQ(run().outcome, EraseOutcome::key_changed);
+    expect_kept({L"K:\\TACHO\\theirs.ddd"});
+    platform.plug_in(L'K', key_volume);
     expect_kept({L"K:\\TACHO\\b.ddd"});
 }
 
@@ -233,9 +238,10 @@ TEST_F(EraseDownloads, NeverStepsThroughALink) {
 
 TEST_F(EraseDownloads, NoKeyAfterTheQuestionIsReported) {
     add_files({L"K:\\CARD\\a.ddd"});
-    platform.remove_drive(L'K');
+    const int key_volume = platform.remove_drive(L'K');
 
     EXPECT_EQ(run().outcome, EraseOutcome::no_key);
+    platform.plug_in(L'K', key_volume);
 
     expect_kept({L"K:\\CARD\\a.ddd"});
     EXPECT_EQ(error_texts(), std::vector<std::wstring>{kDeviceChanged});
@@ -249,7 +255,7 @@ TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
         LanguageTable strings;
         strings.select_language(language);
 
-        EXPECT_EQ(erase_downloads(KeyIdentity{}, device, platform, platform, strings).outcome,
+        EXPECT_EQ(erase_downloads(KeyIdentity{}, device, platform, platform, platform, strings).outcome,
                   EraseOutcome::declined);
 
         const StringTable& table = string_table_for(language);

@@ -177,7 +177,7 @@ bool run_erase(FaultWorld& world, const Bytes&) {
     DialogHarness& dialog = world.dialog;
     const EraseResult result =
         erase_downloads(dialog.state.device.key(), dialog.state.device, dialog.platform, dialog.platform,
-                        dialog.state.strings);
+                        dialog.platform, dialog.state.strings);
     for (const std::wstring& path : kDownloads) {
         if (world.platform().exists(path)) {
             return false;

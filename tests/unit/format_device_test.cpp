@@ -185,7 +185,7 @@ TEST_F(FormatDevice, DeclinedConfirmationBacksUpAndWritesNothing) {
 
 TEST_F(FormatDevice, CompletedFormatPutsProgramFilesAndSettingsBack) {
     const std::wstring root = install_key(L'K');
-    platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+    platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L"VOLKARIS"); };
 
     EXPECT_EQ(run(), FormatOutcome::formatted);
 
@@ -223,7 +223,7 @@ TEST_F(FormatDevice, MissingShellFormatWritesNothingButCleansUp) {
         SCOPED_TRACE(static_cast<int>(outcome));
         const std::wstring root = install_key(L'K');
         platform.format_outcome = outcome;
-        platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+        platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L"VOLKARIS"); };
 
         EXPECT_EQ(run(), FormatOutcome::no_shell_format);
 
@@ -257,9 +257,11 @@ TEST_F(FormatDevice, IncompleteBackupMeansNoFormat) {
     };
     const Case cases[] = {
         {"no temp folder", [](FakePlatform& p) { p.temp_path = L"C:\\Nowhere"; }},
-        {"one copy fails", [](FakePlatform& p) { p.failing_copies.insert(L"K:\\OSTREVAN.EXE"); }},
+        {"one copy fails", [](FakePlatform& p) { p.unopenable_paths.insert(L"K:\\OSTREVAN.EXE"); }},
         {"copies come out short", [](FakePlatform& p) { p.write_limit = 4; }},
-        {"CONFIG cannot be copied", [](FakePlatform& p) { p.failing_copies.insert(L"K:\\CONFIG"); }},
+        // The first backup folder the run tries, as the clock names it.
+        {"CONFIG cannot be copied",
+         [](FakePlatform& p) { p.unopenable_paths.insert(to_upper_ascii(p.temp_path + L"\\volkaris0A1E0000\\CONFIG")); }},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -268,7 +270,7 @@ TEST_F(FormatDevice, IncompleteBackupMeansNoFormat) {
         platform.message_boxes.clear();
         std::swap(platform, fresh);
         const std::wstring root = install_key(L'K');
-        platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+        platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L"VOLKARIS"); };
         row.fault(platform);
 
         EXPECT_EQ(run(), FormatOutcome::no_backup);
@@ -288,7 +290,7 @@ TEST_F(FormatDevice, SomeoneElsesFolderUnderOurNameIsLeftAlone) {
     const std::wstring theirs = platform.temp_path + L"\\volkaris0A1E0000";
     platform.add_folder(theirs);
     platform.add_file(theirs + L"\\keep.txt", "theirs");
-    platform.on_shell_format = [this](int) { platform.wipe_drive(L'K'); };
+    platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L"VOLKARIS"); };
 
     EXPECT_EQ(run(), FormatOutcome::formatted);
 
@@ -313,8 +315,8 @@ TEST_F(FormatDevice, UnreadableConfigMeansNoFormat) {
 TEST_F(FormatDevice, FilesThatCannotGoBackStayInTheBackupTheUserIsShown) {
     const std::wstring root = install_key(L'K');
     platform.on_shell_format = [this](int) {
-        platform.wipe_drive(L'K');
-        platform.failing_copies.insert(L"K:\\LANTERNBOOK.DLL");
+        platform.reformat_drive(L'K', L"VOLKARIS");
+        platform.unopenable_paths.insert(L"K:\\LANTERNBOOK.DLL");
     };
 
     EXPECT_EQ(run(), FormatOutcome::files_left_behind);
@@ -332,6 +334,7 @@ TEST_F(FormatDevice, FilesThatCannotGoBackStayInTheBackupTheUserIsShown) {
 
 TEST_F(FormatDevice, KeySwappedWhileTheQuestionWasOpenIsNotFormatted) {
     const std::wstring root = install_key(L'K');
+    const int key_volume = platform.volume_at(L'K');
     platform.before_call = [this](int) {
         if (!platform.message_boxes.empty() && platform.volume_label(L'K') == L"VOLKARIS") {
             platform.add_drive(L'K', L"VOLKARIS (K:)");  // another key, same letter
@@ -342,6 +345,8 @@ TEST_F(FormatDevice, KeySwappedWhileTheQuestionWasOpenIsNotFormatted) {
     EXPECT_EQ(run(), FormatOutcome::key_changed);
 
     EXPECT_TRUE(platform.formatted_drive_indexes.empty());
+    EXPECT_TRUE(platform.paths_under(root).empty());
+    platform.plug_in(L'K', key_volume);
     expect_settings_untouched(root, kStoredConfig);
 }
 

@@ -29,12 +29,15 @@ protected:
     std::wstring temp_prefix() const { return with_trailing_backslash(platform.temp_path); }
     std::vector<std::wstring> everything() const { return platform.paths_under(L""); }
 
+    KeyIdentity key() { return device.key_at(L"K:\\"); }
+
     FakePlatform platform;
-    ProgramFileBackup program_files{platform, platform};
+    DeviceDrive device{platform, platform};
+    ProgramFileBackup program_files{device, platform, platform};
 };
 
 TEST_F(ProgramFileBackupRun, FilesSurviveAFormatAndNothingIsLeftInTemp) {
-    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    ASSERT_TRUE(program_files.backup(key()));
     EXPECT_EQ(program_files.copied_files().size(), 4u);
     const std::wstring folder = program_files.backup_folder();
     EXPECT_EQ(folder.compare(0, temp_prefix().size(), temp_prefix()), 0);
@@ -44,7 +47,7 @@ TEST_F(ProgramFileBackupRun, FilesSurviveAFormatAndNothingIsLeftInTemp) {
     EXPECT_EQ(platform.file_bytes(folder + L"\\CONFIG"), bytes_of(std::string(32, '1')));
 
     platform.wipe_drive(L'K');
-    EXPECT_TRUE(program_files.restore());
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
     EXPECT_EQ(platform.file_bytes(L"K:\\autorun.inf"), bytes_of("[autorun]"));
     EXPECT_EQ(platform.file_bytes(L"K:\\lanternbook.dll"), bytes_of("MZ dll"));
     EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
@@ -57,34 +60,32 @@ TEST_F(ProgramFileBackupRun, MissingProgramFileIsNeitherCopiedNorRestored) {
     platform.wipe_drive(L'K');
     platform.add_file(L"K:\\autorun.inf", "[autorun]");
     platform.add_file(L"K:\\lanternbook.dll", "MZ dll");
-    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    ASSERT_TRUE(program_files.backup(key()));
     EXPECT_EQ(program_files.copied_files().size(), 2u);
     platform.wipe_drive(L'K');
-    EXPECT_TRUE(program_files.restore());
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
     EXPECT_EQ(platform.paths_under(L"K:\\"),
               (std::vector<std::wstring>{L"K:\\AUTORUN.INF", L"K:\\LANTERNBOOK.DLL"}));
     EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
 }
 
 TEST_F(ProgramFileBackupRun, RootWithAndWithoutBackslashGiveTheSamePaths) {
-    ProgramFileBackup bare(platform, platform);
-    ProgramFileBackup slashed(platform, platform);
-    ASSERT_TRUE(bare.backup(L"K:"));
-    ASSERT_TRUE(slashed.backup(L"K:\\"));
-    EXPECT_NE(bare.backup_folder(), slashed.backup_folder());
-    ASSERT_EQ(bare.copied_files().size(), slashed.copied_files().size());
-    for (std::size_t i = 0; i < bare.copied_files().size(); ++i) {
-        EXPECT_EQ(bare.copied_files()[i].device_path, slashed.copied_files()[i].device_path);
-        EXPECT_EQ(bare.copied_files()[i].device_path, std::wstring(L"K:\\") + kBackedUpFiles[i]);
-    }
+    const KeyIdentity bare = device.key_at(L"K:");
+    ProgramFileBackup backup(device, platform, platform);
+    ASSERT_TRUE(backup.backup(bare));
+    ASSERT_EQ(backup.copied_files().size(), 4u);
+    platform.wipe_drive(L'K');
+    EXPECT_EQ(backup.restore(bare), RestoreResult::complete);
+    EXPECT_EQ(platform.paths_under(L"K:\\"), (std::vector<std::wstring>{L"K:\\AUTORUN.INF", L"K:\\CONFIG",
+                                                                        L"K:\\LANTERNBOOK.DLL", L"K:\\OSTREVAN.EXE"}));
 }
 
 TEST_F(ProgramFileBackupRun, FailedCopyBackKeepsTheBackup) {
-    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    ASSERT_TRUE(program_files.backup(key()));
     const std::wstring folder = program_files.backup_folder();
     platform.wipe_drive(L'K');
-    platform.failing_copies.insert(L"K:\\LANTERNBOOK.DLL");
-    EXPECT_FALSE(program_files.restore());
+    platform.unopenable_paths.insert(L"K:\\LANTERNBOOK.DLL");
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::files_left_behind);
     EXPECT_FALSE(platform.exists(L"K:\\lanternbook.dll"));
     EXPECT_TRUE(platform.exists(L"K:\\ostrevan.exe"));
     EXPECT_EQ(program_files.backup_folder(), folder);
@@ -92,22 +93,23 @@ TEST_F(ProgramFileBackupRun, FailedCopyBackKeepsTheBackup) {
 }
 
 TEST_F(ProgramFileBackupRun, OnlyWhatIsMissingIsCopiedBack) {
-    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    ASSERT_TRUE(program_files.backup(key()));
     // Not formatted after all; a protected autorun.inf cannot be copied over.
     platform.add_file(L"K:\\autorun.inf", "[autorun]", testing::kAttrHidden | testing::kAttrReadOnly);
     platform.add_file(L"K:\\CONFIG", std::string(32, '2'));
     ASSERT_TRUE(platform.delete_file(L"K:\\ostrevan.exe"));
-    EXPECT_TRUE(program_files.restore());
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
     EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
     EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), bytes_of(std::string(32, '2')));
     EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
 }
 
-TEST_F(ProgramFileBackupRun, KeyMovedToAnotherLetterStillRestoresToRecordedPaths) {
-    ASSERT_TRUE(program_files.backup(L"K:\\"));
+TEST_F(ProgramFileBackupRun, RestoresToTheKeyItIsGivenNotToAnotherOne) {
+    const KeyIdentity recorded = key();
+    ASSERT_TRUE(program_files.backup(recorded));
     platform.wipe_drive(L'K');
     platform.add_drive(L'L', L"VOLKARIS (L:)");
-    EXPECT_TRUE(program_files.restore());
+    EXPECT_EQ(program_files.restore(recorded), RestoreResult::complete);
     EXPECT_TRUE(platform.exists(L"K:\\autorun.inf"));
     EXPECT_TRUE(platform.paths_under(L"L:\\").empty());
 }
@@ -115,30 +117,30 @@ TEST_F(ProgramFileBackupRun, KeyMovedToAnotherLetterStillRestoresToRecordedPaths
 TEST_F(ProgramFileBackupRun, EveryFileWholeOrNoBackupAtAll) {
     struct Case {
         const char* label;
-        std::wstring root;
+        bool key_found;
         std::wstring temp_path;
         std::wstring failing_copy;
         std::optional<std::size_t> write_limit;
     };
     const std::wstring temp = platform.temp_path;
     const Case cases[] = {
-        {"no temp folder", L"K:\\", L"", L"", std::nullopt},
-        {"temp folder missing", L"K:\\", L"C:\\Gone", L"", std::nullopt},
-        {"empty root", L"", temp, L"", std::nullopt},
-        {"one copy fails", L"K:\\", temp, L"K:\\OSTREVAN.EXE", std::nullopt},
-        {"copies come out short", L"K:\\", temp, L"", 3},
+        {"no temp folder", true, L"", L"", std::nullopt},
+        {"temp folder missing", true, L"C:\\Gone", L"", std::nullopt},
+        {"no key", false, temp, L"", std::nullopt},
+        {"one copy fails", true, temp, L"K:\\OSTREVAN.EXE", std::nullopt},
+        {"copies come out short", true, temp, L"", 3},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
         platform.temp_path = row.temp_path;
-        platform.failing_copies.clear();
+        platform.unopenable_paths.clear();
         if (!row.failing_copy.empty()) {
-            platform.failing_copies.insert(row.failing_copy);
+            platform.unopenable_paths.insert(row.failing_copy);
         }
         platform.write_limit = row.write_limit;
         const std::vector<std::wstring> before = everything();
-        ProgramFileBackup backup(platform, platform);
-        EXPECT_FALSE(backup.backup(row.root));
+        ProgramFileBackup backup(device, platform, platform);
+        EXPECT_FALSE(backup.backup(row.key_found ? key() : KeyIdentity{}));
         EXPECT_TRUE(backup.backup_folder().empty());
         EXPECT_TRUE(backup.copied_files().empty());
         EXPECT_EQ(everything(), before);
@@ -150,7 +152,7 @@ TEST_F(ProgramFileBackupRun, TakenNamesAreSkippedAndNeverEmptied) {
     platform.add_folder(platform.temp_path + L"\\volkaris0A1E0000");
     platform.add_file(platform.temp_path + L"\\volkaris0A1E0000\\theirs.txt", "theirs");
     platform.add_file(platform.temp_path + L"\\volkaris0A1E9E37", "a file of theirs");
-    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    ASSERT_TRUE(program_files.backup(key()));
     EXPECT_EQ(program_files.backup_folder(), platform.temp_path + L"\\volkaris0A1F3C6E");
     EXPECT_TRUE(program_files.discard());
     EXPECT_EQ(platform.file_bytes(platform.temp_path + L"\\volkaris0A1E0000\\theirs.txt"), bytes_of("theirs"));
@@ -160,7 +162,7 @@ TEST_F(ProgramFileBackupRun, TakenNamesAreSkippedAndNeverEmptied) {
 TEST_F(ProgramFileBackupRun, RemovalClearsProtectedEntriesButNeverFollowsALink) {
     platform.add_folder(L"C:\\Elsewhere");
     platform.add_file(L"C:\\Elsewhere\\precious.bin", "p", testing::kAttrReadOnly);
-    ASSERT_TRUE(program_files.backup(L"K:\\"));
+    ASSERT_TRUE(program_files.backup(key()));
     const std::wstring folder = program_files.backup_folder();
     platform.add_file(folder + L"\\readonly.bin", "r", testing::kAttrReadOnly);
     platform.add_file(folder + L"\\hidden.bin", "h", testing::kAttrHidden);

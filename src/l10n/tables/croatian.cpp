@@ -53,6 +53,12 @@ const StringTable croatian_strings{
     u8"Nije moguće izbrisati neka preuzimanja.\0"                                             // 46
     u8"Nije moguće formatirati uređaj.\0"                                                     // 47
     u8"Nije moguće pročitati postavke uređaja. Formatiranje neće biti pokrenuto.\0"           // 48
+    u8"Uređaj nije moguće provjeriti nakon formatiranja. "
+    u8"Njegove programske datoteke i postavke spremljene su u mapi:\0"                     // 49
+    u8"Datoteke uređaja vraćene su, ali njihove kopije nije moguće ukloniti iz mape:\0"    // 50
+    u8"Tijekom formatiranja mjesto uređaja zauzeo je drugi nosač podataka. "
+    u8"Na njega ništa nije zapisano. "
+    u8"Programske datoteke i postavke uređaja spremljene su u mapi:\0"                     // 51
 };
 
 }  // namespace lanternbook

@@ -51,6 +51,12 @@ const StringTable czech_strings{
     u8"Některá stažená data se nepodařilo vymazat.\0"                                            // 46
     u8"Zařízení se nepodařilo naformátovat.\0"                                                   // 47
     u8"Nastavení zařízení se nepodařilo načíst. Formátování nebude provedeno.\0"                 // 48
+    u8"Zařízení se po formátování nepodařilo zkontrolovat. "
+    u8"Jeho programové soubory a nastavení jsou uloženy ve složce:\0"                      // 49
+    u8"Soubory zařízení byly vráceny zpět, ale jejich kopie se nepodařilo odstranit ze složky:\0" // 50
+    u8"Během formátování zaujal místo zařízení jiný svazek. "
+    u8"Nic na něj nebylo zapsáno. "
+    u8"Programové soubory a nastavení zařízení jsou uloženy ve složce:\0"                  // 51
 };
 
 }  // namespace lanternbook

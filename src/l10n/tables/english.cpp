@@ -52,6 +52,12 @@ const StringTable english_strings{
     u8"Some downloads could not be erased.\0"                                             // 46
     u8"The device could not be formatted.\0"                                              // 47
     u8"The device's settings could not be read. Format will not start.\0"                 // 48
+    u8"The device could not be checked after the format. "
+    u8"Its program files and settings are kept in:\0"                                      // 49
+    u8"The device's files were put back, but their copies could not be removed from:\0"    // 50
+    u8"Another volume took the device's place during the format. "
+    u8"Nothing was written to it. "
+    u8"The device's program files and settings are kept in:\0"                             // 51
 };
 
 }  // namespace lanternbook

@@ -52,6 +52,12 @@ const StringTable estonian_strings{
     u8"Osa allalaaditud andmeid ei õnnestunud kustutada.\0"                                   // 46
     u8"Seadet ei õnnestunud vormindada.\0"                                                    // 47
     u8"Seadme seadeid ei õnnestunud lugeda. Vormindamist ei alustata.\0"                      // 48
+    u8"Seadet ei õnnestunud pärast vormindamist kontrollida. "
+    u8"Selle programmifailid ja seaded on säilitatud kaustas:\0"                           // 49
+    u8"Seadme failid pandi tagasi, kuid nende koopiaid ei õnnestunud kaustast eemaldada:\0" // 50
+    u8"Vormindamise ajal asus seadme kohale teine andmeköide. "
+    u8"Sellele ei kirjutatud midagi. "
+    u8"Seadme programmifailid ja seaded on säilitatud kaustas:\0"                          // 51
 };
 
 }  // namespace lanternbook

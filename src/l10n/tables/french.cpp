@@ -58,6 +58,12 @@ const StringTable french_strings{
     u8"L\u2019appareil n\u2019a pas pu être formaté.\0"                                 // 47
     u8"Les paramètres de l\u2019appareil n\u2019ont pas pu être lus. "
     u8"Le formatage ne sera pas lancé.\0"                                               // 48
+    u8"L\u2019appareil n\u2019a pas pu être vérifié après le formatage. "
+    u8"Ses fichiers programme et ses réglages sont conservés dans :\0"                     // 49
+    u8"Les fichiers de l\u2019appareil ont été remis en place, mais leurs copies n\u2019ont pas pu être supprimées de :\0" // 50
+    u8"Pendant le formatage, un autre volume a pris la place de l\u2019appareil. "
+    u8"Rien n\u2019y a été écrit. "
+    u8"Les fichiers programme et les réglages de l\u2019appareil sont conservés dans :\0"  // 51
 };
 
 }  // namespace lanternbook

@@ -55,6 +55,12 @@ const StringTable german_strings{
     u8"Das Gerät konnte nicht formatiert werden.\0"                                     // 47
     u8"Die Geräteeinstellungen konnten nicht gelesen werden. "
     u8"Die Formatierung wird nicht durchgeführt.\0"                                     // 48
+    u8"Das Gerät konnte nach der Formatierung nicht geprüft werden. "
+    u8"Seine Programmdateien und Einstellungen befinden sich im folgenden Ordner:\0"       // 49
+    u8"Die Dateien des Geräts wurden zurückgeschrieben, aber ihre Kopien konnten nicht aus folgendem Ordner entfernt werden:\0" // 50
+    u8"Während der Formatierung hat ein anderes Laufwerk den Platz des Geräts eingenommen. "
+    u8"Darauf wurde nichts geschrieben. "
+    u8"Die Programmdateien und Einstellungen des Geräts befinden sich im folgenden Ordner:\0" // 51
 };
 
 }  // namespace lanternbook

@@ -52,6 +52,12 @@ const StringTable hungarian_strings{
     u8"Néhány letöltést nem sikerült törölni.\0"                                                 // 46
     u8"Az eszközt nem sikerült formázni.\0"                                                      // 47
     u8"Az eszköz beállításait nem sikerült beolvasni. A formázás nem indul el.\0"                // 48
+    u8"Az eszközt a formázás után nem sikerült ellenőrizni. "
+    u8"Programfájljai és beállításai a következő mappában maradtak:\0"                     // 49
+    u8"Az eszköz fájljai visszakerültek, de másolataikat nem sikerült törölni a következő mappából:\0" // 50
+    u8"A formázás közben egy másik kötet került az eszköz helyére. "
+    u8"Semmi sem került rá. "
+    u8"Az eszköz programfájljai és beállításai a következő mappában maradtak:\0"           // 51
 };
 
 }  // namespace lanternbook

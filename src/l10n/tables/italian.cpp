@@ -55,6 +55,12 @@ const StringTable italian_strings{
     u8"Impossibile formattare il dispositivo.\0"                                             // 47
     u8"Impossibile leggere le impostazioni del dispositivo. "
     u8"La formattazione non verrà avviata.\0"                                                // 48
+    u8"Impossibile verificare il dispositivo dopo la formattazione. "
+    u8"I suoi file di programma e le sue impostazioni sono conservati in:\0"               // 49
+    u8"I file del dispositivo sono stati ripristinati, ma non è stato possibile eliminarne le copie da:\0" // 50
+    u8"Durante la formattazione un altro volume ha preso il posto del dispositivo. "
+    u8"Non vi è stato scritto nulla. "
+    u8"I file di programma e le impostazioni del dispositivo sono conservati in:\0"        // 51
 };
 
 }  // namespace lanternbook

@@ -51,6 +51,12 @@ const StringTable latvian_strings{
     u8"Dažus lejupielādētos datus neizdevās izdzēst.\0"                                          // 46
     u8"Ierīci neizdevās formatēt.\0"                                                             // 47
     u8"Ierīces iestatījumus neizdevās nolasīt. Formatēšana netiks sākta.\0"                      // 48
+    u8"Pēc formatēšanas ierīci neizdevās pārbaudīt. "
+    u8"Tās programmas faili un iestatījumi ir saglabāti mapē:\0"                           // 49
+    u8"Ierīces faili tika atjaunoti, taču to kopijas neizdevās izdzēst no mapes:\0"        // 50
+    u8"Formatēšanas laikā ierīces vietā parādījās cits sējums. "
+    u8"Uz tā nekas netika ierakstīts. "
+    u8"Ierīces programmas faili un iestatījumi ir saglabāti mapē:\0"                       // 51
 };
 
 }  // namespace lanternbook

@@ -51,6 +51,12 @@ const StringTable lithuanian_strings{
     u8"Kai kurių atsisiųstų duomenų nepavyko ištrinti.\0"                                        // 46
     u8"Nepavyko suformatuoti įrenginio.\0"                                                       // 47
     u8"Nepavyko nuskaityti įrenginio nustatymų. Formatavimas nebus pradėtas.\0"                  // 48
+    u8"Po formatavimo įrenginio patikrinti nepavyko. "
+    u8"Jo programos failai ir nustatymai išsaugoti aplanke:\0"                             // 49
+    u8"Įrenginio failai grąžinti, tačiau jų kopijų nepavyko pašalinti iš aplanko:\0"       // 50
+    u8"Formatavimo metu įrenginio vietą užėmė kitas tomas. "
+    u8"Į jį nieko neįrašyta. "
+    u8"Įrenginio programos failai ir nustatymai išsaugoti aplanke:\0"                      // 51
 };
 
 }  // namespace lanternbook

@@ -54,6 +54,12 @@ const StringTable polish_strings{
     u8"Niektórych odczytów nie udało się usunąć.\0"                                              // 46
     u8"Nie udało się sformatować urządzenia.\0"                                                  // 47
     u8"Nie udało się odczytać ustawień urządzenia. Formatowanie nie zostanie wykonane.\0"        // 48
+    u8"Nie udało się sprawdzić urządzenia po formatowaniu. "
+    u8"Jego pliki programu i ustawienia zostały zachowane w folderze:\0"                   // 49
+    u8"Pliki urządzenia zostały przywrócone, ale nie udało się usunąć ich kopii z folderu:\0" // 50
+    u8"Podczas formatowania miejsce urządzenia zajął inny wolumin. "
+    u8"Nic na nim nie zapisano. "
+    u8"Pliki programu i ustawienia urządzenia zostały zachowane w folderze:\0"             // 51
 };
 
 }  // namespace lanternbook

@@ -54,6 +54,12 @@ const StringTable portuguese_strings{
     u8"Não foi possível apagar alguns descarregamentos.\0"                                    // 46
     u8"Não foi possível formatar o dispositivo.\0"                                            // 47
     u8"Não foi possível ler as definições do dispositivo. A formatação não será iniciada.\0"  // 48
+    u8"Não foi possível verificar o dispositivo após a formatação. "
+    u8"Os seus ficheiros de programa e definições estão guardados em:\0"                   // 49
+    u8"Os ficheiros do dispositivo foram repostos, mas não foi possível remover as respetivas cópias de:\0" // 50
+    u8"Durante a formatação, outro volume ocupou o lugar do dispositivo. "
+    u8"Nada foi escrito nele. "
+    u8"Os ficheiros de programa e as definições do dispositivo estão guardados em:\0"      // 51
 };
 
 }  // namespace lanternbook

@@ -54,6 +54,12 @@ const StringTable romanian_strings{
     u8"Unele descărcări nu au putut fi șterse.\0"                                              // 46
     u8"Dispozitivul nu a putut fi formatat.\0"                                                 // 47
     u8"Setările dispozitivului nu au putut fi citite. Formatarea nu va începe.\0"              // 48
+    u8"Dispozitivul nu a putut fi verificat după formatare. "
+    u8"Fișierele de program și setările sale sunt păstrate în:\0"                          // 49
+    u8"Fișierele dispozitivului au fost puse la loc, dar copiile lor nu au putut fi șterse din:\0" // 50
+    u8"În timpul formatării, locul dispozitivului a fost luat de un alt volum. "
+    u8"Pe acesta nu s-a scris nimic. "
+    u8"Fișierele de program și setările dispozitivului sunt păstrate în:\0"                // 51
 };
 
 }  // namespace lanternbook

@@ -51,6 +51,12 @@ const StringTable slovak_strings{
     u8"Niektoré stiahnuté údaje sa nepodarilo vymazať.\0"                                       // 46
     u8"Zariadenie sa nepodarilo naformátovať.\0"                                                // 47
     u8"Nastavenia zariadenia sa nepodarilo načítať. Formátovanie sa nevykoná.\0"                // 48
+    u8"Zariadenie sa po formátovaní nepodarilo skontrolovať. "
+    u8"Jeho programové súbory a nastavenia sú uložené v priečinku:\0"                      // 49
+    u8"Súbory zariadenia boli vrátené späť, ale ich kópie sa nepodarilo odstrániť z priečinka:\0" // 50
+    u8"Počas formátovania zaujal miesto zariadenia iný zväzok. "
+    u8"Nič naň nebolo zapísané. "
+    u8"Programové súbory a nastavenia zariadenia sú uložené v priečinku:\0"                // 51
 };
 
 }  // namespace lanternbook

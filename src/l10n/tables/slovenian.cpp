@@ -52,6 +52,12 @@ const StringTable slovenian_strings{
     u8"Nekaterih prenosov ni bilo mogoče izbrisati.\0"                                       // 46
     u8"Naprave ni bilo mogoče formatirati.\0"                                                // 47
     u8"Nastavitev naprave ni bilo mogoče prebrati. Formatiranje se ne bo začelo.\0"          // 48
+    u8"Naprave po formatiranju ni bilo mogoče preveriti. "
+    u8"Njene programske datoteke in nastavitve so shranjene v mapi:\0"                     // 49
+    u8"Datoteke naprave so bile vrnjene, vendar njihovih kopij ni bilo mogoče odstraniti iz mape:\0" // 50
+    u8"Med formatiranjem je mesto naprave zasedel drug nosilec. "
+    u8"Nanj ni bilo nič zapisano. "
+    u8"Programske datoteke in nastavitve naprave so shranjene v mapi:\0"                   // 51
 };
 
 }  // namespace lanternbook

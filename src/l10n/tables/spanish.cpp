@@ -54,6 +54,12 @@ const StringTable spanish_strings{
     u8"No se han podido borrar algunas descargas.\0"                                            // 46
     u8"No se ha podido formatear el dispositivo.\0"                                             // 47
     u8"No se ha podido leer la configuración del dispositivo. El formateo no se iniciará.\0"    // 48
+    u8"No se ha podido comprobar el dispositivo después del formateo. "
+    u8"Sus archivos de programa y su configuración se conservan en:\0"                     // 49
+    u8"Se han restaurado los archivos del dispositivo, pero no se han podido eliminar sus copias de:\0" // 50
+    u8"Durante el formateo, otro volumen ocupó el lugar del dispositivo. "
+    u8"No se ha escrito nada en él. "
+    u8"Los archivos de programa y la configuración del dispositivo se conservan en:\0"     // 51
 };
 
 }  // namespace lanternbook

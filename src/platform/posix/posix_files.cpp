@@ -31,13 +31,15 @@ public:
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
+    ~Descriptor() { static_cast<void>(close()); }
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    // False when the system reports that what was written may be lost.
+    [[nodiscard]] bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
 
 private:
     int fd_;
@@ -109,14 +111,20 @@ public:
         bytes = static_cast<uint64_t>(info.st_size);
         return true;
     }
+    bool truncate() override { return ::ftruncate(fd_.get(), 0) == 0 && ::lseek(fd_.get(), 0, SEEK_SET) == 0; }
     bool flush() override { return ::fsync(fd_.get()) == 0; }
+    bool close() override { return fd_.close(); }
+    // Opening never follows a link here, so the file is where it was asked for.
+    bool location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return false; }
 
 private:
     Descriptor fd_;
 };
 
 int open_flags(FileAccess access, FileDisposition disposition) {
-    int flags = O_CLOEXEC;
+    // A link at the end of the path is refused, even a dangling one that a
+    // create would otherwise make a file through; a pipe never makes us wait.
+    int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     switch (access) {
         case FileAccess::read: flags |= O_RDONLY; break;
         case FileAccess::write: flags |= O_WRONLY; break;
@@ -125,7 +133,6 @@ int open_flags(FileAccess access, FileDisposition disposition) {
     switch (disposition) {
         case FileDisposition::open_existing: break;
         case FileDisposition::open_always: flags |= O_CREAT; break;
-        case FileDisposition::create_always: flags |= O_CREAT | O_TRUNC; break;
         case FileDisposition::create_new: flags |= O_CREAT | O_EXCL; break;
     }
     return flags;
@@ -183,8 +190,20 @@ std::string joined_path(const std::string& folder, const std::string& name) {
 
 std::string system_path(const std::wstring& path) {
     std::wstring slashed = path;
-    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    for (wchar_t& c : slashed) {
+        if (c == L'\\') {
+            c = L'/';
+        } else if (c == kBackslashInName) {
+            c = L'\\';
+        }
+    }
     return utf8_from_wide(slashed);
+}
+
+std::wstring core_name(const std::string& name) {
+    std::wstring wide = wide_from_utf8(name);
+    std::replace(wide.begin(), wide.end(), L'\\', kBackslashInName);
+    return wide;
 }
 
 std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileAccess access,
@@ -194,9 +213,9 @@ std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileA
         return nullptr;
     }
     auto file = std::make_unique<PosixFile>(fd);
-    // A folder is no file, as on Windows.
+    // Folders, devices, pipes and sockets are no files here.
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         return nullptr;
     }
     return file;
@@ -230,7 +249,7 @@ Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<Fol
             // Gone since the folder was read.
             continue;
         }
-        entries.push_back(FolderEntry{wide_from_utf8(name), attributes_of(entry_path, info)});
+        entries.push_back(FolderEntry{core_name(name), attributes_of(entry_path, info)});
     }
     return entries.empty() ? Lookup::missing : Lookup::found;
 }
@@ -294,37 +313,6 @@ bool PosixFileSystem::remove_folder(const std::wstring& path) {
     return S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0;
 }
 
-bool PosixFileSystem::copy_file(const std::wstring& source, const std::wstring& target) {
-    const Descriptor in(::open(system_path(source).c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (!in.valid() || ::fstat(in.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        return false;
-    }
-    const Descriptor out(::open(system_path(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                                info.st_mode & 0777));
-    if (!out.valid()) {
-        return false;
-    }
-    std::vector<uint8_t> chunk(kCopyChunk);
-    while (true) {
-        const ssize_t count = ::read(in.get(), chunk.data(), chunk.size());
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            return false;
-        }
-        if (count == 0) {
-            break;
-        }
-        std::size_t written = 0;
-        if (!write_all(out.get(), chunk.data(), static_cast<std::size_t>(count), written)) {
-            return false;
-        }
-    }
-    return ::fsync(out.get()) == 0;
-}
-
 bool PosixFileSystem::replace_file(const std::wstring& source, const std::wstring& target) {
     const std::string from = system_path(source);
     const std::string to = system_path(target);
@@ -357,6 +345,13 @@ SystemTime PosixClock::utc_now() {
     time.second = static_cast<uint16_t>(parts.tm_sec > 59 ? 59 : parts.tm_sec);
     time.milliseconds = static_cast<uint16_t>(now.tv_nsec / kNanosecondsPerMillisecond);
     return time;
+}
+
+uint64_t PosixClock::ticks_ms() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * kMillisecondsPerSecond +
+           static_cast<uint64_t>(now.tv_nsec / kNanosecondsPerMillisecond);
 }
 
 void PosixClock::sleep_ms(unsigned milliseconds) {

@@ -1,6 +1,7 @@
 // The file system and the clock with POSIX calls, for the command-line
 // program on Linux and macOS. Paths arrive in the core's form, with
-// backslashes between their parts; every backslash is taken as "/".
+// backslashes between their parts. A name may hold a backslash here: the
+// core sees it as kBackslashInName, so that no name is ever split in two.
 #pragma once
 
 #include <string>
@@ -9,8 +10,13 @@
 
 namespace lanternbook::posix {
 
+// A backslash inside a name, as the core's paths carry it.
+constexpr wchar_t kBackslashInName = 0xF05C;
+
 // The system's form of a core path, as bytes.
 [[nodiscard]] std::string system_path(const std::wstring& path);
+// A name read from a folder, in the core's form.
+[[nodiscard]] std::wstring core_name(const std::string& name);
 // "folder/name".
 [[nodiscard]] std::string joined_path(const std::string& folder, const std::string& name);
 
@@ -30,7 +36,6 @@ public:
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
-    bool copy_file(const std::wstring& source, const std::wstring& target) override;
     // rename(2) after the source and before its folder reached the device.
     bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
@@ -40,6 +45,7 @@ class PosixClock : public Clock {
 public:
     SystemTime utc_now() override;
     void sleep_ms(unsigned milliseconds) override;
+    uint64_t ticks_ms() override;
 };
 
 }  // namespace lanternbook::posix

@@ -28,6 +28,8 @@ public:
     Handle get() const { return handle_; }
     bool valid() const { return handle_ != Traits::invalid(); }
     explicit operator bool() const { return valid(); }
+    // Gives the handle up, to be closed by the caller.
+    [[nodiscard]] Handle release() { return std::exchange(handle_, Traits::invalid()); }
     void reset(Handle handle = Traits::invalid()) {
         if (valid()) {
             Traits::close(handle_);

@@ -17,6 +17,7 @@ const GUID kUsbClassGuid = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45,
 constexpr DWORD kDescriptionBufferBytes = 1024;
 constexpr DWORD kTempPathRoom = 1024;
 constexpr UINT kFormatIdDefault = 0xFFFF;
+constexpr DWORD kFinalPathRoom = 1024;
 
 // Paths past the classic limit need the extended form to reach the file system.
 std::wstring system_path(const std::wstring& path) {
@@ -44,6 +45,28 @@ public:
         return ok != FALSE && put == size;
     }
     bool flush() override { return ::FlushFileBuffers(handle_.get()) != FALSE; }
+    bool truncate() override {
+        return ::SetFilePointer(handle_.get(), 0, nullptr, FILE_BEGIN) == 0 && ::SetEndOfFile(handle_.get()) != FALSE;
+    }
+    bool close() override {
+        const HANDLE handle = handle_.release();
+        return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != FALSE;
+    }
+    bool location(uint32_t& volume_serial, std::wstring& path) override {
+        BY_HANDLE_FILE_INFORMATION info{};
+        std::vector<wchar_t> final_path(kFinalPathRoom, L'\0');
+        const DWORD length = ::GetFinalPathNameByHandleW(handle_.get(), final_path.data(), kFinalPathRoom,
+                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (::GetFileInformationByHandle(handle_.get(), &info) == FALSE || length == 0 || length >= kFinalPathRoom) {
+            return false;
+        }
+        volume_serial = info.dwVolumeSerialNumber;
+        path.assign(final_path.data(), length);
+        if (path.compare(0, 4, L"\\\\?\\") == 0) {
+            path.erase(0, 4);
+        }
+        return true;
+    }
     bool size(uint64_t& bytes) override {
         LARGE_INTEGER file_size{};
         if (::GetFileSizeEx(handle_.get(), &file_size) == FALSE) {
@@ -139,17 +162,21 @@ std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAcc
         case FileAccess::write: desired = GENERIC_WRITE; break;
         case FileAccess::read_write: desired = GENERIC_READ | GENERIC_WRITE; break;
     }
-    DWORD creation = OPEN_EXISTING;
-    switch (disposition) {
-        case FileDisposition::open_existing: creation = OPEN_EXISTING; break;
-        case FileDisposition::open_always: creation = OPEN_ALWAYS; break;
-        case FileDisposition::create_always: creation = CREATE_ALWAYS; break;
-        case FileDisposition::create_new: creation = CREATE_NEW; break;
+    const std::wstring system = system_path(path);
+    // A link at the end of the path is opened as itself, never as what it leads to.
+    const auto open = [&](DWORD creation) {
+        return FileHandle(::CreateFileW(system.c_str(), desired, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    };
+    FileHandle handle = open(disposition == FileDisposition::create_new ? CREATE_NEW : OPEN_EXISTING);
+    // Never OPEN_ALWAYS: it would create a file wherever a dangling link leads.
+    if (!handle && disposition == FileDisposition::open_always && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+        handle = open(CREATE_NEW);
     }
-    FileHandle handle(::CreateFileW(system_path(path).c_str(), desired,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle || ::GetFileType(handle.get()) != FILE_TYPE_DISK ||
+        ::GetFileInformationByHandle(handle.get(), &info) == FALSE ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
         return nullptr;
     }
     return std::make_unique<Win32File>(std::move(handle));
@@ -203,10 +230,6 @@ bool Win32Platform::remove_folder(const std::wstring& path) {
     return ::RemoveDirectoryW(system_path(path).c_str()) != FALSE;
 }
 
-bool Win32Platform::copy_file(const std::wstring& source, const std::wstring& target) {
-    return ::CopyFileW(system_path(source).c_str(), system_path(target).c_str(), FALSE) != FALSE;
-}
-
 bool Win32Platform::replace_file(const std::wstring& source, const std::wstring& target) {
     return ::MoveFileExW(system_path(source).c_str(), system_path(target).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
@@ -256,6 +279,8 @@ SystemTime Win32Platform::utc_now() {
 }
 
 void Win32Platform::sleep_ms(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+uint64_t Win32Platform::ticks_ms() { return ::GetTickCount64(); }
 
 ShellFormatOutcome Win32Platform::shell_format(int drive_index) {
     using FormatDrive = DWORD(WINAPI*)(HWND, UINT, UINT, UINT);

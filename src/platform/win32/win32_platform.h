@@ -23,7 +23,6 @@ public:
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
-    bool copy_file(const std::wstring& source, const std::wstring& target) override;
     bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
 
@@ -39,6 +38,7 @@ public:
     int message_box(const std::wstring& text, const std::wstring& caption, unsigned style) override;
     SystemTime utc_now() override;
     void sleep_ms(unsigned milliseconds) override;
+    uint64_t ticks_ms() override;
     ShellFormatOutcome shell_format(int drive_index) override;
     std::wstring module_path() override;
 
