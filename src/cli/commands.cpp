@@ -76,9 +76,14 @@ Exit run_show(const CLI::App& command, const Options& options, Services& service
     if (!chosen_root(command, options, services, err, root, exit)) {
         return exit;
     }
-    // The folder is read as it is, whatever volume it is on.
-    DeviceDrive device(services.volumes, services.files);
-    const ConfigRead read = device.read_config(KeyIdentity{root, 0, 0, std::wstring()});
+    NamedKeyVolumes volumes(services.volumes, services.files, root);
+    DeviceDrive device(volumes, services.files);
+    const KeyIdentity key = device.key_at(root);
+    if (!key.found()) {
+        print_error(err, shown_path(root, services.separator) + ": the key is gone");
+        return Exit::no_key;
+    }
+    const ConfigRead read = device.read_config(key);
     if (read == ConfigRead::unreadable) {
         print_error(err, shown_path(config_path_on(root), services.separator) + ": cannot be read");
         return Exit::io_failure;

@@ -57,15 +57,29 @@ std::unique_ptr<File> DeviceDrive::open_on_key(const KeyIdentity& key, const std
         return nullptr;
     }
     const std::wstring path = with_trailing_backslash(key.root) + relative;
+    if (disposition == FileDisposition::open_always) {
+        // Made new only where nothing is, so that whatever is made is known to be ours.
+        std::unique_ptr<File> existing = open_on_key(key, relative, access, FileDisposition::open_existing);
+        uint32_t ignored = 0;
+        if (existing || files_.attributes(path, ignored) != Lookup::missing) {
+            return existing;
+        }
+        disposition = FileDisposition::create_new;
+    }
     std::unique_ptr<File> file = files_.open_file(path, access, disposition);
     uint32_t serial = 0;
     std::wstring where;
     // Where the platform can follow a link to a file, the opened file tells
     // where it really is: anywhere but this name on this volume is refused.
-    if (file && file->location(serial, where) && (serial != key.volume_serial || !same_path(where, path))) {
-        return nullptr;
+    if (!file || !file->location(serial, where) || (serial == key.volume_serial && same_path(where, path))) {
+        return file;
     }
-    return file;
+    file.reset();
+    // Made just now on a volume that took the key's place: made undone.
+    if (disposition == FileDisposition::create_new) {
+        static_cast<void>(files_.delete_file(path));
+    }
+    return nullptr;
 }
 
 bool DeviceDrive::copy_from_key(const KeyIdentity& key, const std::wstring& relative, const std::wstring& target,
@@ -176,34 +190,30 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
 
     // Never written through an entry that was there before: it may be a
     // link leading off the key.
-    std::wstring helper_name;
     std::unique_ptr<File> helper;
     for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
-        helper_name = kConfigHelperFileName +
-                      (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
+        const std::wstring helper_name =
+            kConfigHelperFileName +
+            (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
         helper = open_on_key(key, helper_name, FileAccess::write, FileDisposition::create_new);
     }
     if (!helper) {
         return ConfigWrite::failed;
     }
-    const std::wstring helper_path = with_trailing_backslash(key.root) + helper_name;
     std::size_t count = 0;
-    const bool written =
-        helper->write(image.data(), image.size(), count) && count == image.size() && holds_exactly(*helper, count);
-    helper.reset();
+    uint64_t on_disk = 0;
     // A hidden or system CONFIG stays so.
     const uint32_t new_attributes = replacing ? (old_attributes & kKeptAttributes) : kAttributeArchive;
-    const bool ready =
-        written && (new_attributes == kAttributeArchive || files_.set_attributes(helper_path, new_attributes));
-    // The last moment to notice another volume under this key's letter.
+    const bool ready = helper->write(image.data(), image.size(), count) && count == image.size() &&
+                       helper->flush() && helper->size(on_disk) && on_disk == image.size() &&
+                       (new_attributes == kAttributeArchive || helper->set_attributes(new_attributes));
+    // The last moment to notice another volume under this key's letter; the
+    // helper itself is moved, so only the volume it is on can be written.
     const bool same_key = ready && still_attached(key);
-    if (same_key && files_.replace_file(helper_path, config_path)) {
+    if (same_key && helper->replace(config_path) && helper->close()) {
         return ConfigWrite::written;
     }
-    if (files_.path_exists(helper_path)) {
-        static_cast<void>(files_.set_attributes(helper_path, kAttributeArchive));
-        static_cast<void>(files_.delete_file(helper_path));
-    }
+    static_cast<void>(helper->set_attributes(kAttributeArchive) && helper->remove());
     return ready && !same_key ? ConfigWrite::key_changed : ConfigWrite::failed;
 }
 

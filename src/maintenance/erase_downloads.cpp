@@ -50,7 +50,7 @@ private:
     bool key_still_there(bool now);
     bool is_real_folder(const std::wstring& relative);
     void erase_matching_files(const std::wstring& folder, const wchar_t* letters);
-    bool delete_download(const std::wstring& relative);
+    bool delete_download(const std::wstring& relative, uint32_t attributes);
 
     const KeyIdentity& key_;
     DeviceDrive& device_;
@@ -82,17 +82,16 @@ bool EraseRun::is_real_folder(const std::wstring& relative) {
 // Read-only, hidden and system downloads go too; one that stays gets its
 // attributes back. Only a plain file of the key is touched: a link, a pipe
 // or a device under a download's name stays, and counts as not deleted.
-bool EraseRun::delete_download(const std::wstring& relative) {
-    const std::wstring path = with_trailing_backslash(key_.root) + relative;
-    uint32_t attributes = 0;
-    if (files_.attributes(path, attributes) != Lookup::found ||
-        !device_.open_on_key(key_, relative, FileAccess::read, FileDisposition::open_existing)) {
+bool EraseRun::delete_download(const std::wstring& relative, uint32_t attributes) {
+    // The file opened is the one deleted, on this key whatever its letter leads to by now.
+    std::unique_ptr<File> download = device_.open_on_key(key_, relative, FileAccess::entry, FileDisposition::open_existing);
+    if (!download) {
         return false;
     }
-    if (files_.set_attributes(path, kAttributeArchive) && files_.delete_file(path)) {
+    if (download->set_attributes(kAttributeArchive) && download->remove() && download->close()) {
         return true;
     }
-    static_cast<void>(files_.set_attributes(path, attributes));
+    static_cast<void>(download->set_attributes(attributes));
     return false;
 }
 
@@ -112,7 +111,7 @@ void EraseRun::erase_matching_files(const std::wstring& folder, const wchar_t* l
         if (!key_still_there(false)) {
             return;
         }
-        if (delete_download(with_trailing_backslash(folder) + entry.name)) {
+        if (delete_download(with_trailing_backslash(folder) + entry.name, entry.attributes)) {
             ++deleted_;
         } else {
             all_deleted_ = false;

@@ -10,12 +10,20 @@ SaveOutcome save_config(const KeyIdentity& key, DeviceDrive& device, const Devic
     if (!device.still_attached(key)) {
         return SaveOutcome::key_changed;
     }
-    switch (device.write_config(key, config)) {
-        case ConfigWrite::written: return SaveOutcome::saved;
-        case ConfigWrite::no_key:
-        case ConfigWrite::key_changed: return SaveOutcome::key_changed;
+    const ConfigWrite written = device.write_config(key, config);
+    if (written == ConfigWrite::written) {
+        return SaveOutcome::saved;
+    }
+    // A key pulled mid-way makes every call fail: that is what the user is told.
+    if (written == ConfigWrite::no_key || written == ConfigWrite::key_changed || !device.still_attached(key)) {
+        return SaveOutcome::key_changed;
+    }
+    switch (written) {
         case ConfigWrite::read_only: return SaveOutcome::read_only;
         case ConfigWrite::unreadable: return SaveOutcome::unreadable;
+        case ConfigWrite::written:
+        case ConfigWrite::no_key:
+        case ConfigWrite::key_changed:
         case ConfigWrite::failed: break;
     }
     return SaveOutcome::failed;

@@ -32,7 +32,9 @@ constexpr uint32_t kAttributeArchive = 0x20;
 // A link or junction: never stepped through.
 constexpr uint32_t kAttributeLink = 0x400;
 
-enum class FileAccess { read, write, read_write };
+// `entry` reaches the file's attributes and its removal, not its bytes; write
+// reaches those too.
+enum class FileAccess { read, write, read_write, entry };
 // open_always opens what is there, or else creates a new file. create_new
 // fails on anything already there, a link included: what it writes can only
 // land in a file it made.
@@ -56,6 +58,15 @@ public:
     // number and its full path. False where the platform does not tell: there
     // opening never follows a link, so the file is where it was asked for.
     [[nodiscard]] virtual bool location(uint32_t& volume_serial, std::wstring& path) = 0;
+
+    // What follows acts on this very file, wherever its name leads by now:
+    // a volume that took its drive letter meanwhile is never touched.
+    [[nodiscard]] virtual bool set_attributes(uint32_t attributes) = 0;
+    // Puts this file in the place of `target`, in the same folder, in one
+    // step: the target is either the old file or this one, whatever happens.
+    [[nodiscard]] virtual bool replace(const std::wstring& target) = 0;
+    // Deletes this file; it goes when it is closed.
+    [[nodiscard]] virtual bool remove() = 0;
 };
 
 struct FolderEntry {
@@ -91,9 +102,6 @@ public:
     [[nodiscard]] virtual bool create_folder(const std::wstring& path) = 0;
     // Removes an empty folder, or a folder link itself.
     [[nodiscard]] virtual bool remove_folder(const std::wstring& path) = 0;
-    // Puts source in target's place in one step; the target is either the old
-    // file or the new one, whatever happens meanwhile.
-    [[nodiscard]] virtual bool replace_file(const std::wstring& source, const std::wstring& target) = 0;
     // The user's temporary folder in its long form; empty on failure.
     virtual std::wstring temp_folder() = 0;
 

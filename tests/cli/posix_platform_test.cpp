@@ -114,15 +114,19 @@ TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     const std::wstring helper = path("CONFIG.NEW");
     write_text(folder / "CONFIG", "old");
     {
-        std::unique_ptr<File> file = files.open_file(helper, FileAccess::write, FileDisposition::create_always);
+        std::unique_ptr<File> file = files.open_file(helper, FileAccess::write, FileDisposition::create_new);
         ASSERT_TRUE(file);
         const uint8_t data[] = {'n', 'e', 'w', '!'};
         std::size_t written = 0;
         ASSERT_TRUE(file->write(data, sizeof data, written));
         EXPECT_EQ(written, sizeof data);
         ASSERT_TRUE(file->flush());
+        // The folder moves: the file still goes where it was opened.
+        fs::rename(folder.path(), folder.path() + ".moved");
+        ASSERT_TRUE(file->replace(target));
+        ASSERT_TRUE(file->close());
+        fs::rename(folder.path() + ".moved", folder.path());
     }
-    ASSERT_TRUE(files.replace_file(helper, target));
     EXPECT_EQ(testing::read_bytes(folder / "CONFIG"), (std::vector<uint8_t>{'n', 'e', 'w', '!'}));
     EXPECT_FALSE(testing::exists(folder / "CONFIG.NEW"));
 
@@ -135,6 +139,80 @@ TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     EXPECT_FALSE(files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing));
     fs::create_directory(folder / "folder");
     EXPECT_FALSE(files.open_file(path("folder"), FileAccess::read, FileDisposition::open_existing));
+}
+
+TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
+    write_text(folder / "outside", "12");
+    fs::create_symlink(folder / "outside", folder / "DATE");
+    fs::create_symlink(folder / "nowhere", folder / "dangling");
+    fs::create_symlink("/dev/null", folder / "device");
+    ASSERT_EQ(::mkfifo((folder / "CONFIG").c_str(), 0644), 0);
+    struct Case {
+        const char* name;
+        FileAccess access;
+        FileDisposition disposition;
+    };
+    const Case cases[] = {
+        {"DATE", FileAccess::read_write, FileDisposition::open_always},
+        {"DATE", FileAccess::read, FileDisposition::open_existing},
+        {"dangling", FileAccess::write, FileDisposition::open_always},
+        {"dangling", FileAccess::write, FileDisposition::create_new},
+        {"device", FileAccess::write, FileDisposition::open_existing},
+        // A pipe with no one at the other end would block a plain open for ever.
+        {"CONFIG", FileAccess::read, FileDisposition::open_existing},
+        {"CONFIG", FileAccess::read_write, FileDisposition::open_always},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        EXPECT_FALSE(files.open_file(path(row.name), row.access, row.disposition));
+    }
+    EXPECT_EQ(testing::read_bytes(folder / "outside"), (std::vector<uint8_t>{'1', '2'}));
+    EXPECT_FALSE(testing::exists(folder / "nowhere"));
+}
+
+TEST_F(PosixFiles, AnOpenFileIsRemovedAndMarkedReadOnlyByItself) {
+    write_text(folder / "a.ddd", "x");
+    std::unique_ptr<File> file = files.open_file(path("a.ddd"), FileAccess::entry, FileDisposition::open_existing);
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(file->set_attributes(kAttributeReadOnly));
+    EXPECT_EQ(fs::status(folder / "a.ddd").permissions() & fs::perms::owner_write, fs::perms::none);
+    ASSERT_TRUE(file->set_attributes(kAttributeArchive));
+    ASSERT_TRUE(file->remove());
+    EXPECT_FALSE(testing::exists(folder / "a.ddd"));
+}
+
+TEST_F(PosixFiles, TruncateAndCloseReportWhatHappened) {
+    write_text(folder / "DATE", "111111");
+    std::unique_ptr<File> file = files.open_file(path("DATE"), FileAccess::write, FileDisposition::open_always);
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(file->truncate());
+    ASSERT_TRUE(file->close());
+    EXPECT_FALSE(file->flush());
+    EXPECT_EQ(testing::read_bytes(folder / "DATE"), std::vector<uint8_t>());
+    uint32_t serial = 0;
+    std::wstring where;
+    EXPECT_FALSE(file->location(serial, where));
+}
+
+TEST_F(PosixFiles, ANameHoldingABackslashIsOneNameAndGoesByItself) {
+    // The name would lead two folders up if it were taken for a path.
+    fs::create_directories(folder / "KEY/CARD");
+    write_text(folder / "victim.ddd", "keep");
+    ::chmod((folder / "victim.ddd").c_str(), 0444);
+    write_text(folder / "KEY/CARD/..\\..\\victim.ddd", "hostile");
+    std::vector<FolderEntry> entries;
+    ASSERT_EQ(files.list_folder(path("KEY/CARD") + L"\\*.ddd", entries), Lookup::found);
+    ASSERT_EQ(entries.size(), 1u);
+    const std::wstring name = entries[0].name;
+    EXPECT_EQ(name.find(L'\\'), std::wstring::npos);
+    const std::wstring entry = path("KEY/CARD") + L"\\" + name;
+    uint32_t attributes = 0;
+    ASSERT_EQ(files.attributes(entry, attributes), Lookup::found);
+    ASSERT_TRUE(files.set_attributes(entry, kAttributeArchive));
+    ASSERT_TRUE(files.delete_file(entry));
+    EXPECT_FALSE(testing::exists(folder / "KEY/CARD/..\\..\\victim.ddd"));
+    EXPECT_EQ(testing::read_bytes(folder / "victim.ddd"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(fs::status(folder / "victim.ddd").permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
 TEST_F(PosixFiles, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {

@@ -19,7 +19,7 @@ public:
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         bytes_read = 0;
-        if (!platform_.begin_call() || closed_ || access_ == FileAccess::write) {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::write) {
             return false;
         }
         const std::size_t available = node_->data.size() - std::min(position_, node_->data.size());
@@ -31,7 +31,7 @@ public:
 
     bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
         bytes_written = 0;
-        if (!platform_.begin_call() || closed_ || access_ == FileAccess::read) {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read) {
             return false;
         }
         const bool lying = platform_.lying_write_call && *platform_.lying_write_call == platform_.calls;
@@ -48,12 +48,13 @@ public:
         std::copy_n(data, count, node_->data.begin() + static_cast<std::ptrdiff_t>(position_));
         position_ += count;
         written_total_ += count;
+        node_->unflushed = true;
         bytes_written = lying ? size : count;
         return bytes_written == size;
     }
 
     bool size(uint64_t& bytes) override {
-        if (!platform_.begin_call() || closed_) {
+        if (!platform_.begin_call() || !usable()) {
             return false;
         }
         bytes = node_->data.size();
@@ -61,7 +62,7 @@ public:
     }
 
     bool truncate() override {
-        if (!platform_.begin_call() || closed_ || access_ == FileAccess::read) {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read) {
             return false;
         }
         node_->data.clear();
@@ -69,7 +70,13 @@ public:
         return true;
     }
 
-    bool flush() override { return platform_.begin_call() && !closed_; }
+    bool flush() override {
+        if (!platform_.begin_call() || !usable()) {
+            return false;
+        }
+        node_->unflushed = false;
+        return true;
+    }
 
     bool close() override {
         const bool was_open = !closed_;
@@ -86,7 +93,57 @@ public:
         return true;
     }
 
+    // Like a handle, these act on this very node on its own volume.
+    bool set_attributes(uint32_t attributes) override {
+        if (!platform_.begin_call() || !usable() || !still_there()) {
+            return false;
+        }
+        node_->attributes = attributes & ~kAttributeFolder;
+        return true;
+    }
+
+    bool replace(const std::wstring& target) override {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || !still_there()) {
+            return false;
+        }
+        const FakePlatform::Place to = platform_.locate(target, false);
+        const std::shared_ptr<FakePlatform::Node> there = platform_.node_at(to);
+        if (to.volume != place_.volume || !same_folder(to.key, place_.key) ||
+            platform_.failing_replaces.count(to_upper_ascii(target)) != 0 ||
+            (there && (there->is_folder() || (there->attributes & kAttrReadOnly) != 0))) {
+            return false;
+        }
+        if (node_->unflushed) {
+            platform_.unflushed_replaces.push_back(place_.full());
+        }
+        place_.volume->nodes.erase(place_.key);
+        node_->name = target.substr(target.rfind(L'\\') + 1);
+        place_.volume->nodes[to.key] = node_;
+        place_.key = to.key;
+        return true;
+    }
+
+    bool remove() override {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || access_ == FileAccess::read_write ||
+            !still_there() || (node_->attributes & kAttrReadOnly) != 0 ||
+            platform_.locked_paths.count(to_upper_ascii(place_.full())) != 0) {
+            return false;
+        }
+        place_.volume->nodes.erase(place_.key);
+        return true;
+    }
+
 private:
+    // A file stays usable while open and while its volume is plugged in.
+    bool usable() const { return !closed_ && platform_.attached(place_.volume); }
+    bool still_there() const {
+        const auto found = place_.volume->nodes.find(place_.key);
+        return found != place_.volume->nodes.end() && found->second == node_;
+    }
+    static bool same_folder(const std::wstring& one, const std::wstring& other) {
+        return one.substr(0, one.rfind(L'\\') + 1) == other.substr(0, other.rfind(L'\\') + 1);
+    }
+
     FakePlatform& platform_;
     std::shared_ptr<FakePlatform::Node> node_;
     FakePlatform::Place place_;
@@ -239,6 +296,10 @@ FakePlatform::Place FakePlatform::locate(const std::wstring& path, bool follow_l
         }
     };
     return Walk{*this}(path, follow_last, 0);
+}
+
+bool FakePlatform::attached(const std::shared_ptr<Volume>& volume) const {
+    return std::any_of(drives_.begin(), drives_.end(), [&volume](const auto& drive) { return drive.second == volume; });
 }
 
 std::shared_ptr<FakePlatform::Node> FakePlatform::node_at(const Place& place) const {
@@ -527,7 +588,7 @@ std::unique_ptr<File> FakePlatform::open_file(const std::wstring& path, FileAcce
             return nullptr;
         }
     }
-    const bool writes = access != FileAccess::read;
+    const bool writes = access == FileAccess::write || access == FileAccess::read_write;
     if (found) {
         // Folders, pipes and devices are refused, as the platforms refuse them.
         if (found->kind != Kind::file || (writes && (found->attributes & kAttrReadOnly) != 0)) {
@@ -615,7 +676,8 @@ bool FakePlatform::set_attributes(const std::wstring& path, uint32_t attributes)
         return false;
     }
     // Like the platform, through a link to what it leads to.
-    std::shared_ptr<Node> found = node_at(locate(path, true));
+    const Place place = locate(path, true);
+    std::shared_ptr<Node> found = node_at(place);
     if (!found) {
         return false;
     }
@@ -685,25 +747,6 @@ bool FakePlatform::remove_folder(const std::wstring& path) {
         }
     }
     own.volume->nodes.erase(own.key);
-    return true;
-}
-
-bool FakePlatform::replace_file(const std::wstring& source, const std::wstring& target) {
-    if (!begin_call()) {
-        return false;
-    }
-    const Place from_place = locate(source, false);
-    const Place to_place = locate(target, false);
-    const std::shared_ptr<Node> from = node_at(from_place);
-    const std::shared_ptr<Node> to = node_at(to_place);
-    if (!from || from->kind != Kind::file || !to_place.valid() || from_place.volume != to_place.volume ||
-        parent_key(from_place.key) != parent_key(to_place.key) || failing_replaces.count(upper(target)) != 0 ||
-        (to && (to->is_folder() || (to->attributes & kAttrReadOnly) != 0))) {
-        return false;
-    }
-    from_place.volume->nodes.erase(from_place.key);
-    from->name = name_of(target);
-    to_place.volume->nodes[to_place.key] = from;
     return true;
 }
 

@@ -136,6 +136,8 @@ public:
     // effect; a write numbered lying_write_call stores a byte less than it
     // says.
     int calls = 0;
+    // Files moved into another's place before what was written to them was flushed.
+    std::vector<std::wstring> unflushed_replaces;
     std::optional<int> failing_call;
     std::set<int> failing_calls;
     std::optional<int> lying_write_call;
@@ -151,7 +153,6 @@ public:
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
-    bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
     uint32_t logical_drive_mask() override;
     bool drive_display_name(const std::wstring& root, std::wstring& name) override;
@@ -177,6 +178,7 @@ public:
         std::vector<uint8_t> data;
         uint32_t attributes = 0;
         std::wstring link_target;  // full upper-cased path a link leads to
+        bool unflushed = false;    // written since the last flush
 
         bool is_folder() const { return kind == Kind::folder || kind == Kind::folder_link; }
     };
@@ -200,6 +202,8 @@ public:
     // Links on the way are followed; a link at the end only if `follow_last`.
     Place locate(const std::wstring& path, bool follow_last) const;
     std::shared_ptr<Node> node_at(const Place& place) const;
+    // Whether a volume is plugged in at any letter: a pulled one answers nothing.
+    bool attached(const std::shared_ptr<Volume>& volume) const;
 
 private:
     static std::wstring upper(const std::wstring& text);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "text/utf8_text.h"
 
@@ -63,6 +64,19 @@ private:
 
 bool is_missing_error(int error) { return error == ENOENT || error == ENOTDIR; }
 
+std::string parent_of(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string name_of(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool write_all(int fd, const uint8_t* data, std::size_t size, std::size_t& written) {
     written = 0;
     while (written < size) {
@@ -78,9 +92,11 @@ bool write_all(int fd, const uint8_t* data, std::size_t size, std::size_t& writt
     return true;
 }
 
+// An open file, with its folder held open beside it: whatever is done to
+// the file's entry is done in that very folder, wherever its path leads by now.
 class PosixFile : public File {
 public:
-    explicit PosixFile(int fd) : fd_(fd) {}
+    PosixFile(int folder_fd, int fd, std::string name) : folder_(folder_fd), fd_(fd), name_(std::move(name)) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         // Like one ReadFile on a disk file: as much as there is, up to capacity.
@@ -116,9 +132,32 @@ public:
     bool close() override { return fd_.close(); }
     // Opening never follows a link here, so the file is where it was asked for.
     bool location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return false; }
+    // Only the read-only attribute has a POSIX counterpart: the write bits.
+    bool set_attributes(uint32_t attributes) override {
+        struct stat info {};
+        if (::fstat(fd_.get(), &info) != 0) {
+            return false;
+        }
+        const mode_t permissions = info.st_mode & 07777;
+        const mode_t wanted = (attributes & kAttributeReadOnly) != 0 ? permissions & ~kWriteBits : permissions | S_IWUSR;
+        return wanted == permissions || ::fchmod(fd_.get(), wanted) == 0;
+    }
+    bool replace(const std::wstring& target) override {
+        const std::string target_name = name_of(system_path(target));
+        if (::renameat(folder_.get(), name_.c_str(), folder_.get(), target_name.c_str()) != 0) {
+            return false;
+        }
+        name_ = target_name;
+        // The new name is only durable once its folder is; the replacement itself is done.
+        static_cast<void>(::fsync(folder_.get()));
+        return true;
+    }
+    bool remove() override { return ::unlinkat(folder_.get(), name_.c_str(), 0) == 0; }
 
 private:
+    Descriptor folder_;
     Descriptor fd_;
+    std::string name_;
 };
 
 int open_flags(FileAccess access, FileDisposition disposition) {
@@ -129,6 +168,7 @@ int open_flags(FileAccess access, FileDisposition disposition) {
         case FileAccess::read: flags |= O_RDONLY; break;
         case FileAccess::write: flags |= O_WRONLY; break;
         case FileAccess::read_write: flags |= O_RDWR; break;
+        case FileAccess::entry: flags |= O_RDONLY; break;
     }
     switch (disposition) {
         case FileDisposition::open_existing: break;
@@ -136,19 +176,6 @@ int open_flags(FileAccess access, FileDisposition disposition) {
         case FileDisposition::create_new: flags |= O_CREAT | O_EXCL; break;
     }
     return flags;
-}
-
-std::string parent_of(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string name_of(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 uint32_t attributes_of(const std::string& path, const struct stat& info) {
@@ -174,10 +201,6 @@ uint32_t attributes_of(const std::string& path, const struct stat& info) {
     return attributes;
 }
 
-bool sync_path(const std::string& path, int flags) {
-    const Descriptor fd(::open(path.c_str(), flags | O_CLOEXEC));
-    return fd.valid() && ::fsync(fd.get()) == 0;
-}
 
 }  // namespace
 
@@ -208,11 +231,18 @@ std::wstring core_name(const std::string& name) {
 
 std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileAccess access,
                                                  FileDisposition disposition) {
-    const int fd = ::open(system_path(path).c_str(), open_flags(access, disposition), kNewFileMode);
-    if (fd < 0) {
+    const std::string system = system_path(path);
+    const int folder = ::open(parent_of(system).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
         return nullptr;
     }
-    auto file = std::make_unique<PosixFile>(fd);
+    const std::string name = name_of(system);
+    const int fd = ::openat(folder, name.c_str(), open_flags(access, disposition), kNewFileMode);
+    if (fd < 0) {
+        static_cast<void>(::close(folder));
+        return nullptr;
+    }
+    auto file = std::make_unique<PosixFile>(folder, fd, name);
     // Folders, devices, pipes and sockets are no files here.
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -311,17 +341,6 @@ bool PosixFileSystem::remove_folder(const std::wstring& path) {
         return false;
     }
     return S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0;
-}
-
-bool PosixFileSystem::replace_file(const std::wstring& source, const std::wstring& target) {
-    const std::string from = system_path(source);
-    const std::string to = system_path(target);
-    if (!sync_path(from, O_RDONLY) || ::rename(from.c_str(), to.c_str()) != 0) {
-        return false;
-    }
-    // The new name is only durable once its folder is; the replacement itself is done.
-    static_cast<void>(sync_path(parent_of(to), O_RDONLY | O_DIRECTORY));
-    return true;
 }
 
 std::wstring PosixFileSystem::temp_folder() {

@@ -36,8 +36,6 @@ public:
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
-    // rename(2) after the source and before its folder reached the device.
-    bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
 };
 

@@ -67,6 +67,29 @@ public:
         }
         return true;
     }
+    bool set_attributes(uint32_t attributes) override {
+        // Times left zero stay as they are.
+        FILE_BASIC_INFO info{};
+        info.FileAttributes = attributes;
+        return ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &info, sizeof info) != FALSE;
+    }
+    bool replace(const std::wstring& target) override {
+        // The handle holds this file's volume: a target on another one fails.
+        const std::wstring name = system_path(target);
+        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t), 0);
+        auto* const rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        rename->ReplaceIfExists = TRUE;
+        rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+        std::memcpy(rename->FileName, name.data(), name.size() * sizeof(wchar_t));
+        return ::SetFileInformationByHandle(handle_.get(), FileRenameInfo, rename,
+                                            static_cast<DWORD>(buffer.size())) != FALSE;
+    }
+    bool remove() override {
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        return ::SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition, sizeof disposition) !=
+               FALSE;
+    }
     bool size(uint64_t& bytes) override {
         LARGE_INTEGER file_size{};
         if (::GetFileSizeEx(handle_.get(), &file_size) == FALSE) {
@@ -159,8 +182,9 @@ std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAcc
     DWORD desired = 0;
     switch (access) {
         case FileAccess::read: desired = GENERIC_READ; break;
-        case FileAccess::write: desired = GENERIC_WRITE; break;
+        case FileAccess::write: desired = GENERIC_WRITE | DELETE; break;
         case FileAccess::read_write: desired = GENERIC_READ | GENERIC_WRITE; break;
+        case FileAccess::entry: desired = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE; break;
     }
     const std::wstring system = system_path(path);
     // A link at the end of the path is opened as itself, never as what it leads to.
@@ -228,11 +252,6 @@ bool Win32Platform::create_folder(const std::wstring& path) {
 
 bool Win32Platform::remove_folder(const std::wstring& path) {
     return ::RemoveDirectoryW(system_path(path).c_str()) != FALSE;
-}
-
-bool Win32Platform::replace_file(const std::wstring& source, const std::wstring& target) {
-    return ::MoveFileExW(system_path(source).c_str(), system_path(target).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 std::wstring Win32Platform::temp_folder() {

@@ -23,7 +23,6 @@ public:
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
-    bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
 
     // Volumes
