@@ -105,7 +105,12 @@ void EraseRun::erase_matching_files(const std::wstring& folder, const wchar_t* l
         return;
     }
     for (const FolderEntry& entry : entries) {
-        if (entry.is_folder() || entry.is_link() || !has_download_extension(entry.name, letters)) {
+        // Folders are no downloads; a link under a download's name is not deleted, and said so.
+        if (entry.is_folder() || !has_download_extension(entry.name, letters)) {
+            continue;
+        }
+        if (entry.is_link()) {
+            all_deleted_ = false;
             continue;
         }
         if (!key_still_there(false)) {

@@ -422,8 +422,9 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     ::chmod((key / "CARD/C_1.DDD").c_str(), 0444);
 
     const ProgramRun run = run_program({"erase", "--yes", "--key", key.root()});
-    EXPECT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(run.out, "deleted 3 downloads from " + key.root() + "\n");
+    // The link is not deleted, and that is said.
+    EXPECT_EQ(run.exit_code, 3) << run.err;
+    EXPECT_EQ(run.err, "lanternbook: " + key.root() + ": deleted 3 downloads, but some could not be deleted\n");
     for (const std::string& name : kKept) {
         EXPECT_TRUE(exists(key / name)) << name;
     }
@@ -433,9 +434,49 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     EXPECT_TRUE(exists(outside / "TACHO/theirs.ddd"));
     EXPECT_FALSE(exists(key / "CARD/C_1.DDD"));
 
+    fs::remove(key / "CARD/link.ddd");
     const ProgramRun again = run_program({"erase", "--yes", "--key", key.root()});
     EXPECT_EQ(again.exit_code, 0);
     EXPECT_EQ(again.out, "deleted 0 downloads from " + key.root() + "\n");
+}
+
+// Names on a key are hostile input: a backslash in a name never makes a path
+// that leads off the key, a DATE link is never written through, and a pipe
+// for CONFIG never makes the program wait.
+TEST(Program, HostileNamesOnTheKeyTouchNothingOffIt) {
+    TempFolder outside;
+    fs::create_directories(outside / "a/b");
+    const std::string key_root = outside / "a/b/KEY";
+    fs::create_directory(key_root);
+    fs::create_directory(key_root + "/CARD");
+    write_bytes(key_root + "/CONFIG", kKeyConfig);
+    write_text(outside / "a/b/victim.ddd", "keep");
+    ::chmod((outside / "a/b/victim.ddd").c_str(), 0444);
+    write_text(key_root + "/CARD/..\\..\\victim.ddd", "hostile");
+    write_text(outside / "date.txt", "12");
+    fs::create_symlink(outside / "date.txt", key_root + "/DATE");
+
+    const ProgramRun erase = run_program({"erase", "--yes", "--key", key_root});
+    EXPECT_EQ(erase.exit_code, 0) << erase.err;
+    EXPECT_FALSE(exists(key_root + "/CARD/..\\..\\victim.ddd"));
+    EXPECT_EQ(read_bytes(outside / "a/b/victim.ddd"), Bytes({'k', 'e', 'e', 'p'}));
+
+    const ProgramRun set = run_program({"set", "--key", key_root, "--data", "activities"});
+    EXPECT_EQ(set.exit_code, 0) << set.err;
+    EXPECT_EQ(read_bytes(outside / "date.txt"), Bytes({'1', '2'}));
+    fs::remove(key_root + "/DATE");
+    fs::create_symlink(outside / "nothing.txt", key_root + "/DATE");
+    EXPECT_EQ(run_program({"set", "--key", key_root, "--data", "activities"}).exit_code, 0);
+    EXPECT_FALSE(exists(outside / "nothing.txt"));
+
+    fs::remove(key_root + "/CONFIG");
+    ASSERT_EQ(::mkfifo((key_root + "/CONFIG").c_str(), 0644), 0);
+    for (const char* command : {"show", "set"}) {
+        SCOPED_TRACE(command);
+        const ProgramRun run = run_program({command, "--key", key_root});
+        EXPECT_EQ(run.exit_code, 3);
+        EXPECT_NE(run.err.find("CONFIG: cannot be read"), std::string::npos) << run.err;
+    }
 }
 
 }  // namespace

@@ -350,6 +350,99 @@ TEST_F(FormatDevice, KeySwappedWhileTheQuestionWasOpenIsNotFormatted) {
     expect_settings_untouched(root, kStoredConfig);
 }
 
+// What the drive holds once the shell's dialog closes decides what goes back,
+// and the user is told the folder whenever the backup is still there.
+TEST_F(FormatDevice, OnlyTheVolumeThatWasFormattedGetsTheFilesBack) {
+    struct Case {
+        const char* label;
+        std::function<void(FakePlatform&)> after_shell;
+        FormatOutcome outcome;
+        const wchar_t* message;  // followed by the backup folder; none for a clean end
+        bool files_back;
+    };
+    const Case cases[] = {
+        {"formatted", [](FakePlatform& p) { p.reformat_drive(L'K', L""); }, FormatOutcome::formatted, nullptr, true},
+        {"cancelled", [](FakePlatform&) {}, FormatOutcome::not_formatted, nullptr, true},
+        {"no volume to read",
+         [](FakePlatform& p) {
+             p.reformat_drive(L'K', L"");
+             p.failing_call = p.calls + 1;
+         },
+         FormatOutcome::unverifiable,
+         L"The device could not be checked after the format. Its program files and settings are kept in:", false},
+        {"another volume with content",
+         [](FakePlatform& p) {
+             p.remove_drive(L'K');
+             p.add_drive(L'K', L"PHOTOS (K:)");
+             p.add_file(L"K:\\holiday.jpg", "photo");
+         },
+         FormatOutcome::other_volume,
+         L"Another volume took the device's place during the format. Nothing was written to it. The device's "
+         L"program files and settings are kept in:",
+         false},
+        {"the key pulled",
+         [](FakePlatform& p) { p.remove_drive(L'K'); }, FormatOutcome::unverifiable,
+         L"The device could not be checked after the format. Its program files and settings are kept in:", false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        FakePlatform fresh;
+        fresh.volume_size = 980 * kMebibyte;
+        std::swap(platform, fresh);
+        const std::wstring root = install_key(L'K');
+        const int key_volume = platform.volume_at(L'K');
+        platform.on_shell_format = [this, &row](int) { row.after_shell(platform); };
+
+        EXPECT_EQ(run(), row.outcome);
+
+        const std::vector<std::wstring> errors = error_texts();
+        if (row.message == nullptr) {
+            EXPECT_TRUE(errors.empty());
+            expect_no_backup_left();
+        } else {
+            ASSERT_EQ(errors.size(), 1u);
+            const std::wstring prefix = std::wstring(row.message) + L"\n";
+            ASSERT_EQ(errors[0].compare(0, prefix.size(), prefix), 0);
+            const std::wstring folder = errors[0].substr(prefix.size());
+            EXPECT_EQ(platform.file_bytes(folder + L"\\CONFIG"), kStoredConfig);
+            EXPECT_EQ(platform.file_bytes(folder + L"\\ostrevan.exe"), Bytes({'p', 'r', 'o', 'g', 'r', 'a', 'm', ' ', 'o',
+                                                                               's', 't', 'r', 'e', 'v', 'a', 'n', '.',
+                                                                               'e', 'x', 'e'}));
+        }
+        if (row.outcome == FormatOutcome::other_volume) {
+            // Nothing of ours went onto the volume that took the letter.
+            EXPECT_EQ(platform.paths_under(root), std::vector<std::wstring>{L"K:\\HOLIDAY.JPG"});
+        }
+        platform.plug_in(L'K', key_volume);
+        if (row.files_back) {
+            expect_program_files_back(root);
+            EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), kStoredConfig);
+        }
+    }
+}
+
+TEST_F(FormatDevice, ABackupThatCannotGoAfterEverythingIsBackIsSaidToBeJustThat) {
+    const std::wstring root = install_key(L'K');
+    std::wstring folder;
+    platform.on_shell_format = [this, &folder](int) {
+        platform.reformat_drive(L'K', L"");
+        // Something of someone else's in our folder keeps it from going.
+        folder = platform.paths_under(platform.temp_path + L"\\VOLKARIS").front();
+        platform.add_file(folder + L"\\held.tmp", "held");
+        platform.locked_paths.insert(folder + L"\\HELD.TMP");
+    };
+
+    EXPECT_EQ(run(), FormatOutcome::backup_left_behind);
+
+    expect_program_files_back(root);
+    EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), kStoredConfig);
+    const std::wstring prefix = L"The device's files were put back, but their copies could not be removed from:\n";
+    const std::vector<std::wstring> errors = error_texts();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], prefix + platform.temp_path + L"\\volkaris0A1E0000");
+    EXPECT_TRUE(platform.exists(folder));
+}
+
 TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
     for (const uint32_t language : {kEnglish, kPolish}) {
         FakePlatform platform;

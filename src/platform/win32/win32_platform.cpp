@@ -270,9 +270,12 @@ std::wstring Win32Platform::temp_folder() {
 
 bool Win32Platform::volume_identity(const std::wstring& root, uint32_t& serial_number,
                                     std::wstring& label) {
+    // A folder below a volume's root is on that volume.
+    std::vector<wchar_t> volume_root(MAX_PATH + 1, L'\0');
     std::vector<wchar_t> name(MAX_PATH + 1, L'\0');
     DWORD serial = 0;
-    if (::GetVolumeInformationW(root.c_str(), name.data(), MAX_PATH + 1, &serial, nullptr, nullptr,
+    if (::GetVolumePathNameW(root.c_str(), volume_root.data(), MAX_PATH + 1) == FALSE ||
+        ::GetVolumeInformationW(volume_root.data(), name.data(), MAX_PATH + 1, &serial, nullptr, nullptr,
                                 nullptr, 0) == FALSE) {
         return false;
     }
