@@ -13,20 +13,8 @@
 namespace bench {
 namespace {
 
-template <typename Function>
-FARPROC as_farproc(Function function) {
-    FARPROC address = nullptr;
-    static_assert(sizeof function == sizeof address, "function pointer sizes differ");
-    std::memcpy(&address, &function, sizeof address);
-    return address;
-}
-
-template <typename Function>
-Function as_function(FARPROC address) {
-    Function function = nullptr;
-    std::memcpy(&function, &address, sizeof address);
-    return function;
-}
+using support::as_farproc;
+using support::as_function;
 
 // ---- the four standing wrappers ----
 
@@ -260,7 +248,7 @@ Instrument::Instrument(HMODULE dll) {
         {"USER32.dll", "EndDialog", as_farproc(&standing_end_dialog), kEndDialog},
     };
     for (const auto& wrapper : standing) {
-        patches_.push_back(std::make_unique<ImportPatch>(dll, wrapper.library, wrapper.name, wrapper.replacement));
+        patches_.push_back(std::make_unique<support::ImportPatch>(dll, wrapper.library, wrapper.name, wrapper.replacement));
         g_standing[wrapper.slot] = patches_.back()->original();
     }
 }
@@ -273,14 +261,14 @@ Instrument::~Instrument() {
 
 bool Instrument::complete() const {
     return std::all_of(patches_.begin(), patches_.end(),
-                       [](const std::unique_ptr<ImportPatch>& patch) { return patch->applied(); });
+                       [](const std::unique_ptr<support::ImportPatch>& patch) { return patch->applied(); });
 }
 
 DllMoments& Instrument::moments() { return g_moments; }
 
 ImportProfile::ImportProfile(HMODULE dll) {
     for (Counter& counter : g_counters) {
-        patches_.push_back(std::make_unique<ImportPatch>(dll, counter.library, counter.name, counter.replacement));
+        patches_.push_back(std::make_unique<support::ImportPatch>(dll, counter.library, counter.name, counter.replacement));
         counter.original = patches_.back()->original();
         if (!patches_.back()->applied()) {
             printf("profile: %s is not imported from %s\n", counter.name, counter.library);

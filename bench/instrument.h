@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "bench/import_patch.h"
+#include "support/import_patch.h"
 
 namespace bench {
 
@@ -30,7 +30,7 @@ public:
     DllMoments& moments();
 
 private:
-    std::vector<std::unique_ptr<ImportPatch>> patches_;
+    std::vector<std::unique_ptr<support::ImportPatch>> patches_;
 };
 
 // Times spent inside the DLL's system calls while counting is on, outermost
@@ -49,7 +49,7 @@ public:
     static void print(const char* title, int operations, double elapsed_ms);
 
 private:
-    std::vector<std::unique_ptr<ImportPatch>> patches_;
+    std::vector<std::unique_ptr<support::ImportPatch>> patches_;
 };
 
 }  // namespace bench

@@ -66,6 +66,9 @@ set(LANTERNBOOK_E2E_CASES
   "guard.format_without_temp_487MiB|guard_format_without_temp|--keys,K,--tmpfs,487"
   "guard.hidden_config|guard_hidden_config|--keys,K"
   "guard.helper_name_link|guard_helper_name_link|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/helper-name-link.sh"
+  "guard.date_link_off_key|guard_date_link_off_key|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/date-link.sh"
+  "guard.config_pipe|guard_config_pipe|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/config-pipe.sh"
+  "guard.swapped_in_format_487MiB|guard_swapped_in_format|--keys,K,--tmpfs,487"
 )
 # Volume sizes at the edges of the accepted ranges, as exact tmpfs volumes.
 foreach(mib IN ITEMS 486 489 960 1000)

@@ -112,6 +112,9 @@ public:
     // is replaced unless, at the last moment, the volume is still `key` and
     // its CONFIG still has the bytes 25-31 it had when last read here.
     [[nodiscard]] ConfigWrite write_config(const KeyIdentity& key, const DeviceConfig& config);
+    // Whether the key's CONFIG still holds the bytes 25-31 it held when last
+    // read here: another key's CONFIG under the same name does not.
+    [[nodiscard]] bool still_holds_config(const KeyIdentity& key);
     // Empties DATE, as a format leaves the key.
     [[nodiscard]] bool reset_date_file(const KeyIdentity& key);
 
@@ -131,6 +134,11 @@ private:
     // until it goes, Windows may keep showing the key's old volume.
     void remove_stale_usb_device();
     [[nodiscard]] ConfigRead read_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes);
+    // open_on_key, once: the file opened is checked to be where it was asked for.
+    [[nodiscard]] std::unique_ptr<File> open_checked(const KeyIdentity& key, const std::wstring& relative,
+                                                     FileAccess access, FileDisposition disposition);
+    // A new file of our own beside CONFIG, to become it.
+    [[nodiscard]] std::unique_ptr<File> create_helper(const KeyIdentity& key);
 
     Volumes& volumes_;
     FileSystem& files_;

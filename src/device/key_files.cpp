@@ -15,8 +15,8 @@ constexpr uint32_t kKeptAttributes = kAttributeHidden | kAttributeSystem | kAttr
 constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 
 
-bool same_path(const std::wstring& one, const std::wstring& other) {
-    return to_upper_ascii(one) == to_upper_ascii(other);
+bool same_path(const std::wstring& where, const std::wstring& path) {
+    return to_upper_ascii(where) == to_upper_ascii(path);
 }
 
 // Copies what is left of `from` into `to`; true when every byte went.
@@ -56,16 +56,21 @@ std::unique_ptr<File> DeviceDrive::open_on_key(const KeyIdentity& key, const std
     if (!key.found() || relative.empty()) {
         return nullptr;
     }
-    const std::wstring path = with_trailing_backslash(key.root) + relative;
-    if (disposition == FileDisposition::open_always) {
-        // Made new only where nothing is, so that whatever is made is known to be ours.
-        std::unique_ptr<File> existing = open_on_key(key, relative, access, FileDisposition::open_existing);
-        uint32_t ignored = 0;
-        if (existing || files_.attributes(path, ignored) != Lookup::missing) {
-            return existing;
-        }
-        disposition = FileDisposition::create_new;
+    if (disposition != FileDisposition::open_always) {
+        return open_checked(key, relative, access, disposition);
     }
+    // Made new only where nothing is, so that whatever is made is known to be ours.
+    std::unique_ptr<File> existing = open_checked(key, relative, access, FileDisposition::open_existing);
+    uint32_t ignored = 0;
+    if (existing || files_.attributes(with_trailing_backslash(key.root) + relative, ignored) != Lookup::missing) {
+        return existing;
+    }
+    return open_checked(key, relative, access, FileDisposition::create_new);
+}
+
+std::unique_ptr<File> DeviceDrive::open_checked(const KeyIdentity& key, const std::wstring& relative,
+                                                FileAccess access, FileDisposition disposition) {
+    const std::wstring path = with_trailing_backslash(key.root) + relative;
     std::unique_ptr<File> file = files_.open_file(path, access, disposition);
     uint32_t serial = 0;
     std::wstring where;
@@ -156,6 +161,19 @@ void DeviceDrive::ensure_date_file(const KeyIdentity& key) {
     static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written) && file->close());
 }
 
+std::unique_ptr<File> DeviceDrive::create_helper(const KeyIdentity& key) {
+    // Never written through an entry that was there before: it may be a
+    // link leading off the key.
+    std::unique_ptr<File> helper;
+    for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
+        const std::wstring helper_name =
+            kConfigHelperFileName +
+            (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
+        helper = open_on_key(key, helper_name, FileAccess::write, FileDisposition::create_new);
+    }
+    return helper;
+}
+
 ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig& config) {
     if (!key.found()) {
         return ConfigWrite::no_key;
@@ -188,15 +206,7 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
         keep_key_identity(current, image);
     }
 
-    // Never written through an entry that was there before: it may be a
-    // link leading off the key.
-    std::unique_ptr<File> helper;
-    for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
-        const std::wstring helper_name =
-            kConfigHelperFileName +
-            (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
-        helper = open_on_key(key, helper_name, FileAccess::write, FileDisposition::create_new);
-    }
+    std::unique_ptr<File> helper = create_helper(key);
     if (!helper) {
         return ConfigWrite::failed;
     }
@@ -215,6 +225,11 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
     }
     static_cast<void>(helper->set_attributes(kAttributeArchive) && helper->remove());
     return ready && !same_key ? ConfigWrite::key_changed : ConfigWrite::failed;
+}
+
+bool DeviceDrive::still_holds_config(const KeyIdentity& key) {
+    std::vector<uint8_t> current;
+    return read_bytes(key, current) != ConfigRead::unreadable && same_key_identity(current, config_bytes_);
 }
 
 bool DeviceDrive::reset_date_file(const KeyIdentity& key) {

@@ -121,9 +121,10 @@ FormatOutcome FormatRun::format_and_put_back(const KeyIdentity& key) {
     if (!s_.volumes.volume_identity(key.root, now.volume_serial, now.label)) {
         return finish(FormatOutcome::unverifiable);
     }
-    // The same volume: the user closed the dialog without formatting.
+    // The same volume, and still this key: the user closed the dialog without formatting.
     if (now.volume_serial == key.volume_serial) {
-        return restored(FormatOutcome::not_formatted, backup_.restore(key));
+        return s_.device.still_holds_config(key) ? restored(FormatOutcome::not_formatted, backup_.restore(key))
+                                                  : finish(FormatOutcome::other_volume);
     }
     if (!holds_nothing(key.root)) {
         return finish(FormatOutcome::other_volume);

@@ -12,6 +12,7 @@
 #include "e2e/pulled_key.h"
 #include "l10n/texts.h"
 #include "resources/resource.h"
+#include "support/import_patch.h"
 
 using namespace e2e;
 using lanternbook::Text;
@@ -137,7 +138,7 @@ E2E_GROUP(guard_config_held_at_start) {
     expected.resize(kConfigFileLength);
     std::copy(std::begin(choice), std::end(choice), expected.begin());
     check_bytes(read_file(kKeyConfig), expected, "CONFIG: the dialog's choice and the key's bytes 25-31");
-    check(!file_exists(kKeyRoot + kHelperName), "no CONFIG.NEW left");
+    check(!file_exists(std::wstring(kKeyRoot) + kHelperName), "no CONFIG.NEW left");
 }
 
 // CARD is a link to a folder off the key that holds downloads: the erase
@@ -268,7 +269,7 @@ E2E_GROUP(guard_hidden_config) {
     const DWORD attributes = GetFileAttributesW(kKeyConfig);
     check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0,
           "CONFIG is still hidden");
-    check(!file_exists(kKeyRoot + kHelperName), "no CONFIG.NEW left");
+    check(!file_exists(std::wstring(kKeyRoot) + kHelperName), "no CONFIG.NEW left");
 }
 
 // A CONFIG.NEW already on the key that links to a file off it: Save writes its
@@ -286,4 +287,107 @@ E2E_GROUP(guard_helper_name_link) {
     check_bytes(read_file(kKeyConfig), seeded_with_speed_off(stored), "CONFIG written");
     check_bytes(read_file(outside_file), bytes_of("off the key"), "the file off the key keeps its bytes");
     check(!file_exists(kKeyRoot + kHelperName + std::wstring(L"1")), "the helper of its own is gone");
+}
+
+// A DATE that leads off the key is left as it is: neither the dialog's
+// opening (which tops a short DATE up) nor its Save writes through it.
+E2E_GROUP(guard_date_link_off_key) {
+    const std::wstring outside_file = outside_folder(L'K') + L"DATE";
+    check_bytes(read_file(outside_file), bytes_of("12"), "a two-byte file off the key");
+    check_bytes(read_file(std::wstring(kKeyRoot) + L"DATE"), bytes_of("12"), "K:\\DATE leads to it");
+    const std::vector<uint8_t> stored = read_file(kKeyConfig);
+    const RunResult result = run_dialog(dll, kEnglish, {
+        on_dialog([](HWND dialog) {
+            check_text(text_of(dialog, IDC_SERIAL_VALUE), L"QVX/05/4660", "CONFIG is read beside the link");
+            click(dialog, IDC_DETAILED_SPEED);
+        }),
+        on_dialog([](HWND dialog) { click(dialog, IDC_SAVE); }),
+    });
+    check(result.load_result == 0, "load returns 0 after Save");
+    check_bytes(read_file(kKeyConfig), seeded_with_speed_off(stored), "CONFIG written");
+    check_bytes(read_file(outside_file), bytes_of("12"), "the file off the key keeps its two bytes");
+}
+
+// A CONFIG that is a pipe is never waited on: the dialog opens with the
+// defaults, and Save says it could not save and leaves the dialog open.
+E2E_GROUP(guard_config_pipe) {
+    const DWORD started = GetTickCount();
+    const RunResult result = run_dialog(dll, kEnglish, {
+        on_dialog([](HWND dialog) {
+            check_text(text_of(dialog, IDC_SERIAL_VALUE), entry_text(kEnglishLocale, Text::no_data_available),
+                       "nothing is read from the pipe");
+            click(dialog, IDC_SAVE);
+        }),
+        on_error_box(kEnglishLocale, Text::save_failed, "Save over a pipe"),
+        on_dialog([](HWND dialog) {
+            check(IsWindowVisible(dialog) != FALSE, "the dialog stays open");
+            cancel(dialog);
+        }),
+    });
+    check(!result.timed_out && GetTickCount() - started < 20000, "the dialog never waited on the pipe");
+    check(!file_exists(std::wstring(kKeyRoot) + kHelperName), "no CONFIG.NEW left");
+}
+
+namespace {
+
+// While the shell's format dialog is "open", another key takes the key's
+// place: here its files take the key's files' place, as Wine keeps a drive's
+// serial number for the life of its server.
+const std::vector<uint8_t> kOtherKeysConfig = [] {
+    std::vector<uint8_t> config(kConfigFileLength, '1');
+    const uint8_t identity[] = {9, 0x0A, 0x0B, 4, 5, 6, 0};
+    std::copy(std::begin(identity), std::end(identity), config.begin() + kIdentityOffset);
+    return config;
+}();
+FARPROC g_get_proc_address = nullptr;
+int g_format_calls = 0;
+
+UINT WINAPI another_key_instead_of_a_format(HWND, UINT, UINT, UINT) {
+    ++g_format_calls;
+    check(write_file(kKeyConfig, kOtherKeysConfig) && write_file(std::wstring(kKeyRoot) + L"ostrevan.exe", bytes_of("theirs")),
+          "another key's files in the key's place");
+    return 0;
+}
+
+FARPROC WINAPI answer_the_format(HMODULE module, LPCSTR name) {
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::string(name) == "SHFormatDrive") {
+        return support::as_farproc(&another_key_instead_of_a_format);
+    }
+    return support::as_function<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(g_get_proc_address)(module, name);
+}
+
+}  // namespace
+
+// The key swapped while the shell's format dialog was open: nothing is
+// written to the other key, and the user is told where the key's files are.
+E2E_GROUP(guard_swapped_in_format) {
+    const std::vector<uint8_t> config = read_file(kKeyConfig);
+    const std::vector<uint8_t> program = read_file(std::wstring(kKeyRoot) + L"ostrevan.exe");
+    support::ImportPatch patch(dll.module(), "KERNEL32.dll", "GetProcAddress",
+                               support::as_farproc(&answer_the_format));
+    check(patch.applied(), "the shell's format is answered by this driver");
+    g_get_proc_address = patch.original();
+    std::wstring told;
+    run_dialog(dll, kEnglish, {
+        on_dialog([](HWND dialog) { send_format_command(dialog); }),
+        on_message_box([](HWND box) { press(box, IDOK); }),
+        on_message_box([&told](HWND box) {
+            told = text_of(box, kMessageBoxTextId);
+            press(box, IDOK);
+        }),
+        on_dialog([](HWND dialog) { cancel(dialog); }),
+    });
+    check(g_format_calls == 1, "the format was started once");
+    const std::wstring prefix = entry_text(kEnglishLocale, Text::other_volume) + L"\n";
+    check(told.compare(0, prefix.size(), prefix) == 0, "the user is told another volume took the key's place");
+    const std::wstring folder = told.size() > prefix.size() ? told.substr(prefix.size()) : L"?";
+    check_bytes(read_file(kKeyConfig), kOtherKeysConfig, "the other key's CONFIG is left as it is");
+    check_bytes(read_file(std::wstring(kKeyRoot) + L"ostrevan.exe"), bytes_of("theirs"), "the other key's program file too");
+    check_bytes(read_file(folder + L"\\CONFIG"), config, "the key's CONFIG is in the folder named");
+    check_bytes(read_file(folder + L"\\ostrevan.exe"), program, "and its program file");
+    // The other groups share the temporary folder and expect no backup in it.
+    for (const wchar_t* name : {L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe", L"CONFIG"}) {
+        DeleteFileW((folder + L"\\" + name).c_str());
+    }
+    check(RemoveDirectoryW(folder.c_str()) != FALSE, "the backup folder held just the key's files");
 }

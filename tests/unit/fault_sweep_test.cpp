@@ -447,7 +447,7 @@ std::optional<Bytes> new_config_in(const Operation& operation, World world) {
 
 class FaultSweep : public ::testing::TestWithParam<Operation> {};
 
-TEST_P(FaultSweep, NothingIsLostNothingElseTouchedAndEveryShortfallToldAsItIs) {
+TEST_P(FaultSweep, NothingLostNothingElseTouchedShortfallsTold) {
     const Operation& operation = GetParam();
     for (const World world : worlds_of(operation)) {
         SCOPED_TRACE(name_of(world));

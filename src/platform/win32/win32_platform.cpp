@@ -49,7 +49,7 @@ public:
         return ::SetFilePointer(handle_.get(), 0, nullptr, FILE_BEGIN) == 0 && ::SetEndOfFile(handle_.get()) != FALSE;
     }
     bool close() override {
-        const HANDLE handle = handle_.release();
+        HANDLE handle = handle_.release();
         return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != FALSE;
     }
     bool location(uint32_t& volume_serial, std::wstring& path) override {
@@ -76,11 +76,12 @@ public:
     bool replace(const std::wstring& target) override {
         // The handle holds this file's volume: a target on another one fails.
         const std::wstring name = system_path(target);
-        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t), 0);
+        const std::size_t name_bytes = name.size() * sizeof(wchar_t);
+        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name_bytes, 0);
         auto* const rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
         rename->ReplaceIfExists = TRUE;
-        rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-        std::memcpy(rename->FileName, name.data(), name.size() * sizeof(wchar_t));
+        rename->FileNameLength = static_cast<DWORD>(name_bytes);
+        std::memcpy(rename->FileName, name.data(), name_bytes);
         return ::SetFileInformationByHandle(handle_.get(), FileRenameInfo, rename,
                                             static_cast<DWORD>(buffer.size())) != FALSE;
     }

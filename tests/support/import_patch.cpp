@@ -1,8 +1,8 @@
-#include "bench/import_patch.h"
+#include "support/import_patch.h"
 
 #include <cstring>
 
-namespace bench {
+namespace support {
 namespace {
 
 FARPROC* find_slot(HMODULE module, const char* from_library, const char* function) {
@@ -63,4 +63,4 @@ ImportPatch::~ImportPatch() {
     }
 }
 
-}  // namespace bench
+}  // namespace support

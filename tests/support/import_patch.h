@@ -1,10 +1,28 @@
 // Points an imported function of a loaded module at a replacement, so that
-// the module's calls to it can be timed without touching the module's code.
+// the module's calls to it can be timed or answered without touching its code.
 #pragma once
 
 #include <windows.h>
 
-namespace bench {
+#include <cstring>
+
+namespace support {
+
+// A function as the import table holds it, and back.
+template <typename Function>
+FARPROC as_farproc(Function function) {
+    FARPROC address = nullptr;
+    static_assert(sizeof function == sizeof address, "function pointer sizes differ");
+    std::memcpy(&address, &function, sizeof address);
+    return address;
+}
+
+template <typename Function>
+Function as_function(FARPROC address) {
+    Function function = nullptr;
+    std::memcpy(&function, &address, sizeof address);
+    return function;
+}
 
 class ImportPatch {
 public:
@@ -24,4 +42,4 @@ private:
     FARPROC original_ = nullptr;
 };
 
-}  // namespace bench
+}  // namespace support
