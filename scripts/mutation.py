@@ -397,7 +397,7 @@ def _render_integer(literal, value):
         return f"(-{_render_integer(literal, -value)})"
     if digits[:2] in ("0x", "0X"):
         body = format(value, "x")
-        if any(c in "ABCDEF" for c in digits[2:]):
+        if not any(c in "abcdef" for c in digits[2:]):
             body = body.upper()
         return digits[:2] + body.zfill(len(digits) - 2) + suffix
     if digits[:2] in ("0b", "0B"):
@@ -483,7 +483,7 @@ def mutants_of(path, text):
     for operator in OPERATORS:
         for name, start, end, replacement in operator(structure):
             mutants.append(Mutant(path, name, start, end, replacement, text, line_starts))
-    mutants.sort(key=lambda m: (m.start, m.end, OPERATORS_ORDER.get(m.operator, 99), m.replacement))
+    mutants.sort(key=lambda m: (m.start, m.end, OPERATORS_ORDER[m.operator]))
     seen = {}
     for mutant in mutants:
         base = mutant.key
@@ -635,8 +635,6 @@ class Build:
         self.jobs, self.timeout = jobs, timeout
 
     def configure(self):
-        if (self.dir / "build.ninja").exists():
-            return True
         # Tests listed when ctest runs, so a mutant never runs inside the build.
         command = ["cmake", "-S", str(ROOT), "-B", str(self.dir), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=",
                    "-DCMAKE_CXX_FLAGS=-O1", "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"]
@@ -652,7 +650,7 @@ class Build:
                                     capture_output=True, text=True, timeout=10 * self.timeout)
         except subprocess.TimeoutExpired:
             return False, "build timed out"
-        errors = [line for line in result.stdout.splitlines() if "error" in line]
+        errors = re.findall(r"error: (.*)", result.stdout)
         return result.returncode == 0, (errors[0].strip() if errors else "")
 
     def object_files(self):
