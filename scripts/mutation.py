@@ -161,7 +161,7 @@ class Structure:
                     match[opening], match[i] = i, opening
         return match
 
-    def _template_close(self, i):
+    def template_close(self, i):
         """The index of the token closing a template argument list opened at i, or None."""
         tokens = self.tokens
         depth, j = 1, i + 1
@@ -203,7 +203,7 @@ class Structure:
                 continue
             if token.spaced_before and before.text != "template":
                 continue
-            close = self._template_close(i)
+            close = self.template_close(i)
             if close is None:
                 continue
             # Nothing inside is mutated, so a '<' in parentheses there may count as a bracket too.
@@ -379,7 +379,7 @@ def call_deleted(s):
         if token.text in CASTS:
             if j + 1 >= len(tokens) or (j + 1) not in s.template_brackets:
                 continue
-            j = s._template_close(j + 1)
+            j = s.template_close(j + 1)
         else:
             while j + 2 < len(tokens) and tokens[j + 1].text in (".", "->", "::") and tokens[j + 2].kind == "ident":
                 j += 2
