@@ -117,6 +117,80 @@ class Keys(unittest.TestCase):
         self.assertIn("match no mutant any more:\n  src/x.cpp: equality: gone -> away", text)
 
 
+class Sample(unittest.TestCase):
+    def test_a_seed_picks_the_same_mutants_in_source_order(self):
+        mutants = mutation.mutants_of("x.cpp", "int f(int a) {\n" + "g(a < 1);\n" * 20 + "return 0;\n}\n")
+        first = mutation.select(mutants, 10, seed=4)
+        self.assertEqual(first, mutation.select(mutants, 10, seed=4))
+        self.assertNotEqual(first, mutation.select(mutants, 10, seed=5))
+        self.assertEqual(first, sorted(first, key=mutants.index))
+        self.assertEqual(mutation.select(mutants, len(mutants) + 1, seed=4), mutants)
+
+
+class FakeBuild:
+    """Answers of a build tree: whether the object and the tests build, the object's bytes, the test run."""
+
+    def __init__(self, folder, compiles=True, object_bytes=b"mutant", links=True, tests=("killed", "A.b")):
+        self.dir, self.compiles, self.object_bytes, self.links, self.tests = folder, compiles, object_bytes, links, tests
+        self.tests_run = False
+
+    def ninja(self, target):
+        if target == "unit.o":
+            (self.dir / target).write_bytes(self.object_bytes)
+            return self.compiles, "" if self.compiles else "unused variable"
+        return self.links, ""
+
+    def run_tests(self):
+        self.tests_run = True
+        return self.tests
+
+
+class Running(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+        self.dir = Path(self.folder.name)
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def test_each_build_answer_gives_its_outcome(self):
+        cases = [
+            (dict(compiles=False), ("invalid", "unused variable"), False),
+            (dict(object_bytes=b"original"), ("identical", ""), False),
+            (dict(links=False), ("invalid", ""), False),
+            (dict(tests=("survived", "")), ("survived", ""), True),
+            (dict(), ("killed", "A.b"), True),
+        ]
+        saved_root = mutation.ROOT
+        mutation.ROOT = self.dir
+        try:
+            (self.dir / "x.cpp").write_text("int f() { return 1; }\n")
+            mutant = mutation.mutants_of("x.cpp", "int f() { return 1; }\n")[0]
+            for answers, expected, tests_run in cases:
+                with self.subTest(answers=answers):
+                    build = FakeBuild(self.dir, **answers)
+                    outcome = mutation.run_mutant(mutant, "int f() { return 1; }\n", b"original", "unit.o", build,
+                                                  mutation.SourceGuard(self.dir / "work"))
+                    self.assertEqual((outcome, build.tests_run), (expected, tests_run))
+        finally:
+            mutation.ROOT = saved_root
+
+    def test_a_test_run_is_killed_by_a_failure_a_crash_or_the_timeout(self):
+        cases = [
+            ("exit 0", ("survived", "")),
+            ("echo '[  FAILED  ] Erase.KeepsLinks (1 ms)'; exit 1", ("killed", "Erase.KeepsLinks")),
+            ("exit 3", ("killed", "exit 3")),
+            ("kill -SEGV $$", ("killed", "signal 11")),
+            ("sleep 5", ("killed", "timeout after 0.3 s")),
+        ]
+        executable = self.dir / mutation.TEST_TARGET
+        for script, expected in cases:
+            with self.subTest(script=script):
+                executable.write_text("#!/bin/sh\n" + script + "\n")
+                executable.chmod(0o755)
+                self.assertEqual(mutation.Build(self.dir, jobs=1, timeout=0.3).run_tests(), expected)
+
+
 class Restore(unittest.TestCase):
     def setUp(self):
         self.saved_root = mutation.ROOT
