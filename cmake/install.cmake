@@ -22,14 +22,16 @@ set(CPACK_PACKAGE_VENDOR "The lanternbook developers")
 set(CPACK_PACKAGE_CONTACT "The lanternbook developers <lanternbook@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "shows, sets and erases a tachograph download key's configuration")
-set(CPACK_PACKAGE_DESCRIPTION
-  "lanternbook reads and writes the CONFIG file of a tachograph download key (a USB drive whose label "
-  "contains VOLKARIS): which data the key downloads and over which period. It writes exactly the bytes "
-  "the Windows configurator dialog would, and erases the downloads kept on the key.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "lanternbook reads and writes the CONFIG file of a tachograph download key\n"
+  "(a USB drive whose label contains VOLKARIS): which data the key downloads\n"
+  "and over which period. It writes exactly the bytes the Windows configurator\n"
+  "dialog would, and erases the downloads kept on the key.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_FILE_NAME lanternbook-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
 string(TOLOWER "${CPACK_PACKAGE_FILE_NAME}" CPACK_PACKAGE_FILE_NAME)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

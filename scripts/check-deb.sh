@@ -22,10 +22,11 @@ share/zsh/vendor-completions/_lanternbook"
 arch=$(dpkg --print-architecture)
 deb=$work/lanternbook_${version}_$arch.deb
 [ -f "$deb" ] || { echo "FAIL: no $(basename "$deb") made"; exit 1; }
-listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort | tr '\n' ' ')
+contents=$(dpkg-deb -c "$deb")
+listed=$(awk '$1 !~ /^d/ { print $6 }' <<<"$contents" | sort | tr '\n' ' ')
 expected=$(for file in $installed_files; do echo "./usr/$file"; done | tr '\n' ' ')
 [ "$listed" = "$expected" ] || fail "the DEB holds '$listed', expected '$expected'"
-dpkg-deb -c "$deb" | grep -q '^-rwxr-xr-x .* \./usr/bin/lanternbook$' || fail "usr/bin/lanternbook is not executable"
+grep -q '^-rwxr-xr-x .* \./usr/bin/lanternbook$' <<<"$contents" || fail "usr/bin/lanternbook is not executable"
 
 # field | the value it must match (an extended regular expression)
 fields=(
@@ -46,7 +47,9 @@ for check in "${fields[@]}"; do
     value=$(dpkg-deb -f "$deb" "$field" | head -n 1)
     grep -Eq -- "$pattern" <<<"$value" || fail "$field is '$value', expected to match $pattern"
 done
-[ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 1 ] || fail "the Description has no long text"
+description=$(dpkg-deb -f "$deb" Description)
+[ "$(wc -l <<<"$description")" -gt 1 ] || fail "the Description has no long text"
+! grep -q '.\{81\}' <<<"$description" || fail "the Description has lines over 80 characters"
 
 dpkg-deb -x "$deb" "$work/unpacked" || fail "dpkg-deb -x failed"
 "$work/unpacked/usr/bin/lanternbook" --help >/dev/null || fail "the packaged lanternbook --help failed"
