@@ -4,8 +4,6 @@
 lanternbook_core_library(lanternbook_core)
 if(LANTERNBOOK_CLI_ONLY)
   include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
-include(${CMAKE_CURRENT_LIST_DIR}/install.cmake)
-include(${CMAKE_CURRENT_LIST_DIR}/install-tests.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/install.cmake)
   return()
 endif()
