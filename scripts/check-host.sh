@@ -7,7 +7,9 @@
 #   that status, and the exit code is its low byte, 53.
 # - A lanternbook.dll without the two exports: Windows refuses to start it
 #   (STATUS_ENTRYPOINT_NOT_FOUND); Wine instead binds a stub that stops the
-#   program at its first call, naming the missing function, exit code 1.
+#   program at its first call, naming the missing function. The exit code
+#   then tells nothing: the stub's exception code has a low byte of 0, and
+#   Wine's debugger, when it gets there first, ends the program with 1.
 # Usage: check-host.sh WIN32_BUILD_DIR
 set -uo pipefail
 win32_dir=$(cd "${1:?win32 build dir}" && pwd)
@@ -17,7 +19,7 @@ ensure_prefix
 unset DISPLAY
 failed=0
 passed=0
-# what, expected exit code, text expected on stderr, arguments...
+# what, expected exit code ("any" for none), text expected on stderr, arguments...
 check_refusal() {
     local what=$1 expected_status=$2 expected=$3
     shift 3
@@ -25,7 +27,8 @@ check_refusal() {
     (cd "$work" && WINEDEBUG=-all,err+module timeout 60 wine ./lanternbook-host.exe "$@" \
         >"$work/out.txt" 2>"$work/err.txt")
     status=$?
-    if [ "$status" -ne "$expected_status" ] || ! grep -qF "$expected" "$work/err.txt" ||
+    if [ "$status" -eq 124 ] || { [ "$expected_status" != any ] && [ "$status" -ne "$expected_status" ]; } ||
+        ! grep -qF "$expected" "$work/err.txt" ||
         grep -q '^[A-Z]:\\' "$work/out.txt"; then
         echo "FAIL: $what: exit $status, stdout: $(head -c 300 "$work/out.txt"), stderr: $(head -c 300 "$work/err.txt")"
         failed=$((failed + 1))
@@ -42,8 +45,8 @@ for arguments in find 1045 --version; do
     check_refusal "no DLL, $arguments" 53 "Library lanternbook.dll (which is needed by" $arguments
 done
 cp "$win32_dir/no-exports.dll" "$work/lanternbook.dll"
-check_refusal "DLL without exports, find" 1 "unimplemented function lanternbook.dll.find_device" find
-check_refusal "DLL without exports, load" 1 "unimplemented function lanternbook.dll.load" 1045
+check_refusal "DLL without exports, find" any "unimplemented function lanternbook.dll.find_device" find
+check_refusal "DLL without exports, load" any "unimplemented function lanternbook.dll.load" 1045
 rm -rf "$work"
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
