@@ -54,7 +54,8 @@ _lanternbook() {
         set) options="--key --data --period --range-button --vdo --dry-run --json --help" ;;
         erase) options="--key --yes --help" ;;
         help)
-            COMPREPLY=($(compgen -W "find show set erase" -- "$cur"))
+            [[ $cur == -* ]] && options="--help" || options="find show set erase"
+            COMPREPLY=($(compgen -W "$options" -- "$cur"))
             return
             ;;
     esac

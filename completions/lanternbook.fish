@@ -13,7 +13,7 @@ complete -c lanternbook -n "not __fish_seen_subcommand_from $commands" -a erase 
 complete -c lanternbook -n "not __fish_seen_subcommand_from $commands" -a help -d 'Show the help of a command'
 
 complete -c lanternbook -n "__fish_seen_subcommand_from help" -a "find show set erase"
-complete -c lanternbook -n "__fish_seen_subcommand_from find show set erase" -s h -l help -d 'Show the help'
+complete -c lanternbook -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c lanternbook -n "__fish_seen_subcommand_from show set erase" -l key -x -a "(__fish_complete_directories)" -d "The key's root folder"
 complete -c lanternbook -n "__fish_seen_subcommand_from show set" -l json -d 'Print JSON'
 complete -c lanternbook -n "__fish_seen_subcommand_from set" -l data -x -a "(__fish_complete_list , 'printf \"%s\n\" $data')" -d 'The data choices that are on'

@@ -52,6 +52,7 @@ fish_answers() {
 queries=(
     "lanternbook |erase find help set show"
     "lanternbook help |erase find set show"
+    "lanternbook help --|--help"
     "lanternbook find --|--help"
     "lanternbook set --period |everything from: last: since-last"
     "lanternbook set --period la|last:"
