@@ -49,8 +49,13 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(LANTERNBOOK_CLI_SYSTEM_LIBRARIES ${LANTERNBOOK_LIBMOUNT})
 endif()
 
-# Plain and sanitized, like the core; the tests run the program of their own variant.
-foreach(variant IN ITEMS plain sanitized)
+# Plain and sanitized, like the core; the tests run the program of their own
+# variant. The command line alone has neither tests nor the sanitized variant.
+set(LANTERNBOOK_CLI_VARIANTS plain sanitized)
+if(LANTERNBOOK_CLI_ONLY)
+  set(LANTERNBOOK_CLI_VARIANTS plain)
+endif()
+foreach(variant IN LISTS LANTERNBOOK_CLI_VARIANTS)
   set(core lanternbook_core)
   set(suffix "")
   if(variant STREQUAL "sanitized")
@@ -64,6 +69,9 @@ foreach(variant IN ITEMS plain sanitized)
   add_executable(lanternbook-cli${suffix} src/cli/main_posix.cpp)
   set_target_properties(lanternbook-cli${suffix} PROPERTIES OUTPUT_NAME lanternbook${suffix})
   target_link_libraries(lanternbook-cli${suffix} PRIVATE lanternbook_cli_${variant})
+  if(LANTERNBOOK_CLI_ONLY)
+    continue()
+  endif()
 
   file(GLOB LANTERNBOOK_CLI_TESTS CONFIGURE_DEPENDS tests/cli/*.cpp tests/fakes/*.cpp)
   add_executable(cli_tests_${variant} ${LANTERNBOOK_CLI_TESTS})
@@ -75,6 +83,10 @@ foreach(variant IN ITEMS plain sanitized)
   gtest_discover_tests(cli_tests_${variant} TEST_PREFIX "cli.${variant}." DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 300)
 endforeach()
+
+if(LANTERNBOOK_CLI_ONLY)
+  return()
+endif()
 
 # End to end: the native program sets a configuration on an emulated key's
 # folder, then the real DLL under Wine must show it and save the same bytes;

@@ -1,9 +1,16 @@
 # Native build: the core and its unit tests, once plain and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer. With LANTERNBOOK_CLI_ONLY,
+# only the command line on the plain core, and its install rules.
+lanternbook_core_library(lanternbook_core)
+if(LANTERNBOOK_CLI_ONLY)
+  include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
+  include(${CMAKE_CURRENT_LIST_DIR}/install.cmake)
+  return()
+endif()
+
 enable_testing()
 find_package(GTest REQUIRED)
 
-lanternbook_core_library(lanternbook_core)
 lanternbook_core_library(lanternbook_core_sanitized)
 set(LANTERNBOOK_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 target_compile_options(lanternbook_core_sanitized PUBLIC ${LANTERNBOOK_SANITIZER_FLAGS})
@@ -31,6 +38,8 @@ add_test(NAME ctest.names_readable
           -DMAX_LENGTH=100 -P ${CMAKE_CURRENT_LIST_DIR}/test-names.cmake)
 
 include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/install.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/install-tests.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)
@@ -38,3 +47,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)
 # Includes run one way, and the portable core stays portable.
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 add_test(NAME static.layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers.py ${CMAKE_SOURCE_DIR}/src)
+
+# The mutation tool's operators and its restore of the sources; the mutation
+# run itself is too long for every test run.
+add_test(NAME scripts.mutation_operators
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/scripts/test_mutation.py)

@@ -13,7 +13,7 @@ add_library(lanternbook SHARED
   src/entry/lanternbook.def
   src/resources/lanternbook.rc)
 set_target_properties(lanternbook PROPERTIES PREFIX "" OUTPUT_NAME lanternbook)
-target_include_directories(lanternbook PRIVATE ${LANTERNBOOK_GENERATED_DIR})
+target_include_directories(lanternbook PRIVATE include ${LANTERNBOOK_GENERATED_DIR})
 target_link_libraries(lanternbook PRIVATE lanternbook_core_dll
   comctl32 setupapi shell32 msimg32 gdi32 user32 kernel32)
 
@@ -48,10 +48,11 @@ elseif(MSVC)
     MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
 endif()
 
+# The host builds as any host would: the public header and the import library.
 add_executable(lanternbook-host src/host/host_main.cpp)
 target_compile_definitions(lanternbook-host PRIVATE UNICODE _UNICODE)
-target_include_directories(lanternbook-host PRIVATE ${LANTERNBOOK_GENERATED_DIR})
-target_link_libraries(lanternbook-host PRIVATE comctl32)
+target_include_directories(lanternbook-host PRIVATE include ${LANTERNBOOK_GENERATED_DIR})
+target_link_libraries(lanternbook-host PRIVATE lanternbook comctl32)
 
 add_library(no-exports SHARED tests/e2e/no_exports.cpp)
 set_target_properties(no-exports PROPERTIES PREFIX "")

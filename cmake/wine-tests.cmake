@@ -31,6 +31,10 @@ foreach(arch IN LISTS windows_builds)
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-package.sh ${arch} ${build_dir_${arch}} ${PROJECT_VERSION})
   set_tests_properties(package.${arch} PROPERTIES RESOURCE_LOCK wine_${arch} TIMEOUT 300
     FAIL_REGULAR_EXPRESSION "FAIL:")
+  add_test(NAME release.c_host.${arch}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-release-host.sh ${arch} ${build_dir_${arch}} ${PROJECT_VERSION})
+  set_tests_properties(release.c_host.${arch} PROPERTIES RESOURCE_LOCK wine_${arch} TIMEOUT 300
+    FAIL_REGULAR_EXPRESSION "FAIL:")
 endforeach()
 
 add_test(NAME host.refuses_missing_dll

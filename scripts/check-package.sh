@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The release package of one Windows build: `cpack -G ZIP` makes
 # lanternbook-VERSION-ARCH.zip holding exactly the DLL, the host program, the
-# README and the licence (the first two as built), the DLL's version resource
-# and `lanternbook-host.exe --version` both carry VERSION.
+# command line, the README, the licence, the header and the two import
+# libraries (the programs and libraries as built); lanternbook.lib is made of
+# the short import objects MSVC's linker reads, for this architecture's
+# undecorated exports; the DLL's version resource and
+# `lanternbook-host.exe --version` both carry VERSION.
 # Usage: check-package.sh win32|win64 BUILD_DIR VERSION
 set -uo pipefail
 arch=${1:?usage: check-package.sh win32|win64 BUILD_DIR VERSION}
@@ -21,11 +24,28 @@ fi
 [ -f "$zip" ] || { echo "FAIL: no $name.zip in $build_dir"; exit 1; }
 
 listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
-expected="$name/LICENSE $name/README.md $name/lanternbook-host.exe $name/lanternbook.dll "
+expected="$name/LICENSE $name/README.md $name/include/lanternbook.h $name/lanternbook-host.exe \
+$name/lanternbook.dll $name/lanternbook.exe $name/lib/lanternbook.lib $name/lib/liblanternbook.dll.a "
 [ "$listed" = "$expected" ] || fail "the zip holds '$listed', expected '$expected'"
-for file in lanternbook.dll lanternbook-host.exe; do
-    unzip -p "$zip" "$name/$file" | cmp -s - "$build_dir/$file" || fail "$file in the zip differs from the build's"
+for file in lanternbook.dll lanternbook-host.exe lanternbook.exe lib/lanternbook.lib lib/liblanternbook.dll.a; do
+    unzip -p "$zip" "$name/$file" | cmp -s - "$build_dir/$(basename "$file")" ||
+        fail "$file in the zip differs from the build's"
 done
+
+# One short import object per export, named as a C compiler of this
+# architecture names a cdecl function (a leading underscore on i386 only),
+# importing the export's own name.
+case "$arch" in
+    win32) expected_imports="noprefix __imp__find_device _find_device noprefix __imp__load _load " ;;
+    win64) expected_imports="name __imp_find_device find_device name __imp_load load " ;;
+esac
+unzip -p "$zip" "$name/lib/lanternbook.lib" >"$build_dir/lanternbook.lib.check"
+imports=$(llvm-readobj "$build_dir/lanternbook.lib.check" | awk '
+    /^Format:/ { short = ($2 == "COFF-import-file") }
+    short && /^Name type:/ { print $3 }
+    short && /^Symbol:/ { print $2 }' | tr '\n' ' ')
+rm -f "$build_dir/lanternbook.lib.check"
+[ "$imports" = "$expected_imports" ] || fail "lanternbook.lib holds the imports '$imports', expected '$expected_imports'"
 
 # The version resource's texts are UTF-16: FileVersion and ProductVersion.
 resource_texts=$(strings -el "$build_dir/lanternbook.dll")

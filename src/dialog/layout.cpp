@@ -1,5 +1,7 @@
 #include "dialog/layout.h"
 
+#include <algorithm>
+
 namespace lanternbook {
 namespace {
 
@@ -12,6 +14,8 @@ constexpr int kRangeBoxExtraWidth = 4;
 constexpr int kRangeBoxExtraHeight = 12;
 constexpr int kRangeBoxLift = 3;
 constexpr int kVdoBoxGap = 4;
+// Between a label's text and its value: a little more than a space.
+constexpr int kValueGap = 6;
 
 }  // namespace
 
@@ -39,6 +43,29 @@ RangeBoxLayout fitted_range_box(const ControlRect& range_box, const ControlRect&
     vdo.right = vdo.left + vdo_box.width();
     vdo.bottom = vdo.top + vdo_box.height();
     return {range, vdo};
+}
+
+LabelRows fitted_label_rows(LabelRows rows) {
+    const bool all_fit = std::all_of(rows.begin(), rows.end(),
+                                     [](const LabelRow& row) { return row.label_text_width <= row.label.width(); });
+    if (all_fit) {
+        return rows;
+    }
+    int shift = 0;
+    for (const LabelRow& row : rows) {
+        shift = std::max(shift, row.label.left + row.label_text_width + kValueGap - row.value.left);
+    }
+    const bool values_fit = std::all_of(rows.begin(), rows.end(), [shift](const LabelRow& row) {
+        return row.value.width() - shift >= row.value_text_width;
+    });
+    if (!values_fit) {
+        return rows;
+    }
+    for (LabelRow& row : rows) {
+        row.label.right = std::max(row.label.right, row.label.left + row.label_text_width);
+        row.value.left += shift;
+    }
+    return rows;
 }
 
 }  // namespace lanternbook

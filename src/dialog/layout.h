@@ -1,6 +1,8 @@
-// Where the two controls that are widened for long texts end up, in the
-// dialog's client pixels.
+// Where the controls that are widened for long texts end up, in the dialog's
+// client pixels.
 #pragma once
+
+#include <array>
 
 namespace lanternbook {
 
@@ -29,5 +31,20 @@ struct RangeBoxLayout {
 // fit beside the check mark, and the VDO box moved just below it.
 RangeBoxLayout fitted_range_box(const ControlRect& range_box, const ControlRect& vdo_box,
                                 int text_width);
+
+// A label with its value to the right, and the widths their texts need.
+struct LabelRow {
+    ControlRect label;
+    ControlRect value;
+    int label_text_width = 0;
+    int value_text_width = 0;
+};
+// When a label's text does not fit, the label grows to its text's width and
+// the column of values moves right, every value as far, to keep a gap after
+// each label's text; each value keeps its right edge. Nothing moves when a
+// value's text would then not fit, nor when every label's text fits.
+// The dialog has two such rows: the serial number and the software version.
+using LabelRows = std::array<LabelRow, 2>;
+[[nodiscard]] LabelRows fitted_label_rows(LabelRows rows);
 
 }  // namespace lanternbook

@@ -1,4 +1,6 @@
 // The two exports the host calls, and the module's start-up.
+// Declared by the public header, so a signature that drifts from it fails here.
+#define LANTERNBOOK_BUILDING_DLL
 #include <windows.h>
 
 #include <string>
@@ -7,13 +9,15 @@
 #include "dialog/win32/configurator_dialog.h"
 #include "entry/module.h"
 #include "l10n/language_table.h"
+#include "lanternbook.h"
 #include "platform/win32/win32_platform.h"
 
 namespace lanternbook {
 namespace {
 
 HMODULE g_module_instance = nullptr;
-// What find_device last returned; valid until the next call or unload.
+// What find_device last returned; lanternbook.h promises it stays until the
+// next call or the unload.
 std::wstring g_device_root;
 
 }  // namespace
@@ -37,7 +41,7 @@ extern "C" LANTERNBOOK_CALLED_FROM_OUTSIDE BOOL WINAPI DllMain(HINSTANCE instanc
 }
 
 // No C++ exception may reach the host: each export catches everything.
-extern "C" __declspec(dllexport) const wchar_t* __cdecl find_device() {
+extern "C" LANTERNBOOK_API const wchar_t* __cdecl find_device() {
     try {
         lanternbook::win32::Win32Platform platform(lanternbook::module_instance());
         lanternbook::DeviceDrive device(platform, platform);
@@ -48,7 +52,7 @@ extern "C" __declspec(dllexport) const wchar_t* __cdecl find_device() {
     return lanternbook::g_device_root.c_str();
 }
 
-extern "C" __declspec(dllexport) int __cdecl load(const char* locale_text) {
+extern "C" LANTERNBOOK_API int __cdecl load(const char* locale_text) {
     try {
         const uint32_t language_override = lanternbook::parse_locale_argument(locale_text);
         lanternbook::win32::run_configurator(lanternbook::module_instance(), language_override);

@@ -1,38 +1,18 @@
 // Every label's and check box's text fits its control, in every language,
 // measured in the dialog's own font after the dialog has widened what it
-// widens. The fixed string tables hold a few texts that are longer than
-// their controls; those are known cases, named with the reason, and the
-// test fails when one of them starts to fit as well as on any new misfit.
+// widens. There is no exception: a text that does not fit fails.
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <iterator>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "e2e/control_names.h"
 #include "e2e/harness.h"
-#include "resources/resource.h"
 
 using namespace e2e;
 
 namespace {
-
-struct KnownMisfit {
-    uint32_t locale;
-    int control_id;
-    const char* reason;
-};
-
-// Texts of the fixed tables that their controls cannot show whole.
-const KnownMisfit kKnownMisfits[] = {
-    {0x0427, IDC_VERSION_LABEL,
-     "the Lithuanian software-version label is a few pixels wider than its control, which the "
-     "dialog never widens: 'versija:' wraps onto a line the control has no room to show"},
-};
 
 struct Language {
     uint32_t locale;
@@ -137,30 +117,14 @@ std::vector<Misfit> misfits_in(HWND dialog) {
 }  // namespace
 
 E2E_GROUP(dialog_text_fit) {
-    std::set<std::pair<uint32_t, int>> known_seen;
     for (const Language& language : kLanguages) {
         const std::string argument = std::to_string(language.locale);
         run_dialog(dll, argument.c_str(), {on_dialog([&](HWND dialog) {
             for (const Misfit& misfit : misfits_in(dialog)) {
-                const std::string where =
-                    std::string(language.name) + " " + control_name(misfit.control_id) + ": " + misfit.detail;
-                const auto known = std::find_if(
-                    std::begin(kKnownMisfits), std::end(kKnownMisfits), [&](const KnownMisfit& entry) {
-                        return entry.locale == language.locale && entry.control_id == misfit.control_id;
-                    });
-                if (known != std::end(kKnownMisfits)) {
-                    known_seen.insert({language.locale, misfit.control_id});
-                    printf("known: %s (%s)\n", where.c_str(), known->reason);
-                } else {
-                    check(false, "text does not fit: " + where);
-                }
+                check(false, "text does not fit: " + std::string(language.name) + " " + control_name(misfit.control_id) +
+                                 ": " + misfit.detail);
             }
             cancel(dialog);
         })});
-    }
-    for (const KnownMisfit& entry : kKnownMisfits) {
-        check(known_seen.count({entry.locale, entry.control_id}) == 1,
-              "known misfit of " + control_name(entry.control_id) + " in locale " +
-                  std::to_string(entry.locale) + " now fits: take it out of the table");
     }
 }

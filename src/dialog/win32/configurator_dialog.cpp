@@ -1,6 +1,8 @@
 #include "dialog/win32/configurator_dialog.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 
 #include "dialog/config_view.h"
 #include "dialog/initialisation.h"
@@ -143,6 +145,8 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     fit_range_button();
     post_default_checks(controls_);
     settle_initial_states(state_, controls_, rules_, platform_, platform_);
+    // After the stored configuration: the values beside the labels are final then.
+    fit_label_rows();
     return TRUE;
 }
 
@@ -194,6 +198,36 @@ void ConfiguratorDialog::fit_range_button() {
     if (!(fitted.range_box == range)) {
         move_control(range_box, fitted.range_box);
         move_control(vdo_box, fitted.vdo_box);
+    }
+}
+
+void ConfiguratorDialog::fit_label_rows() {
+    constexpr std::size_t kLongestValue = 64;
+    struct Row {
+        int label_id;
+        Text label_entry;
+        int value_id;
+    };
+    const Row rows[] = {{IDC_SERIAL_LABEL, Text::device_serial_number, IDC_SERIAL_VALUE},
+                        {IDC_VERSION_LABEL, Text::software_version, IDC_VERSION_VALUE}};
+    LabelRows layout;
+    static_assert(std::size(rows) == std::tuple_size<LabelRows>::value, "one layout row per label");
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        HWND label = control(rows[i].label_id);
+        HWND value = control(rows[i].value_id);
+        const std::wstring value_text = controls_.text(rows[i].value_id, kLongestValue);
+        layout[i] = LabelRow{client_rect_of(window(), label), client_rect_of(window(), value),
+                             text_width(label, state_.strings.text_at(rows[i].label_entry)),
+                             text_width(value, value_text.c_str())};
+    }
+    const LabelRows fitted = fitted_label_rows(layout);
+    for (std::size_t i = 0; i < fitted.size(); ++i) {
+        if (!(fitted[i].label == layout[i].label)) {
+            move_control(control(rows[i].label_id), fitted[i].label);
+        }
+        if (!(fitted[i].value == layout[i].value)) {
+            move_control(control(rows[i].value_id), fitted[i].value);
+        }
     }
 }
 

@@ -50,6 +50,7 @@ private:
     void centre_and_set_icons();
     void fit_erase_button();
     void fit_range_button();
+    void fit_label_rows();
 
     Win32Platform platform_;
     DialogState state_;

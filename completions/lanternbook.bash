@@ -1,0 +1,68 @@
+# bash completion for lanternbook                          -*- shell-script -*-
+
+_lanternbook() {
+    local cur prev words cword split
+    _init_completion -s -n : || return
+
+    local commands="find show set erase help"
+    local data="activities events-and-faults detailed-speed technical-data driver-card-via-tachograph"
+    local command="" word
+    for word in "${words[@]:1:cword-1}"; do
+        case "$word" in
+            find | show | set | erase | help)
+                command=$word
+                break
+                ;;
+        esac
+    done
+
+    case "$prev" in
+        --key)
+            _filedir -d
+            return
+            ;;
+        --period)
+            COMPREPLY=($(compgen -W "since-last everything last: from:" -- "$cur"))
+            [[ ${COMPREPLY-} == *: ]] && compopt -o nospace
+            __ltrim_colon_completions "$cur"
+            return
+            ;;
+        --range-button | --vdo)
+            COMPREPLY=($(compgen -W "on off" -- "$cur"))
+            return
+            ;;
+        --data)
+            # A comma-separated list: complete the name after the last comma.
+            local done_part="" name_part=$cur
+            if [[ $cur == *,* ]]; then
+                done_part=${cur%,*},
+                name_part=${cur##*,}
+            fi
+            COMPREPLY=($(compgen -P "$done_part" -W "$data" -- "$name_part"))
+            compopt -o nospace
+            return
+            ;;
+    esac
+
+    $split && return
+
+    local options
+    case "$command" in
+        "") options="--help --version" ;;
+        find) options="--help" ;;
+        show) options="--key --json --help" ;;
+        set) options="--key --data --period --range-button --vdo --dry-run --json --help" ;;
+        erase) options="--key --yes --help" ;;
+        help)
+            [[ $cur == -* ]] && options="--help" || options="find show set erase"
+            COMPREPLY=($(compgen -W "$options" -- "$cur"))
+            return
+            ;;
+    esac
+    if [[ -z $command && $cur != -* ]]; then
+        COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    else
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    fi
+} &&
+    complete -F _lanternbook lanternbook

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The Linux packages of the command line, made by cpack in a native build:
+# the DEB's file list and control fields, its program running once unpacked,
+# and the TGZ's file list. Usage: check-deb.sh BUILD_DIR VERSION
+set -uo pipefail
+build_dir=$(cd "${1:?usage: check-deb.sh BUILD_DIR VERSION}" && pwd)
+version=${2:?version}
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for generator in DEB TGZ; do
+    (cd "$build_dir" && cpack -G "$generator" -B "$work" >"$work/cpack-$generator.log" 2>&1) ||
+        { cat "$work/cpack-$generator.log"; echo "FAIL: cpack -G $generator failed"; exit 1; }
+done
+
+installed_files="bin/lanternbook share/bash-completion/completions/lanternbook \
+share/fish/vendor_completions.d/lanternbook.fish share/man/man1/lanternbook.1 \
+share/zsh/vendor-completions/_lanternbook"
+
+arch=$(dpkg --print-architecture)
+deb=$work/lanternbook_${version}_$arch.deb
+[ -f "$deb" ] || { echo "FAIL: no $(basename "$deb") made"; exit 1; }
+contents=$(dpkg-deb -c "$deb")
+listed=$(awk '$1 !~ /^d/ { print $6 }' <<<"$contents" | sort | tr '\n' ' ')
+expected=$(for file in $installed_files; do echo "./usr/$file"; done | tr '\n' ' ')
+[ "$listed" = "$expected" ] || fail "the DEB holds '$listed', expected '$expected'"
+grep -q '^-rwxr-xr-x .* \./usr/bin/lanternbook$' <<<"$contents" || fail "usr/bin/lanternbook is not executable"
+
+# field | the value it must match (an extended regular expression)
+fields=(
+    "Package|^lanternbook$"
+    "Version|^$version$"
+    "Architecture|^$arch$"
+    "Maintainer|^[^<]+ <[^@>]+@[^>]+>$"
+    "Section|^utils$"
+    "Priority|^optional$"
+    "Depends|(^|, )libc6( |,|$)"
+    "Depends|(^|, )libmount1( |,|$)"
+    "Depends|(^|, )libstdc\+\+6( |,|$)"
+    "Description|^[a-z].{10,79}$"
+)
+for check in "${fields[@]}"; do
+    field=${check%%|*}
+    pattern=${check#*|}
+    value=$(dpkg-deb -f "$deb" "$field" | head -n 1)
+    grep -Eq -- "$pattern" <<<"$value" || fail "$field is '$value', expected to match $pattern"
+done
+description=$(dpkg-deb -f "$deb" Description)
+[ "$(wc -l <<<"$description")" -gt 1 ] || fail "the Description has no long text"
+! grep -q '.\{81\}' <<<"$description" || fail "the Description has lines over 80 characters"
+
+dpkg-deb -x "$deb" "$work/unpacked" || fail "dpkg-deb -x failed"
+"$work/unpacked/usr/bin/lanternbook" --help >/dev/null || fail "the packaged lanternbook --help failed"
+
+tgz=$work/lanternbook-$version-linux-$(uname -m).tar.gz
+if [ -f "$tgz" ]; then
+    top=lanternbook-$version-linux-$(uname -m)
+    listed_tgz=$(tar -tzf "$tgz" | grep -v '/$' | sort | tr '\n' ' ')
+    expected_tgz=$(for file in $installed_files; do echo "$top/$file"; done | tr '\n' ' ')
+    [ "$listed_tgz" = "$expected_tgz" ] || fail "the TGZ holds '$listed_tgz', expected '$expected_tgz'"
+else
+    fail "no $(basename "$tgz") made"
+fi
+
+if [ $failed -eq 0 ]; then
+    echo "$(basename "$deb"): $listed"
+    echo "Depends: $(dpkg-deb -f "$deb" Depends)"
+    echo "$(basename "$tgz"): $listed_tgz"
+fi
+exit $failed
