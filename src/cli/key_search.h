@@ -49,6 +49,7 @@ public:
     bool set_volume_label(const std::wstring& root, const std::wstring& label) override {
         return volumes_.set_volume_label(root, label);
     }
+    bool is_removable(const std::wstring& root) override { return volumes_.is_removable(root); }
     std::unique_ptr<UsbDeviceSet> open_usb_devices() override { return volumes_.open_usb_devices(); }
 
 private:

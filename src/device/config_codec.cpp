@@ -32,16 +32,6 @@ void copy_into(const std::array<uint8_t, N>& source, std::size_t count, ConfigIm
     std::copy_n(source.begin(), count, image.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
-// Bytes 25-31 of a CONFIG as read, as far as it goes; only the full layout
-// keeps them at those offsets.
-std::vector<uint8_t> key_identity_of(const std::vector<uint8_t>& config) {
-    if (config.size() <= kKeyIdentityOffset) {
-        return {};
-    }
-    const std::size_t end = std::min(config.size(), kConfigFileLength);
-    return std::vector<uint8_t>(config.begin() + kKeyIdentityOffset, config.begin() + static_cast<std::ptrdiff_t>(end));
-}
-
 }  // namespace
 
 void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config) {
@@ -76,6 +66,15 @@ ConfigImage encode_config(const DeviceConfig& config) {
     copy_into(config.serial_number, kSerialNumberLength, image, kSerialNumberOffset);
     copy_into(config.software_version, kSoftwareVersionLength, image, kSoftwareVersionOffset);
     return image;
+}
+
+// Only the full layout keeps them at those offsets.
+std::vector<uint8_t> key_identity_of(const std::vector<uint8_t>& config) {
+    if (config.size() <= kKeyIdentityOffset) {
+        return {};
+    }
+    const std::size_t end = std::min(config.size(), kConfigFileLength);
+    return std::vector<uint8_t>(config.begin() + kKeyIdentityOffset, config.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 void keep_key_identity(const std::vector<uint8_t>& current, ConfigImage& image) {

@@ -55,6 +55,8 @@ void decode_config(const uint8_t* data, std::size_t length, DeviceConfig& config
 // CONFIG about to be replaced passes on those it holds, as read in `current`.
 // Only the full layout keeps them at those offsets.
 void keep_key_identity(const std::vector<uint8_t>& current, ConfigImage& image);
+// Bytes 25-31 of a CONFIG as read, as far as it goes.
+[[nodiscard]] std::vector<uint8_t> key_identity_of(const std::vector<uint8_t>& config);
 // Whether two CONFIGs as read hold the same bytes 25-31, as far as each goes.
 [[nodiscard]] bool same_key_identity(const std::vector<uint8_t>& one, const std::vector<uint8_t>& other);
 

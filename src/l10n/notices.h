@@ -13,6 +13,9 @@ namespace lanternbook {
 void show_error(UserMessages& messages, const LanguageTable& strings, Text message,
                 const std::wstring& detail = std::wstring());
 
+// A yes/no question; true only for yes. `detail` goes on lines of its own.
+[[nodiscard]] bool asked(UserMessages& messages, const LanguageTable& strings, Text message, const std::wstring& detail);
+
 // An OK/Cancel warning; true only for OK.
 [[nodiscard]] bool confirmed(UserMessages& messages, const LanguageTable& strings, Text message);
 

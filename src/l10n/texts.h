@@ -53,9 +53,14 @@ enum class Text : unsigned {
     format_unverifiable = 49,
     backup_not_removed = 50,
     other_volume = 51,
+    // Questions and notes at start about a format that never finished; the
+    // key's serial number, and the drive or the folder, follow on lines of their own.
+    unfinished_put_back = 52,
+    unfinished_put_on_empty = 53,
+    unfinished_kept = 54,
 };
 
 // Texts in every table.
-constexpr unsigned kTextCount = 51;
+constexpr unsigned kTextCount = 54;
 
 }  // namespace lanternbook

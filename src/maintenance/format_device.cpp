@@ -9,6 +9,7 @@
 
 #include "l10n/texts.h"
 #include "l10n/notices.h"
+#include "maintenance/key_volume.h"
 #include "maintenance/program_file_backup.h"
 #include "maintenance/save_config.h"
 #include "text/text_utils.h"
@@ -16,36 +17,13 @@
 namespace lanternbook {
 namespace {
 
-constexpr uint64_t kBytesPerKibibyte = 1024;
-
-// The two volume sizes the key is made with, in MiB.
-constexpr int64_t kSmallVolumeMin = 486;
-constexpr int64_t kSmallVolumeMax = 489;
-constexpr int64_t kLargeVolumeMin = 960;
-constexpr int64_t kLargeVolumeMax = 1000;
-
 // A: is never formatted.
 constexpr int kFirstFormattableDrive = 1;
 constexpr int kLastFormattableDrive = 25;
 
-int64_t size_in_mebibytes(uint64_t total_bytes) {
-    return static_cast<int64_t>(total_bytes / kBytesPerKibibyte / kBytesPerKibibyte);
-}
-
-bool size_accepted(int64_t mebibytes) {
-    return (mebibytes >= kSmallVolumeMin && mebibytes <= kSmallVolumeMax) ||
-           (mebibytes >= kLargeVolumeMin && mebibytes <= kLargeVolumeMax);
-}
-
 bool drive_formattable(int drive_index) {
     return drive_index >= kFirstFormattableDrive && drive_index <= kLastFormattableDrive;
 }
-
-// Entries a freshly formatted volume may already hold: the file system's
-// own, and Wine's record of a volume's label and serial number.
-constexpr const wchar_t* kFreshVolumeEntries[] = {L".", L"..", L"System Volume Information", L"$RECYCLE.BIN",
-                                                  L".windows-label", L".windows-serial"};
-constexpr wchar_t kEveryEntry[] = L"*.*";
 
 class FormatRun {
 public:
@@ -59,8 +37,6 @@ public:
 
 private:
     FormatOutcome format_and_put_back(const KeyIdentity& key);
-    // Nothing but what a format leaves is in the root: no one's content is there.
-    bool holds_nothing(const std::wstring& root);
     FormatOutcome put_back(const KeyIdentity& formatted);
     FormatOutcome restored(FormatOutcome outcome, RestoreResult result);
     FormatOutcome finish(FormatOutcome outcome);
@@ -69,6 +45,7 @@ private:
     const FormatServices& s_;
     const LanguageTable& strings_;
     ProgramFileBackup backup_;
+    BackupRecord record_;
 };
 
 FormatOutcome FormatRun::run() {
@@ -85,7 +62,7 @@ FormatOutcome FormatRun::run() {
     if (!s_.volumes.volume_total_bytes(key.root, total_bytes)) {
         return finish(s_.device.still_attached(key) ? FormatOutcome::size_unknown : FormatOutcome::key_changed);
     }
-    if (!size_accepted(size_in_mebibytes(total_bytes))) {
+    if (!size_accepted(total_bytes)) {
         show_error(s_.messages, strings_, Text::incorrect_device_size);
         return FormatOutcome::stopped;
     }
@@ -99,7 +76,14 @@ FormatOutcome FormatRun::run() {
     if (read == ConfigRead::unreadable) {
         return finish(FormatOutcome::unreadable);
     }
-    if (!backup_.backup(key)) {
+    // No format starts before the backup says, on its own, whose it is.
+    record_.serial_before = key.volume_serial;
+    record_.label = key.label;
+    record_.volume_bytes = total_bytes;
+    record_.identity = key_identity_of(s_.device.config_bytes());
+    record_.made = s_.clock.utc_now();
+    if (!backup_.backup(key) || !backup_.write_record(record_)) {
+        static_cast<void>(backup_.discard());
         return finish(FormatOutcome::no_backup);
     }
     return format_and_put_back(key);
@@ -126,22 +110,14 @@ FormatOutcome FormatRun::format_and_put_back(const KeyIdentity& key) {
         return s_.device.still_holds_config(key) ? restored(FormatOutcome::not_formatted, backup_.restore(key))
                                                   : finish(FormatOutcome::other_volume);
     }
-    if (!holds_nothing(key.root)) {
+    if (!holds_nothing(s_.files, key.root)) {
         return finish(FormatOutcome::other_volume);
     }
+    // The formatted volume's own serial number, so that a run cut short from
+    // here on finds the key again by it.
+    record_.serial_after = now.volume_serial;
+    static_cast<void>(backup_.write_record(record_));
     return put_back(now);
-}
-
-bool FormatRun::holds_nothing(const std::wstring& root) {
-    std::vector<FolderEntry> entries;
-    const Lookup listed = s_.files.list_folder(with_trailing_backslash(root) + kEveryEntry, entries);
-    if (listed == Lookup::failed) {
-        return false;
-    }
-    return std::all_of(entries.begin(), entries.end(), [](const FolderEntry& entry) {
-        return std::any_of(std::begin(kFreshVolumeEntries), std::end(kFreshVolumeEntries),
-                           [&entry](const wchar_t* fresh) { return to_upper_ascii(entry.name) == to_upper_ascii(fresh); });
-    });
 }
 
 // Everything goes back to the volume that was formatted, never to whatever a

@@ -84,6 +84,39 @@ RestoreResult ProgramFileBackup::restore(const KeyIdentity& key) {
     return remove_backup_folder() ? RestoreResult::complete : RestoreResult::folder_left_behind;
 }
 
+bool ProgramFileBackup::write_record(BackupRecord record) {
+    record.files.clear();
+    for (const CopiedFile& copied : copied_files_) {
+        record.files.push_back(BackupRecord::Copied{copied.name, copied.size});
+    }
+    const std::string text = encode_record(record);
+    const std::wstring folder = with_trailing_backslash(backup_folder_);
+    // A new record takes the old one's place in one step, so that there is always one.
+    std::unique_ptr<File> file =
+        files_.open_file(folder + kBackupRecordName + L".new", FileAccess::write, FileDisposition::create_new);
+    std::size_t written = 0;
+    uint64_t size = 0;
+    if (backup_folder_.empty() || !file ||
+        !file->write(reinterpret_cast<const uint8_t*>(text.data()), text.size(), written) ||
+        written != text.size() || !file->flush() || !file->size(size) || size != text.size() ||
+        !file->replace(folder + kBackupRecordName) || !file->close()) {
+        if (file) {
+            static_cast<void>(file->remove());
+        }
+        return false;
+    }
+    return true;
+}
+
+void ProgramFileBackup::adopt(const std::wstring& folder, const BackupRecord& record) {
+    backup_folder_ = folder;
+    copied_files_.clear();
+    const std::wstring base = with_trailing_backslash(folder);
+    for (const BackupRecord::Copied& copied : record.files) {
+        copied_files_.push_back(CopiedFile{copied.name, base + copied.name, copied.size});
+    }
+}
+
 bool ProgramFileBackup::discard() {
     copied_files_.clear();
     return remove_backup_folder();
@@ -92,6 +125,12 @@ bool ProgramFileBackup::discard() {
 bool ProgramFileBackup::remove_backup_folder() {
     if (backup_folder_.empty()) {
         return true;
+    }
+    // The record goes first: a folder half removed says no more that it holds a key.
+    const std::wstring record = with_trailing_backslash(backup_folder_) + kBackupRecordName;
+    if (files_.path_exists(record) &&
+        !(files_.set_attributes(record, kAttributeArchive) && files_.delete_file(record))) {
+        return false;
     }
     const bool emptied = delete_tree(backup_folder_);
     const bool removed = files_.set_attributes(backup_folder_, kAttributeArchive) &&

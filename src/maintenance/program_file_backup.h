@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/device_drive.h"
+#include "maintenance/backup_record.h"
 #include "platform/platform.h"
 
 namespace lanternbook {
@@ -47,6 +48,12 @@ public:
     [[nodiscard]] RestoreResult restore(const KeyIdentity& key);
     // Removes the backup folder without restoring anything.
     [[nodiscard]] bool discard();
+
+    // Writes `record`, with the files this backup holds, into its folder and
+    // flushes it: from then on the folder says whose it is.
+    [[nodiscard]] bool write_record(BackupRecord record);
+    // Takes over a backup folder an earlier run left, as its record tells.
+    void adopt(const std::wstring& folder, const BackupRecord& record);
 
     // Empties a folder depth first, never following a link; the folder stays.
     [[nodiscard]] bool delete_tree(const std::wstring& folder);

@@ -131,6 +131,8 @@ public:
     [[nodiscard]] virtual bool volume_identity(const std::wstring& root, uint32_t& serial_number,
                                                std::wstring& label) = 0;
     [[nodiscard]] virtual bool set_volume_label(const std::wstring& root, const std::wstring& label) = 0;
+    // A drive the user can take out, as a USB key is.
+    [[nodiscard]] virtual bool is_removable(const std::wstring& root) = 0;
     // Null when the set cannot be had.
     virtual std::unique_ptr<UsbDeviceSet> open_usb_devices() = 0;
 };
@@ -138,8 +140,11 @@ public:
 // Message-box styles and answers, with the platform's values.
 constexpr unsigned kMessageOkCancelWarning = 0x31;
 constexpr unsigned kMessageErrorOk = 0x10;
+constexpr unsigned kMessageYesNoQuestion = 0x24;
 constexpr int kAnswerOk = 1;
 constexpr int kAnswerCancel = 2;
+constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
 
 class UserMessages {
 public:

@@ -242,6 +242,66 @@ FakePlatform::FakePlatform() {
     add_folder(temp_path);
 }
 
+FakePlatform::FakePlatform(const FakePlatform& other) : Platform(other) {
+    *this = other;
+}
+
+FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
+    if (this == &other) {
+        return *this;
+    }
+    usb_devices = other.usb_devices;
+    usb_set_available = other.usb_set_available;
+    removed_usb_devices = other.removed_usb_devices;
+    unopenable_paths = other.unopenable_paths;
+    locked_paths = other.locked_paths;
+    failing_replaces = other.failing_replaces;
+    write_limit = other.write_limit;
+    volume_size = other.volume_size;
+    label_setting_works = other.label_setting_works;
+    temp_path = other.temp_path;
+    module_file = other.module_file;
+    removable_drives = other.removable_drives;
+    message_box_answers = other.message_box_answers;
+    default_answer = other.default_answer;
+    message_boxes = other.message_boxes;
+    now = other.now;
+    slept_ms = other.slept_ms;
+    ms_per_call = other.ms_per_call;
+    ticks = other.ticks;
+    format_outcome = other.format_outcome;
+    on_shell_format = other.on_shell_format;
+    formatted_drive_indexes = other.formatted_drive_indexes;
+    on_drive_mask = other.on_drive_mask;
+    drive_mask_calls = other.drive_mask_calls;
+    calls = other.calls;
+    unflushed_replaces = other.unflushed_replaces;
+    failing_call = other.failing_call;
+    failing_calls = other.failing_calls;
+    lying_write_call = other.lying_write_call;
+    crashed_at = other.crashed_at;
+    before_call = other.before_call;
+    next_serial_ = other.next_serial_;
+    copy_volumes_of(other);
+    return *this;
+}
+
+void FakePlatform::copy_volumes_of(const FakePlatform& other) {
+    volumes_.clear();
+    drives_.clear();
+    for (const std::shared_ptr<Volume>& volume : other.volumes_) {
+        auto copy = std::make_shared<Volume>(*volume);
+        for (auto& entry : copy->nodes) {
+            entry.second = std::make_shared<Node>(*entry.second);
+        }
+        volumes_.push_back(copy);
+    }
+    for (const auto& drive : other.drives_) {
+        const auto at = std::find(other.volumes_.begin(), other.volumes_.end(), drive.second);
+        drives_[drive.first] = volumes_[static_cast<std::size_t>(at - other.volumes_.begin())];
+    }
+}
+
 std::wstring FakePlatform::upper(const std::wstring& text) { return to_upper_ascii(text); }
 
 bool FakePlatform::begin_call() {
@@ -250,7 +310,8 @@ bool FakePlatform::begin_call() {
     if (before_call) {
         before_call(calls);
     }
-    const bool fails = (failing_call && *failing_call == calls) || failing_calls.count(calls) != 0;
+    const bool fails = (failing_call && *failing_call == calls) || failing_calls.count(calls) != 0 ||
+                       (crashed_at && calls >= *crashed_at);
     return !fails;
 }
 
@@ -549,6 +610,11 @@ bool FakePlatform::set_volume_label(const std::wstring& root, const std::wstring
     return true;
 }
 
+bool FakePlatform::is_removable(const std::wstring& root) {
+    return begin_call() && !root.empty() && removable_drives.count(static_cast<wchar_t>(towupper(root[0]))) != 0 &&
+           locate(root, false).valid();
+}
+
 std::unique_ptr<UsbDeviceSet> FakePlatform::open_usb_devices() {
     if (!usb_set_available) {
         return nullptr;
@@ -754,6 +820,9 @@ std::wstring FakePlatform::temp_folder() { return temp_path; }
 
 int FakePlatform::message_box(const std::wstring& text, const std::wstring& caption,
                               unsigned style) {
+    if (crashed_at && calls >= *crashed_at) {
+        return kAnswerCancel;
+    }
     message_boxes.push_back({text, caption, style});
     if (message_box_answers.empty()) {
         return default_answer;
@@ -780,6 +849,9 @@ void FakePlatform::sleep_ms(unsigned milliseconds) { slept_ms += milliseconds; }
 uint64_t FakePlatform::ticks_ms() { return ticks; }
 
 ShellFormatOutcome FakePlatform::shell_format(int drive_index) {
+    if (crashed_at && calls >= *crashed_at) {
+        return ShellFormatOutcome::library_missing;
+    }
     if (format_outcome == ShellFormatOutcome::called) {
         formatted_drive_indexes.push_back(drive_index);
         if (on_shell_format) {

@@ -54,6 +54,10 @@ struct Entry {
 class FakePlatform : public Platform {
 public:
     FakePlatform();
+    // A copy is a world of its own: its volumes and files are copied too.
+    FakePlatform(const FakePlatform& other);
+    FakePlatform& operator=(const FakePlatform& other);
+    ~FakePlatform() override = default;
 
     // --- set-up and inspection for tests ---
     // A new, empty volume at a drive letter with the shell display name it
@@ -77,6 +81,8 @@ public:
     // the given label.
     void reformat_drive(wchar_t letter, const std::wstring& new_label);
     void set_volume_serial(wchar_t letter, uint32_t serial);
+    // A drive the user can take out; the key's letter K: is one unless said otherwise.
+    std::set<wchar_t> removable_drives{L'K'};
 
     void add_folder(const std::wstring& path, uint32_t attributes = 0);
     void add_file(const std::wstring& path, const std::vector<uint8_t>& bytes, uint32_t attributes = 0);
@@ -141,6 +147,9 @@ public:
     std::optional<int> failing_call;
     std::set<int> failing_calls;
     std::optional<int> lying_write_call;
+    // The process dies at this call: it and every call after it fail without
+    // effect, and the dead process shows nothing and formats nothing.
+    std::optional<int> crashed_at;
     std::function<void(int call_number)> before_call;
 
     // --- Platform ---
@@ -159,6 +168,7 @@ public:
     bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
     bool set_volume_label(const std::wstring& root, const std::wstring& label) override;
+    bool is_removable(const std::wstring& root) override;
     std::unique_ptr<UsbDeviceSet> open_usb_devices() override;
     int message_box(const std::wstring& text, const std::wstring& caption,
                     unsigned style) override;
@@ -209,6 +219,8 @@ private:
     static std::wstring upper(const std::wstring& text);
     bool parent_is_folder(const Place& place) const;
     std::shared_ptr<Node> add_node(const std::wstring& path, Node node);
+    // Makes this world's volumes its own copies, with the letters leading to them.
+    void copy_volumes_of(const FakePlatform& other);
 
     std::map<wchar_t, std::shared_ptr<Volume>> drives_;
     std::vector<std::shared_ptr<Volume>> volumes_;

@@ -239,7 +239,9 @@ TEST(LanguageTables, LabelsEndWithAColon) {
 
 TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
     const unsigned messages[] = {number(Text::format_unverifiable), number(Text::backup_not_removed),
-                                 number(Text::other_volume), number(Text::save_failed),    number(Text::key_changed),   number(Text::backup_failed),
+                                 number(Text::other_volume), number(Text::unfinished_put_back),
+                                 number(Text::unfinished_put_on_empty), number(Text::unfinished_kept),
+                                 number(Text::save_failed),    number(Text::key_changed),   number(Text::backup_failed),
                                  number(Text::restore_failed), number(Text::erase_incomplete), number(Text::format_failed),
                                  number(Text::settings_unreadable)};
     for (const Language& language : all_languages()) {
@@ -255,9 +257,14 @@ TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
             // The message box breaks the lines itself; the folder goes on a line of its own.
             EXPECT_EQ(message.find_first_of(L"\r\n"), std::wstring::npos) << "position " << position;
             if (position == number(Text::restore_failed) || position == number(Text::format_unverifiable) ||
-                position == number(Text::backup_not_removed) || position == number(Text::other_volume)) {
+                position == number(Text::backup_not_removed) || position == number(Text::other_volume) ||
+                position == number(Text::unfinished_kept)) {
                 EXPECT_TRUE(ends_with(message, french ? L" :" : L":")) << "a folder follows";
                 EXPECT_EQ(french, ends_with(message, L" :")) << "a folder follows";
+            } else if (position == number(Text::unfinished_put_back) ||
+                       position == number(Text::unfinished_put_on_empty)) {
+                EXPECT_TRUE(ends_with(message, french ? L" ?" : L"?")) << "a question";
+                EXPECT_EQ(french, ends_with(message, L" ?")) << "a question";
             } else {
                 EXPECT_TRUE(ends_with(message, L".")) << "position " << position;
             }

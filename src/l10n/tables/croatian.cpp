@@ -59,6 +59,12 @@ const StringTable croatian_strings{
     u8"Tijekom formatiranja mjesto uređaja zauzeo je drugi nosač podataka. "
     u8"Na njega ništa nije zapisano. "
     u8"Programske datoteke i postavke uređaja spremljene su u mapi:\0"                     // 51
+    u8"Formatiranje ovog uređaja nije dovršeno. "
+    u8"Želite li sada vratiti njegove programske datoteke i postavke?\0"                   // 52
+    u8"Formatiranje ovog uređaja nije dovršeno, a uređaj nije priključen. "
+    u8"Želite li njegove programske datoteke i postavke zapisati na ovaj prazni pogon?\0"  // 53
+    u8"Formatiranje ovog uređaja nije dovršeno. "
+    u8"Kopija njegovih programskih datoteka i postavki spremljena je u mapi:\0"            // 54
 };
 
 }  // namespace lanternbook

@@ -57,6 +57,12 @@ const StringTable czech_strings{
     u8"Během formátování zaujal místo zařízení jiný svazek. "
     u8"Nic na něj nebylo zapsáno. "
     u8"Programové soubory a nastavení zařízení jsou uloženy ve složce:\0"                  // 51
+    u8"Formátování tohoto zařízení nebylo dokončeno. "
+    u8"Vrátit nyní jeho programové soubory a nastavení zpět?\0"                            // 52
+    u8"Formátování tohoto zařízení nebylo dokončeno a zařízení není připojeno. "
+    u8"Uložit jeho programové soubory a nastavení na tuto prázdnou jednotku?\0"            // 53
+    u8"Formátování tohoto zařízení nebylo dokončeno. "
+    u8"Kopie jeho programových souborů a nastavení je uložena ve složce:\0"                // 54
 };
 
 }  // namespace lanternbook

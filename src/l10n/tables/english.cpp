@@ -58,6 +58,12 @@ const StringTable english_strings{
     u8"Another volume took the device's place during the format. "
     u8"Nothing was written to it. "
     u8"The device's program files and settings are kept in:\0"                             // 51
+    u8"A format of this device did not finish. "
+    u8"Put its program files and settings back on it now?\0"                               // 52
+    u8"A format of this device did not finish, and the device is not attached. "
+    u8"Put its program files and settings on this empty drive?\0"                          // 53
+    u8"A format of this device did not finish. "
+    u8"A copy of its program files and settings is kept in:\0"                             // 54
 };
 
 }  // namespace lanternbook

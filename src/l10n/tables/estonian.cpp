@@ -58,6 +58,12 @@ const StringTable estonian_strings{
     u8"Vormindamise ajal asus seadme kohale teine andmeköide. "
     u8"Sellele ei kirjutatud midagi. "
     u8"Seadme programmifailid ja seaded on säilitatud kaustas:\0"                          // 51
+    u8"Selle seadme vormindamine jäi lõpetamata. "
+    u8"Kas panna selle programmifailid ja seaded nüüd tagasi?\0"                           // 52
+    u8"Selle seadme vormindamine jäi lõpetamata ja seade pole ühendatud. "
+    u8"Kas kirjutada selle programmifailid ja seaded sellele tühjale kettale?\0"           // 53
+    u8"Selle seadme vormindamine jäi lõpetamata. "
+    u8"Selle programmifailide ja seadete koopia on säilitatud kaustas:\0"                  // 54
 };
 
 }  // namespace lanternbook

@@ -64,6 +64,12 @@ const StringTable french_strings{
     u8"Pendant le formatage, un autre volume a pris la place de l\u2019appareil. "
     u8"Rien n\u2019y a été écrit. "
     u8"Les fichiers programme et les réglages de l\u2019appareil sont conservés dans :\0"  // 51
+    u8"Le formatage de cet appareil n\u2019a pas abouti. "
+    u8"Remettre maintenant ses fichiers programme et ses réglages en place ?\0"            // 52
+    u8"Le formatage de cet appareil n\u2019a pas abouti et l\u2019appareil n\u2019est pas connecté. "
+    u8"Écrire ses fichiers programme et ses réglages sur ce lecteur vide ?\0"              // 53
+    u8"Le formatage de cet appareil n\u2019a pas abouti. "
+    u8"Une copie de ses fichiers programme et de ses réglages est conservée dans :\0"      // 54
 };
 
 }  // namespace lanternbook

@@ -61,6 +61,12 @@ const StringTable german_strings{
     u8"Während der Formatierung hat ein anderes Laufwerk den Platz des Geräts eingenommen. "
     u8"Darauf wurde nichts geschrieben. "
     u8"Die Programmdateien und Einstellungen des Geräts befinden sich im folgenden Ordner:\0" // 51
+    u8"Die Formatierung dieses Geräts wurde nicht abgeschlossen. "
+    u8"Sollen seine Programmdateien und Einstellungen jetzt zurückgeschrieben werden?\0"   // 52
+    u8"Die Formatierung dieses Geräts wurde nicht abgeschlossen, und das Gerät ist nicht angeschlossen. "
+    u8"Sollen seine Programmdateien und Einstellungen auf dieses leere Laufwerk geschrieben werden?\0" // 53
+    u8"Die Formatierung dieses Geräts wurde nicht abgeschlossen. "
+    u8"Eine Kopie seiner Programmdateien und Einstellungen befindet sich im folgenden Ordner:\0" // 54
 };
 
 }  // namespace lanternbook

@@ -58,6 +58,12 @@ const StringTable hungarian_strings{
     u8"A formázás közben egy másik kötet került az eszköz helyére. "
     u8"Semmi sem került rá. "
     u8"Az eszköz programfájljai és beállításai a következő mappában maradtak:\0"           // 51
+    u8"Az eszköz formázása nem fejeződött be. "
+    u8"Visszamásolja most a programfájljait és beállításait?\0"                            // 52
+    u8"Az eszköz formázása nem fejeződött be, és az eszköz nincs csatlakoztatva. "
+    u8"Felmásolja a programfájljait és beállításait erre az üres meghajtóra?\0"            // 53
+    u8"Az eszköz formázása nem fejeződött be. "
+    u8"Programfájljainak és beállításainak másolata a következő mappában maradt:\0"        // 54
 };
 
 }  // namespace lanternbook

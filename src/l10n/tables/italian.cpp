@@ -61,6 +61,12 @@ const StringTable italian_strings{
     u8"Durante la formattazione un altro volume ha preso il posto del dispositivo. "
     u8"Non vi è stato scritto nulla. "
     u8"I file di programma e le impostazioni del dispositivo sono conservati in:\0"        // 51
+    u8"La formattazione di questo dispositivo non è stata completata. "
+    u8"Ripristinare ora i suoi file di programma e le sue impostazioni?\0"                 // 52
+    u8"La formattazione di questo dispositivo non è stata completata e il dispositivo non è collegato. "
+    u8"Scrivere i suoi file di programma e le sue impostazioni su questa unità vuota?\0"   // 53
+    u8"La formattazione di questo dispositivo non è stata completata. "
+    u8"Una copia dei suoi file di programma e delle sue impostazioni è conservata in:\0"   // 54
 };
 
 }  // namespace lanternbook

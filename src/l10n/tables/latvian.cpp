@@ -57,6 +57,12 @@ const StringTable latvian_strings{
     u8"Formatēšanas laikā ierīces vietā parādījās cits sējums. "
     u8"Uz tā nekas netika ierakstīts. "
     u8"Ierīces programmas faili un iestatījumi ir saglabāti mapē:\0"                       // 51
+    u8"Šīs ierīces formatēšana netika pabeigta. "
+    u8"Vai tagad atjaunot tās programmas failus un iestatījumus?\0"                        // 52
+    u8"Šīs ierīces formatēšana netika pabeigta, un ierīce nav pievienota. "
+    u8"Vai ierakstīt tās programmas failus un iestatījumus šajā tukšajā diskā?\0"          // 53
+    u8"Šīs ierīces formatēšana netika pabeigta. "
+    u8"Tās programmas failu un iestatījumu kopija ir saglabāta mapē:\0"                    // 54
 };
 
 }  // namespace lanternbook

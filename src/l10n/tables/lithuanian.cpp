@@ -57,6 +57,12 @@ const StringTable lithuanian_strings{
     u8"Formatavimo metu įrenginio vietą užėmė kitas tomas. "
     u8"Į jį nieko neįrašyta. "
     u8"Įrenginio programos failai ir nustatymai išsaugoti aplanke:\0"                      // 51
+    u8"Šio įrenginio formatavimas nebuvo baigtas. "
+    u8"Ar dabar grąžinti jo programos failus ir nustatymus?\0"                             // 52
+    u8"Šio įrenginio formatavimas nebuvo baigtas, o įrenginys neprijungtas. "
+    u8"Ar įrašyti jo programos failus ir nustatymus į šį tuščią diską?\0"                  // 53
+    u8"Šio įrenginio formatavimas nebuvo baigtas. "
+    u8"Jo programos failų ir nustatymų kopija išsaugota aplanke:\0"                        // 54
 };
 
 }  // namespace lanternbook

@@ -60,6 +60,12 @@ const StringTable polish_strings{
     u8"Podczas formatowania miejsce urządzenia zajął inny wolumin. "
     u8"Nic na nim nie zapisano. "
     u8"Pliki programu i ustawienia urządzenia zostały zachowane w folderze:\0"             // 51
+    u8"Formatowanie tego urządzenia nie zostało dokończone. "
+    u8"Czy przywrócić teraz jego pliki programu i ustawienia?\0"                           // 52
+    u8"Formatowanie tego urządzenia nie zostało dokończone, a urządzenie nie jest podłączone. "
+    u8"Czy zapisać jego pliki programu i ustawienia na tym pustym dysku?\0"                // 53
+    u8"Formatowanie tego urządzenia nie zostało dokończone. "
+    u8"Kopia jego plików programu i ustawień została zachowana w folderze:\0"              // 54
 };
 
 }  // namespace lanternbook

@@ -60,6 +60,12 @@ const StringTable portuguese_strings{
     u8"Durante a formatação, outro volume ocupou o lugar do dispositivo. "
     u8"Nada foi escrito nele. "
     u8"Os ficheiros de programa e as definições do dispositivo estão guardados em:\0"      // 51
+    u8"A formatação deste dispositivo não terminou. "
+    u8"Repor agora os seus ficheiros de programa e definições?\0"                          // 52
+    u8"A formatação deste dispositivo não terminou e o dispositivo não está ligado. "
+    u8"Gravar os seus ficheiros de programa e definições nesta unidade vazia?\0"           // 53
+    u8"A formatação deste dispositivo não terminou. "
+    u8"Uma cópia dos seus ficheiros de programa e definições está guardada em:\0"          // 54
 };
 
 }  // namespace lanternbook

@@ -60,6 +60,12 @@ const StringTable romanian_strings{
     u8"În timpul formatării, locul dispozitivului a fost luat de un alt volum. "
     u8"Pe acesta nu s-a scris nimic. "
     u8"Fișierele de program și setările dispozitivului sunt păstrate în:\0"                // 51
+    u8"Formatarea acestui dispozitiv nu s-a încheiat. "
+    u8"Puneți la loc acum fișierele de program și setările sale?\0"                        // 52
+    u8"Formatarea acestui dispozitiv nu s-a încheiat, iar dispozitivul nu este conectat. "
+    u8"Scrieți fișierele de program și setările sale pe această unitate goală?\0"          // 53
+    u8"Formatarea acestui dispozitiv nu s-a încheiat. "
+    u8"O copie a fișierelor de program și a setărilor sale este păstrată în:\0"            // 54
 };
 
 }  // namespace lanternbook

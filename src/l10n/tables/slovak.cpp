@@ -57,6 +57,12 @@ const StringTable slovak_strings{
     u8"Počas formátovania zaujal miesto zariadenia iný zväzok. "
     u8"Nič naň nebolo zapísané. "
     u8"Programové súbory a nastavenia zariadenia sú uložené v priečinku:\0"                // 51
+    u8"Formátovanie tohto zariadenia sa nedokončilo. "
+    u8"Vrátiť teraz jeho programové súbory a nastavenia späť?\0"                           // 52
+    u8"Formátovanie tohto zariadenia sa nedokončilo a zariadenie nie je pripojené. "
+    u8"Uložiť jeho programové súbory a nastavenia na túto prázdnu jednotku?\0"             // 53
+    u8"Formátovanie tohto zariadenia sa nedokončilo. "
+    u8"Kópia jeho programových súborov a nastavení je uložená v priečinku:\0"              // 54
 };
 
 }  // namespace lanternbook

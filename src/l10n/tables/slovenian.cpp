@@ -58,6 +58,12 @@ const StringTable slovenian_strings{
     u8"Med formatiranjem je mesto naprave zasedel drug nosilec. "
     u8"Nanj ni bilo nič zapisano. "
     u8"Programske datoteke in nastavitve naprave so shranjene v mapi:\0"                   // 51
+    u8"Formatiranje te naprave se ni končalo. "
+    u8"Ali želite zdaj vrniti njene programske datoteke in nastavitve?\0"                  // 52
+    u8"Formatiranje te naprave se ni končalo in naprava ni priključena. "
+    u8"Ali želite njene programske datoteke in nastavitve zapisati na ta prazen pogon?\0"  // 53
+    u8"Formatiranje te naprave se ni končalo. "
+    u8"Kopija njenih programskih datotek in nastavitev je shranjena v mapi:\0"             // 54
 };
 
 }  // namespace lanternbook

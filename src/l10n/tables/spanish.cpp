@@ -60,6 +60,12 @@ const StringTable spanish_strings{
     u8"Durante el formateo, otro volumen ocupó el lugar del dispositivo. "
     u8"No se ha escrito nada en él. "
     u8"Los archivos de programa y la configuración del dispositivo se conservan en:\0"     // 51
+    u8"El formateo de este dispositivo no terminó. "
+    u8"¿Restaurar ahora sus archivos de programa y su configuración?\0"                    // 52
+    u8"El formateo de este dispositivo no terminó y el dispositivo no está conectado. "
+    u8"¿Guardar sus archivos de programa y su configuración en esta unidad vacía?\0"       // 53
+    u8"El formateo de este dispositivo no terminó. "
+    u8"Una copia de sus archivos de programa y su configuración se conserva en:\0"         // 54
 };
 
 }  // namespace lanternbook

@@ -63,6 +63,8 @@ public:
     // otherwise; the label comes from the mount table or the volumes folder.
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
     bool set_volume_label(const std::wstring&, const std::wstring&) override { return false; }
+    // No drive is offered as a blank key here: a folder is named with --key.
+    bool is_removable(const std::wstring&) override { return false; }
     std::unique_ptr<UsbDeviceSet> open_usb_devices() override { return nullptr; }
 
 private:

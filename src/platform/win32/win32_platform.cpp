@@ -289,6 +289,8 @@ bool Win32Platform::set_volume_label(const std::wstring& root, const std::wstrin
     return ::SetVolumeLabelW(root.c_str(), label.c_str()) != FALSE;
 }
 
+bool Win32Platform::is_removable(const std::wstring& root) { return ::GetDriveTypeW(root.c_str()) == DRIVE_REMOVABLE; }
+
 int Win32Platform::message_box(const std::wstring& text, const std::wstring& caption,
                                unsigned style) {
     return ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);

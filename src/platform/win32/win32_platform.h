@@ -31,6 +31,7 @@ public:
     bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
     bool set_volume_label(const std::wstring& root, const std::wstring& label) override;
+    bool is_removable(const std::wstring& root) override;
     std::unique_ptr<UsbDeviceSet> open_usb_devices() override;
 
     // UserMessages, Clock, ShellFormat

@@ -1,0 +1,19 @@
+// What a volume must be to be formatted as the key, or to be made the key
+// again: one of the key's two sizes, and, freshly formatted, empty.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace lanternbook {
+
+// The total in whole MiB, each division truncating.
+[[nodiscard]] int64_t size_in_mebibytes(uint64_t total_bytes);
+[[nodiscard]] bool size_accepted(uint64_t total_bytes);
+// Nothing but what a format leaves is in the root: no one's content is there.
+// False when the root cannot be listed.
+[[nodiscard]] bool holds_nothing(FileSystem& files, const std::wstring& root);
+
+}  // namespace lanternbook

@@ -1,0 +1,187 @@
+#include "maintenance/recovery.h"
+
+#include <algorithm>
+#include <memory>
+#include <tuple>
+
+#include "config/stored_settings.h"
+#include "l10n/notices.h"
+#include "l10n/texts.h"
+#include "maintenance/key_volume.h"
+#include "maintenance/program_file_backup.h"
+#include "text/text_utils.h"
+
+namespace lanternbook {
+namespace {
+
+constexpr wchar_t kBackupFolders[] = L"volkaris*";
+constexpr int kDriveLetterCount = 26;
+// A record is a few hundred bytes; anything much larger is none of ours.
+constexpr std::size_t kRecordReadLimit = 4096;
+constexpr uint64_t kBytesPerMebibyte = uint64_t{1024} * 1024;
+
+bool read_record(FileSystem& files, const std::wstring& folder, BackupRecord& record) {
+    std::unique_ptr<File> file = files.open_file(with_trailing_backslash(folder) + kBackupRecordName,
+                                                 FileAccess::read, FileDisposition::open_existing);
+    std::string text(kRecordReadLimit, '\0');
+    std::size_t read = 0;
+    if (!file || !file->read(reinterpret_cast<uint8_t*>(&text[0]), text.size(), read) || read == text.size()) {
+        return false;
+    }
+    text.resize(read);
+    return decode_record(text, record);
+}
+
+// Whether the volume at `key` is the one the record was made of.
+bool belongs(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& s) {
+    if (key.volume_serial == record.serial_before || (record.serial_after != 0 && key.volume_serial == record.serial_after)) {
+        return true;
+    }
+    if (!label_names_key(key.label) || record.identity.empty()) {
+        return false;
+    }
+    DeviceDrive probe(s.volumes, s.files);
+    return probe.read_config(key) == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity;
+}
+
+// Every file of the record on the key with its size, and CONFIG the key's own.
+bool whole(const UnfinishedFormat& unfinished, const KeyIdentity& key, const RecoveryServices& s) {
+    const BackupRecord& record = unfinished.record;
+    for (const BackupRecord::Copied& copied : record.files) {
+        std::unique_ptr<File> file =
+            s.device.open_on_key(key, copied.name, FileAccess::read, FileDisposition::open_existing);
+        uint64_t size = 0;
+        if (!file || !file->size(size) || size != copied.size) {
+            return false;
+        }
+    }
+    DeviceDrive probe(s.volumes, s.files);
+    const ConfigRead read = probe.read_config(key);
+    return record.identity.empty() || (read == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity);
+}
+
+uint64_t made_order(const SystemTime& made) {
+    return ((((uint64_t{made.year} * 13 + made.month) * 32 + made.day) * 24 + made.hour) * 60 + made.minute) * 60 +
+           made.second;
+}
+
+std::wstring drive_shown(const std::wstring& root, uint64_t total_bytes) {
+    return root + L" (" + decimal_text(static_cast<int32_t>(total_bytes / kBytesPerMebibyte)) + L" MiB)";
+}
+
+Recovery keep(const UnfinishedFormat& unfinished, const RecoveryServices& s, const LanguageTable& strings,
+              Text message) {
+    show_error(s.messages, strings, message, unfinished.folder + L"\n" + serial_of(unfinished.record, strings));
+    return message == Text::unfinished_kept ? Recovery::kept : Recovery::failed;
+}
+
+}  // namespace
+
+std::wstring serial_of(const BackupRecord& record, const LanguageTable& strings) {
+    StoredSettings settings;
+    std::copy_n(record.identity.begin(), std::min(record.identity.size(), settings.serial_number.size()),
+                settings.serial_number.begin());
+    const std::wstring label = strings.text_at(Text::device_serial_number);
+    return label + L" " +
+           (settings.has_serial_number() ? serial_number_text(settings) : strings.text_at(Text::no_data_available));
+}
+
+std::vector<UnfinishedFormat> find_unfinished_formats(FileSystem& files) {
+    std::vector<UnfinishedFormat> found;
+    const std::wstring temp = files.temp_folder();
+    std::vector<FolderEntry> entries;
+    // An empty temporary folder would turn the search into one of the current folder.
+    if (temp.empty() || files.list_folder(with_trailing_backslash(temp) + kBackupFolders, entries) != Lookup::found) {
+        return found;
+    }
+    for (const FolderEntry& entry : entries) {
+        UnfinishedFormat unfinished{with_trailing_backslash(temp) + entry.name, BackupRecord{}};
+        if (entry.is_folder() && !entry.is_link() && read_record(files, unfinished.folder, unfinished.record)) {
+            found.push_back(std::move(unfinished));
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const UnfinishedFormat& one, const UnfinishedFormat& other) {
+        return std::make_tuple(made_order(one.record.made), one.folder) <
+               std::make_tuple(made_order(other.record.made), other.folder);
+    });
+    return found;
+}
+
+Recovery put_back_onto(const UnfinishedFormat& unfinished, const std::wstring& root, bool must_be_empty,
+                       const RecoveryServices& s) {
+    KeyIdentity target = s.device.key_at(root);
+    // An empty drive is checked again: it may have been swapped while the user read the question.
+    if (!target.found() || (must_be_empty && !holds_nothing(s.files, root))) {
+        return Recovery::failed;
+    }
+    ProgramFileBackup backup(s.device, s.files, s.clock);
+    backup.adopt(unfinished.folder, unfinished.record);
+    // Without the word in its label the key would never be found again.
+    if (!label_names_key(target.label)) {
+        if (!s.volumes.set_volume_label(root, unfinished.record.label)) {
+            return Recovery::failed;
+        }
+        target.label = unfinished.record.label;
+    }
+    switch (backup.restore(target)) {
+        case RestoreResult::complete:
+        case RestoreResult::folder_left_behind: break;
+        case RestoreResult::files_left_behind: return Recovery::failed;
+    }
+    // A format leaves an empty DATE; the key tops it up itself.
+    uint32_t ignored = 0;
+    if (s.files.attributes(date_path_on(root), ignored) == Lookup::missing) {
+        static_cast<void>(s.device.reset_date_file(target));
+    }
+    return Recovery::put_back;
+}
+
+Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const RecoveryServices& s,
+                                  const LanguageTable& strings) {
+    const uint32_t mask = s.volumes.logical_drive_mask();
+    std::vector<std::wstring> empty_drives;
+    for (int i = 0; i < kDriveLetterCount; ++i) {
+        if ((mask & (uint32_t{1} << i)) == 0) {
+            continue;
+        }
+        const std::wstring root = root_of_drive(i);
+        const KeyIdentity key = s.device.key_at(root);
+        if (!key.found()) {
+            continue;
+        }
+        if (belongs(unfinished.record, key, s)) {
+            if (whole(unfinished, key, s)) {
+                ProgramFileBackup backup(s.device, s.files, s.clock);
+                backup.adopt(unfinished.folder, unfinished.record);
+                return backup.discard() ? Recovery::already_whole : keep(unfinished, s, strings, Text::unfinished_kept);
+            }
+            if (!asked(s.messages, strings, Text::unfinished_put_back, serial_of(unfinished.record, strings))) {
+                return keep(unfinished, s, strings, Text::unfinished_kept);
+            }
+            const Recovery put = put_back_onto(unfinished, root, false, s);
+            return put == Recovery::put_back ? put : keep(unfinished, s, strings, Text::restore_failed);
+        }
+        uint64_t total_bytes = 0;
+        if (s.volumes.is_removable(root) && s.volumes.volume_total_bytes(root, total_bytes) &&
+            size_accepted(total_bytes) && holds_nothing(s.files, root)) {
+            empty_drives.push_back(drive_shown(root, total_bytes));
+        }
+    }
+    // No key of this record is attached: an empty removable drive of the key's size may become it.
+    for (const std::wstring& shown : empty_drives) {
+        if (asked(s.messages, strings, Text::unfinished_put_on_empty,
+                  serial_of(unfinished.record, strings) + L"\n" + shown)) {
+            const Recovery put = put_back_onto(unfinished, shown.substr(0, 3), true, s);
+            return put == Recovery::put_back ? put : keep(unfinished, s, strings, Text::restore_failed);
+        }
+    }
+    return keep(unfinished, s, strings, Text::unfinished_kept);
+}
+
+void finish_unfinished_formats(const RecoveryServices& services, const LanguageTable& strings) {
+    for (const UnfinishedFormat& unfinished : find_unfinished_formats(services.files)) {
+        static_cast<void>(finish_unfinished_format(unfinished, services, strings));
+    }
+}
+
+}  // namespace lanternbook

@@ -1,0 +1,392 @@
+// A format cut short is finished at the next start: the backup's record, what
+// the start does with each kind of world it finds, and a crash at every call
+// of a format (and of the recovery itself) followed by a new start.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/device_drive.h"
+#include "fakes/fake_platform.h"
+#include "l10n/language_table.h"
+#include "maintenance/backup_record.h"
+#include "maintenance/format_device.h"
+#include "maintenance/program_file_backup.h"
+#include "maintenance/recovery.h"
+#include "text/text_utils.h"
+
+namespace lanternbook {
+namespace {
+
+using testing::Entry;
+using testing::FakePlatform;
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kEnglish = 0x0409;
+constexpr uint64_t kKeySize = 980ull * 1024 * 1024;
+const std::wstring kRoot = L"K:\\";
+// CONFIG as the key writes it: serial number 5/4660, version 1.2.3.
+const Bytes kConfig{'1', '1', '1', '1', '1', '0', '4', 14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 116, 5, 1, 0, 124, 2, 29, 4,
+                    5,   0x12, 0x34, 1, 2, 3, 0};
+const std::vector<std::wstring> kProgramFiles{L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe"};
+const std::wstring kPutBack = L"A format of this device did not finish. Put its program files and settings back on it now?";
+const std::wstring kPutOnEmpty = L"A format of this device did not finish, and the device is not attached. Put its program "
+                                 L"files and settings on this empty drive?";
+const std::wstring kKept = L"A format of this device did not finish. A copy of its program files and settings is kept in:";
+const std::wstring kNotBack = L"The device's program files could not be put back. They are kept in:";
+const std::wstring kSerialLine = L"Device serial number: QVX/05/4660";
+
+Bytes bytes_of(const std::wstring& text) { return Bytes(text.begin(), text.end()); }
+
+BackupRecord sample_record() {
+    BackupRecord record;
+    record.serial_before = 0x1234ABCD;
+    record.serial_after = 0x0BADF00D;
+    record.label = L"VOLKARIS Flotte ÄÖ";
+    record.volume_bytes = kKeySize;
+    record.identity = {5, 0x12, 0x34, 1, 2, 3, 0};
+    record.made = SystemTime{2026, 12, 1, 7, 10, 30, 5, 0};
+    record.files = {{L"autorun.inf", 52}, {L"CONFIG", 32}};
+    return record;
+}
+
+TEST(BackupRecordText, ReadsBackWhatItWrites) {
+    const BackupRecord record = sample_record();
+    BackupRecord read;
+    ASSERT_TRUE(decode_record(encode_record(record), read));
+    EXPECT_TRUE(read == record);
+    BackupRecord bare;
+    bare.made = record.made;
+    ASSERT_TRUE(decode_record(encode_record(bare), read));
+    EXPECT_TRUE(read == bare);
+}
+
+TEST(BackupRecordText, RefusesAnythingButAWholeRecord) {
+    const std::string good = encode_record(sample_record());
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string text = good;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"another kind of file", replaced("record 1", "record 2")},
+        {"a name that leads elsewhere", replaced("file autorun.inf", "file ..\\autorun.inf")},
+        {"a name no backup holds", replaced("file autorun.inf", "file notes.txt")},
+        {"a file twice", good + "file CONFIG 32\n"},
+        {"a line twice", good + "size 1\n"},
+        {"an unknown line", good + "owner me\n"},
+        {"a size that is no number", replaced("file CONFIG 32", "file CONFIG 3x")},
+        {"a size too long", replaced("file CONFIG 32", "file CONFIG 12345678901234567890")},
+        {"a serial too long", replaced("serial-before 1234ABCD", "serial-before 11234ABCD")},
+        {"an identity of odd length", replaced("identity 05123401020300", "identity 0512340")},
+        {"an identity too long", replaced("identity 05123401020300", "identity 0512340102030000")},
+        {"a date cut short", replaced("made 2026-12-07 10:30:05", "made 2026-12-07")},
+        {"no size", replaced("size 1027604480\n", "")},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.first);
+        BackupRecord read = sample_record();
+        read.label = L"untouched";
+        EXPECT_FALSE(decode_record(row.second, read));
+        EXPECT_EQ(read.label, L"untouched");
+    }
+}
+
+// A key, its format and what a new start finds.
+class Recovering : public ::testing::Test {
+protected:
+    Recovering() {
+        strings.select_language(kEnglish);
+        install_key();
+    }
+
+    void install_key() {
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        key_volume = platform.volume_at(L'K');
+        platform.volume_size = kKeySize;
+        platform.add_file(kRoot + L"CONFIG", kConfig);
+        platform.add_file(kRoot + L"DATE", "111111");
+        for (const std::wstring& name : kProgramFiles) {
+            platform.add_file(kRoot + name, bytes_of(L"program " + name), testing::kAttrHidden);
+        }
+        platform.add_drive(L'D', L"DATA (D:)");
+        platform.add_file(L"D:\\notes.txt", "theirs");
+        platform.add_file(platform.temp_path + L"\\someone.tmp", "theirs");
+    }
+
+    FormatOutcome format() {
+        DeviceDrive device(platform, platform);
+        return format_device(device.find_key(), FormatServices{device, platform, platform, platform, platform, platform},
+                             strings);
+    }
+
+    // What a format cut short leaves: the backup with its record, and the
+    // key formatted or not; the record knows the new serial number or not.
+    void leave_unfinished(bool formatted, bool serial_after_known) {
+        DeviceDrive device(platform, platform);
+        const KeyIdentity key = device.key_at(kRoot);
+        ASSERT_EQ(device.read_config(key), ConfigRead::read);
+        ProgramFileBackup backup(device, platform, platform);
+        ASSERT_TRUE(backup.backup(key));
+        BackupRecord record;
+        record.serial_before = key.volume_serial;
+        record.label = key.label;
+        record.volume_bytes = kKeySize;
+        record.identity = key_identity_of(device.config_bytes());
+        record.made = platform.now;
+        if (formatted) {
+            platform.reformat_drive(L'K', L"");
+            std::wstring label;
+            if (serial_after_known) {
+                ASSERT_TRUE(platform.volume_identity(kRoot, record.serial_after, label));
+            }
+        }
+        ASSERT_TRUE(backup.write_record(record));
+        platform.message_boxes.clear();
+    }
+
+    void start_again() {
+        DeviceDrive device(platform, platform);
+        finish_unfinished_formats(RecoveryServices{device, platform, platform, platform, platform}, strings);
+    }
+
+    bool key_whole() {
+        const auto contents = platform.volume_contents(key_volume);
+        for (const std::wstring& name : kProgramFiles) {
+            const auto found = contents.find(to_upper_ascii(name));
+            if (found == contents.end() || found->second.data != bytes_of(L"program " + name)) {
+                return false;
+            }
+        }
+        const auto config = contents.find(L"CONFIG");
+        return config != contents.end() && config->second.data == kConfig;
+    }
+
+    std::vector<std::wstring> backups() {
+        std::vector<std::wstring> folders;
+        const std::wstring temp = to_upper_ascii(platform.temp_path) + L"\\";
+        for (const std::wstring& path : platform.paths_under(temp + L"VOLKARIS")) {
+            if (path.find(L'\\', temp.size()) == std::wstring::npos) {
+                folders.push_back(path);
+            }
+        }
+        return folders;
+    }
+
+    std::vector<std::wstring> texts() {
+        std::vector<std::wstring> shown;
+        for (const testing::MessageBoxCall& box : platform.message_boxes) {
+            shown.push_back(box.text);
+        }
+        platform.message_boxes.clear();
+        return shown;
+    }
+
+    FakePlatform platform;
+    LanguageTable strings;
+    int key_volume = -1;
+};
+
+TEST_F(Recovering, AKeyThatHasEverythingLosesTheFolderQuietly) {
+    leave_unfinished(false, false);
+    ASSERT_EQ(backups().size(), 1u);
+
+    start_again();
+
+    EXPECT_TRUE(texts().empty());
+    EXPECT_TRUE(backups().empty());
+    EXPECT_TRUE(key_whole());
+}
+
+TEST_F(Recovering, AKeyLeftFormattedIsOfferedItsFilesBack) {
+    struct Case {
+        const char* label;
+        bool serial_after_known;
+        const wchar_t* label_after;  // what the key is called when it comes back
+        int answer;
+    };
+    // Without the new serial number the key is known by its label and CONFIG, or not at all.
+    const Case cases[] = {
+        {"known by serial number, yes", true, L"", kAnswerYes},
+        {"known by serial number, no", true, L"", kAnswerNo},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform = FakePlatform();
+        install_key();
+        leave_unfinished(true, row.serial_after_known);
+        static_cast<void>(platform.set_volume_label(kRoot, row.label_after));
+        ASSERT_FALSE(key_whole());
+        platform.message_box_answers = {row.answer};
+
+        start_again();
+
+        const std::vector<std::wstring> shown = texts();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown[0], kPutBack + L"\n" + kSerialLine);
+        if (row.answer == kAnswerYes) {
+            EXPECT_EQ(shown.size(), 1u);
+            EXPECT_TRUE(key_whole());
+            EXPECT_TRUE(backups().empty());
+            EXPECT_EQ(platform.volume_label(L'K'), L"VOLKARIS");
+            EXPECT_EQ(platform.file_bytes(kRoot + L"DATE"), Bytes());
+        } else {
+            ASSERT_EQ(shown.size(), 2u);
+            ASSERT_EQ(backups().size(), 1u);
+            EXPECT_EQ(shown[1], kKept + L"\n" + platform.temp_path + L"\\volkaris0A1E0000\n" + kSerialLine);
+            EXPECT_FALSE(key_whole());
+        }
+    }
+}
+
+TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYes) {
+    // The key's files are only in the folder; the key itself is gone for good.
+    leave_unfinished(false, false);
+    platform.remove_drive(L'K');
+
+    struct Case {
+        const char* label;
+        std::function<void(FakePlatform&)> drive;
+        std::optional<int> answer;  // none: no question
+        bool put_on;
+    };
+    const Case cases[] = {
+        {"not removable", [](FakePlatform& p) { p.removable_drives.clear(); }, std::nullopt, false},
+        {"not empty", [](FakePlatform& p) { p.add_file(L"E:\\photo.jpg", "photo"); }, std::nullopt, false},
+        {"another size", [](FakePlatform& p) { p.volume_size = 4000ull * 1024 * 1024; }, std::nullopt, false},
+        {"the user says no", [](FakePlatform&) {}, kAnswerNo, false},
+        {"the user says yes", [](FakePlatform&) {}, kAnswerYes, true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform.add_drive(L'E', L" (E:)");
+        platform.removable_drives = {L'E'};
+        platform.volume_size = kKeySize;
+        row.drive(platform);
+        if (row.answer) {
+            platform.message_box_answers = {*row.answer};
+        }
+
+        start_again();
+
+        const std::vector<std::wstring> shown = texts();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.size(), row.answer ? (row.put_on ? 1u : 2u) : 1u);
+        if (row.answer) {
+            EXPECT_EQ(shown[0], kPutOnEmpty + L"\n" + kSerialLine + L"\nE:\\ (980 MiB)");
+        }
+        if (row.put_on) {
+            EXPECT_EQ(platform.file_bytes(L"E:\\CONFIG"), kConfig);
+            EXPECT_EQ(platform.file_bytes(L"E:\\ostrevan.exe"), bytes_of(L"program ostrevan.exe"));
+            EXPECT_EQ(platform.volume_label(L'E'), L"VOLKARIS");
+            EXPECT_TRUE(backups().empty());
+        } else {
+            EXPECT_EQ(shown.back().compare(0, kKept.size(), kKept), 0);
+            EXPECT_FALSE(platform.exists(L"E:\\CONFIG"));
+            EXPECT_EQ(backups().size(), 1u);
+        }
+        platform.remove_drive(L'E');
+    }
+}
+
+TEST_F(Recovering, AFolderWithoutAWholeRecordIsNoneOfOurs) {
+    const std::wstring theirs = platform.temp_path + L"\\volkaris00000001";
+    platform.add_folder(theirs);
+    platform.add_file(theirs + L"\\backup.txt", "record 1\nfile ..\\..\\Windows\\win.ini 3\n");
+    platform.add_file(theirs + L"\\autorun.inf", "not a key's");
+    platform.wipe_drive(L'K');
+    const std::map<std::wstring, Entry> before = platform.world();
+
+    start_again();
+
+    EXPECT_TRUE(texts().empty());
+    EXPECT_EQ(platform.world(), before);
+}
+
+// ---------------------------------------------------------------- crashes
+
+TEST_F(Recovering, ACrashAtAnyCallOfAFormatOrOfItsRecoveryLosesNothing) {
+    platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L""); };
+    const FakePlatform initial = platform;
+    ASSERT_EQ(format(), FormatOutcome::formatted);
+    ASSERT_TRUE(key_whole());
+    const int clean_calls = platform.calls;
+    const auto outside_key = [this](const FakePlatform& p) {
+        std::map<std::wstring, Entry> contents;
+        const std::wstring ours = to_upper_ascii(p.temp_path + L"\\VOLKARIS");
+        for (const auto& entry : p.world()) {
+            if (entry.first.compare(0, 3, L"K:\\") != 0 && entry.first.compare(0, ours.size(), ours) != 0) {
+                contents[entry.first] = entry.second;
+            }
+        }
+        return contents;
+    };
+    const std::map<std::wstring, Entry> outside_before = outside_key(initial);
+
+    const auto check_afterwards = [&](const std::string& when) {
+        SCOPED_TRACE(when);
+        bool told = false;
+        for (const testing::MessageBoxCall& box : platform.message_boxes) {
+            const std::size_t line = box.text.find(L'\n');
+            const std::size_t second = box.text.find(L'\n', line + 1);
+            const bool names_folder = box.text.compare(0, kKept.size(), kKept) == 0 ||
+                                      box.text.compare(0, kNotBack.size(), kNotBack) == 0;
+            if (!names_folder || second == std::wstring::npos) {
+                continue;
+            }
+            const std::wstring folder = box.text.substr(line + 1, second - line - 1);
+            bool all = true;
+            for (const std::wstring& name : kProgramFiles) {
+                all = all && platform.file_bytes(folder + L"\\" + name) == bytes_of(L"program " + name);
+            }
+            told = told || (all && platform.file_bytes(folder + L"\\CONFIG") == kConfig);
+        }
+        EXPECT_TRUE(key_whole() || told) << "the key lacks something and the user was not told where all of it is";
+        EXPECT_EQ(outside_key(platform), outside_before) << "something off the key and our folder changed";
+    };
+
+    for (int call = 1; call <= clean_calls; ++call) {
+        for (const bool label_kept : {true, false}) {
+            for (const int answer : {kAnswerYes, kAnswerNo}) {
+                SCOPED_TRACE("crash at call " + std::to_string(call) + (label_kept ? ", label as left" : ", no label") +
+                             (answer == kAnswerYes ? ", yes" : ", no"));
+                platform = initial;
+                platform.crashed_at = call;
+                static_cast<void>(format());
+                // A new process on the world the dead one left.
+                platform.crashed_at.reset();
+                platform.message_boxes.clear();
+                platform.calls = 0;
+                if (!label_kept) {
+                    static_cast<void>(platform.set_volume_label(kRoot, L""));
+                }
+                const FakePlatform after_crash = platform;
+                platform.default_answer = answer;
+                start_again();
+                check_afterwards("second start");
+
+                // The recovery itself dies at every call of its own; a third start finishes it.
+                const int recovery_calls = platform.calls;
+                for (int inner = 1; inner <= recovery_calls; ++inner) {
+                    platform = after_crash;
+                    platform.default_answer = answer;
+                    platform.calls = 0;
+                    platform.crashed_at = inner;
+                    start_again();
+                    platform.crashed_at.reset();
+                    platform.message_boxes.clear();
+                    platform.calls = 0;
+                    start_again();
+                    check_afterwards("third start after a crash at recovery call " + std::to_string(inner));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lanternbook
