@@ -1,9 +1,11 @@
 // What a backup folder holds and whose it is, written beside the copied
 // files before a format starts and removed only once everything is back on
 // the key: a folder that still has one belongs to a format that never
-// finished. Plain UTF-8 lines, read back without any library.
+// finished. A fixed layout of little-endian fields, read without any library.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,32 +14,29 @@
 
 namespace lanternbook {
 
-constexpr wchar_t kBackupRecordName[] = L"backup.txt";
+constexpr wchar_t kBackupRecordName[] = L"BACKUP.REC";
+// The files a backup holds, in this order; the record keeps a size for each.
+constexpr std::size_t kRecordedFiles = 4;
+constexpr std::size_t kRecordLabelLength = 32;
 
 struct BackupRecord {
-    struct Copied {
-        std::wstring name;  // one of the backed-up files' names
-        uint64_t size = 0;
-
-        bool operator==(const Copied& other) const { return name == other.name && size == other.size; }
-    };
-
     uint32_t serial_before = 0;  // the key's volume serial number before the format
     uint32_t serial_after = 0;   // the formatted volume's; 0 until it is known
-    std::wstring label;          // the key's label before the format
+    std::wstring label;          // the key's label before the format, at most 32 characters
     uint64_t volume_bytes = 0;
     // CONFIG's bytes 25-31 (the key's serial number and version) as read.
     std::vector<uint8_t> identity;
     SystemTime made;
-    std::vector<Copied> files;
+    // Whether each of the backed-up files is in the folder, and its size.
+    std::array<bool, kRecordedFiles> held{};
+    std::array<uint64_t, kRecordedFiles> sizes{};
 
     bool operator==(const BackupRecord& other) const;
 };
 
-[[nodiscard]] std::string encode_record(const BackupRecord& record);
-// False, with `record` as it was, for text that is not a whole record of
-// this kind: every line known, every number whole, only the names of the
-// files a backup holds, and nothing that could name a path.
-[[nodiscard]] bool decode_record(const std::string& text, BackupRecord& record);
+[[nodiscard]] std::vector<uint8_t> encode_record(const BackupRecord& record);
+// False, with `record` as it was, for bytes that are not a whole record of
+// this kind: the right length, its own mark, and no field out of its range.
+[[nodiscard]] bool decode_record(const uint8_t* data, std::size_t size, BackupRecord& record);
 
 }  // namespace lanternbook

@@ -1,5 +1,7 @@
 #include "maintenance/program_file_backup.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "text/text_utils.h"
@@ -84,12 +86,16 @@ RestoreResult ProgramFileBackup::restore(const KeyIdentity& key) {
     return remove_backup_folder() ? RestoreResult::complete : RestoreResult::folder_left_behind;
 }
 
+static_assert(std::size(kBackedUpFiles) == kRecordedFiles, "the record keeps a size for each backed-up file");
+
 bool ProgramFileBackup::write_record(BackupRecord record) {
-    record.files.clear();
-    for (const CopiedFile& copied : copied_files_) {
-        record.files.push_back(BackupRecord::Copied{copied.name, copied.size});
+    for (std::size_t i = 0; i < kRecordedFiles; ++i) {
+        const auto copied = std::find_if(copied_files_.begin(), copied_files_.end(),
+                                         [i](const CopiedFile& file) { return file.name == kBackedUpFiles[i]; });
+        record.held[i] = copied != copied_files_.end();
+        record.sizes[i] = record.held[i] ? copied->size : 0;
     }
-    const std::string text = encode_record(record);
+    const std::vector<uint8_t> text = encode_record(record);
     const std::wstring folder = with_trailing_backslash(backup_folder_);
     // A new record takes the old one's place in one step, so that there is always one.
     std::unique_ptr<File> file =
@@ -97,7 +103,7 @@ bool ProgramFileBackup::write_record(BackupRecord record) {
     std::size_t written = 0;
     uint64_t size = 0;
     if (backup_folder_.empty() || !file ||
-        !file->write(reinterpret_cast<const uint8_t*>(text.data()), text.size(), written) ||
+        !file->write(text.data(), text.size(), written) ||
         written != text.size() || !file->flush() || !file->size(size) || size != text.size() ||
         !file->replace(folder + kBackupRecordName) || !file->close()) {
         if (file) {
@@ -112,8 +118,10 @@ void ProgramFileBackup::adopt(const std::wstring& folder, const BackupRecord& re
     backup_folder_ = folder;
     copied_files_.clear();
     const std::wstring base = with_trailing_backslash(folder);
-    for (const BackupRecord::Copied& copied : record.files) {
-        copied_files_.push_back(CopiedFile{copied.name, base + copied.name, copied.size});
+    for (std::size_t i = 0; i < kRecordedFiles; ++i) {
+        if (record.held[i]) {
+            copied_files_.push_back(CopiedFile{kBackedUpFiles[i], base + kBackedUpFiles[i], record.sizes[i]});
+        }
     }
 }
 

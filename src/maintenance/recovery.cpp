@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <tuple>
 
 #include "config/stored_settings.h"
 #include "l10n/notices.h"
@@ -16,20 +15,16 @@ namespace {
 
 constexpr wchar_t kBackupFolders[] = L"volkaris*";
 constexpr int kDriveLetterCount = 26;
-// A record is a few hundred bytes; anything much larger is none of ours.
-constexpr std::size_t kRecordReadLimit = 4096;
+// A record is a couple of hundred bytes; anything larger is none of ours.
+constexpr std::size_t kRecordReadLimit = 1024;
 constexpr uint64_t kBytesPerMebibyte = uint64_t{1024} * 1024;
 
 bool read_record(FileSystem& files, const std::wstring& folder, BackupRecord& record) {
     std::unique_ptr<File> file = files.open_file(with_trailing_backslash(folder) + kBackupRecordName,
                                                  FileAccess::read, FileDisposition::open_existing);
-    std::string text(kRecordReadLimit, '\0');
+    std::vector<uint8_t> bytes(kRecordReadLimit, 0);
     std::size_t read = 0;
-    if (!file || !file->read(reinterpret_cast<uint8_t*>(&text[0]), text.size(), read) || read == text.size()) {
-        return false;
-    }
-    text.resize(read);
-    return decode_record(text, record);
+    return file && file->read(bytes.data(), bytes.size(), read) && decode_record(bytes.data(), read, record);
 }
 
 // Whether the volume at `key` is the one the record was made of.
@@ -47,22 +42,17 @@ bool belongs(const BackupRecord& record, const KeyIdentity& key, const RecoveryS
 // Every file of the record on the key with its size, and CONFIG the key's own.
 bool whole(const UnfinishedFormat& unfinished, const KeyIdentity& key, const RecoveryServices& s) {
     const BackupRecord& record = unfinished.record;
-    for (const BackupRecord::Copied& copied : record.files) {
+    for (std::size_t i = 0; i < kRecordedFiles; ++i) {
         std::unique_ptr<File> file =
-            s.device.open_on_key(key, copied.name, FileAccess::read, FileDisposition::open_existing);
+            s.device.open_on_key(key, kBackedUpFiles[i], FileAccess::read, FileDisposition::open_existing);
         uint64_t size = 0;
-        if (!file || !file->size(size) || size != copied.size) {
+        if (record.held[i] && (!file || !file->size(size) || size != record.sizes[i])) {
             return false;
         }
     }
     DeviceDrive probe(s.volumes, s.files);
     const ConfigRead read = probe.read_config(key);
     return record.identity.empty() || (read == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity);
-}
-
-uint64_t made_order(const SystemTime& made) {
-    return ((((uint64_t{made.year} * 13 + made.month) * 32 + made.day) * 24 + made.hour) * 60 + made.minute) * 60 +
-           made.second;
 }
 
 std::wstring drive_shown(const std::wstring& root, uint64_t total_bytes) {
@@ -100,10 +90,6 @@ std::vector<UnfinishedFormat> find_unfinished_formats(FileSystem& files) {
             found.push_back(std::move(unfinished));
         }
     }
-    std::sort(found.begin(), found.end(), [](const UnfinishedFormat& one, const UnfinishedFormat& other) {
-        return std::make_tuple(made_order(one.record.made), one.folder) <
-               std::make_tuple(made_order(other.record.made), other.folder);
-    });
     return found;
 }
 

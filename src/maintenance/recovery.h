@@ -35,7 +35,7 @@ struct RecoveryServices {
     Clock& clock;
 };
 
-// Our backup folders under the temporary folder that hold a whole record, oldest first.
+// Our backup folders under the temporary folder that hold a whole record.
 [[nodiscard]] std::vector<UnfinishedFormat> find_unfinished_formats(FileSystem& files);
 
 // Finishes one: finds the key it belongs to (by either serial number, or by a

@@ -45,55 +45,58 @@ BackupRecord sample_record() {
     BackupRecord record;
     record.serial_before = 0x1234ABCD;
     record.serial_after = 0x0BADF00D;
-    record.label = L"VOLKARIS Flotte ÄÖ";
+    record.label = L"VOLKARIS Flotte \u00C4\u00D6";
     record.volume_bytes = kKeySize;
     record.identity = {5, 0x12, 0x34, 1, 2, 3, 0};
     record.made = SystemTime{2026, 12, 1, 7, 10, 30, 5, 0};
-    record.files = {{L"autorun.inf", 52}, {L"CONFIG", 32}};
+    record.held = {true, false, true, true};
+    record.sizes = {52, 0, 1ull << 40, 32};
     return record;
 }
 
-TEST(BackupRecordText, ReadsBackWhatItWrites) {
+TEST(BackupRecordLayout, ReadsBackWhatItWrites) {
     const BackupRecord record = sample_record();
+    const Bytes bytes = encode_record(record);
     BackupRecord read;
-    ASSERT_TRUE(decode_record(encode_record(record), read));
+    ASSERT_TRUE(decode_record(bytes.data(), bytes.size(), read));
     EXPECT_TRUE(read == record);
+    // What it is shows to a person who opens it.
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 27), "lanternbook backup record 1");
     BackupRecord bare;
-    bare.made = record.made;
-    ASSERT_TRUE(decode_record(encode_record(bare), read));
+    const Bytes bare_bytes = encode_record(bare);
+    ASSERT_TRUE(decode_record(bare_bytes.data(), bare_bytes.size(), read));
     EXPECT_TRUE(read == bare);
 }
 
-TEST(BackupRecordText, RefusesAnythingButAWholeRecord) {
-    const std::string good = encode_record(sample_record());
-    const auto replaced = [&good](const std::string& from, const std::string& to) {
-        std::string text = good;
-        text.replace(text.find(from), from.size(), to);
-        return text;
+TEST(BackupRecordLayout, RefusesAnythingButAWholeRecord) {
+    const Bytes good = encode_record(sample_record());
+    const auto changed = [&good](std::size_t at, uint8_t value) {
+        Bytes bytes = good;
+        bytes[at] = value;
+        return bytes;
     };
-    const std::pair<const char*, std::string> cases[] = {
-        {"empty", ""},
-        {"another kind of file", replaced("record 1", "record 2")},
-        {"a name that leads elsewhere", replaced("file autorun.inf", "file ..\\autorun.inf")},
-        {"a name no backup holds", replaced("file autorun.inf", "file notes.txt")},
-        {"a file twice", good + "file CONFIG 32\n"},
-        {"a line twice", good + "size 1\n"},
-        {"an unknown line", good + "owner me\n"},
-        {"a size that is no number", replaced("file CONFIG 32", "file CONFIG 3x")},
-        {"a size too long", replaced("file CONFIG 32", "file CONFIG 12345678901234567890")},
-        {"a serial too long", replaced("serial-before 1234ABCD", "serial-before 11234ABCD")},
-        {"an identity of odd length", replaced("identity 05123401020300", "identity 0512340")},
-        {"an identity too long", replaced("identity 05123401020300", "identity 0512340102030000")},
-        {"a date cut short", replaced("made 2026-12-07 10:30:05", "made 2026-12-07")},
-        {"no size", replaced("size 1027604480\n", "")},
+    Bytes longer = good;
+    longer.push_back(0);
+    // Offsets: the mark (28), serials (8), size (8), identity length and bytes (8), date (12), then
+    // each file's flag and size (9 each), the label's length and characters.
+    const std::pair<const char*, Bytes> cases[] = {
+        {"empty", Bytes()},
+        {"cut short", Bytes(good.begin(), good.end() - 1)},
+        {"longer", longer},
+        {"another kind of file", changed(26, '2')},
+        {"an identity too long", changed(44, 8)},
+        {"a file flag that is no flag", changed(64, 2)},
+        {"a label too long", changed(100, 33)},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.first);
         BackupRecord read = sample_record();
         read.label = L"untouched";
-        EXPECT_FALSE(decode_record(row.second, read));
+        EXPECT_FALSE(decode_record(row.second.data(), row.second.size(), read));
         EXPECT_EQ(read.label, L"untouched");
     }
+    BackupRecord read;
+    EXPECT_FALSE(decode_record(nullptr, good.size(), read));
 }
 
 // A key, its format and what a new start finds.
@@ -296,7 +299,7 @@ TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYe
 TEST_F(Recovering, AFolderWithoutAWholeRecordIsNoneOfOurs) {
     const std::wstring theirs = platform.temp_path + L"\\volkaris00000001";
     platform.add_folder(theirs);
-    platform.add_file(theirs + L"\\backup.txt", "record 1\nfile ..\\..\\Windows\\win.ini 3\n");
+    platform.add_file(theirs + L"\\BACKUP.REC", "lanternbook backup record 1\n..\\..\\Windows\\win.ini\n");
     platform.add_file(theirs + L"\\autorun.inf", "not a key's");
     platform.wipe_drive(L'K');
     const std::map<std::wstring, Entry> before = platform.world();

@@ -12,6 +12,7 @@
 #include "l10n/texts.h"
 #include "maintenance/erase_downloads.h"
 #include "maintenance/format_device.h"
+#include "maintenance/recovery.h"
 #include "platform/win32/handles.h"
 #include "resources/resource.h"
 
@@ -144,6 +145,9 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     fit_erase_button();
     fit_range_button();
     post_default_checks(controls_);
+    // A format cut short is finished before the key is looked at.
+    finish_unfinished_formats(RecoveryServices{state_.device, platform_, platform_, platform_, platform_},
+                              state_.strings);
     settle_initial_states(state_, controls_, rules_, platform_, platform_);
     // After the stored configuration: the values beside the labels are final then.
     fit_label_rows();
