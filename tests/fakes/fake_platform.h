@@ -22,6 +22,8 @@ constexpr uint32_t kAttrReadOnly = kAttributeReadOnly;
 constexpr uint32_t kAttrHidden = kAttributeHidden;
 constexpr uint32_t kAttrSystem = kAttributeSystem;
 constexpr uint32_t kAttrArchive = kAttributeArchive;
+// What failure_reason() says, whatever failed.
+constexpr wchar_t kFakeFailureReason[] = L"injected failure";
 
 struct FakeUsbDevice {
     std::wstring description;
@@ -115,6 +117,7 @@ public:
     bool copy_file(const std::wstring& source, const std::wstring& target) override;
     bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
+    std::wstring failure_reason() override { return kFakeFailureReason; }
     uint32_t logical_drive_mask() override;
     bool drive_display_name(const std::wstring& root, std::wstring& name) override;
     bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "text/utf8_text.h"
@@ -78,7 +79,7 @@ bool write_all(int fd, const uint8_t* data, std::size_t size, std::size_t& writt
 
 class PosixFile : public File {
 public:
-    explicit PosixFile(int fd) : fd_(fd) {}
+    PosixFile(int fd, std::shared_ptr<int> last_error) : fd_(fd), last_error_(std::move(last_error)) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         // Like one ReadFile on a disk file: as much as there is, up to capacity.
@@ -89,7 +90,7 @@ public:
                 continue;
             }
             if (count < 0) {
-                return false;
+                return noted(false);
             }
             if (count == 0) {
                 break;
@@ -99,20 +100,28 @@ public:
         return true;
     }
     bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
-        return write_all(fd_.get(), data, size, bytes_written);
+        return noted(write_all(fd_.get(), data, size, bytes_written));
     }
     bool size(uint64_t& bytes) override {
         struct stat info {};
         if (::fstat(fd_.get(), &info) != 0) {
-            return false;
+            return noted(false);
         }
         bytes = static_cast<uint64_t>(info.st_size);
         return true;
     }
-    bool flush() override { return ::fsync(fd_.get()) == 0; }
+    bool flush() override { return noted(::fsync(fd_.get()) == 0); }
 
 private:
+    bool noted(bool succeeded) {
+        if (!succeeded) {
+            *last_error_ = errno;
+        }
+        return succeeded;
+    }
+
     Descriptor fd_;
+    std::shared_ptr<int> last_error_;
 };
 
 int open_flags(FileAccess access, FileDisposition disposition) {
@@ -190,13 +199,13 @@ std::string system_path(const std::wstring& path) {
 std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileAccess access,
                                                  FileDisposition disposition) {
     const int fd = ::open(system_path(path).c_str(), open_flags(access, disposition), kNewFileMode);
-    if (fd < 0) {
+    if (!noted(fd >= 0)) {
         return nullptr;
     }
-    auto file = std::make_unique<PosixFile>(fd);
+    auto file = std::make_unique<PosixFile>(fd, last_error_);
     // A folder is no file, as on Windows.
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (!noted(::fstat(fd, &info) == 0) || !is_no_folder(info)) {
         return nullptr;
     }
     return file;
@@ -208,14 +217,14 @@ Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<Fol
     const std::string folder_path = parent_of(full);
     const std::string name_pattern = name_of(full);
     const Folder folder(folder_path);
-    if (folder.get() == nullptr) {
+    if (!noted(folder.get() != nullptr)) {
         return is_missing_error(errno) ? Lookup::missing : Lookup::failed;
     }
     while (true) {
         errno = 0;
         const dirent* entry = ::readdir(folder.get());
         if (entry == nullptr) {
-            if (errno != 0) {
+            if (!noted(errno == 0)) {
                 return Lookup::failed;
             }
             break;
@@ -238,7 +247,7 @@ Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<Fol
 Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attributes) {
     const std::string system = system_path(path);
     struct stat info {};
-    if (::lstat(system.c_str(), &info) != 0) {
+    if (!noted(::lstat(system.c_str(), &info) == 0)) {
         return is_missing_error(errno) ? Lookup::missing : Lookup::failed;
     }
     attributes = attributes_of(system, info);
@@ -248,7 +257,7 @@ Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attribute
 bool PosixFileSystem::set_attributes(const std::wstring& path, uint32_t attributes) {
     const std::string system = system_path(path);
     struct stat info {};
-    if (::lstat(system.c_str(), &info) != 0) {
+    if (!noted(::lstat(system.c_str(), &info) == 0)) {
         return false;
     }
     const bool read_only_now = (info.st_mode & kWriteBits) == 0;
@@ -259,12 +268,12 @@ bool PosixFileSystem::set_attributes(const std::wstring& path, uint32_t attribut
     }
     const mode_t permissions = info.st_mode & 07777;
     const mode_t wanted = read_only_wanted ? permissions & ~kWriteBits : permissions | S_IWUSR;
-    return ::chmod(system.c_str(), wanted) == 0;
+    return noted(::chmod(system.c_str(), wanted) == 0);
 }
 
 bool PosixFileSystem::file_size(const std::wstring& path, uint64_t& bytes) {
     struct stat info {};
-    if (::lstat(system_path(path).c_str(), &info) != 0) {
+    if (!noted(::lstat(system_path(path).c_str(), &info) == 0)) {
         return false;
     }
     bytes = static_cast<uint64_t>(info.st_size);
@@ -275,34 +284,34 @@ bool PosixFileSystem::delete_file(const std::wstring& path) {
     const std::string system = system_path(path);
     struct stat info {};
     // Folders are remove_folder's.
-    if (::lstat(system.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (!noted(::lstat(system.c_str(), &info) == 0) || !is_no_folder(info)) {
         return false;
     }
-    return ::unlink(system.c_str()) == 0;
+    return noted(::unlink(system.c_str()) == 0);
 }
 
 bool PosixFileSystem::create_folder(const std::wstring& path) {
-    return ::mkdir(system_path(path).c_str(), kNewFolderMode) == 0;
+    return noted(::mkdir(system_path(path).c_str(), kNewFolderMode) == 0);
 }
 
 bool PosixFileSystem::remove_folder(const std::wstring& path) {
     const std::string system = system_path(path);
     struct stat info {};
-    if (::lstat(system.c_str(), &info) != 0) {
+    if (!noted(::lstat(system.c_str(), &info) == 0)) {
         return false;
     }
-    return S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0;
+    return noted(S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0);
 }
 
 bool PosixFileSystem::copy_file(const std::wstring& source, const std::wstring& target) {
     const Descriptor in(::open(system_path(source).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (!in.valid() || ::fstat(in.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (!noted(in.valid() && ::fstat(in.get(), &info) == 0) || S_ISDIR(info.st_mode)) {
         return false;
     }
     const Descriptor out(::open(system_path(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                                 info.st_mode & 0777));
-    if (!out.valid()) {
+    if (!noted(out.valid())) {
         return false;
     }
     std::vector<uint8_t> chunk(kCopyChunk);
@@ -311,28 +320,47 @@ bool PosixFileSystem::copy_file(const std::wstring& source, const std::wstring& 
         if (count < 0 && errno == EINTR) {
             continue;
         }
-        if (count < 0) {
+        if (!noted(count >= 0)) {
             return false;
         }
         if (count == 0) {
             break;
         }
         std::size_t written = 0;
-        if (!write_all(out.get(), chunk.data(), static_cast<std::size_t>(count), written)) {
+        if (!noted(write_all(out.get(), chunk.data(), static_cast<std::size_t>(count), written))) {
             return false;
         }
     }
-    return ::fsync(out.get()) == 0;
+    return noted(::fsync(out.get()) == 0);
 }
 
 bool PosixFileSystem::replace_file(const std::wstring& source, const std::wstring& target) {
     const std::string from = system_path(source);
     const std::string to = system_path(target);
-    if (!sync_path(from, O_RDONLY) || ::rename(from.c_str(), to.c_str()) != 0) {
+    if (!noted(sync_path(from, O_RDONLY) && ::rename(from.c_str(), to.c_str()) == 0)) {
         return false;
     }
     // The new name is only durable once its folder is; the replacement itself is done.
     static_cast<void>(sync_path(parent_of(to), O_RDONLY | O_DIRECTORY));
+    return true;
+}
+
+std::wstring PosixFileSystem::failure_reason() {
+    return *last_error_ == 0 ? std::wstring() : wide_from_utf8(std::strerror(*last_error_));
+}
+
+bool PosixFileSystem::noted(bool succeeded) {
+    if (!succeeded) {
+        *last_error_ = errno;
+    }
+    return succeeded;
+}
+
+bool PosixFileSystem::is_no_folder(const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) {
+        *last_error_ = EISDIR;
+        return false;
+    }
     return true;
 }
 

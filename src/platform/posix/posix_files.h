@@ -3,6 +3,9 @@
 // backslashes between their parts; every backslash is taken as "/".
 #pragma once
 
+#include <sys/stat.h>
+
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -34,6 +37,17 @@ public:
     // rename(2) after the source and before its folder reached the device.
     bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
+    // strerror of the errno the last failure left.
+    std::wstring failure_reason() override;
+
+private:
+    // Keeps errno when `succeeded` is false; returns `succeeded`.
+    bool noted(bool succeeded);
+    // False, noted as EISDIR, for a folder where a file is wanted.
+    bool is_no_folder(const struct stat& info);
+
+    // Shared with the files opened here, whose failures count too.
+    std::shared_ptr<int> last_error_ = std::make_shared<int>(0);
 };
 
 class PosixClock : public Clock {
