@@ -38,6 +38,9 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
 struct PassCount {
     std::size_t deleted = 0;
     bool all_deleted = true;
+    std::vector<std::wstring> not_deleted;
+    // Set for a listing only: the downloads are collected here, not deleted.
+    std::vector<std::wstring>* listed = nullptr;
 };
 
 // Read-only, hidden and system downloads go too; one that stays gets its
@@ -60,16 +63,22 @@ void erase_matching_files(FileSystem& files, const std::wstring& folder_path, co
     const Lookup listed = files.list_folder(folder_path + kPatternPrefix + letters, entries);
     if (listed != Lookup::found) {
         count.all_deleted &= listed == Lookup::missing;
+        if (listed == Lookup::failed) {
+            count.not_deleted.push_back(folder_path);
+        }
         return;
     }
     for (const FolderEntry& entry : entries) {
         if (entry.is_folder() || entry.is_link() || !has_download_extension(entry.name, letters)) {
             continue;
         }
-        if (delete_download(files, folder_path + entry.name)) {
+        if (count.listed != nullptr) {
+            count.listed->push_back(folder_path + entry.name);
+        } else if (delete_download(files, folder_path + entry.name)) {
             ++count.deleted;
         } else {
             count.all_deleted = false;
+            count.not_deleted.push_back(folder_path + entry.name);
         }
     }
 }
@@ -93,6 +102,7 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
             if (!device.still_attached(key)) {
                 result.outcome = EraseOutcome::key_changed;
                 result.deleted = count.deleted;
+                result.not_deleted = count.not_deleted;
                 return result;
             }
             if (is_real_folder(files, folder_path, count)) {
@@ -102,7 +112,23 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
     }
     result.outcome = count.all_deleted ? EraseOutcome::erased : EraseOutcome::incomplete;
     result.deleted = count.deleted;
+    result.not_deleted = count.not_deleted;
     return result;
+}
+
+bool list_downloads(const KeyIdentity& key, FileSystem& files, std::vector<std::wstring>& paths) {
+    paths.clear();
+    PassCount count;
+    count.listed = &paths;
+    for (const wchar_t* folder : kDownloadFolders) {
+        const std::wstring folder_path = with_trailing_backslash(key.root) + folder;
+        for (const wchar_t* letters : kDownloadExtensions) {
+            if (is_real_folder(files, folder_path, count)) {
+                erase_matching_files(files, with_trailing_backslash(folder_path), letters, count);
+            }
+        }
+    }
+    return count.all_deleted;
 }
 
 EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "device/device_drive.h"
 #include "l10n/language_table.h"
@@ -21,11 +22,17 @@ enum class EraseOutcome {
 struct EraseResult {
     EraseOutcome outcome = EraseOutcome::declined;
     std::size_t deleted = 0;
+    // The downloads that stayed, and folders that could not be read, in the order met.
+    std::vector<std::wstring> not_deleted;
 };
 
 // Deletes the downloads on `key`, checking before each folder-and-extension
 // pass that the key is still that volume. Links are never stepped through.
 [[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files);
+
+// The downloads erase_downloads_on would delete on `key` now, in its order.
+// False when a download folder could not be read.
+[[nodiscard]] bool list_downloads(const KeyIdentity& key, FileSystem& files, std::vector<std::wstring>& paths);
 
 // The dialog's Erase on the key it shows: asks first, then works only while
 // that key is attached, and tells the user when the run did not erase
