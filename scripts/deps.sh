@@ -9,7 +9,8 @@ packages=(cmake make g++ libgtest-dev libgmock-dev
           wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick pngquant
           icoutils unzip
           clang libclang-rt-14-dev clang-tidy cppcheck python3
-          nlohmann-json3-dev libcli11-dev libmount-dev)
+          nlohmann-json3-dev libcli11-dev libmount-dev libblkid-dev
+          dosfstools)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
