@@ -77,7 +77,8 @@ foreach(variant IN ITEMS plain sanitized)
   add_executable(cli_tests_${variant} ${LANTERNBOOK_CLI_TESTS})
   target_include_directories(cli_tests_${variant} PRIVATE tests tests/unit)
   target_compile_definitions(cli_tests_${variant} PRIVATE
-    LANTERNBOOK_CLI_PROGRAM="$<TARGET_FILE:lanternbook-cli${suffix}>")
+    LANTERNBOOK_CLI_PROGRAM="$<TARGET_FILE:lanternbook-cli${suffix}>"
+    LANTERNBOOK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" LANTERNBOOK_EXPECTED_VERSION="${PROJECT_VERSION}")
   target_link_libraries(cli_tests_${variant} PRIVATE lanternbook_cli_${variant} GTest::gtest GTest::gtest_main util)
   add_dependencies(cli_tests_${variant} lanternbook-cli${suffix})
   gtest_discover_tests(cli_tests_${variant} TEST_PREFIX "cli.${variant}." DISCOVERY_TIMEOUT 60

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,23 @@ public:
         return ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
     }
     bool read_line(std::string& line) override { return static_cast<bool>(std::getline(std::cin, line)); }
+    bool read_all(std::string& text) override {
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return !std::cin.bad();
+    }
 };
+
+// The console's width when standard output is one, else %COLUMNS%, else 80.
+std::size_t help_width() {
+    CONSOLE_SCREEN_BUFFER_INFO console{};
+    if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &console) != FALSE) {
+        return static_cast<std::size_t>(console.srWindow.Right - console.srWindow.Left + 1);
+    }
+    const char* columns = std::getenv("COLUMNS");
+    char* end = nullptr;
+    const unsigned long parsed = columns != nullptr ? std::strtoul(columns, &end, 10) : 0;
+    return parsed > 0 && end != nullptr && *end == '\0' ? parsed : lanternbook::cli::kDefaultHelpWidth;
+}
 
 // Puts the console back to the code page it had.
 class Utf8Console {
@@ -53,6 +71,6 @@ int wmain(int argc, wchar_t** argv) {
     win32::Win32Platform platform(::GetModuleHandleW(nullptr));
     cli::DriveLetterKeys finder(platform, platform);
     ConsoleInput terminal;
-    cli::Services services{platform, platform, platform, finder, terminal};
+    cli::Services services{platform, platform, platform, finder, terminal, L'\\', help_width()};
     return cli::run_command_line(arguments, services, std::cout, std::cerr);
 }

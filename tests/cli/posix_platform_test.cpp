@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "cli/posix_key_search.h"
 #include "cli_process.h"
@@ -166,6 +167,56 @@ TEST_F(PosixFiles, NamesThatAreNoUtf8CanBeDeleted) {
     EXPECT_FALSE(testing::exists(folder / ("CARD/" + std::string(name))));
 }
 
+// Each failure leaves the system's reason; a later success does not clear it.
+TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
+    EXPECT_EQ(files.failure_reason(), L"");
+    fs::create_directory(folder / "CARD");
+    write_text(folder / "CARD/a.ddd", "x");
+    write_text(folder / "plain", "x");
+    struct Case {
+        const char* name;
+        std::function<bool()> call;
+        std::wstring reason;
+    };
+    const Case cases[] = {
+        {"open a missing file",
+         [&] { return files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         L"No such file or directory"},
+        {"open a folder",
+         [&] { return files.open_file(path("CARD"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         L"Is a directory"},
+        {"delete a folder", [&] { return files.delete_file(path("CARD")); }, L"Is a directory"},
+        {"make a folder that is there", [&] { return files.create_folder(path("CARD")); }, L"File exists"},
+        {"remove a folder that is not empty", [&] { return files.remove_folder(path("CARD")); },
+         L"Directory not empty"},
+        {"list below a file",
+         [&] {
+             std::vector<FolderEntry> entries;
+             return files.list_folder(path("plain") + L"\\*.ddd", entries) == Lookup::found;
+         },
+         L"Not a directory"},
+        {"replace from nothing", [&] { return files.replace_file(path("none"), path("plain")); },
+         L"No such file or directory"},
+        {"write to a full device",
+         [&] {
+             const std::unique_ptr<File> full =
+                 files.open_file(L"/dev/full", FileAccess::write, FileDisposition::open_existing);
+             const uint8_t byte = 0;
+             std::size_t written = 0;
+             return full && full->write(&byte, 1, written) && full->flush();
+         },
+         L"No space left on device"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(c.call());
+        EXPECT_EQ(files.failure_reason(), c.reason);
+        uint32_t attributes = 0;
+        ASSERT_EQ(files.attributes(path("plain"), attributes), Lookup::found);
+        EXPECT_EQ(files.failure_reason(), c.reason) << "a success keeps the last failure's reason";
+    }
+}
+
 // A system root with udev's link folders, device files and a mount table.
 class FakeSystem {
 public:
@@ -227,6 +278,35 @@ TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
     EXPECT_TRUE(search.failure.empty());
     EXPECT_EQ(search.roots,
               (std::vector<std::wstring>{L"/media/user/VOLKARIS A", L"/media/user/volkaris", L"/mnt/second"}));
+}
+
+// Without a udev link for a device, its label and UUID come from the file
+// system on it; a link, where there is one, is what counts.
+TEST(MountedVolumes, DevicesUdevSaysNothingAboutAreAskedThemselves) {
+    FakeSystem system;
+    system.add_volume("sdb1", "", "", {"/media/key"});
+    system.add_volume("sdc1", "DATA", "", {"/media/data"});
+    system.add_volume("sdd1", "", "", {"/media/empty"});
+    system.write_table();
+    const std::string image = system.root / "dev/sdb1";
+    fs::resize_file(image, std::uintmax_t{8} << 20);
+    if (testing::run_command({"mkfs.vfat", "-n", "VOLKARIS", "-i", "1A2B3C4D", image}).exit_code != 0) {
+        GTEST_SKIP() << "mkfs.vfat is missing: scripts/deps.sh installs dosfstools";
+    }
+    fs::copy_file(image, system.root / "dev/sdc1", fs::copy_options::overwrite_existing);
+
+    std::vector<posix::MountedVolume> volumes;
+    ASSERT_TRUE(posix::read_mount_table(system.sources(), volumes));
+    ASSERT_EQ(volumes.size(), 4u);
+    EXPECT_EQ(volumes[1].label, "VOLKARIS");
+    EXPECT_EQ(volumes[1].uuid, "1A2B-3C4D");
+    EXPECT_EQ(posix::serial_from_uuid(volumes[1].uuid), 0x1A2B3C4Du);
+    EXPECT_EQ(volumes[2].label, "DATA") << "udev's link wins over what the device says";
+    EXPECT_EQ(volumes[3].label, "") << "an empty device file has no file system to tell";
+    EXPECT_EQ(volumes[0].label, "") << "proc is no device";
+
+    const KeySearch search = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
+    EXPECT_EQ(search.roots, std::vector<std::wstring>{L"/media/key"});
 }
 
 TEST(MountedVolumes, NoLabelsAtAllAndAnUnreadableTable) {

@@ -159,8 +159,8 @@ E2E_GROUP(cli_exe_two_keys) {
     check(std::wstring(dll.find_device()) == L"E:\\", "the DLL's find_device gives the first key find lists");
     const ProgramResult shown = run_program(L"show");
     check(shown.exit_code == 1, "show without --key refuses with two keys");
-    check(shown.out.find("2 keys attached; name one with --key: E:\\ G:\\") != std::string::npos,
-          "the refusal lists both keys, got: " + shown.out);
+    check(shown.out.find("2 keys attached; name one with --key:\n  E:\\\n  G:\\\n") != std::string::npos,
+          "the refusal lists both keys, one a line, got: " + shown.out);
     const ProgramResult named = run_program(L"show --json --key G:\\");
     check(named.exit_code == 0 && named.out.find("\"serial_number\": \"QVX/05/4660\"") != std::string::npos,
           "show --key G:\\ reads that key, got: " + named.out);
