@@ -54,21 +54,23 @@ private:
     std::string command_;
 };
 
-// One command as the parser read it.
+// One command's options as the parser read them; an option the command
+// does not have is never given.
 class Invocation {
 public:
-    Invocation(CLI::App* app, const CommandSpec* spec) : app_(app), spec_(spec) {}
+    explicit Invocation(const CLI::App& app) : app_(app) {}
 
-    const CommandSpec& spec() const { return *spec_; }
-    bool has(const char* name) const { return app_->count(name) > 0; }
+    bool has(const char* name) const {
+        const CLI::Option* option = app_.get_option_no_throw(name);
+        return option != nullptr && option->count() > 0;
+    }
     std::string value(const char* name) const {
-        const std::vector<std::string>& results = app_->get_option(name)->results();
-        return results.empty() ? std::string() : results.front();
+        const CLI::Option* option = app_.get_option_no_throw(name);
+        return option == nullptr || option->results().empty() ? std::string() : option->results().front();
     }
 
 private:
-    CLI::App* app_;
-    const CommandSpec* spec_;
+    const CLI::App& app_;
 };
 
 std::string quoted(const std::string& text) { return "'" + text + "'"; }
@@ -146,7 +148,7 @@ std::optional<std::string> leftover_error(const std::vector<std::string>& leftov
             const std::string name = word.substr(0, word.find('='));
             const std::vector<std::string> known = all_option_names(options);
             // Only the program's own options come before the command.
-            if (std::find(known.begin(), known.end(), name) != known.end()) {
+            if (command != nullptr && std::find(known.begin(), known.end(), name) != known.end()) {
                 return name + " goes after " + quoted(command->name);
             }
             return "unknown option " + quoted(name) + suggestion(name, known);
@@ -417,10 +419,9 @@ nlohmann::ordered_json shown_paths(const std::vector<std::wstring>& paths, wchar
     return json;
 }
 
-Exit erase_listed(const Invocation& command, const KeyIdentity& key, DeviceDrive& device, Services& services,
-                  std::ostream& out, const Errors& errors) {
-    const std::string shown_root = shown_path(key.root, services.separator);
-    const EraseResult result = erase_downloads_on(key, device, services.files);
+// What an erase did, as text or JSON, and what it failed to do, as errors.
+Exit erase_reported(const Invocation& command, const EraseResult& result, const std::string& shown_root,
+                    Services& services, std::ostream& out, const Errors& errors) {
     const std::string reason = utf8_from_wide(services.files.failure_reason());
     if (command.has("--json") && result.outcome != EraseOutcome::key_changed) {
         nlohmann::ordered_json json;
@@ -487,8 +488,11 @@ Exit run_erase(const Invocation& command, Services& services, std::ostream& out,
         }
         return Exit::done;
     }
-    // Nothing to delete needs no one's yes.
-    if (!command.has("--yes") && !downloads.empty()) {
+    if (!command.has("--yes")) {
+        // Nothing to delete needs no one's yes, and nothing is touched.
+        if (downloads.empty()) {
+            return erase_reported(command, EraseResult{EraseOutcome::erased, 0, {}}, shown_root, services, out, errors);
+        }
         if (!services.terminal.interactive()) {
             return errors.fail(Exit::refused, std::string("nothing erased; without a terminal to ask on, add --yes"));
         }
@@ -496,7 +500,7 @@ Exit run_erase(const Invocation& command, Services& services, std::ostream& out,
             return errors.fail(Exit::refused, std::string("nothing erased"));
         }
     }
-    return erase_listed(command, key, device, services, out, errors);
+    return erase_reported(command, erase_downloads_on(key, device, services.files), shown_root, services, out, errors);
 }
 
 // Why CONFIG was not replaced, with the system's reason where it has one.
@@ -573,7 +577,7 @@ Exit run_parsed(const std::vector<std::string>& arguments, Services& services, s
         err << short_usage();
         return Exit::refused;
     }
-    const Invocation command(&parser, spec);
+    const Invocation command(parser);
     if (command.has("--help") || app.count("--help") > 0) {
         out << command_help(*spec, services.help_width);
         return Exit::done;

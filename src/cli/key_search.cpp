@@ -71,7 +71,7 @@ bool DriveLetterKeys::is_key_root(const std::wstring& folder) {
         return false;
     }
     const KeySearch search = find_keys();
-    const std::wstring root = {static_cast<wchar_t>(to_upper_ascii(std::wstring(1, folder[0]))[0]), L':', L'\\'};
+    const std::wstring root = to_upper_ascii(folder.substr(0, 2)) + L'\\';
     return std::find(search.roots.begin(), search.roots.end(), root) != search.roots.end();
 }
 

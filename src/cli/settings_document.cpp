@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -59,15 +58,16 @@ std::optional<std::string> read_data(const Json& document, SetRequest& request) 
     if (data == nullptr) {
         return std::nullopt;
     }
+    const std::string wrong_type = quoted("data") + " must be a list of data choice names";
+    if (!data->is_array()) {
+        return wrong_type;
+    }
     std::vector<std::string> names;
-    const bool strings = data->is_array() && std::all_of(data->begin(), data->end(), [&names](const Json& name) {
-                             if (name.is_string()) {
-                                 names.push_back(name.get<std::string>());
-                             }
-                             return name.is_string();
-                         });
-    if (!strings) {
-        return quoted("data") + " must be a list of data choice names";
+    for (const Json& name : *data) {
+        if (!name.is_string()) {
+            return wrong_type;
+        }
+        names.push_back(name.get<std::string>());
     }
     const std::optional<std::string> refusal = read_data_names(names, request);
     return refusal ? std::optional<std::string>(quoted("data") + ": " + *refusal) : std::nullopt;
@@ -141,16 +141,18 @@ std::optional<std::string> disagreement(const SetRequest& request) {
         return quoted("days") + " is " + std::to_string(*request.days) + " but " + quoted("period") + " is last:" +
                std::to_string(period.days);
     }
-    if (period.period == Period::from_till) {
-        for (const auto& [name, date, own] : {std::make_tuple("from", request.from_date, period.from),
-                                              std::make_tuple("till", request.till_date, period.till)}) {
-            if (date && date_text(*date) != date_text(own)) {
-                return quoted(name) + " is " + date_text(*date) + " but " + quoted("period") + " has " +
-                       date_text(own);
-            }
-        }
+    if (period.period != Period::from_till) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const auto differs = [](const char* name, const std::optional<SystemTime>& date,
+                            const SystemTime& own) -> std::optional<std::string> {
+        if (!date || date_text(*date) == date_text(own)) {
+            return std::nullopt;
+        }
+        return quoted(name) + " is " + date_text(*date) + " but " + quoted("period") + " has " + date_text(own);
+    };
+    std::optional<std::string> refusal = differs("from", request.from_date, period.from);
+    return refusal ? refusal : differs("till", request.till_date, period.till);
 }
 
 }  // namespace

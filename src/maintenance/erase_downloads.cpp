@@ -1,6 +1,7 @@
 #include "maintenance/erase_downloads.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "l10n/texts.h"
@@ -38,9 +39,10 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
 struct PassCount {
     std::size_t deleted = 0;
     bool all_deleted = true;
-    std::vector<std::wstring> not_deleted;
-    // Set for a listing only: the downloads are collected here, not deleted.
-    std::vector<std::wstring>* listed = nullptr;
+    // A listing collects every download here; an erase, those that stayed
+    // and the folders it could not read.
+    std::vector<std::wstring> paths;
+    bool listing = false;
 };
 
 // Read-only, hidden and system downloads go too; one that stays gets its
@@ -64,7 +66,7 @@ void erase_matching_files(FileSystem& files, const std::wstring& folder_path, co
     if (listed != Lookup::found) {
         count.all_deleted &= listed == Lookup::missing;
         if (listed == Lookup::failed) {
-            count.not_deleted.push_back(folder_path);
+            count.paths.push_back(folder_path);
         }
         return;
     }
@@ -72,14 +74,15 @@ void erase_matching_files(FileSystem& files, const std::wstring& folder_path, co
         if (entry.is_folder() || entry.is_link() || !has_download_extension(entry.name, letters)) {
             continue;
         }
-        if (count.listed != nullptr) {
-            count.listed->push_back(folder_path + entry.name);
-        } else if (delete_download(files, folder_path + entry.name)) {
-            ++count.deleted;
-        } else {
+        const std::wstring path = folder_path + entry.name;
+        if (!count.listing) {
+            if (delete_download(files, path)) {
+                ++count.deleted;
+                continue;
+            }
             count.all_deleted = false;
-            count.not_deleted.push_back(folder_path + entry.name);
         }
+        count.paths.push_back(path);
     }
 }
 
@@ -102,7 +105,7 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
             if (!device.still_attached(key)) {
                 result.outcome = EraseOutcome::key_changed;
                 result.deleted = count.deleted;
-                result.not_deleted = count.not_deleted;
+                result.not_deleted = std::move(count.paths);
                 return result;
             }
             if (is_real_folder(files, folder_path, count)) {
@@ -112,14 +115,13 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
     }
     result.outcome = count.all_deleted ? EraseOutcome::erased : EraseOutcome::incomplete;
     result.deleted = count.deleted;
-    result.not_deleted = count.not_deleted;
+    result.not_deleted = std::move(count.paths);
     return result;
 }
 
 bool list_downloads(const KeyIdentity& key, FileSystem& files, std::vector<std::wstring>& paths) {
-    paths.clear();
     PassCount count;
-    count.listed = &paths;
+    count.listing = true;
     for (const wchar_t* folder : kDownloadFolders) {
         const std::wstring folder_path = with_trailing_backslash(key.root) + folder;
         for (const wchar_t* letters : kDownloadExtensions) {
@@ -128,6 +130,7 @@ bool list_downloads(const KeyIdentity& key, FileSystem& files, std::vector<std::
             }
         }
     }
+    paths = std::move(count.paths);
     return count.all_deleted;
 }
 
