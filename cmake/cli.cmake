@@ -23,7 +23,7 @@ set(LANTERNBOOK_CLI_SOURCES
 
 if(WIN32)
   add_executable(lanternbook-cli src/cli/main_windows.cpp ${LANTERNBOOK_CLI_SOURCES}
-    src/platform/win32/win32_platform.cpp)
+    src/platform/win32/win32_platform.cpp src/platform/win32/win32_reasons.cpp)
   set_target_properties(lanternbook-cli PROPERTIES OUTPUT_NAME lanternbook)
   target_include_directories(lanternbook-cli SYSTEM PRIVATE ${LANTERNBOOK_CLI_HEADERS})
   target_include_directories(lanternbook-cli PRIVATE ${LANTERNBOOK_GENERATED_DIR})

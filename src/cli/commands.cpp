@@ -423,12 +423,13 @@ nlohmann::ordered_json shown_paths(const std::vector<std::wstring>& paths, wchar
 Exit erase_reported(const Invocation& command, const EraseResult& result, const std::string& shown_root,
                     Services& services, std::ostream& out, const Errors& errors) {
     const std::string reason = utf8_from_wide(services.files.failure_reason());
+    const std::vector<std::wstring> not_deleted = paths_not_deleted(result);
     if (command.has("--json") && result.outcome != EraseOutcome::key_changed) {
         nlohmann::ordered_json json;
         json["format"] = kDocumentFormat;
         json["key"] = shown_root;
         json["deleted"] = result.deleted;
-        json["not_deleted"] = shown_paths(result.not_deleted, services.separator);
+        json["not_deleted"] = shown_paths(not_deleted, services.separator);
         out << json_text(json);
     }
     switch (result.outcome) {
@@ -439,14 +440,14 @@ Exit erase_reported(const Invocation& command, const EraseResult& result, const 
             return Exit::done;
         case EraseOutcome::incomplete: {
             const std::string why = reason.empty() ? std::string() : " (" + reason + ")";
-            if (result.not_deleted.empty()) {
+            if (not_deleted.empty()) {
                 return errors.fail(Exit::io_failure, shown_root + ": deleted " + count_of(result.deleted) +
                                                          ", but some could not be deleted" + why);
             }
             return errors.fail(Exit::io_failure,
                                shown_root + ": deleted " + count_of(result.deleted) + "; " +
-                                   std::to_string(result.not_deleted.size()) + " could not be deleted" + why + ":" +
-                                   listed_paths(result.not_deleted, services.separator));
+                                   std::to_string(not_deleted.size()) + " could not be deleted" + why + ":" +
+                                   listed_paths(not_deleted, services.separator));
         }
         case EraseOutcome::no_key:
         case EraseOutcome::key_changed:
@@ -470,9 +471,14 @@ Exit run_erase(const Invocation& command, Services& services, std::ostream& out,
         return errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
     std::vector<std::wstring> downloads;
-    if (!list_downloads(key, services.files, downloads)) {
-        return errors.fail(Exit::io_failure, shown_root + ": CARD or TACHO cannot be read" +
-                                                 utf8_from_wide(reason_of(services.files)));
+    const EraseResult listing = list_downloads(key, device, services.files, downloads);
+    if (listing.outcome == EraseOutcome::key_changed) {
+        return errors.fail(Exit::no_key, shown_root + ": the key is gone");
+    }
+    if (listing.outcome != EraseOutcome::erased) {
+        const std::vector<std::wstring> unread = paths_not_deleted(listing);
+        return errors.fail(Exit::io_failure, shown_path(unread.empty() ? *root : unread.front(), services.separator) +
+                                                 ": cannot be read" + utf8_from_wide(reason_of(services.files)));
     }
     if (command.has("--dry-run")) {
         if (command.has("--json")) {

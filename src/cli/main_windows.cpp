@@ -12,7 +12,7 @@
 #include "cli/commands.h"
 #include "device/device_drive.h"
 #include "text/utf8_text.h"
-#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_reasons.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < argc; ++i) {
         arguments.push_back(utf8_from_wide(argv[i]));
     }
-    win32::Win32Platform platform(::GetModuleHandleW(nullptr));
+    win32::Win32PlatformWithReasons platform(::GetModuleHandleW(nullptr));
     cli::DriveLetterKeys finder(platform, platform);
     ConsoleInput terminal;
     cli::Services services{platform, platform, platform, finder, terminal, L'\\', help_width()};

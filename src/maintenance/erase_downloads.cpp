@@ -1,7 +1,6 @@
 #include "maintenance/erase_downloads.h"
 
 #include <array>
-#include <utility>
 #include <vector>
 
 #include "l10n/texts.h"
@@ -39,11 +38,14 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
 struct PassCount {
     std::size_t deleted = 0;
     bool all_deleted = true;
-    // A listing collects every download here; an erase, those that stayed
-    // and the folders it could not read.
-    std::vector<std::wstring> paths;
-    bool listing = false;
+    std::wstring* not_deleted = nullptr;
 };
+
+void note_not_deleted(PassCount& count, const std::wstring& path) {
+    count.all_deleted = false;
+    *count.not_deleted += path;
+    *count.not_deleted += L'\0';
+}
 
 // Read-only, hidden and system downloads go too; one that stays gets its
 // attributes back.
@@ -64,9 +66,8 @@ void erase_matching_files(FileSystem& files, const std::wstring& folder_path, co
     std::vector<FolderEntry> entries;
     const Lookup listed = files.list_folder(folder_path + kPatternPrefix + letters, entries);
     if (listed != Lookup::found) {
-        count.all_deleted &= listed == Lookup::missing;
         if (listed == Lookup::failed) {
-            count.paths.push_back(folder_path);
+            note_not_deleted(count, folder_path);
         }
         return;
     }
@@ -75,14 +76,11 @@ void erase_matching_files(FileSystem& files, const std::wstring& folder_path, co
             continue;
         }
         const std::wstring path = folder_path + entry.name;
-        if (!count.listing) {
-            if (delete_download(files, path)) {
-                ++count.deleted;
-                continue;
-            }
-            count.all_deleted = false;
+        if (delete_download(files, path)) {
+            ++count.deleted;
+        } else {
+            note_not_deleted(count, path);
         }
-        count.paths.push_back(path);
     }
 }
 
@@ -99,13 +97,13 @@ bool is_real_folder(FileSystem& files, const std::wstring& path, PassCount& coun
 EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files) {
     EraseResult result;
     PassCount count;
+    count.not_deleted = &result.not_deleted;
     for (const wchar_t* folder : kDownloadFolders) {
         const std::wstring folder_path = with_trailing_backslash(key.root) + folder;
         for (const wchar_t* letters : kDownloadExtensions) {
             if (!device.still_attached(key)) {
                 result.outcome = EraseOutcome::key_changed;
                 result.deleted = count.deleted;
-                result.not_deleted = std::move(count.paths);
                 return result;
             }
             if (is_real_folder(files, folder_path, count)) {
@@ -115,23 +113,7 @@ EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, File
     }
     result.outcome = count.all_deleted ? EraseOutcome::erased : EraseOutcome::incomplete;
     result.deleted = count.deleted;
-    result.not_deleted = std::move(count.paths);
     return result;
-}
-
-bool list_downloads(const KeyIdentity& key, FileSystem& files, std::vector<std::wstring>& paths) {
-    PassCount count;
-    count.listing = true;
-    for (const wchar_t* folder : kDownloadFolders) {
-        const std::wstring folder_path = with_trailing_backslash(key.root) + folder;
-        for (const wchar_t* letters : kDownloadExtensions) {
-            if (is_real_folder(files, folder_path, count)) {
-                erase_matching_files(files, with_trailing_backslash(folder_path), letters, count);
-            }
-        }
-    }
-    paths = std::move(count.paths);
-    return count.all_deleted;
 }
 
 EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,

@@ -22,17 +22,25 @@ enum class EraseOutcome {
 struct EraseResult {
     EraseOutcome outcome = EraseOutcome::declined;
     std::size_t deleted = 0;
-    // The downloads that stayed, and folders that could not be read, in the order met.
-    std::vector<std::wstring> not_deleted;
+    // The downloads that stayed, and download folders that could not be
+    // read, in the order met, each path followed by a NUL, which no file
+    // name holds. One text rather than a list: the DLL, which only counts,
+    // must stay within its size bound.
+    std::wstring not_deleted;
 };
+
+// The paths in result.not_deleted, one each.
+[[nodiscard]] std::vector<std::wstring> paths_not_deleted(const EraseResult& result);
 
 // Deletes the downloads on `key`, checking before each folder-and-extension
 // pass that the key is still that volume. Links are never stepped through.
 [[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files);
 
-// The downloads erase_downloads_on would delete on `key` now, in its order.
-// False when a download folder could not be read.
-[[nodiscard]] bool list_downloads(const KeyIdentity& key, FileSystem& files, std::vector<std::wstring>& paths);
+// What erase_downloads_on would delete on `key` now, in its order: the
+// same run with every deletion held back. The result tells whether the key
+// went away or a download folder could not be read.
+[[nodiscard]] EraseResult list_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
+                                         std::vector<std::wstring>& paths);
 
 // The dialog's Erase on the key it shows: asks first, then works only while
 // that key is attached, and tells the user when the run did not erase

@@ -209,7 +209,7 @@ TEST_F(EraseDownloads, LockedFileDoesNotStopTheRunButIsReported) {
 
     EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
     EXPECT_EQ(result.deleted, 3u);
-    EXPECT_EQ(result.not_deleted, std::vector<std::wstring>{L"K:\\CARD\\a.ddd"});
+    EXPECT_EQ(paths_not_deleted(result), std::vector<std::wstring>{L"K:\\CARD\\a.ddd"});
     expect_kept({L"K:\\CARD\\a.ddd"});
     // What was cleared to try the deletion is put back.
     EXPECT_EQ(platform.attributes(L"K:\\CARD\\a.ddd"), kAttrHidden | kAttrReadOnly);
@@ -245,7 +245,7 @@ TEST_F(EraseDownloads, ListingNamesExactlyWhatAnEraseDeletes) {
     const KeyIdentity key = device.find_key();
 
     std::vector<std::wstring> listed;
-    ASSERT_TRUE(list_downloads(key, platform, listed));
+    ASSERT_EQ(list_downloads(key, device, platform, listed).outcome, EraseOutcome::erased);
     std::sort(listed.begin(), listed.end());
     std::vector<std::wstring> expected = downloads;
     std::sort(expected.begin(), expected.end());
@@ -256,8 +256,11 @@ TEST_F(EraseDownloads, ListingNamesExactlyWhatAnEraseDeletes) {
     EXPECT_EQ(result.deleted, listed.size());
     expect_gone(downloads);
 
-    platform.failing_call = platform.calls + 2;
-    EXPECT_FALSE(list_downloads(key, platform, listed)) << "a folder that cannot be read is not an empty one";
+    // A folder that cannot be read is not an empty one.
+    platform.failing_call = platform.calls + 3;
+    const EraseResult unread = list_downloads(key, device, platform, listed);
+    EXPECT_EQ(unread.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(paths_not_deleted(unread), std::vector<std::wstring>{L"K:\\CARD\\"});
 }
 
 TEST_F(EraseDownloads, NoKeyAfterTheQuestionIsReported) {

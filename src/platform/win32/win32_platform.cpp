@@ -27,27 +27,26 @@ std::wstring system_path(const std::wstring& path) {
     return L"\\\\?\\" + path;
 }
 
-// Files never outlive the platform that opened them, whose last error they keep.
 class Win32File : public File {
 public:
-    Win32File(FileHandle handle, DWORD& last_error) : handle_(std::move(handle)), last_error_(last_error) {}
+    explicit Win32File(FileHandle handle) : handle_(std::move(handle)) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         DWORD got = 0;
         const BOOL ok = ::ReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr);
         bytes_read = got;
-        return noted(ok != FALSE);
+        return ok != FALSE;
     }
     bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
         DWORD put = 0;
         const BOOL ok = ::WriteFile(handle_.get(), data, static_cast<DWORD>(size), &put, nullptr);
         bytes_written = put;
-        return noted(ok != FALSE) && put == size;
+        return ok != FALSE && put == size;
     }
-    bool flush() override { return noted(::FlushFileBuffers(handle_.get()) != FALSE); }
+    bool flush() override { return ::FlushFileBuffers(handle_.get()) != FALSE; }
     bool size(uint64_t& bytes) override {
         LARGE_INTEGER file_size{};
-        if (!noted(::GetFileSizeEx(handle_.get(), &file_size) != FALSE)) {
+        if (::GetFileSizeEx(handle_.get(), &file_size) == FALSE) {
             return false;
         }
         bytes = static_cast<uint64_t>(file_size.QuadPart);
@@ -55,15 +54,7 @@ public:
     }
 
 private:
-    bool noted(bool succeeded) {
-        if (!succeeded) {
-            last_error_ = ::GetLastError();
-        }
-        return succeeded;
-    }
-
     FileHandle handle_;
-    DWORD& last_error_;
 };
 
 class Win32UsbDeviceSet : public UsbDeviceSet {
@@ -98,9 +89,9 @@ private:
     SP_DEVINFO_DATA device_{};
 };
 
-// Whether a call failed for want of the thing asked about.
-Lookup lookup_failure(DWORD error) {
-    switch (error) {
+// Whether the last call failed for want of the thing asked about.
+Lookup lookup_failure() {
+    switch (::GetLastError()) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_NO_MORE_FILES:
@@ -158,18 +149,18 @@ std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAcc
     FileHandle handle(::CreateFileW(system_path(path).c_str(), desired,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!noted(static_cast<bool>(handle))) {
+    if (!handle) {
         return nullptr;
     }
-    return std::make_unique<Win32File>(std::move(handle), last_error_);
+    return std::make_unique<Win32File>(std::move(handle));
 }
 
 Lookup Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
     entries.clear();
     WIN32_FIND_DATAW found{};
     FindHandle listing(::FindFirstFileW(system_path(pattern).c_str(), &found));
-    if (!noted(static_cast<bool>(listing))) {
-        return lookup_failure(last_error_);
+    if (!listing) {
+        return lookup_failure();
     }
     do {
         entries.push_back({found.cFileName, found.dwFileAttributes});
@@ -179,20 +170,20 @@ Lookup Win32Platform::list_folder(const std::wstring& pattern, std::vector<Folde
 
 Lookup Win32Platform::attributes(const std::wstring& path, uint32_t& attributes) {
     const DWORD found = ::GetFileAttributesW(system_path(path).c_str());
-    if (!noted(found != INVALID_FILE_ATTRIBUTES)) {
-        return lookup_failure(last_error_);
+    if (found == INVALID_FILE_ATTRIBUTES) {
+        return lookup_failure();
     }
     attributes = found;
     return Lookup::found;
 }
 
 bool Win32Platform::set_attributes(const std::wstring& path, uint32_t attributes) {
-    return noted(::SetFileAttributesW(system_path(path).c_str(), attributes) != FALSE);
+    return ::SetFileAttributesW(system_path(path).c_str(), attributes) != FALSE;
 }
 
 bool Win32Platform::file_size(const std::wstring& path, uint64_t& bytes) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!noted(::GetFileAttributesExW(system_path(path).c_str(), GetFileExInfoStandard, &data) != FALSE) ||
+    if (::GetFileAttributesExW(system_path(path).c_str(), GetFileExInfoStandard, &data) == FALSE ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return false;
     }
@@ -201,48 +192,24 @@ bool Win32Platform::file_size(const std::wstring& path, uint64_t& bytes) {
 }
 
 bool Win32Platform::delete_file(const std::wstring& path) {
-    return noted(::DeleteFileW(system_path(path).c_str()) != FALSE);
+    return ::DeleteFileW(system_path(path).c_str()) != FALSE;
 }
 
 bool Win32Platform::create_folder(const std::wstring& path) {
-    return !path.empty() && noted(::CreateDirectoryW(system_path(path).c_str(), nullptr) != FALSE);
+    return !path.empty() && ::CreateDirectoryW(system_path(path).c_str(), nullptr) != FALSE;
 }
 
 bool Win32Platform::remove_folder(const std::wstring& path) {
-    return noted(::RemoveDirectoryW(system_path(path).c_str()) != FALSE);
+    return ::RemoveDirectoryW(system_path(path).c_str()) != FALSE;
 }
 
 bool Win32Platform::copy_file(const std::wstring& source, const std::wstring& target) {
-    return noted(::CopyFileW(system_path(source).c_str(), system_path(target).c_str(), FALSE) != FALSE);
+    return ::CopyFileW(system_path(source).c_str(), system_path(target).c_str(), FALSE) != FALSE;
 }
 
 bool Win32Platform::replace_file(const std::wstring& source, const std::wstring& target) {
-    return noted(::MoveFileExW(system_path(source).c_str(), system_path(target).c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE);
-}
-
-bool Win32Platform::noted(bool succeeded) {
-    if (!succeeded) {
-        last_error_ = ::GetLastError();
-    }
-    return succeeded;
-}
-
-std::wstring Win32Platform::failure_reason() {
-    if (last_error_ == ERROR_SUCCESS) {
-        return std::wstring();
-    }
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        last_error_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    const LocalMemory owned(text);
-    std::wstring reason(text != nullptr ? text : L"", text != nullptr ? length : 0);
-    // The system's texts end in a line break.
-    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
-        reason.pop_back();
-    }
-    return reason;
+    return ::MoveFileExW(system_path(source).c_str(), system_path(target).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 std::wstring Win32Platform::temp_folder() {

@@ -26,8 +26,6 @@ public:
     bool copy_file(const std::wstring& source, const std::wstring& target) override;
     bool replace_file(const std::wstring& source, const std::wstring& target) override;
     std::wstring temp_folder() override;
-    // FormatMessage's text for the error the last failure left.
-    std::wstring failure_reason() override;
 
     // Volumes
     uint32_t logical_drive_mask() override;
@@ -45,10 +43,6 @@ public:
     std::wstring module_path() override;
 
 private:
-    // Keeps GetLastError() when `succeeded` is false; returns `succeeded`.
-    bool noted(bool succeeded);
-
-    DWORD last_error_ = ERROR_SUCCESS;
     HMODULE module_;
     HWND owner_window_ = nullptr;
 };
