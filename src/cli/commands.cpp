@@ -83,18 +83,16 @@ std::string suggestion(const std::string& word, const std::vector<std::string>& 
 std::vector<std::string> all_option_names(const std::vector<OptionSpec>& options) {
     std::vector<std::string> names;
     for (const OptionSpec& option : options) {
-        for (const std::string& name : option_names(option)) {
-            names.push_back(name);
-        }
+        const std::vector<std::string> own = option_names(option);
+        names.insert(names.end(), own.begin(), own.end());
     }
     return names;
 }
 
 std::vector<std::string> command_names() {
-    std::vector<std::string> names;
-    for (const CommandSpec& command : commands()) {
-        names.emplace_back(command.name);
-    }
+    std::vector<std::string> names(commands().size());
+    std::transform(commands().begin(), commands().end(), names.begin(),
+                   [](const CommandSpec& command) { return command.name; });
     return names;
 }
 
@@ -412,11 +410,10 @@ std::string listed_paths(const std::vector<std::wstring>& paths, wchar_t separat
 }
 
 nlohmann::ordered_json shown_paths(const std::vector<std::wstring>& paths, wchar_t separator) {
-    nlohmann::ordered_json json = nlohmann::ordered_json::array();
-    for (const std::wstring& path : paths) {
-        json.push_back(shown_path(path, separator));
-    }
-    return json;
+    std::vector<std::string> shown(paths.size());
+    std::transform(paths.begin(), paths.end(), shown.begin(),
+                   [separator](const std::wstring& path) { return shown_path(path, separator); });
+    return shown;
 }
 
 // What an erase did, as text or JSON, and what it failed to do, as errors.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
@@ -100,12 +101,9 @@ std::string date_text(const SystemTime& date) {
 }
 
 std::optional<std::string> read_data_list(const std::string& text, SetRequest& request) {
+    const std::vector<std::string> parts = split(text, ',');
     std::vector<std::string> names;
-    for (const std::string& name : split(text, ',')) {
-        if (!name.empty()) {
-            names.push_back(name);
-        }
-    }
+    std::copy_if(parts.begin(), parts.end(), std::back_inserter(names), [](const std::string& name) { return !name.empty(); });
     return read_data_names(names, request);
 }
 

@@ -134,10 +134,10 @@ void add_table(std::string& help, const std::vector<std::pair<std::string, std::
 }
 
 void add_options(std::string& help, const std::vector<OptionSpec>& options, std::size_t width) {
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (const OptionSpec& option : options) {
-        rows.emplace_back(option_label(option), option.help);
-    }
+    std::vector<std::pair<std::string, std::string>> rows(options.size());
+    std::transform(options.begin(), options.end(), rows.begin(), [](const OptionSpec& option) {
+        return std::make_pair(option_label(option), std::string(option.help));
+    });
     help += "\nOptions:\n";
     add_table(help, rows, width);
 }
@@ -211,12 +211,9 @@ const std::vector<CommandSpec>& commands() {
 }
 
 const CommandSpec* command_named(const std::string& name) {
-    for (const CommandSpec& command : commands()) {
-        if (name == command.name) {
-            return &command;
-        }
-    }
-    return nullptr;
+    const auto found = std::find_if(commands().begin(), commands().end(),
+                                    [&name](const CommandSpec& command) { return name == command.name; });
+    return found == commands().end() ? nullptr : &*found;
 }
 
 const std::vector<OptionSpec>& program_options() {
@@ -280,10 +277,10 @@ std::string program_help(const std::string& version, std::size_t width) {
                                    "on the same core as the dialog.",
                                width, 0, 0) +
                        "\n\nUsage: " + kProgram + " COMMAND [OPTIONS]\n\nCommands:\n";
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (const CommandSpec& command : commands()) {
-        rows.emplace_back(command.name, command.summary);
-    }
+    std::vector<std::pair<std::string, std::string>> rows(commands().size());
+    std::transform(commands().begin(), commands().end(), rows.begin(), [](const CommandSpec& command) {
+        return std::make_pair(std::string(command.name), std::string(command.summary));
+    });
     add_table(help, rows, width);
     add_options(help, program_options(), width);
     help += '\n' +
