@@ -34,10 +34,7 @@ std::size_t help_width() {
     if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
         return size.ws_col;
     }
-    const char* columns = std::getenv("COLUMNS");
-    char* end = nullptr;
-    const unsigned long parsed = columns != nullptr ? std::strtoul(columns, &end, 10) : 0;
-    return parsed > 0 && end != nullptr && *end == '\0' ? parsed : lanternbook::cli::kDefaultHelpWidth;
+    return lanternbook::cli::help_width_named(std::getenv("COLUMNS"));
 }
 
 }  // namespace

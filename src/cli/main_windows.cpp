@@ -36,10 +36,7 @@ std::size_t help_width() {
     if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &console) != FALSE) {
         return static_cast<std::size_t>(console.srWindow.Right - console.srWindow.Left + 1);
     }
-    const char* columns = std::getenv("COLUMNS");
-    char* end = nullptr;
-    const unsigned long parsed = columns != nullptr ? std::strtoul(columns, &end, 10) : 0;
-    return parsed > 0 && end != nullptr && *end == '\0' ? parsed : lanternbook::cli::kDefaultHelpWidth;
+    return lanternbook::cli::help_width_named(std::getenv("COLUMNS"));
 }
 
 // Puts the console back to the code page it had.

@@ -1,6 +1,7 @@
 #include "cli/usage.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <numeric>
 
@@ -268,6 +269,12 @@ std::string wrapped(const std::string& text, std::size_t width, std::size_t firs
         line_empty = false;
     }
     return result;
+}
+
+std::size_t help_width_named(const char* columns) {
+    char* end = nullptr;
+    const unsigned long parsed = columns != nullptr ? std::strtoul(columns, &end, 10) : 0;
+    return parsed > 0 && end != nullptr && *end == '\0' ? parsed : kDefaultHelpWidth;
 }
 
 std::string program_help(const std::string& version, std::size_t width) {

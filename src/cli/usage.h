@@ -40,6 +40,10 @@ struct CommandSpec {
 // The options of the program itself, before any command.
 [[nodiscard]] const std::vector<OptionSpec>& program_options();
 
+// The width $COLUMNS names (`columns` may be null), else the default: for
+// help not written to a terminal.
+[[nodiscard]] std::size_t help_width_named(const char* columns);
+
 // The help of the program, or of one command, `width` columns wide.
 [[nodiscard]] std::string program_help(const std::string& version, std::size_t width);
 [[nodiscard]] std::string command_help(const CommandSpec& command, std::size_t width);

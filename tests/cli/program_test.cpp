@@ -114,12 +114,9 @@ TEST(Program, HelpVersionAndShortUsage) {
 
     const ProgramRun set_help = run_program({"set", "--help"});
     EXPECT_EQ(set_help.exit_code, 0);
+    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [--key DIR]", 0), 0u) << set_help.out;
     EXPECT_EQ(run_program({"help", "set"}).out, set_help.out);
     EXPECT_EQ(run_program({"--help", "set"}).out, set_help.out);
-    for (const char* option : {"--data", "--period", "--range-button", "--vdo", "--dry-run", "--key", "--from",
-                               "--force", "--json"}) {
-        EXPECT_NE(set_help.out.find(option), std::string::npos) << option;
-    }
 
     for (const char* version : {"--version", "-V"}) {
         const ProgramRun run = run_program({version});
@@ -148,6 +145,8 @@ TEST(Program, UsageErrorsInItsOwnWords) {
         {{"set", "--dry"}, "lanternbook set: unknown option '--dry'; did you mean '--dry-run'?"},
         {{"erase", "--yse=1"}, "lanternbook erase: unknown option '--yse'; did you mean '--yes'?"},
         {{"show", "--colour"}, "lanternbook show: unknown option '--colour'"},
+        {{"show", "-x"}, "lanternbook show: unknown option '-x'"},
+        {{"show", "--", "x"}, "lanternbook show: unexpected argument 'x'"},
         {{"show", "--key", "a", "--key", "b"}, "lanternbook show: --key is given more than once"},
         {{"show", "--key"}, "lanternbook show: --key needs a value (DIR)"},
         {{"set", "--period="}, "lanternbook set: --period needs a value (PERIOD)"},

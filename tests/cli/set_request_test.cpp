@@ -177,56 +177,6 @@ TEST(SetRequest, ChoicesTheDialogCannotMakeAreRefused) {
     }
 }
 
-
-// The stored VDO bit is kept when --vdo is not given, and goes when
-// activities go, as the dialog clears the box; only a --vdo on without
-// activities is refused.
-TEST(SetRequest, VdoAsStoredGoesWithActivities) {
-    struct Case {
-        const char* name;
-        std::string data;  // "" for no --data
-        std::optional<bool> vdo;
-        bool on;
-        bool refused;
-    };
-    const Case cases[] = {
-        {"nothing named", "", std::nullopt, true, false},
-        {"activities stay", "activities,technical-data", std::nullopt, true, false},
-        {"activities go", "events-and-faults", std::nullopt, false, false},
-        {"named off", "", false, false, false},
-        {"named on without activities", "events-and-faults", true, false, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Choices held = held_choices();
-        held.data[0] = true;
-        held.vdo_special_data = true;
-        SetRequest request;
-        if (!c.data.empty()) {
-            ASSERT_FALSE(read_data_list(c.data, request));
-        }
-        request.vdo_special_data = c.vdo;
-        const AppliedChoices applied = apply_request(held, request);
-        EXPECT_EQ(applied.refusal.has_value(), c.refused);
-        if (!c.refused) {
-            EXPECT_EQ(applied.choices.vdo_special_data, c.on);
-        }
-    }
-}
-
-TEST(SetRequest, HeldChoicesCarryTheStoredVdoBit) {
-    StoredSettings loaded;
-    loaded.first_byte = '1';
-    loaded.data = {'1', '1', '1', '1', '0'};
-    loaded.vdo = 0x01;
-    EXPECT_TRUE(held_for_set(loaded, SetRequest{}, kNow).vdo_special_data);
-    SetRequest request;
-    request.vdo_as_stored = false;
-    EXPECT_FALSE(held_for_set(loaded, request, kNow).vdo_special_data);
-    loaded.vdo = 0x02;
-    EXPECT_FALSE(held_for_set(loaded, SetRequest{}, kNow).vdo_special_data);
-}
-
 // The day count and the dates Save stores whatever the period; a period
 // named beside them brings its own.
 TEST(SetRequest, DaysAndDatesBesideAPeriod) {
@@ -245,33 +195,6 @@ TEST(SetRequest, DaysAndDatesBesideAPeriod) {
     applied = apply_request(held_choices(), request);
     EXPECT_EQ(applied.choices.days, 90);
     EXPECT_EQ(date_text(*applied.choices.from_date), date_text(testing::day_from_epoch(20300)));
-}
-
-TEST(SetRequest, StoredDatesRunFrom1970ToToday) {
-    struct Case {
-        std::string text;
-        std::string refusal_part;  // "" when read
-    };
-    const Case cases[] = {
-        {"1970-01-01", ""},
-        {"2026-12-07", ""},
-        {"2026-12-08", "is after today (2026-12-07)"},
-        {"1969-12-31", "is before 1970-01-01"},
-        {"2026-02-29", "is not a real date"},
-        {"07.12.2026", "is not a real date"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        SystemTime date;
-        const std::optional<std::string> refusal = read_stored_date(c.text, kNow, date);
-        if (c.refusal_part.empty()) {
-            ASSERT_FALSE(refusal) << *refusal;
-            EXPECT_EQ(date_text(date), c.text);
-        } else {
-            ASSERT_TRUE(refusal);
-            EXPECT_NE(refusal->find(c.refusal_part), std::string::npos) << *refusal;
-        }
-    }
 }
 
 }  // namespace

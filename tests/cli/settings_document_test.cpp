@@ -46,14 +46,6 @@ TEST(SettingsDocument, ReadsTheChoicesShowPrints) {
     EXPECT_FALSE(request.vdo_special_data);
 }
 
-TEST(SettingsDocument, NullAndMissingFieldsSayNothing) {
-    SetRequest request;
-    ASSERT_FALSE(read_settings_document(R"({"format": 1, "period": null, "from": null, "till": null, "days": null})",
-                                        kNow, request));
-    EXPECT_FALSE(request.data || request.period || request.days || request.from_date || request.till_date ||
-                 request.range_button || request.vdo_as_stored);
-}
-
 TEST(SettingsDocument, RefusalsSayWhatIsWrong) {
     struct Case {
         std::string text;
