@@ -80,9 +80,9 @@ std::string suggestion(const std::string& word, const std::vector<std::string>& 
     return meant ? "; did you mean " + quoted(*meant) + "?" : std::string();
 }
 
-std::vector<std::string> all_option_names(const std::vector<OptionSpec>& options) {
+std::vector<std::string> all_option_names(const std::vector<OptionEntry>& options) {
     std::vector<std::string> names;
-    for (const OptionSpec& option : options) {
+    for (const OptionEntry& option : options) {
         const std::vector<std::string> own = option_names(option);
         names.insert(names.end(), own.begin(), own.end());
     }
@@ -92,7 +92,7 @@ std::vector<std::string> all_option_names(const std::vector<OptionSpec>& options
 std::vector<std::string> command_names() {
     std::vector<std::string> names(commands().size());
     std::transform(commands().begin(), commands().end(), names.begin(),
-                   [](const CommandSpec& command) { return command.name; });
+                   [](const CommandEntry& command) { return command.name; });
     return names;
 }
 
@@ -102,8 +102,8 @@ std::string unknown_command(const std::string& name) {
 
 // Every option lets the parser take what it is given, so that this program
 // and not the parser words each usage error.
-void add_options(CLI::App& target, const std::vector<OptionSpec>& options) {
-    for (const OptionSpec& option : options) {
+void add_options(CLI::App& target, const std::vector<OptionEntry>& options) {
+    for (const OptionEntry& option : options) {
         if (option.value == nullptr) {
             target.add_flag(option.names);
         } else {
@@ -116,8 +116,8 @@ void add_options(CLI::App& target, const std::vector<OptionSpec>& options) {
 }
 
 // The first mistake in how `options` were given to `target`.
-std::optional<std::string> option_error(const CLI::App& target, const std::vector<OptionSpec>& options) {
-    for (const OptionSpec& option : options) {
+std::optional<std::string> option_error(const CLI::App& target, const std::vector<OptionEntry>& options) {
+    for (const OptionEntry& option : options) {
         const std::string name = option_names(option).back();
         const std::vector<std::string>& results = target.get_option(name)->results();
         if (option.value == nullptr) {
@@ -138,9 +138,9 @@ std::optional<std::string> option_error(const CLI::App& target, const std::vecto
 
 // What was left over: unknown options, and words where none belong
 // (`help` takes one, the command it tells about).
-std::optional<std::string> leftover_error(const std::vector<std::string>& leftovers, const CommandSpec* command,
+std::optional<std::string> leftover_error(const std::vector<std::string>& leftovers, const CommandEntry* command,
                                           std::optional<std::string>& topic) {
-    const std::vector<OptionSpec>& options = command != nullptr ? command->options : program_options();
+    const std::vector<OptionEntry>& options = command != nullptr ? command->options : program_options();
     for (const std::string& word : leftovers) {
         if (word.size() > 1 && word[0] == '-') {
             const std::string name = word.substr(0, word.find('='));
@@ -520,6 +520,49 @@ std::string save_failure(SaveOutcome outcome, FileSystem& files) {
 
 // ---------------------------------------------------------------- the program
 
+// The first usage error: words left over (before the command they stay with
+// the program), then options given wrongly. `help`'s one word is its topic.
+std::optional<std::string> usage_error(const CLI::App& app, const CLI::App& parser, const CommandEntry* entry,
+                                       std::optional<std::string>& topic) {
+    std::vector<std::string> leftovers = app.remaining();
+    if (entry != nullptr) {
+        const std::vector<std::string> own = parser.remaining();
+        leftovers.insert(leftovers.end(), own.begin(), own.end());
+    }
+    std::optional<std::string> wrong = leftover_error(leftovers, entry, topic);
+    if (!wrong) {
+        wrong = option_error(app, program_options());
+    }
+    if (!wrong && entry != nullptr) {
+        wrong = option_error(parser, entry->options);
+    }
+    return wrong;
+}
+
+Exit run_command(const CommandEntry& entry, const Invocation& command, const std::optional<std::string>& topic,
+                 Services& services, std::ostream& out, std::ostream& err, const Errors& errors) {
+    const std::string name = entry.name;
+    if (name == "help") {
+        const CommandEntry* about = topic ? command_named(*topic) : nullptr;
+        if (topic && about == nullptr) {
+            return errors.fail(Exit::refused, unknown_command(*topic));
+        }
+        out << (about != nullptr ? command_help(*about, services.help_width)
+                                 : program_help(LANTERNBOOK_VERSION_TEXT, services.help_width));
+        return Exit::done;
+    }
+    if (name == "find") {
+        return run_find(command, services, out, errors);
+    }
+    if (name == "show") {
+        return run_show(command, services, out, errors);
+    }
+    if (name == "set") {
+        return run_set(command, services, out, errors);
+    }
+    return run_erase(command, services, out, err, errors);
+}
+
 Exit run_parsed(const std::vector<std::string>& arguments, Services& services, std::ostream& out,
                 std::ostream& err) {
     CLI::App app{"", kProgram};
@@ -527,15 +570,14 @@ Exit run_parsed(const std::vector<std::string>& arguments, Services& services, s
     app.require_subcommand(0, 1);
     app.set_help_flag();
     add_options(app, program_options());
-    std::vector<std::pair<CLI::App*, const CommandSpec*>> parsers;
-    for (const CommandSpec& spec : commands()) {
-        CLI::App* parser = app.add_subcommand(spec.name);
+    std::vector<std::pair<CLI::App*, const CommandEntry*>> parsers;
+    for (const CommandEntry& entry : commands()) {
+        CLI::App* parser = app.add_subcommand(entry.name);
         parser->allow_extras();
         parser->set_help_flag();
-        add_options(*parser, spec.options);
-        parsers.emplace_back(parser, &spec);
+        add_options(*parser, entry.options);
+        parsers.emplace_back(parser, &entry);
     }
-
     std::vector<const char*> argv(arguments.size());
     std::transform(arguments.begin(), arguments.end(), argv.begin(),
                    [](const std::string& argument) { return argument.c_str(); });
@@ -547,28 +589,14 @@ Exit run_parsed(const std::vector<std::string>& arguments, Services& services, s
     }
 
     const auto chosen = std::find_if(parsers.begin(), parsers.end(), [](const auto& parser) { return bool(*parser.first); });
-    const CommandSpec* spec = chosen == parsers.end() ? nullptr : chosen->second;
-    CLI::App& parser = spec == nullptr ? app : *chosen->first;
-    const Errors errors(err, spec == nullptr ? std::string() : spec->name);
-    // Words before the command stay with the program.
-    std::vector<std::string> leftovers = app.remaining();
-    if (spec != nullptr) {
-        const std::vector<std::string> own = parser.remaining();
-        leftovers.insert(leftovers.end(), own.begin(), own.end());
-    }
+    const CommandEntry* entry = chosen == parsers.end() ? nullptr : chosen->second;
+    const CLI::App& parser = entry == nullptr ? app : *chosen->first;
+    const Errors errors(err, entry == nullptr ? std::string() : entry->name);
     std::optional<std::string> topic;
-    std::optional<std::string> wrong = leftover_error(leftovers, spec, topic);
-    if (!wrong) {
-        wrong = option_error(app, program_options());
-    }
-    if (!wrong && spec != nullptr) {
-        wrong = option_error(parser, spec->options);
-    }
-    if (wrong) {
+    if (const std::optional<std::string> wrong = usage_error(app, parser, entry, topic)) {
         return errors.fail(Exit::refused, *wrong);
     }
-
-    if (spec == nullptr) {
+    if (entry == nullptr) {
         if (app.count("--version") > 0) {
             out << kProgram << ' ' << LANTERNBOOK_VERSION_TEXT << '\n';
             return Exit::done;
@@ -582,32 +610,10 @@ Exit run_parsed(const std::vector<std::string>& arguments, Services& services, s
     }
     const Invocation command(parser);
     if (command.has("--help") || app.count("--help") > 0) {
-        out << command_help(*spec, services.help_width);
+        out << command_help(*entry, services.help_width);
         return Exit::done;
     }
-    const std::string name = spec->name;
-    if (name == "help") {
-        if (!topic) {
-            out << program_help(LANTERNBOOK_VERSION_TEXT, services.help_width);
-            return Exit::done;
-        }
-        const CommandSpec* about = command_named(*topic);
-        if (about == nullptr) {
-            return errors.fail(Exit::refused, unknown_command(*topic));
-        }
-        out << command_help(*about, services.help_width);
-        return Exit::done;
-    }
-    if (name == "find") {
-        return run_find(command, services, out, errors);
-    }
-    if (name == "show") {
-        return run_show(command, services, out, errors);
-    }
-    if (name == "set") {
-        return run_set(command, services, out, errors);
-    }
-    return run_erase(command, services, out, err, errors);
+    return run_command(*entry, command, topic, services, out, err, errors);
 }
 
 }  // namespace

@@ -20,17 +20,17 @@ constexpr char kUnbreakableSpace = '\x1e';
 // Letters a word needs before it is suggested as the start of a longer name.
 constexpr std::size_t kShortestStart = 3;
 
-const OptionSpec kHelpOption{"-h,--help", nullptr, "this help"};
-const OptionSpec kKeyOption{"--key", "DIR", "the key's root folder; without it, the one key attached"};
-const OptionSpec kForceOption{"--force", nullptr,
+const OptionEntry kHelpOption{"-h,--help", nullptr, "this help"};
+const OptionEntry kKeyOption{"--key", "DIR", "the key's root folder; without it, the one key attached"};
+const OptionEntry kForceOption{"--force", nullptr,
                               "use a --key folder that looks like no key (no VOLKARIS label and no CONFIG)"};
 
 const char kOnlyKeys[] =
     "Only a key is changed: the root of a volume whose label holds VOLKARIS, or a folder holding a CONFIG "
     "file; --force takes any folder.";
 
-std::vector<CommandSpec> make_commands() {
-    std::vector<CommandSpec> table{
+std::vector<CommandEntry> make_commands() {
+    std::vector<CommandEntry> table{
         {"find",
          "[--json]",
          "Lists the roots of the attached keys, one a line.",
@@ -96,7 +96,7 @@ std::vector<CommandSpec> make_commands() {
           {"lanternbook erase --yes --key /media/me/VOLKARIS", "deletes them without asking"}}},
         {"help", "[COMMAND]", "Prints this help, or a command's.", "", {}, {{"lanternbook help set", "set's options"}}},
     };
-    for (CommandSpec& command : table) {
+    for (CommandEntry& command : table) {
         command.options.push_back(kHelpOption);
     }
     return table;
@@ -104,7 +104,7 @@ std::vector<CommandSpec> make_commands() {
 
 std::string spaces(std::size_t count) { return std::string(count, ' '); }
 
-std::string option_label(const OptionSpec& option) {
+std::string option_label(const OptionEntry& option) {
     std::string label;
     for (const std::string& name : option_names(option)) {
         label += label.empty() ? name : ", " + name;
@@ -134,9 +134,9 @@ void add_table(std::string& help, const std::vector<std::pair<std::string, std::
     }
 }
 
-void add_options(std::string& help, const std::vector<OptionSpec>& options, std::size_t width) {
+void add_options(std::string& help, const std::vector<OptionEntry>& options, std::size_t width) {
     std::vector<std::pair<std::string, std::string>> rows(options.size());
-    std::transform(options.begin(), options.end(), rows.begin(), [](const OptionSpec& option) {
+    std::transform(options.begin(), options.end(), rows.begin(), [](const OptionEntry& option) {
         return std::make_pair(option_label(option), std::string(option.help));
     });
     help += "\nOptions:\n";
@@ -206,26 +206,26 @@ std::size_t letters_of(const std::string& name) { return name.size() - std::min(
 
 }  // namespace
 
-const std::vector<CommandSpec>& commands() {
-    static const std::vector<CommandSpec> table = make_commands();
+const std::vector<CommandEntry>& commands() {
+    static const std::vector<CommandEntry> table = make_commands();
     return table;
 }
 
-const CommandSpec* command_named(const std::string& name) {
+const CommandEntry* command_named(const std::string& name) {
     const auto found = std::find_if(commands().begin(), commands().end(),
-                                    [&name](const CommandSpec& command) { return name == command.name; });
+                                    [&name](const CommandEntry& command) { return name == command.name; });
     return found == commands().end() ? nullptr : &*found;
 }
 
-const std::vector<OptionSpec>& program_options() {
-    static const std::vector<OptionSpec> options{
+const std::vector<OptionEntry>& program_options() {
+    static const std::vector<OptionEntry> options{
         {"-h,--help", nullptr, "this help; after a command, that command's"},
         {"-V,--version", nullptr, "the program's version"},
     };
     return options;
 }
 
-std::vector<std::string> option_names(const OptionSpec& option) {
+std::vector<std::string> option_names(const OptionEntry& option) {
     std::vector<std::string> names;
     std::string name;
     for (const char c : std::string(option.names)) {
@@ -285,7 +285,7 @@ std::string program_help(const std::string& version, std::size_t width) {
                                width, 0, 0) +
                        "\n\nUsage: " + kProgram + " COMMAND [OPTIONS]\n\nCommands:\n";
     std::vector<std::pair<std::string, std::string>> rows(commands().size());
-    std::transform(commands().begin(), commands().end(), rows.begin(), [](const CommandSpec& command) {
+    std::transform(commands().begin(), commands().end(), rows.begin(), [](const CommandEntry& command) {
         return std::make_pair(std::string(command.name), std::string(command.summary));
     });
     add_table(help, rows, width);
@@ -310,7 +310,7 @@ std::string program_help(const std::string& version, std::size_t width) {
     return help;
 }
 
-std::string command_help(const CommandSpec& command, std::size_t width) {
+std::string command_help(const CommandEntry& command, std::size_t width) {
     width = usable_width(width);
     const std::string usage_start = std::string("Usage: ") + kProgram + " " + command.name + " ";
     // A bracketed group stays on one line.
@@ -334,7 +334,7 @@ std::string command_help(const CommandSpec& command, std::size_t width) {
 
 std::string short_usage() {
     std::string commands_list;
-    for (const CommandSpec& command : commands()) {
+    for (const CommandEntry& command : commands()) {
         commands_list += commands_list.empty() ? command.name : std::string("|") + command.name;
     }
     return std::string("Usage: ") + kProgram + " " + commands_list + " [OPTIONS]\n'" + kProgram +

@@ -14,7 +14,7 @@ constexpr char kProgram[] = "lanternbook";
 constexpr std::size_t kNarrowestHelp = 60;
 constexpr std::size_t kDefaultHelpWidth = 80;
 
-struct OptionSpec {
+struct OptionEntry {
     const char* names;  // "--key", or "-h,--help" with a short name first
     const char* value;  // "DIR"; nullptr for a flag
     const char* help;
@@ -25,20 +25,20 @@ struct Example {
     const char* meaning;
 };
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     const char* usage;  // after "lanternbook NAME "
     const char* summary;
     std::string description;  // empty when the summary says it all
-    std::vector<OptionSpec> options;
+    std::vector<OptionEntry> options;
     std::vector<Example> examples;
 };
 
 // find, show, set, erase and help, in the order the help lists them.
-[[nodiscard]] const std::vector<CommandSpec>& commands();
-[[nodiscard]] const CommandSpec* command_named(const std::string& name);
+[[nodiscard]] const std::vector<CommandEntry>& commands();
+[[nodiscard]] const CommandEntry* command_named(const std::string& name);
 // The options of the program itself, before any command.
-[[nodiscard]] const std::vector<OptionSpec>& program_options();
+[[nodiscard]] const std::vector<OptionEntry>& program_options();
 
 // The width $COLUMNS names (`columns` may be null), else the default: for
 // help not written to a terminal.
@@ -46,12 +46,12 @@ struct CommandSpec {
 
 // The help of the program, or of one command, `width` columns wide.
 [[nodiscard]] std::string program_help(const std::string& version, std::size_t width);
-[[nodiscard]] std::string command_help(const CommandSpec& command, std::size_t width);
+[[nodiscard]] std::string command_help(const CommandEntry& command, std::size_t width);
 // The few lines printed when no command is given.
 [[nodiscard]] std::string short_usage();
 
 // Each name of an option: "-h,--help" gives "-h" and "--help".
-[[nodiscard]] std::vector<std::string> option_names(const OptionSpec& option);
+[[nodiscard]] std::vector<std::string> option_names(const OptionEntry& option);
 
 // The candidate `word` most likely stands for, when it is close enough to
 // be a slip of the fingers.
