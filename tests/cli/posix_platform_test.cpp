@@ -280,35 +280,6 @@ TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
               (std::vector<std::wstring>{L"/media/user/VOLKARIS A", L"/media/user/volkaris", L"/mnt/second"}));
 }
 
-// Without a udev link for a device, its label and UUID come from the file
-// system on it; a link, where there is one, is what counts.
-TEST(MountedVolumes, DevicesUdevSaysNothingAboutAreAskedThemselves) {
-    FakeSystem system;
-    system.add_volume("sdb1", "", "", {"/media/key"});
-    system.add_volume("sdc1", "DATA", "", {"/media/data"});
-    system.add_volume("sdd1", "", "", {"/media/empty"});
-    system.write_table();
-    const std::string image = system.root / "dev/sdb1";
-    fs::resize_file(image, std::uintmax_t{8} << 20);
-    if (testing::run_command({"mkfs.vfat", "-n", "VOLKARIS", "-i", "1A2B3C4D", image}).exit_code != 0) {
-        GTEST_SKIP() << "mkfs.vfat is missing: scripts/deps.sh installs dosfstools";
-    }
-    fs::copy_file(image, system.root / "dev/sdc1", fs::copy_options::overwrite_existing);
-
-    std::vector<posix::MountedVolume> volumes;
-    ASSERT_TRUE(posix::read_mount_table(system.sources(), volumes));
-    ASSERT_EQ(volumes.size(), 4u);
-    EXPECT_EQ(volumes[1].label, "VOLKARIS");
-    EXPECT_EQ(volumes[1].uuid, "1A2B-3C4D");
-    EXPECT_EQ(posix::serial_from_uuid(volumes[1].uuid), 0x1A2B3C4Du);
-    EXPECT_EQ(volumes[2].label, "DATA") << "udev's link wins over what the device says";
-    EXPECT_EQ(volumes[3].label, "") << "an empty device file has no file system to tell";
-    EXPECT_EQ(volumes[0].label, "") << "proc is no device";
-
-    const KeySearch search = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
-    EXPECT_EQ(search.roots, std::vector<std::wstring>{L"/media/key"});
-}
-
 TEST(MountedVolumes, NoLabelsAtAllAndAnUnreadableTable) {
     FakeSystem system;
     fs::remove_all(system.root / "dev/disk");
