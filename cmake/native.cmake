@@ -45,7 +45,6 @@ include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)
 
 # Includes run one way, and the portable core stays portable.
-find_package(Python3 COMPONENTS Interpreter REQUIRED)
 add_test(NAME static.layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers.py ${CMAKE_SOURCE_DIR}/src)
 
 # The mutation tool's operators and its restore of the sources; the mutation

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <initializer_list>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "text/text_utils.h"
 #include "text/utf8_text.h"
@@ -50,22 +52,48 @@ const StringTable& string_table_for(uint32_t locale_id) {
     return choice != std::end(kLocaleChoices) ? choice->table : english_strings;
 }
 
-const char* StringTable::operator[](std::size_t index) const {
-    if (index >= size()) {
-        return nullptr;
+std::vector<char> StringTable::texts() const {
+    std::vector<char> all(kStringTableStream.decoded_size);
+    if (!decode_compact(kStringTableStream.bytes, kStringTableStream.size, all.data(), all.size())) {
+        return {};
     }
-    const char* text = texts;
-    for (std::size_t skipped = 0; skipped < index; ++skipped) {
-        text += std::strlen(text) + 1;
+    // The table begins after place_ tables of kTextCount texts.
+    const std::size_t first = place_ * kTextCount;
+    std::size_t begin = 0;
+    std::size_t ended = 0;
+    for (std::size_t at = 0; at < all.size(); ++at) {
+        if (all[at] != '\0') {
+            continue;
+        }
+        ++ended;
+        if (ended == first) {
+            begin = at + 1;
+        } else if (ended == first + kTextCount) {
+            return std::vector<char>(all.begin() + static_cast<std::ptrdiff_t>(begin),
+                                     all.begin() + static_cast<std::ptrdiff_t>(at + 1));
+        }
     }
-    return *text != '\0' ? text : nullptr;
+    return {};
+}
+
+std::wstring StringTable::operator[](std::size_t index) const {
+    const std::vector<char> block = texts();
+    std::size_t at = 0;
+    for (std::size_t skipped = 0; skipped < index && at < block.size(); ++skipped) {
+        at += std::strlen(&block[at]) + 1;
+    }
+    return at < block.size() ? wide_from_utf8(&block[at], std::strlen(&block[at])) : std::wstring();
 }
 
 void LanguageTable::select_language(uint32_t locale_id) {
-    const StringTable& table = string_table_for(locale_id);
-    for (std::size_t index = 0; index < StringTable::size(); ++index) {
-        const char* text = table[index];
-        entries_[index] = wide_from_utf8(text, text != nullptr ? std::strlen(text) : 0);
+    const std::vector<char> texts = string_table_for(locale_id).texts();
+    std::size_t at = 0;
+    for (std::wstring& entry : entries_) {
+        // texts holds every text or none.
+        const char* text = at < texts.size() ? &texts[at] : "";
+        const std::size_t length = std::strlen(text);
+        entry = wide_from_utf8(text, length);
+        at += length + 1;
     }
 }
 
