@@ -4,7 +4,7 @@
 Reads the table sources (src/l10n/tables/*.cpp, one `const StringTable NAME_strings{...};` of
 u8"..." literals each), joins their texts into one stream with related languages side by side, so
 that what they share is stored once, compresses it in the format of src/l10n/compact_text.h and
-writes a C++ source with the stream and one StringTable per language, by its place in the stream.
+writes a C++ source with the stream and one StringTable per language.
 
 Usage: make-string-tables.py --output FILE TABLE_SOURCE...
 Standard library only; the build runs it whenever a table source changes.
@@ -276,7 +276,7 @@ def cpp_source(names, text_count, stream, decoded_size):
         "",
         f"const CompactText kStringTableStream{{kStream, sizeof kStream, {decoded_size}}};",
         "",
-        *(f"const StringTable {name}_strings{{{place}}};" for place, name in enumerate(names)),
+        *(f"const StringTable {name}_strings{{{place * text_count}}};" for place, name in enumerate(names)),
         "",
         "}  // namespace lanternbook",
         "",

@@ -40,6 +40,17 @@ const LocaleChoice kLocaleChoices[] = {
     {{0x041A}, croatian_strings},
 };
 
+// Every table's texts, one table after the other; none if the stream is damaged.
+std::vector<char> all_texts() {
+    std::vector<char> all(kStringTableStream.decoded_size);
+    // A last byte other than zero would let the readers run off the end.
+    if (!decode_compact(kStringTableStream.bytes, kStringTableStream.size, all.data(), all.size()) ||
+        all.empty() || all.back() != '\0') {
+        all.clear();
+    }
+    return all;
+}
+
 }  // namespace
 
 const StringTable& string_table_for(uint32_t locale_id) {
@@ -52,47 +63,28 @@ const StringTable& string_table_for(uint32_t locale_id) {
     return choice != std::end(kLocaleChoices) ? choice->table : english_strings;
 }
 
-std::vector<char> StringTable::texts() const {
-    std::vector<char> all(kStringTableStream.decoded_size);
-    if (!decode_compact(kStringTableStream.bytes, kStringTableStream.size, all.data(), all.size())) {
-        return {};
-    }
-    // The table begins after place_ tables of kTextCount texts.
-    const std::size_t first = place_ * kTextCount;
-    std::size_t begin = 0;
-    std::size_t ended = 0;
-    for (std::size_t at = 0; at < all.size(); ++at) {
-        if (all[at] != '\0') {
-            continue;
-        }
-        ++ended;
-        if (ended == first) {
-            begin = at + 1;
-        } else if (ended == first + kTextCount) {
-            return std::vector<char>(all.begin() + static_cast<std::ptrdiff_t>(begin),
-                                     all.begin() + static_cast<std::ptrdiff_t>(at + 1));
-        }
-    }
-    return {};
-}
-
 std::wstring StringTable::operator[](std::size_t index) const {
-    const std::vector<char> block = texts();
-    std::size_t at = 0;
-    for (std::size_t skipped = 0; skipped < index && at < block.size(); ++skipped) {
-        at += std::strlen(&block[at]) + 1;
+    if (index >= size()) {
+        return std::wstring();
     }
-    return at < block.size() ? wide_from_utf8(&block[at], std::strlen(&block[at])) : std::wstring();
+    const std::vector<char> all = all_texts();
+    std::size_t at = 0;
+    for (std::size_t skipped = 0; skipped < first_text_ + index && at < all.size(); ++skipped) {
+        at += std::strlen(&all[at]) + 1;
+    }
+    return at < all.size() ? wide_from_utf8(&all[at], std::strlen(&all[at])) : std::wstring();
 }
 
 void LanguageTable::select_language(uint32_t locale_id) {
-    const std::vector<char> texts = string_table_for(locale_id).texts();
+    const std::vector<char> all = all_texts();
+    const std::size_t first = string_table_for(locale_id).first_text();
     std::size_t at = 0;
-    for (std::wstring& entry : entries_) {
-        // texts holds every text or none.
-        const char* text = at < texts.size() ? &texts[at] : "";
+    for (std::size_t index = 0; index < first + entries_.size(); ++index) {
+        const char* text = at < all.size() ? &all[at] : "";
         const std::size_t length = std::strlen(text);
-        entry = wide_from_utf8(text, length);
+        if (index >= first) {
+            entries_[index - first] = wide_from_utf8(text, length);
+        }
         at += length + 1;
     }
 }

@@ -1,12 +1,11 @@
 // The nineteen string tables. Their sources, l10n/tables/*.cpp, are each one
 // block of kTextCount UTF-8 texts, each ended by a zero byte. The build joins
 // them into one compact stream (l10n/compact_text.h), so that what the
-// languages share is stored once; a table is its place in that stream.
+// languages share is stored once.
 #pragma once
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
 #include "l10n/compact_text.h"
 #include "l10n/texts.h"
@@ -15,25 +14,25 @@ namespace lanternbook {
 
 class StringTable {
 public:
-    explicit constexpr StringTable(std::size_t place) : place_(place) {}
-
-    // The table's kTextCount texts, each ended by a zero byte; none if the
-    // stream is damaged.
-    [[nodiscard]] std::vector<char> texts() const;
+    // The table whose texts follow `first_text` texts of the tables before it.
+    explicit constexpr StringTable(std::size_t first_text) : first_text_(first_text) {}
 
     // Position k is element k-1, in UTF-16; the empty text for an empty
     // position or past the end. Each call decodes the stream: for tests and
     // tools, while the dialog takes every text at once through LanguageTable.
-    // Not UTF-8 in a std::string: that would bring the narrow string code into the DLL.
+    // Not UTF-8 in a std::string, which would bring the narrow string code
+    // into the DLL.
     [[nodiscard]] std::wstring operator[](std::size_t index) const;
     [[nodiscard]] std::wstring at(Text text) const { return (*this)[static_cast<std::size_t>(text) - 1]; }
     static constexpr std::size_t size() { return kTextCount; }
+    [[nodiscard]] constexpr std::size_t first_text() const { return first_text_; }
 
 private:
-    std::size_t place_;
+    std::size_t first_text_;
 };
 
-// Every table, one after the other.
+// Every table, one after the other: kTextCount UTF-8 texts each, each text
+// ended by a zero byte.
 extern const CompactText kStringTableStream;
 
 extern const StringTable english_strings;
