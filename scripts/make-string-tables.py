@@ -133,21 +133,29 @@ def longest_matches(data):
     latest = {}
     chains = [-1] * len(data)
     found = []
+    carried = None
     for at in range(len(data)):
         key = data[at:at + MIN_MATCH]
-        candidates = []
-        best = MIN_MATCH - 1
-        source = latest.get(key, -1) if len(key) == MIN_MATCH else -1
-        room = len(data) - at
-        while source >= 0 and best < room:
-            length = MIN_MATCH
-            while length < room and data[source + length] == data[at + length]:
-                length += 1
-            if length > best:
-                candidates.append((length, at - source))
-                best = length
-            source = chains[source]
-        found.append(candidates)
+        if carried is not None and carried[0] > LENGTHS_TRIED:
+            # Inside a long match: its rest is the one worth having, and
+            # searching again at every byte of it would take quadratic time.
+            carried = (carried[0] - 1, carried[1])
+            found.append([carried])
+        else:
+            candidates = []
+            best = MIN_MATCH - 1
+            source = latest.get(key, -1) if len(key) == MIN_MATCH else -1
+            room = len(data) - at
+            while source >= 0 and best < room:
+                length = MIN_MATCH
+                while length < room and data[source + length] == data[at + length]:
+                    length += 1
+                if length > best:
+                    candidates.append((length, at - source))
+                    best = length
+                source = chains[source]
+            found.append(candidates)
+            carried = candidates[-1] if candidates else None
         if len(key) == MIN_MATCH:
             chains[at] = latest.get(key, -1)
             latest[key] = at
