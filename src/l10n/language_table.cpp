@@ -68,24 +68,24 @@ std::wstring StringTable::operator[](std::size_t index) const {
         return std::wstring();
     }
     const std::vector<char> all = all_texts();
-    std::size_t at = 0;
-    for (std::size_t skipped = 0; skipped < first_text_ + index && at < all.size(); ++skipped) {
-        at += std::strlen(&all[at]) + 1;
+    std::size_t offset = 0;
+    for (std::size_t skipped = 0; skipped < first_text_ + index && offset < all.size(); ++skipped) {
+        offset += std::strlen(&all[offset]) + 1;
     }
-    return at < all.size() ? wide_from_utf8(&all[at], std::strlen(&all[at])) : std::wstring();
+    return offset < all.size() ? wide_from_utf8(&all[offset], std::strlen(&all[offset])) : std::wstring();
 }
 
 void LanguageTable::select_language(uint32_t locale_id) {
     const std::vector<char> all = all_texts();
     const std::size_t first = string_table_for(locale_id).first_text();
-    std::size_t at = 0;
+    std::size_t offset = 0;
     for (std::size_t index = 0; index < first + entries_.size(); ++index) {
-        const char* text = at < all.size() ? &all[at] : "";
+        const char* text = offset < all.size() ? &all[offset] : "";
         const std::size_t length = std::strlen(text);
         if (index >= first) {
             entries_[index - first] = wide_from_utf8(text, length);
         }
-        at += length + 1;
+        offset += length + 1;
     }
 }
 

@@ -170,6 +170,7 @@ TEST(CompactText, RefusesStreamsOutsideTheFormat) {
         {"a distance into nothing at the start", StreamWriter().match(2, 1).bytes(), 2},
         {"a length past the end of the output", StreamWriter().literal("ab").match(41, 2).bytes(), 42},
         {"a length code of 25 zero bits", StreamWriter().literal("a").write(1, 1).write(0, 25).write(1, 1).bytes(), 2},
+        {"a length code longer than any shift", StreamWriter().literal("a").write(1, 1).write(0, 70).write(1, 1).bytes(), 2},
         {"a distance code of 25 zero bits",
          StreamWriter().literal("a").write(1, 1).write(1, 1).write(0, 25).write(1, 1).bytes(), 2},
     };
