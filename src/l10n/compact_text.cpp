@@ -17,7 +17,7 @@ public:
         std::size_t value = 0;
         for (; count > 0; --count, ++position_) {
             const std::size_t byte = position_ / 8;
-            value = value << 1 | (byte < size_ ? bytes_[byte] >> (7 - position_ % 8) & 1U : 0U);
+            value = (value << 1) | (byte < size_ ? (bytes_[byte] >> (7 - position_ % 8)) & 1U : 0U);
         }
         return value;
     }
@@ -30,7 +30,7 @@ public:
                 return 0;
             }
         }
-        return std::size_t{1} << zeros | bits(zeros);
+        return (std::size_t{1} << zeros) | bits(zeros);
     }
 
     [[nodiscard]] bool overran() const { return (position_ + 7) / 8 > size_; }
@@ -46,7 +46,8 @@ private:
 bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, std::size_t out_size) {
     BitReader reader(stream, stream_size);
     std::size_t done = 0;
-    while (done < out_size) {
+    // Stops at the first item read past the end, rather than fill the rest with zeros.
+    while (done < out_size && !reader.overran()) {
         if (reader.bits(1) == 0) {
             out[done++] = static_cast<char>(reader.bits(8));
             continue;
@@ -56,7 +57,7 @@ bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, s
         if (length < 2 || high == 0) {
             return false;
         }
-        const std::size_t distance = ((high - 1) << kLowDistanceBits | reader.bits(kLowDistanceBits)) + 1;
+        const std::size_t distance = (((high - 1) << kLowDistanceBits) | reader.bits(kLowDistanceBits)) + 1;
         if (distance > done || length > out_size - done) {
             return false;
         }
@@ -64,7 +65,7 @@ bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, s
             out[done] = out[done - distance];
         }
     }
-    return !reader.overran();
+    return done == out_size && !reader.overran();
 }
 
 }  // namespace lanternbook
