@@ -62,6 +62,12 @@ public:
         return *this;
     }
     // Any bits, for streams the encoder never writes.
+    StreamWriter& zeros(unsigned count) {
+        for (; count > 0; --count) {
+            write(0, 1);
+        }
+        return *this;
+    }
     StreamWriter& write(std::size_t value, unsigned width) {
         for (unsigned shift = width; shift-- > 0;) {
             if (bit_count_ % 8 == 0) {
@@ -169,10 +175,10 @@ TEST(CompactText, RefusesStreamsOutsideTheFormat) {
         {"a distance before the first byte", StreamWriter().literal("xyz").match(3, 4).bytes(), 6},
         {"a distance into nothing at the start", StreamWriter().match(2, 1).bytes(), 2},
         {"a length past the end of the output", StreamWriter().literal("ab").match(41, 2).bytes(), 42},
-        {"a length code of 25 zero bits", StreamWriter().literal("a").write(1, 1).write(0, 25).write(1, 1).bytes(), 2},
-        {"a length code longer than any shift", StreamWriter().literal("a").write(1, 1).write(0, 70).write(1, 1).bytes(), 2},
+        {"a length code of 25 zero bits", StreamWriter().literal("a").write(1, 1).zeros(25).write(1, 1).bytes(), 2},
+        {"a length code longer than any shift", StreamWriter().literal("a").write(1, 1).zeros(70).write(1, 1).bytes(), 2},
         {"a distance code of 25 zero bits",
-         StreamWriter().literal("a").write(1, 1).write(1, 1).write(0, 25).write(1, 1).bytes(), 2},
+         StreamWriter().literal("a").write(1, 1).write(1, 1).zeros(25).write(1, 1).bytes(), 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
