@@ -11,9 +11,10 @@ import tempfile
 import unittest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-spec = importlib.util.spec_from_file_location("make_string_tables", ROOT / "scripts" / "make-string-tables.py")
-tables = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(tables)
+# Loaded by path: the script's name is no module name.
+_found = importlib.util.spec_from_file_location("make_string_tables", ROOT / "scripts" / "make-string-tables.py")
+tables = importlib.util.module_from_spec(_found)
+_found.loader.exec_module(tables)
 
 
 def source(body, name="english"):
