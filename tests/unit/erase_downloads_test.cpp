@@ -9,7 +9,6 @@
 #include "l10n/texts.h"
 #include "l10n/language_table.h"
 #include "text/text_utils.h"
-#include "text/utf8_text.h"
 #include "maintenance/erase_downloads.h"
 
 namespace lanternbook {
@@ -294,11 +293,11 @@ TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
 
         const StringTable& table = string_table_for(language);
         ASSERT_EQ(platform.message_boxes.size(), 1u);
-        EXPECT_EQ(platform.message_boxes[0].text, wide_from_utf8(table.at(Text::erase_confirmation)));
-        EXPECT_EQ(platform.message_boxes[0].caption, wide_from_utf8(table.at(Text::caution)));
+        EXPECT_EQ(platform.message_boxes[0].text, table.at(Text::erase_confirmation));
+        EXPECT_EQ(platform.message_boxes[0].caption, table.at(Text::caution));
         EXPECT_EQ(platform.message_boxes[0].style, 0x31u);
     }
-    EXPECT_EQ(wide_from_utf8(string_table_for(kEnglish).at(Text::erase_confirmation)),
+    EXPECT_EQ(string_table_for(kEnglish).at(Text::erase_confirmation),
               L"This will erase all the downloads from device. \nDo you want to continue?");
 }
 
