@@ -18,14 +18,15 @@ set(LANTERNBOOK_CLI_HEADERS ${CMAKE_BINARY_DIR}/cli-headers)
 
 # Portable command code; the POSIX and Windows programs add their own parts.
 set(LANTERNBOOK_CLI_SOURCES
-  src/cli/commands.cpp src/cli/configuration_report.cpp
-  src/cli/key_search.cpp src/cli/set_request.cpp)
+  src/cli/commands.cpp src/cli/configuration_report.cpp src/cli/key_search.cpp
+  src/cli/set_request.cpp src/cli/settings_document.cpp src/cli/usage.cpp)
 
 if(WIN32)
   add_executable(lanternbook-cli src/cli/main_windows.cpp ${LANTERNBOOK_CLI_SOURCES}
-    src/platform/win32/win32_platform.cpp)
+    src/platform/win32/win32_platform.cpp src/platform/win32/win32_reasons.cpp)
   set_target_properties(lanternbook-cli PROPERTIES OUTPUT_NAME lanternbook)
   target_include_directories(lanternbook-cli SYSTEM PRIVATE ${LANTERNBOOK_CLI_HEADERS})
+  target_include_directories(lanternbook-cli PRIVATE ${LANTERNBOOK_GENERATED_DIR})
   target_compile_definitions(lanternbook-cli PRIVATE UNICODE _UNICODE)
   target_link_libraries(lanternbook-cli PRIVATE lanternbook_core setupapi shell32 shlwapi user32 kernel32)
   if(MINGW)
@@ -40,13 +41,19 @@ set(LANTERNBOOK_CLI_POSIX_SOURCES
   src/cli/posix_key_search.cpp src/platform/posix/posix_files.cpp src/platform/posix/mounted_volumes.cpp)
 set(LANTERNBOOK_CLI_SYSTEM_LIBRARIES "")
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-  # The mount table is read with util-linux's libmount (libmount-dev).
-  find_library(LANTERNBOOK_LIBMOUNT mount)
-  find_path(LANTERNBOOK_LIBMOUNT_INCLUDE libmount/libmount.h)
-  if(NOT LANTERNBOOK_LIBMOUNT OR NOT LANTERNBOOK_LIBMOUNT_INCLUDE)
-    message(FATAL_ERROR "libmount not found: scripts/deps.sh installs libmount-dev")
-  endif()
-  set(LANTERNBOOK_CLI_SYSTEM_LIBRARIES ${LANTERNBOOK_LIBMOUNT})
+  # The mount table is read with util-linux's libmount (libmount-dev), the
+  # labels of devices udev says nothing about with its libblkid (libblkid-dev).
+  foreach(library IN ITEMS libmount/libmount.h:mount blkid/blkid.h:blkid)
+    string(REPLACE ":" ";" parts ${library})
+    list(GET parts 0 header)
+    list(GET parts 1 name)
+    find_library(LANTERNBOOK_LIB_${name} ${name})
+    find_path(LANTERNBOOK_LIB_${name}_INCLUDE ${header})
+    if(NOT LANTERNBOOK_LIB_${name} OR NOT LANTERNBOOK_LIB_${name}_INCLUDE)
+      message(FATAL_ERROR "lib${name} not found: scripts/deps.sh installs lib${name}-dev")
+    endif()
+    list(APPEND LANTERNBOOK_CLI_SYSTEM_LIBRARIES ${LANTERNBOOK_LIB_${name}})
+  endforeach()
 endif()
 
 # Plain and sanitized, like the core; the tests run the program of their own
@@ -64,6 +71,7 @@ foreach(variant IN LISTS LANTERNBOOK_CLI_VARIANTS)
   endif()
   add_library(lanternbook_cli_${variant} STATIC ${LANTERNBOOK_CLI_SOURCES} ${LANTERNBOOK_CLI_POSIX_SOURCES})
   target_include_directories(lanternbook_cli_${variant} SYSTEM PUBLIC ${LANTERNBOOK_CLI_HEADERS})
+  target_include_directories(lanternbook_cli_${variant} PRIVATE ${LANTERNBOOK_GENERATED_DIR})
   target_link_libraries(lanternbook_cli_${variant} PUBLIC ${core} ${LANTERNBOOK_CLI_SYSTEM_LIBRARIES})
 
   add_executable(lanternbook-cli${suffix} src/cli/main_posix.cpp)
@@ -77,7 +85,8 @@ foreach(variant IN LISTS LANTERNBOOK_CLI_VARIANTS)
   add_executable(cli_tests_${variant} ${LANTERNBOOK_CLI_TESTS})
   target_include_directories(cli_tests_${variant} PRIVATE tests tests/unit)
   target_compile_definitions(cli_tests_${variant} PRIVATE
-    LANTERNBOOK_CLI_PROGRAM="$<TARGET_FILE:lanternbook-cli${suffix}>")
+    LANTERNBOOK_CLI_PROGRAM="$<TARGET_FILE:lanternbook-cli${suffix}>"
+    LANTERNBOOK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" LANTERNBOOK_EXPECTED_VERSION="${PROJECT_VERSION}")
   target_link_libraries(cli_tests_${variant} PRIVATE lanternbook_cli_${variant} GTest::gtest GTest::gtest_main util)
   add_dependencies(cli_tests_${variant} lanternbook-cli${suffix})
   gtest_discover_tests(cli_tests_${variant} TEST_PREFIX "cli.${variant}." DISCOVERY_TIMEOUT 60

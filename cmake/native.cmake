@@ -45,8 +45,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)
 
 # Includes run one way, and the portable core stays portable.
-find_package(Python3 COMPONENTS Interpreter REQUIRED)
 add_test(NAME static.layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers.py ${CMAKE_SOURCE_DIR}/src)
+
+# How the string tables are read from their sources and compressed.
+add_test(NAME scripts.make_string_tables
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/scripts/test_make_string_tables.py)
 
 # The mutation tool's operators and its restore of the sources; the mutation
 # run itself is too long for every test run.

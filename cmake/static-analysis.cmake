@@ -74,7 +74,7 @@ endfunction()
 # The same sets as the builds: CMakeLists.txt for the core, win32.cmake and
 # the host for the Win32 layer.
 set(core_source_globs
-  src/text/*.cpp src/l10n/*.cpp src/l10n/tables/*.cpp src/device/*.cpp
+  src/text/*.cpp src/l10n/*.cpp src/device/*.cpp
   src/config/*.cpp src/maintenance/*.cpp src/dialog/*.cpp
   src/cli/*.cpp src/platform/posix/*.cpp)
 set(win32_source_globs src/entry/*.cpp src/*/win32/*.cpp src/host/*.cpp src/cli/main_windows.cpp)

@@ -9,11 +9,12 @@ packages=(cmake make g++ libgtest-dev libgmock-dev
           wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick pngquant
           icoutils unzip
           clang libclang-rt-14-dev clang-tidy cppcheck python3
-          nlohmann-json3-dev libcli11-dev libmount-dev ninja-build
-          llvm dpkg-dev mandoc bash-completion zsh fish)
+          nlohmann-json3-dev libcli11-dev libmount-dev libblkid-dev ninja-build
+          llvm dpkg-dev mandoc bash-completion zsh fish dosfstools)
 # llvm: llvm-dlltool and llvm-readobj for the MSVC import library; dpkg-dev:
 # dpkg-shlibdeps for the DEB's dependencies; mandoc lints the man page; the
-# three shells check the completions.
+# three shells check the completions; dosfstools makes the FAT images that
+# stand in for keys' block devices.
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,13 +1,18 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include <CLI/CLI.hpp>
 
 #include "cli/configuration_report.h"
+#include "cli/settings_document.h"
 #include "dialog/opening_choices.h"
+#include "lanternbook_version.h"
 #include "maintenance/erase_downloads.h"
 #include "maintenance/save_config.h"
 #include "text/utf8_text.h"
@@ -15,134 +20,381 @@
 namespace lanternbook::cli {
 namespace {
 
-constexpr char kProgram[] = "lanternbook";
 constexpr char kOn[] = "on";
 constexpr char kOff[] = "off";
+// What the parser hands back for an option named without its value.
+constexpr char kNoValue[] = "\x1f";
+// A flag named on its own.
+constexpr char kFlagGiven[] = "true";
+constexpr std::size_t kListedPaths = 10;
+// A configuration document is a few hundred bytes; anything this long is something else.
+constexpr std::size_t kDocumentLimit = std::size_t{1} << 20;
+constexpr std::size_t kReadChunk = 4096;
+constexpr char kStandardInput[] = "-";
 
-struct Options {
-    std::string key;
-    bool json = false;
-    std::string data;
-    std::string period;
-    std::string range_button;
-    std::string vdo;
-    bool dry_run = false;
-    bool yes = false;
+// Errors for one command: usage errors and refusals (exit 1) name the
+// command, as they are mended on its command line; the others name only the
+// program. Lines after the first are printed as they are.
+class Errors {
+public:
+    Errors(std::ostream& err, std::string command) : err_(err), command_(std::move(command)) {}
+
+    Exit fail(Exit exit, const std::string& message) const {
+        err_ << kProgram;
+        if (exit == Exit::refused && !command_.empty()) {
+            err_ << ' ' << command_;
+        }
+        err_ << ": " << message << '\n';
+        return exit;
+    }
+    Exit fail(Exit exit, const std::wstring& message) const { return fail(exit, utf8_from_wide(message)); }
+
+private:
+    std::ostream& err_;
+    std::string command_;
 };
 
-void print_error(std::ostream& err, const std::string& message) { err << kProgram << ": " << message << '\n'; }
+// One command's options as the parser read them; an option the command
+// does not have is never given.
+class Invocation {
+public:
+    explicit Invocation(const CLI::App& app) : app_(app) {}
 
-CLI::Option* add_key_option(CLI::App& command, Options& options) {
-    return command.add_option("--key", options.key,
-                              "the key's root folder; without it, the one key attached")
-        ->type_name("DIR");
-}
-
-// The key a command works on; reports and returns false when there is none to use.
-bool chosen_root(const CLI::App& command, const Options& options, Services& services, std::ostream& err,
-                 std::wstring& root, Exit& exit) {
-    const std::wstring named = wide_from_utf8(options.key);
-    const bool has_named = command.count("--key") > 0;
-    const ChosenKey chosen = choose_key(has_named ? &named : nullptr, services.finder, services.files);
-    if (chosen.exit != Exit::done) {
-        print_error(err, utf8_from_wide(chosen.error));
-        exit = chosen.exit;
-        return false;
+    bool has(const char* name) const {
+        const CLI::Option* option = app_.get_option_no_throw(name);
+        return option != nullptr && option->count() > 0;
     }
-    root = chosen.root;
-    return true;
+    std::string value(const char* name) const {
+        const CLI::Option* option = app_.get_option_no_throw(name);
+        return option == nullptr || option->results().empty() ? std::string() : option->results().front();
+    }
+
+private:
+    const CLI::App& app_;
+};
+
+std::string quoted(const std::string& text) { return "'" + text + "'"; }
+
+std::string suggestion(const std::string& word, const std::vector<std::string>& candidates) {
+    const std::optional<std::string> meant = nearest(word, candidates);
+    return meant ? "; did you mean " + quoted(*meant) + "?" : std::string();
 }
 
-Exit run_find(Services& services, std::ostream& out, std::ostream& err) {
+std::vector<std::string> all_option_names(const std::vector<OptionEntry>& options) {
+    std::vector<std::string> names;
+    for (const OptionEntry& option : options) {
+        const std::vector<std::string> own = option_names(option);
+        names.insert(names.end(), own.begin(), own.end());
+    }
+    return names;
+}
+
+std::vector<std::string> command_names() {
+    std::vector<std::string> names(commands().size());
+    std::transform(commands().begin(), commands().end(), names.begin(),
+                   [](const CommandEntry& command) { return command.name; });
+    return names;
+}
+
+std::string unknown_command(const std::string& name) {
+    return "unknown command " + quoted(name) + suggestion(name, command_names());
+}
+
+// Every option lets the parser take what it is given, so that this program
+// and not the parser words each usage error.
+void add_options(CLI::App& target, const std::vector<OptionEntry>& options) {
+    for (const OptionEntry& option : options) {
+        if (option.value == nullptr) {
+            target.add_flag(option.names);
+        } else {
+            target.add_option(option.names)
+                ->expected(0, 1)
+                ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                ->default_str(kNoValue);
+        }
+    }
+}
+
+// The first mistake in how `options` were given to `target`.
+std::optional<std::string> option_error(const CLI::App& target, const std::vector<OptionEntry>& options) {
+    for (const OptionEntry& option : options) {
+        const std::string name = option_names(option).back();
+        const std::vector<std::string>& results = target.get_option(name)->results();
+        if (option.value == nullptr) {
+            if (std::any_of(results.begin(), results.end(), [](const std::string& r) { return r != kFlagGiven; })) {
+                return name + " takes no value";
+            }
+            continue;
+        }
+        if (std::find(results.begin(), results.end(), kNoValue) != results.end()) {
+            return name + " needs a value (" + option.value + ")";
+        }
+        if (results.size() > 1) {
+            return name + " is given more than once";
+        }
+    }
+    return std::nullopt;
+}
+
+// What was left over: unknown options, and words where none belong
+// (`help` takes one, the command it tells about).
+std::optional<std::string> leftover_error(const std::vector<std::string>& leftovers, const CommandEntry* command,
+                                          std::optional<std::string>& topic) {
+    const std::vector<OptionEntry>& options = command != nullptr ? command->options : program_options();
+    for (const std::string& word : leftovers) {
+        if (word.size() > 1 && word[0] == '-') {
+            const std::string name = word.substr(0, word.find('='));
+            const std::vector<std::string> known = all_option_names(options);
+            // Only the program's own options come before the command.
+            if (command != nullptr && std::find(known.begin(), known.end(), name) != known.end()) {
+                return name + " goes after " + quoted(command->name);
+            }
+            return "unknown option " + quoted(name) + suggestion(name, known);
+        }
+        if (command == nullptr) {
+            return unknown_command(word);
+        }
+        if (std::string(command->name) == "help" && !topic) {
+            topic = word;
+            continue;
+        }
+        return "unexpected argument " + quoted(word);
+    }
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------- keys
+
+// The key a command works on; reported when there is none to use. `change`
+// is set for set and erase, which take a named folder only when it is a key.
+std::optional<std::wstring> chosen_root(const Invocation& command, bool change, Services& services,
+                                        const Errors& errors, Exit& exit) {
+    const std::wstring named = wide_from_utf8(command.value("--key"));
+    const ChosenKey chosen = choose_key(command.has("--key") ? &named : nullptr, services.finder, services.files);
+    if (chosen.exit != Exit::done) {
+        exit = errors.fail(chosen.exit, chosen.error);
+        return std::nullopt;
+    }
+    if (!change || chosen.found || command.has("--force")) {
+        return chosen.root;
+    }
+    switch (kind_of_folder(chosen.root, services.finder, services.files)) {
+        case FolderKind::key: return chosen.root;
+        case FolderKind::unreadable:
+            exit = errors.fail(Exit::io_failure, shown_path(config_path_on(chosen.root), services.separator) +
+                                                     ": cannot be read" + utf8_from_wide(reason_of(services.files)));
+            return std::nullopt;
+        case FolderKind::other: break;
+    }
+    exit = errors.fail(Exit::no_key, shown_path(chosen.root, services.separator) + ": not a key (no " +
+                                         utf8_from_wide(kVolumeWord) +
+                                         " label and no CONFIG); add --force to use it anyway");
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------- find
+
+Exit run_find(const Invocation& command, Services& services, std::ostream& out, const Errors& errors) {
     const KeySearch search = services.finder.find_keys();
     if (!search.failure.empty()) {
-        print_error(err, "cannot search for keys: " + utf8_from_wide(search.failure) + " cannot be read");
-        return Exit::io_failure;
+        return errors.fail(Exit::io_failure, L"cannot search for keys: " + search.failure + L" cannot be read");
+    }
+    if (command.has("--json")) {
+        nlohmann::ordered_json json;
+        json["format"] = kDocumentFormat;
+        json["keys"] = nlohmann::ordered_json::array();
+        for (const std::wstring& root : search.roots) {
+            json["keys"].push_back({{"root", utf8_from_wide(root)}, {"label", utf8_from_wide(services.finder.label_of(root))}});
+        }
+        out << json_text(json);
+    } else {
+        for (const std::wstring& root : search.roots) {
+            out << utf8_from_wide(root) << '\n';
+        }
     }
     if (search.roots.empty()) {
-        print_error(err, "no key attached");
-        return Exit::no_key;
-    }
-    for (const std::wstring& root : search.roots) {
-        out << utf8_from_wide(root) << '\n';
+        return errors.fail(Exit::no_key, L"no key attached (searched " + services.finder.searched() + L")");
     }
     return Exit::done;
 }
 
-Exit run_show(const CLI::App& command, const Options& options, Services& services, std::ostream& out,
-              std::ostream& err) {
-    std::wstring root;
-    Exit exit = Exit::done;
-    if (!chosen_root(command, options, services, err, root, exit)) {
-        return exit;
-    }
+// ---------------------------------------------------------------- show
+
+// The configuration of the key at `root`; when there is none, `exit` says why.
+std::optional<ConfigurationReport> read_report(const std::wstring& root, Services& services, const Errors& errors,
+                                               Exit& exit) {
     NamedKeyVolumes volumes(services.volumes, services.files, root);
     DeviceDrive device(volumes, services.files);
     const KeyIdentity key = device.key_at(root);
     if (!key.found()) {
-        print_error(err, shown_path(root, services.separator) + ": the key is gone");
-        return Exit::no_key;
+        exit = errors.fail(Exit::no_key, shown_path(root, services.separator) + ": the key is gone");
+        return std::nullopt;
     }
     const ConfigRead read = device.read_config(key);
     if (read == ConfigRead::unreadable) {
-        print_error(err, shown_path(config_path_on(root), services.separator) + ": cannot be read");
-        return Exit::io_failure;
+        exit = errors.fail(Exit::io_failure, shown_path(config_path_on(root), services.separator) + ": cannot be read" +
+                                          utf8_from_wide(reason_of(services.files)));
+        return std::nullopt;
     }
-    const ConfigurationReport report = report_for(device, read, services.clock.utc_now());
-    out << (options.json ? report_json(report) : report_text(report));
-    return Exit::done;
+    return report_for(device, read, services.clock.utc_now());
 }
 
-std::optional<std::string> read_on_off(const std::string& option, const std::string& text, std::optional<bool>& value) {
+Exit run_show(const Invocation& command, Services& services, std::ostream& out, const Errors& errors) {
+    const bool json = command.has("--json");
+    if (!command.has("--all")) {
+        Exit exit = Exit::done;
+        const std::optional<std::wstring> root = chosen_root(command, false, services, errors, exit);
+        if (!root) {
+            return exit;
+        }
+        const std::optional<ConfigurationReport> report = read_report(*root, services, errors, exit);
+        if (!report) {
+            return exit;
+        }
+        out << (json ? report_json(*report) : report_text(*report));
+        return Exit::done;
+    }
+    if (command.has("--key")) {
+        return errors.fail(Exit::refused, std::string("--all and --key name the keys two ways; give one"));
+    }
+    const KeySearch search = services.finder.find_keys();
+    if (!search.failure.empty()) {
+        return errors.fail(Exit::io_failure, L"cannot search for keys: " + search.failure + L" cannot be read");
+    }
+    Exit exit = search.roots.empty() ? Exit::no_key : Exit::done;
+    std::vector<ConfigurationReport> reports;
+    for (const std::wstring& root : search.roots) {
+        if (std::optional<ConfigurationReport> report = read_report(root, services, errors, exit)) {
+            reports.push_back(*report);
+        }
+    }
+    if (json) {
+        out << reports_json(reports);
+    } else {
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            out << (i == 0 ? "" : "\n") << report_text(reports[i]);
+        }
+    }
+    if (search.roots.empty()) {
+        errors.fail(Exit::no_key, L"no key attached (searched " + services.finder.searched() + L")");
+    }
+    return exit;
+}
+
+// ---------------------------------------------------------------- set
+
+std::optional<std::string> read_on_off(const std::string& text, std::optional<bool>& value) {
     if (text == kOn || text == kOff) {
         value = text == kOn;
         return std::nullopt;
     }
-    return option + ": '" + text + "' is neither on nor off";
+    return quoted(text) + " is neither on nor off";
 }
 
-Exit run_set(const CLI::App& command, const Options& options, Services& services, std::ostream& out,
-             std::ostream& err) {
+// The bytes of the file `path`, or of standard input for "-".
+bool read_document(const std::string& path, Services& services, std::string& text, std::string& failure) {
+    if (path == kStandardInput) {
+        if (!services.terminal.read_all(text)) {
+            failure = "standard input: cannot be read";
+            return false;
+        }
+        return true;
+    }
+    std::unique_ptr<File> file =
+        services.files.open_file(wide_from_utf8(path), FileAccess::read, FileDisposition::open_existing);
+    std::vector<uint8_t> chunk(kReadChunk);
+    std::size_t count = 0;
+    while (file && text.size() <= kDocumentLimit) {
+        if (!file->read(chunk.data(), chunk.size(), count)) {
+            file.reset();
+            break;
+        }
+        if (count == 0) {
+            return true;
+        }
+        text.append(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    failure = path + (file ? ": larger than a configuration can be"
+                           : ": cannot be read" + utf8_from_wide(reason_of(services.files)));
+    return false;
+}
+
+// The request from --from and the options beside it, which win; reported
+// when refused.
+std::optional<SetRequest> read_request(const Invocation& command, Services& services, const SystemTime& now,
+                                       const Errors& errors, Exit& exit) {
     SetRequest request;
-    const SystemTime now = services.clock.utc_now();
     std::optional<std::string> refusal;
-    if (!refusal && command.count("--data") > 0) {
-        refusal = read_data_list(options.data, request);
+    if (command.has("--from")) {
+        const std::string path = command.value("--from");
+        std::string text;
+        std::string failure;
+        if (!read_document(path, services, text, failure)) {
+            exit = errors.fail(Exit::io_failure, failure);
+            return std::nullopt;
+        }
+        if (std::optional<std::string> wrong = read_settings_document(text, now, request)) {
+            refusal = "--from " + path + ": " + *wrong;
+        }
     }
-    if (!refusal && command.count("--period") > 0) {
-        refusal = read_period(options.period, now, request);
-    }
-    if (!refusal && command.count("--range-button") > 0) {
-        refusal = read_on_off("--range-button", options.range_button, request.range_button);
-    }
-    if (!refusal && command.count("--vdo") > 0) {
-        refusal = read_on_off("--vdo", options.vdo, request.vdo_special_data);
-    }
+    const auto read_option = [&](const char* name, const auto& reader) {
+        if (refusal || !command.has(name)) {
+            return;
+        }
+        if (std::optional<std::string> wrong = reader(command.value(name))) {
+            refusal = std::string(name) + ": " + *wrong;
+        }
+    };
+    read_option("--data", [&request](const std::string& text) { return read_data_list(text, request); });
+    read_option("--period", [&](const std::string& text) { return read_period(text, now, request); });
+    read_option("--range-button",
+                [&request](const std::string& text) { return read_on_off(text, request.range_button); });
+    read_option("--vdo", [&request](const std::string& text) { return read_on_off(text, request.vdo_special_data); });
     if (refusal) {
-        print_error(err, *refusal);
-        return Exit::refused;
+        exit = errors.fail(Exit::refused, *refusal);
+        return std::nullopt;
     }
-    std::wstring root;
+    return request;
+}
+
+Exit run_set(const Invocation& command, Services& services, std::ostream& out, const Errors& errors) {
+    const SystemTime now = services.clock.utc_now();
     Exit exit = Exit::done;
-    if (!chosen_root(command, options, services, err, root, exit)) {
+    const std::optional<SetRequest> request = read_request(command, services, now, errors, exit);
+    if (!request) {
         return exit;
     }
-    const SetResult result = set_configuration(root, request, options.dry_run, services);
-    if (result.exit != Exit::done) {
-        print_error(err, result.error);
-        return result.exit;
+    const std::optional<std::wstring> root = chosen_root(command, true, services, errors, exit);
+    if (!root) {
+        return exit;
     }
-    if (!options.dry_run) {
-        out << "saved " << shown_path(config_path_on(root), services.separator) << '\n';
+    const bool dry_run = command.has("--dry-run");
+    const SetResult result = set_configuration(*root, *request, dry_run, services);
+    if (result.exit != Exit::done) {
+        return errors.fail(result.exit, result.error);
+    }
+    if (!dry_run && !command.has("--json")) {
+        out << (result.unchanged ? "unchanged " : "saved ") << shown_path(config_path_on(*root), services.separator)
+            << '\n';
         return Exit::done;
     }
-    const ConfigurationReport report = report_of_saved(root, result.image, now);
-    out << (options.json ? report_json(report) : report_text(report));
+    ConfigurationReport report = report_of_saved(*root, result.image, now);
+    if (!dry_run) {
+        report.save = result.unchanged ? ConfigurationReport::Save::unchanged : ConfigurationReport::Save::saved;
+    }
+    out << (command.has("--json") ? report_json(report) : report_text(report));
     return Exit::done;
 }
 
-bool confirmed_on_terminal(const std::string& shown_root, Terminal& terminal, std::ostream& err) {
-    err << "Erase every download in CARD and TACHO on " << shown_root << "? [y/N] " << std::flush;
+// ---------------------------------------------------------------- erase
+
+std::string count_of(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " download" : " downloads");
+}
+
+bool confirmed_on_terminal(std::size_t count, const std::string& shown_root, Terminal& terminal,
+                           std::ostream& err) {
+    err << "Erase " << count_of(count) << " in CARD and TACHO on " << shown_root << "? [y/N] " << std::flush;
     std::string answer;
     if (!terminal.read_line(answer)) {
         return false;
@@ -150,56 +402,223 @@ bool confirmed_on_terminal(const std::string& shown_root, Terminal& terminal, st
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
 }
 
-Exit run_erase(const CLI::App& command, const Options& options, Services& services, std::ostream& out,
-               std::ostream& err) {
-    std::wstring root;
-    Exit exit = Exit::done;
-    if (!chosen_root(command, options, services, err, root, exit)) {
-        return exit;
+// "\n  path" for each of the first paths, then how many more there are.
+std::string listed_paths(const std::vector<std::wstring>& paths, wchar_t separator) {
+    std::string text;
+    for (std::size_t i = 0; i < paths.size() && i < kListedPaths; ++i) {
+        text += "\n  " + shown_path(paths[i], separator);
     }
-    if (!options.yes) {
-        if (!services.terminal.interactive()) {
-            print_error(err, "erase: nothing erased; without a terminal to ask on, add --yes");
-            return Exit::refused;
-        }
-        if (!confirmed_on_terminal(shown_path(root, services.separator), services.terminal, err)) {
-            print_error(err, "erase: nothing erased");
-            return Exit::refused;
-        }
+    if (paths.size() > kListedPaths) {
+        text += "\n  and " + std::to_string(paths.size() - kListedPaths) + " more";
     }
-    NamedKeyVolumes volumes(services.volumes, services.files, root);
-    DeviceDrive device(volumes, services.files);
-    const KeyIdentity key = device.key_at(root);
-    if (!key.found()) {
-        print_error(err, shown_path(root, services.separator) + ": the key is gone");
-        return Exit::no_key;
+    return text;
+}
+
+nlohmann::ordered_json shown_paths(const std::vector<std::wstring>& paths, wchar_t separator) {
+    std::vector<std::string> shown(paths.size());
+    std::transform(paths.begin(), paths.end(), shown.begin(),
+                   [separator](const std::wstring& path) { return shown_path(path, separator); });
+    return shown;
+}
+
+// What an erase did, as text or JSON, and what it failed to do, as errors.
+Exit erase_reported(const Invocation& command, const EraseResult& result, const std::string& shown_root,
+                    Services& services, std::ostream& out, const Errors& errors) {
+    const std::string reason = utf8_from_wide(services.files.failure_reason());
+    const std::vector<std::wstring> not_deleted = paths_not_deleted(result);
+    if (command.has("--json") && result.outcome != EraseOutcome::key_changed) {
+        nlohmann::ordered_json json;
+        json["format"] = kDocumentFormat;
+        json["key"] = shown_root;
+        json["deleted"] = result.deleted;
+        json["not_deleted"] = shown_paths(not_deleted, services.separator);
+        out << json_text(json);
     }
-    const EraseResult result = erase_downloads_on(key, device, services.files, services.clock);
-    const std::string count = std::to_string(result.deleted) + (result.deleted == 1 ? " download" : " downloads");
     switch (result.outcome) {
         case EraseOutcome::erased:
-            out << "deleted " << count << " from " << shown_path(root, services.separator) << '\n';
+            if (!command.has("--json")) {
+                out << "deleted " << count_of(result.deleted) << " from " << shown_root << '\n';
+            }
             return Exit::done;
-        case EraseOutcome::incomplete:
-            print_error(err, shown_path(root, services.separator) + ": deleted " + count + ", but some could not be deleted");
-            return Exit::io_failure;
+        case EraseOutcome::incomplete: {
+            const std::string why = reason.empty() ? std::string() : " (" + reason + ")";
+            if (not_deleted.empty()) {
+                return errors.fail(Exit::io_failure, shown_root + ": deleted " + count_of(result.deleted) +
+                                                         ", but some could not be deleted" + why);
+            }
+            return errors.fail(Exit::io_failure,
+                               shown_root + ": deleted " + count_of(result.deleted) + "; " +
+                                   std::to_string(not_deleted.size()) + " could not be deleted" + why + ":" +
+                                   listed_paths(not_deleted, services.separator));
+        }
         case EraseOutcome::no_key:
         case EraseOutcome::key_changed:
         case EraseOutcome::declined: break;
     }
-    print_error(err, shown_path(root, services.separator) + ": the key went away after deleting " + count);
-    return Exit::no_key;
+    return errors.fail(Exit::no_key, shown_root + ": the key went away after deleting " + count_of(result.deleted));
 }
 
-const char* save_failure(SaveOutcome outcome) {
+Exit run_erase(const Invocation& command, Services& services, std::ostream& out, std::ostream& err,
+               const Errors& errors) {
+    Exit exit = Exit::done;
+    const std::optional<std::wstring> root = chosen_root(command, true, services, errors, exit);
+    if (!root) {
+        return exit;
+    }
+    const std::string shown_root = shown_path(*root, services.separator);
+    NamedKeyVolumes volumes(services.volumes, services.files, *root);
+    DeviceDrive device(volumes, services.files);
+    const KeyIdentity key = device.key_at(*root);
+    if (!key.found()) {
+        return errors.fail(Exit::no_key, shown_root + ": the key is gone");
+    }
+    std::vector<std::wstring> downloads;
+    const EraseResult listing = list_downloads(key, volumes, services.files, services.clock, downloads);
+    if (listing.outcome == EraseOutcome::key_changed) {
+        return errors.fail(Exit::no_key, shown_root + ": the key is gone");
+    }
+    if (listing.outcome != EraseOutcome::erased) {
+        const std::vector<std::wstring> unread = paths_not_deleted(listing);
+        return errors.fail(Exit::io_failure, shown_path(unread.empty() ? *root : unread.front(), services.separator) +
+                                                 ": cannot be read" + utf8_from_wide(reason_of(services.files)));
+    }
+    if (command.has("--dry-run")) {
+        if (command.has("--json")) {
+            nlohmann::ordered_json json;
+            json["format"] = kDocumentFormat;
+            json["key"] = shown_root;
+            json["downloads"] = shown_paths(downloads, services.separator);
+            out << json_text(json);
+        } else {
+            for (const std::wstring& path : downloads) {
+                out << shown_path(path, services.separator) << '\n';
+            }
+        }
+        return Exit::done;
+    }
+    if (!command.has("--yes")) {
+        // Nothing to delete needs no one's yes, and nothing is touched.
+        if (downloads.empty()) {
+            return erase_reported(command, EraseResult{EraseOutcome::erased, 0, {}}, shown_root, services, out, errors);
+        }
+        if (!services.terminal.interactive()) {
+            return errors.fail(Exit::refused, std::string("nothing erased; without a terminal to ask on, add --yes"));
+        }
+        if (!confirmed_on_terminal(downloads.size(), shown_root, services.terminal, err)) {
+            return errors.fail(Exit::refused, std::string("nothing erased"));
+        }
+    }
+    return erase_reported(command, erase_downloads_on(key, device, services.files, services.clock), shown_root, services, out, errors);
+}
+
+// Why CONFIG was not replaced, with the system's reason where it has one.
+std::string save_failure(SaveOutcome outcome, FileSystem& files) {
     switch (outcome) {
         case SaveOutcome::read_only: return "read-only; left as it was";
-        case SaveOutcome::unreadable: return "cannot be read; left as it was";
+        case SaveOutcome::unreadable: return "cannot be read" + utf8_from_wide(reason_of(files)) + "; left as it was";
         case SaveOutcome::key_changed:
         case SaveOutcome::failed:
         case SaveOutcome::saved: break;
     }
-    return "could not be replaced; left as it was";
+    return "cannot be replaced" + utf8_from_wide(reason_of(files)) + "; left as it was";
+}
+
+// ---------------------------------------------------------------- the program
+
+// The first usage error: words left over (before the command they stay with
+// the program), then options given wrongly. `help`'s one word is its topic.
+std::optional<std::string> usage_error(const CLI::App& app, const CLI::App& parser, const CommandEntry* entry,
+                                       std::optional<std::string>& topic) {
+    std::vector<std::string> leftovers = app.remaining();
+    if (entry != nullptr) {
+        const std::vector<std::string> own = parser.remaining();
+        leftovers.insert(leftovers.end(), own.begin(), own.end());
+    }
+    std::optional<std::string> wrong = leftover_error(leftovers, entry, topic);
+    if (!wrong) {
+        wrong = option_error(app, program_options());
+    }
+    if (!wrong && entry != nullptr) {
+        wrong = option_error(parser, entry->options);
+    }
+    return wrong;
+}
+
+Exit run_command(const CommandEntry& entry, const Invocation& command, const std::optional<std::string>& topic,
+                 Services& services, std::ostream& out, std::ostream& err, const Errors& errors) {
+    const std::string name = entry.name;
+    if (name == "help") {
+        const CommandEntry* about = topic ? command_named(*topic) : nullptr;
+        if (topic && about == nullptr) {
+            return errors.fail(Exit::refused, unknown_command(*topic));
+        }
+        out << (about != nullptr ? command_help(*about, services.help_width)
+                                 : program_help(LANTERNBOOK_VERSION_TEXT, services.help_width));
+        return Exit::done;
+    }
+    if (name == "find") {
+        return run_find(command, services, out, errors);
+    }
+    if (name == "show") {
+        return run_show(command, services, out, errors);
+    }
+    if (name == "set") {
+        return run_set(command, services, out, errors);
+    }
+    return run_erase(command, services, out, err, errors);
+}
+
+Exit run_parsed(const std::vector<std::string>& arguments, Services& services, std::ostream& out,
+                std::ostream& err) {
+    CLI::App app{"", kProgram};
+    app.allow_extras();
+    app.require_subcommand(0, 1);
+    app.set_help_flag();
+    add_options(app, program_options());
+    std::vector<std::pair<CLI::App*, const CommandEntry*>> parsers;
+    for (const CommandEntry& entry : commands()) {
+        CLI::App* parser = app.add_subcommand(entry.name);
+        parser->allow_extras();
+        parser->set_help_flag();
+        add_options(*parser, entry.options);
+        parsers.emplace_back(parser, &entry);
+    }
+    std::vector<const char*> argv(arguments.size());
+    std::transform(arguments.begin(), arguments.end(), argv.begin(),
+                   [](const std::string& argument) { return argument.c_str(); });
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError&) {
+        // Every option takes what it is given: this is not expected to happen.
+        return Errors(err, "").fail(Exit::refused, std::string("cannot read the arguments; see 'lanternbook --help'"));
+    }
+
+    const auto chosen = std::find_if(parsers.begin(), parsers.end(), [](const auto& parser) { return bool(*parser.first); });
+    const CommandEntry* entry = chosen == parsers.end() ? nullptr : chosen->second;
+    const CLI::App& parser = entry == nullptr ? app : *chosen->first;
+    const Errors errors(err, entry == nullptr ? std::string() : entry->name);
+    std::optional<std::string> topic;
+    if (const std::optional<std::string> wrong = usage_error(app, parser, entry, topic)) {
+        return errors.fail(Exit::refused, *wrong);
+    }
+    if (entry == nullptr) {
+        if (app.count("--version") > 0) {
+            out << kProgram << ' ' << LANTERNBOOK_VERSION_TEXT << '\n';
+            return Exit::done;
+        }
+        if (app.count("--help") > 0) {
+            out << program_help(LANTERNBOOK_VERSION_TEXT, services.help_width);
+            return Exit::done;
+        }
+        err << short_usage();
+        return Exit::refused;
+    }
+    const Invocation command(parser);
+    if (command.has("--help") || app.count("--help") > 0) {
+        out << command_help(*entry, services.help_width);
+        return Exit::done;
+    }
+    return run_command(*entry, command, topic, services, out, err, errors);
 }
 
 }  // namespace
@@ -222,13 +641,14 @@ SetResult set_configuration(const std::wstring& root, const SetRequest& request,
     }
     if (device.read_config(key) == ConfigRead::unreadable) {
         result.exit = Exit::io_failure;
-        result.error = shown_path(config_path_on(root), services.separator) + ": cannot be read";
+        result.error = shown_path(config_path_on(root), services.separator) + ": cannot be read" +
+                       utf8_from_wide(reason_of(services.files));
         return result;
     }
     const StoredSettings loaded = settings_from(device.config());
     // One reading of the clock for the choices and the save, as Save has.
     const SystemTime now = services.clock.utc_now();
-    const AppliedChoices applied = apply_request(choices_after_opening(loaded, now), request);
+    const AppliedChoices applied = apply_request(held_for_set(loaded, request, now), request);
     if (applied.refusal) {
         result.exit = Exit::refused;
         result.error = *applied.refusal;
@@ -236,87 +656,40 @@ SetResult set_configuration(const std::wstring& root, const SetRequest& request,
     }
     const StoredSettings settings = settings_for_save(loaded, applied.choices, now).settings;
     result.image = image_to_save(device, settings);
+    const std::vector<uint8_t>& current = device.config_bytes();
+    result.unchanged = std::equal(current.begin(), current.end(), result.image.begin(), result.image.end());
     if (dry_run) {
         return result;
     }
     // What the dialog does on opening: the device needs its DATE marker.
     device.ensure_date_file(key);
+    if (result.unchanged) {
+        return result;
+    }
     const SaveOutcome saved = save_config(key, device, config_from(settings));
     if (saved == SaveOutcome::key_changed) {
         result.exit = Exit::no_key;
         result.error = shown_path(root, services.separator) + ": the key went away; nothing written";
     } else if (saved != SaveOutcome::saved) {
         result.exit = Exit::io_failure;
-        result.error = shown_path(config_path_on(root), services.separator) + ": " + save_failure(saved);
+        result.error =
+            shown_path(config_path_on(root), services.separator) + ": " + save_failure(saved, services.files);
     }
     return result;
 }
 
 int run_command_line(const std::vector<std::string>& arguments, Services& services, std::ostream& out,
                      std::ostream& err) {
-    Options options;
-    CLI::App app{"Shows, sets and erases the configuration of a tachograph download key.", kProgram};
-    app.require_subcommand(1);
-    app.footer("Exit codes: 0 done, 1 usage or a refused choice, 2 no key (or --key names no folder), "
-               "3 an I/O failure.");
-
-    CLI::App* find = app.add_subcommand("find", "Lists the roots of the attached keys, one a line.");
-    CLI::App* show = app.add_subcommand("show", "Shows the key's configuration as the dialog shows it.");
-    add_key_option(*show, options);
-    show->add_flag("--json", options.json, "JSON instead of text (keys listed in the README)");
-
-    CLI::App* set = app.add_subcommand(
-        "set", "Saves a configuration as the dialog's Save would, changing only what is given. "
-               "VDO special data is hidden and off in the dialog: it is saved off unless --vdo on.");
-    add_key_option(*set, options);
-    set->add_option("--data", options.data,
-                    "the data choices that are on, all others off: a comma-separated list of activities, "
-                    "events-and-faults, detailed-speed, technical-data, driver-card-via-tachograph")
-        ->type_name("LIST");
-    set->add_option("--period", options.period,
-                    "since-last | everything | last:N (7-180 days) | from:YYYY-MM-DD..YYYY-MM-DD")
-        ->type_name("PERIOD");
-    set->add_option("--range-button", options.range_button, "on | off: the range is chosen with the key's button")
-        ->type_name("on|off");
-    set->add_option("--vdo", options.vdo, "on | off: VDO special data (needs activities on)")->type_name("on|off");
-    CLI::Option* dry_run = set->add_flag("--dry-run", options.dry_run, "write nothing; print the result and its 32 bytes");
-    set->add_flag("--json", options.json, "the --dry-run result as JSON")->needs(dry_run);
-
-    CLI::App* erase = app.add_subcommand(
-        "erase", "Deletes the downloads in the key's CARD and TACHO folders, as the dialog's Erase does.");
-    add_key_option(*erase, options);
-    erase->add_flag("--yes", options.yes, "do not ask; needed when not on a terminal");
-
-    std::vector<const char*> argv(arguments.size());
-    std::transform(arguments.begin(), arguments.end(), argv.begin(),
-                   [](const std::string& argument) { return argument.c_str(); });
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::CallForHelp&) {
-        out << app.help();
-        return code_of(Exit::done);
-    } catch (const CLI::ParseError& error) {
-        std::string message = error.what();
-        if (message.empty()) {
-            message = "a command is needed: find, show, set or erase (see --help)";
-        }
-        // One line, whatever the library's message holds.
-        std::replace(message.begin(), message.end(), '\n', ' ');
-        print_error(err, message);
-        return code_of(Exit::refused);
+    Exit exit = run_parsed(arguments, services, out, err);
+    out.flush();
+    if (!out) {
+        const int error = errno;
+        err << kProgram << ": standard output: cannot be written"
+            << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << '\n';
+        exit = Exit::io_failure;
     }
-
-    Exit exit = Exit::refused;
-    if (*find) {
-        exit = run_find(services, out, err);
-    } else if (*show) {
-        exit = run_show(*show, options, services, out, err);
-    } else if (*set) {
-        exit = run_set(*set, options, services, out, err);
-    } else if (*erase) {
-        exit = run_erase(*erase, options, services, out, err);
-    }
-    return code_of(exit);
+    err.flush();
+    return code_of(err ? exit : Exit::io_failure);
 }
 
 }  // namespace lanternbook::cli

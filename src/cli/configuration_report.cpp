@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "cli/set_request.h"
+#include "cli/settings_document.h"
 #include "dialog/opening_choices.h"
 #include "text/utf8_text.h"
 
@@ -27,33 +26,8 @@ std::vector<std::string> data_names_on(const Choices& choices) {
     return names;
 }
 
-// The period box Save looks at first; none checked keeps the stored mode.
-const char* period_name(const Choices& choices) {
-    switch (choices.period.value_or(Period::none)) {
-        case Period::everything: return "everything";
-        case Period::since_last: return "since-last";
-        case Period::last_days: return "last-days";
-        case Period::from_till: return "from-till";
-        case Period::not_stored:
-        case Period::none:
-        case Period::unknown: break;
-    }
-    return "none";
-}
-
 std::string period_line(const Choices& choices) {
-    switch (choices.period.value_or(Period::none)) {
-        case Period::everything:
-        case Period::since_last: return period_name(choices);
-        case Period::last_days: return "last:" + std::to_string(choices.days);
-        case Period::from_till:
-            return "from:" + date_text(choices.from_date.value_or(SystemTime{})) + ".." +
-                   date_text(choices.till_date.value_or(SystemTime{}));
-        case Period::not_stored:
-        case Period::none:
-        case Period::unknown: break;
-    }
-    return "none (Save keeps the stored period)";
+    return period_text(choices).value_or("none (Save keeps the stored period)");
 }
 
 std::optional<std::string> shown_date(const ConfigurationReport& report, const std::optional<SystemTime>& date) {
@@ -124,11 +98,27 @@ ConfigurationReport report_of_saved(const std::wstring& key, const ConfigImage& 
     return report;
 }
 
-std::string hex_bytes(const ConfigImage& image) {
+std::optional<std::string> period_text(const Choices& choices) {
+    // The period box Save looks at first; none checked keeps the stored mode.
+    switch (choices.period.value_or(Period::none)) {
+        case Period::everything: return std::string("everything");
+        case Period::since_last: return std::string("since-last");
+        case Period::last_days: return "last:" + std::to_string(choices.days);
+        case Period::from_till:
+            return "from:" + date_text(choices.from_date.value_or(SystemTime{})) + ".." +
+                   date_text(choices.till_date.value_or(SystemTime{}));
+        case Period::not_stored:
+        case Period::none:
+        case Period::unknown: break;
+    }
+    return std::nullopt;
+}
+
+std::string hex_bytes(const ConfigImage& image, const char* separator) {
     std::string text;
     for (const uint8_t byte : image) {
         if (!text.empty()) {
-            text += ' ';
+            text += separator;
         }
         text += kHexDigits[byte >> 4];
         text += kHexDigits[byte & 0x0F];
@@ -162,14 +152,17 @@ std::string report_text(const ConfigurationReport& report) {
     return text;
 }
 
-std::string report_json(const ConfigurationReport& report) {
+namespace {
+
+nlohmann::ordered_json report_object(const ConfigurationReport& report) {
     const Choices& choices = report.choices;
     const StoredSettings& stored = report.settings;
     nlohmann::ordered_json json;
+    json["format"] = kDocumentFormat;
     json["key"] = utf8_from_wide(report.key);
     json["config_bytes"] = json_or_null(report.config_length);
     json["data"] = data_names_on(choices);
-    json["period"] = period_name(choices);
+    json["period"] = json_or_null(period_text(choices));
     json["days"] = choices.days;
     json["from"] = json_or_null(shown_date(report, choices.from_date));
     json["till"] = json_or_null(shown_date(report, choices.till_date));
@@ -178,10 +171,31 @@ std::string report_json(const ConfigurationReport& report) {
     json["serial_number"] = json_or_null(serial_shown(stored));
     json["software_version"] = json_or_null(version_shown(stored));
     if (report.new_image) {
-        json["bytes"] = hex_bytes(*report.new_image);
+        json["bytes"] = hex_bytes(*report.new_image, "");
     }
-    // A file name that is no UTF-8 must not stop the report.
+    if (report.save != ConfigurationReport::Save::none) {
+        json[report.save == ConfigurationReport::Save::saved ? "saved" : "unchanged"] = true;
+    }
+    return json;
+}
+
+}  // namespace
+
+std::string json_text(const nlohmann::ordered_json& json) {
+    // A file name that is no UTF-8 must not stop the document.
     return json.dump(kJsonIndent, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+std::string report_json(const ConfigurationReport& report) { return json_text(report_object(report)); }
+
+std::string reports_json(const std::vector<ConfigurationReport>& reports) {
+    nlohmann::ordered_json json;
+    json["format"] = kDocumentFormat;
+    json["keys"] = nlohmann::ordered_json::array();
+    for (const ConfigurationReport& report : reports) {
+        json["keys"].push_back(report_object(report));
+    }
+    return json_text(json);
 }
 
 }  // namespace lanternbook::cli

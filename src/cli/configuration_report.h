@@ -4,6 +4,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "config/stored_settings.h"
 #include "device/device_drive.h"
@@ -20,6 +23,8 @@ struct ConfigurationReport {
     Choices choices;
     // The 32 bytes `set --dry-run` would write; none for `show`.
     std::optional<ConfigImage> new_image;
+    // What a real `set` did with CONFIG.
+    enum class Save { none, saved, unchanged } save = Save::none;
 };
 
 // The key `device` has just read, with what the read gave.
@@ -30,10 +35,17 @@ struct ConfigurationReport {
 
 // One "name  value" line each, UTF-8.
 [[nodiscard]] std::string report_text(const ConfigurationReport& report);
+// A document as the command line prints it: UTF-8, indented, one line break at the end.
+[[nodiscard]] std::string json_text(const nlohmann::ordered_json& json);
 // One JSON object with the keys the README lists, UTF-8, indented.
 [[nodiscard]] std::string report_json(const ConfigurationReport& report);
+// `show --all --json`: one object listing the reports of every key.
+[[nodiscard]] std::string reports_json(const std::vector<ConfigurationReport>& reports);
 
-// "31 31 30 ..." for the image.
-[[nodiscard]] std::string hex_bytes(const ConfigImage& image);
+// "31 31 30 ..." for the image, or "313130..." with an empty separator.
+[[nodiscard]] std::string hex_bytes(const ConfigImage& image, const char* separator = " ");
+
+// `period` in --period's words ("last:45"); none when no period box is checked.
+[[nodiscard]] std::optional<std::string> period_text(const Choices& choices);
 
 }  // namespace lanternbook::cli

@@ -1,4 +1,4 @@
-// Settling which key a command works on.
+// Settling which key a command works on, and whether a named folder is one.
 #pragma once
 
 #include <memory>
@@ -11,22 +11,54 @@
 
 namespace lanternbook::cli {
 
+// A platform's keys as the command line sees them.
+class AttachedKeys : public KeyFinder {
+public:
+    // True when `folder` is the root of an attached volume whose label names the key.
+    [[nodiscard]] virtual bool is_key_root(const std::wstring& folder) = 0;
+    // What find_keys looks at, for the message when it finds nothing.
+    [[nodiscard]] virtual std::wstring searched() = 0;
+    // The volume label of a root the last find_keys gave; empty when unknown.
+    [[nodiscard]] virtual std::wstring label_of(const std::wstring& root) = 0;
+};
+
 struct ChosenKey {
     Exit exit = Exit::done;
     std::wstring root;
-    std::wstring error;  // one line when exit is not done
+    // When exit is not done: one line, or with several keys one more line per key.
+    std::wstring error;
+    // Found by the search rather than named: a key by its label.
+    bool found = false;
 };
 
+// ": Permission denied": the system's reason for the last failure of `files`;
+// empty when it gives none.
+[[nodiscard]] std::wstring reason_of(FileSystem& files);
+
 // The folder named with --key when there is one, or the only key attached.
-[[nodiscard]] ChosenKey choose_key(const std::wstring* named_root, KeyFinder& finder, FileSystem& files);
+[[nodiscard]] ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSystem& files);
+
+enum class FolderKind {
+    key,         // a key's root, by its label or by its CONFIG
+    other,       // no label naming the key and no CONFIG
+    unreadable,  // whether CONFIG is there cannot be told
+};
+
+// What `root`, a folder named with --key, is; set and erase change keys only.
+[[nodiscard]] FolderKind kind_of_folder(const std::wstring& root, AttachedKeys& keys, FileSystem& files);
 
 // Windows: the dialog's own drive-letter search, stale-device removal included.
-class DriveLetterKeys : public KeyFinder {
+class DriveLetterKeys : public AttachedKeys {
 public:
-    DriveLetterKeys(Volumes& volumes, FileSystem& files) : device_(volumes, files) {}
+    DriveLetterKeys(Volumes& volumes, FileSystem& files) : volumes_(volumes), device_(volumes, files) {}
     KeySearch find_keys() override { return device_.find_keys(); }
+    // "K:", "k:\" or "K:/" whose drive the search lists.
+    bool is_key_root(const std::wstring& folder) override;
+    std::wstring searched() override { return L"the labels of drives A: to Z:"; }
+    std::wstring label_of(const std::wstring& root) override;
 
 private:
+    Volumes& volumes_;
     DeviceDrive device_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
@@ -80,11 +81,10 @@ std::optional<std::string> outside_stored_range(const SystemTime& date, const Sy
     first.month = 1;
     first.day = 1;
     if (day_number(date) < day_number(first)) {
-        return "--period: " + date_text(date) + " is before 1970-01-01, the first day the key can store";
+        return date_text(date) + " is before 1970-01-01, the first day the key can store";
     }
     if (day_number(date) > day_number(now)) {
-        return "--period: " + date_text(date) + " is after today (" + date_text(now) +
-               "); the dialog would store today instead";
+        return date_text(date) + " is after today (" + date_text(now) + "); the dialog would store today instead";
     }
     return std::nullopt;
 }
@@ -101,11 +101,15 @@ std::string date_text(const SystemTime& date) {
 }
 
 std::optional<std::string> read_data_list(const std::string& text, SetRequest& request) {
+    const std::vector<std::string> parts = split(text, ',');
+    std::vector<std::string> names;
+    std::copy_if(parts.begin(), parts.end(), std::back_inserter(names), [](const std::string& name) { return !name.empty(); });
+    return read_data_names(names, request);
+}
+
+std::optional<std::string> read_data_names(const std::vector<std::string>& names, SetRequest& request) {
     std::array<bool, kDataChoiceCount> data{};
-    for (const std::string& name : split(text, ',')) {
-        if (name.empty()) {
-            continue;
-        }
+    for (const std::string& name : names) {
         bool known = false;
         for (std::size_t i = 0; i < kDataChoiceCount; ++i) {
             if (name == kDataNames[i]) {
@@ -114,7 +118,7 @@ std::optional<std::string> read_data_list(const std::string& text, SetRequest& r
             }
         }
         if (!known) {
-            std::string refusal = "--data: unknown data choice '";
+            std::string refusal = "unknown data choice '";
             refusal += name;
             refusal += "' (known:";
             for (const char* known_name : kDataNames) {
@@ -139,7 +143,7 @@ std::optional<std::string> read_period(const std::string& text, const SystemTime
         const std::string days = text.substr(std::char_traits<char>::length(kLastPrefix));
         if (!all_digits(days) || days.size() > kDaysDigitsLimit || digits_value(days) < kMinDays ||
             digits_value(days) > kMaxDays) {
-            return "--period: '" + text + "': the number of days must be " + std::to_string(kMinDays) + " to " +
+            return "'" + text + "': the number of days must be " + std::to_string(kMinDays) + " to " +
                    std::to_string(kMaxDays);
         }
         period.period = Period::last_days;
@@ -154,7 +158,7 @@ std::optional<std::string> read_period(const std::string& text, const SystemTime
                 ? std::nullopt
                 : read_date(range.substr(separator + std::char_traits<char>::length(kRangeSeparator)));
         if (!from || !till) {
-            return "--period: '" + text + "' is not from:YYYY-MM-DD..YYYY-MM-DD with two real dates";
+            return "'" + text + "' is not from:YYYY-MM-DD..YYYY-MM-DD with two real dates";
         }
         std::optional<std::string> refusal = outside_stored_range(*from, now);
         if (!refusal) {
@@ -164,16 +168,34 @@ std::optional<std::string> read_period(const std::string& text, const SystemTime
             return refusal;
         }
         if (day_number(*from) > day_number(*till)) {
-            return "--period: From " + date_text(*from) + " is after Till " + date_text(*till);
+            return "From " + date_text(*from) + " is after Till " + date_text(*till);
         }
         period.period = Period::from_till;
         period.from = *from;
         period.till = *till;
     } else {
-        return "--period: '" + text + "' is none of since-last, everything, last:N, from:YYYY-MM-DD..YYYY-MM-DD";
+        return "'" + text + "' is none of since-last, everything, last:N, from:YYYY-MM-DD..YYYY-MM-DD";
     }
     request.period = period;
     return std::nullopt;
+}
+
+std::optional<std::string> read_stored_date(const std::string& text, const SystemTime& now, SystemTime& date) {
+    const std::optional<SystemTime> read = read_date(text);
+    if (!read) {
+        return "'" + text + "' is not a real date YYYY-MM-DD";
+    }
+    if (std::optional<std::string> refusal = outside_stored_range(*read, now)) {
+        return refusal;
+    }
+    date = *read;
+    return std::nullopt;
+}
+
+Choices held_for_set(const StoredSettings& loaded, const SetRequest& request, const SystemTime& now) {
+    Choices held = choices_after_opening(loaded, now);
+    held.vdo_special_data = request.vdo_as_stored.value_or(loaded.vdo_special_data());
+    return held;
 }
 
 AppliedChoices apply_request(const Choices& held, const SetRequest& request) {
@@ -186,13 +208,22 @@ AppliedChoices apply_request(const Choices& held, const SetRequest& request) {
         if (data[kCard]) {
             for (std::size_t i = 0; i < kCard; ++i) {
                 if (data[i]) {
-                    applied.refusal = std::string("--data: ") + kDataNames[kCard] + " cannot be on together with " +
-                                      kDataNames[i];
+                    applied.refusal = std::string(kDataNames[kCard]) + " cannot be on together with " + kDataNames[i];
                     return applied;
                 }
             }
         }
         choices.data = data;
+    }
+    // Typed and picked while their period box was checked, then another box checked.
+    if (request.days) {
+        choices.days = *request.days;
+    }
+    if (request.from_date) {
+        choices.from_date = request.from_date;
+    }
+    if (request.till_date) {
+        choices.till_date = request.till_date;
     }
     if (request.period) {
         const PeriodRequest& period = *request.period;
@@ -213,8 +244,11 @@ AppliedChoices apply_request(const Choices& held, const SetRequest& request) {
     }
     // The VDO box is offered only while activities are on, and cleared when they go.
     if (choices.vdo_special_data && !choices.data[kActivities]) {
-        applied.refusal = std::string("--vdo on: needs ") + kDataNames[kActivities] +
-                          " on; the dialog clears VDO special data without it";
+        if (request.vdo_special_data) {
+            applied.refusal = std::string("--vdo on: needs ") + kDataNames[kActivities] +
+                              " on; the dialog clears VDO special data without it";
+        }
+        choices.vdo_special_data = false;
     }
     return applied;
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/stored_settings.h"
 #include "platform/platform.h"
@@ -29,13 +30,26 @@ struct SetRequest {
     std::optional<PeriodRequest> period;
     std::optional<bool> range_button;
     std::optional<bool> vdo_special_data;
+    // What Save stores whatever the period: the day count and the two dates,
+    // as another key's configuration holds them. A period given beside them
+    // brings its own.
+    std::optional<int> days;
+    std::optional<SystemTime> from_date;
+    std::optional<SystemTime> till_date;
+    // VDO special data as another key stores it: it takes the place of this
+    // key's stored bit, and like it goes off when activities do.
+    std::optional<bool> vdo_as_stored;
 };
 
 // Each reader fills its part of the request, or gives the one-line reason
-// the text is refused.
+// the text is refused, for the caller to put after the option's name.
 [[nodiscard]] std::optional<std::string> read_data_list(const std::string& text, SetRequest& request);
+[[nodiscard]] std::optional<std::string> read_data_names(const std::vector<std::string>& names, SetRequest& request);
 [[nodiscard]] std::optional<std::string> read_period(const std::string& text, const SystemTime& now,
                                                      SetRequest& request);
+// A "YYYY-MM-DD" that Save stores as it is: from 1970-01-01 to today.
+[[nodiscard]] std::optional<std::string> read_stored_date(const std::string& text, const SystemTime& now,
+                                                          SystemTime& date);
 
 // "YYYY-MM-DD" of a date's calendar fields.
 [[nodiscard]] std::string date_text(const SystemTime& date);
@@ -47,7 +61,12 @@ struct AppliedChoices {
 };
 
 // The request's changes made to what the dialog holds; what it does not
-// name stays as it was.
+// name stays as it was. `held` carries the VDO bit the key stores (or the
+// request's vdo_as_stored), which the dialog itself would drop.
 [[nodiscard]] AppliedChoices apply_request(const Choices& held, const SetRequest& request);
+
+// What the dialog holds after opening on `loaded`, with VDO special data as
+// stored (or as the request brings it) instead of off.
+[[nodiscard]] Choices held_for_set(const StoredSettings& loaded, const SetRequest& request, const SystemTime& now);
 
 }  // namespace lanternbook::cli

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <initializer_list>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "text/text_utils.h"
 #include "text/utf8_text.h"
@@ -38,6 +40,17 @@ const LocaleChoice kLocaleChoices[] = {
     {{0x041A}, croatian_strings},
 };
 
+// Every table's texts, one table after the other; none if the stream is damaged.
+std::vector<char> all_texts() {
+    std::vector<char> all(kStringTableStream.decoded_size);
+    // A last byte other than zero would let the readers run off the end.
+    if (!decode_compact(kStringTableStream.bytes, kStringTableStream.size, all.data(), all.size()) ||
+        all.empty() || all.back() != '\0') {
+        all.clear();
+    }
+    return all;
+}
+
 }  // namespace
 
 const StringTable& string_table_for(uint32_t locale_id) {
@@ -50,22 +63,29 @@ const StringTable& string_table_for(uint32_t locale_id) {
     return choice != std::end(kLocaleChoices) ? choice->table : english_strings;
 }
 
-const char* StringTable::operator[](std::size_t index) const {
+std::wstring StringTable::operator[](std::size_t index) const {
     if (index >= size()) {
-        return nullptr;
+        return std::wstring();
     }
-    const char* text = texts;
-    for (std::size_t skipped = 0; skipped < index; ++skipped) {
-        text += std::strlen(text) + 1;
+    const std::vector<char> all = all_texts();
+    std::size_t offset = 0;
+    for (std::size_t skipped = 0; skipped < first_text_ + index && offset < all.size(); ++skipped) {
+        offset += std::strlen(&all[offset]) + 1;
     }
-    return *text != '\0' ? text : nullptr;
+    return offset < all.size() ? wide_from_utf8(&all[offset], std::strlen(&all[offset])) : std::wstring();
 }
 
 void LanguageTable::select_language(uint32_t locale_id) {
-    const StringTable& table = string_table_for(locale_id);
-    for (std::size_t index = 0; index < StringTable::size(); ++index) {
-        const char* text = table[index];
-        entries_[index] = wide_from_utf8(text, text != nullptr ? std::strlen(text) : 0);
+    const std::vector<char> all = all_texts();
+    const std::size_t first = string_table_for(locale_id).first_text();
+    std::size_t offset = 0;
+    for (std::size_t index = 0; index < first + entries_.size(); ++index) {
+        const char* text = offset < all.size() ? &all[offset] : "";
+        const std::size_t length = std::strlen(text);
+        if (index >= first) {
+            entries_[index - first] = wide_from_utf8(text, length);
+        }
+        offset += length + 1;
     }
 }
 

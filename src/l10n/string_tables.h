@@ -1,22 +1,39 @@
-// The nineteen string tables. Each is one block of kTextCount UTF-8 texts,
-// each ended by a zero byte: half the bytes of UTF-16 for these languages,
-// and no pointer per text for the loader to relocate.
+// The nineteen string tables. Their sources, l10n/tables/*.cpp, are each one
+// block of kTextCount UTF-8 texts, each ended by a zero byte. The build joins
+// them into one compact stream (l10n/compact_text.h), so that what the
+// languages share is stored once.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
+#include "l10n/compact_text.h"
 #include "l10n/texts.h"
 
 namespace lanternbook {
 
-struct StringTable {
-    const char* texts;
+class StringTable {
+public:
+    // The table whose texts follow `first_text` texts of the tables before it.
+    explicit constexpr StringTable(std::size_t first_text) : first_text_(first_text) {}
 
-    // Position k is element k-1; nullptr for an empty position or past the end.
-    const char* operator[](std::size_t index) const;
-    const char* at(Text text) const { return (*this)[static_cast<std::size_t>(text) - 1]; }
+    // Position k is element k-1, in UTF-16; the empty text for an empty
+    // position or past the end. Each call decodes the stream: for tests and
+    // tools, while the dialog takes every text at once through LanguageTable.
+    // Not UTF-8 in a std::string, which would bring the narrow string code
+    // into the DLL.
+    [[nodiscard]] std::wstring operator[](std::size_t index) const;
+    [[nodiscard]] std::wstring at(Text text) const { return (*this)[static_cast<std::size_t>(text) - 1]; }
     static constexpr std::size_t size() { return kTextCount; }
+    [[nodiscard]] constexpr std::size_t first_text() const { return first_text_; }
+
+private:
+    std::size_t first_text_;
 };
+
+// Every table, one after the other: kTextCount UTF-8 texts each, each text
+// ended by a zero byte.
+extern const CompactText kStringTableStream;
 
 extern const StringTable english_strings;
 extern const StringTable polish_strings;
@@ -37,6 +54,5 @@ extern const StringTable portuguese_strings;
 extern const StringTable serbian_strings;
 extern const StringTable bulgarian_strings;
 extern const StringTable croatian_strings;
-
 
 }  // namespace lanternbook

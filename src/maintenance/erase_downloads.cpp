@@ -51,6 +51,7 @@ private:
     bool is_real_folder(const std::wstring& relative);
     void erase_matching_files(const std::wstring& folder, const wchar_t* letters);
     bool delete_download(const std::wstring& relative, uint32_t attributes);
+    void note_not_deleted(const std::wstring& path);
 
     const KeyIdentity& key_;
     DeviceDrive& device_;
@@ -60,7 +61,14 @@ private:
     bool key_gone_ = false;
     std::size_t deleted_ = 0;
     bool all_deleted_ = true;
+    std::wstring not_deleted_;
 };
+
+void EraseRun::note_not_deleted(const std::wstring& path) {
+    all_deleted_ = false;
+    not_deleted_ += path;
+    not_deleted_ += L'\0';
+}
 
 bool EraseRun::key_still_there(bool now) {
     const uint64_t ticks = clock_.ticks_ms();
@@ -96,12 +104,13 @@ bool EraseRun::delete_download(const std::wstring& relative, uint32_t attributes
 }
 
 void EraseRun::erase_matching_files(const std::wstring& folder, const wchar_t* letters) {
+    const std::wstring folder_path = with_trailing_backslash(with_trailing_backslash(key_.root) + folder);
     std::vector<FolderEntry> entries;
-    const Lookup listed =
-        files_.list_folder(with_trailing_backslash(with_trailing_backslash(key_.root) + folder) + kPatternPrefix + letters,
-                           entries);
+    const Lookup listed = files_.list_folder(folder_path + kPatternPrefix + letters, entries);
     if (listed != Lookup::found) {
-        all_deleted_ = all_deleted_ && listed == Lookup::missing;
+        if (listed == Lookup::failed) {
+            note_not_deleted(folder_path);
+        }
         return;
     }
     for (const FolderEntry& entry : entries) {
@@ -110,7 +119,7 @@ void EraseRun::erase_matching_files(const std::wstring& folder, const wchar_t* l
             continue;
         }
         if (entry.is_link()) {
-            all_deleted_ = false;
+            note_not_deleted(folder_path + entry.name);
             continue;
         }
         if (!key_still_there(false)) {
@@ -119,7 +128,7 @@ void EraseRun::erase_matching_files(const std::wstring& folder, const wchar_t* l
         if (delete_download(with_trailing_backslash(folder) + entry.name, entry.attributes)) {
             ++deleted_;
         } else {
-            all_deleted_ = false;
+            note_not_deleted(folder_path + entry.name);
         }
     }
 }
@@ -128,7 +137,7 @@ EraseResult EraseRun::run() {
     for (const wchar_t* folder : kDownloadFolders) {
         for (const wchar_t* letters : kDownloadExtensions) {
             if (!key_still_there(true)) {
-                return EraseResult{EraseOutcome::key_changed, deleted_};
+                return EraseResult{EraseOutcome::key_changed, deleted_, not_deleted_};
             }
             if (is_real_folder(folder)) {
                 erase_matching_files(folder, letters);
@@ -136,9 +145,9 @@ EraseResult EraseRun::run() {
         }
     }
     if (key_gone_) {
-        return EraseResult{EraseOutcome::key_changed, deleted_};
+        return EraseResult{EraseOutcome::key_changed, deleted_, not_deleted_};
     }
-    return EraseResult{all_deleted_ ? EraseOutcome::erased : EraseOutcome::incomplete, deleted_};
+    return EraseResult{all_deleted_ ? EraseOutcome::erased : EraseOutcome::incomplete, deleted_, not_deleted_};
 }
 
 }  // namespace

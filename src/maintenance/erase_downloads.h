@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "device/device_drive.h"
 #include "l10n/language_table.h"
@@ -21,13 +22,28 @@ enum class EraseOutcome {
 struct EraseResult {
     EraseOutcome outcome = EraseOutcome::declined;
     std::size_t deleted = 0;
+    // The downloads that stayed, and download folders that could not be
+    // read, in the order met, each path followed by a NUL, which no file
+    // name holds. One text rather than a list: the DLL, which only counts,
+    // must stay within its size bound.
+    std::wstring not_deleted;
 };
+
+// The paths in result.not_deleted, one each.
+[[nodiscard]] std::vector<std::wstring> paths_not_deleted(const EraseResult& result);
 
 // Deletes the downloads on `key`, checking that the key is still that volume
 // before each folder-and-extension pass and at least every 250 ms of
 // deleting. Links are never stepped through nor deleted.
 [[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
                                              Clock& clock);
+
+// What erase_downloads_on would delete on `key` now, in its order: the
+// same run with every deletion held back. The result tells whether the key
+// went away or a download folder could not be read (the folders in
+// not_deleted); downloads that would stay are no failure here.
+[[nodiscard]] EraseResult list_downloads(const KeyIdentity& key, Volumes& volumes, FileSystem& files, Clock& clock,
+                                         std::vector<std::wstring>& paths);
 
 // The dialog's Erase on the key it shows: asks first, then works only while
 // that key is attached, and tells the user when the run did not erase

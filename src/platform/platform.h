@@ -104,6 +104,9 @@ public:
     [[nodiscard]] virtual bool remove_folder(const std::wstring& path) = 0;
     // The user's temporary folder in its long form; empty on failure.
     virtual std::wstring temp_folder() = 0;
+    // Why the last failed call of this object, or of a file it opened,
+    // failed, in the system's words; empty when it cannot tell.
+    virtual std::wstring failure_reason() { return std::wstring(); }
 
     bool path_exists(const std::wstring& path) {
         uint32_t ignored = 0;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,42 +66,72 @@ int wait_for(pid_t child) {
 
 }  // namespace
 
-ProgramRun run_program(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment) {
-    std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
-    all.insert(all.end(), arguments.begin(), arguments.end());
+ProgramRun run_command(const std::vector<std::string>& command, const ProgramInput& input) {
+    std::vector<std::string> all = command;
     std::vector<char*> argv = argv_of(all);
+    int in_pipe[2];
     int out_pipe[2];
     int err_pipe[2];
-    if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) {
+    if (::pipe(in_pipe) != 0 || ::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) {
         return ProgramRun{};
     }
     const pid_t child = ::fork();
     if (child == 0) {
-        const int null_fd = ::open("/dev/null", O_RDONLY);
-        ::dup2(null_fd, STDIN_FILENO);
-        ::dup2(out_pipe[1], STDOUT_FILENO);
-        ::dup2(err_pipe[1], STDERR_FILENO);
-        for (const auto& [name, value] : environment) {
+        const int in_fd = input.standard_input ? in_pipe[0] : ::open("/dev/null", O_RDONLY);
+        const int out_fd = input.output_file.empty() ? out_pipe[1] : ::open(input.output_file.c_str(), O_WRONLY);
+        const int err_fd = input.error_file.empty() ? err_pipe[1] : ::open(input.error_file.c_str(), O_WRONLY);
+        ::dup2(in_fd, STDIN_FILENO);
+        ::dup2(out_fd, STDOUT_FILENO);
+        ::dup2(err_fd, STDERR_FILENO);
+        ::close(in_pipe[1]);
+        for (const auto& [name, value] : input.environment) {
             ::setenv(name.c_str(), value.c_str(), 1);
         }
-        ::execv(argv[0], argv.data());
+        ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
+    ::close(in_pipe[0]);
     ::close(out_pipe[1]);
     ::close(err_pipe[1]);
+    // Small enough for the pipe's buffer: written before anything is read back.
+    if (input.standard_input && !input.standard_input->empty() &&
+        ::write(in_pipe[1], input.standard_input->data(), input.standard_input->size()) < 0) {
+        ::close(in_pipe[1]);
+        return ProgramRun{};
+    }
+    ::close(in_pipe[1]);
     ProgramRun run;
     drain(out_pipe[0], err_pipe[0], run.out, run.err);
     run.exit_code = wait_for(child);
     return run;
 }
 
-ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed) {
+ProgramRun run_program_with(const std::vector<std::string>& arguments, const ProgramInput& input) {
+    std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return run_command(all, input);
+}
+
+ProgramRun run_program(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment) {
+    ProgramInput input;
+    input.environment = environment;
+    return run_program_with(arguments, input);
+}
+
+ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed,
+                                   unsigned short columns, const std::map<std::string, std::string>& environment) {
     std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv = argv_of(all);
     int terminal = -1;
-    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, columns != 0 ? &size : nullptr);
     if (child == 0) {
+        for (const auto& [name, value] : environment) {
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -143,6 +174,10 @@ TempFolder::~TempFolder() {
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void write_text(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 std::vector<uint8_t> read_bytes(const std::string& path) {

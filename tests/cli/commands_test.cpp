@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "dialog_harness.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
@@ -26,8 +27,13 @@ public:
         line = answer;
         return true;
     }
+    bool read_all(std::string& text) override {
+        text = input;
+        return true;
+    }
     bool is_terminal = true;
     std::string answer = "y";
+    std::string input;
 };
 
 struct Outcome {
@@ -81,20 +87,68 @@ TEST_F(Commands, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
     EXPECT_EQ(found.out, "K:\\\nM:\\\n");
     const Outcome show = run({"show"});
     EXPECT_EQ(show.exit_code, 1);
-    EXPECT_EQ(show.err, "lanternbook: 2 keys attached; name one with --key: K:\\ M:\\\n");
+    EXPECT_EQ(show.err, "lanternbook show: 2 keys attached; name one with --key:\n  K:\\\n  M:\\\n");
+    EXPECT_EQ(run({"find", "--json"}).out,
+              "{\n  \"format\": 1,\n  \"keys\": [\n    {\n      \"root\": \"K:\\\\\",\n      \"label\": \"VOLKARIS\"\n"
+              "    },\n    {\n      \"root\": \"M:\\\\\",\n      \"label\": \"volkaris backup\"\n    }\n  ]\n}\n");
 
     platform.remove_drive(L'K');
     platform.remove_drive(L'M');
-    EXPECT_EQ(run({"find"}).exit_code, 2);
+    const Outcome none = run({"find"});
+    EXPECT_EQ(none.exit_code, 2);
+    EXPECT_EQ(none.err, "lanternbook: no key attached (searched the labels of drives A: to Z:)\n");
 }
 
-TEST_F(Commands, EraseThatCannotDeleteEverythingSaysSo) {
+// A drive's root is a key by its label; any other folder only by its CONFIG.
+TEST_F(Commands, DriveRootsAreKeysByTheirLabel) {
+    platform.add_folder(L"K:\\sub");
+    platform.add_folder(L"D:\\notes");
+    platform.add_folder(L"D:\\copy");
+    platform.add_file(L"D:\\copy\\CONFIG", kOldConfig);
+    struct Case {
+        std::wstring folder;
+        bool key;
+    };
+    const Case cases[] = {
+        {L"K:\\", true}, {L"k:", true}, {L"K:/", true}, {L"D:\\", false},
+        {L"K:\\sub", false}, {L"D:\\notes", false}, {L"D:\\copy", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.folder.begin(), c.folder.end()));
+        EXPECT_EQ(cli::kind_of_folder(c.folder, finder, platform), c.key ? cli::FolderKind::key : cli::FolderKind::other);
+    }
+    platform.failing_call = platform.calls + 1;
+    EXPECT_EQ(cli::kind_of_folder(L"D:\\copy", finder, platform), cli::FolderKind::unreadable);
+    platform.failing_call.reset();
+
+    const Outcome refused = run({"erase", "--yes", "--key", "D:\\notes"});
+    EXPECT_EQ(refused.exit_code, 2);
+    EXPECT_EQ(refused.err,
+              "lanternbook: D:\\notes: not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n");
+}
+
+// Each download that stayed is named, the first ten of them, with the system's reason.
+TEST_F(Commands, EraseThatCannotDeleteEverythingNamesWhatStayed) {
     platform.locked_paths.insert(L"K:\\CARD\\A.DDD");
-    const Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
+    Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
     EXPECT_EQ(outcome.exit_code, 3);
-    EXPECT_EQ(outcome.err, "lanternbook: K:\\: deleted 2 downloads, but some could not be deleted\n");
+    EXPECT_EQ(outcome.err,
+              "lanternbook: K:\\: deleted 2 downloads; 1 could not be deleted (injected failure):\n  K:\\CARD\\a.ddd\n");
     EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.ddd"));
     EXPECT_FALSE(platform.exists(L"K:\\TACHO\\c.dtg"));
+
+    for (int i = 10; i < 23; ++i) {
+        const std::wstring name = L"K:\\TACHO\\" + std::to_wstring(i) + L".ddd";
+        platform.add_file(name, "download");
+        platform.locked_paths.insert(to_upper_ascii(name));
+    }
+    outcome = run({"erase", "--yes", "--key", "K:\\"});
+    std::string expected = "lanternbook: K:\\: deleted 0 downloads; 14 could not be deleted (injected failure):\n"
+                           "  K:\\CARD\\a.ddd\n";
+    for (int i = 10; i < 19; ++i) {
+        expected += "  K:\\TACHO\\" + std::to_string(i) + ".ddd\n";
+    }
+    EXPECT_EQ(outcome.err, expected + "  and 4 more\n");
 }
 
 TEST_F(Commands, EraseStopsWhenAnotherVolumeTakesTheKeysPlace) {
@@ -122,7 +176,7 @@ TEST_F(Commands, EraseOnATerminalAsksFirst) {
     const Outcome outcome = run({"erase"});
     EXPECT_EQ(outcome.exit_code, 0);
     EXPECT_EQ(outcome.out, "deleted 3 downloads from K:\\\n");
-    EXPECT_NE(outcome.err.find("Erase every download in CARD and TACHO on K:\\? [y/N]"), std::string::npos);
+    EXPECT_NE(outcome.err.find("Erase 3 downloads in CARD and TACHO on K:\\? [y/N]"), std::string::npos);
 }
 
 // Every platform call of `set` failing in turn: CONFIG is always the old or
@@ -159,7 +213,7 @@ TEST_F(Commands, SetThatCannotReplaceConfigLeavesIt) {
     platform.failing_replaces.insert(L"K:\\CONFIG");
     const Outcome outcome = run({"set", "--key", "K:\\", "--data", "activities"});
     EXPECT_EQ(outcome.exit_code, 3);
-    EXPECT_EQ(outcome.err, "lanternbook: K:\\CONFIG: could not be replaced; left as it was\n");
+    EXPECT_EQ(outcome.err, "lanternbook: K:\\CONFIG: cannot be replaced: injected failure; left as it was\n");
     EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), kOldConfig);
 }
 

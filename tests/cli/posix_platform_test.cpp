@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "cli/posix_key_search.h"
 #include "cli_process.h"
@@ -242,6 +243,55 @@ TEST_F(PosixFiles, NamesThatAreNoUtf8CanBeDeleted) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_TRUE(files.delete_file(path("CARD") + L"\\" + entries[0].name));
     EXPECT_FALSE(testing::exists(folder / ("CARD/" + std::string(name))));
+}
+
+// Each failure leaves the system's reason; a later success does not clear it.
+TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
+    EXPECT_EQ(files.failure_reason(), L"");
+    fs::create_directory(folder / "CARD");
+    write_text(folder / "CARD/a.ddd", "x");
+    write_text(folder / "plain", "x");
+    struct Case {
+        const char* name;
+        std::function<bool()> call;
+        std::wstring reason;
+    };
+    const Case cases[] = {
+        {"open a missing file",
+         [&] { return files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         L"No such file or directory"},
+        {"open a folder",
+         [&] { return files.open_file(path("CARD"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         L"Is a directory"},
+        {"delete a folder", [&] { return files.delete_file(path("CARD")); }, L"Is a directory"},
+        {"make a folder that is there", [&] { return files.create_folder(path("CARD")); }, L"File exists"},
+        {"remove a folder that is not empty", [&] { return files.remove_folder(path("CARD")); },
+         L"Directory not empty"},
+        {"list below a file",
+         [&] {
+             std::vector<FolderEntry> entries;
+             return files.list_folder(path("plain") + L"\\*.ddd", entries) == Lookup::found;
+         },
+         L"Not a directory"},
+        {"put a file in a folder's place",
+         [&] {
+             const std::unique_ptr<File> plain =
+                 files.open_file(path("plain"), FileAccess::write, FileDisposition::open_existing);
+             return plain && plain->replace(path("CARD"));
+         },
+         L"Is a directory"},
+        {"open a device",
+         [&] { return files.open_file(L"/dev/full", FileAccess::write, FileDisposition::open_existing) != nullptr; },
+         L"not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(c.call());
+        EXPECT_EQ(files.failure_reason(), c.reason);
+        uint32_t attributes = 0;
+        ASSERT_EQ(files.attributes(path("plain"), attributes), Lookup::found);
+        EXPECT_EQ(files.failure_reason(), c.reason) << "a success keeps the last failure's reason";
+    }
 }
 
 // A system root with udev's link folders, device files and a mount table.

@@ -4,9 +4,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -17,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
+using Json = nlohmann::ordered_json;
 
 // The key as scripts/make-key.sh seeds it: everything, 14 days, From
 // 2026-11-02, Till 2026-11-30, serial 5/4660, version 1.2.3.
@@ -26,13 +31,9 @@ const std::vector<std::string> kDownloads{"CARD/C_1.DDD", "CARD/c_2.ddd", "TACHO
                                           "TACHO/x.dtg", "CARD/y.DTC"};
 const std::vector<std::string> kKept{"CARD/readme.txt", "CONFIG", "DATE", "ostrevan.exe", "CARD/a.dddx"};
 // The keys of `show --json`, in order, as the README lists them.
-const std::vector<std::string> kJsonKeys{"key",  "config_bytes", "data",         "period",        "days",
-                                         "from", "till",         "range_button", "vdo_special_data",
+const std::vector<std::string> kJsonKeys{"format", "key",  "config_bytes", "data",         "period",
+                                         "days",   "from", "till",         "range_button", "vdo_special_data",
                                          "serial_number", "software_version"};
-
-void write_text(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class Key {
 public:
@@ -55,43 +56,185 @@ public:
     TempFolder folder;
 };
 
-std::string hex_of(const Bytes& bytes) {
+std::string hex_of(const Bytes& bytes, const char* separator = " ") {
     std::string text;
     char pair[4];
     for (const uint8_t byte : bytes) {
         std::snprintf(pair, sizeof pair, "%02x", byte);
-        text += text.empty() ? "" : " ";
+        text += text.empty() ? "" : separator;
         text += pair;
     }
     return text;
 }
 
 bool one_error_line(const ProgramRun& run) {
-    return run.err.rfind("lanternbook: ", 0) == 0 && run.err.find('\n') == run.err.size() - 1;
+    return run.err.rfind("lanternbook", 0) == 0 && run.err.find('\n') == run.err.size() - 1;
 }
 
-nlohmann::ordered_json json_of(const ProgramRun& run) { return nlohmann::ordered_json::parse(run.out, nullptr, false); }
+Json json_of(const ProgramRun& run) { return Json::parse(run.out, nullptr, false); }
 
-// ---------------------------------------------------------------- help and usage
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
 
-TEST(Program, HelpAndUsageErrors) {
+std::size_t widest_line(const std::string& text) {
+    std::size_t widest = 0;
+    for (const std::string& line : lines_of(text)) {
+        widest = std::max(widest, line.size());
+    }
+    return widest;
+}
+
+std::vector<std::string> with_key(const Key& key, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin() + 1, {"--key", key.root()});
+    return arguments;
+}
+
+// ---------------------------------------------------------------- help, version, usage
+
+TEST(Program, HelpVersionAndShortUsage) {
     const ProgramRun help = run_program({"--help"});
     EXPECT_EQ(help.exit_code, 0);
-    for (const char* command : {"find", "show", "set", "erase", "Exit codes"}) {
-        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    for (const char* part : {"find", "show", "set", "erase", "Exit codes", "--version"}) {
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
+    for (const std::vector<std::string>& same : std::vector<std::vector<std::string>>{{"help"}, {"-h"}}) {
+        const ProgramRun run = run_program(same);
+        EXPECT_EQ(run.exit_code, 0);
+        EXPECT_EQ(run.out, help.out) << same[0];
+    }
+
     const ProgramRun set_help = run_program({"set", "--help"});
     EXPECT_EQ(set_help.exit_code, 0);
-    for (const char* option : {"--data", "--period", "--range-button", "--vdo", "--dry-run", "--key"}) {
-        EXPECT_NE(set_help.out.find(option), std::string::npos) << option;
+    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [--key DIR]", 0), 0u) << set_help.out;
+    EXPECT_EQ(run_program({"help", "set"}).out, set_help.out);
+    EXPECT_EQ(run_program({"--help", "set"}).out, set_help.out);
+
+    for (const char* version : {"--version", "-V"}) {
+        const ProgramRun run = run_program({version});
+        EXPECT_EQ(run.exit_code, 0);
+        EXPECT_EQ(run.out, std::string("lanternbook ") + LANTERNBOOK_EXPECTED_VERSION + "\n");
     }
-    EXPECT_EQ(run_program({"erase", "--help"}).exit_code, 0);
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{}, {"show", "--colour"}, {"set", "extra"}, {"show", "--key"}}) {
-        const ProgramRun run = run_program(arguments);
+
+    const ProgramRun bare = run_program({});
+    EXPECT_EQ(bare.exit_code, 1);
+    EXPECT_TRUE(bare.out.empty());
+    EXPECT_EQ(bare.err, "Usage: lanternbook find|show|set|erase|help [OPTIONS]\n'lanternbook --help' tells more.\n");
+}
+
+// Every kind of usage error, in the program's own words and nothing else.
+TEST(Program, UsageErrorsInItsOwnWords) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{"shwo"}, "lanternbook: unknown command 'shwo'; did you mean 'show'?"},
+        {{"frobnicate"}, "lanternbook: unknown command 'frobnicate'"},
+        {{"--bogus"}, "lanternbook: unknown option '--bogus'"},
+        {{"--verison"}, "lanternbook: unknown option '--verison'; did you mean '--version'?"},
+        {{"show", "--jsn"}, "lanternbook show: unknown option '--jsn'; did you mean '--json'?"},
+        {{"set", "--dry"}, "lanternbook set: unknown option '--dry'; did you mean '--dry-run'?"},
+        {{"erase", "--yse=1"}, "lanternbook erase: unknown option '--yse'; did you mean '--yes'?"},
+        {{"show", "--colour"}, "lanternbook show: unknown option '--colour'"},
+        {{"show", "-x"}, "lanternbook show: unknown option '-x'"},
+        {{"show", "--", "x"}, "lanternbook show: unexpected argument 'x'"},
+        {{"show", "--key", "a", "--key", "b"}, "lanternbook show: --key is given more than once"},
+        {{"show", "--key"}, "lanternbook show: --key needs a value (DIR)"},
+        {{"set", "--period="}, "lanternbook set: --period needs a value (PERIOD)"},
+        {{"show", "--json=yes"}, "lanternbook show: --json takes no value"},
+        {{"set", "extra"}, "lanternbook set: unexpected argument 'extra'"},
+        {{"show", "find"}, "lanternbook show: unexpected argument 'find'"},
+        {{"--key", "K", "show"}, "lanternbook show: --key goes after 'show'"},
+        {{"help", "shwo"}, "lanternbook help: unknown command 'shwo'; did you mean 'show'?"},
+        {{"help", "set", "erase"}, "lanternbook help: unexpected argument 'erase'"},
+        {{"show", "--all", "--key", "K"}, "lanternbook show: --all and --key name the keys two ways; give one"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        const ProgramRun run = run_program(c.arguments);
         EXPECT_EQ(run.exit_code, 1);
-        EXPECT_TRUE(one_error_line(run)) << run.err;
+        EXPECT_EQ(run.err, c.error + "\n");
+        EXPECT_TRUE(run.out.empty());
     }
+}
+
+TEST(Program, HelpWrapsToTheTerminalAndEndsWithExamples) {
+    for (const std::size_t columns : {60, 100, 200}) {
+        SCOPED_TRACE(columns);
+        for (const char* command : {"--help", "set"}) {
+            std::vector<std::string> arguments{command};
+            if (arguments[0] == "set") {
+                arguments.push_back("--help");
+            }
+            const ProgramRun run = run_program(arguments, {{"COLUMNS", std::to_string(columns)}});
+            ASSERT_EQ(run.exit_code, 0);
+            EXPECT_LE(widest_line(run.out), columns);
+            // The width is used, not only kept under.
+            EXPECT_GT(widest_line(run.out), columns * 3 / 4);
+            const std::vector<std::string> lines = lines_of(run.out);
+            const auto examples = std::find(lines.begin(), lines.end(), "Examples:");
+            ASSERT_NE(examples, lines.end());
+            EXPECT_TRUE(std::all_of(examples + 1, lines.end(), [](const std::string& line) {
+                return line.rfind("  ", 0) == 0;
+            })) << "the examples come last";
+        }
+    }
+    // Empty or nonsense: 80.
+    const std::string eighty = run_program({"--help"}, {{"COLUMNS", "80"}}).out;
+    for (const char* columns : {"", "wide"}) {
+        EXPECT_EQ(run_program({"--help"}, {{"COLUMNS", columns}}).out, eighty) << columns;
+    }
+    // On a terminal its own width counts, not $COLUMNS.
+    const ProgramRun terminal = run_program_on_terminal({"set", "--help"}, "", 72, {{"COLUMNS", "200"}});
+    EXPECT_EQ(terminal.exit_code, 0);
+    EXPECT_LE(widest_line(terminal.out), 72u);
+    EXPECT_GT(widest_line(terminal.out), 60u);
+}
+
+// What --help names, the README's command-line section describes.
+TEST(Program, HelpNamesOnlyWhatTheReadmeDescribes) {
+    std::ifstream file(std::string(LANTERNBOOK_SOURCE_DIR) + "/README.md");
+    const std::string readme((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::size_t start = readme.find("\n## The command line");
+    ASSERT_NE(start, std::string::npos);
+    const std::string section = readme.substr(start, readme.find("\n## ", start + 1) - start);
+
+    const std::regex option("--[a-z][a-z-]*");
+    std::set<std::string> named;
+    for (const char* command : {"find", "show", "set", "erase", "help"}) {
+        const std::string help = run_program({command, "--help"}).out + run_program({"--help"}).out;
+        for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator(); ++it) {
+            named.insert(it->str());
+        }
+        EXPECT_NE(section.find(std::string("lanternbook ") + command), std::string::npos) << command;
+    }
+    ASSERT_GT(named.size(), 10u);
+    for (const std::string& name : named) {
+        EXPECT_NE(section.find(name), std::string::npos) << name << " is in --help but not in the README";
+    }
+}
+
+TEST(Program, AFailedWriteToStandardOutputOrErrorExitsThree) {
+    const Key key;
+    ProgramInput full_output;
+    full_output.output_file = "/dev/full";
+    const ProgramRun shown = run_program_with(with_key(key, {"show"}), full_output);
+    EXPECT_EQ(shown.exit_code, 3);
+    EXPECT_EQ(shown.err, "lanternbook: standard output: cannot be written: No space left on device\n");
+
+    ProgramInput full_error;
+    full_error.error_file = "/dev/full";
+    EXPECT_EQ(run_program_with({"show", "--key", key / "missing"}, full_error).exit_code, 3);
+    EXPECT_EQ(run_program({"show", "--key", key / "missing"}).exit_code, 2);
 }
 
 // ---------------------------------------------------------------- show
@@ -115,17 +258,42 @@ TEST(Program, ShowsTheConfigurationAsTextAndJson) {
 
     const ProgramRun run = run_program({"show", "--json", "--key", key.root()});
     ASSERT_EQ(run.exit_code, 0) << run.err;
-    const nlohmann::ordered_json json = json_of(run);
+    const Json json = json_of(run);
     std::vector<std::string> keys;
     for (const auto& item : json.items()) {
         keys.push_back(item.key());
     }
     EXPECT_EQ(keys, kJsonKeys);
+    EXPECT_EQ(json["format"], 1);
     EXPECT_EQ(json["key"], key.root());
-    EXPECT_EQ(json["data"], nlohmann::ordered_json({"activities", "events-and-faults", "detailed-speed", "technical-data"}));
+    EXPECT_EQ(json["data"], Json({"activities", "events-and-faults", "detailed-speed", "technical-data"}));
     EXPECT_EQ(json["period"], "everything");
     EXPECT_EQ(json["serial_number"], "QVX/05/4660");
     EXPECT_EQ(key.config(), kKeyConfig) << "show writes nothing";
+}
+
+// The JSON period is what --period would take to choose it again.
+TEST(Program, JsonPeriodInTheWordsOfPeriod) {
+    struct Case {
+        uint8_t code;
+        Json period;
+        bool range_button;
+    };
+    const Case cases[] = {
+        {'1', "from:2026-11-02..2026-11-30", false}, {'2', "last:14", false}, {'3', "since-last", false},
+        {'4', "everything", false},                  {'5', nullptr, false},   {'0', "everything", false},
+        {'4' + 8, "everything", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        const Key key;
+        Bytes config = kKeyConfig;
+        config[6] = c.code;
+        write_bytes(key / "CONFIG", config);
+        const Json json = json_of(run_program({"show", "--json", "--key", key.root()}));
+        EXPECT_EQ(json["period"], c.period);
+        EXPECT_EQ(json["range_button"], c.range_button);
+    }
 }
 
 // Every length class the decoder tells apart: what show has data for, and
@@ -153,7 +321,7 @@ TEST(Program, ConfigOfEveryLength) {
         write_bytes(key / "CONFIG", config);
         const ProgramRun shown = run_program({"show", "--json", "--key", key.root()});
         ASSERT_EQ(shown.exit_code, 0) << shown.err;
-        const nlohmann::ordered_json json = json_of(shown);
+        const Json json = json_of(shown);
         EXPECT_EQ(json["config_bytes"], std::min<std::size_t>(c.length, 1024));
         EXPECT_EQ(!json["from"].is_null(), c.dates);
         EXPECT_EQ(!json["till"].is_null(), c.dates);
@@ -173,16 +341,16 @@ TEST(Program, ConfigOfEveryLength) {
     }
 }
 
-TEST(Program, MissingConfigShowsTheDefaultsAndSetMakesOne) {
+TEST(Program, MissingConfigShowsTheDefaultsAndAForcedSetMakesOne) {
     const Key key;
     fs::remove(key / "CONFIG");
     const ProgramRun shown = run_program({"show", "--json", "--key", key.root()});
     ASSERT_EQ(shown.exit_code, 0);
-    const nlohmann::ordered_json json = json_of(shown);
+    const Json json = json_of(shown);
     EXPECT_TRUE(json["config_bytes"].is_null());
     EXPECT_EQ(json["period"], "everything");
     EXPECT_EQ(json["days"], 14);
-    ASSERT_EQ(run_program({"set", "--key", key.root()}).exit_code, 0);
+    ASSERT_EQ(run_program({"set", "--force", "--key", key.root()}).exit_code, 0);
     const Bytes config = key.config();
     ASSERT_EQ(config.size(), 32u);
     // The dialog's defaults: "1", four data choices, everything, 14 days.
@@ -209,7 +377,7 @@ TEST(Program, RandomConfigNeverBreaksIt) {
         EXPECT_EQ(key.config(), config) << "a dry run writes nothing";
         const ProgramRun set = run_program({"set", "--key", key.root(), "--period", "last:20"});
         ASSERT_EQ(set.exit_code, 0) << set.err;
-        EXPECT_EQ(hex_of(key.config()), json_of(dry)["bytes"].get<std::string>());
+        EXPECT_EQ(hex_of(key.config(), ""), json_of(dry)["bytes"].get<std::string>());
     }
 }
 
@@ -257,6 +425,129 @@ TEST(Program, SetWritesTheDialogsBytes) {
     }
 }
 
+// VDO special data stays as the key stores it, unless --vdo names it or
+// activities go, as they take it with them in the dialog.
+TEST(Program, SetKeepsVdoAsStoredUnlessNamed) {
+    struct Case {
+        std::vector<std::string> options;
+        uint8_t stored;
+        uint8_t saved;
+    };
+    const Case cases[] = {
+        {{"--period", "last:30"}, 1, 1},
+        {{"--data", "activities,technical-data"}, 1, 1},
+        {{"--period", "last:30"}, 0, 0},
+        {{"--vdo", "off"}, 1, 0},
+        {{"--vdo", "on"}, 0, 1},
+        {{"--data", "events-and-faults"}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options[0] + " " + c.options[1] + " on " + std::to_string(c.stored));
+        const Key key;
+        Bytes config = kKeyConfig;
+        config[8] = c.stored;
+        write_bytes(key / "CONFIG", config);
+        std::vector<std::string> arguments{"set", "--key", key.root()};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const ProgramRun run = run_program(arguments);
+        ASSERT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_EQ(key.config()[8], c.saved);
+    }
+}
+
+TEST(Program, SetThatChangesNothingLeavesConfigAlone) {
+    const Key key;
+    struct stat before {};
+    ASSERT_EQ(::stat((key / "CONFIG").c_str(), &before), 0);
+    for (const std::vector<std::string>& options :
+         std::vector<std::vector<std::string>>{{}, {"--period", "everything", "--range-button", "off"}}) {
+        std::vector<std::string> arguments{"set", "--key", key.root()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const ProgramRun run = run_program(arguments);
+        ASSERT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_EQ(run.out, "unchanged " + key.root() + "/CONFIG\n");
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat((key / "CONFIG").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "CONFIG was replaced";
+    EXPECT_EQ(key.config(), kKeyConfig);
+
+    // The same first 32 bytes with more after them are not the same file.
+    Bytes longer = kKeyConfig;
+    longer.resize(40, 0x41);
+    write_bytes(key / "CONFIG", longer);
+    const ProgramRun run = run_program({"set", "--key", key.root()});
+    EXPECT_EQ(run.out, "saved " + key.root() + "/CONFIG\n");
+    EXPECT_EQ(key.config(), kKeyConfig);
+}
+
+// --json after a real save is the dry run's object, with what became of CONFIG.
+TEST(Program, SetJsonTellsWhatTheSaveDid) {
+    const Key key;
+    const std::vector<std::string> arguments{"set", "--json", "--key", key.root(), "--period", "last:30"};
+    std::vector<std::string> dry_arguments = arguments;
+    dry_arguments.push_back("--dry-run");
+    Json dry = json_of(run_program(dry_arguments));
+    EXPECT_EQ(dry["bytes"].get<std::string>().size(), 64u);
+    EXPECT_EQ(dry["period"], "last:30");
+    EXPECT_FALSE(dry.contains("saved"));
+
+    Json saved = json_of(run_program(arguments));
+    EXPECT_EQ(saved["saved"], true);
+    EXPECT_EQ(hex_of(key.config(), ""), saved["bytes"]);
+    saved.erase("saved");
+    EXPECT_EQ(saved, dry);
+
+    Json again = json_of(run_program(arguments));
+    EXPECT_EQ(again["unchanged"], true);
+    again.erase("unchanged");
+    EXPECT_EQ(again, dry);
+}
+
+// show's object fed to set on another key copies the choices, never the key's identity.
+TEST(Program, SetCopiesTheChoicesShowPrints) {
+    const Key from;
+    const Bytes chosen{'1', '1', '0', '1', '1', '0', '2' + 8, 45, 1, 0x6A, 0xE7, 0xD2, 0x80, 0x6B, 0x0C, 0xBC,
+                       0x80, 0x7E, 0x0B, 0x02, 0x01, 126, 11, 30, 1, 5, 0x12, 0x34, 1, 2, 3, 0};
+    write_bytes(from / "CONFIG", chosen);
+    const Key to;
+    Bytes own = kKeyConfig;
+    std::copy_n(Bytes{9, 0x56, 0x78, 4, 5, 6, 0}.begin(), 7, own.begin() + 25);
+    write_bytes(to / "CONFIG", own);
+
+    const ProgramRun shown = run_program({"show", "--key", from.root(), "--json"});
+    ProgramInput piped;
+    piped.standard_input = shown.out;
+    const ProgramRun copied = run_program_with({"set", "--key", to.root(), "--from", "-"}, piped);
+    ASSERT_EQ(copied.exit_code, 0) << copied.err;
+    Bytes expected = chosen;
+    std::copy(own.begin() + 25, own.end(), expected.begin() + 25);
+    EXPECT_EQ(hex_of(to.config()), hex_of(expected));
+
+    // Options beside the document win over it, from a file as from standard input.
+    write_text(to / "choices.json", shown.out);
+    const ProgramRun overridden =
+        run_program({"set", "--key", to.root(), "--from", to / "choices.json", "--period", "since-last"});
+    ASSERT_EQ(overridden.exit_code, 0) << overridden.err;
+    EXPECT_EQ(to.config()[6], '3' + 8);
+    EXPECT_EQ(to.config()[7], 45);
+}
+
+TEST(Program, ADocumentSetCannotReadIsRefused) {
+    const Key key;
+    ProgramInput piped;
+    piped.standard_input = R"({"format": 1, "perod": "last:30"})";
+    const ProgramRun malformed = run_program_with({"set", "--key", key.root(), "--from", "-"}, piped);
+    EXPECT_EQ(malformed.exit_code, 1);
+    EXPECT_EQ(malformed.err,
+              "lanternbook set: --from -: unknown field \"perod\"; did you mean \"period\"?\n");
+
+    const ProgramRun missing = run_program({"set", "--key", key.root(), "--from", key / "none.json"});
+    EXPECT_EQ(missing.exit_code, 3);
+    EXPECT_EQ(missing.err, "lanternbook: " + (key / "none.json") + ": cannot be read: No such file or directory\n");
+    EXPECT_EQ(key.config(), kKeyConfig);
+}
+
 TEST(Program, SetCompletesAShortDateAsTheDialogDoesButADryRunDoesNot) {
     const Key key;
     write_text(key / "DATE", "12");
@@ -269,35 +560,40 @@ TEST(Program, SetCompletesAShortDateAsTheDialogDoesButADryRunDoesNot) {
 TEST(Program, RefusedChoicesChangeNothing) {
     struct Case {
         std::vector<std::string> options;
-        std::string error_part;
+        std::string error;
     };
     const Case cases[] = {
-        {{"--data", "activities,speed"}, "--data: unknown data choice 'speed'"},
-        {{"--data", "activities,driver-card-via-tachograph"}, "cannot be on together with activities"},
-        {{"--period", "last:6"}, "must be 7 to 180"},
-        {{"--period", "last:181"}, "must be 7 to 180"},
-        {{"--period", "from:2026-11-20..2026-10-05"}, "is after Till"},
-        {{"--period", "from:2026-10-05..2099-01-01"}, "is after today"},
-        {{"--period", "from:1969-12-31..2020-01-01"}, "before 1970-01-01"},
-        {{"--period", "yesterday"}, "is none of"},
+        {{"--data", "activities,speed"},
+         "--data: unknown data choice 'speed' (known: activities events-and-faults detailed-speed technical-data "
+         "driver-card-via-tachograph)"},
+        {{"--data", "activities,driver-card-via-tachograph"},
+         "driver-card-via-tachograph cannot be on together with activities"},
+        {{"--period", "last:6"}, "--period: 'last:6': the number of days must be 7 to 180"},
+        {{"--period", "from:2026-11-20..2026-10-05"}, "--period: From 2026-11-20 is after Till 2026-10-05"},
+        {{"--period", "from:2026-10-05..2099-01-01"}, "--period: 2099-01-01 is after today"},
+        {{"--period", "from:1969-12-31..2020-01-01"},
+         "--period: 1969-12-31 is before 1970-01-01, the first day the key can store"},
+        {{"--period", "yesterday"},
+         "--period: 'yesterday' is none of since-last, everything, last:N, from:YYYY-MM-DD..YYYY-MM-DD"},
         {{"--range-button", "yes"}, "--range-button: 'yes' is neither on nor off"},
-        {{"--vdo", "on", "--data", "events-and-faults"}, "--vdo on: needs activities"},
-        {{"--json"}, "--dry-run"},
+        {{"--vdo", "on", "--data", "events-and-faults"},
+         "--vdo on: needs activities on; the dialog clears VDO special data without it"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.error_part);
+        SCOPED_TRACE(c.error);
         const Key key;
         std::vector<std::string> arguments{"set", "--key", key.root()};
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         const ProgramRun run = run_program(arguments);
         EXPECT_EQ(run.exit_code, 1);
         EXPECT_TRUE(one_error_line(run)) << run.err;
-        EXPECT_NE(run.err.find(c.error_part), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.rfind("lanternbook set: " + c.error, 0), 0u) << run.err;
         EXPECT_EQ(key.config(), kKeyConfig);
     }
 }
 
-TEST(Program, InputOutputFailuresNameTheFile) {
+// The file is named, and the system says why.
+TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
     {
         const Key key;
         ::chmod((key / "CONFIG").c_str(), 0444);
@@ -312,18 +608,30 @@ TEST(Program, InputOutputFailuresNameTheFile) {
         fs::remove(key / "CONFIG");
         fs::create_directory(key / "CONFIG");
         for (const std::vector<std::string>& arguments :
-             std::vector<std::vector<std::string>>{{"show", "--key", key.root()}, {"set", "--key", key.root()}}) {
+             std::vector<std::vector<std::string>>{{"show", "--key", key.root()}, {"set", "--force", "--key", key.root()}}) {
             const ProgramRun run = run_program(arguments);
             EXPECT_EQ(run.exit_code, 3);
-            EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be read\n");
+            EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be read: Is a directory\n");
         }
         EXPECT_TRUE(fs::is_directory(key / "CONFIG"));
     }
+    {
+        // Every name Save may write its new CONFIG under is taken.
+        const Key key;
+        write_text(key / "CONFIG.NEW", "");
+        for (char digit = '1'; digit <= '9'; ++digit) {
+            write_text(key / (std::string("CONFIG.NEW") + digit), "");
+        }
+        const ProgramRun run = run_program({"set", "--key", key.root(), "--period", "last:30"});
+        EXPECT_EQ(run.exit_code, 3);
+        EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be replaced: File exists; left as it was\n");
+        EXPECT_EQ(key.config(), kKeyConfig);
+    }
 }
 
-// ---------------------------------------------------------------- finding the key
+// ---------------------------------------------------------------- which folders are keys
 
-TEST(Program, KeyNamedOrFound) {
+TEST(Program, KeyNamedThatIsNoFolder) {
     const Key key;
     for (const std::string command : {"show", "set", "erase"}) {
         SCOPED_TRACE(command);
@@ -334,46 +642,36 @@ TEST(Program, KeyNamedOrFound) {
         EXPECT_EQ(run.exit_code, 2);
         EXPECT_TRUE(one_error_line(run));
     }
+}
 
-    // A system with no key, one key and two keys mounted.
-    TempFolder system;
-    fs::create_directories(system / "dev/disk/by-label");
-    fs::create_directories(system / "proc/self");
-    const std::map<std::string, std::string> environment{{"LANTERNBOOK_SYSTEM_ROOT", system.path()}};
-    write_text(system / "proc/self/mountinfo", "22 1 0:21 / /proc rw - proc proc rw\n");
-    for (const std::string command : {"find", "show", "set", "erase"}) {
-        const ProgramRun run = run_program({command}, environment);
-        EXPECT_EQ(run.exit_code, 2) << command;
-        EXPECT_EQ(run.err, "lanternbook: no key attached\n") << command;
-    }
+// set and erase change a folder only when it holds a CONFIG (or is a
+// labelled key's root, see the key-finding tests); show reads any.
+TEST(Program, OnlyKeysAreChanged) {
+    TempFolder notes;
+    write_text(notes / "todo.txt", "notes");
+    fs::create_directory(notes / "CARD");
+    write_text(notes / "CARD/important.ddd", "archived download");
+    const std::string refusal =
+        "lanternbook: " + notes.path() + ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n";
 
-    const Key second;
-    std::string table = "22 1 0:21 / /proc rw - proc proc rw\n";
-    int number = 0;
-    for (const Key* mounted : {&key, &second}) {
-        const std::string device = "sd" + std::string(1, static_cast<char>('b' + number));
-        write_text(system / ("dev/" + device), "");
-        fs::create_symlink("../../" + device, system / ("dev/disk/by-label/VOLKARIS\\x20" + std::to_string(number)));
-        table += "3" + std::to_string(number) + " 1 8:1" + std::to_string(number) + " / " + mounted->root() +
-                 " rw - vfat /dev/" + device + " rw\n";
-        ++number;
-        write_text(system / "proc/self/mountinfo", table);
-        const ProgramRun found = run_program({"find"}, environment);
-        EXPECT_EQ(found.exit_code, 0);
-        EXPECT_EQ(found.out, number == 1 ? key.root() + "\n" : key.root() + "\n" + second.root() + "\n");
-        const ProgramRun shown = run_program({"show", "--json"}, environment);
-        if (number == 1) {
-            EXPECT_EQ(shown.exit_code, 0);
-            EXPECT_EQ(json_of(shown)["key"], key.root());
-        } else {
-            EXPECT_EQ(shown.exit_code, 1);
-            EXPECT_EQ(shown.err,
-                      "lanternbook: 2 keys attached; name one with --key: " + key.root() + " " + second.root() + "\n");
-        }
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"set", "--period", "last:30"}, {"erase", "--yes"}}) {
+        SCOPED_TRACE(arguments[0]);
+        std::vector<std::string> named{arguments[0], "--key", notes.path()};
+        named.insert(named.end(), arguments.begin() + 1, arguments.end());
+        const ProgramRun run = run_program(named);
+        EXPECT_EQ(run.exit_code, 2);
+        EXPECT_EQ(run.err, refusal);
     }
-    EXPECT_EQ(run_program({"set", "--period", "last:9"}, environment).exit_code, 1);
-    EXPECT_EQ(key.config(), kKeyConfig);
-    EXPECT_EQ(second.config(), kKeyConfig);
+    EXPECT_FALSE(exists(notes / "CONFIG"));
+    EXPECT_FALSE(exists(notes / "DATE"));
+    EXPECT_TRUE(exists(notes / "CARD/important.ddd"));
+    EXPECT_EQ(run_program({"show", "--key", notes.path()}).exit_code, 0);
+
+    EXPECT_EQ(run_program({"erase", "--yes", "--force", "--key", notes.path()}).exit_code, 0);
+    EXPECT_FALSE(exists(notes / "CARD/important.ddd"));
+    EXPECT_EQ(run_program({"set", "--force", "--key", notes.path()}).exit_code, 0);
+    EXPECT_EQ(read_bytes(notes / "CONFIG").size(), 32u);
 }
 
 // ---------------------------------------------------------------- erase
@@ -387,26 +685,61 @@ std::vector<std::string> remaining(const Key& key) {
     return names;
 }
 
-TEST(Program, EraseAsksOrNeedsYes) {
+TEST(Program, EraseAsksWithTheCountOrNeedsYes) {
     const Key key;
     const std::vector<std::string> before = remaining(key);
     ProgramRun run = run_program({"erase", "--key", key.root()});
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "lanternbook: erase: nothing erased; without a terminal to ask on, add --yes\n");
+    EXPECT_EQ(run.err, "lanternbook erase: nothing erased; without a terminal to ask on, add --yes\n");
     EXPECT_EQ(remaining(key), before);
 
+    const std::string question = "Erase 6 downloads in CARD and TACHO on " + key.root() + "? [y/N]";
     run = run_program_on_terminal({"erase", "--key", key.root()}, "n\n");
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_NE(run.out.find("Erase every download in CARD and TACHO on " + key.root() + "? [y/N]"), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.find(question), std::string::npos) << run.out;
     EXPECT_EQ(remaining(key), before);
 
     run = run_program_on_terminal({"erase", "--key", key.root()}, "y\n");
     EXPECT_EQ(run.exit_code, 0) << run.out;
+    EXPECT_NE(run.out.find(question), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("deleted 6 downloads from " + key.root()), std::string::npos) << run.out;
     for (const std::string& name : kDownloads) {
         EXPECT_FALSE(exists(key / name)) << name;
     }
+    // Nothing left to delete: nothing to ask.
+    run = run_program({"erase", "--key", key.root()});
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.out, "deleted 0 downloads from " + key.root() + "\n");
+}
+
+TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
+    const Key key;
+    const std::vector<std::string> before = remaining(key);
+    std::vector<std::string> expected;
+    for (const std::string& name : kDownloads) {
+        expected.push_back(key / name);
+    }
+    std::sort(expected.begin(), expected.end());
+
+    const ProgramRun text = run_program({"erase", "--dry-run", "--key", key.root()});
+    ASSERT_EQ(text.exit_code, 0) << text.err;
+    std::vector<std::string> listed = lines_of(text.out);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected);
+
+    const ProgramRun json = run_program({"erase", "--dry-run", "--json", "--key", key.root()});
+    ASSERT_EQ(json.exit_code, 0) << json.err;
+    const Json document = json_of(json);
+    EXPECT_EQ(document["format"], 1);
+    EXPECT_EQ(document["key"], key.root());
+    std::vector<std::string> in_json = document["downloads"].get<std::vector<std::string>>();
+    std::sort(in_json.begin(), in_json.end());
+    EXPECT_EQ(in_json, expected);
+    EXPECT_EQ(remaining(key), before);
+
+    const Json erased = json_of(run_program({"erase", "--yes", "--json", "--key", key.root()}));
+    EXPECT_EQ(erased["deleted"], kDownloads.size());
+    EXPECT_EQ(erased["not_deleted"], Json::array());
 }
 
 TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
@@ -422,9 +755,10 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     ::chmod((key / "CARD/C_1.DDD").c_str(), 0444);
 
     const ProgramRun run = run_program({"erase", "--yes", "--key", key.root()});
-    // The link is not deleted, and that is said.
+    // The link is not deleted, and it is named.
     EXPECT_EQ(run.exit_code, 3) << run.err;
-    EXPECT_EQ(run.err, "lanternbook: " + key.root() + ": deleted 3 downloads, but some could not be deleted\n");
+    EXPECT_EQ(run.err, "lanternbook: " + key.root() + ": deleted 3 downloads; 1 could not be deleted:\n  " +
+                           key.root() + "/CARD/link.ddd\n");
     for (const std::string& name : kKept) {
         EXPECT_TRUE(exists(key / name)) << name;
     }

@@ -130,6 +130,12 @@ E2E_GROUP(cli_exe_one_key) {
     check(set.exit_code == 0, "set on the one key attached exits 0: " + set.out);
     const ProgramResult refused = run_program(L"set --key K:\\ --period last:200");
     check(refused.exit_code == 1, "a day count past 180 is refused with exit code 1");
+    // The system's reason, on the same line, without its line break.
+    const ProgramResult unread = run_program(L"set --key K:\\ --from K:\\none.json");
+    const std::string named = "lanternbook: K:\\none.json: cannot be read: ";
+    check(unread.exit_code == 3 && unread.out.rfind(named, 0) == 0 && unread.out.size() > named.size() + 1 &&
+              unread.out.find('\n') == unread.out.size() - 1,
+          "a file that cannot be read is named with the system's reason, got: " + unread.out);
     shown_and_saved_again(dll, {{IDC_EVENTS_FAULTS, IDC_DETAILED_SPEED, IDC_SINCE_LAST},
                                 {IDC_ACTIVITIES, IDC_TECHNICAL_DATA, IDC_CARD_VIA_TACHO, IDC_EVERYTHING,
                                  IDC_LAST_DAYS, IDC_FROM_TILL, IDC_RANGE_BUTTON},
@@ -150,8 +156,8 @@ E2E_GROUP(cli_exe_two_keys) {
     check(std::wstring(dll.find_device()) == L"E:\\", "the DLL's find_device gives the first key find lists");
     const ProgramResult shown = run_program(L"show");
     check(shown.exit_code == 1, "show without --key refuses with two keys");
-    check(shown.out.find("2 keys attached; name one with --key: E:\\ G:\\") != std::string::npos,
-          "the refusal lists both keys, got: " + shown.out);
+    check(shown.out.find("2 keys attached; name one with --key:\n  E:\\\n  G:\\\n") != std::string::npos,
+          "the refusal lists both keys, one a line, got: " + shown.out);
     const ProgramResult named = run_program(L"show --json --key G:\\");
     check(named.exit_code == 0 && named.out.find("\"serial_number\": \"QVX/05/4660\"") != std::string::npos,
           "show --key G:\\ reads that key, got: " + named.out);

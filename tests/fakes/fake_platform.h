@@ -25,6 +25,8 @@ constexpr uint32_t kAttrReadOnly = kAttributeReadOnly;
 constexpr uint32_t kAttrHidden = kAttributeHidden;
 constexpr uint32_t kAttrSystem = kAttributeSystem;
 constexpr uint32_t kAttrArchive = kAttributeArchive;
+// What failure_reason() says, whatever failed.
+constexpr wchar_t kFakeFailureReason[] = L"injected failure";
 
 struct FakeUsbDevice {
     std::wstring description;
@@ -163,6 +165,7 @@ public:
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
     std::wstring temp_folder() override;
+    std::wstring failure_reason() override { return kFakeFailureReason; }
     uint32_t logical_drive_mask() override;
     bool drive_display_name(const std::wstring& root, std::wstring& name) override;
     bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;

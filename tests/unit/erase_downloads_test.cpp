@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,6 @@
 #include "l10n/texts.h"
 #include "l10n/language_table.h"
 #include "text/text_utils.h"
-#include "text/utf8_text.h"
 #include "maintenance/erase_downloads.h"
 
 namespace lanternbook {
@@ -213,6 +213,7 @@ TEST_F(EraseDownloads, LockedFileDoesNotStopTheRunButIsReported) {
 
     EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
     EXPECT_EQ(result.deleted, 3u);
+    EXPECT_EQ(paths_not_deleted(result), std::vector<std::wstring>{L"K:\\CARD\\a.ddd"});
     expect_kept({L"K:\\CARD\\a.ddd"});
     // What was cleared to try the deletion is put back.
     EXPECT_EQ(platform.attributes(L"K:\\CARD\\a.ddd"), kAttrHidden | kAttrReadOnly);
@@ -234,6 +235,38 @@ TEST_F(EraseDownloads, NeverStepsThroughALink) {
 
     expect_kept({L"C:\\Fleet\\kept.ddd", L"C:\\Fleet\\kept.esm", L"K:\\TACHO\\more.ddd"});
     expect_gone({L"K:\\TACHO\\a.ddd", L"K:\\TACHO\\b.dtg"});
+}
+
+// What a listing names is what the erase then deletes, and the listing deletes nothing.
+TEST_F(EraseDownloads, ListingNamesExactlyWhatAnEraseDeletes) {
+    platform.add_folder(L"C:\\Fleet");
+    add_files({L"C:\\Fleet\\theirs.ddd"});
+    platform.add_folder_link(L"K:\\TACHO\\more.ddd", L"C:\\Fleet");
+    platform.add_file_link(L"K:\\TACHO\\link.ddd", L"C:\\Fleet\\theirs.ddd");
+    platform.add_folder(L"K:\\CARD\\old.ddd");
+    const std::vector<std::wstring> downloads{L"K:\\CARD\\X.DDD", L"K:\\CARD\\c.esm", L"K:\\TACHO\\d.DTG"};
+    add_files(downloads);
+    add_files({L"K:\\CARD\\a.dddx", L"K:\\CARD\\notes.txt"});
+    const KeyIdentity key = device.find_key();
+
+    std::vector<std::wstring> listed;
+    ASSERT_EQ(list_downloads(key, platform, platform, platform, listed).outcome, EraseOutcome::erased);
+    std::sort(listed.begin(), listed.end());
+    std::vector<std::wstring> expected = downloads;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    expect_kept(downloads);
+
+    const EraseResult result = erase_downloads_on(key, device, platform, platform);
+    EXPECT_EQ(result.deleted, listed.size());
+    EXPECT_EQ(paths_not_deleted(result), std::vector<std::wstring>{L"K:\\TACHO\\link.ddd"});
+    expect_gone(downloads);
+
+    // A folder that cannot be read is not an empty one.
+    platform.failing_call = platform.calls + 3;
+    const EraseResult unread = list_downloads(key, platform, platform, platform, listed);
+    EXPECT_EQ(unread.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(paths_not_deleted(unread), std::vector<std::wstring>{L"K:\\CARD\\"});
 }
 
 TEST_F(EraseDownloads, NoKeyAfterTheQuestionIsReported) {
@@ -260,11 +293,11 @@ TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
 
         const StringTable& table = string_table_for(language);
         ASSERT_EQ(platform.message_boxes.size(), 1u);
-        EXPECT_EQ(platform.message_boxes[0].text, wide_from_utf8(table.at(Text::erase_confirmation)));
-        EXPECT_EQ(platform.message_boxes[0].caption, wide_from_utf8(table.at(Text::caution)));
+        EXPECT_EQ(platform.message_boxes[0].text, table.at(Text::erase_confirmation));
+        EXPECT_EQ(platform.message_boxes[0].caption, table.at(Text::caution));
         EXPECT_EQ(platform.message_boxes[0].style, 0x31u);
     }
-    EXPECT_EQ(wide_from_utf8(string_table_for(kEnglish).at(Text::erase_confirmation)),
+    EXPECT_EQ(string_table_for(kEnglish).at(Text::erase_confirmation),
               L"This will erase all the downloads from device. \nDo you want to continue?");
 }
 

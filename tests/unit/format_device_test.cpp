@@ -10,7 +10,6 @@
 #include "l10n/texts.h"
 #include "l10n/language_table.h"
 #include "text/text_utils.h"
-#include "text/utf8_text.h"
 #include "maintenance/format_device.h"
 
 namespace lanternbook {
@@ -476,10 +475,10 @@ TEST(FormatDeviceMessages, AreTheWholeEntriesOfTheLanguage) {
         EXPECT_EQ(format_with(platform, strings), FormatOutcome::declined);
 
         ASSERT_EQ(platform.message_boxes.size(), 2u);
-        EXPECT_EQ(platform.message_boxes[0].text, wide_from_utf8(table.at(Text::incorrect_device_size)));
-        EXPECT_EQ(platform.message_boxes[1].text, wide_from_utf8(table.at(Text::format_confirmation)));
+        EXPECT_EQ(platform.message_boxes[0].text, table.at(Text::incorrect_device_size));
+        EXPECT_EQ(platform.message_boxes[1].text, table.at(Text::format_confirmation));
         for (const auto& shown : platform.message_boxes) {
-            EXPECT_EQ(shown.caption, wide_from_utf8(table.at(Text::caution)));
+            EXPECT_EQ(shown.caption, table.at(Text::caution));
         }
     }
 }

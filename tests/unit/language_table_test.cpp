@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,6 @@
 #include "l10n/language_table.h"
 #include "l10n/string_tables.h"
 #include "text/text_utils.h"
-#include "text/utf8_text.h"
 
 namespace lanternbook {
 namespace {
@@ -59,9 +59,17 @@ const Language& language_named(const std::string& name) {
 // A text's position in every table, as a number.
 constexpr unsigned number(Text text) { return static_cast<unsigned>(text); }
 
+// Each read through StringTable decodes the whole stream: once per table here
+// keeps the sanitized run short.
 std::wstring text(const StringTable& table, unsigned position) {
-    const char* entry = table[position - 1];
-    return wide_from_utf8(entry != nullptr ? entry : "");
+    static std::map<const StringTable*, std::vector<std::wstring>> decoded;
+    std::vector<std::wstring>& texts = decoded[&table];
+    if (texts.empty()) {
+        for (std::size_t index = 0; index <= kTextCount; ++index) {
+            texts.push_back(table[index]);
+        }
+    }
+    return position >= 1 && position <= texts.size() ? texts[position - 1] : table[position - 1];
 }
 
 bool is_filled_position(unsigned position) {
@@ -127,7 +135,7 @@ TEST(LanguageSelection, OnlyExactIdentifiersMatch) {
         EXPECT_EQ(&string_table_for(c.locale_id), c.expected);
         LanguageTable strings;
         strings.select_language(c.locale_id);
-        EXPECT_EQ(std::wstring(strings.text_at(Text::files_to_download)), wide_from_utf8((*c.expected)[0]));
+        EXPECT_EQ(std::wstring(strings.text_at(Text::files_to_download)), (*c.expected)[0]);
     }
 }
 
@@ -283,12 +291,11 @@ TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
 TEST(LanguageTables, ProductHeader) {
     for (const Language& language : all_languages()) {
         SCOPED_TRACE(language.name);
-        const char* header = language.table->at(Text::product_header);
+        const std::wstring header = language.table->at(Text::product_header);
         if (std::string(language.name) == "Bulgarian") {
-            ASSERT_NE(header, nullptr);
-            EXPECT_EQ(wide_from_utf8(header), L"Лантернбук Ровър/Туин");
+            EXPECT_EQ(header, L"Лантернбук Ровър/Туин");
         } else {
-            EXPECT_EQ(wide_from_utf8(header), L"Lanternbook Rover/Twin");
+            EXPECT_EQ(header, L"Lanternbook Rover/Twin");
         }
     }
 }

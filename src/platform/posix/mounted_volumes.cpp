@@ -12,6 +12,7 @@
 #include <memory>
 
 #if defined(__linux__)
+#include <blkid/blkid.h>
 #include <libmount/libmount.h>
 #endif
 
@@ -76,6 +77,34 @@ bool read_device_links(const std::string& folder, std::map<std::string, std::str
     }
     return true;
 }
+
+#if defined(__linux__)
+// The label and UUID written in the file system on `device` (a block device,
+// or an image file standing for one), read from the device itself.
+void probe_device(const std::string& device, MountedVolume& volume) {
+    struct stat info {};
+    if (::stat(device.c_str(), &info) != 0 || !(S_ISBLK(info.st_mode) || S_ISREG(info.st_mode))) {
+        return;
+    }
+    struct ProbeRelease {
+        void operator()(blkid_struct_probe* probe) const { blkid_free_probe(probe); }
+    };
+    const std::unique_ptr<blkid_struct_probe, ProbeRelease> probe(blkid_new_probe_from_filename(device.c_str()));
+    if (!probe || blkid_probe_enable_superblocks(probe.get(), 1) != 0 ||
+        blkid_probe_set_superblocks_flags(probe.get(), BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID) != 0 ||
+        blkid_do_safeprobe(probe.get()) != 0) {
+        return;
+    }
+    const char* value = nullptr;
+    if (blkid_probe_lookup_value(probe.get(), "LABEL", &value, nullptr) == 0 && value != nullptr) {
+        volume.label = value;
+    }
+    if (volume.uuid.empty() && blkid_probe_lookup_value(probe.get(), "UUID", &value, nullptr) == 0 &&
+        value != nullptr) {
+        volume.uuid = value;
+    }
+}
+#endif
 
 template <typename Value>
 std::string value_or_empty(const std::map<std::string, Value>& map, const std::string& key) {
@@ -149,6 +178,8 @@ bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& 
         mnt_table_parse_file(table.get(), sources.mountinfo.c_str()) != 0) {
         return false;
     }
+    // Devices udev's links say nothing about are asked themselves, once each.
+    std::map<std::string, MountedVolume> probed;
     libmnt_fs* fs = nullptr;
     while (mnt_table_next_fs(table.get(), iterator.get(), &fs) == 0) {
         const char* target = mnt_fs_get_target(fs);
@@ -163,6 +194,16 @@ bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& 
             const std::string device = canonical(sources.device_prefix + source);
             volume.label = label_from_link_name(value_or_empty(labels, device));
             volume.uuid = value_or_empty(uuids, device);
+            if (volume.label.empty()) {
+                const auto known = probed.find(device);
+                if (known == probed.end()) {
+                    probe_device(device, volume);
+                    probed.emplace(device, volume);
+                } else {
+                    volume.label = known->second.label;
+                    volume.uuid = known->second.uuid;
+                }
+            }
         }
         volumes.push_back(volume);
     }

@@ -1,6 +1,8 @@
 // The volumes mounted on a POSIX system with their labels and identities:
 // on Linux from /proc/self/mountinfo and the /dev/disk/by-label and by-uuid
-// links, without root; on macOS from the folders in /Volumes.
+// links, without root, and where those say nothing (no udev) from the block
+// devices themselves through libblkid, which needs read access to them;
+// on macOS from the folders in /Volumes.
 #pragma once
 
 #include <sys/types.h>
@@ -39,7 +41,7 @@ struct MountedVolume {
 
 // Every mount in the mount table, with the label and UUID of its device.
 // False when the mount table cannot be read; missing link folders only mean
-// that no volume has a label or UUID.
+// that the labels and UUIDs come from the devices, when they can be read.
 [[nodiscard]] bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& volumes);
 
 // Every folder in sources.volumes_folder, its name taken as its label.

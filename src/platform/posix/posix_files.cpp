@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <utility>
 
@@ -21,7 +22,8 @@ namespace {
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kNewFolderMode = 0777;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
+// No errno says "not a regular file"; this value is none of them.
+constexpr int kNotRegular = -1;
 constexpr long kNanosecondsPerMillisecond = 1000000;
 constexpr unsigned kMillisecondsPerSecond = 1000;
 constexpr char kDefaultTempFolder[] = "/tmp";
@@ -96,7 +98,8 @@ bool write_all(int fd, const uint8_t* data, std::size_t size, std::size_t& writt
 // the file's entry is done in that very folder, wherever its path leads by now.
 class PosixFile : public File {
 public:
-    PosixFile(int folder_fd, int fd, std::string name) : folder_(folder_fd), fd_(fd), name_(std::move(name)) {}
+    PosixFile(int folder_fd, int fd, std::string name, std::shared_ptr<int> last_error)
+        : folder_(folder_fd), fd_(fd), name_(std::move(name)), last_error_(std::move(last_error)) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         // Like one ReadFile on a disk file: as much as there is, up to capacity.
@@ -107,7 +110,7 @@ public:
                 continue;
             }
             if (count < 0) {
-                return false;
+                return noted(false);
             }
             if (count == 0) {
                 break;
@@ -117,34 +120,36 @@ public:
         return true;
     }
     bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
-        return write_all(fd_.get(), data, size, bytes_written);
+        return noted(write_all(fd_.get(), data, size, bytes_written));
     }
     bool size(uint64_t& bytes) override {
         struct stat info {};
         if (::fstat(fd_.get(), &info) != 0) {
-            return false;
+            return noted(false);
         }
         bytes = static_cast<uint64_t>(info.st_size);
         return true;
     }
-    bool truncate() override { return ::ftruncate(fd_.get(), 0) == 0 && ::lseek(fd_.get(), 0, SEEK_SET) == 0; }
-    bool flush() override { return ::fsync(fd_.get()) == 0; }
-    bool close() override { return fd_.close(); }
+    bool truncate() override {
+        return noted(::ftruncate(fd_.get(), 0) == 0 && ::lseek(fd_.get(), 0, SEEK_SET) == 0);
+    }
+    bool flush() override { return noted(::fsync(fd_.get()) == 0); }
+    bool close() override { return noted(fd_.close()); }
     // Opening never follows a link here, so the file is where it was asked for.
     bool location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return false; }
     // Only the read-only attribute has a POSIX counterpart: the write bits.
     bool set_attributes(uint32_t attributes) override {
         struct stat info {};
-        if (::fstat(fd_.get(), &info) != 0) {
+        if (!noted(::fstat(fd_.get(), &info) == 0)) {
             return false;
         }
         const mode_t permissions = info.st_mode & 07777;
         const mode_t wanted = (attributes & kAttributeReadOnly) != 0 ? permissions & ~kWriteBits : permissions | S_IWUSR;
-        return wanted == permissions || ::fchmod(fd_.get(), wanted) == 0;
+        return wanted == permissions || noted(::fchmod(fd_.get(), wanted) == 0);
     }
     bool replace(const std::wstring& target) override {
         const std::string target_name = name_of(system_path(target));
-        if (::renameat(folder_.get(), name_.c_str(), folder_.get(), target_name.c_str()) != 0) {
+        if (!noted(::renameat(folder_.get(), name_.c_str(), folder_.get(), target_name.c_str()) == 0)) {
             return false;
         }
         name_ = target_name;
@@ -152,12 +157,20 @@ public:
         static_cast<void>(::fsync(folder_.get()));
         return true;
     }
-    bool remove() override { return ::unlinkat(folder_.get(), name_.c_str(), 0) == 0; }
+    bool remove() override { return noted(::unlinkat(folder_.get(), name_.c_str(), 0) == 0); }
 
 private:
+    bool noted(bool succeeded) {
+        if (!succeeded) {
+            *last_error_ = errno;
+        }
+        return succeeded;
+    }
+
     Descriptor folder_;
     Descriptor fd_;
     std::string name_;
+    std::shared_ptr<int> last_error_;
 };
 
 int open_flags(FileAccess access, FileDisposition disposition) {
@@ -233,19 +246,19 @@ std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileA
                                                  FileDisposition disposition) {
     const std::string system = system_path(path);
     const int folder = ::open(parent_of(system).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) {
+    if (!noted(folder >= 0)) {
         return nullptr;
     }
     const std::string name = name_of(system);
     const int fd = ::openat(folder, name.c_str(), open_flags(access, disposition), kNewFileMode);
-    if (fd < 0) {
+    if (!noted(fd >= 0)) {
         static_cast<void>(::close(folder));
         return nullptr;
     }
-    auto file = std::make_unique<PosixFile>(folder, fd, name);
+    auto file = std::make_unique<PosixFile>(folder, fd, name, last_error_);
     // Folders, devices, pipes and sockets are no files here.
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!noted(::fstat(fd, &info) == 0) || !is_regular(info)) {
         return nullptr;
     }
     return file;
@@ -257,14 +270,14 @@ Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<Fol
     const std::string folder_path = parent_of(full);
     const std::string name_pattern = name_of(full);
     const Folder folder(folder_path);
-    if (folder.get() == nullptr) {
+    if (!noted(folder.get() != nullptr)) {
         return is_missing_error(errno) ? Lookup::missing : Lookup::failed;
     }
     while (true) {
         errno = 0;
         const dirent* entry = ::readdir(folder.get());
         if (entry == nullptr) {
-            if (errno != 0) {
+            if (!noted(errno == 0)) {
                 return Lookup::failed;
             }
             break;
@@ -287,7 +300,7 @@ Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<Fol
 Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attributes) {
     const std::string system = system_path(path);
     struct stat info {};
-    if (::lstat(system.c_str(), &info) != 0) {
+    if (!noted(::lstat(system.c_str(), &info) == 0)) {
         return is_missing_error(errno) ? Lookup::missing : Lookup::failed;
     }
     attributes = attributes_of(system, info);
@@ -297,7 +310,7 @@ Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attribute
 bool PosixFileSystem::set_attributes(const std::wstring& path, uint32_t attributes) {
     const std::string system = system_path(path);
     struct stat info {};
-    if (::lstat(system.c_str(), &info) != 0) {
+    if (!noted(::lstat(system.c_str(), &info) == 0)) {
         return false;
     }
     const bool read_only_now = (info.st_mode & kWriteBits) == 0;
@@ -308,12 +321,12 @@ bool PosixFileSystem::set_attributes(const std::wstring& path, uint32_t attribut
     }
     const mode_t permissions = info.st_mode & 07777;
     const mode_t wanted = read_only_wanted ? permissions & ~kWriteBits : permissions | S_IWUSR;
-    return ::chmod(system.c_str(), wanted) == 0;
+    return noted(::chmod(system.c_str(), wanted) == 0);
 }
 
 bool PosixFileSystem::file_size(const std::wstring& path, uint64_t& bytes) {
     struct stat info {};
-    if (::lstat(system_path(path).c_str(), &info) != 0) {
+    if (!noted(::lstat(system_path(path).c_str(), &info) == 0)) {
         return false;
     }
     bytes = static_cast<uint64_t>(info.st_size);
@@ -324,23 +337,56 @@ bool PosixFileSystem::delete_file(const std::wstring& path) {
     const std::string system = system_path(path);
     struct stat info {};
     // Folders are remove_folder's.
-    if (::lstat(system.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (!noted(::lstat(system.c_str(), &info) == 0) || !is_no_folder(info)) {
         return false;
     }
-    return ::unlink(system.c_str()) == 0;
+    return noted(::unlink(system.c_str()) == 0);
 }
 
 bool PosixFileSystem::create_folder(const std::wstring& path) {
-    return ::mkdir(system_path(path).c_str(), kNewFolderMode) == 0;
+    return noted(::mkdir(system_path(path).c_str(), kNewFolderMode) == 0);
 }
 
 bool PosixFileSystem::remove_folder(const std::wstring& path) {
     const std::string system = system_path(path);
     struct stat info {};
-    if (::lstat(system.c_str(), &info) != 0) {
+    if (!noted(::lstat(system.c_str(), &info) == 0)) {
         return false;
     }
-    return S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0;
+    return noted(S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0);
+}
+
+std::wstring PosixFileSystem::failure_reason() {
+    if (*last_error_ == kNotRegular) {
+        return L"not a regular file";
+    }
+    return *last_error_ == 0 ? std::wstring() : wide_from_utf8(std::strerror(*last_error_));
+}
+
+bool PosixFileSystem::noted(bool succeeded) {
+    if (!succeeded) {
+        *last_error_ = errno;
+    }
+    return succeeded;
+}
+
+bool PosixFileSystem::is_no_folder(const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) {
+        *last_error_ = EISDIR;
+        return false;
+    }
+    return true;
+}
+
+bool PosixFileSystem::is_regular(const struct stat& info) {
+    if (!is_no_folder(info)) {
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        *last_error_ = kNotRegular;
+        return false;
+    }
+    return true;
 }
 
 std::wstring PosixFileSystem::temp_folder() {

@@ -4,6 +4,9 @@
 // core sees it as kBackslashInName, so that no name is ever split in two.
 #pragma once
 
+#include <sys/stat.h>
+
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -37,6 +40,19 @@ public:
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
     std::wstring temp_folder() override;
+    // strerror of the errno the last failure left.
+    std::wstring failure_reason() override;
+
+private:
+    // Keeps errno when `succeeded` is false; returns `succeeded`.
+    bool noted(bool succeeded);
+    // False, noted as EISDIR, for a folder where a file is wanted.
+    bool is_no_folder(const struct stat& info);
+    // False, noted as kNotRegular, for a device, pipe or socket too.
+    bool is_regular(const struct stat& info);
+
+    // Shared with the files opened here, whose failures count too.
+    std::shared_ptr<int> last_error_ = std::make_shared<int>(0);
 };
 
 class PosixClock : public Clock {

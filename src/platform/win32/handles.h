@@ -66,6 +66,11 @@ struct MemoryDcTraits {
     static void close(HDC handle) { ::DeleteDC(handle); }
 };
 
+struct LocalMemoryTraits {
+    static HLOCAL invalid() { return nullptr; }
+    static void close(HLOCAL memory) { ::LocalFree(memory); }
+};
+
 struct IconTraits {
     static HICON invalid() { return nullptr; }
     static void close(HICON handle) { ::DestroyIcon(handle); }
@@ -78,6 +83,8 @@ using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
+// What the system allocated for us with LocalAlloc, such as FormatMessage's text.
+using LocalMemory = UniqueHandle<HLOCAL, LocalMemoryTraits>;
 
 // A window's device context, released to its window.
 class WindowDc {

@@ -1,0 +1,107 @@
+#include "platform/win32/win32_reasons.h"
+
+#include <utility>
+
+#include "platform/win32/handles.h"
+
+namespace lanternbook::win32 {
+namespace {
+
+// Keeps `error` at GetLastError() when `succeeded` is false; gives `succeeded`.
+bool noted(bool succeeded, DWORD& error) {
+    if (!succeeded) {
+        error = ::GetLastError();
+    }
+    return succeeded;
+}
+
+Lookup noted(Lookup lookup, DWORD& error) {
+    static_cast<void>(noted(lookup == Lookup::found, error));
+    return lookup;
+}
+
+// A file of the platform's whose failures are kept by the platform that
+// opened it, which outlives it.
+class NotedFile : public File {
+public:
+    NotedFile(std::unique_ptr<File> file, DWORD& error) : file_(std::move(file)), error_(error) {}
+
+    bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
+        return noted(file_->read(buffer, capacity, bytes_read), error_);
+    }
+    bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
+        return noted(file_->write(data, size, bytes_written), error_);
+    }
+    bool size(uint64_t& bytes) override { return noted(file_->size(bytes), error_); }
+    bool truncate() override { return noted(file_->truncate(), error_); }
+    bool flush() override { return noted(file_->flush(), error_); }
+    bool close() override { return noted(file_->close(), error_); }
+    bool location(uint32_t& volume_serial, std::wstring& path) override {
+        return noted(file_->location(volume_serial, path), error_);
+    }
+    bool set_attributes(uint32_t attributes) override { return noted(file_->set_attributes(attributes), error_); }
+    bool replace(const std::wstring& target) override { return noted(file_->replace(target), error_); }
+    bool remove() override { return noted(file_->remove(), error_); }
+
+private:
+    std::unique_ptr<File> file_;
+    DWORD& error_;
+};
+
+}  // namespace
+
+std::unique_ptr<File> Win32PlatformWithReasons::open_file(const std::wstring& path, FileAccess access,
+                                                          FileDisposition disposition) {
+    std::unique_ptr<File> file = Win32Platform::open_file(path, access, disposition);
+    if (!noted(file != nullptr, last_error_)) {
+        return nullptr;
+    }
+    return std::make_unique<NotedFile>(std::move(file), last_error_);
+}
+
+Lookup Win32PlatformWithReasons::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
+    return noted(Win32Platform::list_folder(pattern, entries), last_error_);
+}
+
+Lookup Win32PlatformWithReasons::attributes(const std::wstring& path, uint32_t& attributes) {
+    return noted(Win32Platform::attributes(path, attributes), last_error_);
+}
+
+bool Win32PlatformWithReasons::set_attributes(const std::wstring& path, uint32_t attributes) {
+    return noted(Win32Platform::set_attributes(path, attributes), last_error_);
+}
+
+bool Win32PlatformWithReasons::file_size(const std::wstring& path, uint64_t& bytes) {
+    return noted(Win32Platform::file_size(path, bytes), last_error_);
+}
+
+bool Win32PlatformWithReasons::delete_file(const std::wstring& path) {
+    return noted(Win32Platform::delete_file(path), last_error_);
+}
+
+bool Win32PlatformWithReasons::create_folder(const std::wstring& path) {
+    return noted(Win32Platform::create_folder(path), last_error_);
+}
+
+bool Win32PlatformWithReasons::remove_folder(const std::wstring& path) {
+    return noted(Win32Platform::remove_folder(path), last_error_);
+}
+
+std::wstring Win32PlatformWithReasons::failure_reason() {
+    if (last_error_ == ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        last_error_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const LocalMemory owned(text);
+    std::wstring reason(text != nullptr ? text : L"", text != nullptr ? length : 0);
+    // The system's texts end in a line break.
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
+        reason.pop_back();
+    }
+    return reason;
+}
+
+}  // namespace lanternbook::win32
