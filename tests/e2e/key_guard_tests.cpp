@@ -385,8 +385,9 @@ E2E_GROUP(guard_swapped_in_format) {
     check_bytes(read_file(std::wstring(kKeyRoot) + L"ostrevan.exe"), bytes_of("theirs"), "the other key's program file too");
     check_bytes(read_file(folder + L"\\CONFIG"), config, "the key's CONFIG is in the folder named");
     check_bytes(read_file(folder + L"\\ostrevan.exe"), program, "and its program file");
+    check(file_exists(folder + L"\\BACKUP.REC"), "the folder says whose files it holds, for the next start");
     // The other groups share the temporary folder and expect no backup in it.
-    for (const wchar_t* name : {L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe", L"CONFIG"}) {
+    for (const wchar_t* name : {L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe", L"CONFIG", L"BACKUP.REC"}) {
         DeleteFileW((folder + L"\\" + name).c_str());
     }
     check(RemoveDirectoryW(folder.c_str()) != FALSE, "the backup folder held just the key's files");

@@ -107,6 +107,8 @@ E2E_GROUP(host_dies_in_format) {
 
 // The host died while the key was formatted: the next start asks, puts the
 // key's program files and CONFIG back byte for byte, and leaves no backup.
+// The label is not in play here: Wine keeps a drive's label for the life of
+// its server, whatever SetVolumeLabel is told; the unit sweep covers it.
 E2E_GROUP(recovery_after_killed_format) {
     std::vector<std::vector<uint8_t>> kept;
     for (const std::wstring& name : kKeptFiles) {
