@@ -74,6 +74,7 @@ set(LANTERNBOOK_E2E_CASES
   "guard.config_pipe|guard_config_pipe|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/config-pipe.sh"
   "guard.swapped_in_format_487MiB|guard_swapped_in_format|--keys,K,--tmpfs,487"
   "recovery.after_killed_format_487MiB|recovery_after_killed_format|--keys,K,--tmpfs,487"
+  "recovery.by_command_line_487MiB|recovery_by_command_line|--keys,K,--tmpfs,487"
 )
 # Volume sizes at the edges of the accepted ranges, as exact tmpfs volumes.
 foreach(mib IN ITEMS 486 489 960 1000)

@@ -14,6 +14,9 @@
 #include "dialog/opening_choices.h"
 #include "lanternbook_version.h"
 #include "maintenance/erase_downloads.h"
+#include "maintenance/key_volume.h"
+#include "maintenance/program_file_backup.h"
+#include "maintenance/recovery.h"
 #include "maintenance/save_config.h"
 #include "text/utf8_text.h"
 
@@ -511,6 +514,253 @@ Exit run_erase(const Invocation& command, Services& services, std::ostream& out,
     return erase_reported(command, erase_downloads_on(key, device, services.files, services.clock), shown_root, services, out, errors);
 }
 
+// ---------------------------------------------------------------- recover
+
+std::string two_digits(uint16_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+std::string made_text(const SystemTime& made) {
+    return std::to_string(made.year) + "-" + two_digits(made.month) + "-" + two_digits(made.day) + " " +
+           two_digits(made.hour) + ":" + two_digits(made.minute) + " UTC";
+}
+
+std::string volume_serial_text(uint32_t serial) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        text += digits[(serial >> shift) & 0xF];
+        if (shift == 16) {
+            text += '-';
+        }
+    }
+    return text;
+}
+
+std::string serial_shown(const BackupRecord& record) {
+    const std::wstring serial = key_serial_number(record);
+    return serial.empty() ? "unknown" : utf8_from_wide(serial);
+}
+
+std::size_t files_held(const BackupRecord& record) {
+    return static_cast<std::size_t>(std::count(record.held.begin(), record.held.end(), true));
+}
+
+std::string unfinished_text(const UnfinishedFormat& unfinished, wchar_t separator) {
+    const BackupRecord& record = unfinished.record;
+    std::string text = shown_path(unfinished.folder, separator) + "\n  key " + serial_shown(record) + ", label " +
+                       utf8_from_wide(record.label) + ", volume " + volume_serial_text(record.serial_before) + ", " +
+                       std::to_string(size_in_mebibytes(record.volume_bytes)) + " MiB; format begun " +
+                       made_text(record.made) + "\n  files:";
+    for (std::size_t i = 0; i < kRecordedFiles; ++i) {
+        if (record.held[i]) {
+            text += " " + utf8_from_wide(kBackedUpFiles[i]) + " (" + std::to_string(record.sizes[i]) + " bytes)";
+        }
+    }
+    return text + "\n";
+}
+
+nlohmann::ordered_json unfinished_json(const UnfinishedFormat& unfinished, wchar_t separator) {
+    const BackupRecord& record = unfinished.record;
+    const std::wstring serial = key_serial_number(record);
+    nlohmann::ordered_json json;
+    json["folder"] = shown_path(unfinished.folder, separator);
+    json["serial_number"] = serial.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(utf8_from_wide(serial));
+    json["label"] = utf8_from_wide(record.label);
+    json["volume_serial"] = volume_serial_text(record.serial_before);
+    json["volume_bytes"] = record.volume_bytes;
+    const SystemTime& made = record.made;
+    json["made"] = std::to_string(made.year) + "-" + two_digits(made.month) + "-" + two_digits(made.day) + "T" +
+                   two_digits(made.hour) + ":" + two_digits(made.minute) + ":" + two_digits(made.second) + "Z";
+    nlohmann::ordered_json files = nlohmann::ordered_json::array();
+    for (std::size_t i = 0; i < kRecordedFiles; ++i) {
+        if (record.held[i]) {
+            files.push_back({{"name", utf8_from_wide(kBackedUpFiles[i])}, {"bytes", record.sizes[i]}});
+        }
+    }
+    json["files"] = files;
+    return json;
+}
+
+bool same_folder(const std::wstring& a, const std::wstring& b, wchar_t separator) {
+    std::string left = shown_path(a, separator);
+    std::string right = shown_path(b, separator);
+    for (std::string* path : {&left, &right}) {
+        while (path->size() > 1 && path->back() == static_cast<char>(separator)) {
+            path->pop_back();
+        }
+    }
+    return left == right;
+}
+
+bool put_back_confirmed(const BackupRecord& record, const std::string& shown_root, Terminal& terminal,
+                        std::ostream& err) {
+    err << "Put the program files and CONFIG of key " << serial_shown(record) << " back onto " << shown_root
+        << "? [y/N] " << std::flush;
+    std::string answer;
+    return terminal.read_line(answer) &&
+           (answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes");
+}
+
+// The backup that goes onto `key`: the one --from names, else the one made of
+// that key, else onto an empty folder the only one there is. `own` tells
+// whether it was made of that key.
+std::optional<UnfinishedFormat> backup_for(const Invocation& command, const std::vector<UnfinishedFormat>& found,
+                                           const KeyIdentity& key, const RecoveryServices& recovery,
+                                           Services& services, const Errors& errors, Exit& exit, bool& own) {
+    const std::string shown_root = shown_path(key.root, services.separator);
+    std::vector<const UnfinishedFormat*> candidates;
+    if (command.has("--from")) {
+        const std::wstring from = wide_from_utf8(command.value("--from"));
+        for (const UnfinishedFormat& unfinished : found) {
+            if (same_folder(unfinished.folder, from, services.separator)) {
+                candidates.push_back(&unfinished);
+            }
+        }
+        if (candidates.empty()) {
+            exit = errors.fail(Exit::no_key, command.value("--from") + ": no backup folder with a whole record there");
+            return std::nullopt;
+        }
+    } else {
+        for (const UnfinishedFormat& unfinished : found) {
+            if (record_is_of(unfinished.record, key, recovery)) {
+                candidates.push_back(&unfinished);
+            }
+        }
+        if (candidates.empty() && found.size() == 1 && holds_nothing(services.files, key.root)) {
+            candidates.push_back(&found.front());
+        }
+    }
+    if (candidates.size() != 1) {
+        std::vector<std::wstring> folders(candidates.size());
+        std::transform(candidates.begin(), candidates.end(), folders.begin(),
+                       [](const UnfinishedFormat* unfinished) { return unfinished->folder; });
+        exit = errors.fail(Exit::no_key, candidates.empty()
+                                             ? shown_root + ": no backup of this key; name one with --from"
+                                             : shown_root + ": " + std::to_string(candidates.size()) +
+                                                   " backups of this key; name one with --from:" +
+                                                   listed_paths(folders, services.separator));
+        return std::nullopt;
+    }
+    own = record_is_of(candidates.front()->record, key, recovery);
+    return *candidates.front();
+}
+
+// Whether `root` is a volume's own root, not a folder on one: its parent, if
+// any, is on another volume.
+bool is_volume_root(const std::wstring& root, Volumes& volumes) {
+    std::wstring path = root;
+    while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/')) {
+        path.pop_back();
+    }
+    const std::size_t cut = path.find_last_of(L"\\/");
+    uint32_t serial = 0;
+    uint32_t parent_serial = 0;
+    std::wstring label;
+    if (!volumes.volume_identity(root, serial, label)) {
+        return false;
+    }
+    return cut == std::wstring::npos ||
+           !volumes.volume_identity(path.substr(0, cut == 0 ? 1 : cut), parent_serial, label) ||
+           parent_serial != serial;
+}
+
+// Without the word in its label a key is never found again; a folder has no label of its own.
+Exit label_put_back(const std::wstring& root, const BackupRecord& record, const std::string& done, Services& services,
+                    std::ostream& out, const Errors& errors) {
+    out << done;
+    uint32_t serial = 0;
+    std::wstring label;
+    if (!is_volume_root(root, services.volumes) || !services.volumes.volume_identity(root, serial, label) ||
+        label_names_key(label) || services.volumes.set_volume_label(root, record.label)) {
+        return Exit::done;
+    }
+    return errors.fail(Exit::io_failure, shown_path(root, services.separator) + ": the label could not be set to " +
+                                             utf8_from_wide(record.label) + "; set it, or the key is not found");
+}
+
+Exit run_recover(const Invocation& command, Services& services, std::ostream& out, std::ostream& err,
+                 const Errors& errors) {
+    const std::wstring in = command.has("--in") ? wide_from_utf8(command.value("--in")) : services.files.temp_folder();
+    uint32_t attributes = 0;
+    if (in.empty() || services.files.attributes(in, attributes) != Lookup::found ||
+        (attributes & kAttributeFolder) == 0) {
+        return errors.fail(Exit::no_key, (in.empty() ? std::string("the temporary folder") : shown_path(in, services.separator)) +
+                                             ": no such folder" + utf8_from_wide(reason_of(services.files)));
+    }
+    const std::vector<UnfinishedFormat> found = find_unfinished_formats_in(services.files, in);
+    if (!command.has("--key")) {
+        for (const char* option : {"--from", "--yes"}) {
+            if (command.has(option)) {
+                return errors.fail(Exit::refused, std::string(option) + " goes with --key");
+            }
+        }
+        if (command.has("--json")) {
+            nlohmann::ordered_json json;
+            json["format"] = kDocumentFormat;
+            json["unfinished"] = nlohmann::ordered_json::array();
+            for (const UnfinishedFormat& unfinished : found) {
+                json["unfinished"].push_back(unfinished_json(unfinished, services.separator));
+            }
+            out << json_text(json);
+        } else if (found.empty()) {
+            out << "no format cut short: no backup folder in " << shown_path(in, services.separator) << '\n';
+        } else {
+            for (const UnfinishedFormat& unfinished : found) {
+                out << unfinished_text(unfinished, services.separator);
+            }
+        }
+        return Exit::done;
+    }
+    if (command.has("--json")) {
+        return errors.fail(Exit::refused, std::string("--json lists; it does not go with --key"));
+    }
+    const std::wstring root = wide_from_utf8(command.value("--key"));
+    const std::string shown_root = shown_path(root, services.separator);
+    NamedKeyVolumes volumes(services.volumes, services.files, root);
+    DeviceDrive device(volumes, services.files);
+    const KeyIdentity key = device.key_at(root);
+    if (!key.found()) {
+        return errors.fail(Exit::no_key, shown_root + ": no such folder");
+    }
+    const RecoveryServices recovery{device, services.files, volumes, services.clock};
+    Exit exit = Exit::done;
+    bool own = false;
+    const std::optional<UnfinishedFormat> backup =
+        backup_for(command, found, key, recovery, services, errors, exit, own);
+    if (!backup) {
+        return exit;
+    }
+    const std::string shown_folder = shown_path(backup->folder, services.separator);
+    if (own && key_is_whole(*backup, key, recovery)) {
+        if (!discard_backup(*backup, recovery)) {
+            return errors.fail(Exit::io_failure, shown_folder + ": cannot be removed" + utf8_from_wide(reason_of(services.files)));
+        }
+        out << shown_root << " already holds everything; removed " << shown_folder << '\n';
+        return Exit::done;
+    }
+    if (!own && !holds_nothing(services.files, root)) {
+        return errors.fail(Exit::refused, shown_root + ": neither the key of " + shown_folder +
+                                              " nor empty; nothing written");
+    }
+    if (!command.has("--yes")) {
+        if (!services.terminal.interactive()) {
+            return errors.fail(Exit::refused, std::string("nothing put back; without a terminal to ask on, add --yes"));
+        }
+        if (!put_back_confirmed(backup->record, shown_root, services.terminal, err)) {
+            return errors.fail(Exit::refused, std::string("nothing put back"));
+        }
+    }
+    if (put_back_onto(*backup, root, !own, recovery) != Recovery::put_back) {
+        return errors.fail(Exit::io_failure, shown_root + ": not everything could be put back" +
+                                                 utf8_from_wide(reason_of(services.files)) + "; the copy stays in " +
+                                                 shown_folder);
+    }
+    const std::size_t count = files_held(backup->record);
+    return label_put_back(root, backup->record,
+                          "put back " + std::to_string(count) + (count == 1 ? " file" : " files") + " onto " +
+                              shown_root + "; removed " + shown_folder + "\n",
+                          services, out, errors);
+}
+
 // Why CONFIG was not replaced, with the system's reason where it has one.
 std::string save_failure(SaveOutcome outcome, FileSystem& files) {
     switch (outcome) {
@@ -564,6 +814,9 @@ Exit run_command(const CommandEntry& entry, const Invocation& command, const std
     }
     if (name == "set") {
         return run_set(command, services, out, errors);
+    }
+    if (name == "recover") {
+        return run_recover(command, services, out, err, errors);
     }
     return run_erase(command, services, out, err, errors);
 }

@@ -94,6 +94,24 @@ std::vector<CommandEntry> make_commands() {
           {"--json", nullptr, "the list, or what was deleted, as a JSON object"}},
          {{"lanternbook erase --dry-run", "the downloads an erase would delete"},
           {"lanternbook erase --yes --key /media/me/VOLKARIS", "deletes them without asking"}}},
+        {"recover",
+         "[--in DIR] [--json] | --key DIR [--from FOLDER] [--in DIR] [--yes]",
+         "Lists the formats cut short, and puts a key's files back.",
+         std::string("A format that never finished (the host program crashed or was ended, the power went) "
+                     "leaves the key's program files and CONFIG in a backup folder with a record of whose "
+                     "they are. Without --key each such folder is listed: the key's serial number, when the "
+                     "format began, the files it holds. ") +
+             "With --key they go back: onto the key the backup was made of, or onto an empty folder with "
+             "the only backup found or the one --from names. A file already there is never written over, "
+             "and the backup folder goes only once everything is back. On a terminal it asks first; "
+             "otherwise it needs --yes.",
+         {{"--key", "DIR", "the key, or an empty folder, to put the files back onto"},
+          {"--from", "FOLDER", "the backup folder to put back, when more than one could be meant"},
+          {"--in", "DIR", "where the backup folders are; without it, the temporary folder ($TMPDIR or /tmp; %TEMP% on Windows)"},
+          {"--yes", nullptr, "do not ask; needed when not on a terminal"},
+          {"--json", nullptr, "the list as a JSON object"}},
+         {{"lanternbook recover", "the formats cut short, and what each kept"},
+          {"lanternbook recover --key /media/me/VOLKARIS --yes", "the key's own files back onto it"}}},
         {"help", "[COMMAND]", "Prints this help, or a command's.", "", {}, {{"lanternbook help set", "set's options"}}},
     };
     for (CommandEntry& command : table) {

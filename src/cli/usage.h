@@ -34,7 +34,7 @@ struct CommandEntry {
     std::vector<Example> examples;
 };
 
-// find, show, set, erase and help, in the order the help lists them.
+// find, show, set, erase, recover and help, in the order the help lists them.
 [[nodiscard]] const std::vector<CommandEntry>& commands();
 [[nodiscard]] const CommandEntry* command_named(const std::string& name);
 // The options of the program itself, before any command.

@@ -27,9 +27,12 @@ bool read_record(FileSystem& files, const std::wstring& folder, BackupRecord& re
     return file && file->read(bytes.data(), bytes.size(), read) && decode_record(bytes.data(), read, record);
 }
 
-// Whether the volume at `key` is the one the record was made of.
-bool belongs(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& s) {
-    if (key.volume_serial == record.serial_before || (record.serial_after != 0 && key.volume_serial == record.serial_after)) {
+}  // namespace
+
+bool record_is_of(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& s) {
+    // A folder standing for a volume has no serial number; no record is matched by its zero.
+    if (key.volume_serial != 0 &&
+        (key.volume_serial == record.serial_before || key.volume_serial == record.serial_after)) {
         return true;
     }
     if (!label_names_key(key.label) || record.identity.empty()) {
@@ -39,8 +42,7 @@ bool belongs(const BackupRecord& record, const KeyIdentity& key, const RecoveryS
     return probe.read_config(key) == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity;
 }
 
-// Every file of the record on the key with its size, and CONFIG the key's own.
-bool whole(const UnfinishedFormat& unfinished, const KeyIdentity& key, const RecoveryServices& s) {
+bool key_is_whole(const UnfinishedFormat& unfinished, const KeyIdentity& key, const RecoveryServices& s) {
     const BackupRecord& record = unfinished.record;
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
         std::unique_ptr<File> file =
@@ -55,37 +57,52 @@ bool whole(const UnfinishedFormat& unfinished, const KeyIdentity& key, const Rec
     return record.identity.empty() || (read == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity);
 }
 
+bool discard_backup(const UnfinishedFormat& unfinished, const RecoveryServices& s) {
+    ProgramFileBackup backup(s.device, s.files, s.clock);
+    backup.adopt(unfinished.folder, unfinished.record);
+    return backup.discard();
+}
+
+namespace {
+
 std::wstring drive_shown(const std::wstring& root, uint64_t total_bytes) {
     return root + L" (" + decimal_text(static_cast<int32_t>(total_bytes / kBytesPerMebibyte)) + L" MiB)";
 }
 
-Recovery keep(const UnfinishedFormat& unfinished, const RecoveryServices& s, const LanguageTable& strings,
+Recovery keep(const UnfinishedFormat& unfinished, UserMessages& messages, const LanguageTable& strings,
               Text message) {
-    show_error(s.messages, strings, message, unfinished.folder + L"\n" + serial_of(unfinished.record, strings));
+    show_error(messages, strings, message, unfinished.folder + L"\n" + serial_of(unfinished.record, strings));
     return message == Text::unfinished_kept ? Recovery::kept : Recovery::failed;
 }
 
 }  // namespace
 
-std::wstring serial_of(const BackupRecord& record, const LanguageTable& strings) {
+std::wstring key_serial_number(const BackupRecord& record) {
     StoredSettings settings;
     std::copy_n(record.identity.begin(), std::min(record.identity.size(), settings.serial_number.size()),
                 settings.serial_number.begin());
-    const std::wstring label = strings.text_at(Text::device_serial_number);
-    return label + L" " +
-           (settings.has_serial_number() ? serial_number_text(settings) : strings.text_at(Text::no_data_available));
+    return settings.has_serial_number() ? serial_number_text(settings) : std::wstring();
+}
+
+std::wstring serial_of(const BackupRecord& record, const LanguageTable& strings) {
+    const std::wstring serial = key_serial_number(record);
+    return std::wstring(strings.text_at(Text::device_serial_number)) + L" " +
+           (serial.empty() ? strings.text_at(Text::no_data_available) : serial);
 }
 
 std::vector<UnfinishedFormat> find_unfinished_formats(FileSystem& files) {
+    return find_unfinished_formats_in(files, files.temp_folder());
+}
+
+std::vector<UnfinishedFormat> find_unfinished_formats_in(FileSystem& files, const std::wstring& folder) {
     std::vector<UnfinishedFormat> found;
-    const std::wstring temp = files.temp_folder();
     std::vector<FolderEntry> entries;
-    // An empty temporary folder would turn the search into one of the current folder.
-    if (temp.empty() || files.list_folder(with_trailing_backslash(temp) + kBackupFolders, entries) != Lookup::found) {
+    // An empty folder name would turn the search into one of the current folder.
+    if (folder.empty() || files.list_folder(with_trailing_backslash(folder) + kBackupFolders, entries) != Lookup::found) {
         return found;
     }
     for (const FolderEntry& entry : entries) {
-        UnfinishedFormat unfinished{with_trailing_backslash(temp) + entry.name, BackupRecord{}};
+        UnfinishedFormat unfinished{with_trailing_backslash(folder) + entry.name, BackupRecord{}};
         if (entry.is_folder() && !entry.is_link() && read_record(files, unfinished.folder, unfinished.record)) {
             found.push_back(std::move(unfinished));
         }
@@ -123,7 +140,7 @@ Recovery put_back_onto(const UnfinishedFormat& unfinished, const std::wstring& r
 }
 
 Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const RecoveryServices& s,
-                                  const LanguageTable& strings) {
+                                  UserMessages& messages, const LanguageTable& strings) {
     const uint32_t mask = s.volumes.logical_drive_mask();
     std::vector<std::wstring> empty_drives;
     for (int i = 0; i < kDriveLetterCount; ++i) {
@@ -135,17 +152,16 @@ Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const Reco
         if (!key.found()) {
             continue;
         }
-        if (belongs(unfinished.record, key, s)) {
-            if (whole(unfinished, key, s)) {
-                ProgramFileBackup backup(s.device, s.files, s.clock);
-                backup.adopt(unfinished.folder, unfinished.record);
-                return backup.discard() ? Recovery::already_whole : keep(unfinished, s, strings, Text::unfinished_kept);
+        if (record_is_of(unfinished.record, key, s)) {
+            if (key_is_whole(unfinished, key, s)) {
+                return discard_backup(unfinished, s) ? Recovery::already_whole
+                                                     : keep(unfinished, messages, strings, Text::unfinished_kept);
             }
-            if (!asked(s.messages, strings, Text::unfinished_put_back, serial_of(unfinished.record, strings))) {
-                return keep(unfinished, s, strings, Text::unfinished_kept);
+            if (!asked(messages, strings, Text::unfinished_put_back, serial_of(unfinished.record, strings))) {
+                return keep(unfinished, messages, strings, Text::unfinished_kept);
             }
             const Recovery put = put_back_onto(unfinished, root, false, s);
-            return put == Recovery::put_back ? put : keep(unfinished, s, strings, Text::restore_failed);
+            return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
         }
         uint64_t total_bytes = 0;
         if (s.volumes.is_removable(root) && s.volumes.volume_total_bytes(root, total_bytes) &&
@@ -155,18 +171,18 @@ Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const Reco
     }
     // No key of this record is attached: an empty removable drive of the key's size may become it.
     for (const std::wstring& shown : empty_drives) {
-        if (asked(s.messages, strings, Text::unfinished_put_on_empty,
+        if (asked(messages, strings, Text::unfinished_put_on_empty,
                   serial_of(unfinished.record, strings) + L"\n" + shown)) {
             const Recovery put = put_back_onto(unfinished, shown.substr(0, 3), true, s);
-            return put == Recovery::put_back ? put : keep(unfinished, s, strings, Text::restore_failed);
+            return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
         }
     }
-    return keep(unfinished, s, strings, Text::unfinished_kept);
+    return keep(unfinished, messages, strings, Text::unfinished_kept);
 }
 
-void finish_unfinished_formats(const RecoveryServices& services, const LanguageTable& strings) {
+void finish_unfinished_formats(const RecoveryServices& services, UserMessages& messages, const LanguageTable& strings) {
     for (const UnfinishedFormat& unfinished : find_unfinished_formats(services.files)) {
-        static_cast<void>(finish_unfinished_format(unfinished, services, strings));
+        static_cast<void>(finish_unfinished_format(unfinished, services, messages, strings));
     }
 }
 

@@ -31,20 +31,29 @@ struct RecoveryServices {
     DeviceDrive& device;
     FileSystem& files;
     Volumes& volumes;
-    UserMessages& messages;
     Clock& clock;
 };
 
 // Our backup folders under the temporary folder that hold a whole record.
 [[nodiscard]] std::vector<UnfinishedFormat> find_unfinished_formats(FileSystem& files);
+// The same under another folder: a temporary folder of another machine or user.
+[[nodiscard]] std::vector<UnfinishedFormat> find_unfinished_formats_in(FileSystem& files, const std::wstring& folder);
 
-// Finishes one: finds the key it belongs to (by either serial number, or by a
-// VOLKARIS label and the key's own CONFIG bytes) and goes on as above.
+// Whether the volume of `key` is the one the record was made of: either
+// serial number, or a VOLKARIS label and the key's own CONFIG bytes.
+[[nodiscard]] bool record_is_of(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& services);
+// Every file of the record on the key with its size, and CONFIG the key's own.
+[[nodiscard]] bool key_is_whole(const UnfinishedFormat& unfinished, const KeyIdentity& key,
+                                const RecoveryServices& services);
+// Removes the folder of a format whose key is whole, its record first.
+[[nodiscard]] bool discard_backup(const UnfinishedFormat& unfinished, const RecoveryServices& services);
+
+// Finishes one: finds the key it belongs to and goes on as above.
 [[nodiscard]] Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const RecoveryServices& services,
-                                                const LanguageTable& strings);
+                                                UserMessages& messages, const LanguageTable& strings);
 
 // What the dialog does before anything else at start.
-void finish_unfinished_formats(const RecoveryServices& services, const LanguageTable& strings);
+void finish_unfinished_formats(const RecoveryServices& services, UserMessages& messages, const LanguageTable& strings);
 
 // Puts the files of `unfinished` onto the volume at `root` (the key, or an
 // empty one the user chose: `must_be_empty`) with the key's label, never over
@@ -52,7 +61,9 @@ void finish_unfinished_formats(const RecoveryServices& services, const LanguageT
 [[nodiscard]] Recovery put_back_onto(const UnfinishedFormat& unfinished, const std::wstring& root, bool must_be_empty,
                                      const RecoveryServices& services);
 
-// The key's serial number as the dialog shows it, or "no data".
+// The key's serial number as the dialog shows it; empty when the record has none.
+[[nodiscard]] std::wstring key_serial_number(const BackupRecord& record);
+// The same after its label, or "no data".
 [[nodiscard]] std::wstring serial_of(const BackupRecord& record, const LanguageTable& strings);
 
 }  // namespace lanternbook

@@ -108,6 +108,13 @@ TEST_F(PosixFiles, ListingMatchesThePatternInAnyCase) {
     EXPECT_EQ(names, (std::vector<std::wstring>{L".f.ddd", L"B.DDD", L"a.ddd", L"c.Ddd", L"g.ddd/"}));
     EXPECT_EQ(files.list_folder(path("CARD") + L"\\*.dtg", entries), Lookup::missing);
     EXPECT_EQ(files.list_folder(path("TACHO") + L"\\*.ddd", entries), Lookup::missing);
+
+    // As on Windows, "*.*" is every name: one with no dot, such as CONFIG, too.
+    write_text(folder / "CARD/CONFIG", "x");
+    ASSERT_EQ(files.list_folder(path("CARD") + L"\\*.*", entries), Lookup::found);
+    EXPECT_EQ(entries.size(), 10u);  // the eight above, "." and ".."
+    ASSERT_EQ(files.list_folder(path("CARD") + L"\\CONFIG.*", entries), Lookup::found);
+    EXPECT_EQ(entries.size(), 1u);
 }
 
 TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {

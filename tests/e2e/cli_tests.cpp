@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "e2e/harness.h"
-#include "platform/win32/handles.h"
 #include "resources/resource.h"
 
 using namespace e2e;
@@ -45,59 +44,6 @@ void shown_and_saved_again(Dll& dll, const ExpectedView& expected) {
                                                    })});
     check(result.all_steps_ran && result.load_result == 0, "the dialog ran and ended with Save");
     check_bytes(read_file(kKeyConfig), written, "the dialog's Save writes what set wrote");
-}
-
-struct ProgramResult {
-    DWORD exit_code = 0xFFFFFFFF;
-    std::string out;
-};
-
-// lanternbook.exe from the driver's folder, its output read through a pipe.
-ProgramResult run_program(const std::wstring& arguments) {
-    using lanternbook::win32::FileHandle;
-    ProgramResult result;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read_handle = nullptr;
-    HANDLE write_handle = nullptr;
-    if (!CreatePipe(&read_handle, &write_handle, &inherit, 0)) {
-        return result;
-    }
-    const FileHandle read_end(read_handle);
-    FileHandle write_end(write_handle);
-    SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end.get();
-    startup.hStdError = write_end.get();
-    startup.hStdInput = nullptr;
-    std::wstring command = L"\"" + own_folder() + L"lanternbook.exe\" " + arguments;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                       nullptr, &startup, &process);
-    // Only the child holds the write end now: reading ends when it exits.
-    write_end.reset();
-    if (!started) {
-        return result;
-    }
-    const FileHandle thread(process.hThread);
-    const FileHandle child(process.hProcess);
-    char buffer[512];
-    DWORD count = 0;
-    while (ReadFile(read_end.get(), buffer, sizeof buffer, &count, nullptr) && count > 0) {
-        result.out.append(buffer, count);
-    }
-    WaitForSingleObject(child.get(), 30000);
-    GetExitCodeProcess(child.get(), &result.exit_code);
-    // Text-mode output ends its lines with CR LF, as Windows programs do.
-    std::string text;
-    for (const char c : result.out) {
-        if (c != '\r') {
-            text.push_back(c);
-        }
-    }
-    result.out = text;
-    return result;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "e2e/control_names.h"
 #include "l10n/texts.h"
 #include "l10n/language_table.h"
+#include "platform/win32/handles.h"
 #include "resources/resource.h"
 
 namespace e2e {
@@ -320,6 +321,54 @@ bool capture_window(HWND window, const std::wstring& path) {
     bytes.insert(bytes.end(), pixels.begin(), pixels.end());
     return write_file(path, bytes);
 }
+
+ProgramResult run_program(const std::wstring& arguments) {
+    using lanternbook::win32::FileHandle;
+    ProgramResult result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read_handle = nullptr;
+    HANDLE write_handle = nullptr;
+    if (!CreatePipe(&read_handle, &write_handle, &inherit, 0)) {
+        return result;
+    }
+    const FileHandle read_end(read_handle);
+    FileHandle write_end(write_handle);
+    SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write_end.get();
+    startup.hStdError = write_end.get();
+    startup.hStdInput = nullptr;
+    std::wstring command = L"\"" + own_folder() + L"lanternbook.exe\" " + arguments;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                       nullptr, &startup, &process);
+    // Only the child holds the write end now: reading ends when it exits.
+    write_end.reset();
+    if (!started) {
+        return result;
+    }
+    const FileHandle thread(process.hThread);
+    const FileHandle child(process.hProcess);
+    char buffer[512];
+    DWORD count = 0;
+    while (ReadFile(read_end.get(), buffer, sizeof buffer, &count, nullptr) && count > 0) {
+        result.out.append(buffer, count);
+    }
+    WaitForSingleObject(child.get(), 30000);
+    GetExitCodeProcess(child.get(), &result.exit_code);
+    // Text-mode output ends its lines with CR LF, as Windows programs do.
+    std::string text;
+    for (const char c : result.out) {
+        if (c != '\r') {
+            text.push_back(c);
+        }
+    }
+    result.out = text;
+    return result;
+}
+
 
 static std::map<std::string, GroupFunction>& groups() {
     static std::map<std::string, GroupFunction> registered;

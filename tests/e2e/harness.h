@@ -90,6 +90,15 @@ private:
     Handle handle_;
 };
 
+// ---- lanternbook.exe ----
+struct ProgramResult {
+    DWORD exit_code = 0xFFFFFFFF;
+    std::string out;
+};
+// lanternbook.exe from the driver's folder with `arguments`; what it wrote to
+// standard output and error together, lines ending in LF.
+[[nodiscard]] ProgramResult run_program(const std::wstring& arguments);
+
 // ---- the dialog ----
 struct RunResult {
     int load_result = -1;

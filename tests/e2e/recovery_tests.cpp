@@ -105,6 +105,27 @@ E2E_GROUP(host_dies_in_format) {
     check(false, "the host outlived its format");
 }
 
+// What the dead host left, listed and put back by lanternbook.exe.
+E2E_GROUP(recovery_by_command_line) {
+    static_cast<void>(dll);
+    std::vector<std::vector<uint8_t>> kept;
+    for (const std::wstring& name : kKeptFiles) {
+        kept.push_back(read_file(kKeyRoot + name));
+    }
+    check(run_group_alone(L"host_dies_in_format") == 3, "the host died in the format");
+    const ProgramResult listed = run_program(L"recover");
+    check(listed.exit_code == 0 && listed.out.find("  key QVX/05/4660, label VOLKARIS") != std::string::npos &&
+              listed.out.find(" CONFIG (32 bytes)") != std::string::npos,
+          "recover lists the backup with its key and files:\n" + listed.out);
+    const ProgramResult put = run_program(L"recover --key K:\\ --yes");
+    check(put.exit_code == 0 && starts_with(std::wstring(put.out.begin(), put.out.end()), L"put back 4 files onto K:\\;"),
+          "recover --key puts them back:\n" + put.out);
+    for (std::size_t i = 0; i < kKeptFiles.size(); ++i) {
+        check_bytes(read_file(kKeyRoot + kKeptFiles[i]), kept[i], narrow(kKeptFiles[i]) + " is back as it was");
+    }
+    check(backup_folders().empty(), "no backup folder is left");
+}
+
 // The host died while the key was formatted: the next start asks, puts the
 // key's program files and CONFIG back byte for byte, and leaves no backup.
 // The label is not in play here: Wine keeps a drive's label for the life of

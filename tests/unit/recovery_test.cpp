@@ -154,7 +154,7 @@ protected:
 
     void start_again() {
         DeviceDrive device(platform, platform);
-        finish_unfinished_formats(RecoveryServices{device, platform, platform, platform, platform}, strings);
+        finish_unfinished_formats(RecoveryServices{device, platform, platform, platform}, platform, strings);
     }
 
     bool key_whole() {

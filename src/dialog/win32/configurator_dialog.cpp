@@ -146,7 +146,7 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     fit_range_button();
     post_default_checks(controls_);
     // A format cut short is finished before the key is looked at.
-    finish_unfinished_formats(RecoveryServices{state_.device, platform_, platform_, platform_, platform_},
+    finish_unfinished_formats(RecoveryServices{state_.device, platform_, platform_, platform_}, platform_,
                               state_.strings);
     settle_initial_states(state_, controls_, rules_, platform_, platform_);
     // After the stored configuration: the values beside the labels are final then.

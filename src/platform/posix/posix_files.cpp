@@ -214,6 +214,16 @@ uint32_t attributes_of(const std::string& path, const struct stat& info) {
     return attributes;
 }
 
+// Windows lets a pattern's ".*" end also match a name with no dot there:
+// "*.*" is every name, CONFIG too.
+bool matches_as_windows_does(const std::string& pattern, const std::string& name) {
+    if (::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0) {
+        return true;
+    }
+    const std::size_t stem = pattern.size() - 2;
+    return pattern.size() >= 2 && pattern.compare(stem, 2, ".*") == 0 &&
+           ::fnmatch(pattern.substr(0, stem).c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+}
 
 }  // namespace
 
@@ -283,7 +293,7 @@ Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<Fol
             break;
         }
         const std::string name = entry->d_name;
-        if (::fnmatch(name_pattern.c_str(), name.c_str(), FNM_CASEFOLD) != 0) {
+        if (!matches_as_windows_does(name_pattern, name)) {
             continue;
         }
         const std::string entry_path = joined_path(folder_path, name);

@@ -1,0 +1,177 @@
+// `lanternbook recover` as a process: the backups a format cut short left
+// behind, listed and put back onto a key folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+
+#include "cli_process.h"
+#include "maintenance/backup_record.h"
+
+namespace lanternbook::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using Json = nlohmann::ordered_json;
+
+// A key's CONFIG: serial number 5/4660 and version 1.2.3 from byte 25.
+const Bytes kConfig{'1',  '1',  '1',  '1',  '1',  '0', '4', 14, 0,    0x6A, 0xE7, 0xD2, 0x80, 0x6B, 0x0C, 0xBC,
+                    0x80, 0x7E, 0x0B, 0x02, 0x01, 126, 11,  30, 1,    5,    0x12, 0x34, 1,    2,    3,    0};
+constexpr std::size_t kIdentityOffset = 25;
+const std::vector<std::pair<std::string, std::string>> kProgramFiles{
+    {"autorun.inf", "[autorun]\r\n"}, {"lanternbook.dll", "the configurator"}, {"ostrevan.exe", "the key's program"}};
+
+// A backup folder as a format leaves it when its host dies: the key's files and the record.
+class Backup {
+public:
+    Backup(const std::string& in, const std::string& name, uint32_t serial) : folder(in + "/" + name) {
+        fs::create_directory(folder);
+        BackupRecord record;
+        record.serial_before = serial;
+        record.label = L"VOLKARIS";
+        record.volume_bytes = uint64_t{487} * 1024 * 1024;
+        record.identity.assign(kConfig.begin() + kIdentityOffset, kConfig.begin() + kIdentityOffset + 7);
+        record.made = SystemTime{2026, 12, 0, 7, 14, 2, 3, 0};
+        for (std::size_t i = 0; i < kProgramFiles.size(); ++i) {
+            write_text(folder + "/" + kProgramFiles[i].first, kProgramFiles[i].second);
+            record.held[i] = true;
+            record.sizes[i] = kProgramFiles[i].second.size();
+        }
+        write_bytes(folder + "/CONFIG", kConfig);
+        record.held[3] = true;
+        record.sizes[3] = kConfig.size();
+        write_bytes(folder + "/BACKUP.REC", encode_record(record));
+    }
+    std::string folder;
+};
+
+void expect_whole_key(const std::string& root) {
+    for (const auto& [name, content] : kProgramFiles) {
+        EXPECT_EQ(read_bytes(root + "/" + name), Bytes(content.begin(), content.end())) << name;
+    }
+    EXPECT_EQ(read_bytes(root + "/CONFIG"), kConfig);
+}
+
+bool is_empty(const std::string& folder) { return fs::is_empty(folder); }
+
+TEST(Recover, ListsEachBackupWithItsKeyAndFiles) {
+    TempFolder in;
+    const ProgramRun none = run_program({"recover", "--in", in.path()});
+    EXPECT_EQ(none.exit_code, 0);
+    EXPECT_EQ(none.out, "no format cut short: no backup folder in " + in.path() + "\n");
+
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    fs::create_directory(in / "volkarisFFFFFFFF");  // no record: none of ours
+    const ProgramRun text = run_program({"recover", "--in", in.path()});
+    EXPECT_EQ(text.exit_code, 0) << text.err;
+    EXPECT_EQ(text.out, backup.folder +
+                            "\n  key QVX/05/4660, label VOLKARIS, volume 0F20-C5BA, 487 MiB; format begun 2026-12-07 "
+                            "14:02 UTC\n  files: autorun.inf (11 bytes) lanternbook.dll (16 bytes) ostrevan.exe "
+                            "(17 bytes) CONFIG (32 bytes)\n");
+
+    const ProgramRun json = run_program({"recover", "--json"}, {{"TMPDIR", in.path()}});
+    EXPECT_EQ(json.exit_code, 0) << json.err;
+    const Json listed = Json::parse(json.out);
+    EXPECT_EQ(listed["format"], 1);
+    ASSERT_EQ(listed["unfinished"].size(), 1u);
+    const Json& first = listed["unfinished"][0];
+    EXPECT_EQ(first["folder"], backup.folder);
+    EXPECT_EQ(first["serial_number"], "QVX/05/4660");
+    EXPECT_EQ(first["made"], "2026-12-07T14:02:03Z");
+    EXPECT_EQ(first["files"][3], Json({{"name", "CONFIG"}, {"bytes", 32}}));
+
+    const ProgramRun missing = run_program({"recover", "--in", in / "gone"});
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_EQ(missing.err.rfind("lanternbook: " + in / "gone" + ": no such folder", 0), 0u) << missing.err;
+}
+
+TEST(Recover, PutsTheFilesBackOntoAnEmptyFolderOnlyWithAYes) {
+    TempFolder in;
+    TempFolder key;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    const std::vector<std::string> put_back{"recover", "--in", in.path(), "--key", key.path()};
+
+    const ProgramRun unasked = run_program(put_back);
+    EXPECT_EQ(unasked.exit_code, 1);
+    EXPECT_EQ(unasked.err, "lanternbook recover: nothing put back; without a terminal to ask on, add --yes\n");
+    const ProgramRun declined = run_program_on_terminal(put_back, "n\n");
+    EXPECT_EQ(declined.exit_code, 1);
+    EXPECT_NE(declined.out.find("Put the program files and CONFIG of key QVX/05/4660 back onto " + key.path() + "? [y/N]"),
+              std::string::npos)
+        << declined.out;
+    EXPECT_TRUE(is_empty(key.path()));
+    EXPECT_TRUE(exists(backup.folder + "/BACKUP.REC"));
+
+    std::vector<std::string> yes = put_back;
+    yes.push_back("--yes");
+    const ProgramRun run = run_program(yes);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, "put back 4 files onto " + key.path() + "; removed " + backup.folder + "\n");
+    expect_whole_key(key.path());
+    EXPECT_TRUE(exists(key / "DATE")) << "a fresh DATE for the key to fill";
+    EXPECT_FALSE(exists(backup.folder));
+}
+
+TEST(Recover, FinishesItsOwnKeyNeverWritingOverAFile) {
+    TempFolder in;
+    TempFolder key;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    // A put-back cut short: CONFIG, which tells the key, is back; the rest is not.
+    write_bytes(key / "CONFIG", kConfig);
+    write_text(key / "autorun.inf", "someone else's");
+    const std::vector<std::string> put_back{"recover", "--in", in.path(), "--key", key.path(), "--yes"};
+
+    const ProgramRun blocked = run_program(put_back);
+    EXPECT_EQ(blocked.exit_code, 3);
+    EXPECT_NE(blocked.err.find("not everything could be put back"), std::string::npos) << blocked.err;
+    EXPECT_NE(blocked.err.find("the copy stays in " + backup.folder), std::string::npos) << blocked.err;
+    const std::string theirs = "someone else's";
+    EXPECT_EQ(read_bytes(key / "autorun.inf"), Bytes(theirs.begin(), theirs.end()));
+    EXPECT_TRUE(exists(backup.folder + "/BACKUP.REC"));
+
+    fs::remove(key / "autorun.inf");
+    const ProgramRun run = run_program(put_back);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    expect_whole_key(key.path());
+    EXPECT_FALSE(exists(backup.folder));
+
+    // Whole already: a second backup of the same key just goes.
+    const Backup stale(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    const ProgramRun again = run_program(put_back);
+    EXPECT_EQ(again.exit_code, 0) << again.err;
+    EXPECT_EQ(again.out, key.path() + " already holds everything; removed " + stale.folder + "\n");
+    EXPECT_FALSE(exists(stale.folder));
+}
+
+TEST(Recover, WritesNothingOntoAFolderThatIsNeitherItsKeyNorEmpty) {
+    TempFolder in;
+    TempFolder other;
+    write_text(other / "notes.txt", "mine");
+    const Backup first(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+
+    const ProgramRun refused = run_program({"recover", "--in", in.path(), "--key", other.path(), "--yes", "--from",
+                                            first.folder});
+    EXPECT_EQ(refused.exit_code, 1);
+    EXPECT_EQ(refused.err, "lanternbook recover: " + other.path() + ": neither the key of " + first.folder +
+                               " nor empty; nothing written\n");
+    EXPECT_EQ(fs::directory_iterator(other.path())->path().filename(), "notes.txt");
+
+    // Two backups and an empty folder: which one goes must be named.
+    const Backup second(in.path(), "volkaris11111111", 0x11111111);
+    TempFolder empty;
+    const ProgramRun which = run_program({"recover", "--in", in.path(), "--key", empty.path(), "--yes"});
+    EXPECT_EQ(which.exit_code, 2);
+    EXPECT_EQ(which.err, "lanternbook: " + empty.path() + ": no backup of this key; name one with --from\n");
+    EXPECT_TRUE(is_empty(empty.path()));
+    const ProgramRun named =
+        run_program({"recover", "--in", in.path(), "--key", empty.path(), "--yes", "--from", second.folder + "/"});
+    EXPECT_EQ(named.exit_code, 0) << named.err;
+    expect_whole_key(empty.path());
+    EXPECT_FALSE(exists(second.folder));
+    EXPECT_TRUE(exists(first.folder + "/BACKUP.REC"));
+}
+
+}  // namespace
+}  // namespace lanternbook::testing
