@@ -127,7 +127,7 @@ TEST(Program, HelpVersionAndShortUsage) {
     const ProgramRun bare = run_program({});
     EXPECT_EQ(bare.exit_code, 1);
     EXPECT_TRUE(bare.out.empty());
-    EXPECT_EQ(bare.err, "Usage: lanternbook find|show|set|erase|help [OPTIONS]\n'lanternbook --help' tells more.\n");
+    EXPECT_EQ(bare.err, "Usage: lanternbook find|show|set|erase|recover|help [OPTIONS]\n'lanternbook --help' tells more.\n");
 }
 
 // Every kind of usage error, in the program's own words and nothing else.
@@ -210,7 +210,7 @@ TEST(Program, HelpNamesOnlyWhatTheReadmeDescribes) {
 
     const std::regex option("--[a-z][a-z-]*");
     std::set<std::string> named;
-    for (const char* command : {"find", "show", "set", "erase", "help"}) {
+    for (const char* command : {"find", "show", "set", "erase", "recover", "help"}) {
         const std::string help = run_program({command, "--help"}).out + run_program({"--help"}).out;
         for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator(); ++it) {
             named.insert(it->str());
