@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -81,30 +82,31 @@ TEST_F(FormatOutcomes, AnotherKeyUnderTheLetterIsToldApartAndLeftAlone) {
         std::swap(platform, fresh);
         install_key(L"VOLKARIS (K:)", stored_config());
         const KeyIdentity shown = device.find_key();
-        const auto swap_in_theirs = [this] {
+        std::map<std::wstring, testing::Entry> theirs;
+        bool swapped = false;
+        const auto swap_in_theirs = [this, &theirs, &swapped] {
             install_key(L"VOLKARIS (K:)", bytes_of("theirs"));
             platform.add_file(kRoot + L"DATE", "1");
+            theirs = platform.volume_contents(platform.volume_at(L'K'));
+            swapped = true;
         };
         if (row.while_asking) {
-            platform.before_call = [this, &swap_in_theirs](int) {
-                if (!platform.message_boxes.empty()) {
-                    platform.before_call = nullptr;
+            platform.before_call = [this, &swap_in_theirs, &swapped](int) {
+                if (!swapped && !platform.message_boxes.empty()) {
                     swap_in_theirs();
                 }
             };
         } else {
             swap_in_theirs();
         }
-        const auto theirs = platform.volume_contents(platform.volume_at(L'K'));
 
         EXPECT_EQ(format(shown), FormatOutcome::key_changed);
 
         EXPECT_TRUE(platform.formatted_drive_indexes.empty());
         ASSERT_EQ(platform.message_boxes.size(), row.boxes);
         EXPECT_EQ(platform.error_texts().back().substr(0, kKeyChanged.size()), kKeyChanged);
-        if (!row.while_asking) {
-            EXPECT_EQ(platform.volume_contents(platform.volume_at(L'K')), theirs);
-        }
+        ASSERT_TRUE(swapped);
+        EXPECT_EQ(platform.volume_contents(platform.volume_at(L'K')), theirs);
         EXPECT_TRUE(platform.paths_under(platform.temp_path + L"\\").empty());
     }
 }
