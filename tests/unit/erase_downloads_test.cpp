@@ -303,3 +303,161 @@ TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
 
 }  // namespace
 }  // namespace lanternbook
+
+namespace lanternbook {
+namespace {
+
+using testing::FakePlatform;
+
+// A listing that ignores its pattern, as a file system without short names
+// or a redirector may: every entry of the folder comes back.
+class UnfilteredListing : public FakePlatform {
+public:
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
+        return FakePlatform::list_folder(pattern.substr(0, pattern.rfind(L'\\') + 1) + L"*.*", entries);
+    }
+};
+
+TEST(EraseDownloadsNames, OnlyTheNameDecidesWhatIsADownloadWhateverTheListingReturns) {
+    UnfilteredListing platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_folder(L"K:\\CARD");
+    platform.add_folder(L"K:\\TACHO");
+    const std::vector<std::wstring> downloads{L"K:\\CARD\\a.ddd", L"K:\\CARD\\b.DTG", L"K:\\TACHO\\c.dtc",
+                                              L"K:\\TACHO\\d.Esm", L"K:\\TACHO\\e.x.ddd"};
+    const std::vector<std::wstring> others{
+        L"K:\\CARD\\addd",  L"K:\\CARD\\a_ddd",  L"K:\\CARD\\a.xdd",  L"K:\\CARD\\a.dxd",
+        L"K:\\CARD\\a.ddx", L"K:\\CARD\\a.dd",   L"K:\\TACHO\\a.esn", L"K:\\TACHO\\a.txt",
+        L"K:\\TACHO\\a.ddd.txt", L"K:\\TACHO\\dtg", L"K:\\TACHO\\a.dddd"};
+    for (const std::wstring& path : downloads) {
+        platform.add_file(path, "download");
+    }
+    for (const std::wstring& path : others) {
+        platform.add_file(path, "other");
+    }
+    DeviceDrive device(platform, platform);
+
+    const EraseResult result = erase_downloads_on(device.find_key(), device, platform, platform);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::erased);
+    EXPECT_EQ(result.deleted, downloads.size());
+    for (const std::wstring& path : downloads) {
+        EXPECT_FALSE(platform.exists(path)) << "still there: " << std::string(path.begin(), path.end());
+    }
+    for (const std::wstring& path : others) {
+        EXPECT_TRUE(platform.exists(path)) << "deleted: " << std::string(path.begin(), path.end());
+    }
+}
+
+// A listing of CARD that breaks off part-way, as reading a folder can on
+// POSIX: what it did list comes back with the failure.
+class BrokenCardListing : public FakePlatform {
+public:
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
+        const Lookup listed = FakePlatform::list_folder(pattern, entries);
+        return listed == Lookup::found && to_upper_ascii(pattern).find(L"\\CARD\\") != std::wstring::npos
+                   ? Lookup::failed
+                   : listed;
+    }
+};
+
+TEST(EraseDownloadsListing, WhatAFailedListingListedIsLeftAndTheRunSaysSo) {
+    BrokenCardListing platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_folder(L"K:\\CARD");
+    platform.add_folder(L"K:\\TACHO");
+    platform.add_file(L"K:\\CARD\\a.ddd", "download");
+    platform.add_file(L"K:\\TACHO\\b.ddd", "download");
+    DeviceDrive device(platform, platform);
+
+    const EraseResult result = erase_downloads_on(device.find_key(), device, platform, platform);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(result.deleted, 1u);
+    EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.ddd"));
+    EXPECT_FALSE(platform.exists(L"K:\\TACHO\\b.ddd"));
+}
+
+TEST_F(EraseDownloads, ALinkUnderADownloadsNameStaysAndTheRunSaysSo) {
+    // A link that reports itself as one, as a symbolic link on NTFS does.
+    platform.add_file(L"K:\\CARD\\link.ddd", "leads elsewhere", kAttributeLink);
+    add_files({L"K:\\CARD\\a.ddd"});
+
+    const EraseResult result = run();
+
+    EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(result.deleted, 1u);
+    expect_kept({L"K:\\CARD\\link.ddd"});
+    EXPECT_EQ(error_texts(), std::vector<std::wstring>{L"Some downloads could not be erased."});
+}
+
+// A key whose volume fails to answer once, at the first question asked from
+// `drops_at` on; opening a download takes 125 ms, and nothing else takes time.
+class DroppingKey : public FakePlatform {
+public:
+    static constexpr uint64_t kOpenMs = 125;
+
+    DroppingKey() { ms_per_call = 0; }
+
+    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
+                                    FileDisposition disposition) override {
+        ticks += kOpenMs;
+        return FakePlatform::open_file(path, access, disposition);
+    }
+
+    bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override {
+        if (!dropped && ticks >= drops_at && to_upper_ascii(root) == L"K:\\") {
+            dropped = true;
+            return false;
+        }
+        return FakePlatform::volume_identity(root, serial_number, label);
+    }
+
+    uint64_t drops_at = 0;
+    bool dropped = false;
+};
+
+// The key is asked again before a download once 250 ms of deleting have
+// passed since it last answered; whatever was to follow a drop stays.
+TEST(EraseDownloadsKeyCheck, AKeyThatDropsOutIsNoticedWithin250MsOfDeleting) {
+    struct Case {
+        const char* label;
+        const wchar_t* pattern;  // where the six downloads are, with %d for their number
+        uint64_t drops_at;
+        std::size_t deleted;
+    };
+    // Downloads are opened at 0, 125, 250, ... ms of the pass.
+    const Case cases[] = {
+        {"first pass, drop before 250 ms", L"K:\\CARD\\%d.dtg", 100, 2},
+        {"first pass, drop at 250 ms", L"K:\\CARD\\%d.dtg", 250, 2},
+        {"first pass, drop after 250 ms", L"K:\\CARD\\%d.dtg", 260, 4},
+        {"last pass", L"K:\\TACHO\\%d.esm", 250, 2},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        DroppingKey platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_folder(L"K:\\CARD");
+        platform.add_folder(L"K:\\TACHO");
+        std::vector<std::wstring> downloads;
+        for (int i = 0; i < 6; ++i) {
+            std::wstring path = row.pattern;
+            path.replace(path.find(L"%d"), 2, std::to_wstring(i));
+            platform.add_file(path, "download");
+            downloads.push_back(path);
+        }
+        platform.drops_at = row.drops_at;
+        DeviceDrive device(platform, platform);
+
+        const EraseResult result = erase_downloads_on(device.find_key(), device, platform, platform);
+
+        EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
+        EXPECT_EQ(result.deleted, row.deleted);
+        for (std::size_t i = 0; i < downloads.size(); ++i) {
+            EXPECT_EQ(platform.exists(downloads[i]), i >= row.deleted) << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lanternbook

@@ -1,0 +1,133 @@
+// The backup folder of a format: where it may be made, how many names are
+// tried for it, and what its removal reports.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/device_drive.h"
+#include "fakes/fake_platform.h"
+#include "maintenance/program_file_backup.h"
+#include "platform_variants.h"
+#include "text/text_utils.h"
+
+namespace lanternbook {
+namespace {
+
+using testing::FakePlatform;
+
+class BackupFolder : public ::testing::Test {
+protected:
+    BackupFolder() {
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_file(L"K:\\autorun.inf", "[autorun]");
+        platform.add_file(L"K:\\CONFIG", std::string(32, '1'));
+    }
+
+    KeyIdentity key() { return device.key_at(L"K:\\"); }
+
+    FakePlatform platform;
+    DeviceDrive device{platform, platform};
+};
+
+TEST_F(BackupFolder, NamesAreTriedSixtyFourTimesBeforeGivingUp) {
+    // Backups left behind at one moment take the names the clock gives, one each.
+    std::vector<std::wstring> folders;
+    for (int i = 0; i < 64; ++i) {
+        ProgramFileBackup backup(device, platform, platform);
+        ASSERT_TRUE(backup.backup(key())) << i;
+        folders.push_back(backup.backup_folder());
+    }
+    const std::vector<std::wstring> before = platform.paths_under(L"");
+
+    ProgramFileBackup one_too_many(device, platform, platform);
+    EXPECT_FALSE(one_too_many.backup(key()));
+
+    EXPECT_TRUE(one_too_many.backup_folder().empty());
+    EXPECT_EQ(platform.paths_under(L""), before);
+    for (const std::wstring& folder : folders) {
+        EXPECT_EQ(platform.file_bytes(folder + L"\\autorun.inf"), (std::vector<uint8_t>{'[', 'a', 'u', 't', 'o', 'r',
+                                                                                          'u', 'n', ']'}));
+    }
+}
+
+TEST(BackupFolderPlace, WithoutATemporaryFolderNoBackupIsMadeAnywhere) {
+    testing::CurrentDriveRoot platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_file(L"K:\\autorun.inf", "[autorun]");
+    platform.temp_path.clear();
+    DeviceDrive device(platform, platform);
+    const std::vector<std::wstring> before = platform.paths_under(L"");
+
+    ProgramFileBackup backup(device, platform, platform);
+    EXPECT_FALSE(backup.backup(device.key_at(L"K:\\")));
+
+    EXPECT_TRUE(backup.backup_folder().empty());
+    EXPECT_EQ(platform.paths_under(L""), before);
+}
+
+TEST_F(BackupFolder, AFolderThatCannotBeListedIsNotCalledEmptied) {
+    const std::wstring folder = platform.temp_path + L"\\tree";
+    platform.add_folder(folder);
+    platform.add_file(folder + L"\\kept.bin", "k");
+    ProgramFileBackup backup(device, platform, platform);
+    platform.failing_call = platform.calls + 1;
+
+    EXPECT_FALSE(backup.delete_tree(folder));
+
+    EXPECT_TRUE(platform.exists(folder + L"\\kept.bin"));
+}
+
+TEST_F(BackupFolder, ALinkThatCannotGoMeansTheFolderIsNotEmptied) {
+    const std::wstring folder = platform.temp_path + L"\\tree";
+    platform.add_folder(folder);
+    // A link that reports itself as one, as a symbolic link on NTFS does.
+    platform.add_file(folder + L"\\link", "leads elsewhere", kAttributeLink);
+    platform.locked_paths.insert(to_upper_ascii(folder + L"\\link"));
+    ProgramFileBackup backup(device, platform, platform);
+
+    EXPECT_FALSE(backup.delete_tree(folder));
+
+    EXPECT_TRUE(platform.exists(folder + L"\\link"));
+}
+
+// A listing that fails for one folder, whatever it holds.
+class UnlistableFolder : public FakePlatform {
+public:
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
+        if (pattern.compare(0, unlistable.size(), unlistable) == 0 && pattern.size() > unlistable.size() &&
+            pattern[unlistable.size()] == L'\\') {
+            entries.clear();
+            return Lookup::failed;
+        }
+        return FakePlatform::list_folder(pattern, entries);
+    }
+    std::wstring unlistable;
+};
+
+// FAULT in src/ (left for its owner): a backup folder that went, although a
+// listing inside it failed on the way, is reported as left behind, and the
+// user is shown a folder that no longer exists. Seen through the surviving
+// mutant "program_file_backup.cpp: logical: return emptied && removed; ->
+// return emptied || removed;". Enable once removal answers by what is left.
+TEST(BackupFolderRemoval, DISABLED_AFolderThatWentIsNotReportedLeftBehind) {
+    UnlistableFolder platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_file(L"K:\\autorun.inf", "[autorun]");
+    DeviceDrive device(platform, platform);
+    ProgramFileBackup backup(device, platform, platform);
+    ASSERT_TRUE(backup.backup(device.key_at(L"K:\\")));
+    const std::wstring folder = backup.backup_folder();
+    // An empty folder of someone else's that cannot be listed, yet goes.
+    platform.add_folder(folder + L"\\empty");
+    platform.unlistable = folder + L"\\empty";
+
+    const bool discarded = backup.discard();
+
+    ASSERT_FALSE(platform.exists(folder));
+    EXPECT_TRUE(discarded);
+    EXPECT_TRUE(backup.backup_folder().empty());
+}
+
+}  // namespace
+}  // namespace lanternbook

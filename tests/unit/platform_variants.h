@@ -1,0 +1,146 @@
+// The fake platform with one more trait of a real one, for the tests that
+// need it: paths resolved against the current drive, files that cannot be
+// deleted while open, look-ups or listings that fail for one path.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fakes/fake_platform.h"
+#include "text/text_utils.h"
+
+namespace lanternbook::testing {
+
+// An open file of the fake, passed through; the variants below change one thing.
+class FileWrapper : public File {
+public:
+    explicit FileWrapper(std::unique_ptr<File> file) : file_(std::move(file)) {}
+
+    bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
+        return file_->read(buffer, capacity, bytes_read);
+    }
+    bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
+        return file_->write(data, size, bytes_written);
+    }
+    bool size(uint64_t& bytes) override { return file_->size(bytes); }
+    bool truncate() override { return file_->truncate(); }
+    bool flush() override { return file_->flush(); }
+    bool close() override { return file_->close(); }
+    bool location(uint32_t& volume_serial, std::wstring& path) override {
+        return file_->location(volume_serial, path);
+    }
+    bool set_attributes(uint32_t attributes) override { return file_->set_attributes(attributes); }
+    bool replace(const std::wstring& target) override { return file_->replace(target); }
+    bool remove() override { return file_->remove(); }
+
+private:
+    std::unique_ptr<File> file_;
+};
+
+// A path that starts at a single backslash leads to the root of the current
+// drive C:, and the volume of an empty root is that drive's, as on Windows;
+// and, as the POSIX layer's, whose "\\" is the root of everything, an open
+// file does not tell where it is.
+class CurrentDriveRoot : public FakePlatform {
+public:
+    static std::wstring full(const std::wstring& path) {
+        return !path.empty() && path[0] == L'\\' && (path.size() == 1 || path[1] != L'\\') ? L"C:" + path : path;
+    }
+    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
+                                    FileDisposition disposition) override {
+        std::unique_ptr<File> file = FakePlatform::open_file(full(path), access, disposition);
+        if (!file) {
+            return nullptr;
+        }
+        return std::make_unique<Untold>(std::move(file));
+    }
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
+        return FakePlatform::list_folder(full(pattern), entries);
+    }
+    Lookup attributes(const std::wstring& path, uint32_t& attributes) override {
+        return FakePlatform::attributes(full(path), attributes);
+    }
+    bool set_attributes(const std::wstring& path, uint32_t attributes) override {
+        return FakePlatform::set_attributes(full(path), attributes);
+    }
+    bool delete_file(const std::wstring& path) override { return FakePlatform::delete_file(full(path)); }
+    bool create_folder(const std::wstring& path) override { return FakePlatform::create_folder(full(path)); }
+    bool remove_folder(const std::wstring& path) override { return FakePlatform::remove_folder(full(path)); }
+    bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override {
+        return FakePlatform::volume_identity(root.empty() ? L"C:\\" : root, serial_number, label);
+    }
+
+private:
+    class Untold : public FileWrapper {
+    public:
+        using FileWrapper::FileWrapper;
+        bool location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return false; }
+    };
+};
+
+// Deleting a file by its name fails while it is open, as on Windows for a
+// file opened without shared deletion.
+class OpenFilesHeld : public FakePlatform {
+public:
+    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
+                                    FileDisposition disposition) override {
+        std::unique_ptr<File> file = FakePlatform::open_file(path, access, disposition);
+        if (!file) {
+            return nullptr;
+        }
+        return std::make_unique<Held>(std::move(file), open_[to_upper_ascii(path)]);
+    }
+    bool delete_file(const std::wstring& path) override {
+        const auto found = open_.find(to_upper_ascii(path));
+        if (found != open_.end() && found->second > 0) {
+            static_cast<void>(begin_call());
+            return false;
+        }
+        return FakePlatform::delete_file(path);
+    }
+
+private:
+    class Held : public FileWrapper {
+    public:
+        Held(std::unique_ptr<File> file, int& count) : FileWrapper(std::move(file)), count_(count) { ++count_; }
+        ~Held() override { release(); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+
+        bool close() override {
+            release();
+            return FileWrapper::close();
+        }
+
+    private:
+        void release() {
+            if (open_) {
+                open_ = false;
+                --count_;
+            }
+        }
+
+        int& count_;
+        bool open_ = true;
+    };
+
+    std::map<std::wstring, int> open_;
+};
+
+// Look-ups of one path fail: the question cannot be answered.
+class FailingLookup : public FakePlatform {
+public:
+    Lookup attributes(const std::wstring& path, uint32_t& attributes) override {
+        if (to_upper_ascii(path) == to_upper_ascii(failing_path)) {
+            static_cast<void>(begin_call());
+            return Lookup::failed;
+        }
+        return FakePlatform::attributes(path, attributes);
+    }
+    std::wstring failing_path;
+};
+
+}  // namespace lanternbook::testing
