@@ -133,8 +133,11 @@ FormatOutcome FormatRun::put_back(const KeyIdentity& formatted_volume) {
     }
     // A format gives the volume a new serial number; it is still the key shown.
     s_.device.remember_key(formatted);
-    // A CONFIG that cannot be written goes back as it was, from the backup.
-    static_cast<void>(save_config(formatted, s_.device, s_.device.config()));
+    // A CONFIG that cannot be written goes back as it was, from the backup; so
+    // does one of another length than Save writes, which Save would change.
+    if (s_.device.config_bytes().size() == kConfigFileLength) {
+        static_cast<void>(save_config(formatted, s_.device, s_.device.config()));
+    }
     const bool date_back = s_.device.reset_date_file(formatted);
     return restored(date_back ? FormatOutcome::formatted : FormatOutcome::settings_lost, backup_.restore(formatted));
 }

@@ -140,13 +140,14 @@ bool ProgramFileBackup::remove_backup_folder() {
         !(files_.set_attributes(record, kAttributeArchive) && files_.delete_file(record))) {
         return false;
     }
-    const bool emptied = delete_tree(backup_folder_);
+    // Whether the folder went is what counts: a part that could not be listed yet went with it is no loss.
+    static_cast<void>(delete_tree(backup_folder_));
     const bool removed = files_.set_attributes(backup_folder_, kAttributeArchive) &&
                          files_.remove_folder(backup_folder_);
     if (removed) {
         backup_folder_.clear();
     }
-    return emptied && removed;
+    return removed;
 }
 
 bool ProgramFileBackup::delete_tree(const std::wstring& folder) {

@@ -105,12 +105,9 @@ public:
     std::wstring unlistable;
 };
 
-// FAULT in src/ (left for its owner): a backup folder that went, although a
-// listing inside it failed on the way, is reported as left behind, and the
-// user is shown a folder that no longer exists. Seen through the surviving
-// mutant "program_file_backup.cpp: logical: return emptied && removed; ->
-// return emptied || removed;". Enable once removal answers by what is left.
-TEST(BackupFolderRemoval, DISABLED_AFolderThatWentIsNotReportedLeftBehind) {
+// A backup folder that went, although a listing inside it failed on the way,
+// is not reported left behind: the user would be shown a folder that is gone.
+TEST(BackupFolderRemoval, AFolderThatWentIsNotReportedLeftBehind) {
     UnlistableFolder platform;
     platform.add_drive(L'K', L"VOLKARIS (K:)");
     platform.add_file(L"K:\\autorun.inf", "[autorun]");
