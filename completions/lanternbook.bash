@@ -21,6 +21,11 @@ _lanternbook() {
             _filedir -d
             return
             ;;
+        --from)
+            # A file, or - for standard input, which needs no completing.
+            _filedir
+            return
+            ;;
         --period)
             COMPREPLY=($(compgen -W "since-last everything last: from:" -- "$cur"))
             [[ ${COMPREPLY-} == *: ]] && compopt -o nospace
@@ -48,21 +53,19 @@ _lanternbook() {
 
     local options
     case "$command" in
-        "") options="--help --version" ;;
-        find) options="--help" ;;
-        show) options="--key --json --help" ;;
-        set) options="--key --data --period --range-button --vdo --dry-run --json --help" ;;
-        erase) options="--key --yes --help" ;;
-        help)
-            [[ $cur == -* ]] && options="--help" || options="find show set erase"
-            COMPREPLY=($(compgen -W "$options" -- "$cur"))
-            return
-            ;;
+        "") options="-h --help -V --version" ;;
+        find) options="--json -h --help" ;;
+        show) options="--key --all --json -h --help" ;;
+        set) options="--key --force --from --data --period --range-button --vdo --dry-run --json -h --help" ;;
+        erase) options="--key --force --yes --dry-run --json -h --help" ;;
+        help) options="-h --help" ;;
     esac
-    if [[ -z $command && $cur != -* ]]; then
-        COMPREPLY=($(compgen -W "$commands" -- "$cur"))
-    else
+    if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    elif [[ -z $command ]]; then
+        COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    elif [[ $command == help && $prev == help ]]; then
+        COMPREPLY=($(compgen -W "$commands" -- "$cur"))
     fi
 } &&
     complete -F _lanternbook lanternbook

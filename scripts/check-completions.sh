@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# The bash, zsh and fish completions: each parses in its shell; bash and fish
-# answer the same queries with the same words; and both offer every command
-# and long option that the program's --help lists.
+# The bash, zsh and fish completions: each parses in its shell; zsh names
+# every command and option of the program's help; bash and fish
+# answer the same queries with the same words: the commands and each
+# command's options exactly as the program's help lists them, the values of
+# --period, --range-button, --vdo and --data (each one the program takes),
+# folders only for --key and files for --from.
 # Usage: check-completions.sh PROGRAM COMPLETIONS_DIR
 set -uo pipefail
 program=${1:?usage: check-completions.sh PROGRAM COMPLETIONS_DIR}
@@ -47,29 +50,42 @@ fish_answers() {
             complete -C "$line" | string replace -r "\t.*" "" | string replace -r "/\$" "" | sort | string join " "
         end' "$dir/lanternbook.fish")
 }
+words() { sort | tr '\n' ' ' | sed 's/ $//'; }
 
+# option | its values, sorted
+values=(
+    "--period|everything from: last: since-last"
+    "--range-button|off on"
+    "--vdo|off on"
+    "--data|activities detailed-speed driver-card-via-tachograph events-and-faults technical-data"
+)
 # command line | words expected, sorted
 queries=(
-    "lanternbook |erase find help set show"
-    "lanternbook help |erase find set show"
-    "lanternbook help --|--help"
-    "lanternbook find --|--help"
-    "lanternbook set --period |everything from: last: since-last"
     "lanternbook set --period la|last:"
-    "lanternbook set --range-button |off on"
     "lanternbook set --vdo o|off on"
     "lanternbook set --data det|detailed-speed"
     "lanternbook set --data activities,te|activities,technical-data"
-    "lanternbook show --key key|keyroot"
-    "lanternbook erase --key key|keyroot"
+    "lanternbook set --from key|keyfile keyroot"
 )
-# Every option of every command as --help lists it, after "COMMAND --".
+for value in "${values[@]}"; do
+    queries+=("lanternbook set ${value%%|*} |${value#*|}")
+done
+
 commands=$(help_commands "$program")
 [ -n "$commands" ] || fail "$program --help lists no command"
+queries+=("lanternbook |$(words <<<"$commands")" "lanternbook help |$(words <<<"$commands")")
+program_options=$(help_options "$program")
+[ -n "$program_options" ] || fail "$program --help lists no option"
+queries+=("lanternbook -|$(words <<<"$program_options")"
+          "lanternbook --|$(grep -- '^--' <<<"$program_options" | words)")
 for command in $commands; do
-    [[ " ${queries[0]#*|} " == *" $command "* ]] || fail "'${queries[0]%%|*}' is not expected to offer $command"
-    options=$(help_options "$program" "$command" | sort | tr '\n' ' ')
-    queries+=("lanternbook $command --|${options% }")
+    options=$(help_options "$program" "$command")
+    [ -n "$options" ] || fail "$program $command --help lists no option"
+    queries+=("lanternbook $command -|$(words <<<"$options")"
+              "lanternbook $command --|$(grep -- '^--' <<<"$options" | words)")
+    if grep -qx -- --key <<<"$options"; then
+        queries+=("lanternbook $command --key key|keyroot")
+    fi
 done
 
 lines=$(printf '%s\n' "${queries[@]}" | cut -d'|' -f1)
@@ -84,6 +100,49 @@ for shell in bash fish; do
             passed=$((passed + 1))
         else
             fail "$shell completes '$line' to '$answer', expected '$expected'"
+        fi
+    done
+done
+
+# zsh is not asked, only read: each command in its list, and each option in
+# the _arguments of its command (the program's own in the first).
+zsh_file=$(<"$dir/_lanternbook")
+# zsh_offers WHERE TEXT NAME...: each NAME starts an _arguments spec in
+# TEXT, or stands in braces there ({-h,--help}).
+zsh_offers() {
+    local where=$1 text=$2 name
+    shift 2
+    for name in "$@"; do
+        if grep -Eq -- "(^|[ '{,)])$name([=[,}]|\$)" <<<"$text"; then
+            passed=$((passed + 1))
+        else
+            fail "_lanternbook does not offer $name $where"
+        fi
+    done
+}
+zsh_offers "before a command" "$(awk '/_arguments -C/, /case \$state/' <<<"$zsh_file")" $program_options
+for command in $commands; do
+    grep -q "^ *'$command:" <<<"$zsh_file" || fail "_lanternbook does not list the command $command"
+    zsh_offers "after $command" "$(awk -v start="^ *$command\\)$" '$0 ~ start, /;;/' <<<"$zsh_file")" \
+        $(help_options "$program" "$command")
+done
+
+# Each value offered is one the program takes, in a dry run on a folder;
+# "last:" and "from:" with an example after them.
+for value in "${values[@]}"; do
+    option=${value%%|*}
+    for word in ${value#*|}; do
+        case $word in
+            last:) word+=45 ;;
+            from:) word+=2020-01-01..2020-01-31 ;;
+            *:) fail "no example for $option $word"; continue ;;
+        esac
+        base=(--data activities)
+        [ "$option" = --data ] && base=()
+        if refusal=$("$program" set --key "$work/keyroot" --force --dry-run "${base[@]}" "$option" "$word" 2>&1 >/dev/null); then
+            passed=$((passed + 1))
+        else
+            fail "$program set refuses $option $word: $refusal"
         fi
     done
 done

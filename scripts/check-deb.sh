@@ -36,6 +36,7 @@ fields=(
     "Maintainer|^[^<]+ <[^@>]+@[^>]+>$"
     "Section|^utils$"
     "Priority|^optional$"
+    "Depends|(^|, )libblkid1( |,|$)"
     "Depends|(^|, )libc6( |,|$)"
     "Depends|(^|, )libmount1( |,|$)"
     "Depends|(^|, )libstdc\+\+6( |,|$)"
