@@ -4,12 +4,12 @@ _lanternbook() {
     local cur prev words cword split
     _init_completion -s -n : || return
 
-    local commands="find show set erase help"
+    local commands="find show set erase recover help"
     local data="activities events-and-faults detailed-speed technical-data driver-card-via-tachograph"
     local command="" word
     for word in "${words[@]:1:cword-1}"; do
         case "$word" in
-            find | show | set | erase | help)
+            find | show | set | erase | recover | help)
                 command=$word
                 break
                 ;;
@@ -17,7 +17,7 @@ _lanternbook() {
     done
 
     case "$prev" in
-        --key)
+        --key | --in)
             _filedir -d
             return
             ;;
@@ -58,6 +58,7 @@ _lanternbook() {
         show) options="--key --all --json -h --help" ;;
         set) options="--key --force --from --data --period --range-button --vdo --dry-run --json -h --help" ;;
         erase) options="--key --force --yes --dry-run --json -h --help" ;;
+        recover) options="--key --from --in --yes --json -h --help" ;;
         help) options="-h --help" ;;
     esac
     if [[ $cur == -* ]]; then
