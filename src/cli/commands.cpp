@@ -677,39 +677,34 @@ Exit label_put_back(const std::wstring& root, const BackupRecord& record, const 
                                              utf8_from_wide(record.label) + "; set it, or the key is not found");
 }
 
-Exit run_recover(const Invocation& command, Services& services, std::ostream& out, std::ostream& err,
-                 const Errors& errors) {
-    const std::wstring in = command.has("--in") ? wide_from_utf8(command.value("--in")) : services.files.temp_folder();
-    uint32_t attributes = 0;
-    if (in.empty() || services.files.attributes(in, attributes) != Lookup::found ||
-        (attributes & kAttributeFolder) == 0) {
-        return errors.fail(Exit::no_key, (in.empty() ? std::string("the temporary folder") : shown_path(in, services.separator)) +
-                                             ": no such folder" + utf8_from_wide(reason_of(services.files)));
+Exit list_unfinished(const Invocation& command, const std::vector<UnfinishedFormat>& found, const std::wstring& in,
+                     const Services& services, std::ostream& out, const Errors& errors) {
+    const std::vector<const char*> with_key_only{"--from", "--yes"};
+    const auto misplaced = std::find_if(with_key_only.begin(), with_key_only.end(),
+                                        [&command](const char* option) { return command.has(option); });
+    if (misplaced != with_key_only.end()) {
+        return errors.fail(Exit::refused, std::string(*misplaced) + " goes with --key");
     }
-    const std::vector<UnfinishedFormat> found = find_unfinished_formats_in(services.files, in);
-    if (!command.has("--key")) {
-        for (const char* option : {"--from", "--yes"}) {
-            if (command.has(option)) {
-                return errors.fail(Exit::refused, std::string(option) + " goes with --key");
-            }
+    if (command.has("--json")) {
+        nlohmann::ordered_json json;
+        json["format"] = kDocumentFormat;
+        json["unfinished"] = nlohmann::ordered_json::array();
+        for (const UnfinishedFormat& unfinished : found) {
+            json["unfinished"].push_back(unfinished_json(unfinished, services.separator));
         }
-        if (command.has("--json")) {
-            nlohmann::ordered_json json;
-            json["format"] = kDocumentFormat;
-            json["unfinished"] = nlohmann::ordered_json::array();
-            for (const UnfinishedFormat& unfinished : found) {
-                json["unfinished"].push_back(unfinished_json(unfinished, services.separator));
-            }
-            out << json_text(json);
-        } else if (found.empty()) {
-            out << "no format cut short: no backup folder in " << shown_path(in, services.separator) << '\n';
-        } else {
-            for (const UnfinishedFormat& unfinished : found) {
-                out << unfinished_text(unfinished, services.separator);
-            }
+        out << json_text(json);
+    } else if (found.empty()) {
+        out << "no format cut short: no backup folder in " << shown_path(in, services.separator) << '\n';
+    } else {
+        for (const UnfinishedFormat& unfinished : found) {
+            out << unfinished_text(unfinished, services.separator);
         }
-        return Exit::done;
     }
+    return Exit::done;
+}
+
+Exit put_back_unfinished(const Invocation& command, const std::vector<UnfinishedFormat>& found, Services& services,
+                         std::ostream& out, std::ostream& err, const Errors& errors) {
     if (command.has("--json")) {
         return errors.fail(Exit::refused, std::string("--json lists; it does not go with --key"));
     }
@@ -732,7 +727,8 @@ Exit run_recover(const Invocation& command, Services& services, std::ostream& ou
     const std::string shown_folder = shown_path(backup->folder, services.separator);
     if (own && key_is_whole(*backup, key, recovery)) {
         if (!discard_backup(*backup, recovery)) {
-            return errors.fail(Exit::io_failure, shown_folder + ": cannot be removed" + utf8_from_wide(reason_of(services.files)));
+            return errors.fail(Exit::io_failure,
+                               shown_folder + ": cannot be removed" + utf8_from_wide(reason_of(services.files)));
         }
         out << shown_root << " already holds everything; removed " << shown_folder << '\n';
         return Exit::done;
@@ -759,6 +755,21 @@ Exit run_recover(const Invocation& command, Services& services, std::ostream& ou
                           "put back " + std::to_string(count) + (count == 1 ? " file" : " files") + " onto " +
                               shown_root + "; removed " + shown_folder + "\n",
                           services, out, errors);
+}
+
+Exit run_recover(const Invocation& command, Services& services, std::ostream& out, std::ostream& err,
+                 const Errors& errors) {
+    const std::wstring in = command.has("--in") ? wide_from_utf8(command.value("--in")) : services.files.temp_folder();
+    uint32_t attributes = 0;
+    if (in.empty() || services.files.attributes(in, attributes) != Lookup::found ||
+        (attributes & kAttributeFolder) == 0) {
+        return errors.fail(Exit::no_key,
+                           (in.empty() ? std::string("the temporary folder") : shown_path(in, services.separator)) +
+                               ": no such folder" + utf8_from_wide(reason_of(services.files)));
+    }
+    const std::vector<UnfinishedFormat> found = find_unfinished_formats_in(services.files, in);
+    return command.has("--key") ? put_back_unfinished(command, found, services, out, err, errors)
+                                : list_unfinished(command, found, in, services, out, errors);
 }
 
 // Why CONFIG was not replaced, with the system's reason where it has one.

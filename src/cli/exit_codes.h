@@ -6,7 +6,7 @@ namespace lanternbook::cli {
 enum class Exit : int {
     done = 0,
     refused = 1,  // a usage error or a choice the dialog cannot make
-    no_key = 2,   // no key attached, or --key names no folder
+    no_key = 2,   // no key attached, --key names no folder or (without --force) no key, or the key went away
     io_failure = 3,
 };
 

@@ -42,10 +42,9 @@ private:
     std::size_t at_ = kMarkLength;
 };
 
-uint16_t* made_field(SystemTime& made, std::size_t index) {
-    uint16_t* const fields[kMadeFields] = {&made.year, &made.month, &made.day, &made.hour, &made.minute, &made.second};
-    return fields[index];
-}
+// When the backup was made, to the second, in this order.
+constexpr uint16_t SystemTime::*kMadeFieldsInOrder[kMadeFields] = {
+    &SystemTime::year, &SystemTime::month, &SystemTime::day, &SystemTime::hour, &SystemTime::minute, &SystemTime::second};
 
 }  // namespace
 
@@ -68,9 +67,8 @@ std::vector<uint8_t> encode_record(const BackupRecord& record) {
     for (std::size_t i = 0; i < kIdentityMaxBytes; ++i) {
         w.number(i < identity ? record.identity[i] : 0, 1);
     }
-    SystemTime made = record.made;
-    for (std::size_t i = 0; i < kMadeFields; ++i) {
-        w.number(*made_field(made, i), 2);
+    for (const auto field : kMadeFieldsInOrder) {
+        w.number(record.made.*field, 2);
     }
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
         w.number(record.held[i] ? 1 : 0, 1);
@@ -93,15 +91,15 @@ bool decode_record(const uint8_t* data, std::size_t size, BackupRecord& record) 
     read.serial_before = static_cast<uint32_t>(r.number(4));
     read.serial_after = static_cast<uint32_t>(r.number(4));
     read.volume_bytes = r.number(8);
-    const std::size_t identity = static_cast<std::size_t>(r.number(1));
+    const auto identity = static_cast<std::size_t>(r.number(1));
     for (std::size_t i = 0; i < kIdentityMaxBytes; ++i) {
-        const uint8_t byte = static_cast<uint8_t>(r.number(1));
+        const auto byte = static_cast<uint8_t>(r.number(1));
         if (i < identity) {
             read.identity.push_back(byte);
         }
     }
-    for (std::size_t i = 0; i < kMadeFields; ++i) {
-        *made_field(read.made, i) = static_cast<uint16_t>(r.number(2));
+    for (const auto field : kMadeFieldsInOrder) {
+        read.made.*field = static_cast<uint16_t>(r.number(2));
     }
     bool flags_whole = identity <= kIdentityMaxBytes;
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
@@ -110,9 +108,9 @@ bool decode_record(const uint8_t* data, std::size_t size, BackupRecord& record) 
         read.held[i] = held == 1;
         read.sizes[i] = r.number(8);
     }
-    const std::size_t label = static_cast<std::size_t>(r.number(1));
+    const auto label = static_cast<std::size_t>(r.number(1));
     for (std::size_t i = 0; i < kRecordLabelLength; ++i) {
-        const wchar_t c = static_cast<wchar_t>(r.number(2));
+        const auto c = static_cast<wchar_t>(r.number(2));
         if (i < label) {
             read.label.push_back(c);
         }

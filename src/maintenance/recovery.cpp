@@ -139,6 +139,24 @@ Recovery put_back_onto(const UnfinishedFormat& unfinished, const std::wstring& r
     return Recovery::put_back;
 }
 
+namespace {
+
+// The key the record was made of is attached: whole, it just loses the folder; else it is asked.
+Recovery finish_on_key(const UnfinishedFormat& unfinished, const KeyIdentity& key, const RecoveryServices& s,
+                       UserMessages& messages, const LanguageTable& strings) {
+    if (key_is_whole(unfinished, key, s)) {
+        return discard_backup(unfinished, s) ? Recovery::already_whole
+                                             : keep(unfinished, messages, strings, Text::unfinished_kept);
+    }
+    if (!asked(messages, strings, Text::unfinished_put_back, serial_of(unfinished.record, strings))) {
+        return keep(unfinished, messages, strings, Text::unfinished_kept);
+    }
+    const Recovery put = put_back_onto(unfinished, key.root, false, s);
+    return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
+}
+
+}  // namespace
+
 Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const RecoveryServices& s,
                                   UserMessages& messages, const LanguageTable& strings) {
     const uint32_t mask = s.volumes.logical_drive_mask();
@@ -153,15 +171,7 @@ Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const Reco
             continue;
         }
         if (record_is_of(unfinished.record, key, s)) {
-            if (key_is_whole(unfinished, key, s)) {
-                return discard_backup(unfinished, s) ? Recovery::already_whole
-                                                     : keep(unfinished, messages, strings, Text::unfinished_kept);
-            }
-            if (!asked(messages, strings, Text::unfinished_put_back, serial_of(unfinished.record, strings))) {
-                return keep(unfinished, messages, strings, Text::unfinished_kept);
-            }
-            const Recovery put = put_back_onto(unfinished, root, false, s);
-            return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
+            return finish_on_key(unfinished, key, s, messages, strings);
         }
         uint64_t total_bytes = 0;
         if (s.volumes.is_removable(root) && s.volumes.volume_total_bytes(root, total_bytes) &&
@@ -170,14 +180,15 @@ Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const Reco
         }
     }
     // No key of this record is attached: an empty removable drive of the key's size may become it.
-    for (const std::wstring& shown : empty_drives) {
-        if (asked(messages, strings, Text::unfinished_put_on_empty,
-                  serial_of(unfinished.record, strings) + L"\n" + shown)) {
-            const Recovery put = put_back_onto(unfinished, shown.substr(0, 3), true, s);
-            return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
-        }
+    const auto chosen = std::find_if(empty_drives.begin(), empty_drives.end(), [&](const std::wstring& shown) {
+        return asked(messages, strings, Text::unfinished_put_on_empty,
+                     serial_of(unfinished.record, strings) + L"\n" + shown);
+    });
+    if (chosen == empty_drives.end()) {
+        return keep(unfinished, messages, strings, Text::unfinished_kept);
     }
-    return keep(unfinished, messages, strings, Text::unfinished_kept);
+    const Recovery put = put_back_onto(unfinished, chosen->substr(0, 3), true, s);
+    return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
 }
 
 void finish_unfinished_formats(const RecoveryServices& services, UserMessages& messages, const LanguageTable& strings) {
