@@ -53,6 +53,12 @@ private:
     std::string path_;
 };
 
+// The key as scripts/make-key.sh seeds it: everything, 14 days, From
+// 2026-11-02, Till 2026-11-30, serial 5/4660, version 1.2.3 from byte 25.
+inline const std::vector<uint8_t> kKeyConfig{'1',  '1',  '1',  '1',  '1',  '0', '4', 14, 0,    0x6A, 0xE7,
+                                             0xD2, 0x80, 0x6B, 0x0C, 0xBC, 0x80, 0x7E, 0x0B, 0x02, 0x01, 126,
+                                             11,   30,   1,    5,    0x12, 0x34, 1,    2,    3,    0};
+
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void write_text(const std::string& path, const std::string& text);
 std::vector<uint8_t> read_bytes(const std::string& path);

@@ -23,10 +23,6 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 using Json = nlohmann::ordered_json;
 
-// The key as scripts/make-key.sh seeds it: everything, 14 days, From
-// 2026-11-02, Till 2026-11-30, serial 5/4660, version 1.2.3.
-const Bytes kKeyConfig{'1',  '1',  '1',  '1',  '1',  '0', '4', 14, 0,    0x6A, 0xE7, 0xD2, 0x80, 0x6B, 0x0C, 0xBC,
-                       0x80, 0x7E, 0x0B, 0x02, 0x01, 126, 11,  30, 1,    5,    0x12, 0x34, 1,    2,    3,    0};
 const std::vector<std::string> kDownloads{"CARD/C_1.DDD", "CARD/c_2.ddd", "TACHO/M_1.ddd", "TACHO/M_1.esm",
                                           "TACHO/x.dtg", "CARD/y.DTC"};
 const std::vector<std::string> kKept{"CARD/readme.txt", "CONFIG", "DATE", "ostrevan.exe", "CARD/a.dddx"};

@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 using Json = nlohmann::ordered_json;
 
-// A key's CONFIG: serial number 5/4660 and version 1.2.3 from byte 25.
-const Bytes kConfig{'1',  '1',  '1',  '1',  '1',  '0', '4', 14, 0,    0x6A, 0xE7, 0xD2, 0x80, 0x6B, 0x0C, 0xBC,
-                    0x80, 0x7E, 0x0B, 0x02, 0x01, 126, 11,  30, 1,    5,    0x12, 0x34, 1,    2,    3,    0};
 constexpr std::size_t kIdentityOffset = 25;
 const std::vector<std::pair<std::string, std::string>> kProgramFiles{
     {"autorun.inf", "[autorun]\r\n"}, {"lanternbook.dll", "the configurator"}, {"ostrevan.exe", "the key's program"}};
@@ -32,16 +29,16 @@ public:
         record.serial_before = serial;
         record.label = L"VOLKARIS";
         record.volume_bytes = uint64_t{487} * 1024 * 1024;
-        record.identity.assign(kConfig.begin() + kIdentityOffset, kConfig.begin() + kIdentityOffset + 7);
+        record.identity.assign(kKeyConfig.begin() + kIdentityOffset, kKeyConfig.begin() + kIdentityOffset + 7);
         record.made = SystemTime{2026, 12, 0, 7, 14, 2, 3, 0};
         for (std::size_t i = 0; i < kProgramFiles.size(); ++i) {
             write_text(folder + "/" + kProgramFiles[i].first, kProgramFiles[i].second);
             record.held[i] = true;
             record.sizes[i] = kProgramFiles[i].second.size();
         }
-        write_bytes(folder + "/CONFIG", kConfig);
+        write_bytes(folder + "/CONFIG", kKeyConfig);
         record.held[3] = true;
-        record.sizes[3] = kConfig.size();
+        record.sizes[3] = kKeyConfig.size();
         write_bytes(folder + "/BACKUP.REC", encode_record(record));
     }
     std::string folder;
@@ -51,7 +48,7 @@ void expect_whole_key(const std::string& root) {
     for (const auto& [name, content] : kProgramFiles) {
         EXPECT_EQ(read_bytes(root + "/" + name), Bytes(content.begin(), content.end())) << name;
     }
-    EXPECT_EQ(read_bytes(root + "/CONFIG"), kConfig);
+    EXPECT_EQ(read_bytes(root + "/CONFIG"), kKeyConfig);
 }
 
 bool is_empty(const std::string& folder) { return fs::is_empty(folder); }
@@ -119,7 +116,7 @@ TEST(Recover, FinishesItsOwnKeyNeverWritingOverAFile) {
     TempFolder key;
     const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
     // A put-back cut short: CONFIG, which tells the key, is back; the rest is not.
-    write_bytes(key / "CONFIG", kConfig);
+    write_bytes(key / "CONFIG", kKeyConfig);
     write_text(key / "autorun.inf", "someone else's");
     const std::vector<std::string> put_back{"recover", "--in", in.path(), "--key", key.path(), "--yes"};
 
