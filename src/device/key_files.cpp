@@ -72,11 +72,17 @@ std::unique_ptr<File> DeviceDrive::open_checked(const KeyIdentity& key, const st
                                                 FileAccess access, FileDisposition disposition) {
     const std::wstring path = with_trailing_backslash(key.root) + relative;
     std::unique_ptr<File> file = files_.open_file(path, access, disposition);
+    if (!file) {
+        return nullptr;
+    }
     uint32_t serial = 0;
     std::wstring where;
     // Where the platform can follow a link to a file, the opened file tells
-    // where it really is: anywhere but this name on this volume is refused.
-    if (!file || !file->location(serial, where) || (serial == key.volume_serial && same_path(where, path))) {
+    // where it really is: anywhere but this name on this volume is refused,
+    // and so is a file that cannot tell.
+    const FilePlace place = file->location(serial, where);
+    if (place == FilePlace::not_linked ||
+        (place == FilePlace::told && serial == key.volume_serial && same_path(where, path))) {
         return file;
     }
     file.reset();

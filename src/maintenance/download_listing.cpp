@@ -22,7 +22,9 @@ public:
     bool truncate() override { return false; }
     bool flush() override { return false; }
     bool close() override { return file_->close(); }
-    bool location(uint32_t& volume_serial, std::wstring& path) override { return file_->location(volume_serial, path); }
+    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
+        return file_->location(volume_serial, path);
+    }
     bool set_attributes(uint32_t) override { return true; }
     bool replace(const std::wstring&) override { return false; }
     bool remove() override {

@@ -32,6 +32,13 @@ constexpr uint32_t kAttributeArchive = 0x20;
 // A link or junction: never stepped through.
 constexpr uint32_t kAttributeLink = 0x400;
 
+// What an open file tells of where it really is.
+enum class FilePlace {
+    told,        // its volume's serial number and its path are given
+    not_linked,  // opening never follows a link here: it is where it was asked for
+    unknown,     // it could not tell, so it is not to be trusted
+};
+
 // `entry` reaches the file's attributes and its removal, not its bytes; write
 // reaches those too.
 enum class FileAccess { read, write, read_write, entry };
@@ -55,9 +62,8 @@ public:
     // Closes the file; false when what was written may not have reached it.
     [[nodiscard]] virtual bool close() = 0;
     // Where the open file really is, every link resolved: its volume's serial
-    // number and its full path. False where the platform does not tell: there
-    // opening never follows a link, so the file is where it was asked for.
-    [[nodiscard]] virtual bool location(uint32_t& volume_serial, std::wstring& path) = 0;
+    // number and its full path.
+    [[nodiscard]] virtual FilePlace location(uint32_t& volume_serial, std::wstring& path) = 0;
 
     // What follows acts on this very file, wherever its name leads by now:
     // a volume that took its drive letter meanwhile is never touched.

@@ -199,7 +199,7 @@ TEST_F(PosixFiles, TruncateAndCloseReportWhatHappened) {
     EXPECT_EQ(testing::read_bytes(folder / "DATE"), std::vector<uint8_t>());
     uint32_t serial = 0;
     std::wstring where;
-    EXPECT_FALSE(file->location(serial, where));
+    EXPECT_EQ(file->location(serial, where), FilePlace::not_linked);
 }
 
 TEST_F(PosixFiles, ANameHoldingABackslashIsOneNameAndGoesByItself) {

@@ -84,13 +84,13 @@ public:
         return platform_.begin_call() && was_open;
     }
 
-    bool location(uint32_t& volume_serial, std::wstring& path) override {
-        if (closed_) {
-            return false;
+    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
+        if (closed_ || platform_.places_unknown) {
+            return FilePlace::unknown;
         }
         volume_serial = place_.volume->serial;
         path = place_.full();
-        return true;
+        return FilePlace::told;
     }
 
     // Like a handle, these act on this very node on its own volume.

@@ -44,6 +44,25 @@ TEST(KeyFiles, NothingIsMadeWhereTheKeyCannotSayWhatIsThere) {
     EXPECT_FALSE(platform.exists(L"K:\\DATE"));
 }
 
+// A file that cannot tell where it is might be anywhere a link leads: it is
+// neither read, nor written, nor made.
+TEST(KeyFiles, AFileThatCannotTellWhereItIsIsLeftAlone) {
+    FakePlatform platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_file(L"K:\\CONFIG", Bytes(32, 7));
+    DeviceDrive device(platform, platform);
+    const KeyIdentity key = device.key_at(L"K:\\");
+    platform.places_unknown = true;
+    const auto before = platform.world();
+
+    EXPECT_EQ(device.open_on_key(key, L"CONFIG", FileAccess::read, FileDisposition::open_existing), nullptr);
+    EXPECT_EQ(device.read_config(key), ConfigRead::unreadable);
+    device.ensure_date_file(key);
+    EXPECT_NE(device.write_config(key, DeviceConfig{}), ConfigWrite::written);
+
+    EXPECT_EQ(platform.world(), before);
+}
+
 // A file made on a volume that took the key's letter is closed before it is
 // deleted: a platform that cannot delete an open file must not keep it there.
 TEST(KeyFiles, AFileMadeOnAnotherVolumeIsUndoneWhereOpenFilesCannotBeDeleted) {

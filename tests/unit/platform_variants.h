@@ -29,7 +29,7 @@ public:
     bool truncate() override { return file_->truncate(); }
     bool flush() override { return file_->flush(); }
     bool close() override { return file_->close(); }
-    bool location(uint32_t& volume_serial, std::wstring& path) override {
+    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
         return file_->location(volume_serial, path);
     }
     bool set_attributes(uint32_t attributes) override { return file_->set_attributes(attributes); }
@@ -77,7 +77,9 @@ private:
     class Untold : public FileWrapper {
     public:
         using FileWrapper::FileWrapper;
-        bool location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return false; }
+        FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override {
+            return FilePlace::not_linked;
+        }
     };
 };
 

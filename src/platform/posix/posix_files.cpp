@@ -135,8 +135,7 @@ public:
     }
     bool flush() override { return noted(::fsync(fd_.get()) == 0); }
     bool close() override { return noted(fd_.close()); }
-    // Opening never follows a link here, so the file is where it was asked for.
-    bool location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return false; }
+    FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return FilePlace::not_linked; }
     // Only the read-only attribute has a POSIX counterpart: the write bits.
     bool set_attributes(uint32_t attributes) override {
         struct stat info {};

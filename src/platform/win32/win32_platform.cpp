@@ -18,6 +18,7 @@ constexpr DWORD kDescriptionBufferBytes = 1024;
 constexpr DWORD kTempPathRoom = 1024;
 constexpr UINT kFormatIdDefault = 0xFFFF;
 constexpr DWORD kFinalPathRoom = 1024;
+constexpr std::size_t kLongestPath = 32767;
 
 // Paths past the classic limit need the extended form to reach the file system.
 std::wstring system_path(const std::wstring& path) {
@@ -28,9 +29,18 @@ std::wstring system_path(const std::wstring& path) {
     return L"\\\\?\\" + path;
 }
 
+// The drive, "K:", of K:\... or \\?\K:\...; empty for any other path.
+std::wstring drive_of(const std::wstring& path) {
+    const std::size_t start = path.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
+    if (path.size() < start + 3 || path[start + 1] != L':' || path[start + 2] != L'\\') {
+        return std::wstring();
+    }
+    return path.substr(start, 2);
+}
+
 class Win32File : public File {
 public:
-    explicit Win32File(FileHandle handle) : handle_(std::move(handle)) {}
+    Win32File(FileHandle handle, std::wstring drive) : handle_(std::move(handle)), drive_(std::move(drive)) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         DWORD got = 0;
@@ -52,20 +62,25 @@ public:
         HANDLE handle = handle_.release();
         return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != FALSE;
     }
-    bool location(uint32_t& volume_serial, std::wstring& path) override {
+    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
         BY_HANDLE_FILE_INFORMATION info{};
+        if (::GetFileInformationByHandle(handle_.get(), &info) == FALSE) {
+            return FilePlace::unknown;
+        }
+        volume_serial = info.dwVolumeSerialNumber;
         std::vector<wchar_t> final_path(kFinalPathRoom, L'\0');
         const DWORD length = ::GetFinalPathNameByHandleW(handle_.get(), final_path.data(), kFinalPathRoom,
                                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (::GetFileInformationByHandle(handle_.get(), &info) == FALSE || length == 0 || length >= kFinalPathRoom) {
-            return false;
+        if (length > 0 && length < kFinalPathRoom) {
+            path.assign(final_path.data(), length);
+            if (path.compare(0, 4, L"\\\\?\\") == 0) {
+                path.erase(0, 4);
+            }
+            return FilePlace::told;
         }
-        volume_serial = info.dwVolumeSerialNumber;
-        path.assign(final_path.data(), length);
-        if (path.compare(0, 4, L"\\\\?\\") == 0) {
-            path.erase(0, 4);
-        }
-        return true;
+        // Wine gives no final path past MAX_PATH. The path on the volume under
+        // the letter it was opened by tells as much, the volume being known.
+        return path_on_volume(path) ? FilePlace::told : FilePlace::unknown;
     }
     bool set_attributes(uint32_t attributes) override {
         // Times left zero stay as they are.
@@ -101,7 +116,19 @@ public:
     }
 
 private:
+    bool path_on_volume(std::wstring& path) {
+        std::vector<uint8_t> buffer(sizeof(FILE_NAME_INFO) + kLongestPath * sizeof(wchar_t), 0);
+        auto* const name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+        if (drive_.empty() || ::GetFileInformationByHandleEx(handle_.get(), FileNameInfo, name,
+                                                             static_cast<DWORD>(buffer.size())) == FALSE) {
+            return false;
+        }
+        path = drive_ + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+        return true;
+    }
+
     FileHandle handle_;
+    std::wstring drive_;
 };
 
 class Win32UsbDeviceSet : public UsbDeviceSet {
@@ -198,13 +225,15 @@ std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAcc
     if (!handle && disposition == FileDisposition::open_always && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
         handle = open(CREATE_NEW);
     }
-    BY_HANDLE_FILE_INFORMATION info{};
+    // The basic information, not the whole: the volume query it adds costs
+    // Wine more than the open itself, and the file's place checks it anyway.
+    FILE_BASIC_INFO info{};
     if (!handle || ::GetFileType(handle.get()) != FILE_TYPE_DISK ||
-        ::GetFileInformationByHandle(handle.get(), &info) == FALSE ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+        ::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info) == FALSE ||
+        (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
         return nullptr;
     }
-    return std::make_unique<Win32File>(std::move(handle));
+    return std::make_unique<Win32File>(std::move(handle), drive_of(path));
 }
 
 Lookup Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {

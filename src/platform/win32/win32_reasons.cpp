@@ -36,8 +36,10 @@ public:
     bool truncate() override { return noted(file_->truncate(), error_); }
     bool flush() override { return noted(file_->flush(), error_); }
     bool close() override { return noted(file_->close(), error_); }
-    bool location(uint32_t& volume_serial, std::wstring& path) override {
-        return noted(file_->location(volume_serial, path), error_);
+    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
+        const FilePlace place = file_->location(volume_serial, path);
+        static_cast<void>(noted(place != FilePlace::unknown, error_));
+        return place;
     }
     bool set_attributes(uint32_t attributes) override { return noted(file_->set_attributes(attributes), error_); }
     bool replace(const std::wstring& target) override { return noted(file_->replace(target), error_); }
