@@ -65,6 +65,15 @@ bool discard_backup(const UnfinishedFormat& unfinished, const RecoveryServices& 
 
 namespace {
 
+// A put-back never writes over a file, and verifies by size: over another
+// key's CONFIG it would find everything back and remove the only copy of ours.
+bool holds_another_config(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& s) {
+    DeviceDrive probe(s.volumes, s.files);
+    const ConfigRead read = probe.read_config(key);
+    return !record.identity.empty() && read != ConfigRead::no_config &&
+           (read != ConfigRead::read || key_identity_of(probe.config_bytes()) != record.identity);
+}
+
 std::wstring drive_shown(const std::wstring& root, uint64_t total_bytes) {
     return root + L" (" + decimal_text(static_cast<int32_t>(total_bytes / kBytesPerMebibyte)) + L" MiB)";
 }
@@ -114,7 +123,8 @@ Recovery put_back_onto(const UnfinishedFormat& unfinished, const std::wstring& r
                        const RecoveryServices& s) {
     KeyIdentity target = s.device.key_at(root);
     // An empty drive is checked again: it may have been swapped while the user read the question.
-    if (!target.found() || (must_be_empty && !holds_nothing(s.files, root))) {
+    if (!target.found() || (must_be_empty && !holds_nothing(s.files, root)) ||
+        holds_another_config(unfinished.record, target, s)) {
         return Recovery::failed;
     }
     ProgramFileBackup backup(s.device, s.files, s.clock);

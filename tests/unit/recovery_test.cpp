@@ -3,6 +3,7 @@
 // of a format (and of the recovery itself) followed by a new start.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -31,6 +32,12 @@ const std::wstring kRoot = L"K:\\";
 // CONFIG as the key writes it: serial number 5/4660, version 1.2.3.
 const Bytes kConfig{'1', '1', '1', '1', '1', '0', '4', 14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 116, 5, 1, 0, 124, 2, 29, 4,
                     5,   0x12, 0x34, 1, 2, 3, 0};
+// Another key's: serial number 6/4660.
+const Bytes kAnotherKeysConfig = [] {
+    Bytes config = kConfig;
+    config[25] = 6;
+    return config;
+}();
 const std::vector<std::wstring> kProgramFiles{L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe"};
 const std::wstring kPutBack = L"A format of this device did not finish. Put its program files and settings back on it now?";
 const std::wstring kPutOnEmpty = L"A format of this device did not finish, and the device is not attached. Put its program "
@@ -66,6 +73,8 @@ TEST(BackupRecordLayout, ReadsBackWhatItWrites) {
     const Bytes bare_bytes = encode_record(bare);
     ASSERT_TRUE(decode_record(bare_bytes.data(), bare_bytes.size(), read));
     EXPECT_TRUE(read == bare);
+    // Unused places are zero: the same record is always the same bytes.
+    EXPECT_TRUE(std::all_of(bare_bytes.begin() + 28, bare_bytes.end(), [](uint8_t byte) { return byte == 0; }));
 }
 
 TEST(BackupRecordLayout, RefusesAnythingButAWholeRecord) {
@@ -246,8 +255,68 @@ TEST_F(Recovering, AKeyLeftFormattedIsOfferedItsFilesBack) {
     }
 }
 
+// Without its new serial number (the record could not take it) the key is
+// known by its label and its CONFIG together, never by one of them alone.
+TEST_F(Recovering, WithoutItsNewSerialNumberTheKeyIsKnownByItsLabelAndConfig) {
+    struct Case {
+        const char* label;
+        const wchar_t* label_after;
+        Bytes config;
+        bool known;
+    };
+    const Case cases[] = {
+        {"its label and its CONFIG", L"VOLKARIS", kConfig, true},
+        {"another label", L"ARCHIVE", kConfig, false},
+        {"another key's CONFIG", L"VOLKARIS", kAnotherKeysConfig, false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform = FakePlatform();
+        install_key();
+        leave_unfinished(true, false);
+        // The put-back had brought CONFIG back when the process died.
+        platform.add_file(kRoot + L"CONFIG", row.config);
+        static_cast<void>(platform.set_volume_label(kRoot, row.label_after));
+        const auto before = platform.volume_contents(key_volume);
+        platform.message_box_answers = {kAnswerYes};
+
+        start_again();
+
+        const std::vector<std::wstring> shown = texts();
+        ASSERT_EQ(shown.size(), 1u);
+        if (row.known) {
+            EXPECT_EQ(shown[0], kPutBack + L"\n" + kSerialLine);
+            EXPECT_TRUE(key_whole());
+            EXPECT_TRUE(backups().empty());
+        } else {
+            EXPECT_EQ(shown[0].compare(0, kKept.size(), kKept), 0);
+            EXPECT_EQ(platform.volume_contents(key_volume), before);
+            EXPECT_EQ(backups().size(), 1u);
+        }
+    }
+}
+
+// Put back over another key's CONFIG, every file would be found in place and
+// the only copy of the key's own would go with the folder.
+TEST_F(Recovering, AKeyHoldingAnotherKeysConfigKeepsTheCopy) {
+    leave_unfinished(false, false);
+    platform.add_file(kRoot + L"CONFIG", kAnotherKeysConfig);
+    platform.message_box_answers = {kAnswerYes};
+
+    start_again();
+
+    const std::vector<std::wstring> shown = texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], kPutBack + L"\n" + kSerialLine);
+    EXPECT_EQ(shown[1].compare(0, kNotBack.size(), kNotBack), 0);
+    EXPECT_EQ(platform.file_bytes(kRoot + L"CONFIG"), kAnotherKeysConfig);
+    ASSERT_EQ(backups().size(), 1u);
+    EXPECT_EQ(platform.file_bytes(backups()[0] + L"\\CONFIG"), kConfig);
+}
+
 TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYes) {
     // The key's files are only in the folder; the key itself is gone for good.
+    // The empty drive is at A:, the first letter looked at.
     leave_unfinished(false, false);
     platform.remove_drive(L'K');
 
@@ -259,15 +328,15 @@ TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYe
     };
     const Case cases[] = {
         {"not removable", [](FakePlatform& p) { p.removable_drives.clear(); }, std::nullopt, false},
-        {"not empty", [](FakePlatform& p) { p.add_file(L"E:\\photo.jpg", "photo"); }, std::nullopt, false},
+        {"not empty", [](FakePlatform& p) { p.add_file(L"A:\\photo.jpg", "photo"); }, std::nullopt, false},
         {"another size", [](FakePlatform& p) { p.volume_size = 4000ull * 1024 * 1024; }, std::nullopt, false},
         {"the user says no", [](FakePlatform&) {}, kAnswerNo, false},
         {"the user says yes", [](FakePlatform&) {}, kAnswerYes, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
-        platform.add_drive(L'E', L" (E:)");
-        platform.removable_drives = {L'E'};
+        platform.add_drive(L'A', L" (A:)");
+        platform.removable_drives = {L'A'};
         platform.volume_size = kKeySize;
         row.drive(platform);
         if (row.answer) {
@@ -280,19 +349,19 @@ TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYe
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.size(), row.answer ? (row.put_on ? 1u : 2u) : 1u);
         if (row.answer) {
-            EXPECT_EQ(shown[0], kPutOnEmpty + L"\n" + kSerialLine + L"\nE:\\ (980 MiB)");
+            EXPECT_EQ(shown[0], kPutOnEmpty + L"\n" + kSerialLine + L"\nA:\\ (980 MiB)");
         }
         if (row.put_on) {
-            EXPECT_EQ(platform.file_bytes(L"E:\\CONFIG"), kConfig);
-            EXPECT_EQ(platform.file_bytes(L"E:\\ostrevan.exe"), bytes_of(L"program ostrevan.exe"));
-            EXPECT_EQ(platform.volume_label(L'E'), L"VOLKARIS");
+            EXPECT_EQ(platform.file_bytes(L"A:\\CONFIG"), kConfig);
+            EXPECT_EQ(platform.file_bytes(L"A:\\ostrevan.exe"), bytes_of(L"program ostrevan.exe"));
+            EXPECT_EQ(platform.volume_label(L'A'), L"VOLKARIS");
             EXPECT_TRUE(backups().empty());
         } else {
             EXPECT_EQ(shown.back().compare(0, kKept.size(), kKept), 0);
-            EXPECT_FALSE(platform.exists(L"E:\\CONFIG"));
+            EXPECT_FALSE(platform.exists(L"A:\\CONFIG"));
             EXPECT_EQ(backups().size(), 1u);
         }
-        platform.remove_drive(L'E');
+        platform.remove_drive(L'A');
     }
 }
 
