@@ -14,7 +14,7 @@ namespace lanternbook {
 namespace {
 
 constexpr wchar_t kBackupFolders[] = L"volkaris*";
-constexpr int kDriveLetterCount = 26;
+constexpr int kDriveLetterCount = 27;
 // A record is a couple of hundred bytes; anything larger is none of ours.
 constexpr std::size_t kRecordReadLimit = 1024;
 constexpr uint64_t kBytesPerMebibyte = uint64_t{1024} * 1024;
