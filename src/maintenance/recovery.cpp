@@ -14,7 +14,7 @@ namespace lanternbook {
 namespace {
 
 constexpr wchar_t kBackupFolders[] = L"volkaris*";
-constexpr int kDriveLetterCount = 27;
+constexpr int kDriveLetterCount = 26;
 // A record is a couple of hundred bytes; anything larger is none of ours.
 constexpr std::size_t kRecordReadLimit = 1024;
 constexpr uint64_t kBytesPerMebibyte = uint64_t{1024} * 1024;
@@ -64,6 +64,11 @@ bool discard_backup(const UnfinishedFormat& unfinished, const RecoveryServices& 
 }
 
 namespace {
+
+struct EmptyDrive {
+    std::wstring root;
+    std::wstring shown;  // to the user: the root and the size
+};
 
 // A put-back never writes over a file, and verifies by size: over another
 // key's CONFIG it would find everything back and remove the only copy of ours.
@@ -170,7 +175,7 @@ Recovery finish_on_key(const UnfinishedFormat& unfinished, const KeyIdentity& ke
 Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const RecoveryServices& s,
                                   UserMessages& messages, const LanguageTable& strings) {
     const uint32_t mask = s.volumes.logical_drive_mask();
-    std::vector<std::wstring> empty_drives;
+    std::vector<EmptyDrive> empty_drives;
     for (int i = 0; i < kDriveLetterCount; ++i) {
         if ((mask & (uint32_t{1} << i)) == 0) {
             continue;
@@ -186,19 +191,18 @@ Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const Reco
         uint64_t total_bytes = 0;
         if (s.volumes.is_removable(root) && s.volumes.volume_total_bytes(root, total_bytes) &&
             size_accepted(total_bytes) && holds_nothing(s.files, root)) {
-            empty_drives.push_back(drive_shown(root, total_bytes));
+            empty_drives.push_back({root, drive_shown(root, total_bytes)});
         }
     }
     // No key of this record is attached: an empty removable drive of the key's size may become it.
-    const auto chosen = std::find_if(empty_drives.begin(), empty_drives.end(), [&](const std::wstring& shown) {
-        return asked(messages, strings, Text::unfinished_put_on_empty,
-                     serial_of(unfinished.record, strings) + L"\n" + shown);
-    });
-    if (chosen == empty_drives.end()) {
-        return keep(unfinished, messages, strings, Text::unfinished_kept);
+    for (const EmptyDrive& drive : empty_drives) {
+        if (asked(messages, strings, Text::unfinished_put_on_empty,
+                  serial_of(unfinished.record, strings) + L"\n" + drive.shown)) {
+            const Recovery put = put_back_onto(unfinished, drive.root, true, s);
+            return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
+        }
     }
-    const Recovery put = put_back_onto(unfinished, chosen->substr(0, 3), true, s);
-    return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
+    return keep(unfinished, messages, strings, Text::unfinished_kept);
 }
 
 void finish_unfinished_formats(const RecoveryServices& services, UserMessages& messages, const LanguageTable& strings) {

@@ -73,6 +73,11 @@ TEST(BackupRecordLayout, ReadsBackWhatItWrites) {
     const Bytes bare_bytes = encode_record(bare);
     ASSERT_TRUE(decode_record(bare_bytes.data(), bare_bytes.size(), read));
     EXPECT_TRUE(read == bare);
+    BackupRecord longest = sample_record();
+    longest.label = std::wstring(kRecordLabelLength, L'V');
+    const Bytes longest_bytes = encode_record(longest);
+    ASSERT_TRUE(decode_record(longest_bytes.data(), longest_bytes.size(), read));
+    EXPECT_TRUE(read == longest);
     // Unused places are zero: the same record is always the same bytes.
     EXPECT_TRUE(std::all_of(bare_bytes.begin() + 28, bare_bytes.end(), [](uint8_t byte) { return byte == 0; }));
 }
@@ -363,6 +368,40 @@ TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYe
         }
         platform.remove_drive(L'A');
     }
+}
+
+// Without the word in its label the drive would never be found as the key:
+// a drive whose label cannot be set gets nothing.
+TEST_F(Recovering, AnEmptyDriveWhoseLabelCannotBeSetGetsNothing) {
+    leave_unfinished(false, false);
+    platform.remove_drive(L'K');
+    platform.add_drive(L'E', L" (E:)");
+    platform.removable_drives = {L'E'};
+    platform.volume_size = kKeySize;
+    platform.label_setting_works = false;
+    platform.message_box_answers = {kAnswerYes};
+
+    start_again();
+
+    const std::vector<std::wstring> shown = texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].compare(0, kNotBack.size(), kNotBack), 0);
+    EXPECT_TRUE(platform.volume_contents(platform.volume_at(L'E')).empty());
+    EXPECT_EQ(backups().size(), 1u);
+}
+
+// A folder standing for a key has no volume serial number, nor has a record
+// before the format's new one is known: the two zeros are no match.
+TEST_F(Recovering, NoRecordIsMatchedByASerialNumberOfZero) {
+    BackupRecord record = sample_record();
+    record.serial_after = 0;
+    DeviceDrive device(platform, platform);
+    const RecoveryServices services{device, platform, platform, platform};
+    KeyIdentity folder{L"D:\\copies\\", 3, 0, L""};
+
+    EXPECT_FALSE(record_is_of(record, folder, services));
+    folder.volume_serial = record.serial_before;
+    EXPECT_TRUE(record_is_of(record, folder, services));
 }
 
 TEST_F(Recovering, AFolderWithoutAWholeRecordIsNoneOfOurs) {
