@@ -17,7 +17,6 @@ constexpr wchar_t kBackupFolders[] = L"volkaris*";
 constexpr int kDriveLetterCount = 26;
 // A record is a couple of hundred bytes; anything larger is none of ours.
 constexpr std::size_t kRecordReadLimit = 1024;
-constexpr uint64_t kBytesPerMebibyte = uint64_t{1024} * 1024;
 
 bool read_record(FileSystem& files, const std::wstring& folder, BackupRecord& record) {
     std::unique_ptr<File> file = files.open_file(with_trailing_backslash(folder) + kBackupRecordName,
@@ -80,7 +79,7 @@ bool holds_another_config(const BackupRecord& record, const KeyIdentity& key, co
 }
 
 std::wstring drive_shown(const std::wstring& root, uint64_t total_bytes) {
-    return root + L" (" + decimal_text(static_cast<int32_t>(total_bytes / kBytesPerMebibyte)) + L" MiB)";
+    return root + L" (" + decimal_text(static_cast<int32_t>(size_in_mebibytes(total_bytes))) + L" MiB)";
 }
 
 Recovery keep(const UnfinishedFormat& unfinished, UserMessages& messages, const LanguageTable& strings,
