@@ -65,7 +65,7 @@ bool discard_backup(const UnfinishedFormat& unfinished, const RecoveryServices& 
 namespace {
 
 struct EmptyDrive {
-    std::wstring root;
+    std::wstring root;  // cppcheck-suppress unusedStructMember
     std::wstring shown;  // to the user: the root and the size
 };
 
@@ -194,14 +194,15 @@ Recovery finish_unfinished_format(const UnfinishedFormat& unfinished, const Reco
         }
     }
     // No key of this record is attached: an empty removable drive of the key's size may become it.
-    for (const EmptyDrive& drive : empty_drives) {
-        if (asked(messages, strings, Text::unfinished_put_on_empty,
-                  serial_of(unfinished.record, strings) + L"\n" + drive.shown)) {
-            const Recovery put = put_back_onto(unfinished, drive.root, true, s);
-            return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
-        }
+    const auto chosen = std::find_if(empty_drives.begin(), empty_drives.end(), [&](const EmptyDrive& drive) {
+        return asked(messages, strings, Text::unfinished_put_on_empty,
+                     serial_of(unfinished.record, strings) + L"\n" + drive.shown);
+    });
+    if (chosen == empty_drives.end()) {
+        return keep(unfinished, messages, strings, Text::unfinished_kept);
     }
-    return keep(unfinished, messages, strings, Text::unfinished_kept);
+    const Recovery put = put_back_onto(unfinished, chosen->root, true, s);
+    return put == Recovery::put_back ? put : keep(unfinished, messages, strings, Text::restore_failed);
 }
 
 void finish_unfinished_formats(const RecoveryServices& services, UserMessages& messages, const LanguageTable& strings) {
