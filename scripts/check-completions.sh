@@ -107,7 +107,7 @@ done
 # zsh is not asked, only read: each command in its list, and each option in
 # the _arguments of its command (the program's own in the first).
 zsh_file=$(<"$dir/_lanternbook")
-# zsh_offers WHERE TEXT NAME...: each NAME starts an _arguments spec in
+# zsh_offers WHERE TEXT NAME...: each NAME starts an _arguments entry in
 # TEXT, or stands in braces there ({-h,--help}).
 zsh_offers() {
     local where=$1 text=$2 name
