@@ -26,6 +26,18 @@ bool read_record(FileSystem& files, const std::wstring& folder, BackupRecord& re
     return file && file->read(bytes.data(), bytes.size(), read) && decode_record(bytes.data(), read, record);
 }
 
+// What the key's CONFIG is, read apart from the key's own image of it.
+struct ConfigFound {
+    ConfigRead read;
+    bool records_identity;  // it carries the identity the record holds
+};
+
+ConfigFound config_found(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& s) {
+    DeviceDrive probe(s.volumes, s.files);
+    const ConfigRead read = probe.read_config(key);
+    return {read, read == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity};
+}
+
 }  // namespace
 
 bool record_is_of(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& s) {
@@ -37,8 +49,7 @@ bool record_is_of(const BackupRecord& record, const KeyIdentity& key, const Reco
     if (!label_names_key(key.label) || record.identity.empty()) {
         return false;
     }
-    DeviceDrive probe(s.volumes, s.files);
-    return probe.read_config(key) == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity;
+    return config_found(record, key, s).records_identity;
 }
 
 bool key_is_whole(const UnfinishedFormat& unfinished, const KeyIdentity& key, const RecoveryServices& s) {
@@ -51,9 +62,7 @@ bool key_is_whole(const UnfinishedFormat& unfinished, const KeyIdentity& key, co
             return false;
         }
     }
-    DeviceDrive probe(s.volumes, s.files);
-    const ConfigRead read = probe.read_config(key);
-    return record.identity.empty() || (read == ConfigRead::read && key_identity_of(probe.config_bytes()) == record.identity);
+    return record.identity.empty() || config_found(record, key, s).records_identity;
 }
 
 bool discard_backup(const UnfinishedFormat& unfinished, const RecoveryServices& s) {
@@ -72,10 +81,11 @@ struct EmptyDrive {
 // A put-back never writes over a file, and verifies by size: over another
 // key's CONFIG it would find everything back and remove the only copy of ours.
 bool holds_another_config(const BackupRecord& record, const KeyIdentity& key, const RecoveryServices& s) {
-    DeviceDrive probe(s.volumes, s.files);
-    const ConfigRead read = probe.read_config(key);
-    return !record.identity.empty() && read != ConfigRead::no_config &&
-           (read != ConfigRead::read || key_identity_of(probe.config_bytes()) != record.identity);
+    if (record.identity.empty()) {
+        return false;
+    }
+    const ConfigFound found = config_found(record, key, s);
+    return found.read != ConfigRead::no_config && !found.records_identity;
 }
 
 std::wstring drive_shown(const std::wstring& root, uint64_t total_bytes) {
