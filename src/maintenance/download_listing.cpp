@@ -27,6 +27,7 @@ public:
     }
     bool set_attributes(uint32_t) override { return true; }
     bool replace(const std::wstring&) override { return false; }
+    bool move_to(const std::wstring&) override { return false; }
     bool remove() override {
         deleted_.push_back(path_);
         return true;
@@ -63,6 +64,8 @@ public:
     bool create_folder(const std::wstring&) override { return false; }
     bool remove_folder(const std::wstring&) override { return false; }
     std::wstring temp_folder() override { return std::wstring(); }
+    std::unique_ptr<Folder> open_folder(const std::wstring&) override { return nullptr; }
+    std::unique_ptr<Folder> backup_place(std::wstring&) override { return nullptr; }
     std::wstring failure_reason() override { return files_.failure_reason(); }
 
 private:

@@ -29,6 +29,8 @@ constexpr uint32_t kAttributeHidden = 0x02;
 constexpr uint32_t kAttributeSystem = 0x04;
 constexpr uint32_t kAttributeFolder = 0x10;
 constexpr uint32_t kAttributeArchive = 0x20;
+// A pipe, a device or a socket under a file name: never opened as a file.
+constexpr uint32_t kAttributeDevice = 0x40;
 // A link or junction: never stepped through.
 constexpr uint32_t kAttributeLink = 0x400;
 
@@ -68,9 +70,13 @@ public:
     // What follows acts on this very file, wherever its name leads by now:
     // a volume that took its drive letter meanwhile is never touched.
     [[nodiscard]] virtual bool set_attributes(uint32_t attributes) = 0;
-    // Puts this file in the place of `target`, in the same folder, in one
-    // step: the target is either the old file or this one, whatever happens.
+    // Puts this file in the place of `target` (a name in its own folder, or
+    // a path whose last part is taken), in one step: the target is either
+    // the old file or this one, whatever happens.
     [[nodiscard]] virtual bool replace(const std::wstring& target) = 0;
+    // Gives this file the name `name` in its own folder, only where nothing
+    // has that name: whatever appeared there meanwhile stays.
+    [[nodiscard]] virtual bool move_to(const std::wstring& name) = 0;
     // Deletes this file; it goes when it is closed.
     [[nodiscard]] virtual bool remove() = 0;
 };
@@ -81,11 +87,57 @@ struct FolderEntry {
 
     bool is_folder() const { return (attributes & kAttributeFolder) != 0; }
     bool is_link() const { return (attributes & kAttributeLink) != 0; }
+    // A pipe, a device or a socket.
+    bool is_device() const { return (attributes & kAttributeDevice) != 0; }
 };
 
 // What a look-up found. `missing` is an answer (no such entry, no match);
 // `failed` means the question could not be answered.
 enum class Lookup { found, missing, failed };
+
+// Held while a folder's lock is ours; let go when the object dies, or when
+// the process ends, however it ends.
+class FolderLock {
+public:
+    virtual ~FolderLock() = default;
+};
+
+// A folder opened once, never through a link, and held open: whatever is
+// done through it is done in that very folder, wherever its path leads by
+// now, and never reaches anything but its own entries of its own volume.
+// Names are single names in it, never paths.
+class Folder {
+public:
+    virtual ~Folder() = default;
+    // Entries whose names match `pattern` ("*.*", "*.ddd") as the platform
+    // matches them, "." and ".." left out; `missing` when none does.
+    [[nodiscard]] virtual Lookup list(const std::wstring& pattern, std::vector<FolderEntry>& entries) = 0;
+    // Links, pipes and devices report themselves, not a target.
+    [[nodiscard]] virtual Lookup attributes(const std::wstring& name, uint32_t& attributes) = 0;
+    // A regular file of this folder by that very name; null for a link, a
+    // folder, a pipe, a device, or a file that proves to be elsewhere.
+    [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& name, FileAccess access,
+                                                          FileDisposition disposition) = 0;
+    // A folder in it, held in turn; null for a link or a mount.
+    [[nodiscard]] virtual std::unique_ptr<Folder> open_folder(const std::wstring& name) = 0;
+    // A new folder in it that only this user may enter, held; null when
+    // anything already has that name.
+    [[nodiscard]] virtual std::unique_ptr<Folder> create_folder(const std::wstring& name) = 0;
+    // Removes a file, or a link itself: never what a link leads to.
+    [[nodiscard]] virtual bool delete_file(const std::wstring& name) = 0;
+    // Removes an empty folder, or a folder link itself.
+    [[nodiscard]] virtual bool remove_folder(const std::wstring& name) = 0;
+    // Where the folder really is, as File::location tells it.
+    [[nodiscard]] virtual FilePlace location(uint32_t& volume_serial, std::wstring& path) = 0;
+    // Whether `other` lives on this folder's volume; true when that cannot be told.
+    [[nodiscard]] virtual bool on_same_volume(Folder& other) = 0;
+    // Whether no other user can change what it holds: it is this user's,
+    // and nobody else may write in it.
+    [[nodiscard]] virtual bool private_to_user() = 0;
+    // The folder's lock, waiting at most `wait_ms` for another process to
+    // let go of it; null when it stays taken or cannot be had.
+    [[nodiscard]] virtual std::unique_ptr<FolderLock> lock(unsigned wait_ms) = 0;
+};
 
 // Every bool result below is true on success.
 class FileSystem {
@@ -110,6 +162,13 @@ public:
     [[nodiscard]] virtual bool remove_folder(const std::wstring& path) = 0;
     // The user's temporary folder in its long form; empty on failure.
     virtual std::wstring temp_folder() = 0;
+    // The folder at `path`, held, reached without stepping through a link
+    // at any level of the path; null otherwise.
+    [[nodiscard]] virtual std::unique_ptr<Folder> open_folder(const std::wstring& path) = 0;
+    // Where backups of keys are kept: a folder only this user can write,
+    // made when missing, held; null, with the reason, when there is none
+    // such. Its path, as shown to the user, is `path`.
+    [[nodiscard]] virtual std::unique_ptr<Folder> backup_place(std::wstring& path) = 0;
     // Why the last failed call of this object, or of a file it opened,
     // failed, in the system's words; empty when it cannot tell.
     virtual std::wstring failure_reason() { return std::wstring(); }

@@ -31,24 +31,25 @@ public:
 
     bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
         bytes_written = 0;
-        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read) {
+        if (!platform_.begin_call()) {
+            // A process dying in a write leaves part of it written.
+            if (platform_.dying_now() && usable() && access_ != FileAccess::read) {
+                store(data, size / 2);
+            }
             return false;
         }
         const bool lying = platform_.lying_write_call && *platform_.lying_write_call == platform_.calls;
         std::size_t count = size;
+        if (!usable() || access_ == FileAccess::read) {
+            return false;
+        }
         if (platform_.write_limit) {
             count = std::min(count, *platform_.write_limit - std::min(*platform_.write_limit, written_total_));
         }
         if (lying && count > 0) {
             --count;
         }
-        if (node_->data.size() < position_ + count) {
-            node_->data.resize(position_ + count);
-        }
-        std::copy_n(data, count, node_->data.begin() + static_cast<std::ptrdiff_t>(position_));
-        position_ += count;
-        written_total_ += count;
-        node_->unflushed = true;
+        store(data, count);
         bytes_written = lying ? size : count;
         return bytes_written == size;
     }
@@ -133,7 +134,37 @@ public:
         return true;
     }
 
+    bool move_to(const std::wstring& name) override {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || !still_there()) {
+            return false;
+        }
+        const std::wstring own = name.substr(name.rfind(L'\\') + 1);
+        const std::wstring parent = place_.key.substr(0, place_.key.rfind(L'\\') + 1);
+        const std::wstring to_key = (place_.key.find(L'\\') == std::wstring::npos ? std::wstring() : parent) +
+                                    to_upper_ascii(own);
+        if (place_.volume->nodes.count(to_key) != 0) {
+            return false;
+        }
+        if (node_->unflushed) {
+            platform_.unflushed_replaces.push_back(place_.full());
+        }
+        place_.volume->nodes.erase(place_.key);
+        node_->name = own;
+        place_.volume->nodes[to_key] = node_;
+        place_.key = to_key;
+        return true;
+    }
+
 private:
+    void store(const uint8_t* data, std::size_t count) {
+        if (node_->data.size() < position_ + count) {
+            node_->data.resize(position_ + count);
+        }
+        std::copy_n(data, count, node_->data.begin() + static_cast<std::ptrdiff_t>(position_));
+        position_ += count;
+        written_total_ += count;
+        node_->unflushed = true;
+    }
     // A file stays usable while open and while its volume is plugged in.
     bool usable() const { return !closed_ && platform_.attached(place_.volume); }
     bool still_there() const {
@@ -151,6 +182,219 @@ private:
     std::size_t position_ = 0;
     std::size_t written_total_ = 0;
     bool closed_ = false;
+};
+
+class FakeFolderLock : public FolderLock {
+public:
+    FakeFolderLock(FakePlatform& platform, const void* folder) : platform_(platform), folder_(folder) {}
+    ~FakeFolderLock() override { platform_.folder_locks.erase(folder_); }
+
+private:
+    FakePlatform& platform_;
+    const void* folder_;
+};
+
+// A held folder: it reaches its own node on its own volume, or nothing once
+// that node has gone from its place.
+class FakeFolder : public Folder {
+public:
+    FakeFolder(FakePlatform& platform, std::shared_ptr<FakePlatform::Volume> volume,
+               std::shared_ptr<FakePlatform::Node> node, wchar_t letter, std::wstring key)
+        : platform_(platform), volume_(std::move(volume)), node_(std::move(node)), letter_(letter), key_(std::move(key)) {}
+
+    Lookup list(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
+        entries.clear();
+        if (!platform_.begin_call() || !reachable()) {
+            return Lookup::failed;
+        }
+        for (const auto& entry : volume_->nodes) {
+            if (parent_of_key(entry.first) != key_ || !fake_pattern_matches(pattern, entry.second->name)) {
+                continue;
+            }
+            entries.push_back({entry.second->name, shown_attributes(*entry.second)});
+        }
+        return entries.empty() ? Lookup::missing : Lookup::found;
+    }
+
+    Lookup attributes(const std::wstring& name, uint32_t& attributes) override {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name)) {
+            return Lookup::failed;
+        }
+        const std::shared_ptr<FakePlatform::Node> found = child(name);
+        if (!found) {
+            return Lookup::missing;
+        }
+        attributes = shown_attributes(*found);
+        return Lookup::found;
+    }
+
+    std::unique_ptr<File> open_file(const std::wstring& name, FileAccess access,
+                                    FileDisposition disposition) override {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name) ||
+            platform_.unopenable_paths.count(to_upper_ascii(full(name))) != 0) {
+            return nullptr;
+        }
+        std::shared_ptr<FakePlatform::Node> found = child(name);
+        if (found && disposition == FileDisposition::create_new) {
+            return nullptr;
+        }
+        const bool writes = access == FileAccess::write || access == FileAccess::read_write;
+        if (found) {
+            // A link proves to be elsewhere once opened: refused, as the platforms refuse it.
+            if (found->kind != FakePlatform::Kind::file || (writes && (found->attributes & kAttrReadOnly) != 0)) {
+                return nullptr;
+            }
+        } else {
+            if (disposition == FileDisposition::open_existing) {
+                return nullptr;
+            }
+            FakePlatform::Node file;
+            file.name = name;
+            file.attributes = kAttrArchive;
+            file.owner = platform_.acting_user;
+            found = std::make_shared<FakePlatform::Node>(file);
+            volume_->nodes[child_key(name)] = found;
+        }
+        FakePlatform::Place place{volume_, letter_, child_key(name)};
+        return std::make_unique<FakeFile>(platform_, found, place, access);
+    }
+
+    std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name)) {
+            return nullptr;
+        }
+        const std::shared_ptr<FakePlatform::Node> found = child(name);
+        if (!found || found->kind != FakePlatform::Kind::folder) {
+            return nullptr;
+        }
+        return std::make_unique<FakeFolder>(platform_, volume_, found, letter_, child_key(name));
+    }
+
+    std::unique_ptr<Folder> create_folder(const std::wstring& name) override {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name) || child(name)) {
+            return nullptr;
+        }
+        FakePlatform::Node folder;
+        folder.name = name;
+        folder.kind = FakePlatform::Kind::folder;
+        folder.attributes = kAttributeFolder;
+        folder.owner = platform_.acting_user;
+        auto made = std::make_shared<FakePlatform::Node>(folder);
+        volume_->nodes[child_key(name)] = made;
+        return std::make_unique<FakeFolder>(platform_, volume_, made, letter_, child_key(name));
+    }
+
+    bool delete_file(const std::wstring& name) override {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name)) {
+            return false;
+        }
+        const std::shared_ptr<FakePlatform::Node> found = child(name);
+        // A file link cannot be told from its target here, so it stays, as under Wine it must.
+        if (!found || found->is_folder() || found->kind == FakePlatform::Kind::file_link ||
+            (found->attributes & kAttrReadOnly) != 0 || platform_.locked_paths.count(to_upper_ascii(full(name))) != 0) {
+            return false;
+        }
+        volume_->nodes.erase(child_key(name));
+        return true;
+    }
+
+    bool remove_folder(const std::wstring& name) override {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name)) {
+            return false;
+        }
+        const std::shared_ptr<FakePlatform::Node> found = child(name);
+        if (!found || !found->is_folder() || (found->attributes & kAttrReadOnly) != 0) {
+            return false;
+        }
+        const std::wstring own = child_key(name);
+        if (found->kind == FakePlatform::Kind::folder) {
+            for (const auto& entry : volume_->nodes) {
+                if (parent_of_key(entry.first) == own) {
+                    return false;
+                }
+            }
+        }
+        volume_->nodes.erase(own);
+        return true;
+    }
+
+    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
+        if (!reachable() || platform_.places_unknown) {
+            return FilePlace::unknown;
+        }
+        volume_serial = volume_->serial;
+        path = FakePlatform::Place{volume_, letter_, key_}.full();
+        return FilePlace::told;
+    }
+
+    bool on_same_volume(Folder& other) override {
+        auto* const fake = dynamic_cast<FakeFolder*>(&other);
+        return fake == nullptr || fake->volume_ == volume_;
+    }
+
+    bool private_to_user() override {
+        return platform_.begin_call() && reachable() && (!node_ || (node_->owner.empty() && !node_->others_write));
+    }
+
+    std::unique_ptr<FolderLock> lock(unsigned wait_ms) override {
+        if (!platform_.begin_call() || !reachable()) {
+            return nullptr;
+        }
+        const void* const held = node_ ? static_cast<const void*>(node_.get()) : static_cast<const void*>(volume_.get());
+        if (platform_.folder_locks.count(held) != 0) {
+            // Nobody lets go while this single thread waits.
+            platform_.slept_ms += wait_ms;
+            return nullptr;
+        }
+        platform_.folder_locks[held] = platform_.process;
+        return std::make_unique<FakeFolderLock>(platform_, held);
+    }
+
+private:
+    static std::wstring parent_of_key(const std::wstring& key) {
+        const std::size_t slash = key.rfind(L'\\');
+        return slash == std::wstring::npos ? std::wstring() : key.substr(0, slash);
+    }
+    static bool plain_name(const std::wstring& name) {
+        return !name.empty() && name != L"." && name != L".." && name.find(L'\\') == std::wstring::npos;
+    }
+    // Still in its place on a volume that is plugged in.
+    bool reachable() const {
+        if (!platform_.attached(volume_)) {
+            return false;
+        }
+        if (!node_) {
+            return true;
+        }
+        const auto found = volume_->nodes.find(key_);
+        return found != volume_->nodes.end() && found->second == node_;
+    }
+    std::wstring child_key(const std::wstring& name) const {
+        return key_.empty() ? to_upper_ascii(name) : key_ + L"\\" + to_upper_ascii(name);
+    }
+    std::wstring full(const std::wstring& name) const { return FakePlatform::Place{volume_, letter_, child_key(name)}.full(); }
+    std::shared_ptr<FakePlatform::Node> child(const std::wstring& name) const {
+        const auto found = volume_->nodes.find(child_key(name));
+        return found == volume_->nodes.end() ? nullptr : found->second;
+    }
+    // A link to a file looks like what it leads to, as under Wine.
+    uint32_t shown_attributes(const FakePlatform::Node& node) const {
+        uint32_t shown = node.attributes;
+        if (node.kind == FakePlatform::Kind::file_link) {
+            const std::shared_ptr<FakePlatform::Node> target = platform_.node_at(platform_.locate(node.link_target, true));
+            shown = target ? target->attributes : kAttrArchive;
+        }
+        if (node.kind == FakePlatform::Kind::pipe || node.kind == FakePlatform::Kind::device) {
+            shown |= kAttributeDevice;
+        }
+        return shown;
+    }
+
+    FakePlatform& platform_;
+    std::shared_ptr<FakePlatform::Volume> volume_;
+    std::shared_ptr<FakePlatform::Node> node_;  // null for the root
+    wchar_t letter_;
+    std::wstring key_;
 };
 
 class FakeUsbSet : public UsbDeviceSet {
@@ -281,6 +525,8 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     lying_write_call = other.lying_write_call;
     crashed_at = other.crashed_at;
     before_call = other.before_call;
+    acting_user = other.acting_user;
+    process = other.process;
     next_serial_ = other.next_serial_;
     copy_volumes_of(other);
     return *this;
@@ -388,7 +634,12 @@ std::shared_ptr<FakePlatform::Node> FakePlatform::add_node(const std::wstring& p
     if (!place.valid() || place.key.empty()) {
         return nullptr;
     }
+    // FAT has no links.
+    if (place.volume->fat && !node.link_target.empty()) {
+        return nullptr;
+    }
     node.name = name_of(path);
+    node.owner = acting_user;
     auto stored = std::make_shared<Node>(std::move(node));
     place.volume->nodes[place.key] = stored;
     return stored;
@@ -602,7 +853,8 @@ bool FakePlatform::set_volume_label(const std::wstring& root, const std::wstring
     }
     const wchar_t letter = root.empty() ? L'\0' : static_cast<wchar_t>(towupper(root[0]));
     const auto found = drives_.find(letter);
-    if (found == drives_.end()) {
+    constexpr std::size_t kFatLabelLength = 11;
+    if (found == drives_.end() || (found->second->fat && label.size() > kFatLabelLength)) {
         return false;
     }
     found->second->label = label;
@@ -667,6 +919,7 @@ std::unique_ptr<File> FakePlatform::open_file(const std::wstring& path, FileAcce
         Node file;
         file.name = name_of(path);
         file.attributes = kAttrArchive;
+        file.owner = acting_user;
         found = std::make_shared<Node>(file);
         own.volume->nodes[own.key] = found;
     }
@@ -791,6 +1044,7 @@ bool FakePlatform::create_folder(const std::wstring& path) {
     folder.name = name_of(path);
     folder.kind = Kind::folder;
     folder.attributes = kAttributeFolder;
+    folder.owner = acting_user;
     own.volume->nodes[own.key] = std::make_shared<Node>(folder);
     return true;
 }
@@ -817,6 +1071,67 @@ bool FakePlatform::remove_folder(const std::wstring& path) {
 }
 
 std::wstring FakePlatform::temp_folder() { return temp_path; }
+
+std::unique_ptr<Folder> FakePlatform::open_folder(const std::wstring& path) {
+    if (!begin_call()) {
+        return nullptr;
+    }
+    const std::wstring full = upper(path);
+    if (full.size() < 3 || full[1] != L':' || full[2] != L'\\') {
+        return nullptr;
+    }
+    const auto drive = drives_.find(full[0]);
+    if (drive == drives_.end()) {
+        return nullptr;
+    }
+    // Every part on the way must be a folder itself, never a link to one.
+    std::wstring key;
+    std::shared_ptr<Node> node;
+    std::size_t start = 3;
+    while (start < full.size()) {
+        const std::size_t slash = std::min(full.find(L'\\', start), full.size());
+        if (slash > start) {
+            key = key.empty() ? full.substr(start, slash - start) : key + L"\\" + full.substr(start, slash - start);
+            const auto found = drive->second->nodes.find(key);
+            if (found == drive->second->nodes.end() || found->second->kind != Kind::folder) {
+                return nullptr;
+            }
+            node = found->second;
+        }
+        start = slash + 1;
+    }
+    return std::make_unique<FakeFolder>(*this, drive->second, node, full[0], key);
+}
+
+std::unique_ptr<Folder> FakePlatform::backup_place(std::wstring& path) {
+    path = temp_path;
+    std::unique_ptr<Folder> place = temp_path.empty() ? nullptr : open_folder(temp_path);
+    if (!place || !place->private_to_user()) {
+        return nullptr;
+    }
+    return place;
+}
+
+void FakePlatform::end_process(int which) {
+    for (auto lock = folder_locks.begin(); lock != folder_locks.end();) {
+        lock = lock->second == which ? folder_locks.erase(lock) : std::next(lock);
+    }
+}
+
+void FakePlatform::set_owner(const std::wstring& path, const std::wstring& user, bool others_write) {
+    const std::shared_ptr<Node> found = node_at(locate(path, false));
+    if (found) {
+        found->owner = user;
+        found->others_write = others_write;
+    }
+}
+
+void FakePlatform::make_fat(wchar_t letter) {
+    const auto found = drives_.find(static_cast<wchar_t>(towupper(letter)));
+    if (found != drives_.end()) {
+        found->second->fat = true;
+    }
+}
 
 int FakePlatform::message_box(const std::wstring& text, const std::wstring& caption,
                               unsigned style) {

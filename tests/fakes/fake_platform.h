@@ -158,6 +158,9 @@ public:
     // --- Platform ---
     std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
                                     FileDisposition disposition) override;
+    std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
+    // The temporary folder, as on Windows, when it is the user's alone.
+    std::unique_ptr<Folder> backup_place(std::wstring& path) override;
     Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
     bool set_attributes(const std::wstring& path, uint32_t attributes) override;
@@ -184,6 +187,23 @@ public:
 
     // Counts a call; false for the call that is to fail.
     bool begin_call();
+    // Whether the call just counted is the one the process dies at.
+    bool dying_now() const { return crashed_at && calls == *crashed_at; }
+
+    // --- other users and processes ---
+    // Entries made from now on belong to this user ("" is the user we run as).
+    std::wstring acting_user;
+    // The process making the calls; a folder lock of another process, or of
+    // another lock object of this one, is not granted.
+    int process = 1;
+    // The process ends: its locks go.
+    void end_process(int which);
+    // Makes an entry another user's, or lets others write in a folder.
+    void set_owner(const std::wstring& path, const std::wstring& user, bool others_write = false);
+    // Folder locks granted, by the folder they hold.
+    std::map<const void*, int> folder_locks;
+    // A volume with FAT's rules: labels of at most 11 characters, no links.
+    void make_fat(wchar_t letter);
 
     enum class Kind { file, folder, folder_link, file_link, pipe, device };
     struct Node {
@@ -193,6 +213,8 @@ public:
         uint32_t attributes = 0;
         std::wstring link_target;  // full upper-cased path a link leads to
         bool unflushed = false;    // written since the last flush
+        std::wstring owner;        // "" for the user we run as
+        bool others_write = false; // a folder other users may write in
 
         bool is_folder() const { return kind == Kind::folder || kind == Kind::folder_link; }
     };
@@ -200,6 +222,7 @@ public:
         std::wstring display_name;
         std::wstring label;
         uint32_t serial = 0;
+        bool fat = false;
         // By upper-cased path below the root, without a leading backslash.
         std::map<std::wstring, std::shared_ptr<Node>> nodes;
     };

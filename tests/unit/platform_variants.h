@@ -34,6 +34,7 @@ public:
     }
     bool set_attributes(uint32_t attributes) override { return file_->set_attributes(attributes); }
     bool replace(const std::wstring& target) override { return file_->replace(target); }
+    bool move_to(const std::wstring& name) override { return file_->move_to(name); }
     bool remove() override { return file_->remove(); }
 
 private:

@@ -20,6 +20,8 @@ constexpr wchar_t kBackslashInName = 0xF05C;
 [[nodiscard]] std::string system_path(const std::wstring& path);
 // A name read from a folder, in the core's form.
 [[nodiscard]] std::wstring core_name(const std::string& name);
+// A system path in the core's form, its parts joined by backslashes.
+[[nodiscard]] std::wstring core_path(const std::string& path);
 // "folder/name".
 [[nodiscard]] std::string joined_path(const std::string& folder, const std::string& name);
 
@@ -40,6 +42,11 @@ public:
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
     std::wstring temp_folder() override;
+    std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
+    // $XDG_STATE_HOME/lanternbook/backups (~/.local/state/... by default),
+    // made private to the user where missing; refused when another user
+    // could change it or a folder on its way.
+    std::unique_ptr<Folder> backup_place(std::wstring& path) override;
     // strerror of the errno the last failure left.
     std::wstring failure_reason() override;
 

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -88,18 +89,8 @@ public:
         info.FileAttributes = attributes;
         return ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &info, sizeof info) != FALSE;
     }
-    bool replace(const std::wstring& target) override {
-        // The handle holds this file's volume: a target on another one fails.
-        const std::wstring name = system_path(target);
-        const std::size_t name_bytes = name.size() * sizeof(wchar_t);
-        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name_bytes, 0);
-        auto* const rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        rename->ReplaceIfExists = TRUE;
-        rename->FileNameLength = static_cast<DWORD>(name_bytes);
-        std::memcpy(rename->FileName, name.data(), name_bytes);
-        return ::SetFileInformationByHandle(handle_.get(), FileRenameInfo, rename,
-                                            static_cast<DWORD>(buffer.size())) != FALSE;
-    }
+    bool replace(const std::wstring& target) override { return rename(target, TRUE); }
+    bool move_to(const std::wstring& name) override { return rename(name, FALSE); }
     bool remove() override {
         FILE_DISPOSITION_INFO disposition{};
         disposition.DeleteFile = TRUE;
@@ -116,6 +107,23 @@ public:
     }
 
 private:
+    // `target` is a name in the file's own folder, or a path whose last part is taken.
+    bool rename(const std::wstring& target, BOOLEAN replacing) {
+        std::wstring folder;
+        if (path_on_volume(folder)) {
+            folder.erase(folder.find_last_of(L'\\') + 1);
+        }
+        // The handle holds this file's volume: a target on another one fails.
+        const std::wstring name = system_path(folder + target.substr(target.find_last_of(L'\\') + 1));
+        const std::size_t name_bytes = name.size() * sizeof(wchar_t);
+        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name_bytes, 0);
+        auto* const rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        rename->ReplaceIfExists = replacing;
+        rename->FileNameLength = static_cast<DWORD>(name_bytes);
+        std::memcpy(rename->FileName, name.data(), name_bytes);
+        return !folder.empty() && ::SetFileInformationByHandle(handle_.get(), FileRenameInfo, rename,
+                                                               static_cast<DWORD>(buffer.size())) != FALSE;
+    }
     bool path_on_volume(std::wstring& path) {
         std::vector<uint8_t> buffer(sizeof(FILE_NAME_INFO) + kLongestPath * sizeof(wchar_t), 0);
         auto* const name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
@@ -129,6 +137,209 @@ private:
 
     FileHandle handle_;
     std::wstring drive_;
+};
+
+// The final path of an open handle, without the "\\?\" prefix; empty when
+// the system gives none.
+std::wstring final_path_of(HANDLE handle) {
+    std::vector<wchar_t> final_path(kFinalPathRoom, L'\0');
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(handle, final_path.data(), kFinalPathRoom, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= kFinalPathRoom) {
+        return std::wstring();
+    }
+    std::wstring path(final_path.data(), length);
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        path.erase(0, 4);
+    }
+    return path;
+}
+
+std::wstring upper_case(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+        }
+    }
+    return text;
+}
+
+// "K:\CARD" for "K:\CARD\" and "K:\" for "K:\": a folder's path as its final path gives it.
+std::wstring folder_form(std::wstring path) {
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        path.erase(0, 4);
+    }
+    while (path.size() > 3 && path.back() == L'\\') {
+        path.pop_back();
+    }
+    return path;
+}
+
+std::wstring joined(const std::wstring& folder, const std::wstring& name) {
+    return folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+// A folder handle, opened as itself even when it is a link, checked to be a
+// real folder whose final path is `expected`.
+FileHandle open_folder_handle(const std::wstring& expected, DWORD access) {
+    FileHandle handle(::CreateFileW(system_path(expected).c_str(), access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_BASIC_INFO info{};
+    if (!handle ||
+        ::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info) == FALSE ||
+        (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        upper_case(final_path_of(handle.get())) != upper_case(folder_form(expected))) {
+        return FileHandle();
+    }
+    return handle;
+}
+
+// A 64-bit FNV-1a hash of a text, for a name the system keys objects by.
+uint64_t text_hash(const std::wstring& text) {
+    constexpr uint64_t kOffset = 1469598103934665603ull;
+    constexpr uint64_t kPrime = 1099511628211ull;
+    uint64_t hash = kOffset;
+    for (const wchar_t c : text) {
+        hash = (hash ^ static_cast<uint16_t>(c)) * kPrime;
+    }
+    return hash;
+}
+
+struct MutexTraits {
+    static HANDLE invalid() { return nullptr; }
+    static void close(HANDLE handle) {
+        ::ReleaseMutex(handle);
+        ::CloseHandle(handle);
+    }
+};
+
+// A folder's lock: a named mutex, which the system lets go of when its
+// owner ends, however it ends.
+class Win32FolderLock : public FolderLock {
+public:
+    explicit Win32FolderLock(HANDLE mutex) : mutex_(mutex) {}
+
+private:
+    UniqueHandle<HANDLE, MutexTraits> mutex_;
+};
+
+// A folder held by its handle. What is done inside goes by the checked
+// path, and each file or folder opened there must prove, by its final
+// path, to be that very entry of this folder.
+class Win32Folder : public Folder {
+public:
+    Win32Folder(Win32Platform& platform, FileHandle handle, std::wstring path)
+        : platform_(platform), handle_(std::move(handle)), path_(std::move(path)) {}
+
+    Lookup list(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
+        const Lookup listed = platform_.list_folder(joined(path_, pattern), entries);
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [](const FolderEntry& entry) { return entry.name == L"." || entry.name == L".."; }),
+                      entries.end());
+        return listed == Lookup::found && entries.empty() ? Lookup::missing : listed;
+    }
+    Lookup attributes(const std::wstring& name, uint32_t& attributes) override {
+        return platform_.attributes(joined(path_, name), attributes);
+    }
+    std::unique_ptr<File> open_file(const std::wstring& name, FileAccess access, FileDisposition disposition) override {
+        const std::wstring path = joined(path_, name);
+        std::unique_ptr<File> file = platform_.open_file(path, access, disposition);
+        uint32_t serial = 0;
+        std::wstring where;
+        // Under Wine a link to a file opens as its target; only its final path tells.
+        if (!file || file->location(serial, where) != FilePlace::told ||
+            upper_case(where) != upper_case(joined(final_path(), name))) {
+            if (file && disposition == FileDisposition::create_new) {
+                static_cast<void>(file->remove());
+            }
+            return nullptr;
+        }
+        return file;
+    }
+    std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
+        const std::wstring path = joined(final_path(), name);
+        FileHandle handle = open_folder_handle(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
+        if (!handle) {
+            return nullptr;
+        }
+        return std::make_unique<Win32Folder>(platform_, std::move(handle), path);
+    }
+    std::unique_ptr<Folder> create_folder(const std::wstring& name) override {
+        if (!platform_.create_folder(joined(path_, name))) {
+            return nullptr;
+        }
+        return open_folder(name);
+    }
+    bool delete_file(const std::wstring& name) override {
+        std::unique_ptr<File> file = open_file(name, FileAccess::entry, FileDisposition::open_existing);
+        return file && file->set_attributes(FILE_ATTRIBUTE_NORMAL) && file->remove() && file->close();
+    }
+    bool remove_folder(const std::wstring& name) override {
+        // A folder link is left: under Wine its removal reaches what it leads to.
+        FileHandle handle = open_folder_handle(joined(final_path(), name), DELETE | FILE_READ_ATTRIBUTES |
+                                                                              FILE_WRITE_ATTRIBUTES | SYNCHRONIZE);
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        return handle &&
+               ::SetFileInformationByHandle(handle.get(), FileBasicInfo, &basic, sizeof basic) != FALSE &&
+               ::SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition, sizeof disposition) !=
+                   FALSE;
+    }
+    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
+        BY_HANDLE_FILE_INFORMATION info{};
+        path = final_path_of(handle_.get());
+        if (path.empty() || ::GetFileInformationByHandle(handle_.get(), &info) == FALSE) {
+            return FilePlace::unknown;
+        }
+        volume_serial = info.dwVolumeSerialNumber;
+        return FilePlace::told;
+    }
+    bool on_same_volume(Folder& other) override {
+        uint32_t mine = 0;
+        uint32_t theirs = 0;
+        std::wstring my_path;
+        std::wstring their_path;
+        if (location(mine, my_path) != FilePlace::told || other.location(theirs, their_path) != FilePlace::told) {
+            return true;
+        }
+        return mine == theirs || upper_case(my_path.substr(0, 2)) == upper_case(their_path.substr(0, 2));
+    }
+    // The user's own temporary folder is the user's alone.
+    bool private_to_user() override { return true; }
+    std::unique_ptr<FolderLock> lock(unsigned wait_ms) override {
+        const std::wstring name = L"Local\\lanternbook-folder-" + hex_of(text_hash(upper_case(path_)));
+        HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+        if (mutex == nullptr) {
+            return nullptr;
+        }
+        const DWORD waited = ::WaitForSingleObject(mutex, wait_ms);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+            ::CloseHandle(mutex);
+            return nullptr;
+        }
+        return std::make_unique<Win32FolderLock>(mutex);
+    }
+
+private:
+    static std::wstring hex_of(uint64_t value) {
+        std::wstring text(16, L'0');
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            text[text.size() - 1 - i] = L"0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
+        }
+        return text;
+    }
+    // The folder as it is reached now; its path as opened when that is gone.
+    std::wstring final_path() {
+        const std::wstring now = final_path_of(handle_.get());
+        return now.empty() ? path_ : now;
+    }
+
+    Win32Platform& platform_;
+    FileHandle handle_;
+    std::wstring path_;
 };
 
 class Win32UsbDeviceSet : public UsbDeviceSet {
@@ -282,6 +493,23 @@ bool Win32Platform::create_folder(const std::wstring& path) {
 
 bool Win32Platform::remove_folder(const std::wstring& path) {
     return ::RemoveDirectoryW(system_path(path).c_str()) != FALSE;
+}
+
+std::unique_ptr<Folder> Win32Platform::open_folder(const std::wstring& path) {
+    if (path.size() < 3) {
+        return nullptr;
+    }
+    const std::wstring expected = folder_form(path);
+    FileHandle handle = open_folder_handle(expected, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
+    if (!handle) {
+        return nullptr;
+    }
+    return std::make_unique<Win32Folder>(*this, std::move(handle), expected);
+}
+
+std::unique_ptr<Folder> Win32Platform::backup_place(std::wstring& path) {
+    path = folder_form(temp_folder());
+    return path.empty() ? nullptr : open_folder(path);
 }
 
 std::wstring Win32Platform::temp_folder() {

@@ -24,6 +24,9 @@ public:
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
     std::wstring temp_folder() override;
+    std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
+    // The user's own temporary folder.
+    std::unique_ptr<Folder> backup_place(std::wstring& path) override;
 
     // Volumes
     uint32_t logical_drive_mask() override;

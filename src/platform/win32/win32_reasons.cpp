@@ -43,6 +43,7 @@ public:
     }
     bool set_attributes(uint32_t attributes) override { return noted(file_->set_attributes(attributes), error_); }
     bool replace(const std::wstring& target) override { return noted(file_->replace(target), error_); }
+    bool move_to(const std::wstring& name) override { return noted(file_->move_to(name), error_); }
     bool remove() override { return noted(file_->remove(), error_); }
 
 private:
