@@ -58,9 +58,11 @@ enum class Text : unsigned {
     unfinished_put_back = 52,
     unfinished_put_on_empty = 53,
     unfinished_kept = 54,
+    // A line break and the volume label follow this text.
+    label_not_set = 55,
 };
 
 // Texts in every table.
-constexpr unsigned kTextCount = 54;
+constexpr unsigned kTextCount = 55;
 
 }  // namespace lanternbook

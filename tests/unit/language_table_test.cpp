@@ -249,6 +249,7 @@ TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
     const unsigned messages[] = {number(Text::format_unverifiable), number(Text::backup_not_removed),
                                  number(Text::other_volume), number(Text::unfinished_put_back),
                                  number(Text::unfinished_put_on_empty), number(Text::unfinished_kept),
+                                 number(Text::label_not_set),
                                  number(Text::save_failed),    number(Text::key_changed),   number(Text::backup_failed),
                                  number(Text::restore_failed), number(Text::erase_incomplete), number(Text::format_failed),
                                  number(Text::settings_unreadable)};
@@ -266,9 +267,9 @@ TEST(LanguageTables, ErrorMessagesAreWholeTranslatedSentences) {
             EXPECT_EQ(message.find_first_of(L"\r\n"), std::wstring::npos) << "position " << position;
             if (position == number(Text::restore_failed) || position == number(Text::format_unverifiable) ||
                 position == number(Text::backup_not_removed) || position == number(Text::other_volume) ||
-                position == number(Text::unfinished_kept)) {
-                EXPECT_TRUE(ends_with(message, french ? L" :" : L":")) << "a folder follows";
-                EXPECT_EQ(french, ends_with(message, L" :")) << "a folder follows";
+                position == number(Text::unfinished_kept) || position == number(Text::label_not_set)) {
+                EXPECT_TRUE(ends_with(message, french ? L" :" : L":")) << "a folder or a label follows";
+                EXPECT_EQ(french, ends_with(message, L" :")) << "a folder or a label follows";
             } else if (position == number(Text::unfinished_put_back) ||
                        position == number(Text::unfinished_put_on_empty)) {
                 EXPECT_TRUE(ends_with(message, french ? L" ?" : L"?")) << "a question";
@@ -422,6 +423,15 @@ TEST(LanguageVerbatim, EnglishTable) {
         {46, L"Some downloads could not be erased."},
         {47, L"The device could not be formatted."},
         {48, L"The device's settings could not be read. Format will not start."},
+        {49, L"The device could not be checked after the format. Its program files and settings are kept in:"},
+        {50, L"The device's files were put back, but their copies could not be removed from:"},
+        {51, L"Another volume took the device's place during the format. Nothing was written to it. "
+             L"The device's program files and settings are kept in:"},
+        {52, L"A format of this device did not finish. Put its program files and settings back on it now?"},
+        {53, L"A format of this device did not finish, and the device is not attached. "
+             L"Put its program files and settings on this empty drive?"},
+        {54, L"A format of this device did not finish. A copy of its program files and settings is kept in:"},
+        {55, L"The device's program files and settings were put back, but its volume label could not be set to:"},
     };
     for (const auto& [position, english] : expected) {
         EXPECT_EQ(text(english_strings, position), english) << "position " << position;
@@ -505,6 +515,43 @@ TEST(LanguageVerbatim, FixedEntriesOfSeveralLanguages) {
     for (const Case& c : cases) {
         EXPECT_EQ(text(*language_named(c.language).table, c.position), c.expected)
             << c.language << " position " << c.position;
+    }
+}
+
+TEST(LanguageVerbatim, WordingSettledInReview) {
+    struct Case {
+        const char* language;
+        unsigned position;
+        const wchar_t* part;
+    };
+    const Case cases[] = {
+        {"French", number(Text::unfinished_put_back), L". Restaurer maintenant ses fichiers programme et ses paramètres ?"},
+        {"German", number(Text::other_volume), L"ein anderer Datenträger den Platz des Geräts"},
+        {"German", number(Text::unfinished_put_on_empty), L"auf dieses leere Laufwerk"},
+        {"German", number(Text::label_not_set), L"Datenträgerbezeichnung"},
+        {"Hungarian", number(Text::other_volume), L". A program nem írt rá semmit. "},
+        {"Hungarian", number(Text::unfinished_put_back), L". Visszaírja most az eszköz programfájljait és beállításait?"},
+        {"Hungarian", number(Text::unfinished_put_on_empty), L". Felmásolja az eszköz programfájljait és beállításait "},
+        {"Romanian", number(Text::backup_not_removed), L" au fost restaurate, "},
+        {"Romanian", number(Text::unfinished_put_back), L". Doriți să restaurați acum "},
+        {"Romanian", number(Text::unfinished_put_on_empty), L". Doriți să scrieți "},
+        {"Estonian", number(Text::backup_not_removed),
+         L" kopeeriti seadmesse tagasi, kuid nende koopiaid ei õnnestunud eemaldada kaustast:"},
+        {"Estonian", number(Text::unfinished_put_back), L". Kas kopeerida selle programmifailid ja seaded nüüd seadmesse tagasi?"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NE(text(*language_named(c.language).table, c.position).find(c.part), std::wstring::npos)
+            << c.language << " position " << c.position;
+    }
+    // French says "paramètres" for settings, as its oldest texts do.
+    const StringTable& french = *language_named("French").table;
+    for (unsigned position = 1; position <= kTextCount; ++position) {
+        EXPECT_EQ(text(french, position).find(L"réglage"), std::wstring::npos) << "position " << position;
+    }
+    for (Text mentions_settings : {Text::format_unverifiable, Text::other_volume, Text::unfinished_put_back,
+                                   Text::unfinished_put_on_empty, Text::unfinished_kept, Text::label_not_set}) {
+        EXPECT_NE(text(french, number(mentions_settings)).find(L"paramètres"), std::wstring::npos)
+            << "position " << number(mentions_settings);
     }
 }
 

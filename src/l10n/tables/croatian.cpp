@@ -65,6 +65,8 @@ const StringTable croatian_strings{
     u8"Želite li njegove programske datoteke i postavke zapisati na ovaj prazni pogon?\0"  // 53
     u8"Formatiranje ovog uređaja nije dovršeno. "
     u8"Kopija njegovih programskih datoteka i postavki spremljena je u mapi:\0"            // 54
+    u8"Programske datoteke i postavke uređaja vraćene su, "
+    u8"ali oznaku nosača podataka nije moguće postaviti na:\0"                             // 55
 };
 
 }  // namespace lanternbook

@@ -63,6 +63,8 @@ const StringTable czech_strings{
     u8"Uložit jeho programové soubory a nastavení na tuto prázdnou jednotku?\0"            // 53
     u8"Formátování tohoto zařízení nebylo dokončeno. "
     u8"Kopie jeho programových souborů a nastavení je uložena ve složce:\0"                // 54
+    u8"Programové soubory a nastavení zařízení byly vráceny zpět, "
+    u8"ale jmenovku svazku se nepodařilo nastavit na:\0"                                   // 55
 };
 
 }  // namespace lanternbook

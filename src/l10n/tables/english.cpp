@@ -64,6 +64,8 @@ const StringTable english_strings{
     u8"Put its program files and settings on this empty drive?\0"                          // 53
     u8"A format of this device did not finish. "
     u8"A copy of its program files and settings is kept in:\0"                             // 54
+    u8"The device's program files and settings were put back, "
+    u8"but its volume label could not be set to:\0"                                        // 55
 };
 
 }  // namespace lanternbook

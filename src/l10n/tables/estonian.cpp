@@ -54,16 +54,18 @@ const StringTable estonian_strings{
     u8"Seadme seadeid ei õnnestunud lugeda. Vormindamist ei alustata.\0"                      // 48
     u8"Seadet ei õnnestunud pärast vormindamist kontrollida. "
     u8"Selle programmifailid ja seaded on säilitatud kaustas:\0"                           // 49
-    u8"Seadme failid pandi tagasi, kuid nende koopiaid ei õnnestunud kaustast eemaldada:\0" // 50
+    u8"Seadme failid kopeeriti seadmesse tagasi, kuid nende koopiaid ei õnnestunud eemaldada kaustast:\0" // 50
     u8"Vormindamise ajal asus seadme kohale teine andmeköide. "
     u8"Sellele ei kirjutatud midagi. "
     u8"Seadme programmifailid ja seaded on säilitatud kaustas:\0"                          // 51
     u8"Selle seadme vormindamine jäi lõpetamata. "
-    u8"Kas panna selle programmifailid ja seaded nüüd tagasi?\0"                           // 52
+    u8"Kas kopeerida selle programmifailid ja seaded nüüd seadmesse tagasi?\0"             // 52
     u8"Selle seadme vormindamine jäi lõpetamata ja seade pole ühendatud. "
     u8"Kas kirjutada selle programmifailid ja seaded sellele tühjale kettale?\0"           // 53
     u8"Selle seadme vormindamine jäi lõpetamata. "
     u8"Selle programmifailide ja seadete koopia on säilitatud kaustas:\0"                  // 54
+    u8"Seadme programmifailid ja seaded kopeeriti seadmesse tagasi, "
+    u8"kuid andmeköitele ei õnnestunud anda järgmist silti:\0"                             // 55
 };
 
 }  // namespace lanternbook

@@ -59,17 +59,19 @@ const StringTable french_strings{
     u8"Les paramètres de l\u2019appareil n\u2019ont pas pu être lus. "
     u8"Le formatage ne sera pas lancé.\0"                                               // 48
     u8"L\u2019appareil n\u2019a pas pu être vérifié après le formatage. "
-    u8"Ses fichiers programme et ses réglages sont conservés dans :\0"                     // 49
+    u8"Ses fichiers programme et ses paramètres sont conservés dans :\0"                   // 49
     u8"Les fichiers de l\u2019appareil ont été remis en place, mais leurs copies n\u2019ont pas pu être supprimées de :\0" // 50
     u8"Pendant le formatage, un autre volume a pris la place de l\u2019appareil. "
     u8"Rien n\u2019y a été écrit. "
-    u8"Les fichiers programme et les réglages de l\u2019appareil sont conservés dans :\0"  // 51
+    u8"Les fichiers programme et les paramètres de l\u2019appareil sont conservés dans :\0" // 51
     u8"Le formatage de cet appareil n\u2019a pas abouti. "
-    u8"Remettre maintenant ses fichiers programme et ses réglages en place ?\0"            // 52
+    u8"Restaurer maintenant ses fichiers programme et ses paramètres ?\0"                  // 52
     u8"Le formatage de cet appareil n\u2019a pas abouti et l\u2019appareil n\u2019est pas connecté. "
-    u8"Écrire ses fichiers programme et ses réglages sur ce lecteur vide ?\0"              // 53
+    u8"Écrire ses fichiers programme et ses paramètres sur ce lecteur vide ?\0"            // 53
     u8"Le formatage de cet appareil n\u2019a pas abouti. "
-    u8"Une copie de ses fichiers programme et de ses réglages est conservée dans :\0"      // 54
+    u8"Une copie de ses fichiers programme et de ses paramètres est conservée dans :\0"    // 54
+    u8"Les fichiers programme et les paramètres de l\u2019appareil ont été restaurés, "
+    u8"mais son nom de volume n\u2019a pas pu être défini sur :\0"                         // 55
 };
 
 }  // namespace lanternbook

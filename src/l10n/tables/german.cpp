@@ -58,7 +58,7 @@ const StringTable german_strings{
     u8"Das Gerät konnte nach der Formatierung nicht geprüft werden. "
     u8"Seine Programmdateien und Einstellungen befinden sich im folgenden Ordner:\0"       // 49
     u8"Die Dateien des Geräts wurden zurückgeschrieben, aber ihre Kopien konnten nicht aus folgendem Ordner entfernt werden:\0" // 50
-    u8"Während der Formatierung hat ein anderes Laufwerk den Platz des Geräts eingenommen. "
+    u8"Während der Formatierung hat ein anderer Datenträger den Platz des Geräts eingenommen. "
     u8"Darauf wurde nichts geschrieben. "
     u8"Die Programmdateien und Einstellungen des Geräts befinden sich im folgenden Ordner:\0" // 51
     u8"Die Formatierung dieses Geräts wurde nicht abgeschlossen. "
@@ -67,6 +67,8 @@ const StringTable german_strings{
     u8"Sollen seine Programmdateien und Einstellungen auf dieses leere Laufwerk geschrieben werden?\0" // 53
     u8"Die Formatierung dieses Geräts wurde nicht abgeschlossen. "
     u8"Eine Kopie seiner Programmdateien und Einstellungen befindet sich im folgenden Ordner:\0" // 54
+    u8"Die Programmdateien und Einstellungen des Geräts wurden zurückgeschrieben, "
+    u8"aber seine Datenträgerbezeichnung konnte nicht auf folgenden Wert festgelegt werden:\0"   // 55
 };
 
 }  // namespace lanternbook

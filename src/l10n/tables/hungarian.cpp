@@ -56,14 +56,16 @@ const StringTable hungarian_strings{
     u8"Programfájljai és beállításai a következő mappában maradtak:\0"                     // 49
     u8"Az eszköz fájljai visszakerültek, de másolataikat nem sikerült törölni a következő mappából:\0" // 50
     u8"A formázás közben egy másik kötet került az eszköz helyére. "
-    u8"Semmi sem került rá. "
+    u8"A program nem írt rá semmit. "
     u8"Az eszköz programfájljai és beállításai a következő mappában maradtak:\0"           // 51
     u8"Az eszköz formázása nem fejeződött be. "
-    u8"Visszamásolja most a programfájljait és beállításait?\0"                            // 52
+    u8"Visszaírja most az eszköz programfájljait és beállításait?\0"                       // 52
     u8"Az eszköz formázása nem fejeződött be, és az eszköz nincs csatlakoztatva. "
-    u8"Felmásolja a programfájljait és beállításait erre az üres meghajtóra?\0"            // 53
+    u8"Felmásolja az eszköz programfájljait és beállításait erre az üres meghajtóra?\0"    // 53
     u8"Az eszköz formázása nem fejeződött be. "
     u8"Programfájljainak és beállításainak másolata a következő mappában maradt:\0"        // 54
+    u8"Az eszköz programfájljai és beállításai visszakerültek, "
+    u8"de a kötetcímkét nem sikerült a következőre beállítani:\0"                          // 55
 };
 
 }  // namespace lanternbook

@@ -67,6 +67,8 @@ const StringTable italian_strings{
     u8"Scrivere i suoi file di programma e le sue impostazioni su questa unità vuota?\0"   // 53
     u8"La formattazione di questo dispositivo non è stata completata. "
     u8"Una copia dei suoi file di programma e delle sue impostazioni è conservata in:\0"   // 54
+    u8"I file di programma e le impostazioni del dispositivo sono stati ripristinati, "
+    u8"ma non è stato possibile impostare la sua etichetta di volume su:\0"                // 55
 };
 
 }  // namespace lanternbook

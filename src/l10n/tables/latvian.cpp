@@ -63,6 +63,8 @@ const StringTable latvian_strings{
     u8"Vai ierakstīt tās programmas failus un iestatījumus šajā tukšajā diskā?\0"          // 53
     u8"Šīs ierīces formatēšana netika pabeigta. "
     u8"Tās programmas failu un iestatījumu kopija ir saglabāta mapē:\0"                    // 54
+    u8"Ierīces programmas faili un iestatījumi tika atjaunoti, "
+    u8"taču sējumam neizdevās piešķirt šādu etiķeti:\0"                                    // 55
 };
 
 }  // namespace lanternbook

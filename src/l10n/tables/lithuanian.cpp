@@ -63,6 +63,8 @@ const StringTable lithuanian_strings{
     u8"Ar įrašyti jo programos failus ir nustatymus į šį tuščią diską?\0"                  // 53
     u8"Šio įrenginio formatavimas nebuvo baigtas. "
     u8"Jo programos failų ir nustatymų kopija išsaugota aplanke:\0"                        // 54
+    u8"Įrenginio programos failai ir nustatymai grąžinti, "
+    u8"tačiau tomui nepavyko priskirti šios žymos:\0"                                      // 55
 };
 
 }  // namespace lanternbook

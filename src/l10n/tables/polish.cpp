@@ -66,6 +66,8 @@ const StringTable polish_strings{
     u8"Czy zapisać jego pliki programu i ustawienia na tym pustym dysku?\0"                // 53
     u8"Formatowanie tego urządzenia nie zostało dokończone. "
     u8"Kopia jego plików programu i ustawień została zachowana w folderze:\0"              // 54
+    u8"Pliki programu i ustawienia urządzenia zostały przywrócone, "
+    u8"ale nie udało się ustawić etykiety woluminu na:\0"                                  // 55
 };
 
 }  // namespace lanternbook

@@ -66,6 +66,8 @@ const StringTable portuguese_strings{
     u8"Gravar os seus ficheiros de programa e definições nesta unidade vazia?\0"           // 53
     u8"A formatação deste dispositivo não terminou. "
     u8"Uma cópia dos seus ficheiros de programa e definições está guardada em:\0"          // 54
+    u8"Os ficheiros de programa e as definições do dispositivo foram repostos, "
+    u8"mas não foi possível definir a etiqueta do volume como:\0"                          // 55
 };
 
 }  // namespace lanternbook

@@ -56,16 +56,18 @@ const StringTable romanian_strings{
     u8"Setările dispozitivului nu au putut fi citite. Formatarea nu va începe.\0"              // 48
     u8"Dispozitivul nu a putut fi verificat după formatare. "
     u8"Fișierele de program și setările sale sunt păstrate în:\0"                          // 49
-    u8"Fișierele dispozitivului au fost puse la loc, dar copiile lor nu au putut fi șterse din:\0" // 50
+    u8"Fișierele dispozitivului au fost restaurate, dar copiile lor nu au putut fi șterse din:\0" // 50
     u8"În timpul formatării, locul dispozitivului a fost luat de un alt volum. "
     u8"Pe acesta nu s-a scris nimic. "
     u8"Fișierele de program și setările dispozitivului sunt păstrate în:\0"                // 51
     u8"Formatarea acestui dispozitiv nu s-a încheiat. "
-    u8"Puneți la loc acum fișierele de program și setările sale?\0"                        // 52
+    u8"Doriți să restaurați acum fișierele de program și setările sale?\0"                 // 52
     u8"Formatarea acestui dispozitiv nu s-a încheiat, iar dispozitivul nu este conectat. "
-    u8"Scrieți fișierele de program și setările sale pe această unitate goală?\0"          // 53
+    u8"Doriți să scrieți fișierele de program și setările sale pe această unitate goală?\0" // 53
     u8"Formatarea acestui dispozitiv nu s-a încheiat. "
     u8"O copie a fișierelor de program și a setărilor sale este păstrată în:\0"            // 54
+    u8"Fișierele de program și setările dispozitivului au fost restaurate, "
+    u8"dar eticheta volumului nu a putut fi setată la:\0"                                  // 55
 };
 
 }  // namespace lanternbook

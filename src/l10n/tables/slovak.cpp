@@ -63,6 +63,8 @@ const StringTable slovak_strings{
     u8"Uložiť jeho programové súbory a nastavenia na túto prázdnu jednotku?\0"             // 53
     u8"Formátovanie tohto zariadenia sa nedokončilo. "
     u8"Kópia jeho programových súborov a nastavení je uložená v priečinku:\0"              // 54
+    u8"Programové súbory a nastavenia zariadenia boli vrátené späť, "
+    u8"ale menovku zväzku sa nepodarilo nastaviť na:\0"                                    // 55
 };
 
 }  // namespace lanternbook

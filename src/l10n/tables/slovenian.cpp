@@ -64,6 +64,8 @@ const StringTable slovenian_strings{
     u8"Ali želite njene programske datoteke in nastavitve zapisati na ta prazen pogon?\0"  // 53
     u8"Formatiranje te naprave se ni končalo. "
     u8"Kopija njenih programskih datotek in nastavitev je shranjena v mapi:\0"             // 54
+    u8"Programske datoteke in nastavitve naprave so bile vrnjene, "
+    u8"vendar oznake nosilca ni bilo mogoče nastaviti na:\0"                               // 55
 };
 
 }  // namespace lanternbook

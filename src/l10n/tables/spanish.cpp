@@ -66,6 +66,8 @@ const StringTable spanish_strings{
     u8"¿Guardar sus archivos de programa y su configuración en esta unidad vacía?\0"       // 53
     u8"El formateo de este dispositivo no terminó. "
     u8"Una copia de sus archivos de programa y su configuración se conserva en:\0"         // 54
+    u8"Se han restaurado los archivos de programa y la configuración del dispositivo, "
+    u8"pero no se ha podido establecer su etiqueta de volumen en:\0"                       // 55
 };
 
 }  // namespace lanternbook
