@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/set_request.h"
-#include "cli/settings_document.h"
+#include "cli/json_document.h"
 #include "dialog/opening_choices.h"
 #include "text/utf8_text.h"
 
@@ -14,7 +14,6 @@ namespace {
 constexpr std::size_t kLabelWidth = 18;
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kNoData[] = "no data";
-constexpr int kJsonIndent = 2;
 
 std::vector<std::string> data_names_on(const Choices& choices) {
     std::vector<std::string> names;
@@ -157,8 +156,7 @@ namespace {
 nlohmann::ordered_json report_object(const ConfigurationReport& report) {
     const Choices& choices = report.choices;
     const StoredSettings& stored = report.settings;
-    nlohmann::ordered_json json;
-    json["format"] = kDocumentFormat;
+    nlohmann::ordered_json json = json_document();
     json["key"] = utf8_from_wide(report.key);
     json["config_bytes"] = json_or_null(report.config_length);
     json["data"] = data_names_on(choices);
@@ -181,16 +179,10 @@ nlohmann::ordered_json report_object(const ConfigurationReport& report) {
 
 }  // namespace
 
-std::string json_text(const nlohmann::ordered_json& json) {
-    // A file name that is no UTF-8 must not stop the document.
-    return json.dump(kJsonIndent, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-}
-
 std::string report_json(const ConfigurationReport& report) { return json_text(report_object(report)); }
 
 std::string reports_json(const std::vector<ConfigurationReport>& reports) {
-    nlohmann::ordered_json json;
-    json["format"] = kDocumentFormat;
+    nlohmann::ordered_json json = json_document();
     json["keys"] = nlohmann::ordered_json::array();
     for (const ConfigurationReport& report : reports) {
         json["keys"].push_back(report_object(report));

@@ -35,8 +35,6 @@ struct ConfigurationReport {
 
 // One "name  value" line each, UTF-8.
 [[nodiscard]] std::string report_text(const ConfigurationReport& report);
-// A document as the command line prints it: UTF-8, indented, one line break at the end.
-[[nodiscard]] std::string json_text(const nlohmann::ordered_json& json);
 // One JSON object with the keys the README lists, UTF-8, indented.
 [[nodiscard]] std::string report_json(const ConfigurationReport& report);
 // `show --all --json`: one object listing the reports of every key.

@@ -4,13 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "cli/json_document.h"
 #include "cli/set_request.h"
 #include "platform/platform.h"
 
 namespace lanternbook::cli {
-
-// The document format this program writes and reads.
-constexpr int kDocumentFormat = 1;
 
 // Fills `request` from `text`: data, period, days, from, till, range_button
 // and vdo_special_data. The key's own identity (serial number, software

@@ -77,6 +77,8 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
     }
     const pid_t child = ::fork();
     if (child == 0) {
+        // No controlling terminal: the program finds no one to ask, as under cron.
+        ::setsid();
         const int in_fd = input.standard_input ? in_pipe[0] : ::open("/dev/null", O_RDONLY);
         const int out_fd = input.output_file.empty() ? out_pipe[1] : ::open(input.output_file.c_str(), O_WRONLY);
         const int err_fd = input.error_file.empty() ? err_pipe[1] : ::open(input.error_file.c_str(), O_WRONLY);

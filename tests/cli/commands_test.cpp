@@ -5,8 +5,10 @@
 
 #include <sstream>
 
-#include "cli/commands.h"
+#include "cli/key_choice.h"
+#include "cli/program.h"
 #include "dialog_harness.h"
+#include "scripted_terminal.h"
 #include "text/text_utils.h"
 
 namespace lanternbook {
@@ -19,22 +21,6 @@ const Bytes kOldConfig = testing::config_image(testing::flag_bytes("1111104", 14
                                                {0, 0, 0, 0, 0, 0, 0, 0, 126, 11, 2, 1, 126, 11, 30, 1},
                                                {5, 0x12, 0x34}, {1, 2, 3});
 const std::vector<std::wstring> kDownloads{L"K:\\CARD\\a.ddd", L"K:\\CARD\\b.esm", L"K:\\TACHO\\c.dtg"};
-
-class ScriptedTerminal : public cli::Terminal {
-public:
-    bool interactive() override { return is_terminal; }
-    bool read_line(std::string& line) override {
-        line = answer;
-        return true;
-    }
-    bool read_all(std::string& text) override {
-        text = input;
-        return true;
-    }
-    bool is_terminal = true;
-    std::string answer = "y";
-    std::string input;
-};
 
 struct Outcome {
     int exit_code = -1;
@@ -71,7 +57,7 @@ protected:
 
     FakePlatform platform;
     cli::DriveLetterKeys finder{platform, platform};
-    ScriptedTerminal terminal;
+    testing::ScriptedTerminal terminal;
 };
 
 TEST_F(Commands, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
@@ -173,10 +159,11 @@ TEST_F(Commands, EraseOnATerminalAsksFirst) {
     EXPECT_EQ(run({"erase"}).exit_code, 1);
     EXPECT_TRUE(platform.exists(kDownloads[0]));
     terminal.answer = "y";
+    terminal.asked.clear();
     const Outcome outcome = run({"erase"});
     EXPECT_EQ(outcome.exit_code, 0);
     EXPECT_EQ(outcome.out, "deleted 3 downloads from K:\\\n");
-    EXPECT_NE(outcome.err.find("Erase 3 downloads in CARD and TACHO on K:\\? [y/N]"), std::string::npos);
+    EXPECT_EQ(terminal.asked, "Erase 3 downloads in CARD and TACHO on K:\\? [y/N] ");
 }
 
 // Every platform call of `set` failing in turn: CONFIG is always the old or

@@ -9,10 +9,11 @@
 #include <sstream>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/set.h"
 #include "dialog_harness.h"
 #include "dialog/save_action.h"
 #include "random_cases.h"
+#include "scripted_terminal.h"
 
 namespace lanternbook {
 namespace {
@@ -141,13 +142,6 @@ public:
     std::wstring label_of(const std::wstring&) override { return std::wstring(); }
 };
 
-class NoTerminal : public cli::Terminal {
-public:
-    bool interactive() override { return false; }
-    bool read_line(std::string&) override { return false; }
-    bool read_all(std::string&) override { return false; }
-};
-
 // A CONFIG of a random length and random bytes, or none at all.
 std::optional<Bytes> random_key_config(std::mt19937& rng) {
     const std::optional<std::size_t> length = testing::random_length(rng);
@@ -213,7 +207,8 @@ TEST(SaveEquivalence, SetWritesWhatTheDialogSavesForTheSameClicks) {
 
         DialogHarness command_line;
         attach(command_line, config, now);
-        NoTerminal terminal;
+        testing::ScriptedTerminal terminal;
+        terminal.is_terminal = false;
         NoKeys finder;
         cli::Services services{command_line.platform, command_line.platform, command_line.platform, finder,
                                terminal};

@@ -1,0 +1,19 @@
+#include "cli/command.h"
+
+#include "text/utf8_text.h"
+
+namespace lanternbook::cli {
+
+Exit Errors::fail(Exit exit, const std::string& message) const {
+    err_ << kProgram;
+    // Usage errors and refusals name the command, as they are mended on its command line.
+    if (exit == Exit::refused && !command_.empty()) {
+        err_ << ' ' << command_;
+    }
+    err_ << ": " << message << '\n';
+    return exit;
+}
+
+Exit Errors::fail(Exit exit, const std::wstring& message) const { return fail(exit, utf8_from_wide(message)); }
+
+}  // namespace lanternbook::cli

@@ -1,0 +1,44 @@
+#include "cli/shown_paths.h"
+
+#include <algorithm>
+
+#include "text/utf8_text.h"
+
+namespace lanternbook::cli {
+namespace {
+
+constexpr std::size_t kListedPaths = 10;
+
+}  // namespace
+
+std::string shown_path(const std::wstring& path, wchar_t separator) {
+    std::wstring shown = path;
+    std::replace(shown.begin(), shown.end(), L'\\', separator);
+    return utf8_from_wide(shown);
+}
+
+std::string listed_paths(const std::vector<std::wstring>& paths, wchar_t separator) {
+    std::string text;
+    for (std::size_t i = 0; i < paths.size() && i < kListedPaths; ++i) {
+        text += "\n  " + shown_path(paths[i], separator);
+    }
+    if (paths.size() > kListedPaths) {
+        text += "\n  and " + std::to_string(paths.size() - kListedPaths) + " more";
+    }
+    return text;
+}
+
+nlohmann::ordered_json paths_json(const std::vector<std::wstring>& paths, wchar_t separator) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const std::wstring& path : paths) {
+        list.push_back(shown_path(path, separator));
+    }
+    return list;
+}
+
+std::string reason_of(FileSystem& files) {
+    const std::wstring reason = files.failure_reason();
+    return reason.empty() ? std::string() : ": " + utf8_from_wide(reason);
+}
+
+}  // namespace lanternbook::cli
