@@ -5,12 +5,7 @@
 namespace lanternbook::cli {
 
 Exit Errors::fail(Exit exit, const std::string& message) const {
-    err_ << kProgram;
-    // Usage errors and refusals name the command, as they are mended on its command line.
-    if (exit == Exit::refused && !command_.empty()) {
-        err_ << ' ' << command_;
-    }
-    err_ << ": " << message << '\n';
+    err_ << kProgram << (command_.empty() ? "" : " ") << command_ << ": " << message << '\n';
     return exit;
 }
 

@@ -18,6 +18,8 @@
 namespace lanternbook::cli {
 
 constexpr char kProgram[] = "lanternbook";
+// The environment variable that names the key when no --key does.
+constexpr char kKeyVariable[] = "LANTERNBOOK_KEY";
 constexpr std::size_t kDefaultHelpWidth = 80;
 
 struct Services {
@@ -55,7 +57,8 @@ private:
 };
 
 // Errors of one command, each one line (a list takes one more line per
-// entry): "lanternbook COMMAND: message".
+// entry): "lanternbook COMMAND: message", or "lanternbook: message" before
+// a command is known.
 class Errors {
 public:
     Errors(std::ostream& err, std::string command) : err_(err), command_(std::move(command)) {}
@@ -99,7 +102,9 @@ struct CommandEntry {
 
 // Options that mean the same in every command that takes them.
 constexpr OptionEntry kHelpOption{"-h,--help", nullptr, "this help"};
-constexpr OptionEntry kKeyOption{"--key", "DIR", "the key's root folder; without it, the one key attached"};
+constexpr OptionEntry kKeyOption{"-k,--key", "DIR",
+                                 "the key's root folder; without it, $LANTERNBOOK_KEY, else the one key attached"};
+constexpr OptionEntry kQuietOption{"-q,--quiet", nullptr, "print nothing but errors"};
 constexpr OptionEntry kForceOption{"--force", nullptr,
                                    "use a --key folder that looks like no key (no VOLKARIS label and no CONFIG)"};
 

@@ -26,6 +26,9 @@ const std::vector<OptionEntry>& program_options() {
     static const std::vector<OptionEntry> options{
         {"-h,--help", nullptr, "this help; after a command, that command's"},
         {"-V,--version", nullptr, "the program's version"},
+        {"-k,--key", "DIR", "the key's root folder, for show, set, erase and recover; also after the command"},
+        {"--json", nullptr, "JSON output, for the commands that print it; also after the command"},
+        {"-q,--quiet", nullptr, "print nothing but errors; also after the command"},
     };
     return options;
 }

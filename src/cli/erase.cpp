@@ -20,7 +20,7 @@ std::string count_of(std::size_t count);
 
 CommandEntry erase_command() {
     return {"erase",
-            "[--key DIR] [--force] [--yes] [--dry-run] [--json]",
+            "[-k DIR] [--force] [-y | -n] [--json | -q]",
             "Deletes the downloads in the key's CARD and TACHO folders, as the dialog's Erase does.",
             "Only files with a download extension (.ddd, .dtg, .dtc, .esm) go, and no link is followed. On a "
             "terminal it asks first, telling how many files would go; otherwise it needs --yes. Only a key is "
@@ -28,9 +28,10 @@ CommandEntry erase_command() {
             "--force takes any folder.",
             {kKeyOption,
              kForceOption,
-             {"--yes", nullptr, "do not ask; needed when not on a terminal"},
-             {"--dry-run", nullptr, "delete nothing; list what would go, one path a line"},
-             {"--json", nullptr, "the list, or what was deleted, as a JSON object"}},
+             {"-y,--yes", nullptr, "do not ask; needed when there is no terminal to ask on"},
+             {"-n,--dry-run", nullptr, "delete nothing; list what would go, one path a line"},
+             {"--json", nullptr, "the list, or what was deleted, as a JSON object"},
+             kQuietOption},
             {{"lanternbook erase --dry-run", "the downloads an erase would delete"},
              {"lanternbook erase --yes --key /media/me/VOLKARIS", "deletes them without asking"}},
             run_erase};

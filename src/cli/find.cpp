@@ -13,12 +13,12 @@ void print_keys(Invocation& call, const std::vector<std::wstring>& roots);
 
 CommandEntry find_command() {
     return {"find",
-            "[--json]",
+            "[--json | -q]",
             "Lists the roots of the attached keys, one a line.",
             "A key is a mounted volume whose label holds VOLKARIS in any case. Linux reads /proc/self/mountinfo "
             "and /dev/disk/by-label, and the labels of the block devices themselves where those links say "
             "nothing; macOS looks in /Volumes; Windows at the drive letters.",
-            {{"--json", nullptr, "an object listing each key's root and label"}},
+            {{"--json", nullptr, "an object listing each key's root and label"}, kQuietOption},
             {{"lanternbook find", "the root of each key attached"},
              {"lanternbook find --json", "the same with each key's label, for scripts"}},
             run_find};

@@ -15,23 +15,30 @@ struct ChosenKey {
     bool found = false;
 };
 
-// The folder named with --key when there is one, or the only key attached.
-ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSystem& files) {
+// A folder named for the key: `where` tells where it was named ("--key").
+ChosenKey named_key(const std::wstring& root, const std::wstring& where, FileSystem& files) {
     ChosenKey chosen;
-    if (named_root != nullptr) {
-        uint32_t attributes = 0;
-        const Lookup found = named_root->empty() ? Lookup::missing : files.attributes(*named_root, attributes);
-        if (found == Lookup::failed) {
-            chosen.exit = Exit::io_failure;
-            chosen.error = L"--key " + *named_root + L": cannot be read" + wide_from_utf8(reason_of(files));
-        } else if (found == Lookup::missing || (attributes & kAttributeFolder) == 0) {
-            chosen.exit = Exit::no_key;
-            chosen.error = L"--key " + *named_root + L": no such folder";
-        } else {
-            chosen.root = *named_root;
-        }
-        return chosen;
+    uint32_t attributes = 0;
+    const Lookup found = root.empty() ? Lookup::missing : files.attributes(root, attributes);
+    const std::wstring named = where + L" " + root;
+    if (found == Lookup::failed) {
+        chosen.exit = Exit::io_failure;
+        chosen.error = named + L": cannot be read" + wide_from_utf8(reason_of(files));
+    } else if (found == Lookup::missing) {
+        chosen.exit = Exit::no_key;
+        chosen.error = named + L": no such folder";
+    } else if ((attributes & kAttributeFolder) == 0) {
+        chosen.exit = Exit::no_key;
+        chosen.error = named + L": not a folder";
+    } else {
+        chosen.root = root;
     }
+    return chosen;
+}
+
+// The only key attached.
+ChosenKey found_key(AttachedKeys& keys) {
+    ChosenKey chosen;
     const KeySearch search = keys.find_keys();
     if (!search.failure.empty()) {
         chosen.exit = Exit::io_failure;
@@ -56,13 +63,21 @@ ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSys
     return chosen;
 }
 
+ChosenKey choose_key(const GivenOptions& options, Services& services) {
+    if (options.has("--key")) {
+        return named_key(wide_from_utf8(options.value("--key")), L"--key", services.files);
+    }
+    if (services.default_key && !services.default_key->empty()) {
+        return named_key(wide_from_utf8(*services.default_key), wide_from_utf8(kKeyVariable), services.files);
+    }
+    return found_key(services.finder);
+}
+
 }  // namespace
 
 std::optional<std::wstring> chosen_root(Invocation& call, KeyUse use, Exit& exit) {
     Services& services = call.services;
-    const std::wstring named = wide_from_utf8(call.options.value("--key"));
-    const ChosenKey chosen =
-        choose_key(call.options.has("--key") ? &named : nullptr, services.finder, services.files);
+    const ChosenKey chosen = choose_key(call.options, services);
     if (chosen.exit != Exit::done) {
         exit = call.errors.fail(chosen.exit, chosen.error);
         return std::nullopt;

@@ -23,7 +23,6 @@ namespace {
 
 // Puts the system's volume sources below another folder: for tests only.
 constexpr char kSystemRootVariable[] = "LANTERNBOOK_SYSTEM_ROOT";
-constexpr char kKeyVariable[] = "LANTERNBOOK_KEY";
 constexpr char kTerminalDevice[] = "/dev/tty";
 
 volatile std::sig_atomic_t interrupt_noted = 0;
@@ -176,7 +175,7 @@ int main(int argc, char** argv) {
     cli::MountedKeys finder = cli::MountedKeys::in_mount_table(sources);
 #endif
     cli::Services services{files, volumes, clock, finder, terminal, L'/', help_width()};
-    if (const char* key = std::getenv(kKeyVariable)) {
+    if (const char* key = std::getenv(cli::kKeyVariable)) {
         services.default_key = key;
     }
     const std::vector<std::string> arguments(argv, argv + argc);

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr wchar_t kKeyVariable[] = L"LANTERNBOOK_KEY";
 // What a console line holds when Ctrl-Z ended the input.
 constexpr wchar_t kEndOfInput = L'\x1a';
 
@@ -187,7 +186,7 @@ int wmain(int argc, wchar_t** argv) {
     cli::DriveLetterKeys finder(platform, platform);
     ConsoleTerminal terminal;
     cli::Services services{platform, platform, platform, finder, terminal, L'\\', help_width()};
-    if (const wchar_t* key = ::_wgetenv(kKeyVariable)) {
+    if (const wchar_t* key = ::_wgetenv(wide_from_utf8(cli::kKeyVariable).c_str())) {
         services.default_key = utf8_from_wide(key);
     }
     return cli::run_command_line(arguments, services, std::cout, std::cerr);

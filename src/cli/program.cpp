@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <streambuf>
 
 #include <CLI/CLI.hpp>
 
@@ -77,7 +78,7 @@ std::optional<std::string> leftover_error(const std::vector<std::string>& leftov
         if (word.size() > 1 && word[0] == '-') {
             const std::string name = word.substr(0, word.find('='));
             const std::vector<std::string> known = all_option_names(options);
-            // Only the program's own options come before the command.
+            // Of a command's own options, only those the program shares come before it.
             if (command != nullptr && std::find(known.begin(), known.end(), name) != known.end()) {
                 return name + " goes after " + quoted(command->name);
             }
@@ -124,8 +125,41 @@ void add_given(const CLI::App& parser, const std::vector<OptionEntry>& options, 
     }
 }
 
-Exit run_parsed(const std::vector<std::string>& arguments, Services& services, std::ostream& out,
-                std::ostream& err) {
+// The program's options that a command also takes, given before it: added
+// to the command's own, once.
+std::optional<std::string> global_error(const CLI::App& app, const CommandEntry& entry, GivenOptions& given) {
+    for (const OptionEntry& option : program_options()) {
+        const std::string name = long_name(option);
+        if (app.get_option(name)->count() == 0 || name == "--help") {
+            continue;
+        }
+        const auto own = std::find_if(entry.options.begin(), entry.options.end(),
+                                      [&name](const OptionEntry& candidate) { return long_name(candidate) == name; });
+        if (own == entry.options.end()) {
+            return std::string(entry.name) + " takes no " + name;
+        }
+        if (given.has(name)) {
+            return name + " is given more than once";
+        }
+        for (const std::string& result : app.get_option(name)->results()) {
+            given.add(name, option.value == nullptr ? std::string() : result);
+        }
+    }
+    if (given.has("--quiet") && given.has("--json")) {
+        return std::string("--quiet and --json ask for opposite things; give one");
+    }
+    return std::nullopt;
+}
+
+// Output that --quiet keeps back.
+class Discarded : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char_type*, std::streamsize count) override { return count; }
+};
+
+Exit run_parsed(const std::vector<std::string>& arguments, Services& services, std::ostream& out, std::ostream& err,
+                std::string& command) {
     CLI::App app{"", kProgram};
     app.allow_extras();
     app.require_subcommand(0, 1);
@@ -153,7 +187,8 @@ Exit run_parsed(const std::vector<std::string>& arguments, Services& services, s
         std::find_if(parsers.begin(), parsers.end(), [](const auto& parser) { return bool(*parser.first); });
     const CommandEntry* entry = chosen == parsers.end() ? nullptr : chosen->second;
     const CLI::App& parser = entry == nullptr ? app : *chosen->first;
-    const Errors errors(err, entry == nullptr ? std::string() : entry->name);
+    command = entry == nullptr ? std::string() : entry->name;
+    const Errors errors(err, command);
     GivenOptions given;
     if (const std::optional<std::string> wrong = usage_error(app, parser, entry, given)) {
         return errors.fail(Exit::refused, *wrong);
@@ -175,7 +210,12 @@ Exit run_parsed(const std::vector<std::string>& arguments, Services& services, s
         out << command_help(*entry, services.help_width);
         return Exit::done;
     }
-    Invocation call{given, services, out, errors};
+    if (const std::optional<std::string> wrong = global_error(app, *entry, given)) {
+        return errors.fail(Exit::refused, *wrong);
+    }
+    Discarded discarded;
+    std::ostream quiet(&discarded);
+    Invocation call{given, services, given.has("--quiet") ? quiet : out, errors};
     return entry->run(call);
 }
 
@@ -183,11 +223,12 @@ Exit run_parsed(const std::vector<std::string>& arguments, Services& services, s
 
 int run_command_line(const std::vector<std::string>& arguments, Services& services, std::ostream& out,
                      std::ostream& err) {
-    Exit exit = run_parsed(arguments, services, out, err);
+    std::string command;
+    Exit exit = run_parsed(arguments, services, out, err, command);
     out.flush();
     if (!out) {
         const int error = errno;
-        err << kProgram << ": standard output: cannot be written"
+        err << kProgram << (command.empty() ? "" : " ") << command << ": standard output: cannot be written"
             << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << '\n';
         exit = Exit::io_failure;
     }

@@ -32,7 +32,7 @@ std::size_t files_held(const BackupRecord& record);
 
 CommandEntry recover_command() {
     return {"recover",
-            "[--in DIR] [--json] | --key DIR [--from FOLDER] [--in DIR] [--yes]",
+            "[--in DIR] [--json | -q] | -k DIR [--from FOLDER] [--in DIR] [-y] [-q]",
             "Lists the formats cut short, and puts a key's files back.",
             std::string("A format that never finished (the host program crashed or was ended, the power went) "
                         "leaves the key's program files and CONFIG in a backup folder with a record of whose "
@@ -42,13 +42,14 @@ CommandEntry recover_command() {
                 "the only backup found or the one --from names. A file already there is never written over, "
                 "and the backup folder goes only once everything is back. On a terminal it asks first; "
                 "otherwise it needs --yes.",
-            {{"--key", "DIR", "the key, or an empty folder, to put the files back onto"},
+            {{"-k,--key", "DIR", "the key, or an empty folder, to put the files back onto"},
              {"--from", "FOLDER", "the backup folder to put back, when more than one could be meant"},
              {"--in", "DIR",
               "where the backup folders are; without it, the temporary folder ($TMPDIR or /tmp; %TEMP% on "
               "Windows)"},
-             {"--yes", nullptr, "do not ask; needed when not on a terminal"},
-             {"--json", nullptr, "the list as a JSON object"}},
+             {"-y,--yes", nullptr, "do not ask; needed when there is no terminal to ask on"},
+             {"--json", nullptr, "the list as a JSON object"},
+             kQuietOption},
             {{"lanternbook recover", "the formats cut short, and what each kept"},
              {"lanternbook recover --key /media/me/VOLKARIS --yes", "the key's own files back onto it"}},
             run_recover};

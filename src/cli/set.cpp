@@ -37,8 +37,8 @@ const char kOnlyKeys[] =
 
 CommandEntry set_command() {
     return {"set",
-            "[--key DIR] [--force] [--from FILE] [--data LIST] [--period PERIOD] [--range-button on|off] "
-            "[--vdo on|off] [--dry-run] [--json]",
+            "[-k DIR] [--force] [--from FILE] [--data LIST] [--period PERIOD] [--range-button on|off] "
+            "[--vdo on|off] [-n] [--json | -q]",
             "Saves a configuration as the dialog's Save would.",
             std::string("It starts from the choices the dialog holds after opening on the key, changes only what "
                         "is given, and writes the bytes the dialog's Save writes, through the same safe "
@@ -57,8 +57,9 @@ CommandEntry set_command() {
              {"--period", "PERIOD", "since-last, everything, last:N (7 to 180 days) or from:YYYY-MM-DD..YYYY-MM-DD"},
              {"--range-button", "on|off", "the range is chosen with the key's button"},
              {"--vdo", "on|off", "VDO special data; on needs activities"},
-             {"--dry-run", nullptr, "write nothing; print the result and its 32 bytes"},
-             {"--json", nullptr, "the result as a JSON object"}},
+             {"-n,--dry-run", nullptr, "write nothing; print the result and its 32 bytes"},
+             {"--json", nullptr, "the result as a JSON object"},
+             kQuietOption},
             {{"lanternbook set --data activities,technical-data --period last:45",
               "activities and technical data of the last 45 days"},
              {"lanternbook set --period from:2026-10-05..2026-11-20 --dry-run",

@@ -16,13 +16,14 @@ std::optional<ConfigurationReport> read_report(Invocation& call, const std::wstr
 
 CommandEntry show_command() {
     return {"show",
-            "[--key DIR | --all] [--json]",
+            "[-k DIR | --all] [--json | -q]",
             "Shows a key's configuration as the dialog shows it.",
             "--key reads any folder, a key or not. VDO special data is shown as stored, though the dialog hides "
             "it.",
             {kKeyOption,
              {"--all", nullptr, "every key attached, one after the other"},
-             {"--json", nullptr, "a JSON object; with --all, one object listing one per key"}},
+             {"--json", nullptr, "a JSON object; with --all, one object listing one per key"},
+             kQuietOption},
             {{"lanternbook show", "the configuration of the one key attached"},
              {"lanternbook show --key /media/me/VOLKARIS --json", "a named key's, for scripts"}},
             run_show};

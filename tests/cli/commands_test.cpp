@@ -82,7 +82,7 @@ TEST_F(Commands, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
     platform.remove_drive(L'M');
     const Outcome none = run({"find"});
     EXPECT_EQ(none.exit_code, 2);
-    EXPECT_EQ(none.err, "lanternbook: no key attached (searched the labels of drives A: to Z:)\n");
+    EXPECT_EQ(none.err, "lanternbook find: no key attached (searched the labels of drives A: to Z:)\n");
 }
 
 // A drive's root is a key by its label; any other folder only by its CONFIG.
@@ -110,7 +110,7 @@ TEST_F(Commands, DriveRootsAreKeysByTheirLabel) {
     const Outcome refused = run({"erase", "--yes", "--key", "D:\\notes"});
     EXPECT_EQ(refused.exit_code, 2);
     EXPECT_EQ(refused.err,
-              "lanternbook: D:\\notes: not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n");
+              "lanternbook erase: D:\\notes: not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n");
 }
 
 // Each download that stayed is named, the first ten of them, with the system's reason.
@@ -119,7 +119,7 @@ TEST_F(Commands, EraseThatCannotDeleteEverythingNamesWhatStayed) {
     Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
     EXPECT_EQ(outcome.exit_code, 3);
     EXPECT_EQ(outcome.err,
-              "lanternbook: K:\\: deleted 2 downloads; 1 could not be deleted (injected failure):\n  K:\\CARD\\a.ddd\n");
+              "lanternbook erase: K:\\: deleted 2 downloads; 1 could not be deleted (injected failure):\n  K:\\CARD\\a.ddd\n");
     EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.ddd"));
     EXPECT_FALSE(platform.exists(L"K:\\TACHO\\c.dtg"));
 
@@ -129,7 +129,7 @@ TEST_F(Commands, EraseThatCannotDeleteEverythingNamesWhatStayed) {
         platform.locked_paths.insert(to_upper_ascii(name));
     }
     outcome = run({"erase", "--yes", "--key", "K:\\"});
-    std::string expected = "lanternbook: K:\\: deleted 0 downloads; 14 could not be deleted (injected failure):\n"
+    std::string expected = "lanternbook erase: K:\\: deleted 0 downloads; 14 could not be deleted (injected failure):\n"
                            "  K:\\CARD\\a.ddd\n";
     for (int i = 10; i < 19; ++i) {
         expected += "  K:\\TACHO\\" + std::to_string(i) + ".ddd\n";
@@ -150,7 +150,7 @@ TEST_F(Commands, EraseStopsWhenAnotherVolumeTakesTheKeysPlace) {
     };
     const Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
     EXPECT_EQ(outcome.exit_code, 2);
-    EXPECT_EQ(outcome.err, "lanternbook: K:\\: the key went away after deleting 1 download\n");
+    EXPECT_EQ(outcome.err, "lanternbook erase: K:\\: the key went away after deleting 1 download\n");
     EXPECT_TRUE(platform.exists(L"K:\\TACHO\\theirs.dtg"));
 }
 
@@ -191,7 +191,7 @@ TEST_F(Commands, SetUnderEveryFailingCall) {
             EXPECT_EQ(config, new_config);
         } else {
             EXPECT_TRUE(outcome.exit_code == 2 || outcome.exit_code == 3) << outcome.exit_code;
-            EXPECT_EQ(outcome.err.rfind("lanternbook: ", 0), 0u);
+            EXPECT_EQ(outcome.err.rfind("lanternbook set: ", 0), 0u);
         }
     }
 }
@@ -200,7 +200,7 @@ TEST_F(Commands, SetThatCannotReplaceConfigLeavesIt) {
     platform.failing_replaces.insert(L"K:\\CONFIG");
     const Outcome outcome = run({"set", "--key", "K:\\", "--data", "activities"});
     EXPECT_EQ(outcome.exit_code, 3);
-    EXPECT_EQ(outcome.err, "lanternbook: K:\\CONFIG: cannot be replaced: injected failure; left as it was\n");
+    EXPECT_EQ(outcome.err, "lanternbook set: K:\\CONFIG: cannot be replaced: injected failure; left as it was\n");
     EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), kOldConfig);
 }
 

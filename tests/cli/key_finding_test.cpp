@@ -84,7 +84,7 @@ TEST(KeyFinding, NoneOneAndTwoKeysInTheMountTable) {
     for (const std::string command : {"find", "show", "set", "erase"}) {
         const ProgramRun run = run_program({command}, system.environment());
         EXPECT_EQ(run.exit_code, 2) << command;
-        EXPECT_EQ(run.err, "lanternbook: no key attached (" + system.searched() + ")\n") << command;
+        EXPECT_EQ(run.err, "lanternbook " + command + ": no key attached (" + system.searched() + ")\n");
     }
     const ProgramRun none = run_program({"find", "--json"}, system.environment());
     EXPECT_EQ(none.exit_code, 2);

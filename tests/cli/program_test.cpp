@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <regex>
 #include <set>
@@ -110,7 +111,7 @@ TEST(Program, HelpVersionAndShortUsage) {
 
     const ProgramRun set_help = run_program({"set", "--help"});
     EXPECT_EQ(set_help.exit_code, 0);
-    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [--key DIR]", 0), 0u) << set_help.out;
+    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [-k DIR]", 0), 0u) << set_help.out;
     EXPECT_EQ(run_program({"help", "set"}).out, set_help.out);
     EXPECT_EQ(run_program({"--help", "set"}).out, set_help.out);
 
@@ -149,7 +150,11 @@ TEST(Program, UsageErrorsInItsOwnWords) {
         {{"show", "--json=yes"}, "lanternbook show: --json takes no value"},
         {{"set", "extra"}, "lanternbook set: unexpected argument 'extra'"},
         {{"show", "find"}, "lanternbook show: unexpected argument 'find'"},
-        {{"--key", "K", "show"}, "lanternbook show: --key goes after 'show'"},
+        {{"--force", "set"}, "lanternbook set: --force goes after 'set'"},
+        {{"--key", "K", "find"}, "lanternbook find: find takes no --key"},
+        {{"-k", "a", "show", "-k", "b"}, "lanternbook show: --key is given more than once"},
+        {{"show", "--json", "-q"}, "lanternbook show: --quiet and --json ask for opposite things; give one"},
+        {{"-q", "--json", "find"}, "lanternbook find: --quiet and --json ask for opposite things; give one"},
         {{"help", "shwo"}, "lanternbook help: unknown command 'shwo'; did you mean 'show'?"},
         {{"help", "set", "erase"}, "lanternbook help: unexpected argument 'erase'"},
         {{"show", "--all", "--key", "K"}, "lanternbook show: --all and --key name the keys two ways; give one"},
@@ -225,12 +230,61 @@ TEST(Program, AFailedWriteToStandardOutputOrErrorExitsThree) {
     full_output.output_file = "/dev/full";
     const ProgramRun shown = run_program_with(with_key(key, {"show"}), full_output);
     EXPECT_EQ(shown.exit_code, 3);
-    EXPECT_EQ(shown.err, "lanternbook: standard output: cannot be written: No space left on device\n");
+    EXPECT_EQ(shown.err, "lanternbook show: standard output: cannot be written: No space left on device\n");
 
     ProgramInput full_error;
     full_error.error_file = "/dev/full";
     EXPECT_EQ(run_program_with({"show", "--key", key / "missing"}, full_error).exit_code, 3);
     EXPECT_EQ(run_program({"show", "--key", key / "missing"}).exit_code, 2);
+}
+
+// Short names, the key from the environment, the shared options before the
+// command and --quiet: each run means the same as its long form.
+TEST(Program, ConventionsPeopleType) {
+    const Key key;
+    const Key other;
+    struct Case {
+        std::vector<std::string> arguments;
+        std::map<std::string, std::string> environment;
+        std::vector<std::string> same_as;
+    };
+    const Case cases[] = {
+        {{"show", "-k", key.root()}, {}, {"show", "--key", key.root()}},
+        {{"-k", key.root(), "show"}, {}, {"show", "--key", key.root()}},
+        {{"--json", "show", "-k", key.root()}, {}, {"show", "--json", "--key", key.root()}},
+        {{"show"}, {{"LANTERNBOOK_KEY", key.root()}}, {"show", "--key", key.root()}},
+        {{"show", "-k", key.root()}, {{"LANTERNBOOK_KEY", other.root()}}, {"show", "--key", key.root()}},
+        {{"set", "-n", "--period", "last:30"}, {{"LANTERNBOOK_KEY", key.root()}},
+         {"set", "--dry-run", "--period", "last:30", "--key", key.root()}},
+        {{"erase", "-n", "-k", key.root()}, {}, {"erase", "--dry-run", "--key", key.root()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
+        const ProgramRun run = run_program(c.arguments, c.environment);
+        const ProgramRun same = run_program(c.same_as);
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_EQ(run.out, same.out);
+        EXPECT_EQ(run.err, same.err);
+    }
+    EXPECT_EQ(key.config(), kKeyConfig) << "only dry runs";
+
+    // -y erases without asking; -q prints nothing but errors.
+    const ProgramRun erased = run_program({"erase", "-y", "-q"}, {{"LANTERNBOOK_KEY", key.root()}});
+    EXPECT_EQ(erased.exit_code, 0) << erased.err;
+    EXPECT_EQ(erased.out, "");
+    EXPECT_FALSE(exists(key / kDownloads[0]));
+    const ProgramRun quiet_set = run_program({"-q", "set", "-k", key.root(), "--period", "last:30"});
+    EXPECT_EQ(quiet_set.exit_code, 0) << quiet_set.err;
+    EXPECT_EQ(quiet_set.out, "");
+    EXPECT_EQ(key.config()[7], 30);
+    const ProgramRun quiet_failure = run_program({"show", "-q", "-k", key / "missing"});
+    EXPECT_EQ(quiet_failure.exit_code, 2);
+    EXPECT_EQ(quiet_failure.err, "lanternbook show: --key " + (key / "missing") + ": no such folder\n");
+
+    // A key named in the environment is checked as --key is, and named as where it came from.
+    const ProgramRun wrong = run_program({"set", "--period", "last:30"}, {{"LANTERNBOOK_KEY", key / "CONFIG"}});
+    EXPECT_EQ(wrong.exit_code, 2);
+    EXPECT_EQ(wrong.err, "lanternbook set: LANTERNBOOK_KEY " + (key / "CONFIG") + ": not a folder\n");
 }
 
 // ---------------------------------------------------------------- show
@@ -540,7 +594,7 @@ TEST(Program, ADocumentSetCannotReadIsRefused) {
 
     const ProgramRun missing = run_program({"set", "--key", key.root(), "--from", key / "none.json"});
     EXPECT_EQ(missing.exit_code, 3);
-    EXPECT_EQ(missing.err, "lanternbook: " + (key / "none.json") + ": cannot be read: No such file or directory\n");
+    EXPECT_EQ(missing.err, "lanternbook set: " + (key / "none.json") + ": cannot be read: No such file or directory\n");
     EXPECT_EQ(key.config(), kKeyConfig);
 }
 
@@ -595,7 +649,7 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
         ::chmod((key / "CONFIG").c_str(), 0444);
         const ProgramRun run = run_program({"set", "--key", key.root(), "--period", "last:30"});
         EXPECT_EQ(run.exit_code, 3);
-        EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: read-only; left as it was\n");
+        EXPECT_EQ(run.err, "lanternbook set: " + key.root() + "/CONFIG: read-only; left as it was\n");
         EXPECT_EQ(key.config(), kKeyConfig);
         EXPECT_FALSE(exists(key / "CONFIG.NEW"));
     }
@@ -607,7 +661,7 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
              std::vector<std::vector<std::string>>{{"show", "--key", key.root()}, {"set", "--force", "--key", key.root()}}) {
             const ProgramRun run = run_program(arguments);
             EXPECT_EQ(run.exit_code, 3);
-            EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be read: Is a directory\n");
+            EXPECT_EQ(run.err, "lanternbook " + arguments[0] + ": " + key.root() + "/CONFIG: cannot be read: Is a directory\n");
         }
         EXPECT_TRUE(fs::is_directory(key / "CONFIG"));
     }
@@ -620,7 +674,7 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
         }
         const ProgramRun run = run_program({"set", "--key", key.root(), "--period", "last:30"});
         EXPECT_EQ(run.exit_code, 3);
-        EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be replaced: File exists; left as it was\n");
+        EXPECT_EQ(run.err, "lanternbook set: " + key.root() + "/CONFIG: cannot be replaced: File exists; left as it was\n");
         EXPECT_EQ(key.config(), kKeyConfig);
     }
 }
@@ -633,10 +687,10 @@ TEST(Program, KeyNamedThatIsNoFolder) {
         SCOPED_TRACE(command);
         ProgramRun run = run_program({command, "--key", key / "missing"});
         EXPECT_EQ(run.exit_code, 2);
-        EXPECT_EQ(run.err, "lanternbook: --key " + (key / "missing") + ": no such folder\n");
+        EXPECT_EQ(run.err, "lanternbook " + command + ": --key " + (key / "missing") + ": no such folder\n");
         run = run_program({command, "--key", key / "CONFIG"});
         EXPECT_EQ(run.exit_code, 2);
-        EXPECT_TRUE(one_error_line(run));
+        EXPECT_EQ(run.err, "lanternbook " + command + ": --key " + (key / "CONFIG") + ": not a folder\n");
     }
 }
 
@@ -648,7 +702,7 @@ TEST(Program, OnlyKeysAreChanged) {
     fs::create_directory(notes / "CARD");
     write_text(notes / "CARD/important.ddd", "archived download");
     const std::string refusal =
-        "lanternbook: " + notes.path() + ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n";
+        ": " + notes.path() + ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n";
 
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{"set", "--period", "last:30"}, {"erase", "--yes"}}) {
@@ -657,7 +711,7 @@ TEST(Program, OnlyKeysAreChanged) {
         named.insert(named.end(), arguments.begin() + 1, arguments.end());
         const ProgramRun run = run_program(named);
         EXPECT_EQ(run.exit_code, 2);
-        EXPECT_EQ(run.err, refusal);
+        EXPECT_EQ(run.err, "lanternbook " + arguments[0] + refusal);
     }
     EXPECT_FALSE(exists(notes / "CONFIG"));
     EXPECT_FALSE(exists(notes / "DATE"));
@@ -753,7 +807,7 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     const ProgramRun run = run_program({"erase", "--yes", "--key", key.root()});
     // The link is not deleted, and it is named.
     EXPECT_EQ(run.exit_code, 3) << run.err;
-    EXPECT_EQ(run.err, "lanternbook: " + key.root() + ": deleted 3 downloads; 1 could not be deleted:\n  " +
+    EXPECT_EQ(run.err, "lanternbook erase: " + key.root() + ": deleted 3 downloads; 1 could not be deleted:\n  " +
                            key.root() + "/CARD/link.ddd\n");
     for (const std::string& name : kKept) {
         EXPECT_TRUE(exists(key / name)) << name;

@@ -81,7 +81,7 @@ TEST(Recover, ListsEachBackupWithItsKeyAndFiles) {
 
     const ProgramRun missing = run_program({"recover", "--in", in / "gone"});
     EXPECT_EQ(missing.exit_code, 2);
-    EXPECT_EQ(missing.err.rfind("lanternbook: " + in / "gone" + ": no such folder", 0), 0u) << missing.err;
+    EXPECT_EQ(missing.err.rfind("lanternbook recover: " + in / "gone" + ": no such folder", 0), 0u) << missing.err;
 }
 
 TEST(Recover, PutsTheFilesBackOntoAnEmptyFolderOnlyWithAYes) {
@@ -160,7 +160,7 @@ TEST(Recover, WritesNothingOntoAFolderThatIsNeitherItsKeyNorEmpty) {
     TempFolder empty;
     const ProgramRun which = run_program({"recover", "--in", in.path(), "--key", empty.path(), "--yes"});
     EXPECT_EQ(which.exit_code, 2);
-    EXPECT_EQ(which.err, "lanternbook: " + empty.path() + ": no backup of this key; name one with --from\n");
+    EXPECT_EQ(which.err, "lanternbook recover: " + empty.path() + ": no backup of this key; name one with --from\n");
     EXPECT_TRUE(is_empty(empty.path()));
     const ProgramRun named =
         run_program({"recover", "--in", in.path(), "--key", empty.path(), "--yes", "--from", second.folder + "/"});
