@@ -54,7 +54,59 @@ std::string config_line(const std::optional<std::size_t>& length) {
     if (!length) {
         return "none; the dialog's defaults are shown";
     }
-    return std::to_string(*length) + (*length == 0 ? " bytes; the dialog's defaults are shown" : " bytes");
+    if (*length == 0) {
+        return "0 bytes; the dialog's defaults are shown";
+    }
+    return std::to_string(*length) +
+           (*length <= kVdoFlag ? " bytes; what it does not hold is shown as the dialog fills it in" : " bytes");
+}
+
+// The choices a CONFIG too short to hold them leaves to the dialog, by their
+// JSON names, each with the byte that holds it.
+struct StoredAt {
+    const char* name;
+    std::size_t last_byte;
+};
+constexpr StoredAt kStoredAt[] = {{"data", kFirstDataFlag + kDataChoiceCount - 1},
+                                  {"period", kPeriodFlag},
+                                  {"range_button", kPeriodFlag},
+                                  {"days", kDaysFlag},
+                                  {"vdo_special_data", kVdoFlag}};
+
+bool is_stored(const ConfigurationReport& report, const char* name) {
+    const std::size_t length = report.config_length.value_or(0);
+    for (const StoredAt& field : kStoredAt) {
+        if (std::string(field.name) == name) {
+            return length > field.last_byte;
+        }
+    }
+    return true;
+}
+
+// " (not stored)" after a choice CONFIG lacks, when it holds anything at all.
+std::string unless_stored(const ConfigurationReport& report, const char* name) {
+    return report.config_length.value_or(0) == 0 || is_stored(report, name) ? std::string() : " (not stored)";
+}
+
+std::string hex_byte(uint8_t byte) {
+    return std::string("0x") + kHexDigits[byte >> 4] + kHexDigits[byte & 0x0F];
+}
+
+std::string period_shown(const ConfigurationReport& report) {
+    if (!report.unshown.period_code) {
+        return period_line(report.choices) + unless_stored(report, "period");
+    }
+    return period_line(report.choices) + " (stored: code " + hex_byte(*report.unshown.period_code) +
+           ", no period the dialog shows; set keeps it unless --period is given)";
+}
+
+std::string days_shown(const ConfigurationReport& report) {
+    if (!report.unshown.days) {
+        return std::to_string(report.choices.days) + unless_stored(report, "days");
+    }
+    return std::to_string(report.choices.days) + " (stored: " + std::to_string(*report.unshown.days) + ", outside " +
+           std::to_string(kMinDays) + "-" + std::to_string(kMaxDays) +
+           "; set keeps it unless --period last:N is given)";
 }
 
 void add_line(std::string& text, const char* label, const std::string& value) {
@@ -82,6 +134,7 @@ ConfigurationReport report_for(const DeviceDrive& device, ConfigRead read, const
     }
     report.settings = settings_from(device.config());
     report.choices = choices_after_opening(report.settings, now);
+    report.unshown = unshown_values(report.settings, report.config_length.value_or(0));
     return report;
 }
 
@@ -93,6 +146,7 @@ ConfigurationReport report_of_saved(const std::wstring& key, const ConfigImage& 
     decode_config(image.data(), image.size(), saved);
     report.settings = settings_from(saved);
     report.choices = choices_after_opening(report.settings, now);
+    report.unshown = unshown_values(report.settings, image.size());
     report.new_image = image;
     return report;
 }
@@ -135,14 +189,16 @@ std::string report_text(const ConfigurationReport& report) {
     for (const std::string& name : data_names_on(choices)) {
         data += data.empty() ? name : ", " + name;
     }
-    add_line(text, "data", data.empty() ? "none" : data);
-    add_line(text, "period", period_line(choices));
-    add_line(text, "days", std::to_string(choices.days));
+    add_line(text, "data", (data.empty() ? "none" : data) + unless_stored(report, "data"));
+    add_line(text, "period", period_shown(report));
+    add_line(text, "days", days_shown(report));
     add_line(text, "from", shown_date(report, choices.from_date).value_or(kNoData));
     add_line(text, "till", shown_date(report, choices.till_date).value_or(kNoData));
-    add_line(text, "range button", on_off(choices.range_button));
+    add_line(text, "range button", on_off(choices.range_button) + unless_stored(report, "range_button"));
+    const std::string not_stored = unless_stored(report, "vdo_special_data").empty() ? "" : "not stored; ";
     add_line(text, "VDO special data",
-             std::string(on_off(stored.vdo_special_data())) + " (hidden in the dialog, which saves it off)");
+             std::string(on_off(stored.vdo_special_data())) + " (" + not_stored +
+                 "hidden in the dialog; set keeps it unless --vdo is given)");
     add_line(text, "serial number", serial_shown(stored).value_or(kNoData));
     add_line(text, "software version", version_shown(stored).value_or(kNoData));
     if (report.new_image) {
@@ -168,6 +224,21 @@ nlohmann::ordered_json report_object(const ConfigurationReport& report) {
     json["vdo_special_data"] = stored.vdo_special_data();
     json["serial_number"] = json_or_null(serial_shown(stored));
     json["software_version"] = json_or_null(version_shown(stored));
+    nlohmann::ordered_json unshown = nlohmann::ordered_json::object();
+    if (report.unshown.period_code) {
+        unshown["period_code"] = *report.unshown.period_code;
+    }
+    if (report.unshown.days) {
+        unshown["days"] = *report.unshown.days;
+    }
+    json["stored"] = unshown;
+    nlohmann::ordered_json not_stored = nlohmann::ordered_json::array();
+    for (const StoredAt& field : kStoredAt) {
+        if (!is_stored(report, field.name)) {
+            not_stored.push_back(field.name);
+        }
+    }
+    json["not_stored"] = not_stored;
     if (report.new_image) {
         json["bytes"] = hex_bytes(*report.new_image, "");
     }

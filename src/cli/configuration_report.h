@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/set_request.h"
 #include "config/stored_settings.h"
 #include "device/device_drive.h"
 
@@ -21,6 +22,8 @@ struct ConfigurationReport {
     StoredSettings settings;
     // What the dialog holds after opening on this CONFIG.
     Choices choices;
+    // What CONFIG stores that the dialog shows otherwise.
+    UnshownValues unshown;
     // The 32 bytes `set --dry-run` would write; none for `show`.
     std::optional<ConfigImage> new_image;
     // What a real `set` did with CONFIG.

@@ -42,7 +42,7 @@ namespace {
 Exit run_erase(Invocation& call) {
     Services& services = call.services;
     Exit exit = Exit::done;
-    const std::optional<std::wstring> root = chosen_root(call, KeyUse::change, exit);
+    const std::optional<std::wstring> root = chosen_root(call, exit);
     if (!root) {
         return exit;
     }

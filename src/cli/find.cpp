@@ -1,6 +1,7 @@
 // lanternbook find: the roots of the attached keys.
 #include "cli/commands.h"
 #include "cli/json_document.h"
+#include "cli/key_choice.h"
 #include "text/utf8_text.h"
 
 namespace lanternbook::cli {
@@ -18,7 +19,8 @@ CommandEntry find_command() {
             "A key is a mounted volume whose label holds VOLKARIS in any case. Linux reads /proc/self/mountinfo "
             "and /dev/disk/by-label, and the labels of the block devices themselves where those links say "
             "nothing; macOS looks in /Volumes; Windows at the drive letters.",
-            {{"--json", nullptr, "an object listing each key's root and label"}, kQuietOption},
+            {{"--json", nullptr, "an object listing each key's root and label; with no key, an empty list and exit 0"},
+             kQuietOption},
             {{"lanternbook find", "the root of each key attached"},
              {"lanternbook find --json", "the same with each key's label, for scripts"}},
             run_find};
@@ -29,12 +31,13 @@ namespace {
 Exit run_find(Invocation& call) {
     AttachedKeys& finder = call.services.finder;
     const KeySearch search = finder.find_keys();
-    if (!search.failure.empty()) {
-        return call.errors.fail(Exit::io_failure, L"cannot search for keys: " + search.failure + L" cannot be read");
+    if (const std::optional<std::wstring> failure = search_failure(search, finder)) {
+        return call.errors.fail(Exit::io_failure, *failure);
     }
     print_keys(call, search.roots);
-    if (search.roots.empty()) {
-        return call.errors.fail(Exit::no_key, L"no key attached (searched " + finder.searched() + L")");
+    // An empty list is an answer: a script reading JSON gets it with success.
+    if (search.roots.empty() && !call.options.has("--json")) {
+        return call.errors.fail(Exit::no_key, no_key_attached(finder));
     }
     return Exit::done;
 }

@@ -40,14 +40,14 @@ ChosenKey named_key(const std::wstring& root, const std::wstring& where, FileSys
 ChosenKey found_key(AttachedKeys& keys) {
     ChosenKey chosen;
     const KeySearch search = keys.find_keys();
-    if (!search.failure.empty()) {
+    if (const std::optional<std::wstring> failure = search_failure(search, keys)) {
         chosen.exit = Exit::io_failure;
-        chosen.error = L"cannot search for keys: " + search.failure + L" cannot be read";
+        chosen.error = *failure;
         return chosen;
     }
     if (search.roots.empty()) {
         chosen.exit = Exit::no_key;
-        chosen.error = L"no key attached (searched " + keys.searched() + L")";
+        chosen.error = no_key_attached(keys);
         return chosen;
     }
     if (search.roots.size() > 1) {
@@ -75,14 +75,14 @@ ChosenKey choose_key(const GivenOptions& options, Services& services) {
 
 }  // namespace
 
-std::optional<std::wstring> chosen_root(Invocation& call, KeyUse use, Exit& exit) {
+std::optional<std::wstring> chosen_root(Invocation& call, Exit& exit) {
     Services& services = call.services;
     const ChosenKey chosen = choose_key(call.options, services);
     if (chosen.exit != Exit::done) {
         exit = call.errors.fail(chosen.exit, chosen.error);
         return std::nullopt;
     }
-    if (use == KeyUse::read || chosen.found || call.options.has("--force")) {
+    if (chosen.found || call.options.has("--force")) {
         return chosen.root;
     }
     switch (kind_of_folder(chosen.root, services.finder, services.files)) {
@@ -98,6 +98,23 @@ std::optional<std::wstring> chosen_root(Invocation& call, KeyUse use, Exit& exit
                                               " label and no CONFIG); add --force to use it anyway");
     return std::nullopt;
 }
+
+std::optional<std::wstring> search_failure(const KeySearch& search, AttachedKeys& keys) {
+    if (!search.failure.empty()) {
+        return L"cannot search for keys: " + search.failure + L" cannot be read";
+    }
+    const std::vector<std::wstring> unread = keys.unread_labels();
+    if (!search.roots.empty() || unread.empty()) {
+        return std::nullopt;
+    }
+    std::wstring devices;
+    for (const std::wstring& device : unread) {
+        devices += (devices.empty() ? L"" : L"; ") + device;
+    }
+    return L"cannot read the labels (" + devices + L"); a key there is not found";
+}
+
+std::wstring no_key_attached(AttachedKeys& keys) { return L"no key attached (searched " + keys.searched() + L")"; }
 
 FolderKind kind_of_folder(const std::wstring& root, AttachedKeys& keys, FileSystem& files) {
     if (keys.is_key_root(root)) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "device/device_drive.h"
 #include "platform/platform.h"
@@ -19,6 +20,9 @@ public:
     [[nodiscard]] virtual std::wstring searched() = 0;
     // The volume label of a root the last find_keys gave; empty when unknown.
     [[nodiscard]] virtual std::wstring label_of(const std::wstring& root) = 0;
+    // The devices whose labels the last find_keys could not read, each with
+    // the system's reason ("/dev/sdb1: Permission denied"): a key may be there.
+    [[nodiscard]] virtual std::vector<std::wstring> unread_labels() = 0;
 };
 
 // Windows: the dialog's own drive-letter search, stale-device removal included.
@@ -30,6 +34,7 @@ public:
     bool is_key_root(const std::wstring& folder) override;
     std::wstring searched() override { return L"the labels of drives A: to Z:"; }
     std::wstring label_of(const std::wstring& root) override;
+    std::vector<std::wstring> unread_labels() override { return {}; }
 
 private:
     Volumes& volumes_;

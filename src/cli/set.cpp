@@ -31,7 +31,7 @@ void print_result(Invocation& call, const std::wstring& root, const SetResult& r
 
 const char kOnlyKeys[] =
     "Only a key is changed: the root of a volume whose label holds VOLKARIS, or a folder holding a CONFIG "
-    "file; --force takes any folder.";
+    "file; --force takes any folder, and a --from document of a folder without CONFIG.";
 
 }  // namespace
 
@@ -42,15 +42,19 @@ CommandEntry set_command() {
             "Saves a configuration as the dialog's Save would.",
             std::string("It starts from the choices the dialog holds after opening on the key, changes only what "
                         "is given, and writes the bytes the dialog's Save writes, through the same safe "
-                        "replacement of CONFIG. VDO special data stays as stored unless --vdo is given; as in the "
-                        "dialog, it goes off with activities. A set that changes nothing leaves CONFIG as it is "
-                        "and says \"unchanged\". ") +
+                        "replacement of CONFIG. What the dialog would overwrite without being asked stays as "
+                        "stored: VDO special data unless --vdo is given (as in the dialog, it goes off with "
+                        "activities), a period code of no period unless --period is given, a day count outside "
+                        "7-180 unless --period last:N is given. A set that changes nothing leaves CONFIG as it is "
+                        "and says \"unchanged\"; one given nothing to change is refused. ") +
                 kOnlyKeys,
             {kKeyOption,
-             kForceOption,
+             {"--force", nullptr,
+              "use a --key folder that looks like no key (no VOLKARIS label and no CONFIG), or a --from document "
+              "read from a folder without CONFIG (\"config_bytes\": null)"},
              {"--from", "FILE",
-              "the choices in a JSON object as show --json prints it (- for standard input); the options below "
-              "win over it, and the key's serial number and version are never taken from it"},
+              "the choices in a JSON object as show --json prints it (- for standard input), at most 1 MiB; the "
+              "options below win over it, and the key's serial number and version are never taken from it"},
              {"--data", "LIST",
               "the data choices that are on, all others off: a comma-separated list of activities, "
               "events-and-faults, detailed-speed, technical-data, driver-card-via-tachograph (\"\" for none)"},
@@ -79,7 +83,7 @@ Exit run_set(Invocation& call) {
     if (!request) {
         return exit;
     }
-    const std::optional<std::wstring> root = chosen_root(call, KeyUse::change, exit);
+    const std::optional<std::wstring> root = chosen_root(call, exit);
     if (!root) {
         return exit;
     }
@@ -104,7 +108,10 @@ std::optional<SetRequest> read_request(Invocation& call, const SystemTime& now, 
             exit = call.errors.fail(Exit::io_failure, failure);
             return std::nullopt;
         }
-        if (std::optional<std::string> wrong = read_settings_document(text, now, request)) {
+        if (text.size() > kDocumentLimit) {
+            refusal = "--from " + path + ": larger than 1 MiB; a configuration is a few hundred bytes";
+        } else if (std::optional<std::string> wrong =
+                       read_settings_document(text, now, request, call.options.has("--force"))) {
             refusal = "--from " + path + ": " + *wrong;
         }
     }
@@ -121,6 +128,9 @@ std::optional<SetRequest> read_request(Invocation& call, const SystemTime& now, 
     read_option("--range-button",
                 [&request](const std::string& text) { return read_on_off(text, request.range_button); });
     read_option("--vdo", [&request](const std::string& text) { return read_on_off(text, request.vdo_special_data); });
+    if (!refusal && !changes_something(request)) {
+        refusal = "nothing to change; give --data, --period, --range-button, --vdo or --from";
+    }
     if (refusal) {
         exit = call.errors.fail(Exit::refused, *refusal);
         return std::nullopt;
@@ -128,10 +138,16 @@ std::optional<SetRequest> read_request(Invocation& call, const SystemTime& now, 
     return request;
 }
 
-// The bytes of the file `path`, or of standard input for "-".
+// The bytes of the file `path`, or of standard input for "-", to one byte
+// past the limit.
 bool read_document(Invocation& call, const std::string& path, std::string& text, std::string& failure) {
     Services& services = call.services;
     if (path == kStandardInput) {
+        if (services.terminal.input_is_terminal()) {
+            services.terminal.tell("lanternbook set: reading the choices from standard input, a JSON object as "
+                                   "'lanternbook show --json' prints it; end with Ctrl-D (Ctrl-Z and Enter on "
+                                   "Windows)");
+        }
         if (!services.terminal.read_input(text, kDocumentLimit)) {
             failure = "standard input: cannot be read";
             return false;
@@ -152,7 +168,10 @@ bool read_document(Invocation& call, const std::string& path, std::string& text,
         }
         text.append(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count));
     }
-    failure = path + (file ? ": larger than a configuration can be" : ": cannot be read" + reason_of(services.files));
+    if (file) {
+        return true;
+    }
+    failure = path + ": cannot be read" + reason_of(services.files);
     return false;
 }
 
@@ -193,7 +212,8 @@ SetResult set_configuration(const std::wstring& root, const SetRequest& request,
         result.error = *applied.refusal;
         return result;
     }
-    const StoredSettings settings = settings_for_save(loaded, applied.choices, now).settings;
+    const StoredSettings settings = with_unshown_kept(settings_for_save(loaded, applied.choices, now).settings,
+                                                      loaded, device.config_bytes().size(), request);
     result.image = image_to_save(device, settings);
     const std::vector<uint8_t>& current = device.config_bytes();
     result.unchanged = std::equal(current.begin(), current.end(), result.image.begin(), result.image.end());

@@ -16,13 +16,19 @@ std::optional<ConfigurationReport> read_report(Invocation& call, const std::wstr
 
 CommandEntry show_command() {
     return {"show",
-            "[-k DIR | --all] [--json | -q]",
+            "[-k DIR [--force] | --all] [--json | -q]",
+
             "Shows a key's configuration as the dialog shows it.",
-            "--key reads any folder, a key or not. VDO special data is shown as stored, though the dialog hides "
-            "it.",
+            "Where CONFIG stores a value the dialog would show otherwise (a day count outside 7-180, a period code "
+            "of no period) it is shown beside what the dialog makes of it; what a short CONFIG does not hold is "
+            "marked \"not stored\". VDO special data is shown as stored, though the dialog hides it. Only a key "
+            "is read: the root of a volume whose label holds VOLKARIS, or a folder holding a CONFIG file; --force "
+            "takes any folder.",
             {kKeyOption,
+             {"--force", nullptr, "read a --key folder that looks like no key (no VOLKARIS label and no CONFIG)"},
              {"--all", nullptr, "every key attached, one after the other"},
-             {"--json", nullptr, "a JSON object; with --all, one object listing one per key"},
+             {"--json", nullptr,
+              "a JSON object; with --all, one object listing one per key (with no key, an empty list and exit 0)"},
              kQuietOption},
             {{"lanternbook show", "the configuration of the one key attached"},
              {"lanternbook show --key /media/me/VOLKARIS --json", "a named key's, for scripts"}},
@@ -36,7 +42,7 @@ Exit run_show(Invocation& call) {
         return show_all(call);
     }
     Exit exit = Exit::done;
-    const std::optional<std::wstring> root = chosen_root(call, KeyUse::read, exit);
+    const std::optional<std::wstring> root = chosen_root(call, exit);
     if (!root) {
         return exit;
     }
@@ -49,30 +55,33 @@ Exit run_show(Invocation& call) {
 }
 
 Exit show_all(Invocation& call) {
-    if (call.options.has("--key")) {
-        return call.errors.fail(Exit::refused, std::string("--all and --key name the keys two ways; give one"));
+    if (call.options.has("--key") || call.options.has("--force")) {
+        return call.errors.fail(Exit::refused, std::string(call.options.has("--key") ? "--key" : "--force") +
+                                                   " names a folder; --all takes the keys attached");
     }
     AttachedKeys& finder = call.services.finder;
     const KeySearch search = finder.find_keys();
-    if (!search.failure.empty()) {
-        return call.errors.fail(Exit::io_failure, L"cannot search for keys: " + search.failure + L" cannot be read");
+    if (const std::optional<std::wstring> failure = search_failure(search, finder)) {
+        return call.errors.fail(Exit::io_failure, *failure);
     }
-    Exit exit = search.roots.empty() ? Exit::no_key : Exit::done;
+    const bool json = call.options.has("--json");
+    // An empty list is an answer: a script reading JSON gets it with success.
+    Exit exit = search.roots.empty() && !json ? Exit::no_key : Exit::done;
     std::vector<ConfigurationReport> reports;
     for (const std::wstring& root : search.roots) {
         if (std::optional<ConfigurationReport> report = read_report(call, root, exit)) {
             reports.push_back(*report);
         }
     }
-    if (call.options.has("--json")) {
+    if (json) {
         call.out << reports_json(reports);
     } else {
         for (std::size_t i = 0; i < reports.size(); ++i) {
             call.out << (i == 0 ? "" : "\n") << report_text(reports[i]);
         }
     }
-    if (search.roots.empty()) {
-        call.errors.fail(Exit::no_key, L"no key attached (searched " + finder.searched() + L")");
+    if (exit == Exit::no_key && search.roots.empty()) {
+        call.errors.fail(Exit::no_key, no_key_attached(finder));
     }
     return exit;
 }

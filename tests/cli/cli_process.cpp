@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -26,12 +27,15 @@ std::vector<char*> argv_of(std::vector<std::string>& arguments) {
     return argv;
 }
 
-// Everything from both descriptors until both are closed.
-void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
-    std::array<pollfd, 2> fds{{{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}}};
+// Everything from both descriptors until both are closed, while `input`
+// goes to `in_fd` as far as the program reads it; `in_fd` is closed then.
+void drain(int out_fd, int err_fd, std::string& out, std::string& err, int in_fd = -1, const std::string& input = "") {
+    std::array<pollfd, 3> fds{{{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}, {in_fd, POLLOUT, 0}}};
     int open_count = err_fd < 0 ? 1 : 2;
-    if (err_fd < 0) {
-        fds[1].fd = -1;
+    std::size_t written = 0;
+    if (in_fd >= 0 && input.empty()) {
+        ::close(in_fd);
+        fds[2].fd = -1;
     }
     std::array<char, 4096> buffer{};
     while (open_count > 0) {
@@ -41,7 +45,18 @@ void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
             }
             return;
         }
-        for (std::size_t i = 0; i < fds.size(); ++i) {
+        if (fds[2].fd >= 0 && fds[2].revents != 0) {
+            // A program that stops reading early closes the pipe: the rest is not wanted.
+            const ssize_t count = (fds[2].revents & POLLOUT) != 0
+                                      ? ::write(fds[2].fd, input.data() + written, input.size() - written)
+                                      : -1;
+            written += count > 0 ? static_cast<std::size_t>(count) : 0;
+            if (count < 0 || written == input.size()) {
+                ::close(fds[2].fd);
+                fds[2].fd = -1;
+            }
+        }
+        for (std::size_t i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) {
                 continue;
             }
@@ -75,8 +90,11 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
     if (::pipe(in_pipe) != 0 || ::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) {
         return ProgramRun{};
     }
+    // A program that stops reading its input early must not end the tests.
+    ::signal(SIGPIPE, SIG_IGN);
     const pid_t child = ::fork();
     if (child == 0) {
+        ::signal(SIGPIPE, SIG_DFL);
         // No controlling terminal: the program finds no one to ask, as under cron.
         ::setsid();
         const int in_fd = input.standard_input ? in_pipe[0] : ::open("/dev/null", O_RDONLY);
@@ -95,15 +113,9 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
     ::close(in_pipe[0]);
     ::close(out_pipe[1]);
     ::close(err_pipe[1]);
-    // Small enough for the pipe's buffer: written before anything is read back.
-    if (input.standard_input && !input.standard_input->empty() &&
-        ::write(in_pipe[1], input.standard_input->data(), input.standard_input->size()) < 0) {
-        ::close(in_pipe[1]);
-        return ProgramRun{};
-    }
-    ::close(in_pipe[1]);
+    ::fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
     ProgramRun run;
-    drain(out_pipe[0], err_pipe[0], run.out, run.err);
+    drain(out_pipe[0], err_pipe[0], run.out, run.err, in_pipe[1], input.standard_input.value_or(""));
     run.exit_code = wait_for(child);
     return run;
 }
@@ -121,7 +133,8 @@ ProgramRun run_program(const std::vector<std::string>& arguments, const std::map
 }
 
 ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed,
-                                   unsigned short columns, const std::map<std::string, std::string>& environment) {
+                                   unsigned short columns, const std::map<std::string, std::string>& environment,
+                                   const std::string& error_file) {
     std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv = argv_of(all);
@@ -133,6 +146,9 @@ ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, co
     if (child == 0) {
         for (const auto& [name, value] : environment) {
             ::setenv(name.c_str(), value.c_str(), 1);
+        }
+        if (!error_file.empty()) {
+            ::dup2(::open(error_file.c_str(), O_WRONLY), STDERR_FILENO);
         }
         ::execv(argv[0], argv.data());
         ::_exit(127);

@@ -35,9 +35,11 @@ ProgramRun run_program_with(const std::vector<std::string>& arguments, const Pro
 // Any program, found on PATH, the same way.
 ProgramRun run_command(const std::vector<std::string>& command, const ProgramInput& input = {});
 // The program on a pseudo-terminal that types `typed`, `columns` wide when
-// not 0; everything the program writes comes back in `out`.
+// not 0; everything the program writes comes back in `out`, but standard
+// error when it goes to `error_file`.
 ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed,
-                                   unsigned short columns = 0, const std::map<std::string, std::string>& environment = {});
+                                   unsigned short columns = 0, const std::map<std::string, std::string>& environment = {},
+                                   const std::string& error_file = "");
 
 // A fresh folder, removed with everything in it when the object dies.
 class TempFolder {

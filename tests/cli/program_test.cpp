@@ -30,7 +30,7 @@ const std::vector<std::string> kKept{"CARD/readme.txt", "CONFIG", "DATE", "ostre
 // The keys of `show --json`, in order, as the README lists them.
 const std::vector<std::string> kJsonKeys{"format", "key",  "config_bytes", "data",         "period",
                                          "days",   "from", "till",         "range_button", "vdo_special_data",
-                                         "serial_number", "software_version"};
+                                         "serial_number", "software_version", "stored", "not_stored"};
 
 class Key {
 public:
@@ -157,7 +157,9 @@ TEST(Program, UsageErrorsInItsOwnWords) {
         {{"-q", "--json", "find"}, "lanternbook find: --quiet and --json ask for opposite things; give one"},
         {{"help", "shwo"}, "lanternbook help: unknown command 'shwo'; did you mean 'show'?"},
         {{"help", "set", "erase"}, "lanternbook help: unexpected argument 'erase'"},
-        {{"show", "--all", "--key", "K"}, "lanternbook show: --all and --key name the keys two ways; give one"},
+        {{"show", "--all", "--key", "K"}, "lanternbook show: --key names a folder; --all takes the keys attached"},
+        {{"set", "--key", "K"}, "lanternbook set: nothing to change; give --data, --period, --range-button, --vdo or --from"},
+        {{"set", "-n"}, "lanternbook set: nothing to change; give --data, --period, --range-button, --vdo or --from"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);
@@ -302,7 +304,7 @@ TEST(Program, ShowsTheConfigurationAsTextAndJson) {
                             "from              2026-11-02\n"
                             "till              2026-11-30\n"
                             "range button      off\n"
-                            "VDO special data  off (hidden in the dialog, which saves it off)\n"
+                            "VDO special data  off (hidden in the dialog; set keeps it unless --vdo is given)\n"
                             "serial number     QVX/05/4660\n"
                             "software version  1.2.3\n");
 
@@ -394,13 +396,14 @@ TEST(Program, ConfigOfEveryLength) {
 TEST(Program, MissingConfigShowsTheDefaultsAndAForcedSetMakesOne) {
     const Key key;
     fs::remove(key / "CONFIG");
-    const ProgramRun shown = run_program({"show", "--json", "--key", key.root()});
+    const ProgramRun shown = run_program({"show", "--json", "--force", "--key", key.root()});
     ASSERT_EQ(shown.exit_code, 0);
     const Json json = json_of(shown);
     EXPECT_TRUE(json["config_bytes"].is_null());
     EXPECT_EQ(json["period"], "everything");
     EXPECT_EQ(json["days"], 14);
-    ASSERT_EQ(run_program({"set", "--force", "--key", key.root()}).exit_code, 0);
+    EXPECT_EQ(json["not_stored"], Json({"data", "period", "range_button", "days", "vdo_special_data"}));
+    ASSERT_EQ(run_program({"set", "--force", "--key", key.root(), "--period", "everything"}).exit_code, 0);
     const Bytes config = key.config();
     ASSERT_EQ(config.size(), 32u);
     // The dialog's defaults: "1", four data choices, everything, 14 days.
@@ -429,6 +432,119 @@ TEST(Program, RandomConfigNeverBreaksIt) {
         ASSERT_EQ(set.exit_code, 0) << set.err;
         EXPECT_EQ(hex_of(key.config(), ""), json_of(dry)["bytes"].get<std::string>());
     }
+}
+
+// A folder that is no key is not read as one: a mistyped --key never turns
+// into the dialog's defaults copied over a key.
+TEST(Program, AMistypedSourceNeverResetsAKey) {
+    const Key target;
+    Bytes chosen = kKeyConfig;
+    chosen[6] = '2';
+    chosen[7] = 45;
+    write_bytes(target / "CONFIG", chosen);
+    TempFolder elsewhere;
+    const std::string typo = elsewhere / "TYPO";
+    ProgramRun shown = run_program({"show", "--key", typo, "--json"});
+    EXPECT_EQ(shown.exit_code, 2);
+    EXPECT_EQ(shown.out, "");
+    fs::create_directory(typo);
+    shown = run_program({"show", "--key", typo, "--json"});
+    EXPECT_EQ(shown.exit_code, 2);
+    EXPECT_EQ(shown.out, "");
+    EXPECT_EQ(shown.err, "lanternbook show: " + typo +
+                             ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n");
+
+    // The pipeline's set gets nothing to read.
+    ProgramInput piped;
+    piped.standard_input = shown.out;
+    ProgramRun copied = run_program_with({"set", "--key", target.root(), "--from", "-"}, piped);
+    EXPECT_EQ(copied.exit_code, 1);
+    EXPECT_EQ(target.config(), chosen);
+
+    // Read by force, the folder's document holds only defaults: set takes it only by force too.
+    shown = run_program({"show", "--force", "--key", typo, "--json"});
+    ASSERT_EQ(shown.exit_code, 0) << shown.err;
+    piped.standard_input = shown.out;
+    copied = run_program_with({"set", "--key", target.root(), "--from", "-"}, piped);
+    EXPECT_EQ(copied.exit_code, 1);
+    EXPECT_EQ(copied.err,
+              "lanternbook set: --from -: \"config_bytes\" is null: read from a folder without CONFIG, it holds only "
+              "the dialog's defaults; add --force to use it anyway\n");
+    EXPECT_EQ(target.config(), chosen);
+    copied = run_program_with({"set", "--force", "--key", target.root(), "--from", "-"}, piped);
+    EXPECT_EQ(copied.exit_code, 0) << copied.err;
+    EXPECT_EQ(target.config(), kKeyConfig) << "the dialog's defaults, asked for";
+}
+
+// What CONFIG stores but the dialog shows otherwise is shown beside what the
+// dialog makes of it, and set keeps it unless given what covers it.
+TEST(Program, StoredValuesTheDialogShowsOtherwise) {
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        uint8_t stored;
+        std::string line;
+        Json json;
+        std::vector<std::string> keeping;
+        std::vector<std::string> covering;
+        uint8_t covered;
+    };
+    const Case cases[] = {
+        {"a day count past 180", 7, 200,
+         "days              14 (stored: 200, outside 7-180; set keeps it unless --period last:N is given)\n",
+         {{"days", 200}}, {"--data", "activities", "--period", "since-last"}, {"--period", "last:30"}, 30},
+        {"no day count", 7, 0,
+         "days              14 (stored: 0, outside 7-180; set keeps it unless --period last:N is given)\n",
+         {{"days", 0}}, {"--range-button", "on"}, {"--period", "last:7"}, 7},
+        {"a period code of no period", 6, '"',
+         "period            everything (stored: code 0x22, no period the dialog shows; set keeps it unless "
+         "--period is given)\n",
+         {{"period_code", 34}}, {"--data", "technical-data", "--vdo", "off"}, {"--period", "since-last"}, '3'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Key key;
+        Bytes config = kKeyConfig;
+        config[c.offset] = c.stored;
+        write_bytes(key / "CONFIG", config);
+        const ProgramRun text = run_program({"show", "--key", key.root()});
+        ASSERT_EQ(text.exit_code, 0) << text.err;
+        EXPECT_NE(text.out.find(c.line), std::string::npos) << text.out;
+        const Json json = json_of(run_program({"show", "--json", "--key", key.root()}));
+        EXPECT_EQ(json["stored"], c.json);
+        EXPECT_EQ(json["not_stored"], Json::array());
+
+        std::vector<std::string> keeping{"set", "--key", key.root()};
+        keeping.insert(keeping.end(), c.keeping.begin(), c.keeping.end());
+        ASSERT_EQ(run_program(keeping).exit_code, 0);
+        EXPECT_EQ(key.config()[c.offset], c.stored) << "kept";
+        EXPECT_NE(key.config(), config) << "the rest was set";
+        std::vector<std::string> covering{"set", "--key", key.root()};
+        covering.insert(covering.end(), c.covering.begin(), c.covering.end());
+        ASSERT_EQ(run_program(covering).exit_code, 0);
+        EXPECT_EQ(key.config()[c.offset], c.covered);
+    }
+
+    // A CONFIG too short to hold the choices: each is marked as not stored.
+    const Key key;
+    write_text(key / "CONFIG", "11010");
+    const ProgramRun text = run_program({"show", "--key", key.root()});
+    EXPECT_EQ(text.out, "key               " + key.root() +
+                            "\n"
+                            "CONFIG            5 bytes; what it does not hold is shown as the dialog fills it in\n"
+                            "data              driver-card-via-tachograph (not stored)\n"
+                            "period            everything (not stored)\n"
+                            "days              14 (not stored)\n"
+                            "from              no data\n"
+                            "till              no data\n"
+                            "range button      off (not stored)\n"
+                            "VDO special data  off (not stored; hidden in the dialog; set keeps it unless --vdo is "
+                            "given)\n"
+                            "serial number     no data\n"
+                            "software version  no data\n");
+    const Json json = json_of(run_program({"show", "--json", "--key", key.root()}));
+    EXPECT_EQ(json["not_stored"], Json({"data", "period", "range_button", "days", "vdo_special_data"}));
+    EXPECT_EQ(json["stored"], Json::object());
 }
 
 // ---------------------------------------------------------------- set
@@ -510,7 +626,7 @@ TEST(Program, SetThatChangesNothingLeavesConfigAlone) {
     struct stat before {};
     ASSERT_EQ(::stat((key / "CONFIG").c_str(), &before), 0);
     for (const std::vector<std::string>& options :
-         std::vector<std::vector<std::string>>{{}, {"--period", "everything", "--range-button", "off"}}) {
+         std::vector<std::vector<std::string>>{{"--vdo", "off"}, {"--period", "everything", "--range-button", "off"}}) {
         std::vector<std::string> arguments{"set", "--key", key.root()};
         arguments.insert(arguments.end(), options.begin(), options.end());
         const ProgramRun run = run_program(arguments);
@@ -526,7 +642,7 @@ TEST(Program, SetThatChangesNothingLeavesConfigAlone) {
     Bytes longer = kKeyConfig;
     longer.resize(40, 0x41);
     write_bytes(key / "CONFIG", longer);
-    const ProgramRun run = run_program({"set", "--key", key.root()});
+    const ProgramRun run = run_program({"set", "--key", key.root(), "--vdo", "off"});
     EXPECT_EQ(run.out, "saved " + key.root() + "/CONFIG\n");
     EXPECT_EQ(key.config(), kKeyConfig);
 }
@@ -552,6 +668,37 @@ TEST(Program, SetJsonTellsWhatTheSaveDid) {
     EXPECT_EQ(again["unchanged"], true);
     again.erase("unchanged");
     EXPECT_EQ(again, dry);
+}
+
+// set with nothing to change is a mistake, not a save: nothing is written,
+// not even to a CONFIG of random bytes.
+TEST(Program, ABareSetIsAUsageErrorAndWritesNothing) {
+    std::mt19937 rng(25);
+    const Key key;
+    Bytes config(32);
+    for (uint8_t& byte : config) {
+        byte = static_cast<uint8_t>(rng());
+    }
+    write_bytes(key / "CONFIG", config);
+    write_text(key / "DATE", "1");
+    struct stat before {};
+    ASSERT_EQ(::stat((key / "CONFIG").c_str(), &before), 0);
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"set", "--key", key.root()}, {"set", "--key", key.root(), "--json"}, {"set", "-n", "-k", key.root()}}) {
+        const ProgramRun run = run_program(arguments);
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_EQ(run.err, "lanternbook set: nothing to change; give --data, --period, --range-button, --vdo or --from\n");
+        EXPECT_EQ(run.out, "");
+    }
+    // A document that names no choice changes nothing either.
+    ProgramInput piped;
+    piped.standard_input = R"({"format": 1, "key": "K", "serial_number": "QVX/05/4660"})";
+    EXPECT_EQ(run_program_with({"set", "--key", key.root(), "--from", "-"}, piped).exit_code, 1);
+    struct stat after {};
+    ASSERT_EQ(::stat((key / "CONFIG").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(key.config(), config);
+    EXPECT_EQ(read_bytes(key / "DATE"), Bytes{'1'});
 }
 
 // show's object fed to set on another key copies the choices, never the key's identity.
@@ -598,12 +745,63 @@ TEST(Program, ADocumentSetCannotReadIsRefused) {
     EXPECT_EQ(key.config(), kKeyConfig);
 }
 
+// A document is refused for what the parser would let pass: a field given
+// twice, a NUL, more than 1 MiB.
+TEST(Program, ADocumentIsReadWholeOrRefused) {
+    const Key key;
+    const std::string head = R"({"format": 1, "period": "last:30")";
+    struct Case {
+        std::string document;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        {head + R"(, "period": "everything"})", "\"period\" is given twice"},
+        {head + R"(, "data": ["activities"], "data": ["activities"]})", "\"data\" is given twice"},
+        {head + "}" + std::string(1, '\0') + R"({"period": "everything"})",
+         "a NUL byte at byte 34, after \"period\"; a document is text"},
+        {R"({"format": 1, "period": "last:30\u0000everything"})", "\"period\" holds a NUL character"},
+        {head + "}" + std::string((std::size_t{1} << 20), ' '), "larger than 1 MiB; a configuration is a few hundred bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        ProgramInput piped;
+        piped.standard_input = c.document;
+        const ProgramRun run = run_program_with({"set", "--key", key.root(), "--from", "-"}, piped);
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_EQ(run.err, "lanternbook set: --from -: " + c.refusal + "\n");
+        write_text(key / "doc.json", c.document);
+        const ProgramRun file = run_program({"set", "--key", key.root(), "--from", key / "doc.json"});
+        EXPECT_EQ(file.exit_code, 1);
+        EXPECT_EQ(file.err, "lanternbook set: --from " + (key / "doc.json") + ": " + c.refusal + "\n");
+        EXPECT_EQ(key.config(), kKeyConfig);
+    }
+    // Far more than the limit on standard input: read only so far.
+    ProgramInput flood;
+    flood.standard_input = std::string(std::size_t{64} << 20, '{');
+    const ProgramRun run = run_program_with({"set", "--key", key.root(), "--from", "-"}, flood);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "lanternbook set: --from -: larger than 1 MiB; a configuration is a few hundred bytes\n");
+}
+
+// On a terminal, --from - says what it waits for, and takes what is typed.
+TEST(Program, FromStandardInputOnATerminalSaysWhatItWaitsFor) {
+    const Key key;
+    const ProgramRun run = run_program_on_terminal({"set", "--key", key.root(), "--from", "-"},
+                                                   "{\"format\": 1, \"period\": \"last:30\"}\n\x04");
+    EXPECT_EQ(run.exit_code, 0) << run.out;
+    EXPECT_NE(run.out.find("\nlanternbook set: reading the choices from standard input, a JSON object as 'lanternbook "
+                           "show --json' prints it; end with Ctrl-D (Ctrl-Z and Enter on Windows)\r\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(key.config()[7], 30);
+}
+
 TEST(Program, SetCompletesAShortDateAsTheDialogDoesButADryRunDoesNot) {
     const Key key;
     write_text(key / "DATE", "12");
-    ASSERT_EQ(run_program({"set", "--dry-run", "--key", key.root()}).exit_code, 0);
+    ASSERT_EQ(run_program({"set", "--dry-run", "--key", key.root(), "--vdo", "off"}).exit_code, 0);
     EXPECT_EQ(read_bytes(key / "DATE"), (Bytes{'1', '2'}));
-    ASSERT_EQ(run_program({"set", "--key", key.root()}).exit_code, 0);
+    ASSERT_EQ(run_program({"set", "--key", key.root(), "--vdo", "off"}).exit_code, 0);
     EXPECT_EQ(read_bytes(key / "DATE"), (Bytes{'1', '1', '1', '1', '1', '1'}));
 }
 
@@ -658,7 +856,8 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
         fs::remove(key / "CONFIG");
         fs::create_directory(key / "CONFIG");
         for (const std::vector<std::string>& arguments :
-             std::vector<std::vector<std::string>>{{"show", "--key", key.root()}, {"set", "--force", "--key", key.root()}}) {
+             std::vector<std::vector<std::string>>{{"show", "--force", "--key", key.root()},
+                                                   {"set", "--force", "--key", key.root(), "--period", "last:30"}}) {
             const ProgramRun run = run_program(arguments);
             EXPECT_EQ(run.exit_code, 3);
             EXPECT_EQ(run.err, "lanternbook " + arguments[0] + ": " + key.root() + "/CONFIG: cannot be read: Is a directory\n");
@@ -685,6 +884,12 @@ TEST(Program, KeyNamedThatIsNoFolder) {
     const Key key;
     for (const std::string command : {"show", "set", "erase"}) {
         SCOPED_TRACE(command);
+        const auto run_program = [&command](std::vector<std::string> arguments) {
+            if (command == "set") {
+                arguments.insert(arguments.end(), {"--period", "last:30"});
+            }
+            return testing::run_program(arguments);
+        };
         ProgramRun run = run_program({command, "--key", key / "missing"});
         EXPECT_EQ(run.exit_code, 2);
         EXPECT_EQ(run.err, "lanternbook " + command + ": --key " + (key / "missing") + ": no such folder\n");
@@ -694,9 +899,9 @@ TEST(Program, KeyNamedThatIsNoFolder) {
     }
 }
 
-// set and erase change a folder only when it holds a CONFIG (or is a
-// labelled key's root, see the key-finding tests); show reads any.
-TEST(Program, OnlyKeysAreChanged) {
+// show, set and erase take a folder only when it holds a CONFIG (or is a
+// labelled key's root, see the key-finding tests), unless forced.
+TEST(Program, OnlyKeysAreReadOrChanged) {
     TempFolder notes;
     write_text(notes / "todo.txt", "notes");
     fs::create_directory(notes / "CARD");
@@ -705,7 +910,7 @@ TEST(Program, OnlyKeysAreChanged) {
         ": " + notes.path() + ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n";
 
     for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"set", "--period", "last:30"}, {"erase", "--yes"}}) {
+         std::vector<std::vector<std::string>>{{"show"}, {"set", "--period", "last:30"}, {"erase", "--yes"}}) {
         SCOPED_TRACE(arguments[0]);
         std::vector<std::string> named{arguments[0], "--key", notes.path()};
         named.insert(named.end(), arguments.begin() + 1, arguments.end());
@@ -716,11 +921,11 @@ TEST(Program, OnlyKeysAreChanged) {
     EXPECT_FALSE(exists(notes / "CONFIG"));
     EXPECT_FALSE(exists(notes / "DATE"));
     EXPECT_TRUE(exists(notes / "CARD/important.ddd"));
-    EXPECT_EQ(run_program({"show", "--key", notes.path()}).exit_code, 0);
+    EXPECT_EQ(run_program({"show", "--force", "--key", notes.path()}).exit_code, 0);
 
     EXPECT_EQ(run_program({"erase", "--yes", "--force", "--key", notes.path()}).exit_code, 0);
     EXPECT_FALSE(exists(notes / "CARD/important.ddd"));
-    EXPECT_EQ(run_program({"set", "--force", "--key", notes.path()}).exit_code, 0);
+    EXPECT_EQ(run_program({"set", "--force", "--key", notes.path(), "--period", "last:30"}).exit_code, 0);
     EXPECT_EQ(read_bytes(notes / "CONFIG").size(), 32u);
 }
 
@@ -760,6 +965,23 @@ TEST(Program, EraseAsksWithTheCountOrNeedsYes) {
     run = run_program({"erase", "--key", key.root()});
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.out, "deleted 0 downloads from " + key.root() + "\n");
+}
+
+// The question is asked on the terminal itself, whatever standard error is;
+// the end of the input there ends the question's line and is a no.
+TEST(Program, QuestionsAreAskedOnTheTerminal) {
+    const Key key;
+    const std::vector<std::string> before = remaining(key);
+    const std::string question = "Erase 6 downloads in CARD and TACHO on " + key.root() + "? [y/N] ";
+    ProgramRun run = run_program_on_terminal({"erase", "--key", key.root()}, "\x04");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.out.find(question + "\r\nlanternbook erase: nothing erased\r\n"), std::string::npos) << run.out;
+    EXPECT_EQ(remaining(key), before);
+
+    run = run_program_on_terminal({"erase", "--key", key.root()}, "y\n", 0, {}, "/dev/null");
+    EXPECT_EQ(run.exit_code, 0) << run.out;
+    EXPECT_NE(run.out.find(question), std::string::npos) << run.out;
+    EXPECT_FALSE(exists(key / kDownloads[0]));
 }
 
 TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
@@ -855,9 +1077,10 @@ TEST(Program, HostileNamesOnTheKeyTouchNothingOffIt) {
 
     fs::remove(key_root + "/CONFIG");
     ASSERT_EQ(::mkfifo((key_root + "/CONFIG").c_str(), 0644), 0);
-    for (const char* command : {"show", "set"}) {
-        SCOPED_TRACE(command);
-        const ProgramRun run = run_program({command, "--key", key_root});
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"show", "--key", key_root}, {"set", "--key", key_root, "--data", "activities"}}) {
+        SCOPED_TRACE(arguments[0]);
+        const ProgramRun run = run_program(arguments);
         EXPECT_EQ(run.exit_code, 3);
         EXPECT_NE(run.err.find("CONFIG: cannot be read"), std::string::npos) << run.err;
     }

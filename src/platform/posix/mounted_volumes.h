@@ -34,6 +34,9 @@ struct MountedVolume {
     std::string label;  // empty when the volume has none
     std::string uuid;   // empty when unknown
     dev_t device_number = 0;
+    // "/dev/sdb1: Permission denied" when the label had to be read from the
+    // device and it could not be opened: the label is unknown, not absent.
+    std::string unread_label;
 };
 
 // A udev link name ("VOLKARIS\x20KEY") as the label it stands for.
