@@ -68,6 +68,7 @@ SUITES = [
 def suite_of(path):
     return next((suite for suite in SUITES if any(path.startswith(folder) for folder in suite.folders)), SUITES[-1])
 
+
 # ---------------------------------------------------------------------------
 # Tokens
 
@@ -283,7 +284,7 @@ class Structure:
     def head_of(self, close):
         """The keyword before the parenthesis closed at `close` when it is if/while/for/switch/catch."""
         opening = self.match.get(close)
-        if self.tokens[close].text != ")" or not opening:
+        if self.tokens[close].text != ")" or opening is None or opening == 0:
             return None
         j = opening - 1
         if self.tokens[j].text == "constexpr" and j > 0:
@@ -297,8 +298,8 @@ class Structure:
             if self.opener[i] not in self.blocks or tokens[i].text in ("}", ";"):
                 continue
             before = tokens[i - 1].text
-            if before in ("{", ";", "else", "do") and tokens[i - 1].kind in ("punct", "ident"):
-                starts = before != "{" or (i - 1) in self.blocks
+            if before in ("{", ";", "else", "do"):
+                starts = True
             elif before == "}":
                 starts = self.match.get(i - 1) in self.blocks
             elif before == ")":
@@ -534,7 +535,7 @@ def constant(s):
 
 
 def boundary(s):
-    # Where a value may only be equal, it becomes allowed on one side too; a null pointer has no order.
+    # An equality widened to one side; a null pointer has no order to compare by.
     tokens = s.tokens
     for i, token in enumerate(tokens):
         if token.kind != "punct" or token.text != "==" or i in s.excluded or _after_operator_keyword(tokens, i):

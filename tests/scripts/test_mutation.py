@@ -83,17 +83,21 @@ class Operators(unittest.TestCase):
          ["bool x = false;", "g(true);", "if (a == true) {}"]),
         ("initialiser-emptied", "Key k{a, b};\nauto v = uint32_t{a} << 2;\ng(Key{a});\nreturn {a, 1};",
          ["Key k{};", "auto v = uint32_t{} << 2;", "g(Key{});", "return {};"]),
-        ("initialiser-set", "Key k{};\nint n = {};\ng({});\nreturn Key{};", ["Key k{1};", "int n = {1};", "return Key{1};"]),
+        ("initialiser-set", "Key k{};\nint n = {};\ng({});\nreturn Key{};",
+         ["Key k{1};", "int n = {1};", "return Key{1};"]),
         # Blocks, bodies of lambdas and local classes, and an empty-bodied loop are no initialisers.
-        ("initialiser-emptied", "if (a) { g(); }\nauto l = [a] { return a; };\nauto m = [](int x) -> Key { return x; };\n"
-                                "struct Local { int v; };\nenum class E { one };\ndo { g(); } while (a);", []),
-        ("begin-end", "std::sort(v.begin(), v.end());\nauto r = std::rbegin(w);\np->cend();\nauto e = end(w);\nint begin = 0;",
+        ("initialiser-emptied", "if (a) { g(); }\nauto l = [a] { return a; };\n"
+                                "auto m = [](int x) -> Key { return x; };\nstruct Local { int v; };\n"
+                                "enum class E { one };\ndo { g(); } while (a);", []),
+        ("begin-end", "std::sort(v.begin(), v.end());\nauto r = std::rbegin(w);\np->cend();\nauto e = end(w);\n"
+                      "int begin = 0;",
          ["std::sort(v.end(), v.end());", "std::sort(v.begin(), v.begin());", "auto r = std::rend(w);", "p->cbegin();"]),
         ("loop-break", "for (int i = 0; i < a; ++i) { g(); }\nwhile (a) g();\ndo { g(); } while (a);\nfor (;;) {}",
          ["for (int i = 0; i < a; ++i) { break; g(); }", "while (a) { break; g(); }", "do { break; g(); } while (a);",
           "for (;;) { break;}"]),
         # A continue would make a while or endless loop spin; a counted or range for ends anyway.
-        ("loop-continue", "for (int i = 0; i < a; ++i) g();\nfor (int x : v) {}\nwhile (a) { g(); }\nfor (;;) {}\nfor (;true;) {}",
+        ("loop-continue", "for (int i = 0; i < a; ++i) g();\nfor (int x : v) {}\nwhile (a) { g(); }\n"
+                          "for (;;) {}\nfor (;true;) {}",
          ["for (int i = 0; i < a; ++i) { continue; g(); }", "for (int x : v) { continue;}"]),
     ]
 
@@ -295,8 +299,10 @@ class Running(unittest.TestCase):
         executable = self.dir / "tests"
         executable.write_text("#!/bin/sh\nsleep 30 &\necho $! > program.pid\nwait\n")
         executable.chmod(0o755)
+        began = time.monotonic()
         self.assertEqual(mutation.Build(self.dir, jobs=1, timeout=0.5).run_tests("tests"),
                          ("killed", "timeout after 0.5 s"))
+        self.assertLess(time.monotonic() - began, 10)
         pid = int((self.dir / "program.pid").read_text())
         for _ in range(50):  # until its new parent has reaped it
             status = Path(f"/proc/{pid}/status")
