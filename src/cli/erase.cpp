@@ -54,7 +54,7 @@ Exit run_erase(Invocation& call) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
     std::vector<std::wstring> downloads;
-    const EraseResult listing = list_downloads(key, volumes, services.files, services.clock, downloads);
+    const EraseResult listing = list_downloads(key, device, services.clock, downloads);
     if (listing.outcome == EraseOutcome::key_changed) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
@@ -71,7 +71,7 @@ Exit run_erase(Invocation& call) {
     if (!call.options.has("--yes")) {
         // Nothing to delete needs no one's yes, and nothing is touched.
         if (downloads.empty()) {
-            return erase_reported(call, EraseResult{EraseOutcome::erased, 0, {}}, shown_root);
+            return erase_reported(call, EraseResult{EraseOutcome::erased, 0, 0, {}}, shown_root);
         }
         if (!services.terminal.can_ask()) {
             return call.errors.fail(Exit::refused,
@@ -81,7 +81,7 @@ Exit run_erase(Invocation& call) {
             return call.errors.fail(Exit::refused, std::string("nothing erased"));
         }
     }
-    return erase_reported(call, erase_downloads_on(key, device, services.files, services.clock), shown_root);
+    return erase_reported(call, erase_downloads_on(key, device, services.clock), shown_root);
 }
 
 bool confirmed(Invocation& call, std::size_t count, const std::string& shown_root) {
@@ -119,6 +119,7 @@ Exit erase_reported(Invocation& call, const EraseResult& result, const std::stri
     }
     switch (result.outcome) {
         case EraseOutcome::erased:
+        case EraseOutcome::skipped_some:
             if (!json) {
                 call.out << "deleted " << count_of(result.deleted) << " from " << shown_root << '\n';
             }
@@ -136,6 +137,7 @@ Exit erase_reported(Invocation& call, const EraseResult& result, const std::stri
         }
         case EraseOutcome::no_key:
         case EraseOutcome::key_changed:
+        case EraseOutcome::stopped:
         case EraseOutcome::declined: break;
     }
     return call.errors.fail(Exit::no_key,

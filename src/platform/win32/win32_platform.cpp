@@ -257,6 +257,20 @@ public:
         }
         return file;
     }
+    bool leads_elsewhere(const std::wstring& name) override {
+        uint32_t shown = 0;
+        if (attributes(name, shown) != Lookup::found) {
+            return false;
+        }
+        if ((shown & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            return true;
+        }
+        // Under Wine a link to a file looks like one: its final path tells.
+        FileHandle handle(::CreateFileW(system_path(joined(path_, name)).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        return handle && upper_case(final_path_of(handle.get())) != upper_case(joined(final_path(), name));
+    }
     std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
         const std::wstring path = joined(final_path(), name);
         FileHandle handle = open_folder_handle(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
