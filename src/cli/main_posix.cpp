@@ -1,5 +1,6 @@
 // lanternbook on Linux and macOS.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@ namespace {
 // Puts the system's volume sources below another folder: for tests only.
 constexpr char kSystemRootVariable[] = "LANTERNBOOK_SYSTEM_ROOT";
 constexpr char kTerminalDevice[] = "/dev/tty";
+constexpr int kInterruptCheckMs = 100;
 
 volatile std::sig_atomic_t interrupt_noted = 0;
 
@@ -66,14 +68,23 @@ public:
         }
         std::string line;
         char typed = 0;
-        for (;;) {
+        // An interrupt that comes just before a read would not end it: the wait is short.
+        pollfd waiting{terminal_, POLLIN, 0};
+        while (interrupt_noted == 0) {
+            const int ready = ::poll(&waiting, 1, kInterruptCheckMs);
+            if (ready < 0 && errno != EINTR) {
+                break;
+            }
+            if (ready <= 0) {
+                continue;
+            }
             const ssize_t count = ::read(terminal_, &typed, 1);
             if (count == 1 && typed == '\n') {
                 return line;
             }
             if (count == 1) {
                 line.push_back(typed);
-            } else if (count == 0 || errno != EINTR || interrupt_noted != 0) {
+            } else if (count == 0 || errno != EINTR) {
                 break;
             }
         }

@@ -28,8 +28,10 @@ std::vector<char*> argv_of(std::vector<std::string>& arguments) {
 }
 
 // Everything from both descriptors until both are closed, while `input`
-// goes to `in_fd` as far as the program reads it; `in_fd` is closed then.
-void drain(int out_fd, int err_fd, std::string& out, std::string& err, int in_fd = -1, const std::string& input = "") {
+// goes to `in_fd` as far as the program reads it (`in_fd` is closed then),
+// and `tick` is called every millisecond.
+void drain(int out_fd, int err_fd, std::string& out, std::string& err, int in_fd = -1, const std::string& input = "",
+           const std::function<void()>& tick = nullptr) {
     std::array<pollfd, 3> fds{{{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}, {in_fd, POLLOUT, 0}}};
     int open_count = err_fd < 0 ? 1 : 2;
     std::size_t written = 0;
@@ -39,7 +41,10 @@ void drain(int out_fd, int err_fd, std::string& out, std::string& err, int in_fd
     }
     std::array<char, 4096> buffer{};
     while (open_count > 0) {
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (tick) {
+            tick();
+        }
+        if (::poll(fds.data(), fds.size(), tick ? 1 : -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -115,7 +120,15 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
     ::close(err_pipe[1]);
     ::fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
     ProgramRun run;
-    drain(out_pipe[0], err_pipe[0], run.out, run.err, in_pipe[1], input.standard_input.value_or(""));
+    bool signalled = false;
+    const std::function<void()> tick = [&] {
+        if (!signalled && input.signal_when()) {
+            ::kill(child, input.signal);
+            signalled = true;
+        }
+    };
+    drain(out_pipe[0], err_pipe[0], run.out, run.err, in_pipe[1], input.standard_input.value_or(""),
+          input.signal_when ? tick : nullptr);
     run.exit_code = wait_for(child);
     return run;
 }
@@ -134,7 +147,7 @@ ProgramRun run_program(const std::vector<std::string>& arguments, const std::map
 
 ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed,
                                    unsigned short columns, const std::map<std::string, std::string>& environment,
-                                   const std::string& error_file) {
+                                   const std::string& error_file, const std::string& typed_after) {
     std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv = argv_of(all);
@@ -157,11 +170,17 @@ ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, co
     if (child < 0) {
         return run;
     }
-    if (!typed.empty() && ::write(terminal, typed.data(), typed.size()) < 0) {
-        run.err = "cannot type on the terminal";
-    }
+    bool typing = !typed.empty();
+    const std::function<void()> type = [&] {
+        if (typing && run.out.find(typed_after) != std::string::npos) {
+            typing = false;
+            if (::write(terminal, typed.data(), typed.size()) < 0) {
+                run.err = "cannot type on the terminal";
+            }
+        }
+    };
     // A pseudo-terminal reports the end of the child's output as an error.
-    drain(terminal, -1, run.out, run.err);
+    drain(terminal, -1, run.out, run.err, -1, "", type);
     run.exit_code = wait_for(child);
     return run;
 }

@@ -118,8 +118,8 @@ TEST_F(Commands, EraseThatCannotDeleteEverythingNamesWhatStayed) {
     platform.locked_paths.insert(L"K:\\CARD\\A.DDD");
     Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
     EXPECT_EQ(outcome.exit_code, 3);
-    EXPECT_EQ(outcome.err,
-              "lanternbook erase: K:\\: deleted 2 downloads; 1 could not be deleted (injected failure):\n  K:\\CARD\\a.ddd\n");
+    EXPECT_EQ(outcome.out, "deleted 2 downloads from K:\\\n");
+    EXPECT_EQ(outcome.err, "lanternbook erase: K:\\: 1 could not be deleted:\n  K:\\CARD\\a.ddd: injected failure\n");
     EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.ddd"));
     EXPECT_FALSE(platform.exists(L"K:\\TACHO\\c.dtg"));
 
@@ -129,10 +129,9 @@ TEST_F(Commands, EraseThatCannotDeleteEverythingNamesWhatStayed) {
         platform.locked_paths.insert(to_upper_ascii(name));
     }
     outcome = run({"erase", "--yes", "--key", "K:\\"});
-    std::string expected = "lanternbook erase: K:\\: deleted 0 downloads; 14 could not be deleted (injected failure):\n"
-                           "  K:\\CARD\\a.ddd\n";
+    std::string expected = "lanternbook erase: K:\\: 14 could not be deleted:\n  K:\\CARD\\a.ddd: injected failure\n";
     for (int i = 10; i < 19; ++i) {
-        expected += "  K:\\TACHO\\" + std::to_string(i) + ".ddd\n";
+        expected += "  K:\\TACHO\\" + std::to_string(i) + ".ddd: injected failure\n";
     }
     EXPECT_EQ(outcome.err, expected + "  and 4 more\n");
 }

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -978,10 +980,26 @@ TEST(Program, QuestionsAreAskedOnTheTerminal) {
     EXPECT_NE(run.out.find(question + "\r\nlanternbook erase: nothing erased\r\n"), std::string::npos) << run.out;
     EXPECT_EQ(remaining(key), before);
 
+    // Ctrl-C at the question: nothing is erased, and the exit code says why.
+    run = run_program_on_terminal({"erase", "--key", key.root()}, "\x03", 0, {}, "", "[y/N] ");
+    EXPECT_EQ(run.exit_code, 130);
+    EXPECT_NE(run.out.find("\r\nlanternbook erase: interrupted; nothing erased\r\n"), std::string::npos) << run.out;
+    EXPECT_EQ(remaining(key), before);
+
     run = run_program_on_terminal({"erase", "--key", key.root()}, "y\n", 0, {}, "/dev/null");
     EXPECT_EQ(run.exit_code, 0) << run.out;
     EXPECT_NE(run.out.find(question), std::string::npos) << run.out;
     EXPECT_FALSE(exists(key / kDownloads[0]));
+}
+
+// Every path in a JSON list, sorted; skips and failures by their "path".
+std::vector<std::string> sorted_paths(const Json& list) {
+    std::vector<std::string> paths;
+    for (const Json& entry : list) {
+        paths.push_back(entry.is_string() ? entry.get<std::string>() : entry["path"].get<std::string>());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
@@ -995,7 +1013,11 @@ TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
 
     const ProgramRun text = run_program({"erase", "--dry-run", "--key", key.root()});
     ASSERT_EQ(text.exit_code, 0) << text.err;
-    std::vector<std::string> listed = lines_of(text.out);
+    std::vector<std::string> listed;
+    for (const std::string& line : lines_of(text.out)) {
+        ASSERT_EQ(line.rfind("delete ", 0), 0u) << line;
+        listed.push_back(line.substr(7));
+    }
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, expected);
 
@@ -1004,14 +1026,73 @@ TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
     const Json document = json_of(json);
     EXPECT_EQ(document["format"], 1);
     EXPECT_EQ(document["key"], key.root());
-    std::vector<std::string> in_json = document["downloads"].get<std::vector<std::string>>();
-    std::sort(in_json.begin(), in_json.end());
-    EXPECT_EQ(in_json, expected);
+    EXPECT_EQ(document["dry_run"], true);
+    EXPECT_EQ(sorted_paths(document["deleted"]), expected);
+    EXPECT_EQ(document["skipped"], Json::array());
+    EXPECT_EQ(document["not_deleted"], Json::array());
+    EXPECT_EQ(document["interrupted"], false);
     EXPECT_EQ(remaining(key), before);
 
     const Json erased = json_of(run_program({"erase", "--yes", "--json", "--key", key.root()}));
-    EXPECT_EQ(erased["deleted"], kDownloads.size());
-    EXPECT_EQ(erased["not_deleted"], Json::array());
+    EXPECT_EQ(erased["dry_run"], false);
+    EXPECT_EQ(sorted_paths(erased["deleted"]), expected);
+}
+
+// What the dry run lists is what the real run deletes and skips, with the
+// same reasons; a skip is no failure, the first time or any later one.
+TEST(Program, EraseRunsAgreeAndASkipIsNoFailure) {
+    const Key key;
+    TempFolder outside;
+    write_text(outside / "theirs.ddd", "theirs");
+    fs::create_directory(outside / "CARD");
+    write_text(outside / "CARD/theirs.ddd", "theirs");
+    fs::create_symlink(outside / "theirs.ddd", key / "TACHO/L.DDD");
+    ASSERT_EQ(::mkfifo((key / "TACHO/pipe.ddd").c_str(), 0644), 0);
+    fs::remove_all(key / "CARD");
+    fs::create_directory_symlink(outside / "CARD", key / "CARD");
+    const Json skips = Json::parse(R"([{"path": ")" + key.root() + R"(/CARD/", "reason": "folder link"},
+        {"path": ")" + key.root() + R"(/TACHO/L.DDD", "reason": "link"},
+        {"path": ")" + key.root() + R"(/TACHO/pipe.ddd", "reason": "not a regular file"}])");
+    std::vector<std::string> going;
+    for (const char* name : {"TACHO/M_1.ddd", "TACHO/M_1.esm", "TACHO/x.dtg"}) {
+        going.push_back(key / name);
+    }
+
+    const ProgramRun dry = run_program({"erase", "-n", "--json", "-k", key.root()});
+    ASSERT_EQ(dry.exit_code, 0) << dry.err;
+    const Json listed = json_of(dry);
+    EXPECT_EQ(sorted_paths(listed["deleted"]), going);
+    const auto by_path = [](const Json& a, const Json& b) { return a["path"] < b["path"]; };
+    Json listed_skips = listed["skipped"];
+    std::sort(listed_skips.begin(), listed_skips.end(), by_path);
+    EXPECT_EQ(listed_skips, skips);
+    const ProgramRun dry_text = run_program({"erase", "-n", "-k", key.root()});
+    EXPECT_NE(dry_text.out.find("skip " + key.root() + "/TACHO/L.DDD (link)\n"), std::string::npos) << dry_text.out;
+    EXPECT_NE(dry_text.out.find("skip " + key.root() + "/CARD/ (folder link)\n"), std::string::npos) << dry_text.out;
+
+    const ProgramRun erased = run_program({"erase", "-y", "--json", "-k", key.root()});
+    EXPECT_EQ(erased.exit_code, 0) << erased.err;
+    EXPECT_EQ(erased.err, "");
+    const Json done = json_of(erased);
+    EXPECT_EQ(sorted_paths(done["deleted"]), going);
+    Json done_skips = done["skipped"];
+    std::sort(done_skips.begin(), done_skips.end(), by_path);
+    EXPECT_EQ(done_skips, skips);
+    EXPECT_EQ(done["not_deleted"], Json::array());
+    EXPECT_TRUE(exists(outside / "theirs.ddd"));
+    EXPECT_TRUE(exists(outside / "CARD/theirs.ddd"));
+    EXPECT_TRUE(exists(key / "TACHO/L.DDD"));
+    EXPECT_TRUE(exists(key / "TACHO/pipe.ddd"));
+
+    // Later erases find only the skips, and still succeed.
+    const ProgramRun again = run_program({"erase", "-y", "-k", key.root()});
+    EXPECT_EQ(again.exit_code, 0) << again.err;
+    EXPECT_EQ(again.out.rfind("deleted 0 downloads from " + key.root() + "\nskipped 3, left alone as no plain files "
+                              "of the key:\n",
+                              0),
+              0u)
+        << again.out;
+    EXPECT_NE(again.out.find("\n  " + key.root() + "/TACHO/pipe.ddd (not a regular file)\n"), std::string::npos);
 }
 
 TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
@@ -1030,6 +1111,9 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     // The links are left alone, and leaving them is no failure.
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "deleted 3 downloads from " + key.root() +
+                           "\nskipped 2, left alone as no plain files of the key:\n  " + key.root() +
+                           "/CARD/link.ddd (link)\n  " + key.root() + "/TACHO/ (folder link)\n");
     for (const std::string& name : kKept) {
         EXPECT_TRUE(exists(key / name)) << name;
     }
@@ -1038,11 +1122,64 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     EXPECT_TRUE(exists(outside / "theirs.ddd"));
     EXPECT_TRUE(exists(outside / "TACHO/theirs.ddd"));
     EXPECT_FALSE(exists(key / "CARD/C_1.DDD"));
+}
 
-    fs::remove(key / "CARD/link.ddd");
-    const ProgramRun again = run_program({"erase", "--yes", "--key", key.root()});
-    EXPECT_EQ(again.exit_code, 0);
-    EXPECT_EQ(again.out, "deleted 0 downloads from " + key.root() + "\n");
+// Ctrl-C or SIGTERM in the middle: the run stops between two files, tells
+// exactly what it deleted, and exits 130. What it did not name is there.
+TEST(Program, AnInterruptedEraseTellsWhatItDid) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        for (const bool json : {true, false}) {
+            SCOPED_TRACE(std::to_string(signal) + (json ? " json" : " text"));
+            // Enough downloads that the signal comes while they go; more if it came too late.
+            bool interrupted = false;
+            for (std::size_t count = 4000; count <= 256000 && !interrupted; count *= 4) {
+                const Key key;
+                for (std::size_t i = 0; i < count; ++i) {
+                    write_text(key / ("TACHO/" + std::to_string(i) + ".ddd"), "");
+                }
+                ProgramInput input;
+                input.signal = signal;
+                const std::string first = key / "TACHO/0.ddd";
+                const std::string last = key / ("TACHO/" + std::to_string(count - 1) + ".ddd");
+                input.signal_when = [&] { return !exists(first) || !exists(last); };
+                std::vector<std::string> arguments{"erase", "-y", "-k", key.root()};
+                if (json) {
+                    arguments.push_back("--json");
+                }
+                const ProgramRun run = run_program_with(arguments, input);
+                if (run.exit_code == 0) {
+                    continue;
+                }
+                interrupted = true;
+                ASSERT_EQ(run.exit_code, 130) << run.err;
+                std::size_t deleted = 0;
+                if (json) {
+                    const Json document = json_of(run);
+                    ASSERT_FALSE(document.is_discarded()) << run.out;
+                    EXPECT_EQ(document["interrupted"], true);
+                    for (const std::string& path : document["deleted"].get<std::vector<std::string>>()) {
+                        EXPECT_FALSE(exists(path)) << path;
+                        ++deleted;
+                    }
+                } else {
+                    const std::size_t said = run.out.find("deleted ");
+                    ASSERT_EQ(said, 0u) << run.out;
+                    deleted = std::stoul(run.out.substr(8));
+                }
+                // The key's own downloads too, and two files that are none.
+                std::size_t left = 0;
+                for (const char* folder : {"CARD", "TACHO"}) {
+                    left += static_cast<std::size_t>(std::distance(fs::directory_iterator(key / folder), {}));
+                }
+                EXPECT_EQ(deleted + left, count + kDownloads.size() + 2) << "every download deleted is named, and no other";
+                EXPECT_GT(left, 0u);
+                EXPECT_EQ(run.err, deleted == 0 ? "lanternbook erase: interrupted; nothing erased\n"
+                                                : "lanternbook erase: interrupted after deleting " +
+                                                      std::to_string(deleted) + " downloads; the others stay\n");
+            }
+            EXPECT_TRUE(interrupted) << "every run ended before the signal came";
+        }
+    }
 }
 
 // Names on a key are hostile input: a backslash in a name never makes a path
