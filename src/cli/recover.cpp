@@ -64,11 +64,12 @@ Exit run_recover(Invocation& call) {
     const std::wstring in =
         call.options.has("--in") ? wide_from_utf8(call.options.value("--in")) : services.files.temp_folder();
     uint32_t attributes = 0;
-    if (in.empty() || services.files.attributes(in, attributes) != Lookup::found ||
-        (attributes & kAttributeFolder) == 0) {
-        return call.errors.fail(Exit::no_key,
-                                (in.empty() ? std::string("the temporary folder") : shown_path(in, services.separator)) +
-                                    ": no such folder" + reason_of(services.files));
+    const Lookup looked_up = in.empty() ? Lookup::missing : services.files.attributes(in, attributes);
+    if (looked_up != Lookup::found || (attributes & kAttributeFolder) == 0) {
+        const std::string shown = in.empty() ? std::string("the temporary folder") : shown_path(in, services.separator);
+        return call.errors.fail(Exit::no_key, shown + (looked_up == Lookup::found
+                                                           ? std::string(": not a folder")
+                                                           : ": no such folder" + reason_of(services.files)));
     }
     const std::vector<UnfinishedFormat> found = find_unfinished_formats_in(services.files, in);
     return call.options.has("--key") ? put_back_unfinished(call, found) : list_unfinished(call, found, in);
@@ -114,7 +115,10 @@ Exit put_back_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& 
     DeviceDrive device(volumes, services.files);
     const KeyIdentity key = device.key_at(root);
     if (!key.found()) {
-        return call.errors.fail(Exit::no_key, shown_root + ": no such folder");
+        uint32_t attributes = 0;
+        return call.errors.fail(Exit::no_key, shown_root + (services.files.attributes(root, attributes) == Lookup::found
+                                                                ? ": not a folder"
+                                                                : ": no such folder"));
     }
     const RecoveryServices recovery{device, services.files, volumes, services.clock};
     Exit exit = Exit::done;

@@ -197,10 +197,12 @@ std::string program_help(const std::string& version, std::size_t width) {
                     width, 0, 0) +
             '\n';
     help += '\n' +
-            wrapped("Exit codes: 0 done; 1 a usage error or a refused choice (also several keys and no --key, or "
-                    "an erase not confirmed); 2 no key (also a --key that names no folder, or a folder that is "
-                    "no key without --force, or a key that went away); 3 an I/O failure (also a failed write to "
-                    "standard output or error).",
+            wrapped("Exit codes: 0 done (also an erase that skipped what is no plain file, and an empty JSON "
+                    "list); 1 a usage error or a refused choice (also several keys and no --key, no terminal to "
+                    "ask on, or an erase not confirmed); 2 no key (also a --key that names no folder, or a "
+                    "folder that is no key without --force, or a key that went away); 3 an I/O failure (also "
+                    "labels that cannot be read with no key found, or a failed write to standard output or "
+                    "error); 130 an erase stopped by Ctrl-C.",
                     width, 0, 0) +
             '\n';
     add_examples(help,

@@ -84,6 +84,36 @@ TEST(Recover, ListsEachBackupWithItsKeyAndFiles) {
     EXPECT_EQ(missing.err.rfind("lanternbook recover: " + in / "gone" + ": no such folder", 0), 0u) << missing.err;
 }
 
+// recover keeps the program's conventions: an empty JSON list is a success,
+// a file is "not a folder", -k, -y and -q, and LANTERNBOOK_KEY never turns a
+// listing into a put-back.
+TEST(Recover, KeepsTheProgramsConventions) {
+    TempFolder in;
+    const ProgramRun none = run_program({"recover", "--json", "--in", in.path()});
+    EXPECT_EQ(none.exit_code, 0) << none.err;
+    EXPECT_EQ(Json::parse(none.out), Json::parse(R"({"format": 1, "unfinished": []})"));
+
+    write_text(in / "file", "");
+    TempFolder key;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    const ProgramRun in_file = run_program({"recover", "--in", in / "file"});
+    EXPECT_EQ(in_file.exit_code, 2);
+    EXPECT_EQ(in_file.err, "lanternbook recover: " + (in / "file") + ": not a folder\n");
+    const ProgramRun key_file = run_program({"recover", "--in", in.path(), "-k", in / "file", "-y"});
+    EXPECT_EQ(key_file.exit_code, 2);
+    EXPECT_EQ(key_file.err, "lanternbook recover: " + (in / "file") + ": not a folder\n");
+
+    const ProgramRun listed = run_program({"recover", "--in", in.path()}, {{"LANTERNBOOK_KEY", key.path()}});
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_EQ(listed.out.rfind(backup.folder + "\n", 0), 0u) << listed.out;
+    EXPECT_TRUE(is_empty(key.path()));
+
+    const ProgramRun quiet = run_program({"-q", "recover", "--in", in.path(), "-k", key.path(), "-y"});
+    EXPECT_EQ(quiet.exit_code, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+    expect_whole_key(key.path());
+}
+
 TEST(Recover, PutsTheFilesBackOntoAnEmptyFolderOnlyWithAYes) {
     TempFolder in;
     TempFolder key;
