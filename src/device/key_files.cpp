@@ -85,10 +85,9 @@ std::unique_ptr<File> DeviceDrive::open_checked(const KeyIdentity& key, const st
         (place == FilePlace::told && serial == key.volume_serial && same_path(where, path))) {
         return file;
     }
-    file.reset();
-    // Made just now on a volume that took the key's place: made undone.
+    // Made just now on a volume that took the key's place: made undone, through its own handle.
     if (disposition == FileDisposition::create_new) {
-        static_cast<void>(files_.delete_file(path));
+        static_cast<void>(file->remove());
     }
     return nullptr;
 }

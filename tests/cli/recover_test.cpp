@@ -32,13 +32,17 @@ public:
         record.identity.assign(kKeyConfig.begin() + kIdentityOffset, kKeyConfig.begin() + kIdentityOffset + 7);
         record.made = SystemTime{2026, 12, 0, 7, 14, 2, 3, 0};
         for (std::size_t i = 0; i < kProgramFiles.size(); ++i) {
-            write_text(folder + "/" + kProgramFiles[i].first, kProgramFiles[i].second);
+            const std::string& content = kProgramFiles[i].second;
+            write_text(folder + "/" + kProgramFiles[i].first, content);
             record.held[i] = true;
-            record.sizes[i] = kProgramFiles[i].second.size();
+            record.sizes[i] = content.size();
+            record.hashes[i] =
+                hash_bytes(kHashStart, reinterpret_cast<const uint8_t*>(content.data()), content.size());
         }
         write_bytes(folder + "/CONFIG", kKeyConfig);
         record.held[3] = true;
         record.sizes[3] = kKeyConfig.size();
+        record.hashes[3] = hash_bytes(kHashStart, kKeyConfig.data(), kKeyConfig.size());
         write_bytes(folder + "/BACKUP.REC", encode_record(record));
     }
     std::string folder;
@@ -68,13 +72,17 @@ TEST(Recover, ListsEachBackupWithItsKeyAndFiles) {
                             "14:02 UTC\n  files: autorun.inf (11 bytes) lanternbook.dll (16 bytes) ostrevan.exe "
                             "(17 bytes) CONFIG (32 bytes)\n");
 
-    const ProgramRun json = run_program({"recover", "--json"}, {{"TMPDIR", in.path()}});
+    // Without --in: the user's own backup place under the state folder.
+    TempFolder state;
+    fs::create_directories(state / "lanternbook/backups");
+    const Backup kept(state / "lanternbook/backups", "volkaris0F20C5BA", 0x0F20C5BA);
+    const ProgramRun json = run_program({"recover", "--json"}, {{"XDG_STATE_HOME", state.path()}});
     EXPECT_EQ(json.exit_code, 0) << json.err;
     const Json listed = Json::parse(json.out);
     EXPECT_EQ(listed["format"], 1);
     ASSERT_EQ(listed["unfinished"].size(), 1u);
     const Json& first = listed["unfinished"][0];
-    EXPECT_EQ(first["folder"], backup.folder);
+    EXPECT_EQ(first["folder"], kept.folder);
     EXPECT_EQ(first["serial_number"], "QVX/05/4660");
     EXPECT_EQ(first["made"], "2026-12-07T14:02:03Z");
     EXPECT_EQ(first["files"][3], Json({{"name", "CONFIG"}, {"bytes", 32}}));

@@ -164,14 +164,14 @@ public:
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // The temporary folder, as on Windows, when it is the user's alone.
     std::unique_ptr<Folder> backup_place(std::wstring& path) override;
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
-    bool set_attributes(const std::wstring& path, uint32_t attributes) override;
-    bool file_size(const std::wstring& path, uint64_t& bytes) override;
-    bool delete_file(const std::wstring& path) override;
-    bool create_folder(const std::wstring& path) override;
-    bool remove_folder(const std::wstring& path) override;
-    std::wstring temp_folder() override;
+    // By path, as the platform's own calls would do it; for setting up worlds.
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries);
+    bool set_attributes(const std::wstring& path, uint32_t attributes);
+    bool file_size(const std::wstring& path, uint64_t& bytes);
+    bool delete_file(const std::wstring& path);
+    bool create_folder(const std::wstring& path);
+    bool remove_folder(const std::wstring& path);
     std::wstring failure_reason() override { return kFakeFailureReason; }
     uint32_t logical_drive_mask() override;
     bool drive_display_name(const std::wstring& root, std::wstring& name) override;

@@ -23,7 +23,6 @@ namespace lanternbook::posix {
 namespace {
 
 constexpr mode_t kNewFileMode = 0666;
-constexpr mode_t kNewFolderMode = 0777;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 // No errno says these; the values are none of errno's.
 constexpr int kNotRegular = -1;
@@ -37,7 +36,6 @@ constexpr char kStateFolder[] = ".local/state";
 constexpr const char* kBackupPlaceParts[] = {"lanternbook", "backups"};
 constexpr long kNanosecondsPerMillisecond = 1000000;
 constexpr unsigned kMillisecondsPerSecond = 1000;
-constexpr char kDefaultTempFolder[] = "/tmp";
 
 // Owns a descriptor; closes it when it dies.
 class Descriptor {
@@ -57,22 +55,6 @@ public:
 
 private:
     int fd_;
-};
-
-class DirListing {
-public:
-    explicit DirListing(const std::string& path) : dir_(::opendir(path.c_str())) {}
-    DirListing(const DirListing&) = delete;
-    DirListing& operator=(const DirListing&) = delete;
-    ~DirListing() {
-        if (dir_ != nullptr) {
-            ::closedir(dir_);
-        }
-    }
-    DIR* get() const { return dir_; }
-
-private:
-    DIR* dir_;
 };
 
 bool is_missing_error(int error) { return error == ENOENT || error == ENOTDIR; }
@@ -688,39 +670,6 @@ std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileA
     return file;
 }
 
-Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
-    entries.clear();
-    const std::string full = system_path(pattern);
-    const std::string folder_path = parent_of(full);
-    const std::string name_pattern = name_of(full);
-    const DirListing folder(folder_path);
-    if (!noted(folder.get() != nullptr)) {
-        return is_missing_error(errno) ? Lookup::missing : Lookup::failed;
-    }
-    while (true) {
-        errno = 0;
-        const dirent* entry = ::readdir(folder.get());
-        if (entry == nullptr) {
-            if (!noted(errno == 0)) {
-                return Lookup::failed;
-            }
-            break;
-        }
-        const std::string name = entry->d_name;
-        if (!matches_as_windows_does(name_pattern, name)) {
-            continue;
-        }
-        const std::string entry_path = joined_path(folder_path, name);
-        struct stat info {};
-        if (::lstat(entry_path.c_str(), &info) != 0) {
-            // Gone since the folder was read.
-            continue;
-        }
-        entries.push_back(FolderEntry{core_name(name), attributes_of(entry_path, info)});
-    }
-    return entries.empty() ? Lookup::missing : Lookup::found;
-}
-
 Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attributes) {
     const std::string system = system_path(path);
     struct stat info {};
@@ -729,55 +678,6 @@ Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attribute
     }
     attributes = attributes_of(system, info);
     return Lookup::found;
-}
-
-bool PosixFileSystem::set_attributes(const std::wstring& path, uint32_t attributes) {
-    const std::string system = system_path(path);
-    struct stat info {};
-    if (!noted(::lstat(system.c_str(), &info) == 0)) {
-        return false;
-    }
-    const bool read_only_now = (info.st_mode & kWriteBits) == 0;
-    const bool read_only_wanted = (attributes & kAttributeReadOnly) != 0;
-    if (S_ISLNK(info.st_mode) || read_only_now == read_only_wanted) {
-        // A link's mode is its target's: nothing of the link itself to change.
-        return true;
-    }
-    const mode_t permissions = info.st_mode & 07777;
-    const mode_t wanted = read_only_wanted ? permissions & ~kWriteBits : permissions | S_IWUSR;
-    return noted(::chmod(system.c_str(), wanted) == 0);
-}
-
-bool PosixFileSystem::file_size(const std::wstring& path, uint64_t& bytes) {
-    struct stat info {};
-    if (!noted(::lstat(system_path(path).c_str(), &info) == 0)) {
-        return false;
-    }
-    bytes = static_cast<uint64_t>(info.st_size);
-    return true;
-}
-
-bool PosixFileSystem::delete_file(const std::wstring& path) {
-    const std::string system = system_path(path);
-    struct stat info {};
-    // Folders are remove_folder's.
-    if (!noted(::lstat(system.c_str(), &info) == 0) || !is_no_folder(info)) {
-        return false;
-    }
-    return noted(::unlink(system.c_str()) == 0);
-}
-
-bool PosixFileSystem::create_folder(const std::wstring& path) {
-    return noted(::mkdir(system_path(path).c_str(), kNewFolderMode) == 0);
-}
-
-bool PosixFileSystem::remove_folder(const std::wstring& path) {
-    const std::string system = system_path(path);
-    struct stat info {};
-    if (!noted(::lstat(system.c_str(), &info) == 0)) {
-        return false;
-    }
-    return noted(S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0);
 }
 
 std::unique_ptr<Folder> PosixFileSystem::open_folder(const std::wstring& path) {
@@ -837,11 +737,6 @@ bool PosixFileSystem::is_regular(const struct stat& info) {
         return false;
     }
     return true;
-}
-
-std::wstring PosixFileSystem::temp_folder() {
-    const char* folder = std::getenv("TMPDIR");
-    return wide_from_utf8(folder != nullptr && *folder != '\0' ? folder : kDefaultTempFolder);
 }
 
 SystemTime PosixClock::utc_now() {
