@@ -26,8 +26,6 @@ constexpr wchar_t kBackupFolderPrefix[] = L"volkaris";
 constexpr unsigned kBackupFolderAttempts = 64;
 // A file put back is written under its name with this after it, then renamed.
 constexpr wchar_t kPutBackSuffix[] = L".NEW";
-// How long a put-back waits for a Save on the same key to finish.
-constexpr unsigned kKeyLockWaitMs = 10000;
 
 struct CopiedFile {
     std::size_t index = 0;  // in kBackedUpFiles

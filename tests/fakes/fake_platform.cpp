@@ -199,7 +199,8 @@ public:
     }
 
     Lookup attributes(const std::wstring& name, uint32_t& attributes) override {
-        if (!platform_.begin_call() || !reachable() || !plain_name(name)) {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name) ||
+            platform_.failing_lookups.count(to_upper_ascii(full(name))) != 0) {
             return Lookup::failed;
         }
         const std::shared_ptr<FakePlatform::Node> found = child(name);
@@ -489,6 +490,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     usb_set_available = other.usb_set_available;
     removed_usb_devices = other.removed_usb_devices;
     unopenable_paths = other.unopenable_paths;
+    failing_lookups = other.failing_lookups;
     locked_paths = other.locked_paths;
     failing_replaces = other.failing_replaces;
     phantom_removes = other.phantom_removes;
@@ -958,7 +960,7 @@ Lookup FakePlatform::list_folder(const std::wstring& pattern, std::vector<Folder
 }
 
 Lookup FakePlatform::attributes(const std::wstring& path, uint32_t& attributes) {
-    if (!begin_call()) {
+    if (!begin_call() || failing_lookups.count(upper(path)) != 0) {
         return Lookup::failed;
     }
     const Place own = locate(path, false);

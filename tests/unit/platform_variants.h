@@ -1,6 +1,5 @@
 // The fake platform with one more trait of a real one, for the tests that
-// need it: paths resolved against the current drive, look-ups that fail for
-// one path.
+// need it: paths resolved against the current drive.
 #pragma once
 
 #include <map>
@@ -76,19 +75,6 @@ private:
             return FilePlace::not_linked;
         }
     };
-};
-
-// Look-ups of one path fail: the question cannot be answered.
-class FailingLookup : public FakePlatform {
-public:
-    Lookup attributes(const std::wstring& path, uint32_t& attributes) override {
-        if (to_upper_ascii(path) == to_upper_ascii(failing_path)) {
-            static_cast<void>(begin_call());
-            return Lookup::failed;
-        }
-        return FakePlatform::attributes(path, attributes);
-    }
-    std::wstring failing_path;
 };
 
 }  // namespace lanternbook::testing
