@@ -108,7 +108,9 @@ bool ProgramFileBackup::make_backup_folder(Folder& root) {
     const SystemTime now = clock_.utc_now();
     uint32_t number = (uint32_t{now.hour} << 24) ^ (uint32_t{now.minute} << 16) ^
                       (uint32_t{now.second} << 10) ^ now.milliseconds;
-    for (unsigned attempt = 0; attempt < kBackupFolderAttempts; ++attempt, number += 0x9E37) {
+    // A start that cleans up our folders without a record waits while this one is made and locked.
+    const std::unique_ptr<FolderLock> making = place->lock(kKeyLockWaitMs);
+    for (unsigned attempt = 0; making && attempt < kBackupFolderAttempts; ++attempt, number += 0x9E37) {
         const std::wstring name = kBackupFolderPrefix + hex_text(number, 8);
         // Creation fails on anything already there, so the folder is ours alone.
         std::unique_ptr<Folder> folder = place->create_folder(name);
@@ -217,11 +219,20 @@ RestoreResult ProgramFileBackup::restore(const KeyIdentity& key) {
     for (const CopiedFile& copied : copied_files_) {
         // Only what is missing: nothing already on the key is ever written over.
         uint32_t attributes = 0;
-        if (root->attributes(copied.name(), attributes) == Lookup::missing && !put_back(*root, copied)) {
+        const Lookup there = root->attributes(copied.name(), attributes);
+        if (there == Lookup::missing && !put_back(*root, copied)) {
             all_back = false;
             continue;
         }
-        all_back = is_back(*root, copied, identity_) && all_back;
+        if (!is_back(*root, copied, identity_)) {
+            all_back = false;
+            continue;
+        }
+        // Made anew after the format (CONFIG is), a file gets the attributes it had.
+        if (there == Lookup::found && copied.attributes != 0 && (attributes & kKeptFileAttributes) != copied.attributes) {
+            std::unique_ptr<File> file = root->open_file(copied.name(), FileAccess::entry, FileDisposition::open_existing);
+            all_back = file && file->set_attributes(copied.attributes) && all_back;
+        }
     }
     if (!all_back) {
         return RestoreResult::files_left_behind;

@@ -38,15 +38,24 @@ Lookup collect(FileSystem& files, std::unique_ptr<Folder> place, const std::wstr
     if (place->list(kBackupFolders, entries) == Lookup::failed) {
         return Lookup::failed;
     }
+    // Folders of ours without a record are cleared only while no format is making one.
+    const std::unique_ptr<FolderLock> clearing = place->lock(0);
     for (const FolderEntry& entry : entries) {
         std::unique_ptr<Folder> folder = entry.is_folder() && !entry.is_link() ? place->open_folder(entry.name) : nullptr;
         // Another user's folder is never read; one a format or a recovery holds is theirs for now.
         std::unique_ptr<FolderLock> lock = folder && folder->private_to_user() ? folder->lock(0) : nullptr;
         UnfinishedFormat unfinished{with_trailing_backslash(path) + entry.name, BackupRecord{}, HeldBackup{}};
-        if (lock && read_record(*folder, unfinished.record)) {
+        uint32_t ignored = 0;
+        if (!lock) {
+            continue;
+        }
+        if (read_record(*folder, unfinished.record)) {
             unfinished.held = HeldBackup{files.open_folder(path), std::move(folder), std::move(lock), entry.name,
                                          unfinished.folder};
             found.push_back(std::move(unfinished));
+        } else if (clearing && folder->attributes(kBackupRecordName, ignored) == Lookup::missing) {
+            // Ours and no record: a format that never began, or a removal cut short after the record went.
+            static_cast<void>(delete_tree(*folder) && place->remove_folder(entry.name));
         }
     }
     return Lookup::found;

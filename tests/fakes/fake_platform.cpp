@@ -503,6 +503,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     message_box_answers = other.message_box_answers;
     default_answer = other.default_answer;
     message_boxes = other.message_boxes;
+    while_asking = other.while_asking;
     now = other.now;
     slept_ms = other.slept_ms;
     ms_per_call = other.ms_per_call;
@@ -1141,6 +1142,9 @@ int FakePlatform::message_box(const std::wstring& text, const std::wstring& capt
         return kAnswerCancel;
     }
     message_boxes.push_back({text, caption, style});
+    if (while_asking) {
+        while_asking();
+    }
     if (message_box_answers.empty()) {
         return default_answer;
     }

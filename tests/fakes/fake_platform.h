@@ -123,6 +123,8 @@ public:
     std::wstring module_file = L"C:\\Program Files\\Host\\lanternbook.dll";
 
     std::deque<int> message_box_answers;       // taken in order; then default_answer
+    // Runs while a message box is open, before it is answered.
+    std::function<void()> while_asking;
     int default_answer = kAnswerOk;
     std::vector<MessageBoxCall> message_boxes;
     // The texts of the error boxes shown, in order.
