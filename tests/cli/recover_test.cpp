@@ -2,6 +2,8 @@
 // behind, listed and put back onto a key folder.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <nlohmann/json.hpp>
@@ -176,6 +178,61 @@ TEST(Recover, WritesNothingOntoAFolderThatIsNeitherItsKeyNorEmpty) {
     expect_whole_key(empty.path());
     EXPECT_FALSE(exists(second.folder));
     EXPECT_TRUE(exists(first.folder + "/BACKUP.REC"));
+}
+
+}  // namespace
+}  // namespace lanternbook::testing
+
+namespace lanternbook::testing {
+namespace {
+
+// Another user could have put anything into a folder they may write: it is
+// not read, and the user is told why.
+TEST(RecoverPlaces, AFolderOthersMayWriteIsRefusedWithTheReason) {
+    TempFolder in;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    fs::permissions(in.path(), fs::perms::all);
+
+    const ProgramRun run = run_program({"recover", "--in", in.path()});
+
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "lanternbook recover: " + in.path() + ": not used: another user owns it or may write in it\n");
+    EXPECT_TRUE(exists(backup.folder + "/BACKUP.REC"));
+}
+
+// A backup folder another user made in our place is neither listed nor put
+// back, whatever its record says (as root, which can make files another's).
+TEST(RecoverPlaces, AnotherUsersBackupFolderIsNeverListed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    }
+    TempFolder state;
+    fs::create_directories(state / "lanternbook/backups");
+    const Backup ours(state / "lanternbook/backups", "volkaris0F20C5BA", 0x0F20C5BA);
+    const Backup theirs(state / "lanternbook/backups", "volkaris11111111", 0x11111111);
+    ASSERT_EQ(::chown(theirs.folder.c_str(), 65534, 65534), 0);
+
+    const ProgramRun run = run_program({"recover", "--json"}, {{"XDG_STATE_HOME", state.path()}});
+
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    const Json listed = Json::parse(run.out);
+    ASSERT_EQ(listed["unfinished"].size(), 1u);
+    EXPECT_EQ(listed["unfinished"][0]["folder"], ours.folder);
+}
+
+// The key named as a relative path is the same key: the put-back ends as it does for any other.
+TEST(RecoverPlaces, ARelativeKeyIsTheKeyItNames) {
+    TempFolder in;
+    TempFolder key;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    const fs::path relative = fs::relative(key.path(), fs::current_path());
+
+    const ProgramRun run = run_program({"recover", "--in", in.path(), "--key", relative.string(), "--yes"});
+
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    expect_whole_key(key.path());
+    EXPECT_FALSE(exists(backup.folder));
 }
 
 }  // namespace
