@@ -148,11 +148,6 @@ public:
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // Null when the file cannot be opened. Only a regular file opens: never
-    // a folder, a device or a pipe, never through a link at the end of the
-    // path, and never by waiting for someone at the other end.
-    [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                                          FileDisposition disposition) = 0;
     // Links report themselves, not their target.
     [[nodiscard]] virtual Lookup attributes(const std::wstring& path, uint32_t& attributes) = 0;
     // The folder at `path`, held, reached without stepping through a link

@@ -47,6 +47,12 @@ protected:
     std::wstring path(const std::string& name) const { return wide(folder / name); }
     // A folder below the test's own, held.
     std::unique_ptr<Folder> held(const std::string& name) { return files.open_folder(path(name)); }
+    // A file by its path, through its folder held.
+    std::unique_ptr<File> open(const std::wstring& full, FileAccess access, FileDisposition disposition) {
+        const std::size_t cut = full.find_last_of(L"/\\");
+        std::unique_ptr<Folder> parent = files.open_folder(full.substr(0, cut == 0 ? 1 : cut));
+        return parent ? parent->open_file(full.substr(cut + 1), access, disposition) : nullptr;
+    }
     TempFolder folder;
     posix::PosixFileSystem files;
 };
@@ -91,7 +97,7 @@ TEST_F(PosixFiles, BackslashesSeparateParts) {
     write_text(folder / "CARD/a.ddd", "abc");
     uint64_t size = 0;
     std::unique_ptr<File> file =
-        files.open_file(wide(folder.path()) + L"\\CARD\\a.ddd", FileAccess::read, FileDisposition::open_existing);
+        open(wide(folder.path()) + L"\\CARD\\a.ddd", FileAccess::read, FileDisposition::open_existing);
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->size(size));
     EXPECT_EQ(size, 3u);
@@ -129,7 +135,7 @@ TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     const std::wstring helper = path("CONFIG.NEW");
     write_text(folder / "CONFIG", "old");
     {
-        std::unique_ptr<File> file = files.open_file(helper, FileAccess::write, FileDisposition::create_new);
+        std::unique_ptr<File> file = open(helper, FileAccess::write, FileDisposition::create_new);
         ASSERT_TRUE(file);
         const uint8_t data[] = {'n', 'e', 'w', '!'};
         std::size_t written = 0;
@@ -145,15 +151,15 @@ TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     EXPECT_EQ(testing::read_bytes(folder / "CONFIG"), (std::vector<uint8_t>{'n', 'e', 'w', '!'}));
     EXPECT_FALSE(testing::exists(folder / "CONFIG.NEW"));
 
-    std::unique_ptr<File> file = files.open_file(target, FileAccess::read, FileDisposition::open_existing);
+    std::unique_ptr<File> file = open(target, FileAccess::read, FileDisposition::open_existing);
     ASSERT_TRUE(file);
     uint8_t buffer[16] = {};
     std::size_t read = 0;
     ASSERT_TRUE(file->read(buffer, sizeof buffer, read));
     EXPECT_EQ(read, 4u);
-    EXPECT_FALSE(files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing));
+    EXPECT_FALSE(open(path("missing"), FileAccess::read, FileDisposition::open_existing));
     fs::create_directory(folder / "folder");
-    EXPECT_FALSE(files.open_file(path("folder"), FileAccess::read, FileDisposition::open_existing));
+    EXPECT_FALSE(open(path("folder"), FileAccess::read, FileDisposition::open_existing));
 }
 
 TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
@@ -179,7 +185,7 @@ TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        EXPECT_FALSE(files.open_file(path(row.name), row.access, row.disposition));
+        EXPECT_FALSE(open(path(row.name), row.access, row.disposition));
     }
     EXPECT_EQ(testing::read_bytes(folder / "outside"), (std::vector<uint8_t>{'1', '2'}));
     EXPECT_FALSE(testing::exists(folder / "nowhere"));
@@ -187,7 +193,7 @@ TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
 
 TEST_F(PosixFiles, AnOpenFileIsRemovedAndMarkedReadOnlyByItself) {
     write_text(folder / "a.ddd", "x");
-    std::unique_ptr<File> file = files.open_file(path("a.ddd"), FileAccess::entry, FileDisposition::open_existing);
+    std::unique_ptr<File> file = open(path("a.ddd"), FileAccess::entry, FileDisposition::open_existing);
     ASSERT_TRUE(file);
     ASSERT_TRUE(file->set_attributes(kAttributeReadOnly));
     EXPECT_EQ(fs::status(folder / "a.ddd").permissions() & fs::perms::owner_write, fs::perms::none);
@@ -198,7 +204,7 @@ TEST_F(PosixFiles, AnOpenFileIsRemovedAndMarkedReadOnlyByItself) {
 
 TEST_F(PosixFiles, TruncateAndCloseReportWhatHappened) {
     write_text(folder / "DATE", "111111");
-    std::unique_ptr<File> file = files.open_file(path("DATE"), FileAccess::write, FileDisposition::open_always);
+    std::unique_ptr<File> file = open(path("DATE"), FileAccess::write, FileDisposition::open_always);
     ASSERT_TRUE(file);
     ASSERT_TRUE(file->truncate());
     ASSERT_TRUE(file->close());
@@ -235,7 +241,7 @@ TEST_F(PosixFiles, ANameHoldingABackslashIsOneNameAndGoesByItself) {
 
 TEST_F(PosixFiles, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
     write_text(folder / "file", "x");
-    std::unique_ptr<File> file = files.open_file(path("file"), FileAccess::entry, FileDisposition::open_existing);
+    std::unique_ptr<File> file = open(path("file"), FileAccess::entry, FileDisposition::open_existing);
     ASSERT_TRUE(file);
     ASSERT_TRUE(file->set_attributes(kAttributeReadOnly | kAttributeHidden));
     EXPECT_EQ(fs::status(folder / "file").permissions() &
@@ -282,10 +288,10 @@ TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
     };
     const Case cases[] = {
         {"open a missing file",
-         [&] { return files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         [&] { return open(path("missing"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
          L"No such file or directory"},
         {"open a folder",
-         [&] { return files.open_file(path("CARD"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         [&] { return open(path("CARD"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
          L"Is a directory"},
         {"delete a folder", [&] { return top->delete_file(L"CARD"); }, L"Is a directory"},
         {"make a folder that is there", [&] { return top->create_folder(L"CARD") != nullptr; }, L"File exists"},
@@ -294,12 +300,12 @@ TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
         {"put a file in a folder's place",
          [&] {
              const std::unique_ptr<File> plain =
-                 files.open_file(path("plain"), FileAccess::write, FileDisposition::open_existing);
+                 open(path("plain"), FileAccess::write, FileDisposition::open_existing);
              return plain && plain->replace(path("CARD"));
          },
          L"Is a directory"},
         {"open a device",
-         [&] { return files.open_file(L"/dev/full", FileAccess::write, FileDisposition::open_existing) != nullptr; },
+         [&] { return open(L"/dev/full", FileAccess::write, FileDisposition::open_existing) != nullptr; },
          L"not a regular file"},
     };
     for (const Case& c : cases) {

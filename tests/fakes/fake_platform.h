@@ -162,8 +162,8 @@ public:
     std::function<void(int call_number)> before_call;
 
     // --- Platform ---
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
+    // By path, following links before the last part as the platforms' own calls would.
+    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access, FileDisposition disposition);
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // The temporary folder, as on Windows, when it is the user's alone.
     std::unique_ptr<Folder> backup_place(std::wstring& path) override;

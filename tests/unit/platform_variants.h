@@ -41,21 +41,11 @@ private:
 };
 
 // A path that starts at a single backslash leads to the root of the current
-// drive C:, and the volume of an empty root is that drive's, as on Windows;
-// and, as the POSIX layer's, whose "\\" is the root of everything, an open
-// file does not tell where it is.
+// drive C:, and the volume of an empty root is that drive's, as on Windows.
 class CurrentDriveRoot : public FakePlatform {
 public:
     static std::wstring full(const std::wstring& path) {
         return !path.empty() && path[0] == L'\\' && (path.size() == 1 || path[1] != L'\\') ? L"C:" + path : path;
-    }
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override {
-        std::unique_ptr<File> file = FakePlatform::open_file(full(path), access, disposition);
-        if (!file) {
-            return nullptr;
-        }
-        return std::make_unique<Untold>(std::move(file));
     }
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override {
         return FakePlatform::attributes(full(path), attributes);
@@ -67,14 +57,6 @@ public:
         return FakePlatform::volume_identity(root.empty() ? L"C:\\" : root, serial_number, label);
     }
 
-private:
-    class Untold : public FileWrapper {
-    public:
-        using FileWrapper::FileWrapper;
-        FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override {
-            return FilePlace::not_linked;
-        }
-    };
 };
 
 }  // namespace lanternbook::testing

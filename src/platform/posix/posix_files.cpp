@@ -59,14 +59,6 @@ private:
 
 bool is_missing_error(int error) { return error == ENOENT || error == ENOTDIR; }
 
-std::string parent_of(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string name_of(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -646,28 +638,6 @@ std::wstring core_name(const std::string& name) {
     std::wstring wide = wide_from_utf8(name);
     std::replace(wide.begin(), wide.end(), L'\\', kBackslashInName);
     return wide;
-}
-
-std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileAccess access,
-                                                 FileDisposition disposition) {
-    const std::string system = system_path(path);
-    const int folder = ::open(parent_of(system).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (!noted(folder >= 0)) {
-        return nullptr;
-    }
-    const std::string name = name_of(system);
-    const int fd = ::openat(folder, name.c_str(), open_flags(access, disposition), kNewFileMode);
-    if (!noted(fd >= 0)) {
-        static_cast<void>(::close(folder));
-        return nullptr;
-    }
-    auto file = std::make_unique<PosixFile>(folder, fd, name, last_error_);
-    // Folders, devices, pipes and sockets are no files here.
-    struct stat info {};
-    if (!noted(::fstat(fd, &info) == 0) || !is_regular(info)) {
-        return nullptr;
-    }
-    return file;
 }
 
 Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attributes) {

@@ -30,8 +30,6 @@ constexpr wchar_t kBackslashInName = 0xF05C;
 // bit at all kAttributeReadOnly, a name starting with a dot hidden.
 class PosixFileSystem : public FileSystem {
 public:
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // $XDG_STATE_HOME/lanternbook/backups (~/.local/state/... by default),

@@ -14,8 +14,6 @@ public:
     void set_owner_window(HWND window) { owner_window_ = window; }
 
     // FileSystem
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // The user's own temporary folder.
@@ -38,7 +36,10 @@ public:
     ShellFormatOutcome shell_format(int drive_index) override;
     std::wstring module_path() override;
 
-    // What a held folder does by its checked path.
+    // What a held folder does by its checked path. Only a regular file
+    // opens, never through a link at the end of the path.
+    [[nodiscard]] std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
+                                                  FileDisposition disposition);
     [[nodiscard]] Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries);
     [[nodiscard]] bool create_folder(const std::wstring& path);
     // The user's temporary folder in its long form; empty on failure.

@@ -53,15 +53,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<File> Win32PlatformWithReasons::open_file(const std::wstring& path, FileAccess access,
-                                                          FileDisposition disposition) {
-    std::unique_ptr<File> file = Win32Platform::open_file(path, access, disposition);
-    if (!noted(file != nullptr, last_error_)) {
-        return nullptr;
-    }
-    return std::make_unique<NotedFile>(std::move(file), last_error_);
-}
-
 Lookup Win32PlatformWithReasons::attributes(const std::wstring& path, uint32_t& attributes) {
     return noted(Win32Platform::attributes(path, attributes), last_error_);
 }

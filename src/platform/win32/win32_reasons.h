@@ -15,8 +15,6 @@ public:
     // Each keeps GetLastError() when it fails, read as soon as the call
     // returns: what runs between the system's call and that (freeing the
     // path's text) leaves the error as it is.
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
     // FormatMessage's text for the kept error, without its line break.
     std::wstring failure_reason() override;
