@@ -31,7 +31,7 @@ ChosenKey named_key(const std::wstring& root, const std::wstring& where, FileSys
         chosen.exit = Exit::no_key;
         chosen.error = named + L": not a folder";
     } else {
-        chosen.root = root;
+        chosen.root = as_named(root);
     }
     return chosen;
 }

@@ -1,6 +1,7 @@
 // lanternbook recover: the formats cut short, listed, and a key's files put
 // back from the backup folder one of them left.
 #include <algorithm>
+#include <filesystem>
 
 #include "cli/commands.h"
 #include "cli/json_document.h"
@@ -15,10 +16,10 @@ namespace {
 
 Exit run_recover(Invocation& call);
 Exit list_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& found, const std::wstring& in);
-Exit put_back_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& found);
-std::optional<UnfinishedFormat> backup_for(Invocation& call, const std::vector<UnfinishedFormat>& found,
-                                           const KeyIdentity& key, const RecoveryServices& recovery, Exit& exit,
-                                           bool& own);
+Exit put_back_unfinished(Invocation& call, std::vector<UnfinishedFormat>& found);
+std::wstring absolute_root(const std::string& named);
+UnfinishedFormat* backup_for(Invocation& call, std::vector<UnfinishedFormat>& found, const KeyIdentity& key,
+                             const RecoveryServices& recovery, Exit& exit, bool& own);
 bool put_back_confirmed(Invocation& call, const BackupRecord& record, const std::string& shown_root);
 Exit label_put_back(Invocation& call, const std::wstring& root, const BackupRecord& record, const std::string& done);
 bool is_volume_root(const std::wstring& root, Volumes& volumes);
@@ -45,8 +46,8 @@ CommandEntry recover_command() {
             {{"-k,--key", "DIR", "the key, or an empty folder, to put the files back onto"},
              {"--from", "FOLDER", "the backup folder to put back, when more than one could be meant"},
              {"--in", "DIR",
-              "where the backup folders are; without it, the temporary folder ($TMPDIR or /tmp; %TEMP% on "
-              "Windows)"},
+              "where the backup folders are; without it, the backup place ($XDG_STATE_HOME/lanternbook/backups, "
+              "by default ~/.local/state/lanternbook/backups; %TEMP% on Windows)"},
              {"-y,--yes", nullptr, "do not ask; needed when there is no terminal to ask on"},
              {"--json", nullptr, "the list as a JSON object"},
              kQuietOption},
@@ -61,17 +62,28 @@ namespace {
 
 Exit run_recover(Invocation& call) {
     Services& services = call.services;
-    const std::wstring in =
-        call.options.has("--in") ? wide_from_utf8(call.options.value("--in")) : services.files.temp_folder();
+    std::vector<UnfinishedFormat> found;
+    std::wstring in;
+    Lookup searched = Lookup::missing;
     uint32_t attributes = 0;
-    const Lookup looked_up = in.empty() ? Lookup::missing : services.files.attributes(in, attributes);
-    if (looked_up != Lookup::found || (attributes & kAttributeFolder) == 0) {
-        const std::string shown = in.empty() ? std::string("the temporary folder") : shown_path(in, services.separator);
-        return call.errors.fail(Exit::no_key, shown + (looked_up == Lookup::found
-                                                           ? std::string(": not a folder")
-                                                           : ": no such folder" + reason_of(services.files)));
+    if (call.options.has("--in")) {
+        in = wide_from_utf8(call.options.value("--in"));
+        if (services.files.attributes(in, attributes) == Lookup::found && (attributes & kAttributeFolder) == 0) {
+            return call.errors.fail(Exit::no_key, shown_path(in, services.separator) + ": not a folder");
+        }
+        searched = find_unfinished_formats_in(services.files, in, found);
+    } else {
+        const std::unique_ptr<Folder> place = services.files.backup_place(in);
+        searched = place ? find_unfinished_formats_in(services.files, in, found) : Lookup::failed;
     }
-    const std::vector<UnfinishedFormat> found = find_unfinished_formats_in(services.files, in);
+    const std::string shown_in = in.empty() ? std::string("the backup folder") : shown_path(in, services.separator);
+    if (searched == Lookup::missing) {
+        return call.errors.fail(Exit::no_key, shown_in + ": no such folder");
+    }
+    if (searched == Lookup::failed) {
+        // Another user could have put there whatever it holds: nothing of it is read.
+        return call.errors.fail(Exit::refused, shown_in + ": not used" + reason_of(services.files));
+    }
     return call.options.has("--key") ? put_back_unfinished(call, found) : list_unfinished(call, found, in);
 }
 
@@ -104,12 +116,12 @@ Exit list_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& foun
 
 // ---------------------------------------------------------------- the put-back
 
-Exit put_back_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& found) {
+Exit put_back_unfinished(Invocation& call, std::vector<UnfinishedFormat>& found) {
     Services& services = call.services;
     if (call.options.has("--json")) {
         return call.errors.fail(Exit::refused, std::string("--json lists; it does not go with --key"));
     }
-    const std::wstring root = wide_from_utf8(call.options.value("--key"));
+    const std::wstring root = absolute_root(call.options.value("--key"));
     const std::string shown_root = shown_path(root, services.separator);
     NamedKeyVolumes volumes(services.volumes, services.files, root);
     DeviceDrive device(volumes, services.files);
@@ -123,8 +135,8 @@ Exit put_back_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& 
     const RecoveryServices recovery{device, services.files, volumes, services.clock};
     Exit exit = Exit::done;
     bool own = false;
-    const std::optional<UnfinishedFormat> backup = backup_for(call, found, key, recovery, exit, own);
-    if (!backup) {
+    UnfinishedFormat* backup = backup_for(call, found, key, recovery, exit, own);
+    if (backup == nullptr) {
         return exit;
     }
     const std::string shown_folder = shown_path(backup->folder, services.separator);
@@ -148,29 +160,48 @@ Exit put_back_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& 
             return call.errors.fail(Exit::refused, std::string("nothing put back"));
         }
     }
-    if (put_back_onto(*backup, root, !own, recovery) != Recovery::put_back) {
+    const Recovery put = put_back_onto(*backup, root, !own, recovery);
+    if (put != Recovery::put_back && put != Recovery::label_not_set) {
         return call.errors.fail(Exit::io_failure, shown_root + ": not everything could be put back" +
                                                       reason_of(services.files) + "; the copy stays in " +
                                                       shown_folder);
     }
     const std::size_t count = files_held(backup->record);
-    return label_put_back(call, root, backup->record,
-                          "put back " + std::to_string(count) + (count == 1 ? " file" : " files") + " onto " +
-                              shown_root + "; removed " + shown_folder + "\n");
+    const std::string put_text =
+        "put back " + std::to_string(count) + (count == 1 ? " file" : " files") + " onto " + shown_root;
+    uint32_t attributes = 0;
+    // Every file is back; the copy going too is a second thing, told as it is.
+    if (services.files.attributes(backup->folder, attributes) != Lookup::missing) {
+        call.out << put_text << '\n';
+        return call.errors.fail(Exit::io_failure,
+                                shown_folder + ": the copy could not be removed" + reason_of(services.files));
+    }
+    return label_put_back(call, root, backup->record, put_text + "; removed " + shown_folder + "\n");
+}
+
+// Whether the key is a volume's root is told by its parent: a relative path has none to tell by.
+std::wstring absolute_root(const std::string& named) {
+    std::error_code absolute_failed;
+    const std::filesystem::path path =
+        std::filesystem::absolute(std::filesystem::u8path(named), absolute_failed).lexically_normal();
+    std::wstring root = wide_from_utf8(absolute_failed ? named : path.u8string());
+    while (root.size() > 1 && (root.back() == L'/' || (root.back() == L'\\' && root.size() > 3))) {
+        root.pop_back();
+    }
+    return root;
 }
 
 // The backup that goes onto `key`: the one --from names, else the one made of
 // that key, else onto an empty folder the only one there is. `own` tells
 // whether it was made of that key.
-std::optional<UnfinishedFormat> backup_for(Invocation& call, const std::vector<UnfinishedFormat>& found,
-                                           const KeyIdentity& key, const RecoveryServices& recovery, Exit& exit,
-                                           bool& own) {
+UnfinishedFormat* backup_for(Invocation& call, std::vector<UnfinishedFormat>& found, const KeyIdentity& key,
+                             const RecoveryServices& recovery, Exit& exit, bool& own) {
     Services& services = call.services;
     const std::string shown_root = shown_path(key.root, services.separator);
-    std::vector<const UnfinishedFormat*> candidates;
+    std::vector<UnfinishedFormat*> candidates;
     if (call.options.has("--from")) {
         const std::wstring from = wide_from_utf8(call.options.value("--from"));
-        for (const UnfinishedFormat& unfinished : found) {
+        for (UnfinishedFormat& unfinished : found) {
             if (same_folder(unfinished.folder, from, services.separator)) {
                 candidates.push_back(&unfinished);
             }
@@ -178,10 +209,10 @@ std::optional<UnfinishedFormat> backup_for(Invocation& call, const std::vector<U
         if (candidates.empty()) {
             exit = call.errors.fail(Exit::no_key,
                                     call.options.value("--from") + ": no backup folder with a whole record there");
-            return std::nullopt;
+            return nullptr;
         }
     } else {
-        for (const UnfinishedFormat& unfinished : found) {
+        for (UnfinishedFormat& unfinished : found) {
             if (record_is_of(unfinished.record, key, recovery)) {
                 candidates.push_back(&unfinished);
             }
@@ -199,10 +230,10 @@ std::optional<UnfinishedFormat> backup_for(Invocation& call, const std::vector<U
                                                   : shown_root + ": " + std::to_string(candidates.size()) +
                                                         " backups of this key; name one with --from:" +
                                                         listed_paths(folders, services.separator));
-        return std::nullopt;
+        return nullptr;
     }
     own = record_is_of(candidates.front()->record, key, recovery);
-    return *candidates.front();
+    return candidates.front();
 }
 
 bool put_back_confirmed(Invocation& call, const BackupRecord& record, const std::string& shown_root) {

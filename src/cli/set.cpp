@@ -154,8 +154,13 @@ bool read_document(Invocation& call, const std::string& path, std::string& text,
         }
         return true;
     }
+    // The file the user named, reached as named, links and all.
+    const std::wstring named = as_named(wide_from_utf8(path));
+    const std::size_t cut = named.find_last_of(L"\\/");
+    std::unique_ptr<Folder> folder =
+        services.files.open_folder(cut == std::wstring::npos ? std::wstring(L".") : named.substr(0, cut == 0 ? 1 : cut));
     std::unique_ptr<File> file =
-        services.files.open_file(wide_from_utf8(path), FileAccess::read, FileDisposition::open_existing);
+        folder ? folder->open_file(named.substr(cut + 1), FileAccess::read, FileDisposition::open_existing) : nullptr;
     std::vector<uint8_t> chunk(kReadChunk);
     std::size_t count = 0;
     while (file && text.size() <= kDocumentLimit) {

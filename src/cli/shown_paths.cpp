@@ -1,6 +1,7 @@
 #include "cli/shown_paths.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "text/utf8_text.h"
 
@@ -15,6 +16,12 @@ std::string shown_path(const std::wstring& path, wchar_t separator) {
     std::wstring shown = path;
     std::replace(shown.begin(), shown.end(), L'\\', separator);
     return utf8_from_wide(shown);
+}
+
+std::wstring as_named(const std::wstring& named) {
+    std::error_code failed;
+    const std::filesystem::path real = std::filesystem::canonical(std::filesystem::u8path(utf8_from_wide(named)), failed);
+    return failed ? named : wide_from_utf8(real.u8string());
 }
 
 std::string listed_paths(const std::vector<std::wstring>& paths, wchar_t separator) {

@@ -1,4 +1,5 @@
-// Paths as the user reads them, and the system's reason beside a failure.
+// Paths as the user reads and names them, and the system's reason beside a
+// failure.
 #pragma once
 
 #include <string>
@@ -12,6 +13,11 @@ namespace lanternbook::cli {
 
 // A core path as the user writes it, with `separator` between its parts.
 [[nodiscard]] std::string shown_path(const std::wstring& path, wchar_t separator);
+
+// A folder named on the command line as an absolute path free of links: the
+// links in it taken as the user meant them, and from there on the folder is
+// reached without stepping through any.
+[[nodiscard]] std::wstring as_named(const std::wstring& named);
 
 // "\n  path" for each of the first ten paths, then how many more there are.
 [[nodiscard]] std::string listed_paths(const std::vector<std::wstring>& paths, wchar_t separator);

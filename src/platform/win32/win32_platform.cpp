@@ -436,7 +436,7 @@ std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAcc
     switch (access) {
         case FileAccess::read: desired = GENERIC_READ; break;
         case FileAccess::write: desired = GENERIC_WRITE | DELETE; break;
-        case FileAccess::read_write: desired = GENERIC_READ | GENERIC_WRITE; break;
+        case FileAccess::read_write: desired = GENERIC_READ | GENERIC_WRITE | DELETE; break;
         case FileAccess::entry: desired = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE; break;
     }
     const std::wstring system = system_path(path);
@@ -483,30 +483,8 @@ Lookup Win32Platform::attributes(const std::wstring& path, uint32_t& attributes)
     return Lookup::found;
 }
 
-bool Win32Platform::set_attributes(const std::wstring& path, uint32_t attributes) {
-    return ::SetFileAttributesW(system_path(path).c_str(), attributes) != FALSE;
-}
-
-bool Win32Platform::file_size(const std::wstring& path, uint64_t& bytes) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(system_path(path).c_str(), GetFileExInfoStandard, &data) == FALSE ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return false;
-    }
-    bytes = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    return true;
-}
-
-bool Win32Platform::delete_file(const std::wstring& path) {
-    return ::DeleteFileW(system_path(path).c_str()) != FALSE;
-}
-
 bool Win32Platform::create_folder(const std::wstring& path) {
     return !path.empty() && ::CreateDirectoryW(system_path(path).c_str(), nullptr) != FALSE;
-}
-
-bool Win32Platform::remove_folder(const std::wstring& path) {
-    return ::RemoveDirectoryW(system_path(path).c_str()) != FALSE;
 }
 
 std::unique_ptr<Folder> Win32Platform::open_folder(const std::wstring& path) {
