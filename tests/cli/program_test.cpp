@@ -263,7 +263,11 @@ TEST(Program, ConventionsPeopleType) {
         {{"erase", "-n", "-k", key.root()}, {}, {"erase", "--dry-run", "--key", key.root()}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
+        std::string traced;
+        for (const std::string& argument : c.arguments) {
+            traced += argument + " ";
+        }
+        SCOPED_TRACE(traced);
         const ProgramRun run = run_program(c.arguments, c.environment);
         const ProgramRun same = run_program(c.same_as);
         EXPECT_EQ(run.exit_code, 0) << run.err;
