@@ -176,7 +176,13 @@ bool read_document(Invocation& call, const std::string& path, std::string& text,
     if (file) {
         return true;
     }
-    failure = path + ": cannot be read" + reason_of(services.files);
+    std::string reason = reason_of(services.files);
+    uint32_t attributes = 0;
+    // Where the folder's open gives no reason, looking the file up tells one (Windows: it is not there).
+    if (reason.empty() && services.files.attributes(named, attributes) != Lookup::found) {
+        reason = reason_of(services.files);
+    }
+    failure = path + ": cannot be read" + reason;
     return false;
 }
 
