@@ -1,6 +1,8 @@
 // lanternbook erase: deletes the downloads in the key's CARD and TACHO
 // folders, as the dialog's Erase does. Its dry run is the same run with
 // nothing deleted, so the two tell the same downloads and the same skips.
+#include <algorithm>
+
 #include "cli/commands.h"
 #include "cli/json_document.h"
 #include "cli/key_choice.h"
@@ -172,10 +174,10 @@ nlohmann::ordered_json events_json(const std::vector<const EraseEvent*>& events,
 // "\n  path (reason)" for each of the first events, then how many more there are.
 std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t separator, const char* open,
                           const char* close) {
-    std::vector<std::wstring> paths;
-    for (const EraseEvent* event : events) {
-        paths.push_back(event->path + wide_from_utf8(event->reason.empty() ? "" : open + event->reason + close));
-    }
+    std::vector<std::wstring> paths(events.size());
+    std::transform(events.begin(), events.end(), paths.begin(), [open, close](const EraseEvent* event) {
+        return event->path + wide_from_utf8(event->reason.empty() ? "" : open + event->reason + close);
+    });
     return listed_paths(paths, separator);
 }
 

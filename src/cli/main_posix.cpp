@@ -54,7 +54,7 @@ public:
     PosixTerminal(const PosixTerminal&) = delete;
     PosixTerminal& operator=(const PosixTerminal&) = delete;
     ~PosixTerminal() override {
-        release_interrupts();
+        restore_signals();
         if (terminal_ >= 0) {
             ::close(terminal_);
         }
@@ -134,7 +134,12 @@ public:
                 ::sigaction(SIGTERM, &noting, &previous_termination_) == 0;
     }
 
-    void release_interrupts() override {
+    void release_interrupts() override { restore_signals(); }
+
+    bool interrupted() override { return interrupt_noted != 0; }
+
+private:
+    void restore_signals() {
         if (!held_) {
             return;
         }
@@ -143,9 +148,6 @@ public:
         held_ = false;
     }
 
-    bool interrupted() override { return interrupt_noted != 0; }
-
-private:
     bool opened() {
         if (terminal_ < 0 && !tried_) {
             tried_ = true;

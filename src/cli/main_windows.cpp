@@ -42,7 +42,8 @@ public:
             ::CloseHandle(handle_);
         }
     }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    // CreateFileW's failure.
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return handle_; }
 
 private:
@@ -61,7 +62,7 @@ public:
     ConsoleTerminal() = default;
     ConsoleTerminal(const ConsoleTerminal&) = delete;
     ConsoleTerminal& operator=(const ConsoleTerminal&) = delete;
-    ~ConsoleTerminal() override { release_interrupts(); }
+    ~ConsoleTerminal() override { restore_handler(); }
 
     bool can_ask() override {
         DWORD mode = 0;
@@ -112,7 +113,7 @@ public:
     bool read_input(std::string& text, std::size_t limit) override {
         text.clear();
         std::array<char, 4096> buffer{};
-        const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+        HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
         while (text.size() <= limit) {
             const std::size_t wanted = std::min(buffer.size(), limit + 1 - text.size());
             DWORD count = 0;
@@ -128,15 +129,17 @@ public:
     }
 
     void hold_interrupts() override { held_ = held_ || ::SetConsoleCtrlHandler(note_interrupt, TRUE) != FALSE; }
-    void release_interrupts() override {
+    void release_interrupts() override { restore_handler(); }
+    bool interrupted() override { return interrupt_noted != 0; }
+
+private:
+    void restore_handler() {
         if (held_) {
             ::SetConsoleCtrlHandler(note_interrupt, FALSE);
             held_ = false;
         }
     }
-    bool interrupted() override { return interrupt_noted != 0; }
 
-private:
     void write(const std::wstring& text) {
         DWORD written = 0;
         ::WriteConsoleW(output_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

@@ -65,9 +65,9 @@ Exit run_recover(Invocation& call) {
     std::vector<UnfinishedFormat> found;
     std::wstring in;
     Lookup searched = Lookup::missing;
-    uint32_t attributes = 0;
     if (call.options.has("--in")) {
         in = wide_from_utf8(call.options.value("--in"));
+        uint32_t attributes = 0;
         if (services.files.attributes(in, attributes) == Lookup::found && (attributes & kAttributeFolder) == 0) {
             return call.errors.fail(Exit::no_key, shown_path(in, services.separator) + ": not a folder");
         }

@@ -27,21 +27,22 @@ std::string in_quotes(const std::string& field) { return "\"" + field + "\""; }
 // and a NUL, where it stops reading or which no value of ours holds.
 class DocumentCheck : public nlohmann::json_sax<Json> {
 public:
-    // The first such fault, or the last name read before the parse stopped.
-    std::optional<std::string> fault;
-    std::string last_name;
+    // The first such fault.
+    [[nodiscard]] const std::optional<std::string>& fault() const { return fault_; }
+    // The last name read before the parse stopped.
+    [[nodiscard]] const std::string& last_name() const { return last_name_; }
 
     bool key(string_t& name) override {
         if (!names_.empty() && !names_.back().insert(name).second) {
-            fault = in_quotes(name) + " is given twice";
+            fault_ = in_quotes(name) + " is given twice";
             return false;
         }
-        last_name = name;
+        last_name_ = name;
         return true;
     }
     bool string(string_t& value) override {
         if (value.find('\0') != std::string::npos) {
-            fault = in_quotes(last_name) + " holds a NUL character";
+            fault_ = in_quotes(last_name_) + " holds a NUL character";
             return false;
         }
         return true;
@@ -65,19 +66,21 @@ public:
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
+    std::optional<std::string> fault_;
+    std::string last_name_;
     std::vector<std::set<std::string>> names_;
 };
 
 std::optional<std::string> unreadable_text(const std::string& text) {
     DocumentCheck check;
     static_cast<void>(Json::sax_parse(text, &check));
-    if (check.fault) {
-        return check.fault;
+    if (check.fault()) {
+        return check.fault();
     }
     const std::size_t nul = text.find('\0');
     if (nul != std::string::npos) {
         return "a NUL byte at byte " + std::to_string(nul) +
-               (check.last_name.empty() ? std::string() : ", after " + in_quotes(check.last_name)) +
+               (check.last_name().empty() ? std::string() : ", after " + in_quotes(check.last_name())) +
                "; a document is text";
     }
     return std::nullopt;

@@ -35,14 +35,6 @@ std::string listed_paths(const std::vector<std::wstring>& paths, wchar_t separat
     return text;
 }
 
-nlohmann::ordered_json paths_json(const std::vector<std::wstring>& paths, wchar_t separator) {
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const std::wstring& path : paths) {
-        list.push_back(shown_path(path, separator));
-    }
-    return list;
-}
-
 std::string reason_of(FileSystem& files) {
     const std::wstring reason = files.failure_reason();
     return reason.empty() ? std::string() : ": " + utf8_from_wide(reason);

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "platform/platform.h"
 
 namespace lanternbook::cli {
@@ -21,9 +19,6 @@ namespace lanternbook::cli {
 
 // "\n  path" for each of the first ten paths, then how many more there are.
 [[nodiscard]] std::string listed_paths(const std::vector<std::wstring>& paths, wchar_t separator);
-
-// Every path, as a JSON list.
-[[nodiscard]] nlohmann::ordered_json paths_json(const std::vector<std::wstring>& paths, wchar_t separator);
 
 // ": Permission denied": the system's reason for the last failure of `files`;
 // empty when it gives none.
