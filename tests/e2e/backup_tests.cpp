@@ -79,7 +79,8 @@ UINT WINAPI second_dialog_then_format(HWND, UINT, UINT, UINT) {
     ++g_format_calls;
     const std::wstring folder = only_backup_folder();
     const std::vector<std::wstring> backup = backup_listing(folder);
-    check(!backup.empty(), "the format's backup is made, with its record: " + narrow(folder) + some_lines(backup_folders()));
+    check(!backup.empty(),
+          "the format's backup is made, with its record: " + narrow(folder) + some_lines(backup_folders()));
     check(run_group_alone(L"second_dialog_during_format") == 0, "the second dialog opened and closed as expected");
     check(only_backup_folder() == folder, "the backup folder is still there");
     check_same(backup_listing(folder), backup, "every file of the backup is as it was");
@@ -183,7 +184,8 @@ E2E_GROUP(recovery_swapped_while_asked) {
     for (const std::wstring& name : kKeptFiles) {
         check(!file_exists(kKeyRoot + name), "no " + narrow(name) + " on the other stick");
     }
-    check_bytes(read_file(key_folder(L'K') + L".windows-label"), bytes_of(kOtherLabel), "the other stick keeps its label");
+    check_bytes(read_file(key_folder(L'K') + L".windows-label"), bytes_of(kOtherLabel),
+                "the other stick keeps its label");
     check(starts_with(told, entry_text(kEnglishLocale, Text::unfinished_kept) + L"\n" + folder + L"\n"),
           "the user is told the files are kept, and where: \"" + narrow(told) + "\"");
     check(only_backup_folder() == folder && file_exists(folder + L"\\" + kRecordName),
@@ -259,7 +261,8 @@ E2E_GROUP(format_keeps_attributes) {
         DWORD attributes;
     };
     const Marked marked[] = {
-        {L"autorun.inf", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY},
+        {L"autorun.inf",
+         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY},
         {L"CONFIG", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
         {L"ostrevan.exe", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY},
     };
