@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <pwd.h>
-#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -12,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -310,10 +310,10 @@ public:
             if (name == "." || name == ".." || !matches_as_windows_does(name_pattern, name)) {
                 continue;
             }
-            uint32_t attributes = 0;
+            uint32_t shown = 0;
             // Gone since the folder was read: not listed.
-            if (attributes_at(name, attributes)) {
-                entries.push_back(FolderEntry{core_name(name), attributes});
+            if (attributes_at(name, shown)) {
+                entries.push_back(FolderEntry{core_name(name), shown});
             }
         }
         ::closedir(listing);
@@ -591,10 +591,9 @@ std::string resolved(const std::string& path) {
     std::string existing = path;
     std::string rest;
     while (!existing.empty()) {
-        char* const real = ::realpath(existing.c_str(), nullptr);
-        if (real != nullptr) {
-            std::string whole = real;
-            std::free(real);
+        const std::unique_ptr<char, decltype(&std::free)> real(::realpath(existing.c_str(), nullptr), &std::free);
+        if (real) {
+            const std::string whole = real.get();
             return rest.empty() ? whole : joined_path(whole == "/" ? std::string() : whole, rest);
         }
         const std::size_t slash = existing.find_last_of('/');
@@ -688,25 +687,6 @@ bool PosixFileSystem::noted(bool succeeded) {
         *last_error_ = errno;
     }
     return succeeded;
-}
-
-bool PosixFileSystem::is_no_folder(const struct stat& info) {
-    if (S_ISDIR(info.st_mode)) {
-        *last_error_ = EISDIR;
-        return false;
-    }
-    return true;
-}
-
-bool PosixFileSystem::is_regular(const struct stat& info) {
-    if (!is_no_folder(info)) {
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        *last_error_ = kNotRegular;
-        return false;
-    }
-    return true;
 }
 
 SystemTime PosixClock::utc_now() {
