@@ -20,17 +20,23 @@ set(LANTERNBOOK_CLI_HEADERS ${CMAKE_BINARY_DIR}/cli-headers)
 set(LANTERNBOOK_CLI_SOURCES
   src/cli/program.cpp src/cli/commands.cpp src/cli/command.cpp src/cli/usage.cpp
   src/cli/find.cpp src/cli/show.cpp src/cli/set.cpp src/cli/erase.cpp src/cli/recover.cpp src/cli/help.cpp
-  src/cli/key_choice.cpp src/cli/key_search.cpp src/cli/shown_paths.cpp src/cli/json_document.cpp
+  src/cli/watch.cpp src/cli/journal.cpp src/cli/check_profile.cpp
+  src/cli/key_choice.cpp src/cli/key_search.cpp src/cli/key_results.cpp src/cli/key_erase.cpp
+  src/cli/change_journal.cpp src/cli/profile.cpp src/cli/shown_paths.cpp src/cli/json_document.cpp
   src/cli/terminal.cpp src/cli/configuration_report.cpp src/cli/set_request.cpp src/cli/settings_document.cpp)
 
 if(WIN32)
   add_executable(lanternbook-cli src/cli/main_windows.cpp ${LANTERNBOOK_CLI_SOURCES}
-    src/platform/win32/win32_platform.cpp src/platform/win32/win32_reasons.cpp)
+    src/platform/win32/win32_platform.cpp src/platform/win32/win32_reasons.cpp
+    src/platform/win32/win32_session.cpp)
   set_target_properties(lanternbook-cli PROPERTIES OUTPUT_NAME lanternbook)
   target_include_directories(lanternbook-cli SYSTEM PRIVATE ${LANTERNBOOK_CLI_HEADERS})
   target_include_directories(lanternbook-cli PRIVATE ${LANTERNBOOK_GENERATED_DIR})
-  target_compile_definitions(lanternbook-cli PRIVATE UNICODE _UNICODE)
-  target_link_libraries(lanternbook-cli PRIVATE lanternbook_core setupapi shell32 shlwapi user32 kernel32)
+  # The platform's parts only the command line calls (a download's time for the archive).
+  target_compile_definitions(lanternbook-cli PRIVATE UNICODE _UNICODE LANTERNBOOK_COMMAND_LINE)
+  # SHA-256 for the journal from the system's own bcrypt.dll.
+  target_link_libraries(lanternbook-cli PRIVATE lanternbook_core setupapi shell32 shlwapi user32 bcrypt advapi32
+    kernel32)
   if(MINGW)
     target_link_options(lanternbook-cli PRIVATE ${LANTERNBOOK_STATIC_RUNTIME} -municode $<$<CONFIG:Release>:-s>)
   elseif(MSVC)
@@ -40,8 +46,15 @@ if(WIN32)
 endif()
 
 set(LANTERNBOOK_CLI_POSIX_SOURCES
-  src/cli/posix_key_search.cpp src/platform/posix/posix_files.cpp src/platform/posix/mounted_volumes.cpp)
-set(LANTERNBOOK_CLI_SYSTEM_LIBRARIES "")
+  src/cli/posix_key_search.cpp src/platform/posix/posix_files.cpp src/platform/posix/mounted_volumes.cpp
+  src/platform/posix/posix_session.cpp)
+# The journal's SHA-256 comes from nettle (nettle-dev), a well-kept library.
+find_library(LANTERNBOOK_LIB_nettle nettle)
+find_path(LANTERNBOOK_LIB_nettle_INCLUDE nettle/sha2.h)
+if(NOT LANTERNBOOK_LIB_nettle OR NOT LANTERNBOOK_LIB_nettle_INCLUDE)
+  message(FATAL_ERROR "libnettle not found: scripts/deps.sh installs nettle-dev")
+endif()
+set(LANTERNBOOK_CLI_SYSTEM_LIBRARIES ${LANTERNBOOK_LIB_nettle})
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   # The mount table is read with util-linux's libmount (libmount-dev), the
   # labels of devices udev says nothing about with its libblkid (libblkid-dev).

@@ -8,8 +8,9 @@ foreach(core lanternbook_core lanternbook_core_dll)
 endforeach()
 
 file(GLOB LANTERNBOOK_WIN32_SOURCES CONFIGURE_DEPENDS src/entry/*.cpp src/*/win32/*.cpp)
-# The system's reasons for failures are the command line's alone.
-list(FILTER LANTERNBOOK_WIN32_SOURCES EXCLUDE REGEX "win32_reasons\\.cpp$")
+# The system's reasons for failures, the journal's user and its SHA-256 are
+# the command line's alone.
+list(FILTER LANTERNBOOK_WIN32_SOURCES EXCLUDE REGEX "win32_(reasons|session)\\.cpp$")
 add_library(lanternbook SHARED
   ${LANTERNBOOK_WIN32_SOURCES}
   src/entry/lanternbook.def

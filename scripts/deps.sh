@@ -9,7 +9,7 @@ packages=(cmake make g++ libgtest-dev libgmock-dev
           wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick pngquant
           icoutils unzip
           clang libclang-rt-14-dev clang-tidy cppcheck python3
-          nlohmann-json3-dev libcli11-dev libmount-dev libblkid-dev ninja-build
+          nlohmann-json3-dev libcli11-dev libmount-dev libblkid-dev nettle-dev ninja-build
           llvm dpkg-dev file lintian mandoc bash-completion zsh fish dosfstools)
 # llvm: llvm-dlltool and llvm-readobj for the MSVC import library; dpkg-dev:
 # dpkg-shlibdeps for the DEB's dependencies, and file, which CPack asks what

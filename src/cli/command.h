@@ -12,6 +12,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/key_search.h"
+#include "cli/mount_changes.h"
 #include "cli/terminal.h"
 #include "platform/platform.h"
 
@@ -28,12 +29,16 @@ struct Services {
     Clock& clock;
     AttachedKeys& finder;
     Terminal& terminal;
+    // Who runs the program, and SHA-256, for the journal.
+    Session& session;
     // What separates a path's parts for the user: "/" outside Windows.
     wchar_t separator = L'\\';
     // The columns --help is wrapped to.
     std::size_t help_width = kDefaultHelpWidth;
     // LANTERNBOOK_KEY: the key's root when no --key names one.
     std::optional<std::string> default_key = std::nullopt;
+    // What tells `watch` that keys may have come or gone; none: it looks again every while.
+    MountChanges* mount_changes = nullptr;
 };
 
 // The options a command was given, by their long names, with the values
@@ -41,11 +46,17 @@ struct Services {
 class GivenOptions {
 public:
     void add(const std::string& name, const std::string& value) { values_[name].push_back(value); }
+    void replace(const std::string& name, const std::vector<std::string>& values) { values_[name] = values; }
     [[nodiscard]] bool has(const std::string& name) const { return values_.count(name) > 0; }
     // The first value; empty when the option was not given.
     [[nodiscard]] std::string value(const std::string& name) const {
         const auto found = values_.find(name);
         return found == values_.end() ? std::string() : found->second.front();
+    }
+    // Every value, in the order given, of an option that may be repeated.
+    [[nodiscard]] std::vector<std::string> values(const std::string& name) const {
+        const auto found = values_.find(name);
+        return found == values_.end() ? std::vector<std::string>() : found->second;
     }
     // The words after the command that are no options: help's topic.
     void add_word(const std::string& word) { words_.push_back(word); }
@@ -83,6 +94,8 @@ struct OptionEntry {
     const char* names;  // "--key", or "-k,--key" with the short name first
     const char* value;  // "DIR"; nullptr for a flag
     const char* help;
+    // May be given more than once, each value counting.
+    bool repeated = false;
 };
 
 struct Example {
@@ -98,12 +111,24 @@ struct CommandEntry {
     std::vector<OptionEntry> options;
     std::vector<Example> examples;
     Exit (*run)(Invocation& call);
+    // How many words besides options it takes (help's COMMAND, check-profile's FILE).
+    std::size_t words = 0;
 };
 
 // Options that mean the same in every command that takes them.
 constexpr OptionEntry kHelpOption{"-h,--help", nullptr, "this help"};
 constexpr OptionEntry kKeyOption{"-k,--key", "DIR",
                                  "the key's root folder; without it, $LANTERNBOOK_KEY, else the one key attached"};
+// The key options of the commands that work on several keys at once.
+constexpr OptionEntry kKeysOption{
+    "-k,--key", "DIR",
+    "the key's root folder, again for each further key; without it, $LANTERNBOOK_KEY, else the one key attached",
+    true};
+constexpr OptionEntry kAllOption{"--all", nullptr, "every key attached, each on its own"};
+constexpr OptionEntry kFailFastOption{"--fail-fast", nullptr,
+                                      "with several keys, stop at the first that fails; the others go on without it"};
+constexpr OptionEntry kNoJournalOption{"--no-journal", nullptr,
+                                       "record no line in the journal of changes (see 'lanternbook journal')"};
 constexpr OptionEntry kQuietOption{"-q,--quiet", nullptr, "print nothing but errors"};
 constexpr OptionEntry kForceOption{"--force", nullptr,
                                    "use a --key folder that looks like no key (no VOLKARIS label and no CONFIG)"};

@@ -6,8 +6,9 @@ namespace lanternbook::cli {
 
 const std::vector<CommandEntry>& commands() {
     static const std::vector<CommandEntry> table = [] {
-        std::vector<CommandEntry> all{find_command(),  show_command(),    set_command(),
-                                      erase_command(), recover_command(), help_command()};
+        std::vector<CommandEntry> all{find_command(),    show_command(),          set_command(),
+                                      erase_command(),   recover_command(),       watch_command(),
+                                      journal_command(), check_profile_command(), help_command()};
         for (CommandEntry& command : all) {
             command.options.push_back(kHelpOption);
         }
@@ -26,7 +27,10 @@ const std::vector<OptionEntry>& program_options() {
     static const std::vector<OptionEntry> options{
         {"-h,--help", nullptr, "this help; after a command, that command's"},
         {"-V,--version", nullptr, "the program's version"},
-        {"-k,--key", "DIR", "the key's root folder, for show, set, erase and recover; also after the command"},
+        {"-k,--key", "DIR",
+         "the key's root folder, for show, set, erase, recover and journal; also after the command, and again for "
+         "each further key of show, set and erase",
+         true},
         {"--json", nullptr, "JSON output, for the commands that print it; also after the command"},
         {"-q,--quiet", nullptr, "print nothing but errors; also after the command"},
     };

@@ -15,6 +15,9 @@ namespace lanternbook::cli {
 [[nodiscard]] CommandEntry set_command();
 [[nodiscard]] CommandEntry erase_command();
 [[nodiscard]] CommandEntry recover_command();
+[[nodiscard]] CommandEntry watch_command();
+[[nodiscard]] CommandEntry journal_command();
+[[nodiscard]] CommandEntry check_profile_command();
 [[nodiscard]] CommandEntry help_command();
 
 [[nodiscard]] const std::vector<CommandEntry>& commands();

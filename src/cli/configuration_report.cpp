@@ -252,13 +252,23 @@ nlohmann::ordered_json report_object(const ConfigurationReport& report) {
 
 std::string report_json(const ConfigurationReport& report) { return json_text(report_object(report)); }
 
-std::string reports_json(const std::vector<ConfigurationReport>& reports) {
-    nlohmann::ordered_json json = json_document();
-    json["keys"] = nlohmann::ordered_json::array();
-    for (const ConfigurationReport& report : reports) {
-        json["keys"].push_back(report_object(report));
+nlohmann::ordered_json report_fields(const ConfigurationReport& report) {
+    nlohmann::ordered_json fields = report_object(report);
+    fields.erase("format");
+    fields.erase("key");
+    return fields;
+}
+
+std::string report_line(const ConfigurationReport& report) {
+    const Choices& choices = report.choices;
+    std::string data;
+    for (const std::string& name : data_names_on(choices)) {
+        data += data.empty() ? name : "," + name;
     }
-    return json_text(json);
+    return "data " + (data.empty() ? std::string("none") : data) + "; period " +
+           period_text(choices).value_or("none") + "; range button " + on_off(choices.range_button) +
+           "; serial number " + serial_shown(report.settings).value_or(kNoData) +
+           (report.config_length ? std::string() : "; no CONFIG");
 }
 
 }  // namespace lanternbook::cli

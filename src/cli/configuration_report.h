@@ -40,8 +40,11 @@ struct ConfigurationReport {
 [[nodiscard]] std::string report_text(const ConfigurationReport& report);
 // One JSON object with the keys the README lists, UTF-8, indented.
 [[nodiscard]] std::string report_json(const ConfigurationReport& report);
-// `show --all --json`: one object listing the reports of every key.
-[[nodiscard]] std::string reports_json(const std::vector<ConfigurationReport>& reports);
+// The JSON object's fields but "format" and "key", for a result among several keys'.
+[[nodiscard]] nlohmann::ordered_json report_fields(const ConfigurationReport& report);
+// The choices on one line, for a run over several keys:
+// "data activities,technical-data; period last:45; range button on; serial number QVX/05/4660".
+[[nodiscard]] std::string report_line(const ConfigurationReport& report);
 
 // "31 31 30 ..." for the image, or "313130..." with an empty separator.
 [[nodiscard]] std::string hex_bytes(const ConfigImage& image, const char* separator = " ");

@@ -1,60 +1,71 @@
 // lanternbook erase: deletes the downloads in the key's CARD and TACHO
-// folders, as the dialog's Erase does. Its dry run is the same run with
-// nothing deleted, so the two tell the same downloads and the same skips.
+// folders, as the dialog's Erase does, with --archive after a verified copy
+// of each. Its dry run is the same run with nothing deleted, so the two tell
+// the same downloads and the same skips.
 #include <algorithm>
 
 #include "cli/commands.h"
 #include "cli/json_document.h"
 #include "cli/key_choice.h"
+#include "cli/key_erase.h"
+#include "cli/key_results.h"
 #include "cli/shown_paths.h"
-#include "maintenance/erase_downloads.h"
 #include "text/utf8_text.h"
 
 namespace lanternbook::cli {
 namespace {
 
-// What became of each download, in the order the run met them.
-struct EraseEvent {
-    enum class Kind { deleted, skipped, not_deleted } kind;
-    std::wstring path;
-    // A skip's reason in our words, a failure's in the system's.
-    std::string reason;
-};
-
-struct EraseReport {
-    EraseResult result;
-    std::vector<EraseEvent> events;
-    bool interrupted = false;
+// The keys of a run, as found, with the count each would lose.
+struct Erasing {
+    std::unique_ptr<KeyErase> key;
+    std::size_t count = 0;
 };
 
 Exit run_erase(Invocation& call);
-EraseReport run_on(Invocation& call, const KeyIdentity& key, DeviceDrive& device, EraseMode mode);
-bool confirmed(Invocation& call, std::size_t count, const std::string& shown_root);
-Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run);
-std::vector<const EraseEvent*> events_of(const EraseReport& report, EraseEvent::Kind kind);
-std::string count_of(std::size_t count);
+Exit erase_several(Invocation& call, const ArchivePlace* archive, ChangeJournal& journal);
+bool confirmed(Invocation& call, std::size_t count, const std::string& where);
+Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run,
+              const ArchivePlace* archive);
+nlohmann::ordered_json report_fields(Invocation& call, const EraseReport& report, bool dry_run,
+                                     const ArchivePlace* archive);
+std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t separator, const char* open,
+                          const char* close);
 
 }  // namespace
 
 CommandEntry erase_command() {
     return {"erase",
-            "[-k DIR] [--force] [-y | -n] [--json | -q]",
+            "[-k DIR... [--force] | --all] [--archive DIR] [-y | -n] [--fail-fast] [--no-journal] [--json | -q]",
             "Deletes the downloads in the key's CARD and TACHO folders, as the dialog's Erase does.",
             "Only plain files with a download extension (.ddd, .dtg, .dtc, .esm) go. A link, a pipe or a device "
             "under a download's name, and a CARD or TACHO that is a link, are skipped and named with the reason; a "
-            "skip is no failure. On a terminal it asks first, telling how many files would go; otherwise it needs "
-            "--yes. Ctrl-C stops it between two files, and it tells what it deleted. Only a key is erased: the "
-            "root of a volume whose label holds VOLKARIS, or a folder holding a CONFIG file; --force takes any "
-            "folder.",
-            {kKeyOption,
+            "skip is no failure. With --archive each download is first copied to DIR/KEY/CARD or DIR/KEY/TACHO "
+            "(KEY: the key's serial number, else its volume serial number), with its time, flushed and read back; "
+            "only a copy equal byte for byte lets it go. A different file of its name there is never written "
+            "over (the copy gets a numbered name, C_1~1.DDD), and one with the same bytes is not copied again; a "
+            "download whose copy fails stays on the key. Each erase is recorded in the journal of changes, every "
+            "download with its size and SHA-256. On a terminal it asks first, telling how many files would go; "
+            "otherwise it needs --yes. Ctrl-C stops it between two files, and it tells what it deleted. Only a "
+            "key is erased: the root of a volume whose label holds VOLKARIS, or a folder holding a CONFIG file; "
+            "--force takes any folder. With several keys (--key again, or --all) it asks once for all of them "
+            "and tells one line per key.",
+            {kKeysOption,
              kForceOption,
+             kAllOption,
+             {"--archive", "DIR", "copy each download into this folder, and delete only what was copied whole"},
              {"-y,--yes", nullptr, "do not ask; needed when there is no terminal to ask on"},
              {"-n,--dry-run", nullptr,
-              "delete nothing; list what an erase would delete and skip, one path a line"},
-             {"--json", nullptr, "every path deleted, skipped and not deleted, as a JSON object"},
+              "delete nothing; list what an erase would delete (and with --archive where each would go) and skip, "
+              "one path a line"},
+             kFailFastOption,
+             kNoJournalOption,
+             {"--json", nullptr,
+              "every path deleted, archived, skipped and not deleted, as a JSON object; with several keys, "
+              "{\"format\": 1, \"results\": [...]}, one per key"},
              kQuietOption},
             {{"lanternbook erase --dry-run", "the downloads an erase would delete, and what it would skip"},
-             {"lanternbook erase --yes --key /media/me/VOLKARIS", "deletes them without asking"}},
+             {"lanternbook erase --yes --key /media/me/VOLKARIS", "deletes them without asking"},
+             {"lanternbook erase --all --archive /srv/tacho --yes", "every key attached emptied into the archive"}},
             run_erase};
 }
 
@@ -65,35 +76,52 @@ namespace {
 Exit run_erase(Invocation& call) {
     Services& services = call.services;
     Exit exit = Exit::done;
+    const bool dry_run = call.options.has("--dry-run");
+    std::optional<ArchivePlace> archive;
+    if (call.options.has("--archive") && !(archive = archive_place(call, exit))) {
+        return exit;
+    }
+    const ArchivePlace* archiving = archive ? &*archive : nullptr;
+    std::optional<ChangeJournal> journal = ChangeJournal::opened(call, "erase", !dry_run, exit);
+    if (!journal) {
+        return exit;
+    }
+    // Digests for the journal, copies for the archive: each download is read first.
+    const bool keeper = archiving != nullptr || !journal->path().empty();
+    if (several_keys(call.options)) {
+        return erase_several(call, archiving, *journal);
+    }
     const std::optional<std::wstring> root = chosen_root(call, exit);
     if (!root) {
         return exit;
     }
     const std::string shown_root = shown_path(*root, services.separator);
-    NamedKeyVolumes volumes(services.volumes, services.files, *root);
-    DeviceDrive device(volumes, services.files);
-    const KeyIdentity key = device.key_at(*root);
-    if (!key.found()) {
+    if (archiving != nullptr && archive_on_key(archiving->path, *root)) {
+        return call.errors.fail(Exit::refused, "--archive " + call.options.value("--archive") + ": on the key " +
+                                                   shown_root + "; an archive is kept off the key");
+    }
+    KeyErase erase(call, *root);
+    if (!erase.found()) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
     // From the first listing on, Ctrl-C only stops the run between two files.
     const HeldInterrupts held(services.terminal);
-    const bool dry_run = call.options.has("--dry-run");
-    const EraseReport listing = run_on(call, key, device, EraseMode::dry_run);
+    // Where each download would go is only read for a dry run the user reads.
+    const EraseReport listing = erase.run(EraseMode::dry_run, dry_run && archiving != nullptr, dry_run ? archiving : nullptr);
     if (listing.result.outcome == EraseOutcome::key_changed) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
     if (dry_run) {
-        return reported(call, listing, shown_root, true);
+        return reported(call, listing, shown_root, true, archiving);
     }
-    const EraseReport nothing_done{EraseResult{}, {}, true};
+    const EraseReport nothing_done{EraseResult{}, {}, true, {}};
     if (listing.interrupted) {
-        return reported(call, nothing_done, shown_root, false);
+        return reported(call, nothing_done, shown_root, false, archiving);
     }
     const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
     // Nothing to delete needs no one's yes: what would be skipped is told all the same.
     if (count == 0) {
-        return reported(call, listing, shown_root, false);
+        return reported(call, listing, shown_root, false, archiving);
     }
     if (!call.options.has("--yes")) {
         if (!services.terminal.can_ask()) {
@@ -101,65 +129,124 @@ Exit run_erase(Invocation& call) {
                                     std::string("nothing erased; without a terminal to ask on, add --yes"));
         }
         if (!confirmed(call, count, shown_root)) {
-            return services.terminal.interrupted() ? reported(call, nothing_done, shown_root, false)
+            return services.terminal.interrupted() ? reported(call, nothing_done, shown_root, false, archiving)
                                                    : call.errors.fail(Exit::refused, std::string("nothing erased"));
         }
     }
-    return reported(call, run_on(call, key, device, EraseMode::erase), shown_root, false);
+    const EraseReport report = erase.run(EraseMode::erase, keeper, archiving);
+    std::string error;
+    const bool recorded = erase.journaled(*journal, report, error);
+    const Exit erased = reported(call, report, shown_root, false, archiving);
+    if (!recorded) {
+        return call.errors.fail(Exit::io_failure, error + "; the downloads named above were deleted");
+    }
+    return erased;
 }
 
-// Notes each download as the run meets it, and asks it to stop once Ctrl-C was pressed.
-class Recorder : public EraseObserver {
-public:
-    explicit Recorder(Terminal& terminal, std::vector<EraseEvent>& events) : terminal_(terminal), events_(events) {}
-
-    void deleted(const std::wstring& path) override { events_.push_back({EraseEvent::Kind::deleted, path, {}}); }
-    void skipped(const std::wstring& path, SkipReason reason) override {
-        events_.push_back({EraseEvent::Kind::skipped, path, reason_text(reason)});
+// Each key listed first, one question for all, then each erased on its own.
+Exit erase_several(Invocation& call, const ArchivePlace* archive, ChangeJournal& journal) {
+    Services& services = call.services;
+    Exit exit = Exit::done;
+    const std::optional<std::vector<KeyTarget>> targets = chosen_keys(call, exit);
+    if (!targets) {
+        return exit;
     }
-    void not_deleted(const std::wstring& path, const std::wstring& reason) override {
-        events_.push_back({EraseEvent::Kind::not_deleted, path, utf8_from_wide(reason)});
-    }
-    bool stop_requested() override { return terminal_.interrupted(); }
-
-private:
-    static std::string reason_text(SkipReason reason) {
-        switch (reason) {
-            case SkipReason::link: return "link";
-            case SkipReason::not_regular: return "not a regular file";
-            case SkipReason::folder_link: break;
+    const bool dry_run = call.options.has("--dry-run");
+    const bool keeper = archive != nullptr || !journal.path().empty();
+    const HeldInterrupts held(services.terminal);
+    KeyResults results(call);
+    std::vector<Erasing> erasing;
+    std::size_t total = 0;
+    bool going = true;
+    for (const KeyTarget& target : *targets) {
+        KeyOutcome outcome;
+        outcome.key = target.root;
+        auto erase = std::make_unique<KeyErase>(call, target.root);
+        if (!target.usable()) {
+            going = results.add_unusable(target);
+        } else if (archive != nullptr && archive_on_key(archive->path, target.root)) {
+            outcome.exit = Exit::refused;
+            outcome.error = "--archive " + call.options.value("--archive") + ": on the key " +
+                            shown_key(call, target.root) + "; an archive is kept off the key";
+            going = results.add(std::move(outcome));
+        } else if (!erase->found()) {
+            outcome.exit = Exit::no_key;
+            outcome.error = shown_key(call, target.root) + ": the key is gone";
+            going = results.add(std::move(outcome));
+        } else if (dry_run) {
+            const EraseReport listing = erase->run(EraseMode::dry_run, archive != nullptr, archive);
+            const std::size_t would = events_of(listing, EraseEvent::Kind::deleted).size();
+            outcome.line = "would delete " + count_of(would);
+            outcome.fields = report_fields(call, listing, true, archive);
+            if (!call.options.has("--json")) {
+                // Each path of the listing, then the key's line.
+                for (const EraseEvent* event : events_of(listing, EraseEvent::Kind::deleted)) {
+                    call.out << "delete " << shown_path(event->path, services.separator) << '\n';
+                }
+            }
+            going = results.add(std::move(outcome));
+        } else {
+            const EraseReport listing = erase->run(EraseMode::dry_run, false, nullptr);
+            const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
+            total += count;
+            erasing.push_back(Erasing{std::move(erase), count});
         }
-        return "folder link";
+        if (!going) {
+            break;
+        }
     }
-
-    Terminal& terminal_;
-    std::vector<EraseEvent>& events_;
-};
-
-EraseReport run_on(Invocation& call, const KeyIdentity& key, DeviceDrive& device, EraseMode mode) {
-    EraseReport report;
-    Recorder recorder(call.services.terminal, report.events);
-    report.result = erase_downloads_on(key, device, call.services.clock, &recorder, mode);
-    report.interrupted = report.result.outcome == EraseOutcome::stopped;
-    return report;
+    if (going && total > 0 && !call.options.has("--yes")) {
+        if (!services.terminal.can_ask()) {
+            return call.errors.fail(Exit::refused,
+                                    std::string("nothing erased; without a terminal to ask on, add --yes"));
+        }
+        if (!confirmed(call, total, std::to_string(erasing.size()) + " keys")) {
+            return call.errors.fail(services.terminal.interrupted() ? Exit::interrupted : Exit::refused,
+                                    std::string(services.terminal.interrupted() ? "interrupted; " : "") +
+                                        "nothing erased");
+        }
+    }
+    for (Erasing& one : erasing) {
+        if (!going) {
+            break;
+        }
+        KeyOutcome outcome;
+        outcome.key = one.key->key().root;
+        const EraseReport report = one.count == 0 ? EraseReport{} : one.key->run(EraseMode::erase, keeper, archive);
+        std::string error;
+        const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
+        const std::vector<const EraseEvent*> failed = events_of(report, EraseEvent::Kind::not_deleted);
+        outcome.fields = report_fields(call, report, false, archive);
+        outcome.line = "deleted " + count_of(deleted) +
+                       (report.kept.empty() || archive == nullptr ? std::string()
+                                                                  : ", archived in " + shown_path(archive->path, services.separator));
+        if (report.result.outcome == EraseOutcome::key_changed) {
+            outcome.exit = Exit::no_key;
+            outcome.error = shown_key(call, outcome.key) + ": the key went away after deleting " + count_of(deleted);
+        } else if (report.interrupted) {
+            outcome.exit = Exit::interrupted;
+            outcome.error = shown_key(call, outcome.key) + ": interrupted after deleting " + count_of(deleted);
+        } else if (!failed.empty()) {
+            outcome.exit = Exit::io_failure;
+            outcome.error = shown_key(call, outcome.key) + ": deleted " + count_of(deleted) + "; " +
+                            std::to_string(failed.size()) + " could not be deleted:" +
+                            listed_events(failed, services.separator, ": ", "");
+        }
+        if (!one.key->journaled(journal, report, error)) {
+            outcome.exit = Exit::io_failure;
+            outcome.error = error + "; " + shown_key(call, outcome.key) + ": " + count_of(deleted) + " deleted";
+        }
+        going = results.add(std::move(outcome));
+    }
+    return results.finish(targets->size());
 }
 
-bool confirmed(Invocation& call, std::size_t count, const std::string& shown_root) {
-    return is_yes(call.services.terminal.ask("Erase " + count_of(count) + " in CARD and TACHO on " + shown_root +
+bool confirmed(Invocation& call, std::size_t count, const std::string& where) {
+    return is_yes(call.services.terminal.ask("Erase " + count_of(count) + " in CARD and TACHO on " + where +
                                              "? [y/N] "));
 }
 
 // ---------------------------------------------------------------- presentation
-
-std::vector<const EraseEvent*> events_of(const EraseReport& report, EraseEvent::Kind kind) {
-    std::vector<const EraseEvent*> chosen;
-    for (const EraseEvent& event : report.events) {
-        if (event.kind == kind) {
-            chosen.push_back(&event);
-        }
-    }
-    return chosen;
-}
 
 nlohmann::ordered_json events_json(const std::vector<const EraseEvent*>& events, wchar_t separator, bool reasons) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -181,34 +268,76 @@ std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t 
     return listed_paths(paths, separator);
 }
 
-void print_json(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run) {
+const KeptDownload* kept_of(const EraseReport& report, const std::wstring& path) {
+    const auto found = std::find_if(report.kept.begin(), report.kept.end(),
+                                    [&path](const KeptDownload& kept) { return kept.path == path; });
+    return found == report.kept.end() ? nullptr : &*found;
+}
+
+nlohmann::ordered_json report_fields(Invocation& call, const EraseReport& report, bool dry_run,
+                                     const ArchivePlace* archive) {
     const wchar_t separator = call.services.separator;
-    nlohmann::ordered_json json = json_document();
-    json["key"] = shown_root;
+    nlohmann::ordered_json json;
     json["dry_run"] = dry_run;
     json["deleted"] = events_json(events_of(report, EraseEvent::Kind::deleted), separator, false);
     json["skipped"] = events_json(events_of(report, EraseEvent::Kind::skipped), separator, true);
     json["not_deleted"] = events_json(events_of(report, EraseEvent::Kind::not_deleted), separator, true);
     json["interrupted"] = report.interrupted;
+    if (archive != nullptr) {
+        json["archive"] = shown_path(archive->path, separator);
+        nlohmann::ordered_json archived = nlohmann::ordered_json::array();
+        for (const KeptDownload& kept : report.kept) {
+            archived.push_back({{"path", shown_path(kept.path, separator)},
+                                {"to", shown_path(kept.archived, separator)},
+                                {"already_there", kept.already_archived}});
+        }
+        json["archived"] = archived;
+    }
+    return json;
+}
+
+void print_json(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run,
+                const ArchivePlace* archive) {
+    nlohmann::ordered_json json = json_document();
+    json["key"] = shown_root;
+    for (const auto& field : report_fields(call, report, dry_run, archive).items()) {
+        json[field.key()] = field.value();
+    }
     call.out << json_text(json);
 }
 
-// A dry run: one line a download, "delete PATH" or "skip PATH (reason)", in the order met.
+// A dry run: one line a download, "delete PATH" (with " -> COPY" where the archive
+// would take it) or "skip PATH (reason)", in the order met.
 void print_listing(Invocation& call, const EraseReport& report) {
+    const wchar_t separator = call.services.separator;
     for (const EraseEvent& event : report.events) {
-        const std::string path = shown_path(event.path, call.services.separator);
+        const std::string path = shown_path(event.path, separator);
         if (event.kind == EraseEvent::Kind::deleted) {
-            call.out << "delete " << path << '\n';
+            const KeptDownload* kept = kept_of(report, event.path);
+            call.out << "delete " << path;
+            if (kept != nullptr && !kept->archived.empty()) {
+                call.out << (kept->already_archived ? " (already archived as " : " -> ")
+                         << shown_path(kept->archived, separator) << (kept->already_archived ? ")" : "");
+            }
+            call.out << '\n';
         } else if (event.kind == EraseEvent::Kind::skipped) {
             call.out << "skip " << path << " (" << event.reason << ")\n";
         }
     }
 }
 
-void print_summary(Invocation& call, const EraseReport& report, const std::string& shown_root) {
+void print_summary(Invocation& call, const EraseReport& report, const std::string& shown_root,
+                   const ArchivePlace* archive) {
     const std::vector<const EraseEvent*> skipped = events_of(report, EraseEvent::Kind::skipped);
-    call.out << "deleted " << count_of(events_of(report, EraseEvent::Kind::deleted).size()) << " from " << shown_root
-             << '\n';
+    const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
+    call.out << "deleted " << count_of(deleted) << " from " << shown_root;
+    if (archive != nullptr && deleted > 0) {
+        const auto already = static_cast<std::size_t>(std::count_if(
+            report.kept.begin(), report.kept.end(), [](const KeptDownload& kept) { return kept.already_archived; }));
+        call.out << ", each archived first in " << shown_path(archive->path, call.services.separator)
+                 << (already == 0 ? std::string() : " (" + std::to_string(already) + " there already)");
+    }
+    call.out << '\n';
     if (!skipped.empty()) {
         call.out << "skipped " << skipped.size() << ", left alone as no plain files of the key:"
                  << listed_events(skipped, call.services.separator, " (", ")") << '\n';
@@ -216,15 +345,16 @@ void print_summary(Invocation& call, const EraseReport& report, const std::strin
 }
 
 // What the run did, as text or JSON, and what it failed to do, as errors.
-Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run) {
+Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run,
+              const ArchivePlace* archive) {
     const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
     const bool gone = report.result.outcome == EraseOutcome::key_changed;
     if (call.options.has("--json")) {
-        print_json(call, report, shown_root, dry_run);
+        print_json(call, report, shown_root, dry_run, archive);
     } else if (dry_run) {
         print_listing(call, report);
     } else if (!gone && !(report.interrupted && deleted == 0)) {
-        print_summary(call, report, shown_root);
+        print_summary(call, report, shown_root, archive);
     }
     const std::vector<const EraseEvent*> failed = events_of(report, EraseEvent::Kind::not_deleted);
     if (!failed.empty()) {
@@ -244,8 +374,6 @@ Exit reported(Invocation& call, const EraseReport& report, const std::string& sh
     }
     return failed.empty() ? Exit::done : Exit::io_failure;
 }
-
-std::string count_of(std::size_t count) { return std::to_string(count) + (count == 1 ? " download" : " downloads"); }
 
 }  // namespace
 }  // namespace lanternbook::cli

@@ -12,7 +12,7 @@ Exit run_help(Invocation& call);
 
 CommandEntry help_command() {
     return {"help", "[COMMAND]", "Prints this help, or a command's.", "", {}, {{"lanternbook help set", "set's options"}},
-            run_help};
+            run_help, 1};
 }
 
 namespace {

@@ -63,6 +63,27 @@ ChosenKey found_key(AttachedKeys& keys) {
     return chosen;
 }
 
+// Whether a folder named for the key is one: the exit and reason when not.
+ChosenKey checked_key(ChosenKey chosen, Invocation& call) {
+    Services& services = call.services;
+    if (chosen.exit != Exit::done || chosen.found || call.options.has("--force")) {
+        return chosen;
+    }
+    switch (kind_of_folder(chosen.root, services.finder, services.files)) {
+        case FolderKind::key: return chosen;
+        case FolderKind::unreadable:
+            chosen.exit = Exit::io_failure;
+            chosen.error = wide_from_utf8(shown_path(config_path_on(chosen.root), services.separator) +
+                                          ": cannot be read" + reason_of(services.files));
+            return chosen;
+        case FolderKind::other: break;
+    }
+    chosen.exit = Exit::no_key;
+    chosen.error = wide_from_utf8(shown_path(chosen.root, services.separator)) + L": not a key (no " + kVolumeWord +
+                   L" label and no CONFIG); add --force to use it anyway";
+    return chosen;
+}
+
 ChosenKey choose_key(const GivenOptions& options, Services& services) {
     if (options.has("--key")) {
         return named_key(wide_from_utf8(options.value("--key")), L"--key", services.files);
@@ -76,27 +97,41 @@ ChosenKey choose_key(const GivenOptions& options, Services& services) {
 }  // namespace
 
 std::optional<std::wstring> chosen_root(Invocation& call, Exit& exit) {
-    Services& services = call.services;
-    const ChosenKey chosen = choose_key(call.options, services);
+    const ChosenKey chosen = checked_key(choose_key(call.options, call.services), call);
     if (chosen.exit != Exit::done) {
         exit = call.errors.fail(chosen.exit, chosen.error);
         return std::nullopt;
     }
-    if (chosen.found || call.options.has("--force")) {
-        return chosen.root;
-    }
-    switch (kind_of_folder(chosen.root, services.finder, services.files)) {
-        case FolderKind::key: return chosen.root;
-        case FolderKind::unreadable:
-            exit = call.errors.fail(Exit::io_failure, shown_path(config_path_on(chosen.root), services.separator) +
-                                                          ": cannot be read" + reason_of(services.files));
+    return chosen.root;
+}
+
+bool several_keys(const GivenOptions& options) { return options.has("--all") || options.values("--key").size() > 1; }
+
+std::optional<std::vector<KeyTarget>> chosen_keys(Invocation& call, Exit& exit) {
+    Services& services = call.services;
+    std::vector<KeyTarget> targets;
+    if (call.options.has("--all")) {
+        if (call.options.has("--key") || call.options.has("--force")) {
+            exit = call.errors.fail(Exit::refused, std::string(call.options.has("--key") ? "--key" : "--force") +
+                                                       " names a folder; --all takes the keys attached");
             return std::nullopt;
-        case FolderKind::other: break;
+        }
+        const KeySearch search = services.finder.find_keys();
+        if (const std::optional<std::wstring> failure = search_failure(search, services.finder)) {
+            exit = call.errors.fail(Exit::io_failure, *failure);
+            return std::nullopt;
+        }
+        for (const std::wstring& root : search.roots) {
+            targets.push_back(KeyTarget{root, Exit::done, {}});
+        }
+        return targets;
     }
-    exit = call.errors.fail(Exit::no_key, shown_path(chosen.root, services.separator) + ": not a key (no " +
-                                              utf8_from_wide(kVolumeWord) +
-                                              " label and no CONFIG); add --force to use it anyway");
-    return std::nullopt;
+    for (const std::string& named : call.options.values("--key")) {
+        const ChosenKey chosen = checked_key(named_key(wide_from_utf8(named), L"--key", services.files), call);
+        targets.push_back(KeyTarget{chosen.exit == Exit::done ? chosen.root : wide_from_utf8(named), chosen.exit,
+                                    chosen.error});
+    }
+    return targets;
 }
 
 std::optional<std::wstring> search_failure(const KeySearch& search, AttachedKeys& keys) {

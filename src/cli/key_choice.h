@@ -14,6 +14,25 @@ namespace lanternbook::cli {
 // the reason is reported and `exit` says which.
 [[nodiscard]] std::optional<std::wstring> chosen_root(Invocation& call, Exit& exit);
 
+// Whether a command was given several keys: --all, or --key more than once.
+[[nodiscard]] bool several_keys(const GivenOptions& options);
+
+// One of several keys a command works on: its root, or why it cannot be used.
+struct KeyTarget {
+    // The root, or the folder as named when it is no key to use.
+    std::wstring root;
+    Exit exit = Exit::done;
+    std::wstring error;
+
+    bool usable() const { return exit == Exit::done; }
+};
+
+// The keys of a run over several: each folder --key names, checked as
+// chosen_root checks one (a folder that is no key is that key's failure,
+// not the run's), or with --all every key attached. None when the keys
+// cannot be searched or --all goes with --key; `exit` then says why.
+[[nodiscard]] std::optional<std::vector<KeyTarget>> chosen_keys(Invocation& call, Exit& exit);
+
 // Why a search for keys may have missed some, reported as an I/O failure: a
 // source it could not read, or, when it found none, labels it could not read.
 [[nodiscard]] std::optional<std::wstring> search_failure(const KeySearch& search, AttachedKeys& keys);

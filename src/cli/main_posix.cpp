@@ -19,6 +19,7 @@
 #include "cli/usage.h"
 #include "platform/posix/mounted_volumes.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/posix_session.h"
 
 namespace {
 
@@ -163,6 +164,42 @@ private:
     struct sigaction previous_termination_ {};
 };
 
+// Linux tells of every mount and unmount by waking poll() on the mount
+// table with POLLPRI; a table that is a plain file (a test's) never wakes
+// it, and is read again at each timeout.
+class MountTableChanges : public lanternbook::cli::MountChanges {
+public:
+    explicit MountTableChanges(const std::string& mountinfo)
+        : table_(::open(mountinfo.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    MountTableChanges(const MountTableChanges&) = delete;
+    MountTableChanges& operator=(const MountTableChanges&) = delete;
+    ~MountTableChanges() override {
+        if (table_ >= 0) {
+            ::close(table_);
+        }
+    }
+
+    Wait wait(unsigned timeout_ms) override {
+        if (table_ < 0) {
+            return Wait::failed;
+        }
+        pollfd waiting{table_, POLLPRI, 0};
+        const int ready = ::poll(&waiting, 1, static_cast<int>(timeout_ms));
+        if (ready < 0) {
+            // A signal ends the wait, as a change would.
+            return errno == EINTR ? Wait::changed : Wait::failed;
+        }
+        if (ready == 0) {
+            return Wait::timed_out;
+        }
+        // Telling it is what readies the next wait; the next search reads the table afresh.
+        return (waiting.revents & (POLLPRI | POLLERR)) != 0 ? Wait::changed : Wait::failed;
+    }
+
+private:
+    int table_;
+};
+
 // The terminal's width when standard output is one, else $COLUMNS, else 80.
 std::size_t help_width() {
     winsize size{};
@@ -181,16 +218,21 @@ int main(int argc, char** argv) {
     posix::PosixFileSystem files;  // cppcheck-suppress unassignedVariable ; its state is the last failure's reason
     posix::PosixVolumes volumes(sources);
     posix::PosixClock clock;
+    posix::PosixSession session;
     PosixTerminal terminal;
 #if defined(__APPLE__)
     cli::MountedKeys finder = cli::MountedKeys::in_volume_folders(sources);
 #else
     cli::MountedKeys finder = cli::MountedKeys::in_mount_table(sources);
 #endif
-    cli::Services services{files, volumes, clock, finder, terminal, L'/', help_width()};
+    cli::Services services{files, volumes, clock, finder, terminal, session, L'/', help_width()};
     if (const char* key = std::getenv(cli::kKeyVariable)) {
         services.default_key = key;
     }
+#if !defined(__APPLE__)
+    MountTableChanges changes(sources.mountinfo);
+    services.mount_changes = &changes;
+#endif
     const std::vector<std::string> arguments(argv, argv + argc);
     return cli::run_command_line(arguments, services, std::cout, std::cerr);
 }

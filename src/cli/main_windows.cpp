@@ -15,6 +15,7 @@
 #include "cli/usage.h"
 #include "device/device_drive.h"
 #include "platform/win32/win32_reasons.h"
+#include "platform/win32/win32_session.h"
 #include "text/utf8_text.h"
 
 namespace {
@@ -150,6 +151,34 @@ private:
     bool held_ = false;
 };
 
+// The drive letters, looked at every 500 ms: a key plugged in or pulled out
+// adds or takes away its letter.
+class DriveLetterChanges : public lanternbook::cli::MountChanges {
+public:
+    DriveLetterChanges() : drives_(::GetLogicalDrives()) {}
+
+    Wait wait(unsigned timeout_ms) override {
+        for (unsigned waited = 0; waited < timeout_ms && interrupt_noted == 0; waited += kSliceMs) {
+            ::Sleep(kSliceMs);
+            if ((waited + kSliceMs) % kLookMs != 0) {
+                continue;
+            }
+            const DWORD now = ::GetLogicalDrives();
+            if (now != drives_) {
+                drives_ = now;
+                return Wait::changed;
+            }
+        }
+        return interrupt_noted != 0 ? Wait::changed : Wait::timed_out;
+    }
+
+private:
+    // Slept in slices, so Ctrl-C ends the wait soon.
+    static constexpr unsigned kSliceMs = 100;
+    static constexpr unsigned kLookMs = 500;
+    DWORD drives_;
+};
+
 // The console's width when standard output is one, else %COLUMNS%, else 80.
 std::size_t help_width() {
     CONSOLE_SCREEN_BUFFER_INFO console{};
@@ -188,9 +217,12 @@ int wmain(int argc, wchar_t** argv) {
     win32::Win32PlatformWithReasons platform(::GetModuleHandleW(nullptr));
     cli::DriveLetterKeys finder(platform, platform);
     ConsoleTerminal terminal;
-    cli::Services services{platform, platform, platform, finder, terminal, L'\\', help_width()};
+    win32::Win32Session session;
+    cli::Services services{platform, platform, platform, finder, terminal, session, L'\\', help_width()};
     if (const wchar_t* key = ::_wgetenv(wide_from_utf8(cli::kKeyVariable).c_str())) {
         services.default_key = utf8_from_wide(key);
     }
+    DriveLetterChanges changes;
+    services.mount_changes = &changes;
     return cli::run_command_line(arguments, services, std::cout, std::cerr);
 }

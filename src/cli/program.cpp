@@ -62,7 +62,7 @@ std::optional<std::string> option_error(const CLI::App& target, const std::vecto
         if (std::find(results.begin(), results.end(), kNoValue) != results.end()) {
             return name + " needs a value (" + option.value + ")";
         }
-        if (results.size() > 1) {
+        if (results.size() > 1 && !option.repeated) {
             return name + " is given more than once";
         }
     }
@@ -87,7 +87,7 @@ std::optional<std::string> leftover_error(const std::vector<std::string>& leftov
         if (command == nullptr) {
             return unknown_command(word);
         }
-        if (std::string(command->name) == "help" && given.words().empty()) {
+        if (given.words().size() < command->words) {
             given.add_word(word);
             continue;
         }
@@ -138,12 +138,19 @@ std::optional<std::string> global_error(const CLI::App& app, const CommandEntry&
         if (own == entry.options.end()) {
             return std::string(entry.name) + " takes no " + name;
         }
-        if (given.has(name)) {
+        const std::vector<std::string>& results = app.get_option(name)->results();
+        if ((given.has(name) || results.size() > 1) && !own->repeated) {
             return name + " is given more than once";
         }
-        for (const std::string& result : app.get_option(name)->results()) {
-            given.add(name, option.value == nullptr ? std::string() : result);
+        // Given before the command, they come first.
+        GivenOptions merged;
+        for (const std::string& result : results) {
+            merged.add(name, option.value == nullptr ? std::string() : result);
         }
+        for (const std::string& value : given.values(name)) {
+            merged.add(name, value);
+        }
+        given.replace(name, merged.values(name));
     }
     if (given.has("--quiet") && given.has("--json")) {
         return std::string("--quiet and --json ask for opposite things; give one");

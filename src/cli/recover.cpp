@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "cli/change_journal.h"
 #include "cli/commands.h"
 #include "cli/json_document.h"
 #include "cli/shown_paths.h"
@@ -33,7 +34,7 @@ std::size_t files_held(const BackupRecord& record);
 
 CommandEntry recover_command() {
     return {"recover",
-            "[--in DIR] [--json | -q] | -k DIR [--from FOLDER] [--in DIR] [-y] [-q]",
+            "[--in DIR] [--json | -q] | -k DIR [--from FOLDER] [--in DIR] [-y] [--no-journal] [-q]",
             "Lists the formats cut short, and puts a key's files back.",
             std::string("A format that never finished (the host program crashed or was ended, the power went) "
                         "leaves the key's program files and CONFIG in a backup folder with a record of whose "
@@ -49,6 +50,7 @@ CommandEntry recover_command() {
               "where the backup folders are; without it, the backup place ($XDG_STATE_HOME/lanternbook/backups, "
               "by default ~/.local/state/lanternbook/backups; %TEMP% on Windows)"},
              {"-y,--yes", nullptr, "do not ask; needed when there is no terminal to ask on"},
+             kNoJournalOption,
              {"--json", nullptr, "the list as a JSON object"},
              kQuietOption},
             {{"lanternbook recover", "the formats cut short, and what each kept"},
@@ -90,7 +92,7 @@ Exit run_recover(Invocation& call) {
 // ---------------------------------------------------------------- the list
 
 Exit list_unfinished(Invocation& call, const std::vector<UnfinishedFormat>& found, const std::wstring& in) {
-    const std::vector<const char*> with_key_only{"--from", "--yes"};
+    const std::vector<const char*> with_key_only{"--from", "--yes", "--no-journal"};
     const auto misplaced = std::find_if(with_key_only.begin(), with_key_only.end(),
                                         [&call](const char* option) { return call.options.has(option); });
     if (misplaced != with_key_only.end()) {
@@ -160,7 +162,26 @@ Exit put_back_unfinished(Invocation& call, std::vector<UnfinishedFormat>& found)
             return call.errors.fail(Exit::refused, std::string("nothing put back"));
         }
     }
+    Exit not_opened = Exit::done;
+    std::optional<ChangeJournal> journal = ChangeJournal::opened(call, "recover", true, not_opened);
+    if (!journal) {
+        return not_opened;
+    }
+    std::vector<uint8_t> before;
+    const ConfigRead read_before = device.read_config_bytes(key, before);
     const Recovery put = put_back_onto(*backup, root, !own, recovery);
+    std::vector<uint8_t> after;
+    const ConfigRead read_after = device.read_config_bytes(key, after);
+    const auto held = [](ConfigRead read, const std::vector<uint8_t>& bytes) {
+        return read == ConfigRead::read || read == ConfigRead::empty ? std::optional<std::vector<uint8_t>>(bytes)
+                                                                     : std::nullopt;
+    };
+    JournalEntry entry = journal->entry_for(key, held(read_before, before));
+    entry.config_after = held(read_after, after);
+    std::string not_recorded;
+    if (put != Recovery::kept && !journal->record(std::move(entry), not_recorded)) {
+        call.errors.fail(Exit::io_failure, not_recorded + "; the files were put back");
+    }
     if (put != Recovery::put_back && put != Recovery::label_not_set) {
         return call.errors.fail(Exit::io_failure, shown_root + ": not everything could be put back" +
                                                       reason_of(services.files) + "; the copy stays in " +

@@ -6,7 +6,10 @@
 
 #include "cli/commands.h"
 #include "cli/configuration_report.h"
+#include "cli/change_journal.h"
 #include "cli/key_choice.h"
+#include "cli/key_results.h"
+#include "cli/profile.h"
 #include "cli/settings_document.h"
 #include "cli/shown_paths.h"
 #include "maintenance/save_config.h"
@@ -17,14 +20,13 @@ namespace {
 
 constexpr char kOn[] = "on";
 constexpr char kOff[] = "off";
-constexpr char kStandardInput[] = "-";
-// A configuration document is a few hundred bytes; anything this long is something else.
-constexpr std::size_t kDocumentLimit = std::size_t{1} << 20;
-constexpr std::size_t kReadChunk = 4096;
 
 Exit run_set(Invocation& call);
+Exit set_several(Invocation& call, const SetRequest& request, const SystemTime& now);
+bool journaled(ChangeJournal& journal, const SetResult& result, std::string& error);
+nlohmann::ordered_json set_fields(Invocation& call, const std::wstring& root, const SetResult& result,
+                                  const SystemTime& now);
 std::optional<SetRequest> read_request(Invocation& call, const SystemTime& now, Exit& exit);
-bool read_document(Invocation& call, const std::string& path, std::string& text, std::string& failure);
 std::optional<std::string> read_on_off(const std::string& text, std::optional<bool>& value);
 std::string save_failure(SaveOutcome outcome, FileSystem& files);
 void print_result(Invocation& call, const std::wstring& root, const SetResult& result, const SystemTime& now);
@@ -37,8 +39,8 @@ const char kOnlyKeys[] =
 
 CommandEntry set_command() {
     return {"set",
-            "[-k DIR] [--force] [--from FILE] [--data LIST] [--period PERIOD] [--range-button on|off] "
-            "[--vdo on|off] [-n] [--json | -q]",
+            "[-k DIR... [--force] | --all] [--from FILE] [--data LIST] [--period PERIOD] [--range-button on|off] "
+            "[--vdo on|off] [-n] [--fail-fast] [--no-journal] [--json | -q]",
             "Saves a configuration as the dialog's Save would.",
             std::string("It starts from the choices the dialog holds after opening on the key, changes only what "
                         "is given, and writes the bytes the dialog's Save writes, through the same safe "
@@ -46,9 +48,12 @@ CommandEntry set_command() {
                         "stored: VDO special data unless --vdo is given (as in the dialog, it goes off with "
                         "activities), a period code of no period unless --period is given, a day count outside "
                         "7-180 unless --period last:N is given. A set that changes nothing leaves CONFIG as it is "
-                        "and says \"unchanged\"; one given nothing to change is refused. ") +
+                        "and says \"unchanged\"; one given nothing to change is refused. Each save is recorded "
+                        "in the journal of changes. With several keys (--key again, or --all) each is set on its "
+                        "own, one line each led by its path, and the exit code is the worst of the keys'. ") +
                 kOnlyKeys,
-            {kKeyOption,
+            {kKeysOption,
+             kAllOption,
              {"--force", nullptr,
               "use a --key folder that looks like no key (no VOLKARIS label and no CONFIG), or a --from document "
               "read from a folder without CONFIG (\"config_bytes\": null)"},
@@ -62,13 +67,17 @@ CommandEntry set_command() {
              {"--range-button", "on|off", "the range is chosen with the key's button"},
              {"--vdo", "on|off", "VDO special data; on needs activities"},
              {"-n,--dry-run", nullptr, "write nothing; print the result and its 32 bytes"},
-             {"--json", nullptr, "the result as a JSON object"},
+             kFailFastOption,
+             kNoJournalOption,
+             {"--json", nullptr,
+              "the result as a JSON object; with several keys, {\"format\": 1, \"results\": [...]}, one per key"},
              kQuietOption},
             {{"lanternbook set --data activities,technical-data --period last:45",
               "activities and technical data of the last 45 days"},
              {"lanternbook set --period from:2026-10-05..2026-11-20 --dry-run",
               "what a From and Till period would write, without writing it"},
-             {"lanternbook show --key A --json |\n  lanternbook set --key B --from -", "key A's choices copied to key B"}},
+             {"lanternbook show --key A --json |\n  lanternbook set --key B --from -", "key A's choices copied to key B"},
+             {"lanternbook set --all --from depot.json", "a profile applied to every key attached"}},
             run_set};
 }
 
@@ -83,16 +92,80 @@ Exit run_set(Invocation& call) {
     if (!request) {
         return exit;
     }
+    const bool dry_run = call.options.has("--dry-run");
+    if (several_keys(call.options)) {
+        return set_several(call, *request, now);
+    }
     const std::optional<std::wstring> root = chosen_root(call, exit);
     if (!root) {
         return exit;
     }
-    const SetResult result = set_configuration(*root, *request, call.options.has("--dry-run"), call.services);
+    std::optional<ChangeJournal> journal = ChangeJournal::opened(call, "set", !dry_run, exit);
+    if (!journal) {
+        return exit;
+    }
+    const SetResult result = set_configuration(*root, *request, dry_run, call.services);
     if (result.exit != Exit::done) {
         return call.errors.fail(result.exit, result.error);
     }
+    std::string error;
+    if (!journaled(*journal, result, error)) {
+        print_result(call, *root, result, now);
+        return call.errors.fail(Exit::io_failure, error + "; CONFIG was saved");
+    }
     print_result(call, *root, result, now);
     return Exit::done;
+}
+
+Exit set_several(Invocation& call, const SetRequest& request, const SystemTime& now) {
+    Exit exit = Exit::done;
+    const std::optional<std::vector<KeyTarget>> targets = chosen_keys(call, exit);
+    if (!targets) {
+        return exit;
+    }
+    const bool dry_run = call.options.has("--dry-run");
+    std::optional<ChangeJournal> journal = ChangeJournal::opened(call, "set", !dry_run, exit);
+    if (!journal) {
+        return exit;
+    }
+    KeyResults results(call);
+    for (const KeyTarget& target : *targets) {
+        if (!target.usable()) {
+            if (!results.add_unusable(target)) {
+                break;
+            }
+            continue;
+        }
+        const SetResult result = set_configuration(target.root, request, dry_run, call.services);
+        KeyOutcome outcome;
+        outcome.key = target.root;
+        outcome.exit = result.exit;
+        outcome.error = result.error;
+        if (result.exit == Exit::done) {
+            outcome.fields = set_fields(call, target.root, result, now);
+            outcome.line = dry_run ? "would write " + hex_bytes(result.image)
+                                   : (result.unchanged ? "unchanged" : "saved");
+            std::string error;
+            if (!journaled(*journal, result, error)) {
+                outcome.exit = Exit::io_failure;
+                outcome.error = error + "; " + shown_key(call, target.root) + ": CONFIG was saved";
+            }
+        }
+        if (!results.add(std::move(outcome))) {
+            break;
+        }
+    }
+    return results.finish(targets->size());
+}
+
+// What a save changed goes into the journal; nothing does for a dry run or an unchanged CONFIG.
+bool journaled(ChangeJournal& journal, const SetResult& result, std::string& error) {
+    if (result.unchanged) {
+        return true;
+    }
+    JournalEntry entry = journal.entry_for(result.key, result.before);
+    entry.config_after = std::vector<uint8_t>(result.image.begin(), result.image.end());
+    return journal.record(std::move(entry), error);
 }
 
 // The request from --from and the options beside it, which win; reported
@@ -108,10 +181,7 @@ std::optional<SetRequest> read_request(Invocation& call, const SystemTime& now, 
             exit = call.errors.fail(Exit::io_failure, failure);
             return std::nullopt;
         }
-        if (text.size() > kDocumentLimit) {
-            refusal = "--from " + path + ": larger than 1 MiB; a configuration is a few hundred bytes";
-        } else if (std::optional<std::string> wrong =
-                       read_settings_document(text, now, request, call.options.has("--force"))) {
+        if (std::optional<std::string> wrong = read_choices(text, now, request, call.options.has("--force"))) {
             refusal = "--from " + path + ": " + *wrong;
         }
     }
@@ -138,54 +208,6 @@ std::optional<SetRequest> read_request(Invocation& call, const SystemTime& now, 
     return request;
 }
 
-// The bytes of the file `path`, or of standard input for "-", to one byte
-// past the limit.
-bool read_document(Invocation& call, const std::string& path, std::string& text, std::string& failure) {
-    Services& services = call.services;
-    if (path == kStandardInput) {
-        if (services.terminal.input_is_terminal()) {
-            services.terminal.tell("lanternbook set: reading the choices from standard input, a JSON object as "
-                                   "'lanternbook show --json' prints it; end with Ctrl-D (Ctrl-Z and Enter on "
-                                   "Windows)");
-        }
-        if (!services.terminal.read_input(text, kDocumentLimit)) {
-            failure = "standard input: cannot be read";
-            return false;
-        }
-        return true;
-    }
-    // The file the user named, reached as named, links and all.
-    const std::wstring named = as_named(wide_from_utf8(path));
-    const std::size_t cut = named.find_last_of(L"\\/");
-    std::unique_ptr<Folder> folder =
-        services.files.open_folder(cut == std::wstring::npos ? std::wstring(L".") : named.substr(0, cut == 0 ? 1 : cut));
-    std::unique_ptr<File> file =
-        folder ? folder->open_file(named.substr(cut + 1), FileAccess::read, FileDisposition::open_existing) : nullptr;
-    std::vector<uint8_t> chunk(kReadChunk);
-    std::size_t count = 0;
-    while (file && text.size() <= kDocumentLimit) {
-        if (!file->read(chunk.data(), chunk.size(), count)) {
-            file.reset();
-            break;
-        }
-        if (count == 0) {
-            return true;
-        }
-        text.append(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count));
-    }
-    if (file) {
-        return true;
-    }
-    std::string reason = reason_of(services.files);
-    uint32_t attributes = 0;
-    // Where the folder's open gives no reason, looking the file up tells one (Windows: it is not there).
-    if (reason.empty() && services.files.attributes(named, attributes) != Lookup::found) {
-        reason = reason_of(services.files);
-    }
-    failure = path + ": cannot be read" + reason;
-    return false;
-}
-
 std::optional<std::string> read_on_off(const std::string& text, std::optional<bool>& value) {
     if (text == kOn || text == kOff) {
         value = text == kOn;
@@ -208,11 +230,16 @@ SetResult set_configuration(const std::wstring& root, const SetRequest& request,
         result.error = shown_path(root, services.separator) + ": the key is gone";
         return result;
     }
-    if (device.read_config(key) == ConfigRead::unreadable) {
+    result.key = key;
+    const ConfigRead read = device.read_config(key);
+    if (read == ConfigRead::unreadable) {
         result.exit = Exit::io_failure;
         result.error =
             shown_path(config_path_on(root), services.separator) + ": cannot be read" + reason_of(services.files);
         return result;
+    }
+    if (read == ConfigRead::read || read == ConfigRead::empty) {
+        result.before = device.config_bytes();
     }
     const StoredSettings loaded = settings_from(device.config());
     // One reading of the clock for the choices and the save, as Save has.
@@ -276,6 +303,16 @@ void print_result(Invocation& call, const std::wstring& root, const SetResult& r
         report.save = result.unchanged ? ConfigurationReport::Save::unchanged : ConfigurationReport::Save::saved;
     }
     call.out << (call.options.has("--json") ? report_json(report) : report_text(report));
+}
+
+// A key's result among several: what the JSON of one key would hold, but the format and key.
+nlohmann::ordered_json set_fields(Invocation& call, const std::wstring& root, const SetResult& result,
+                                  const SystemTime& now) {
+    ConfigurationReport report = report_of_saved(root, result.image, now);
+    if (!call.options.has("--dry-run")) {
+        report.save = result.unchanged ? ConfigurationReport::Save::unchanged : ConfigurationReport::Save::saved;
+    }
+    return report_fields(report);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // output: what the property tests hold against the dialog's Save.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/command.h"
 #include "cli/set_request.h"
@@ -17,6 +19,9 @@ struct SetResult {
     ConfigImage image{};
     // CONFIG already held exactly these bytes: it was left as it was.
     bool unchanged = false;
+    // The key as found, and CONFIG's bytes before (none: there was none).
+    KeyIdentity key;
+    std::optional<std::vector<uint8_t>> before;
 };
 
 // `set` on the key at `root`: the dialog's choices after opening on its

@@ -44,8 +44,14 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
 
 class EraseRun {
 public:
-    EraseRun(const KeyIdentity& key, DeviceDrive& device, Clock& clock, EraseObserver* observer, EraseMode mode)
-        : key_(key), device_(device), clock_(clock), observer_(observer != nullptr ? *observer : silent_), mode_(mode) {}
+    EraseRun(const KeyIdentity& key, DeviceDrive& device, Clock& clock, EraseObserver* observer, EraseMode mode,
+             DownloadKeeper* keeper)
+        : key_(key),
+          device_(device),
+          clock_(clock),
+          observer_(observer != nullptr ? *observer : silent_),
+          mode_(mode),
+          keeper_(keeper) {}
 
     EraseResult run();
 
@@ -55,10 +61,10 @@ private:
     bool key_still_there(bool now);
     bool same_config();
     void erase_folder(const wchar_t* name);
-    void erase_matching(Folder& folder, const std::wstring& folder_path, const wchar_t* letters,
-                        std::vector<std::wstring>& gone);
-    void erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
-                        std::vector<std::wstring>& gone);
+    void erase_matching(Folder& folder, const wchar_t* folder_name, const std::wstring& folder_path,
+                        const wchar_t* letters, std::vector<std::wstring>& gone);
+    void erase_download(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
+                        const std::wstring& path, std::vector<std::wstring>& gone);
     // Tells what became of the downloads deleted in one folder, once it is read again.
     void confirm_deleted(Folder& folder, const std::wstring& folder_path, const std::vector<std::wstring>& gone);
     void note_not_deleted(const std::wstring& path, const std::wstring& reason);
@@ -71,6 +77,7 @@ private:
     EraseObserver silent_;
     EraseObserver& observer_;
     const EraseMode mode_;
+    DownloadKeeper* const keeper_;
     std::unique_ptr<Folder> root_;
     // The download folder being swept, and its path, for the key check.
     Folder* current_ = nullptr;
@@ -112,11 +119,12 @@ bool EraseRun::key_still_there(bool now) {
     return !key_gone_;
 }
 
-void EraseRun::erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
-                              std::vector<std::wstring>& gone) {
+void EraseRun::erase_download(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
+                              const std::wstring& path, std::vector<std::wstring>& gone) {
     // The file opened is the one deleted, on this key whatever its letter leads to by now;
-    // a link that looks like a file opens as nothing here.
-    std::unique_ptr<File> download = folder.open_file(entry.name, FileAccess::entry, FileDisposition::open_existing);
+    // a link that looks like a file opens as nothing here. A keeper reads it first.
+    std::unique_ptr<File> download = folder.open_file(
+        entry.name, keeper_ != nullptr ? FileAccess::read_entry : FileAccess::entry, FileDisposition::open_existing);
     if (!download) {
         const std::wstring reason = device_.failure_reason();
         if (folder.leads_elsewhere(entry.name)) {
@@ -124,6 +132,12 @@ void EraseRun::erase_download(Folder& folder, const FolderEntry& entry, const st
         } else {
             note_not_deleted(path, reason);
         }
+        return;
+    }
+    std::wstring not_kept;
+    if (keeper_ != nullptr &&
+        !keeper_->keep(*download, folder_name, entry, path, mode_ == EraseMode::dry_run, not_kept)) {
+        note_not_deleted(path, not_kept);
         return;
     }
     if (mode_ == EraseMode::dry_run) {
@@ -140,8 +154,8 @@ void EraseRun::erase_download(Folder& folder, const FolderEntry& entry, const st
     note_not_deleted(path, reason);
 }
 
-void EraseRun::erase_matching(Folder& folder, const std::wstring& folder_path, const wchar_t* letters,
-                              std::vector<std::wstring>& gone) {
+void EraseRun::erase_matching(Folder& folder, const wchar_t* folder_name, const std::wstring& folder_path,
+                              const wchar_t* letters, std::vector<std::wstring>& gone) {
     std::vector<FolderEntry> entries;
     const Lookup listed = folder.list(std::wstring(kPatternPrefix) + letters, entries);
     if (listed == Lookup::failed) {
@@ -165,7 +179,7 @@ void EraseRun::erase_matching(Folder& folder, const std::wstring& folder_path, c
         if (!key_still_there(false)) {
             return;
         }
-        erase_download(folder, entry, path, gone);
+        erase_download(folder, folder_name, entry, path, gone);
     }
 }
 
@@ -214,7 +228,7 @@ void EraseRun::erase_folder(const wchar_t* name) {
         if (!key_still_there(true) || stopped_) {
             break;
         }
-        erase_matching(*folder, folder_path, letters, gone);
+        erase_matching(*folder, name, folder_path, letters, gone);
     }
     confirm_deleted(*folder, folder_path, gone);
     current_ = nullptr;
@@ -271,8 +285,8 @@ bool is_folder_path(const std::wstring& path) { return !path.empty() && path.bac
 }  // namespace
 
 EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, Clock& clock, EraseObserver* observer,
-                               EraseMode mode) {
-    return EraseRun(key, device, clock, observer, mode).run();
+                               EraseMode mode, DownloadKeeper* keeper) {
+    return EraseRun(key, device, clock, observer, mode, keeper).run();
 }
 
 std::vector<std::wstring> paths_not_deleted(const EraseResult& result) {

@@ -41,6 +41,20 @@ public:
     virtual bool stop_requested() { return false; }
 };
 
+// Asked about each download just before it is deleted, with the download
+// open for reading: keeps what it must of it (a copy, a digest) and says
+// whether it may go.
+class DownloadKeeper {
+public:
+    virtual ~DownloadKeeper() = default;
+    // `folder` is the download folder's name (CARD, TACHO), `path` the
+    // download's on the key. With `dry_run` nothing is written: the keeper
+    // only finds out what it would do. False leaves the download on the key,
+    // and `reason` says why.
+    [[nodiscard]] virtual bool keep(File& download, const std::wstring& folder, const FolderEntry& entry,
+                                    const std::wstring& path, bool dry_run, std::wstring& reason) = 0;
+};
+
 struct EraseResult {
     EraseOutcome outcome = EraseOutcome::declined;
     std::size_t deleted = 0;
@@ -67,8 +81,10 @@ enum class EraseMode {
 // at least every 250 ms of deleting. Links are never stepped through nor
 // deleted. A listing after each folder catches what was reported deleted
 // yet is still there.
+// A keeper, when given, sees each download before it goes.
 [[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, Clock& clock,
-                                             EraseObserver* observer = nullptr, EraseMode mode = EraseMode::erase);
+                                             EraseObserver* observer = nullptr, EraseMode mode = EraseMode::erase,
+                                             DownloadKeeper* keeper = nullptr);
 
 // What erase_downloads_on would delete on `key` now, in its order.
 // Downloads that would stay are no failure here; folders that cannot be

@@ -3,6 +3,7 @@
 // and POSIX layers implement them; tests plug in a fake that injects faults.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -42,8 +43,19 @@ enum class FilePlace {
 };
 
 // `entry` reaches the file's attributes and its removal, not its bytes;
-// write and read_write reach those too.
-enum class FileAccess { read, write, read_write, entry };
+// write and read_write reach those too, and read_entry reads the bytes as
+// well. `append` only adds at the end, whatever else writes there meanwhile.
+enum class FileAccess { read, write, read_write, entry, read_entry, append };
+
+// When a file was last written: seconds and nanoseconds since 1970-01-01 UTC.
+struct FileTime {
+    int64_t seconds = 0;
+    uint32_t nanoseconds = 0;
+
+    bool operator==(const FileTime& other) const {
+        return seconds == other.seconds && nanoseconds == other.nanoseconds;
+    }
+};
 // open_always opens what is there, or else creates a new file. create_new
 // fails on anything already there, a link included: what it writes can only
 // land in a file it made.
@@ -79,6 +91,10 @@ public:
     [[nodiscard]] virtual bool move_to(const std::wstring& name) = 0;
     // Deletes this file; it goes when it is closed.
     [[nodiscard]] virtual bool remove() = 0;
+    // When it was last written, and setting that time: where a platform
+    // cannot, they fail.
+    [[nodiscard]] virtual bool modified_time(FileTime& /*time*/) { return false; }
+    [[nodiscard]] virtual bool set_modified_time(const FileTime& /*time*/) { return false; }
 };
 
 struct FolderEntry {
@@ -157,6 +173,13 @@ public:
     // made when missing, held; null, with the reason, when there is none
     // such. Its path, as shown to the user, is `path`.
     [[nodiscard]] virtual std::unique_ptr<Folder> backup_place(std::wstring& path) = 0;
+    // Where the command line's journal of changes is kept: a folder only
+    // this user can write, made when missing, held; null, with the reason,
+    // when there is none such. Its path, as shown to the user, is `path`.
+    [[nodiscard]] virtual std::unique_ptr<Folder> journal_place(std::wstring& path) {
+        path.clear();
+        return nullptr;
+    }
     // Why the last failed call of this object, or of a file it opened,
     // failed, in the system's words; empty when it cannot tell.
     virtual std::wstring failure_reason() { return std::wstring(); }
@@ -231,6 +254,28 @@ public:
     virtual ~Module() = default;
     // Full path of the configurator module itself; empty when unknown.
     virtual std::wstring module_path() = 0;
+};
+
+constexpr std::size_t kSha256Bytes = 32;
+using Sha256 = std::array<uint8_t, kSha256Bytes>;
+
+// A SHA-256 digest being taken of bytes given piece by piece.
+class Digest {
+public:
+    virtual ~Digest() = default;
+    virtual void add(const uint8_t* data, std::size_t size) = 0;
+    // The digest of everything added; the object is spent then.
+    [[nodiscard]] virtual Sha256 finish() = 0;
+};
+
+// The command line's record keeping: who runs it, and a well-kept SHA-256.
+class Session {
+public:
+    virtual ~Session() = default;
+    // The name of the user the program runs as; a number where it has none.
+    [[nodiscard]] virtual std::wstring user_name() = 0;
+    // Null when the system's hashing cannot be had.
+    [[nodiscard]] virtual std::unique_ptr<Digest> sha256() = 0;
 };
 
 // Everything at once, for the layers that serve or fake all of it.

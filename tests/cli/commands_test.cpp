@@ -8,6 +8,7 @@
 #include "cli/key_choice.h"
 #include "cli/program.h"
 #include "dialog_harness.h"
+#include "platform/posix/posix_session.h"
 #include "scripted_terminal.h"
 #include "text/text_utils.h"
 
@@ -45,7 +46,7 @@ protected:
     Outcome run(const std::vector<std::string>& arguments) {
         std::vector<std::string> all{"lanternbook"};
         all.insert(all.end(), arguments.begin(), arguments.end());
-        cli::Services services{platform, platform, platform, finder, terminal};
+        cli::Services services{platform, platform, platform, finder, terminal, session};
         std::ostringstream out;
         std::ostringstream err;
         Outcome outcome;
@@ -58,6 +59,7 @@ protected:
     FakePlatform platform;
     cli::DriveLetterKeys finder{platform, platform};
     testing::ScriptedTerminal terminal;
+    posix::PosixSession session;
 };
 
 TEST_F(Commands, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/set.h"
+#include "platform/posix/posix_session.h"
 #include "dialog_harness.h"
 #include "dialog/save_action.h"
 #include "random_cases.h"
@@ -237,8 +238,9 @@ TEST(SaveEquivalence, SetWritesWhatTheDialogSavesForTheSameClicks) {
         testing::ScriptedTerminal terminal;
         terminal.is_terminal = false;
         NoKeys finder;
+        posix::PosixSession session;
         cli::Services services{command_line.platform, command_line.platform, command_line.platform, finder,
-                               terminal};
+                               terminal, session};
         DeviceDrive reader(command_line.platform, command_line.platform);
         static_cast<void>(reader.read_config(reader.key_at(L"K:\\")));  // an unreadable one reads as none
         const cli::AppliedChoices applied =

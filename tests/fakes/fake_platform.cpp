@@ -31,6 +31,9 @@ public:
 
     bool write(const uint8_t* data, std::size_t size, std::size_t& bytes_written) override {
         bytes_written = 0;
+        if (access_ == FileAccess::append) {
+            position_ = node_->data.size();
+        }
         if (!platform_.begin_call()) {
             // A process dying in a write leaves part of it written.
             if (platform_.dying_now() && usable() && access_ != FileAccess::read) {
@@ -115,6 +118,21 @@ public:
         if (platform_.phantom_removes.count(to_upper_ascii(place_.full())) == 0) {
             place_.volume->nodes.erase(place_.key);
         }
+        return true;
+    }
+
+    bool modified_time(FileTime& time) override {
+        if (!platform_.begin_call() || !usable()) {
+            return false;
+        }
+        time = node_->modified;
+        return true;
+    }
+    bool set_modified_time(const FileTime& time) override {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || !still_there()) {
+            return false;
+        }
+        node_->modified = time;
         return true;
     }
 
@@ -222,7 +240,8 @@ public:
         if (found && disposition == FileDisposition::create_new) {
             return nullptr;
         }
-        const bool writes = access == FileAccess::write || access == FileAccess::read_write;
+        const bool writes =
+            access == FileAccess::write || access == FileAccess::read_write || access == FileAccess::append;
         if (found) {
             // A link proves to be elsewhere once opened: refused, as the platforms refuse it.
             if (found->kind != FakePlatform::Kind::file || (writes && (found->attributes & kAttrReadOnly) != 0)) {
@@ -901,7 +920,8 @@ std::unique_ptr<File> FakePlatform::open_file(const std::wstring& path, FileAcce
             return nullptr;
         }
     }
-    const bool writes = access == FileAccess::write || access == FileAccess::read_write;
+    const bool writes =
+        access == FileAccess::write || access == FileAccess::read_write || access == FileAccess::append;
     if (found) {
         // Folders, pipes and devices are refused, as the platforms refuse them.
         if (found->kind != Kind::file || (writes && (found->attributes & kAttrReadOnly) != 0)) {
@@ -1113,6 +1133,17 @@ std::unique_ptr<Folder> FakePlatform::backup_place(std::wstring& path) {
         return nullptr;
     }
     return place;
+}
+
+std::unique_ptr<Folder> FakePlatform::journal_place(std::wstring& path) {
+    path = journal_path;
+    if (journal_path.empty()) {
+        return nullptr;
+    }
+    if (!exists(journal_path) && !create_folder(journal_path)) {
+        return nullptr;
+    }
+    return open_folder(journal_path);
 }
 
 void FakePlatform::end_process(int which) {

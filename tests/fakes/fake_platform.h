@@ -120,6 +120,7 @@ public:
     std::optional<uint64_t> volume_size;       // none: the size cannot be read
     bool label_setting_works = true;
     std::wstring temp_path = L"C:\\Users\\user\\AppData\\Local\\Temp";
+    std::wstring journal_path = L"C:\\Users\\user\\AppData\\Local\\lanternbook";
     std::wstring module_file = L"C:\\Program Files\\Host\\lanternbook.dll";
 
     std::deque<int> message_box_answers;       // taken in order; then default_answer
@@ -167,6 +168,8 @@ public:
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // The temporary folder, as on Windows, when it is the user's alone.
     std::unique_ptr<Folder> backup_place(std::wstring& path) override;
+    // journal_path, made when missing.
+    std::unique_ptr<Folder> journal_place(std::wstring& path) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
     // By path, as the platform's own calls would do it; for setting up worlds.
     Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries);
@@ -228,6 +231,7 @@ public:
         bool unflushed = false;    // written since the last flush
         std::wstring owner;        // "" for the user we run as
         bool others_write = false; // a folder other users may write in
+        FileTime modified;         // when last written, as set
 
         bool is_folder() const { return kind == Kind::folder || kind == Kind::folder_link; }
     };

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,8 @@ constexpr mode_t kPrivateFolderMode = 0700;
 constexpr mode_t kOthersWrite = S_IWGRP | S_IWOTH;
 constexpr unsigned kLockRetryMs = 10;
 constexpr char kStateFolder[] = ".local/state";
-constexpr const char* kBackupPlaceParts[] = {"lanternbook", "backups"};
+constexpr char kProgramFolder[] = "lanternbook";
+constexpr char kBackupFolder[] = "backups";
 constexpr long kNanosecondsPerMillisecond = 1000000;
 constexpr unsigned kMillisecondsPerSecond = 1000;
 
@@ -178,6 +180,21 @@ public:
         return true;
     }
     bool remove() override { return noted(::unlinkat(folder_.get(), name_.c_str(), 0) == 0); }
+    bool modified_time(FileTime& time) override {
+        struct stat info {};
+        if (!noted(::fstat(fd_.get(), &info) == 0)) {
+            return false;
+        }
+        time.seconds = static_cast<int64_t>(info.st_mtim.tv_sec);
+        time.nanoseconds = static_cast<uint32_t>(info.st_mtim.tv_nsec);
+        return true;
+    }
+    bool set_modified_time(const FileTime& time) override {
+        // The access time is left as it is.
+        const std::array<timespec, 2> times{timespec{0, UTIME_OMIT},
+                                            timespec{static_cast<time_t>(time.seconds), static_cast<long>(time.nanoseconds)}};
+        return noted(::futimens(fd_.get(), times.data()) == 0);
+    }
 
 private:
     bool noted(bool succeeded) {
@@ -202,6 +219,8 @@ int open_flags(FileAccess access, FileDisposition disposition) {
         case FileAccess::write: flags |= O_WRONLY; break;
         case FileAccess::read_write: flags |= O_RDWR; break;
         case FileAccess::entry: flags |= O_RDONLY; break;
+        case FileAccess::read_entry: flags |= O_RDONLY; break;
+        case FileAccess::append: flags |= O_WRONLY | O_APPEND; break;
     }
     switch (disposition) {
         case FileDisposition::open_existing: break;
@@ -654,15 +673,18 @@ std::unique_ptr<Folder> PosixFileSystem::open_folder(const std::wstring& path) {
 }
 
 std::unique_ptr<Folder> PosixFileSystem::backup_place(std::wstring& path) {
+    return private_place(joined_path(kProgramFolder, kBackupFolder), path);
+}
+
+std::unique_ptr<Folder> PosixFileSystem::journal_place(std::wstring& path) { return private_place(kProgramFolder, path); }
+
+std::unique_ptr<Folder> PosixFileSystem::private_place(const std::string& below_state, std::wstring& path) {
     const std::string state = state_home();
     if (state.empty()) {
         *last_error_ = ENOENT;
         return nullptr;
     }
-    std::string place = resolved(state);
-    for (const char* part : kBackupPlaceParts) {
-        place = joined_path(place, part);
-    }
+    const std::string place = joined_path(resolved(state), below_state);
     path = core_path(place);
     std::unique_ptr<PosixFolder> folder = walk_to(place, Walk{true, true}, last_error_);
     if (!folder || !folder->private_to_user()) {

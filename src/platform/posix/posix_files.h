@@ -36,10 +36,15 @@ public:
     // made private to the user where missing; refused when another user
     // could change it or a folder on its way.
     std::unique_ptr<Folder> backup_place(std::wstring& path) override;
+    // $XDG_STATE_HOME/lanternbook, checked and made the same way.
+    std::unique_ptr<Folder> journal_place(std::wstring& path) override;
     // strerror of the errno the last failure left.
     std::wstring failure_reason() override;
 
 private:
+    // The folder `below_state` (a relative path) in the user's state folder.
+    std::unique_ptr<Folder> private_place(const std::string& below_state, std::wstring& path);
+
     // Keeps errno when `succeeded` is false; returns `succeeded`.
     bool noted(bool succeeded);
 

@@ -1,11 +1,15 @@
 #include "platform/win32/win32_reasons.h"
 
 #include <utility>
+#include <vector>
 
 #include "platform/win32/handles.h"
 
 namespace lanternbook::win32 {
 namespace {
+
+constexpr DWORD kLocalAppDataRoom = 1024;
+constexpr wchar_t kProgramFolder[] = L"lanternbook";
 
 // Keeps `error` at GetLastError() when `succeeded` is false; gives `succeeded`.
 bool noted(bool succeeded, DWORD& error) {
@@ -55,6 +59,27 @@ private:
 
 Lookup Win32PlatformWithReasons::attributes(const std::wstring& path, uint32_t& attributes) {
     return noted(Win32Platform::attributes(path, attributes), last_error_);
+}
+
+std::unique_ptr<Folder> Win32PlatformWithReasons::journal_place(std::wstring& path) {
+    std::vector<wchar_t> local(kLocalAppDataRoom, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", local.data(), kLocalAppDataRoom);
+    if (!noted(length > 0 && length < kLocalAppDataRoom, last_error_)) {
+        path.clear();
+        return nullptr;
+    }
+    const std::wstring base(local.data(), length);
+    path = base + (base.back() == L'\\' ? L"" : L"\\") + kProgramFolder;
+    std::unique_ptr<Folder> parent = open_folder(base);
+    if (!noted(parent != nullptr, last_error_)) {
+        return nullptr;
+    }
+    std::unique_ptr<Folder> place = parent->open_folder(kProgramFolder);
+    if (!place) {
+        place = parent->create_folder(kProgramFolder);
+    }
+    static_cast<void>(noted(place != nullptr, last_error_));
+    return place;
 }
 
 std::wstring Win32PlatformWithReasons::failure_reason() {

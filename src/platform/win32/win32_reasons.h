@@ -16,6 +16,8 @@ public:
     // returns: what runs between the system's call and that (freeing the
     // path's text) leaves the error as it is.
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
+    // %LOCALAPPDATA%\lanternbook, made when missing.
+    std::unique_ptr<Folder> journal_place(std::wstring& path) override;
     // FormatMessage's text for the kept error, without its line break.
     std::wstring failure_reason() override;
 

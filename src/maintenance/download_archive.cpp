@@ -1,0 +1,254 @@
+#include "maintenance/download_archive.h"
+
+#include <algorithm>
+
+#include "config/stored_settings.h"
+#include "device/config_codec.h"
+#include "text/text_utils.h"
+
+namespace lanternbook {
+namespace {
+
+constexpr std::size_t kReadChunk = 65536;
+constexpr wchar_t kNumberMark = L'~';
+// A copy is written under its name and this, then renamed: a real name is absent or whole.
+constexpr wchar_t kCopyingSuffix[] = L".copying";
+constexpr unsigned kHelperAttempts = 10;
+constexpr wchar_t kNotArchived[] = L"not archived: ";
+
+enum class Holding { same, different, unreadable };
+
+// The whole file, up to `limit` bytes and one; false when it cannot be read.
+bool read_all(File& file, uint64_t limit, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    std::vector<uint8_t> chunk(kReadChunk);
+    while (bytes.size() <= limit) {
+        std::size_t count = 0;
+        if (!file.read(chunk.data(), chunk.size(), count)) {
+            return false;
+        }
+        if (count == 0) {
+            return true;
+        }
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    return true;
+}
+
+Holding holds_bytes(Folder& folder, const std::wstring& name, const std::vector<uint8_t>& bytes) {
+    std::unique_ptr<File> there = folder.open_file(name, FileAccess::read, FileDisposition::open_existing);
+    std::vector<uint8_t> held;
+    if (!there || !read_all(*there, bytes.size(), held)) {
+        return Holding::unreadable;
+    }
+    return held == bytes ? Holding::same : Holding::different;
+}
+
+bool is_plain_file(uint32_t attributes) {
+    return (attributes & (kAttributeFolder | kAttributeLink | kAttributeDevice)) == 0;
+}
+
+}  // namespace
+
+std::wstring archive_folder_name(const std::vector<uint8_t>& config, uint32_t volume_serial) {
+    DeviceConfig decoded;
+    decode_config(config.data(), config.size(), decoded);
+    const StoredSettings settings = settings_from(decoded);
+    if (settings.has_serial_number()) {
+        // "QVX/05/4660" with what a file name cannot hold made a dash.
+        std::wstring name = serial_number_text(settings);
+        std::replace(name.begin(), name.end(), L'/', L'-');
+        return name;
+    }
+    return hex_text(volume_serial >> 16, 4) + L"-" + hex_text(volume_serial & 0xFFFF, 4);
+}
+
+std::wstring numbered_name(const std::wstring& name, unsigned number) {
+    if (number == 0) {
+        return name;
+    }
+    const std::size_t dot = name.find_last_of(L'.');
+    const std::size_t cut = dot == std::wstring::npos || dot == 0 ? name.size() : dot;
+    return name.substr(0, cut) + kNumberMark + std::to_wstring(number) + name.substr(cut);
+}
+
+const KeptDownload* DownloadArchive::kept_of(const std::wstring& path) const {
+    const auto found = std::find_if(kept_.rbegin(), kept_.rend(),
+                                    [&path](const KeptDownload& kept) { return kept.path == path; });
+    return found == kept_.rend() ? nullptr : &*found;
+}
+
+std::wstring DownloadArchive::not_archived(const wchar_t* otherwise) {
+    const std::wstring reason = files_.failure_reason();
+    return kNotArchived + (reason.empty() ? std::wstring(otherwise) : reason);
+}
+
+bool DownloadArchive::keep(File& download, const std::wstring& folder, const FolderEntry& entry,
+                           const std::wstring& path, bool dry_run, std::wstring& reason) {
+    KeptDownload kept;
+    kept.path = path;
+    std::vector<uint8_t> bytes;
+    if (!read_all(download, kLargestDownload, bytes)) {
+        const std::wstring system = files_.failure_reason();
+        reason = L"cannot be read for its digest" + (system.empty() ? std::wstring() : L": " + system);
+        return false;
+    }
+    if (bytes.size() > kLargestDownload) {
+        reason = L"larger than 64 MiB; no download is";
+        return false;
+    }
+    kept.size = bytes.size();
+    std::unique_ptr<Digest> digest = session_.sha256();
+    if (!digest) {
+        reason = L"its SHA-256 cannot be taken";
+        return false;
+    }
+    digest->add(bytes.data(), bytes.size());
+    kept.sha256 = digest->finish();
+    if (archive_) {
+        FileTime time;
+        if (!download.modified_time(time)) {
+            reason = not_archived(L"its time cannot be read");
+            return false;
+        }
+        const std::wstring in_archive = with_trailing_backslash(with_trailing_backslash(archive_path_) + key_folder_) +
+                                        with_trailing_backslash(folder);
+        Folder* target = archive_folder(folder, dry_run, reason);
+        if (target == nullptr && !reason.empty()) {
+            return false;
+        }
+        if (target == nullptr) {
+            // A dry run where the folder is not made yet: the name is free.
+            kept.archived = in_archive + entry.name;
+        } else if (!copy_into(*target, entry.name, bytes, time, dry_run, kept, reason)) {
+            return false;
+        } else {
+            kept.archived = in_archive + kept.archived;
+        }
+    }
+    kept_.push_back(kept);
+    return true;
+}
+
+Folder* DownloadArchive::archive_folder(const std::wstring& folder, bool dry_run, std::wstring& reason) {
+    const auto held = download_folders_.find(folder);
+    if (held != download_folders_.end()) {
+        return held->second.get();
+    }
+    // A folder another made meanwhile is opened rather than made.
+    const auto opened = [dry_run](Folder& parent, const std::wstring& name) {
+        std::unique_ptr<Folder> found = parent.open_folder(name);
+        if (!found && !dry_run) {
+            found = parent.create_folder(name);
+            if (!found) {
+                found = parent.open_folder(name);
+            }
+        }
+        return found;
+    };
+    if (!key_archive_) {
+        key_archive_ = opened(*archive_, key_folder_);
+    }
+    std::unique_ptr<Folder> made = key_archive_ ? opened(*key_archive_, folder) : nullptr;
+    if (!made) {
+        if (!dry_run) {
+            reason = not_archived(L"its folder cannot be made");
+        }
+        return nullptr;
+    }
+    Folder* const target = made.get();
+    download_folders_.emplace(folder, std::move(made));
+    return target;
+}
+
+bool DownloadArchive::copy_into(Folder& target, const std::wstring& name, const std::vector<uint8_t>& bytes,
+                                const FileTime& time, bool dry_run, KeptDownload& kept, std::wstring& reason) {
+    for (unsigned number = 0; number < kArchiveNameAttempts; ++number) {
+        const std::wstring candidate = numbered_name(name, number);
+        uint32_t attributes = 0;
+        const Lookup found = target.attributes(candidate, attributes);
+        if (found == Lookup::failed) {
+            reason = not_archived(L"the archive cannot be read");
+            return false;
+        }
+        if (found == Lookup::found) {
+            // Whatever else has the name is left as it is; a plain file with these very bytes is this copy.
+            if (!is_plain_file(attributes)) {
+                continue;
+            }
+            const Holding holding = holds_bytes(target, candidate, bytes);
+            if (holding == Holding::unreadable) {
+                reason = not_archived(L"a file of its name in the archive cannot be read");
+                return false;
+            }
+            if (holding == Holding::same) {
+                kept.archived = candidate;
+                kept.already_archived = true;
+                return true;
+            }
+            continue;
+        }
+        kept.archived = candidate;
+        if (dry_run) {
+            return true;
+        }
+        std::wstring helper;
+        for (unsigned attempt = 0; attempt < kHelperAttempts && helper.empty(); ++attempt) {
+            const std::wstring tried = candidate + kCopyingSuffix + (attempt == 0 ? L"" : std::to_wstring(attempt));
+            if (target.attributes(tried, attributes) == Lookup::missing) {
+                helper = tried;
+            }
+        }
+        if (helper.empty() || !write_copy(target, helper, bytes, time, reason)) {
+            if (reason.empty()) {
+                reason = not_archived(L"no name free for its copy");
+            }
+            return false;
+        }
+        std::unique_ptr<File> copy = target.open_file(helper, FileAccess::read_entry, FileDisposition::open_existing);
+        std::vector<uint8_t> read_back;
+        if (!copy || !read_all(*copy, bytes.size(), read_back) || read_back != bytes) {
+            reason = copy && read_back != bytes ? std::wstring(kNotArchived) + L"its copy read back differs"
+                                                : not_archived(L"its copy cannot be read back");
+            static_cast<void>(target.delete_file(helper));
+            return false;
+        }
+        if (copy->move_to(candidate)) {
+            static_cast<void>(copy->close());
+            return true;
+        }
+        // The name was taken meanwhile: the copy goes under the next one.
+        const bool taken = target.attributes(candidate, attributes) == Lookup::found;
+        const std::wstring failure = not_archived(L"its copy cannot be named");
+        static_cast<void>(copy->remove());
+        static_cast<void>(copy->close());
+        if (!taken) {
+            reason = failure;
+            return false;
+        }
+    }
+    reason = std::wstring(kNotArchived) + L"no free name for it in the archive";
+    return false;
+}
+
+bool DownloadArchive::write_copy(Folder& target, const std::wstring& helper, const std::vector<uint8_t>& bytes,
+                                 const FileTime& time, std::wstring& reason) {
+    std::unique_ptr<File> copy = target.open_file(helper, FileAccess::write, FileDisposition::create_new);
+    if (!copy) {
+        reason = not_archived(L"its copy cannot be made");
+        return false;
+    }
+    std::size_t written = 0;
+    if (copy->write(bytes.data(), bytes.size(), written) && copy->flush() && copy->set_modified_time(time) &&
+        copy->close()) {
+        return true;
+    }
+    reason = not_archived(L"its copy cannot be written");
+    // A copy cut short goes: only whole copies stay in the archive.
+    static_cast<void>(copy->remove());
+    static_cast<void>(copy->close());
+    static_cast<void>(target.delete_file(helper));
+    return false;
+}
+
+}  // namespace lanternbook
