@@ -5,7 +5,7 @@
 # ~/.bashrc.
 
 _lanternbook() {
-    local commands="find show set erase recover help"
+    local commands="find show set erase recover watch journal check-profile help"
     local data="activities events-and-faults detailed-speed technical-data driver-card-via-tachograph"
     # The words as typed, split at blanks only: bash also splits at ':' and '=',
     # which "last:30" and "--key=DIR" hold.
@@ -35,9 +35,16 @@ _lanternbook() {
     local -a replies=()
     local value_given=1
     case "$prev" in
-        -k | --key | --in)
+        -k | --key | --in | --archive)
             mapfile -t replies < <(compgen -d -- "$cur")
             compopt -o filenames 2>/dev/null
+            ;;
+        --apply)
+            mapfile -t replies < <(compgen -f -- "$cur")
+            compopt -o filenames 2>/dev/null
+            ;;
+        --since)
+            # A date: nothing to offer.
             ;;
         --from)
             if [[ $command == recover ]]; then
@@ -73,16 +80,23 @@ _lanternbook() {
         case "$command" in
             "") options="-h --help -V --version -k --key --json -q --quiet" ;;
             find) options="--json -q --quiet -h --help" ;;
-            show) options="-k --key --force --all --json -q --quiet -h --help" ;;
-            set) options="-k --key --force --from --data --period --range-button --vdo -n --dry-run --json -q --quiet -h --help" ;;
-            erase) options="-k --key --force -y --yes -n --dry-run --json -q --quiet -h --help" ;;
-            recover) options="-k --key --from --in -y --yes --json -q --quiet -h --help" ;;
+            show) options="-k --key --force --all --fail-fast --json -q --quiet -h --help" ;;
+            set) options="-k --key --all --force --from --data --period --range-button --vdo -n --dry-run --fail-fast --no-journal --json -q --quiet -h --help" ;;
+            erase) options="-k --key --force --all --archive -y --yes -n --dry-run --fail-fast --no-journal --json -q --quiet -h --help" ;;
+            recover) options="-k --key --from --in -y --yes --no-journal --json -q --quiet -h --help" ;;
+            watch) options="--apply --erase --archive --no-journal --json -q --quiet -h --help" ;;
+            journal) options="-k --key --since --json -q --quiet -h --help" ;;
+            check-profile) options="--json -q --quiet -h --help" ;;
             help) options="-h --help" ;;
         esac
         if [[ $cur == -* ]]; then
             mapfile -t replies < <(compgen -W "$options" -- "$cur")
         elif [[ -z $command || ($command == help && $prev == help) ]]; then
             mapfile -t replies < <(compgen -W "$commands" -- "$cur")
+        elif [[ $command == check-profile ]]; then
+            # The profile file.
+            mapfile -t replies < <(compgen -f -- "$cur")
+            compopt -o filenames 2>/dev/null
         fi
     fi
 

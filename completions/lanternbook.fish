@@ -1,6 +1,6 @@
 # fish completion for lanternbook
 
-set -l commands find show set erase recover help
+set -l commands find show set erase recover watch journal check-profile help
 set -l data activities events-and-faults detailed-speed technical-data driver-card-via-tachograph
 set -l top "not __fish_seen_subcommand_from $commands"
 
@@ -15,16 +15,26 @@ complete -c lanternbook -n $top -a show -d "Show the key's configuration"
 complete -c lanternbook -n $top -a set -d 'Save a configuration as the dialog would'
 complete -c lanternbook -n $top -a erase -d 'Delete the downloads in CARD and TACHO'
 complete -c lanternbook -n $top -a recover -d 'List or finish the formats cut short'
+complete -c lanternbook -n $top -a watch -d 'Apply a profile to every key attached'
+complete -c lanternbook -n $top -a journal -d 'Print the journal of changes to keys'
+complete -c lanternbook -n $top -a check-profile -d 'Check a profile without a key'
 complete -c lanternbook -n $top -a help -d 'Show the help of a command'
 
 # help takes one command, right after it.
 complete -c lanternbook -n "__fish_seen_subcommand_from help; and test (count (commandline -opc)) -eq 2" -a "$commands"
 complete -c lanternbook -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
-complete -c lanternbook -n "__fish_seen_subcommand_from show set erase recover" -s k -l key -x -a "(__fish_complete_directories)" -d "The key's root folder"
+complete -c lanternbook -n "__fish_seen_subcommand_from show set erase recover journal" -s k -l key -x -a "(__fish_complete_directories)" -d "The key's root folder"
 complete -c lanternbook -n "__fish_seen_subcommand_from show set erase" -l force -d 'Use a --key folder that looks like no key'
-complete -c lanternbook -n "__fish_seen_subcommand_from show" -l all -d 'Every key attached'
-complete -c lanternbook -n "__fish_seen_subcommand_from find show set erase recover" -l json -d 'Print JSON'
-complete -c lanternbook -n "__fish_seen_subcommand_from find show set erase recover" -s q -l quiet -d 'Print nothing but errors'
+complete -c lanternbook -n "__fish_seen_subcommand_from show set erase" -l all -d 'Every key attached'
+complete -c lanternbook -n "__fish_seen_subcommand_from show set erase" -l fail-fast -d 'Stop at the first key that fails'
+complete -c lanternbook -n "__fish_seen_subcommand_from set erase recover watch" -l no-journal -d 'Record nothing in the journal'
+complete -c lanternbook -n "__fish_seen_subcommand_from find show set erase recover watch journal check-profile" -l json -d 'Print JSON'
+complete -c lanternbook -n "__fish_seen_subcommand_from find show set erase recover watch journal check-profile" -s q -l quiet -d 'Print nothing but errors'
+complete -c lanternbook -n "__fish_seen_subcommand_from erase watch" -l archive -x -a "(__fish_complete_directories)" -d 'Copy each download here first'
+complete -c lanternbook -n "__fish_seen_subcommand_from watch" -l apply -r -F -d 'The profile to apply to each key'
+complete -c lanternbook -n "__fish_seen_subcommand_from watch" -l erase -d "Erase each key's downloads after the profile"
+complete -c lanternbook -n "__fish_seen_subcommand_from journal" -l since -x -d 'Only the changes from this date on (YYYY-MM-DD)'
+complete -c lanternbook -n "__fish_seen_subcommand_from check-profile; and test (count (commandline -opc)) -eq 2" -F -d 'The profile'
 complete -c lanternbook -n "__fish_seen_subcommand_from set" -l from -r -F -d 'The choices in a JSON file (- for standard input)'
 complete -c lanternbook -n "__fish_seen_subcommand_from set" -l data -x -a "(__fish_complete_list , 'printf \"%s\n\" $data')" -d 'The data choices that are on'
 complete -c lanternbook -n "__fish_seen_subcommand_from set" -l period -x -a "since-last everything last: from:" -d 'The period to download'

@@ -30,6 +30,7 @@ nlohmann::ordered_json report_fields(Invocation& call, const EraseReport& report
                                      const ArchivePlace* archive);
 std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t separator, const char* open,
                           const char* close);
+void print_listing(Invocation& call, const EraseReport& report);
 
 }  // namespace
 
@@ -180,9 +181,7 @@ Exit erase_several(Invocation& call, const ArchivePlace* archive, ChangeJournal&
             outcome.fields = report_fields(call, listing, true, archive);
             if (!call.options.has("--json")) {
                 // Each path of the listing, then the key's line.
-                for (const EraseEvent* event : events_of(listing, EraseEvent::Kind::deleted)) {
-                    call.out << "delete " << shown_path(event->path, services.separator) << '\n';
-                }
+                print_listing(call, listing);
             }
             going = results.add(std::move(outcome));
         } else {
@@ -300,7 +299,8 @@ void print_json(Invocation& call, const EraseReport& report, const std::string& 
                 const ArchivePlace* archive) {
     nlohmann::ordered_json json = json_document();
     json["key"] = shown_root;
-    for (const auto& field : report_fields(call, report, dry_run, archive).items()) {
+    const nlohmann::ordered_json fields = report_fields(call, report, dry_run, archive);
+    for (const auto& field : fields.items()) {
         json[field.key()] = field.value();
     }
     call.out << json_text(json);

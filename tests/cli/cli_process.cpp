@@ -84,6 +84,15 @@ int wait_for(pid_t child) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// Where the programs a test starts keep their state (the journal of
+// changes), unless the test names a place: never the user's own.
+const std::string& test_state_home() {
+    static const TempFolder state;
+    return state.path();
+}
+
+constexpr char kStateVariable[] = "XDG_STATE_HOME";
+
 }  // namespace
 
 ProgramRun run_command(const std::vector<std::string>& command, const ProgramInput& input) {
@@ -97,6 +106,7 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
     }
     // A program that stops reading its input early must not end the tests.
     ::signal(SIGPIPE, SIG_IGN);
+    const std::string& state = test_state_home();
     const pid_t child = ::fork();
     if (child == 0) {
         ::signal(SIGPIPE, SIG_DFL);
@@ -109,6 +119,7 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
         ::dup2(out_fd, STDOUT_FILENO);
         ::dup2(err_fd, STDERR_FILENO);
         ::close(in_pipe[1]);
+        ::setenv(kStateVariable, state.c_str(), 1);
         for (const auto& [name, value] : input.environment) {
             ::setenv(name.c_str(), value.c_str(), 1);
         }
@@ -155,8 +166,10 @@ ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, co
     winsize size{};
     size.ws_row = 24;
     size.ws_col = columns;
+    const std::string& state = test_state_home();
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, columns != 0 ? &size : nullptr);
     if (child == 0) {
+        ::setenv(kStateVariable, state.c_str(), 1);
         for (const auto& [name, value] : environment) {
             ::setenv(name.c_str(), value.c_str(), 1);
         }

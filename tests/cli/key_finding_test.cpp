@@ -91,12 +91,15 @@ TEST(KeyFinding, NoneOneAndTwoKeysInTheMountTable) {
     }
     // In JSON an empty list is an answer, and a success: a pipeline under
     // `set -o pipefail` goes on.
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"find", "--json"}, {"show", "--all", "--json"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"find", "--json"}, {"show", "--all", "--json"}, {"set", "--all", "--period", "last:30", "--json"},
+             {"erase", "--all", "--yes", "--json"}}) {
         const ProgramRun none = run_program(arguments, system.environment());
         EXPECT_EQ(none.exit_code, 0) << arguments[0];
         EXPECT_EQ(none.err, "");
-        EXPECT_EQ(json_of(none), Json::parse(R"({"format": 1, "keys": []})"));
+        EXPECT_EQ(json_of(none), Json::parse(arguments[0] == "find" ? R"({"format": 1, "keys": []})"
+                                                                    : R"({"format": 1, "results": []})"))
+            << arguments[0];
     }
 
     TempFolder first;
@@ -125,12 +128,15 @@ TEST(KeyFinding, NoneOneAndTwoKeysInTheMountTable) {
 
     const Json all = json_of(run_program({"show", "--all", "--json"}, system.environment()));
     EXPECT_EQ(all["format"], 1);
-    ASSERT_EQ(all["keys"].size(), 2u);
-    EXPECT_EQ(all["keys"][0]["key"], first.path());
-    EXPECT_EQ(all["keys"][1]["key"], second.path());
-    EXPECT_EQ(all["keys"][1]["format"], 1) << "each entry is what show --json prints for that key";
+    ASSERT_EQ(all["results"].size(), 2u);
+    EXPECT_EQ(all["results"][0]["key"], first.path());
+    EXPECT_EQ(all["results"][1]["key"], second.path());
+    EXPECT_EQ(all["results"][1]["ok"], true);
+    EXPECT_EQ(all["results"][1]["config_bytes"], 7) << "each result holds what show --json prints for that key";
     const ProgramRun text = run_program({"show", "--all"}, system.environment());
-    EXPECT_NE(text.out.find("key               " + second.path()), std::string::npos);
+    EXPECT_EQ(text.out.find(first.path() + ": data activities,events-and-faults,detailed-speed,technical-data;"), 0u)
+        << text.out;
+    EXPECT_NE(text.out.find("\n" + second.path() + ": data "), std::string::npos) << text.out;
 }
 
 // The root of a labelled volume is a key without any CONFIG yet; a folder

@@ -113,7 +113,7 @@ TEST(Program, HelpVersionAndShortUsage) {
 
     const ProgramRun set_help = run_program({"set", "--help"});
     EXPECT_EQ(set_help.exit_code, 0);
-    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [-k DIR]", 0), 0u) << set_help.out;
+    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [-k DIR", 0), 0u) << set_help.out;
     EXPECT_EQ(run_program({"help", "set"}).out, set_help.out);
     EXPECT_EQ(run_program({"--help", "set"}).out, set_help.out);
 
@@ -126,7 +126,8 @@ TEST(Program, HelpVersionAndShortUsage) {
     const ProgramRun bare = run_program({});
     EXPECT_EQ(bare.exit_code, 1);
     EXPECT_TRUE(bare.out.empty());
-    EXPECT_EQ(bare.err, "Usage: lanternbook find|show|set|erase|recover|help [OPTIONS]\n'lanternbook --help' tells more.\n");
+    EXPECT_EQ(bare.err, "Usage: lanternbook find|show|set|erase|recover|watch|journal|check-profile|help [OPTIONS]\n"
+                        "'lanternbook --help' tells more.\n");
 }
 
 // Every kind of usage error, in the program's own words and nothing else.
@@ -146,7 +147,8 @@ TEST(Program, UsageErrorsInItsOwnWords) {
         {{"show", "--colour"}, "lanternbook show: unknown option '--colour'"},
         {{"show", "-x"}, "lanternbook show: unknown option '-x'"},
         {{"show", "--", "x"}, "lanternbook show: unexpected argument 'x'"},
-        {{"show", "--key", "a", "--key", "b"}, "lanternbook show: --key is given more than once"},
+        {{"recover", "--key", "a", "--key", "b"}, "lanternbook recover: --key is given more than once"},
+        {{"set", "--from", "a", "--from", "b"}, "lanternbook set: --from is given more than once"},
         {{"show", "--key"}, "lanternbook show: --key needs a value (DIR)"},
         {{"set", "--period="}, "lanternbook set: --period needs a value (PERIOD)"},
         {{"show", "--json=yes"}, "lanternbook show: --json takes no value"},
@@ -154,7 +156,13 @@ TEST(Program, UsageErrorsInItsOwnWords) {
         {{"show", "find"}, "lanternbook show: unexpected argument 'find'"},
         {{"--force", "set"}, "lanternbook set: --force goes after 'set'"},
         {{"--key", "K", "find"}, "lanternbook find: find takes no --key"},
-        {{"-k", "a", "show", "-k", "b"}, "lanternbook show: --key is given more than once"},
+        {{"-k", "a", "recover", "-k", "b"}, "lanternbook recover: --key is given more than once"},
+        {{"erase", "--all", "--force"}, "lanternbook erase: --force names a folder; --all takes the keys attached"},
+        {{"watch"}, "lanternbook watch: --apply PROFILE is needed: what to apply to each key"},
+        {{"watch", "--apply", "p", "--archive", "a"}, "lanternbook watch: --archive goes with --erase"},
+        {{"check-profile"}, "lanternbook check-profile: which profile? give its FILE (- for standard input)"},
+        {{"check-profile", "a", "b"}, "lanternbook check-profile: unexpected argument 'b'"},
+        {{"journal", "--since", "yesterday"}, "lanternbook journal: --since: 'yesterday' is no date; give YYYY-MM-DD"},
         {{"show", "--json", "-q"}, "lanternbook show: --quiet and --json ask for opposite things; give one"},
         {{"-q", "--json", "find"}, "lanternbook find: --quiet and --json ask for opposite things; give one"},
         {{"help", "shwo"}, "lanternbook help: unknown command 'shwo'; did you mean 'show'?"},
@@ -215,7 +223,8 @@ TEST(Program, HelpNamesOnlyWhatTheReadmeDescribes) {
 
     const std::regex option("--[a-z][a-z-]*");
     std::set<std::string> named;
-    for (const char* command : {"find", "show", "set", "erase", "recover", "help"}) {
+    for (const char* command :
+         {"find", "show", "set", "erase", "recover", "watch", "journal", "check-profile", "help"}) {
         const std::string help = run_program({command, "--help"}).out + run_program({"--help"}).out;
         for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator(); ++it) {
             named.insert(it->str());
