@@ -1,0 +1,240 @@
+// The archive an erase copies each download into before deleting it, on the
+// in-memory platform: every platform call failing in turn never loses a
+// download, names are never written over, and the journal's line is JSON
+// whatever a name holds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "device/device_drive.h"
+#include "fakes/fake_platform.h"
+#include "maintenance/download_archive.h"
+#include "maintenance/journal.h"
+#include "text/text_utils.h"
+#include "text/utf8_text.h"
+
+namespace lanternbook {
+namespace {
+
+using testing::FakePlatform;
+using Bytes = std::vector<uint8_t>;
+
+// A digest that only has to tell different bytes apart here: SHA-256 itself
+// is the system's, checked against sha256sum by the process tests.
+class SumDigest : public Digest {
+public:
+    void add(const uint8_t* data, std::size_t size) override {
+        for (std::size_t i = 0; i < size; ++i) {
+            digest_[i % digest_.size()] = static_cast<uint8_t>(digest_[i % digest_.size()] * 31 + data[i] + 1);
+        }
+    }
+    Sha256 finish() override { return digest_; }
+
+private:
+    Sha256 digest_{};
+};
+
+class TestSession : public Session {
+public:
+    std::wstring user_name() override { return L"depot"; }
+    std::unique_ptr<Digest> sha256() override { return std::make_unique<SumDigest>(); }
+};
+
+const std::map<std::wstring, std::string> kDownloads{
+    {L"K:\\CARD\\C_1.DDD", "card one"}, {L"K:\\CARD\\C_2.DDD", "card two, longer"}, {L"K:\\TACHO\\M_1.ddd", "tacho"}};
+constexpr wchar_t kArchive[] = L"D:\\Archive";
+constexpr FileTime kTime{1600000000, 250000000};
+
+std::wstring archived_path(const std::wstring& download) {
+    const std::size_t name = download.rfind(L'\\');
+    const std::size_t folder = download.rfind(L'\\', name - 1);
+    return std::wstring(kArchive) + L"\\QVX-05-4660" + download.substr(folder, name - folder) + download.substr(name);
+}
+
+Bytes bytes_of(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+class Archive : public ::testing::Test {
+protected:
+    Archive() {
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_drive(L'D', L"DATA (D:)");
+        platform.add_folder(kArchive);
+        platform.add_folder(L"K:\\CARD");
+        platform.add_folder(L"K:\\TACHO");
+        platform.add_file(L"K:\\CONFIG", Bytes{'1', '1', '1', '1', '1', '0', '4', 14, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                               0, 0, 0, 0, 0, 0, 0, 0, 5, 0x12, 0x34, 1, 2, 3, 0});
+        for (const auto& [path, text] : kDownloads) {
+            platform.add_file(path, text);
+            std::unique_ptr<File> file = platform.open_file(path, FileAccess::write, FileDisposition::open_existing);
+            EXPECT_TRUE(file && file->set_modified_time(kTime));
+        }
+    }
+
+    // An erase that keeps a copy of each download in the archive first.
+    EraseResult erase(std::vector<KeptDownload>& kept, EraseMode mode = EraseMode::erase) {
+        const KeyIdentity key = device.key_at(L"K:\\");
+        std::unique_ptr<Folder> archive = platform.open_folder(kArchive);
+        if (!archive) {
+            return EraseResult{};
+        }
+        DownloadArchive keeper(session, platform, *archive, kArchive, L"QVX-05-4660");
+        const EraseResult result = erase_downloads_on(key, device, platform, nullptr, mode, &keeper);
+        kept = keeper.kept();
+        return result;
+    }
+
+    FileTime time_of(const std::wstring& path) {
+        FileTime time;
+        std::unique_ptr<File> file = platform.open_file(path, FileAccess::read, FileDisposition::open_existing);
+        EXPECT_TRUE(file && file->modified_time(time));
+        return time;
+    }
+
+    FakePlatform platform;
+    DeviceDrive device{platform, platform};
+    TestSession session;
+};
+
+TEST(ArchiveNames, NumberedNamesAndTheKeysFolder) {
+    struct Case {
+        std::wstring name;
+        unsigned number;
+        std::wstring numbered;
+    };
+    const Case cases[] = {{L"C_1.DDD", 0, L"C_1.DDD"},  {L"C_1.DDD", 1, L"C_1~1.DDD"},
+                          {L"a.b.ddd", 12, L"a.b~12.ddd"}, {L"noext", 2, L"noext~2"},
+                          {L".ddd", 3, L".ddd~3"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(numbered_name(c.name, c.number), c.numbered) << utf8_from_wide(c.name) << " " << c.number;
+    }
+    const Bytes with_serial{'1', '1', '1', '1', '1', '0', '4', 14, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                            0,   0,   0,   0,   0,   0,   0,   0, 5, 0x12, 0x34, 1, 2, 3, 0};
+    EXPECT_EQ(archive_folder_name(with_serial, 0x1A2B3C4D), L"QVX-05-4660");
+    EXPECT_EQ(archive_folder_name(Bytes{'1', '1'}, 0x1A2B3C4D), L"1A2B-3C4D");
+    EXPECT_EQ(archive_folder_name(Bytes{}, 0x00000A0B), L"0000-0A0B");
+}
+
+TEST_F(Archive, EachDownloadGoesOnlyAfterAWholeCopyWithItsTime) {
+    platform.add_folder(L"D:\\Archive\\QVX-05-4660");
+    platform.add_folder(L"D:\\Archive\\QVX-05-4660\\CARD");
+    platform.add_file(L"D:\\Archive\\QVX-05-4660\\CARD\\C_1.DDD", "another key's");
+    platform.add_file(L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~1.DDD", "yet another");
+    platform.add_file(L"D:\\Archive\\QVX-05-4660\\CARD\\C_2.DDD", "card two, longer");
+
+    std::vector<KeptDownload> planned;
+    EXPECT_EQ(erase(planned, EraseMode::dry_run).outcome, EraseOutcome::erased);
+    ASSERT_EQ(planned.size(), 3u);
+    EXPECT_EQ(platform.paths_under(L"D:\\ARCHIVE\\QVX-05-4660\\TACHO").size(), 0u) << "a dry run makes nothing";
+
+    std::vector<KeptDownload> kept;
+    const EraseResult result = erase(kept);
+    EXPECT_EQ(result.outcome, EraseOutcome::erased);
+    EXPECT_EQ(result.deleted, 3u);
+    ASSERT_EQ(kept.size(), 3u);
+    std::map<std::wstring, KeptDownload> by_path;
+    for (const KeptDownload& one : kept) {
+        by_path[one.path] = one;
+    }
+    const KeptDownload& first = by_path[L"K:\\CARD\\C_1.DDD"];
+    EXPECT_EQ(first.archived, L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~2.DDD");
+    EXPECT_FALSE(first.already_archived);
+    EXPECT_EQ(*platform.file_bytes(L"D:\\Archive\\QVX-05-4660\\CARD\\C_1.DDD"), bytes_of("another key's"));
+    EXPECT_EQ(*platform.file_bytes(L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~1.DDD"), bytes_of("yet another"));
+    EXPECT_EQ(*platform.file_bytes(first.archived), bytes_of("card one"));
+    EXPECT_EQ(time_of(first.archived), kTime);
+    EXPECT_TRUE(by_path[L"K:\\CARD\\C_2.DDD"].already_archived);
+    EXPECT_FALSE(platform.exists(L"D:\\Archive\\QVX-05-4660\\CARD\\C_2~1.DDD"));
+    EXPECT_EQ(by_path[L"K:\\TACHO\\M_1.ddd"].size, 5u);
+    for (const KeptDownload& one : planned) {
+        EXPECT_EQ(one.archived, by_path[one.path].archived) << "the dry run tells where each went";
+    }
+}
+
+TEST_F(Archive, ACopyCutShortLeavesItsDownloadOnTheKey) {
+    platform.write_limit = 10;
+    std::vector<KeptDownload> kept;
+    const EraseResult result = erase(kept);
+    EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
+    const std::vector<std::wstring> stayed = paths_not_deleted(result);
+    EXPECT_EQ(stayed, (std::vector<std::wstring>{L"K:\\CARD\\C_2.DDD"}));
+    EXPECT_TRUE(platform.exists(L"K:\\CARD\\C_2.DDD"));
+    EXPECT_FALSE(platform.exists(L"K:\\CARD\\C_1.DDD"));
+    for (const std::wstring& path : platform.paths_under(L"D:\\ARCHIVE\\")) {
+        EXPECT_EQ(path.find(L".COPYING"), std::wstring::npos) << "a copy cut short goes";
+    }
+}
+
+// Every platform call of an archived erase failing in turn: a download is
+// either on the key or whole in the archive, and a copy's own name only
+// ever holds the whole copy.
+TEST_F(Archive, NoDownloadIsLostWhateverCallFails) {
+    const FakePlatform clean = platform;
+    std::vector<KeptDownload> kept;
+    platform.calls = 0;
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+    const int calls = platform.calls;
+    ASSERT_GT(calls, 40);
+    for (int failing = 1; failing <= calls; ++failing) {
+        SCOPED_TRACE(failing);
+        platform = clean;
+        platform.calls = 0;
+        platform.failing_call = failing;
+        static_cast<void>(erase(kept));
+        platform.failing_call.reset();
+        for (const auto& [path, text] : kDownloads) {
+            const std::wstring copy = archived_path(path);
+            if (!platform.exists(path)) {
+                ASSERT_TRUE(platform.exists(copy)) << utf8_from_wide(path) << " is lost";
+                EXPECT_EQ(*platform.file_bytes(copy), bytes_of(text));
+                EXPECT_EQ(time_of(copy), kTime);
+            } else if (platform.exists(copy)) {
+                EXPECT_EQ(*platform.file_bytes(copy), bytes_of(text)) << "a name holds the whole copy or nothing";
+            }
+        }
+    }
+}
+
+TEST(JournalLine, OneLineOfJsonWhateverTheNamesHold) {
+    JournalEntry entry;
+    entry.time = SystemTime{2026, 12, 1, 7, 10, 30, 5, 42};
+    entry.command = L"erase";
+    entry.user = L"d\u00e9p\u00f4t";
+    entry.key = L"/media/a \"quoted\"\\key\n";
+    entry.volume_serial = 0x1A2B3C4D;
+    entry.config_before = Bytes{0x31, 0x00, 0xff};
+    entry.config_after = std::nullopt;
+    KeptDownload download;
+    // A byte of a name that is no UTF-8, as the POSIX layer carries it.
+    download.path = std::wstring(L"/media/k/CARD/x") + static_cast<wchar_t>(0xDCFF) + L".ddd";
+    download.size = 8;
+    download.sha256[0] = 0xAB;
+    download.sha256[31] = 0x01;
+    entry.erased = std::vector<KeptDownload>{download};
+
+    const std::string line = journal_line(entry);
+    ASSERT_FALSE(line.empty());
+    EXPECT_EQ(line.back(), '\n');
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
+    const nlohmann::ordered_json json = nlohmann::ordered_json::parse(line, nullptr, false);
+    ASSERT_FALSE(json.is_discarded()) << line;
+    EXPECT_EQ(json.begin().key(), "format");
+    EXPECT_EQ(json["time"], "2026-12-07T10:30:05.042Z");
+    EXPECT_EQ(json["user"], "d\u00e9p\u00f4t");
+    EXPECT_EQ(json["key"], "/media/a \"quoted\"\\key\n");
+    EXPECT_EQ(json["volume_serial"], "1A2B-3C4D");
+    EXPECT_EQ(json["serial_number"], nullptr);
+    EXPECT_EQ(json["config_before"], "3100ff");
+    EXPECT_EQ(json["config_after"], nullptr);
+    EXPECT_EQ(json["erased"][0]["path"], "/media/k/CARD/x\xEF\xBF\xBD.ddd");
+    EXPECT_EQ(json["erased"][0]["bytes"], 8);
+    EXPECT_EQ(json["erased"][0]["sha256"], "ab" + std::string(60, '0') + "01");
+    EXPECT_EQ(json["erased"][0]["archived"], nullptr);
+}
+
+}  // namespace
+}  // namespace lanternbook
