@@ -43,6 +43,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/install-tests.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/fuzz.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/wine-tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_LIST_DIR}/static-analysis.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/bench-native.cmake OPTIONAL)
 
 # Includes run one way, and the portable core stays portable.
 add_test(NAME static.layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers.py ${CMAKE_SOURCE_DIR}/src)

@@ -42,6 +42,7 @@ fields=(
     "Depends|(^|, )libblkid1( |,|$)"
     "Depends|(^|, )libc6( |,|$)"
     "Depends|(^|, )libmount1( |,|$)"
+    "Depends|(^|, )libnettle8( |,|$)"
     "Depends|(^|, )libstdc\+\+6( |,|$)"
     "Recommends|^bash-completion$"
     "Description|^[a-z].{10,79}$"

@@ -15,7 +15,8 @@ packages=(cmake make g++ libgtest-dev libgmock-dev
 # dpkg-shlibdeps for the DEB's dependencies, and file, which CPack asks what
 # each packaged file is; lintian judges the DEB; mandoc lints the man page; the
 # three shells check the completions; dosfstools makes the FAT images that
-# stand in for keys' block devices.
+# stand in for keys' block devices; nettle-dev gives the command line's
+# journal its SHA-256.
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

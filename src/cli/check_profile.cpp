@@ -22,7 +22,7 @@ CommandEntry check_profile_command() {
             "gives a field twice or of another type, holds values the dialog would refuse or sets nothing is "
             "refused with the field named (exit 1); a file that cannot be read exits 3. See PROFILES in the man "
             "page.",
-            {{"--json", nullptr, "{\"format\": 1, \"profile\": FILE, \"sets\": [...]}, the fields it sets"},
+            {{"--json", nullptr, R"({"format": 1, "profile": FILE, "sets": [...]}, the fields it sets)"},
              kQuietOption},
             {{"lanternbook check-profile depot.json", "whether depot.json is a profile, and what it sets"}},
             run_check_profile,

@@ -91,9 +91,9 @@ struct Invocation {
 };
 
 struct OptionEntry {
-    const char* names;  // "--key", or "-k,--key" with the short name first
-    const char* value;  // "DIR"; nullptr for a flag
-    const char* help;
+    const char* names = nullptr;  // "--key", or "-k,--key" with the short name first
+    const char* value = nullptr;  // "DIR"; nullptr for a flag
+    const char* help = nullptr;
     // May be given more than once, each value counting.
     bool repeated = false;
 };

@@ -26,11 +26,14 @@ Exit erase_several(Invocation& call, const ArchivePlace* archive, ChangeJournal&
 bool confirmed(Invocation& call, std::size_t count, const std::string& where);
 Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run,
               const ArchivePlace* archive);
-nlohmann::ordered_json report_fields(Invocation& call, const EraseReport& report, bool dry_run,
+nlohmann::ordered_json report_fields(const Invocation& call, const EraseReport& report, bool dry_run,
                                      const ArchivePlace* archive);
 std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t separator, const char* open,
                           const char* close);
 void print_listing(Invocation& call, const EraseReport& report);
+bool listed_key(Invocation& call, const KeyTarget& target, const ArchivePlace* archive, KeyResults& results,
+                std::vector<Erasing>& erasing, std::size_t& total);
+KeyOutcome erased_key(const Invocation& call, Erasing& one, const ArchivePlace* archive, ChangeJournal& journal);
 
 }  // namespace
 
@@ -62,7 +65,7 @@ CommandEntry erase_command() {
              kNoJournalOption,
              {"--json", nullptr,
               "every path deleted, archived, skipped and not deleted, as a JSON object; with several keys, "
-              "{\"format\": 1, \"results\": [...]}, one per key"},
+              R"({"format": 1, "results": [...]}, one per key)"},
              kQuietOption},
             {{"lanternbook erase --dry-run", "the downloads an erase would delete, and what it would skip"},
              {"lanternbook erase --yes --key /media/me/VOLKARIS", "deletes them without asking"},
@@ -152,47 +155,13 @@ Exit erase_several(Invocation& call, const ArchivePlace* archive, ChangeJournal&
     if (!targets) {
         return exit;
     }
-    const bool dry_run = call.options.has("--dry-run");
-    const bool keeper = archive != nullptr || !journal.path().empty();
     const HeldInterrupts held(services.terminal);
     KeyResults results(call);
     std::vector<Erasing> erasing;
     std::size_t total = 0;
     bool going = true;
-    for (const KeyTarget& target : *targets) {
-        KeyOutcome outcome;
-        outcome.key = target.root;
-        auto erase = std::make_unique<KeyErase>(call, target.root);
-        if (!target.usable()) {
-            going = results.add_unusable(target);
-        } else if (archive != nullptr && archive_on_key(archive->path, target.root)) {
-            outcome.exit = Exit::refused;
-            outcome.error = "--archive " + call.options.value("--archive") + ": on the key " +
-                            shown_key(call, target.root) + "; an archive is kept off the key";
-            going = results.add(std::move(outcome));
-        } else if (!erase->found()) {
-            outcome.exit = Exit::no_key;
-            outcome.error = shown_key(call, target.root) + ": the key is gone";
-            going = results.add(std::move(outcome));
-        } else if (dry_run) {
-            const EraseReport listing = erase->run(EraseMode::dry_run, archive != nullptr, archive);
-            const std::size_t would = events_of(listing, EraseEvent::Kind::deleted).size();
-            outcome.line = "would delete " + count_of(would);
-            outcome.fields = report_fields(call, listing, true, archive);
-            if (!call.options.has("--json")) {
-                // Each path of the listing, then the key's line.
-                print_listing(call, listing);
-            }
-            going = results.add(std::move(outcome));
-        } else {
-            const EraseReport listing = erase->run(EraseMode::dry_run, false, nullptr);
-            const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
-            total += count;
-            erasing.push_back(Erasing{std::move(erase), count});
-        }
-        if (!going) {
-            break;
-        }
+    for (auto target = targets->begin(); going && target != targets->end(); ++target) {
+        going = listed_key(call, *target, archive, results, erasing, total);
     }
     if (going && total > 0 && !call.options.has("--yes")) {
         if (!services.terminal.can_ask()) {
@@ -200,44 +169,87 @@ Exit erase_several(Invocation& call, const ArchivePlace* archive, ChangeJournal&
                                     std::string("nothing erased; without a terminal to ask on, add --yes"));
         }
         if (!confirmed(call, total, std::to_string(erasing.size()) + " keys")) {
-            return call.errors.fail(services.terminal.interrupted() ? Exit::interrupted : Exit::refused,
-                                    std::string(services.terminal.interrupted() ? "interrupted; " : "") +
-                                        "nothing erased");
+            const bool interrupted = services.terminal.interrupted();
+            return call.errors.fail(interrupted ? Exit::interrupted : Exit::refused,
+                                    std::string(interrupted ? "interrupted; " : "") + "nothing erased");
         }
     }
-    for (Erasing& one : erasing) {
-        if (!going) {
-            break;
-        }
-        KeyOutcome outcome;
-        outcome.key = one.key->key().root;
-        const EraseReport report = one.count == 0 ? EraseReport{} : one.key->run(EraseMode::erase, keeper, archive);
-        std::string error;
-        const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
-        const std::vector<const EraseEvent*> failed = events_of(report, EraseEvent::Kind::not_deleted);
-        outcome.fields = report_fields(call, report, false, archive);
-        outcome.line = "deleted " + count_of(deleted) +
-                       (report.kept.empty() || archive == nullptr ? std::string()
-                                                                  : ", archived in " + shown_path(archive->path, services.separator));
-        if (report.result.outcome == EraseOutcome::key_changed) {
-            outcome.exit = Exit::no_key;
-            outcome.error = shown_key(call, outcome.key) + ": the key went away after deleting " + count_of(deleted);
-        } else if (report.interrupted) {
-            outcome.exit = Exit::interrupted;
-            outcome.error = shown_key(call, outcome.key) + ": interrupted after deleting " + count_of(deleted);
-        } else if (!failed.empty()) {
-            outcome.exit = Exit::io_failure;
-            outcome.error = shown_key(call, outcome.key) + ": deleted " + count_of(deleted) + "; " +
-                            std::to_string(failed.size()) + " could not be deleted:" +
-                            listed_events(failed, services.separator, ": ", "");
-        }
-        if (!one.key->journaled(journal, report, error)) {
-            outcome.exit = Exit::io_failure;
-            outcome.error = error + "; " + shown_key(call, outcome.key) + ": " + count_of(deleted) + " deleted";
-        }
-        going = results.add(std::move(outcome));
+    for (auto one = erasing.begin(); going && one != erasing.end(); ++one) {
+        going = results.add(erased_key(call, *one, archive, journal));
     }
     return results.finish(targets->size());
+}
+
+// A key of several listed: told at once when it cannot be erased or the run
+// is a dry run, else kept for the erase with the count it would lose. False
+// when the run stops here.
+bool listed_key(Invocation& call, const KeyTarget& target, const ArchivePlace* archive, KeyResults& results,
+                std::vector<Erasing>& erasing, std::size_t& total) {
+    if (!target.usable()) {
+        return results.add_unusable(target);
+    }
+    KeyOutcome outcome;
+    outcome.key = target.root;
+    auto erase = std::make_unique<KeyErase>(call, target.root);
+    if (archive != nullptr && archive_on_key(archive->path, target.root)) {
+        outcome.exit = Exit::refused;
+        outcome.error = "--archive " + call.options.value("--archive") + ": on the key " +
+                        shown_key(call, target.root) + "; an archive is kept off the key";
+        return results.add(std::move(outcome));
+    }
+    if (!erase->found()) {
+        outcome.exit = Exit::no_key;
+        outcome.error = shown_key(call, target.root) + ": the key is gone";
+        return results.add(std::move(outcome));
+    }
+    if (call.options.has("--dry-run")) {
+        const EraseReport listing = erase->run(EraseMode::dry_run, archive != nullptr, archive);
+        outcome.line = "would delete " + count_of(events_of(listing, EraseEvent::Kind::deleted).size());
+        outcome.fields = report_fields(call, listing, true, archive);
+        if (!call.options.has("--json")) {
+            // Each path of the listing, then the key's line.
+            print_listing(call, listing);
+        }
+        return results.add(std::move(outcome));
+    }
+    const EraseReport listing = erase->run(EraseMode::dry_run, false, nullptr);
+    const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
+    total += count;
+    erasing.push_back(Erasing{std::move(erase), count});
+    return true;
+}
+
+// One key of several erased, its downloads kept first, and its journal line.
+KeyOutcome erased_key(const Invocation& call, Erasing& one, const ArchivePlace* archive, ChangeJournal& journal) {
+    const wchar_t separator = call.services.separator;
+    const bool keeper = archive != nullptr || !journal.path().empty();
+    KeyOutcome outcome;
+    outcome.key = one.key->key().root;
+    const std::string shown = shown_key(call, outcome.key);
+    const EraseReport report = one.count == 0 ? EraseReport{} : one.key->run(EraseMode::erase, keeper, archive);
+    const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
+    const std::vector<const EraseEvent*> failed = events_of(report, EraseEvent::Kind::not_deleted);
+    outcome.fields = report_fields(call, report, false, archive);
+    outcome.line = "deleted " + count_of(deleted) +
+                   (report.kept.empty() || archive == nullptr ? std::string()
+                                                              : ", archived in " + shown_path(archive->path, separator));
+    if (report.result.outcome == EraseOutcome::key_changed) {
+        outcome.exit = Exit::no_key;
+        outcome.error = shown + ": the key went away after deleting " + count_of(deleted);
+    } else if (report.interrupted) {
+        outcome.exit = Exit::interrupted;
+        outcome.error = shown + ": interrupted after deleting " + count_of(deleted);
+    } else if (!failed.empty()) {
+        outcome.exit = Exit::io_failure;
+        outcome.error = shown + ": deleted " + count_of(deleted) + "; " + std::to_string(failed.size()) +
+                        " could not be deleted:" + listed_events(failed, separator, ": ", "");
+    }
+    std::string error;
+    if (!one.key->journaled(journal, report, error)) {
+        outcome.exit = Exit::io_failure;
+        outcome.error = error + "; " + shown + ": " + count_of(deleted) + " deleted";
+    }
+    return outcome;
 }
 
 bool confirmed(Invocation& call, std::size_t count, const std::string& where) {
@@ -273,7 +285,7 @@ const KeptDownload* kept_of(const EraseReport& report, const std::wstring& path)
     return found == report.kept.end() ? nullptr : &*found;
 }
 
-nlohmann::ordered_json report_fields(Invocation& call, const EraseReport& report, bool dry_run,
+nlohmann::ordered_json report_fields(const Invocation& call, const EraseReport& report, bool dry_run,
                                      const ArchivePlace* archive) {
     const wchar_t separator = call.services.separator;
     nlohmann::ordered_json json;
@@ -284,12 +296,12 @@ nlohmann::ordered_json report_fields(Invocation& call, const EraseReport& report
     json["interrupted"] = report.interrupted;
     if (archive != nullptr) {
         json["archive"] = shown_path(archive->path, separator);
-        nlohmann::ordered_json archived = nlohmann::ordered_json::array();
-        for (const KeptDownload& kept : report.kept) {
-            archived.push_back({{"path", shown_path(kept.path, separator)},
-                                {"to", shown_path(kept.archived, separator)},
-                                {"already_there", kept.already_archived}});
-        }
+        std::vector<nlohmann::ordered_json> archived(report.kept.size());
+        std::transform(report.kept.begin(), report.kept.end(), archived.begin(), [separator](const KeptDownload& kept) {
+            return nlohmann::ordered_json{{"path", shown_path(kept.path, separator)},
+                                          {"to", shown_path(kept.archived, separator)},
+                                          {"already_there", kept.already_archived}};
+        });
         json["archived"] = archived;
     }
     return json;

@@ -40,7 +40,7 @@ CommandEntry journal_command() {
               "number (1A2B-3C4D); again for each further key",
               true},
              {"--since", "DATE", "only the changes from DATE on: YYYY-MM-DD, or YYYY-MM-DDTHH:MM:SS, in UTC"},
-             {"--json", nullptr, "{\"format\": 1, \"journal\": PATH, \"entries\": [...]}, each line's object"},
+             {"--json", nullptr, R"({"format": 1, "journal": PATH, "entries": [...]}, each line's object)"},
              kQuietOption},
             {{"lanternbook journal --since 2026-12-01", "this month's changes"},
              {"lanternbook journal --key QVX/05/4660 --json", "one key's, for scripts"}},

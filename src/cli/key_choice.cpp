@@ -1,5 +1,7 @@
 #include "cli/key_choice.h"
 
+#include <algorithm>
+
 #include "cli/shown_paths.h"
 #include "text/utf8_text.h"
 
@@ -121,9 +123,9 @@ std::optional<std::vector<KeyTarget>> chosen_keys(Invocation& call, Exit& exit) 
             exit = call.errors.fail(Exit::io_failure, *failure);
             return std::nullopt;
         }
-        for (const std::wstring& root : search.roots) {
-            targets.push_back(KeyTarget{root, Exit::done, {}});
-        }
+        targets.resize(search.roots.size());
+        std::transform(search.roots.begin(), search.roots.end(), targets.begin(),
+                       [](const std::wstring& root) { return KeyTarget{root, Exit::done, {}}; });
         return targets;
     }
     for (const std::string& named : call.options.values("--key")) {

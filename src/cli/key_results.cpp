@@ -1,6 +1,7 @@
 #include "cli/key_results.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "cli/json_document.h"
 #include "cli/shown_paths.h"
@@ -8,7 +9,7 @@
 
 namespace lanternbook::cli {
 
-std::string shown_key(Invocation& call, const std::wstring& root) {
+std::string shown_key(const Invocation& call, const std::wstring& root) {
     return shown_path(root, call.services.separator);
 }
 
@@ -60,10 +61,10 @@ Exit KeyResults::finish(std::size_t targets) {
         }
         call_.out << json_text(document);
     }
-    Exit worst = Exit::done;
-    for (const KeyOutcome& outcome : outcomes_) {
-        worst = code_of(outcome.exit) > code_of(worst) ? outcome.exit : worst;
-    }
+    const Exit worst = std::accumulate(outcomes_.begin(), outcomes_.end(), Exit::done,
+                                       [](Exit so_far, const KeyOutcome& outcome) {
+                                           return code_of(outcome.exit) > code_of(so_far) ? outcome.exit : so_far;
+                                       });
     if (stopped_ && outcomes_.size() < targets) {
         const std::size_t left = targets - outcomes_.size();
         call_.errors.fail(worst, std::string(worst == Exit::interrupted ? "interrupted" : "stopped at the first failure") +

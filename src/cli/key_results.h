@@ -48,6 +48,6 @@ private:
 };
 
 // `root` as the user reads it.
-[[nodiscard]] std::string shown_key(Invocation& call, const std::wstring& root);
+[[nodiscard]] std::string shown_key(const Invocation& call, const std::wstring& root);
 
 }  // namespace lanternbook::cli

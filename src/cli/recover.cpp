@@ -22,6 +22,8 @@ std::wstring absolute_root(const std::string& named);
 UnfinishedFormat* backup_for(Invocation& call, std::vector<UnfinishedFormat>& found, const KeyIdentity& key,
                              const RecoveryServices& recovery, Exit& exit, bool& own);
 bool put_back_confirmed(Invocation& call, const BackupRecord& record, const std::string& shown_root);
+Recovery put_back_recorded(Invocation& call, UnfinishedFormat& backup, const KeyIdentity& key, bool onto_empty,
+                           const RecoveryServices& recovery, ChangeJournal& journal);
 Exit label_put_back(Invocation& call, const std::wstring& root, const BackupRecord& record, const std::string& done);
 bool is_volume_root(const std::wstring& root, Volumes& volumes);
 bool same_folder(const std::wstring& a, const std::wstring& b, wchar_t separator);
@@ -167,21 +169,7 @@ Exit put_back_unfinished(Invocation& call, std::vector<UnfinishedFormat>& found)
     if (!journal) {
         return not_opened;
     }
-    std::vector<uint8_t> before;
-    const ConfigRead read_before = device.read_config_bytes(key, before);
-    const Recovery put = put_back_onto(*backup, root, !own, recovery);
-    std::vector<uint8_t> after;
-    const ConfigRead read_after = device.read_config_bytes(key, after);
-    const auto held = [](ConfigRead read, const std::vector<uint8_t>& bytes) {
-        return read == ConfigRead::read || read == ConfigRead::empty ? std::optional<std::vector<uint8_t>>(bytes)
-                                                                     : std::nullopt;
-    };
-    JournalEntry entry = journal->entry_for(key, held(read_before, before));
-    entry.config_after = held(read_after, after);
-    std::string not_recorded;
-    if (put != Recovery::kept && !journal->record(std::move(entry), not_recorded)) {
-        call.errors.fail(Exit::io_failure, not_recorded + "; the files were put back");
-    }
+    const Recovery put = put_back_recorded(call, *backup, key, !own, recovery, *journal);
     if (put != Recovery::put_back && put != Recovery::label_not_set) {
         return call.errors.fail(Exit::io_failure, shown_root + ": not everything could be put back" +
                                                       reason_of(services.files) + "; the copy stays in " +
@@ -198,6 +186,27 @@ Exit put_back_unfinished(Invocation& call, std::vector<UnfinishedFormat>& found)
                                 shown_folder + ": the copy could not be removed" + reason_of(services.files));
     }
     return label_put_back(call, root, backup->record, put_text + "; removed " + shown_folder + "\n");
+}
+
+// CONFIG's bytes as they are; none without one.
+std::optional<std::vector<uint8_t>> config_now(DeviceDrive& device, const KeyIdentity& key) {
+    std::vector<uint8_t> bytes;
+    const ConfigRead read = device.read_config_bytes(key, bytes);
+    return read == ConfigRead::read || read == ConfigRead::empty ? std::optional<std::vector<uint8_t>>(bytes)
+                                                                 : std::nullopt;
+}
+
+// The put-back, and its line in the journal: CONFIG before and after.
+Recovery put_back_recorded(Invocation& call, UnfinishedFormat& backup, const KeyIdentity& key, bool onto_empty,
+                           const RecoveryServices& recovery, ChangeJournal& journal) {
+    JournalEntry entry = journal.entry_for(key, config_now(recovery.device, key));
+    const Recovery put = put_back_onto(backup, key.root, onto_empty, recovery);
+    entry.config_after = config_now(recovery.device, key);
+    std::string not_recorded;
+    if (put != Recovery::kept && !journal.record(std::move(entry), not_recorded)) {
+        call.errors.fail(Exit::io_failure, not_recorded + "; the files were put back");
+    }
+    return put;
 }
 
 // Whether the key is a volume's root is told by its parent: a relative path has none to tell by.

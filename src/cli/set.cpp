@@ -70,7 +70,7 @@ CommandEntry set_command() {
              kFailFastOption,
              kNoJournalOption,
              {"--json", nullptr,
-              "the result as a JSON object; with several keys, {\"format\": 1, \"results\": [...]}, one per key"},
+              "the result as a JSON object; with several keys, " R"({"format": 1, "results": [...]})" ", one per key"},
              kQuietOption},
             {{"lanternbook set --data activities,technical-data --period last:45",
               "activities and technical data of the last 45 days"},

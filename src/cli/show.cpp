@@ -32,7 +32,7 @@ CommandEntry show_command() {
              kAllOption,
              kFailFastOption,
              {"--json", nullptr,
-              "a JSON object; with several keys, {\"format\": 1, \"results\": [...]}, one result per key (with "
+              "a JSON object; with several keys, " R"({"format": 1, "results": [...]})" ", one result per key (with "
               "no key attached, an empty list and exit 0)"},
              kQuietOption},
             {{"lanternbook show", "the configuration of the one key attached"},

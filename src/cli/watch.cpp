@@ -36,7 +36,7 @@ struct KnownKey {
 class Watch {
 public:
     Watch(Invocation& call, SetRequest profile, const ArchivePlace* archive, ChangeJournal& journal)
-        : call_(call), profile_(std::move(profile)), archive_(archive), journal_(journal) {}
+        : call_(call), profile_(profile), archive_(archive), journal_(journal) {}
 
     // Until Ctrl-C or SIGTERM.
     void run();
@@ -115,7 +115,7 @@ Exit run_watch(Invocation& call) {
         return exit;
     }
     const HeldInterrupts held(call.services.terminal);
-    Watch(call, std::move(*profile), archive ? &*archive : nullptr, *journal).run();
+    Watch(call, *profile, archive ? &*archive : nullptr, *journal).run();
     return Exit::done;
 }
 

@@ -85,8 +85,8 @@ std::wstring DownloadArchive::not_archived(const wchar_t* otherwise) {
 
 bool DownloadArchive::keep(File& download, const std::wstring& folder, const FolderEntry& entry,
                            const std::wstring& path, bool dry_run, std::wstring& reason) {
-    KeptDownload kept;
-    kept.path = path;
+    KeptDownload record;
+    record.path = path;
     std::vector<uint8_t> bytes;
     if (!read_all(download, kLargestDownload, bytes)) {
         const std::wstring system = files_.failure_reason();
@@ -97,36 +97,51 @@ bool DownloadArchive::keep(File& download, const std::wstring& folder, const Fol
         reason = L"larger than 64 MiB; no download is";
         return false;
     }
-    kept.size = bytes.size();
+    record.size = bytes.size();
     std::unique_ptr<Digest> digest = session_.sha256();
     if (!digest) {
         reason = L"its SHA-256 cannot be taken";
         return false;
     }
     digest->add(bytes.data(), bytes.size());
-    kept.sha256 = digest->finish();
-    if (archive_) {
-        FileTime time;
-        if (!download.modified_time(time)) {
-            reason = not_archived(L"its time cannot be read");
-            return false;
-        }
-        const std::wstring in_archive = with_trailing_backslash(with_trailing_backslash(archive_path_) + key_folder_) +
-                                        with_trailing_backslash(folder);
-        Folder* target = archive_folder(folder, dry_run, reason);
-        if (target == nullptr && !reason.empty()) {
-            return false;
-        }
-        if (target == nullptr) {
-            // A dry run where the folder is not made yet: the name is free.
-            kept.archived = in_archive + entry.name;
-        } else if (!copy_into(*target, entry.name, bytes, time, dry_run, kept, reason)) {
-            return false;
-        } else {
-            kept.archived = in_archive + kept.archived;
-        }
+    record.sha256 = digest->finish();
+    if (archive_ != nullptr && !archive_copy(download, folder, entry.name, bytes, dry_run, record, reason)) {
+        return false;
     }
-    kept_.push_back(kept);
+    kept_.push_back(record);
+    return true;
+}
+
+bool DownloadArchive::archive_copy(File& download, const std::wstring& folder, const std::wstring& name,
+                                   const std::vector<uint8_t>& bytes, bool dry_run, KeptDownload& record,
+                                   std::wstring& reason) {
+    FileTime time;
+    if (!download.modified_time(time)) {
+        reason = not_archived(L"its time cannot be read");
+        return false;
+    }
+    const std::wstring in_archive = with_trailing_backslash(with_trailing_backslash(archive_path_) + key_folder_) +
+                                    with_trailing_backslash(folder);
+    Folder* target = archive_folder(folder, dry_run, reason);
+    if (target == nullptr) {
+        // A dry run where the folder is not made yet: the name is free.
+        record.archived = in_archive + name;
+        return reason.empty();
+    }
+    const NameInArchive chosen = free_name(*target, name, bytes, reason);
+    if (chosen.name.empty()) {
+        return false;
+    }
+    record.archived = in_archive + chosen.name;
+    record.already_archived = chosen.holds_copy;
+    if (dry_run || chosen.holds_copy) {
+        return true;
+    }
+    std::wstring placed = chosen.name;
+    if (!place_copy(*target, placed, bytes, time, reason)) {
+        return false;
+    }
+    record.archived = in_archive + placed;
     return true;
 }
 
@@ -156,79 +171,90 @@ Folder* DownloadArchive::archive_folder(const std::wstring& folder, bool dry_run
         }
         return nullptr;
     }
-    Folder* const target = made.get();
-    download_folders_.emplace(folder, std::move(made));
-    return target;
+    return download_folders_.emplace(folder, std::move(made)).first->second.get();
 }
 
-bool DownloadArchive::copy_into(Folder& target, const std::wstring& name, const std::vector<uint8_t>& bytes,
-                                const FileTime& time, bool dry_run, KeptDownload& kept, std::wstring& reason) {
+DownloadArchive::NameInArchive DownloadArchive::free_name(Folder& target, const std::wstring& name,
+                                                          const std::vector<uint8_t>& bytes, std::wstring& reason) {
     for (unsigned number = 0; number < kArchiveNameAttempts; ++number) {
         const std::wstring candidate = numbered_name(name, number);
         uint32_t attributes = 0;
         const Lookup found = target.attributes(candidate, attributes);
+        if (found == Lookup::missing) {
+            return NameInArchive{candidate, false};
+        }
         if (found == Lookup::failed) {
             reason = not_archived(L"the archive cannot be read");
-            return false;
+            return NameInArchive{};
         }
-        if (found == Lookup::found) {
-            // Whatever else has the name is left as it is; a plain file with these very bytes is this copy.
-            if (!is_plain_file(attributes)) {
-                continue;
-            }
-            const Holding holding = holds_bytes(target, candidate, bytes);
-            if (holding == Holding::unreadable) {
-                reason = not_archived(L"a file of its name in the archive cannot be read");
-                return false;
-            }
-            if (holding == Holding::same) {
-                kept.archived = candidate;
-                kept.already_archived = true;
-                return true;
-            }
-            continue;
+        // Whatever else has the name is left as it is; a plain file with these very bytes is this copy.
+        const Holding holding = is_plain_file(attributes) ? holds_bytes(target, candidate, bytes) : Holding::different;
+        if (holding == Holding::unreadable) {
+            reason = not_archived(L"a file of its name in the archive cannot be read");
+            return NameInArchive{};
         }
-        kept.archived = candidate;
-        if (dry_run) {
-            return true;
-        }
-        std::wstring helper;
-        for (unsigned attempt = 0; attempt < kHelperAttempts && helper.empty(); ++attempt) {
-            const std::wstring tried = candidate + kCopyingSuffix + (attempt == 0 ? L"" : std::to_wstring(attempt));
-            if (target.attributes(tried, attributes) == Lookup::missing) {
-                helper = tried;
-            }
-        }
-        if (helper.empty() || !write_copy(target, helper, bytes, time, reason)) {
-            if (reason.empty()) {
-                reason = not_archived(L"no name free for its copy");
-            }
-            return false;
-        }
-        std::unique_ptr<File> copy = target.open_file(helper, FileAccess::read_entry, FileDisposition::open_existing);
-        std::vector<uint8_t> read_back;
-        if (!copy || !read_all(*copy, bytes.size(), read_back) || read_back != bytes) {
-            reason = copy && read_back != bytes ? std::wstring(kNotArchived) + L"its copy read back differs"
-                                                : not_archived(L"its copy cannot be read back");
-            static_cast<void>(target.delete_file(helper));
-            return false;
-        }
-        if (copy->move_to(candidate)) {
-            static_cast<void>(copy->close());
-            return true;
-        }
-        // The name was taken meanwhile: the copy goes under the next one.
-        const bool taken = target.attributes(candidate, attributes) == Lookup::found;
-        const std::wstring failure = not_archived(L"its copy cannot be named");
-        static_cast<void>(copy->remove());
-        static_cast<void>(copy->close());
-        if (!taken) {
-            reason = failure;
-            return false;
+        if (holding == Holding::same) {
+            return NameInArchive{candidate, true};
         }
     }
     reason = std::wstring(kNotArchived) + L"no free name for it in the archive";
-    return false;
+    return NameInArchive{};
+}
+
+bool DownloadArchive::place_copy(Folder& target, std::wstring& name, const std::vector<uint8_t>& bytes,
+                                 const FileTime& time, std::wstring& reason) {
+    const std::wstring helper = helper_name(target, name);
+    if (helper.empty()) {
+        reason = std::wstring(kNotArchived) + L"no name free for its copy";
+        return false;
+    }
+    if (!write_copy(target, helper, bytes, time, reason)) {
+        return false;
+    }
+    std::unique_ptr<File> copy = target.open_file(helper, FileAccess::read_entry, FileDisposition::open_existing);
+    std::vector<uint8_t> read_back;
+    const bool read = copy && read_all(*copy, bytes.size(), read_back);
+    if (!read || read_back != bytes) {
+        reason = read ? std::wstring(kNotArchived) + L"its copy read back differs"
+                      : not_archived(L"its copy cannot be read back");
+        static_cast<void>(target.delete_file(helper));
+        return false;
+    }
+    return named_copy(target, *copy, name, bytes, reason);
+}
+
+std::wstring DownloadArchive::helper_name(Folder& target, const std::wstring& name) {
+    uint32_t attributes = 0;
+    for (unsigned attempt = 0; attempt < kHelperAttempts; ++attempt) {
+        std::wstring tried = name + kCopyingSuffix + (attempt == 0 ? L"" : std::to_wstring(attempt));
+        if (target.attributes(tried, attributes) == Lookup::missing) {
+            return tried;
+        }
+    }
+    return std::wstring();
+}
+
+bool DownloadArchive::named_copy(Folder& target, File& copy, std::wstring& name, const std::vector<uint8_t>& bytes,
+                                 std::wstring& reason) {
+    uint32_t attributes = 0;
+    // A name taken meanwhile is never written over: the copy goes under the next free one.
+    while (!copy.move_to(name)) {
+        const std::wstring failure = not_archived(L"its copy cannot be named");
+        const NameInArchive next = target.attributes(name, attributes) == Lookup::found
+                                       ? free_name(target, name, bytes, reason)
+                                       : NameInArchive{};
+        if (next.name.empty() || next.holds_copy) {
+            // Another put these very bytes there meanwhile: that is the copy.
+            static_cast<void>(copy.remove());
+            static_cast<void>(copy.close());
+            reason = next.holds_copy ? std::wstring() : (reason.empty() ? failure : reason);
+            name = next.holds_copy ? next.name : name;
+            return next.holds_copy;
+        }
+        name = next.name;
+    }
+    static_cast<void>(copy.close());
+    return true;
 }
 
 bool DownloadArchive::write_copy(Folder& target, const std::wstring& helper, const std::vector<uint8_t>& bytes,

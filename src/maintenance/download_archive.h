@@ -68,10 +68,24 @@ private:
     // unless `dry_run`. Null with the reason, or without one for a dry run
     // where it is not there yet.
     Folder* archive_folder(const std::wstring& folder, bool dry_run, std::wstring& reason);
-    // Puts `bytes` under the first free numbered name of `name`, or finds them
-    // there already; false with the reason.
-    bool copy_into(Folder& target, const std::wstring& name, const std::vector<uint8_t>& bytes,
-                   const FileTime& time, bool dry_run, KeptDownload& kept, std::wstring& reason);
+    // A name in the archive for a download's copy: the first numbered name
+    // of `name` that is free, or that already holds these very bytes.
+    struct NameInArchive {
+        std::wstring name;  // empty when there is none, with the reason
+        bool holds_copy = false;
+    };
+    bool archive_copy(File& download, const std::wstring& folder, const std::wstring& name,
+                      const std::vector<uint8_t>& bytes, bool dry_run, KeptDownload& record, std::wstring& reason);
+    NameInArchive free_name(Folder& target, const std::wstring& name, const std::vector<uint8_t>& bytes,
+                            std::wstring& reason);
+    // Writes the copy under a helper name, reads it back and gives it `name`
+    // (or, where that was taken meanwhile, the next free one, into `name`).
+    bool place_copy(Folder& target, std::wstring& name, const std::vector<uint8_t>& bytes, const FileTime& time,
+                    std::wstring& reason);
+    // A name for the copy while it is written; empty when none is free.
+    static std::wstring helper_name(Folder& target, const std::wstring& name);
+    bool named_copy(Folder& target, File& copy, std::wstring& name, const std::vector<uint8_t>& bytes,
+                    std::wstring& reason);
     bool write_copy(Folder& target, const std::wstring& helper, const std::vector<uint8_t>& bytes,
                     const FileTime& time, std::wstring& reason);
     // "not archived: " and the system's reason for the last failure, or `otherwise`.

@@ -24,27 +24,32 @@ std::string json_string(const std::wstring& text) {
             clean[i] = kReplacement;
         }
     }
-    std::string quoted = "\"";
+    std::string json(1, '"');
     for (const char c : utf8_from_wide(clean)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
+            json += '\\';
+            json += c;
         } else if (byte < 0x20) {
-            quoted += "\\u00";
-            quoted += "0123456789abcdef"[byte >> 4];
-            quoted += "0123456789abcdef"[byte & 0xF];
+            json += "\\u00";
+            json += "0123456789abcdef"[byte >> 4];
+            json += "0123456789abcdef"[byte & 0xF];
         } else {
-            quoted += c;
+            json += c;
         }
     }
-    return quoted + "\"";
+    return json + '"';
 }
+
+std::string quoted(const std::string& text) { return '"' + text + '"'; }
+
+// ,"name":value
+std::string member(const char* name, const std::string& value) { return R"(,")" + std::string(name) + R"(":)" + value; }
 
 std::string text_or_null(const std::wstring& text) { return text.empty() ? "null" : json_string(text); }
 
 std::string bytes_or_null(const std::optional<std::vector<uint8_t>>& bytes) {
-    return bytes ? "\"" + hex_of(bytes->data(), bytes->size()) + "\"" : "null";
+    return bytes ? quoted(hex_of(bytes->data(), bytes->size())) : std::string("null");
 }
 
 std::string digits(unsigned value, unsigned width) { return utf8_from_wide(decimal_text(static_cast<int32_t>(value), width)); }
@@ -67,29 +72,27 @@ std::string journal_time(const SystemTime& time) {
 }
 
 std::string journal_line(const JournalEntry& entry) {
-    std::string line = "{\"format\":" + std::to_string(kJournalFormat);
-    line += ",\"time\":\"" + journal_time(entry.time) + "\"";
-    line += ",\"command\":" + json_string(entry.command);
-    line += ",\"user\":" + json_string(entry.user);
-    line += ",\"key\":" + json_string(entry.key);
-    line += ",\"volume_serial\":\"" +
-            utf8_from_wide(hex_text(entry.volume_serial >> 16, 4) + L"-" + hex_text(entry.volume_serial & 0xFFFF, 4)) +
-            "\"";
-    line += ",\"serial_number\":" + text_or_null(entry.serial_number);
-    line += ",\"config_before\":" + bytes_or_null(entry.config_before);
-    line += ",\"config_after\":" + bytes_or_null(entry.config_after);
+    // "format" first, as in every document of the program's.
+    std::string line = "{" + member("format", std::to_string(kJournalFormat)).substr(1);
+    line += member("time", quoted(journal_time(entry.time)));
+    line += member("command", json_string(entry.command));
+    line += member("user", json_string(entry.user));
+    line += member("key", json_string(entry.key));
+    line += member("volume_serial", quoted(utf8_from_wide(hex_text(entry.volume_serial >> 16, 4) + L"-" +
+                                                          hex_text(entry.volume_serial & 0xFFFF, 4))));
+    line += member("serial_number", text_or_null(entry.serial_number));
+    line += member("config_before", bytes_or_null(entry.config_before));
+    line += member("config_after", bytes_or_null(entry.config_after));
     if (entry.erased) {
-        line += ",\"erased\":[";
-        for (std::size_t i = 0; i < entry.erased->size(); ++i) {
-            const KeptDownload& kept = (*entry.erased)[i];
-            line += (i == 0 ? "{" : ",{");
-            line += "\"path\":" + json_string(kept.path);
-            line += ",\"bytes\":" + std::to_string(kept.size);
-            line += ",\"sha256\":\"" + hex_of(kept.sha256.data(), kept.sha256.size()) + "\"";
-            line += ",\"archived\":" + text_or_null(kept.archived);
-            line += "}";
+        std::string list;
+        for (const KeptDownload& download : *entry.erased) {
+            const std::string fields =
+                member("path", json_string(download.path)) + member("bytes", std::to_string(download.size)) +
+                member("sha256", quoted(hex_of(download.sha256.data(), download.sha256.size()))) +
+                member("archived", text_or_null(download.archived));
+            list += (list.empty() ? "{" : ",{") + fields.substr(1) + "}";
         }
-        line += "]";
+        line += member("erased", "[" + list + "]");
     }
     return line + "}\n";
 }

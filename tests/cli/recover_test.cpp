@@ -143,12 +143,28 @@ TEST(Recover, PutsTheFilesBackOntoAnEmptyFolderOnlyWithAYes) {
 
     std::vector<std::string> yes = put_back;
     yes.push_back("--yes");
-    const ProgramRun run = run_program(yes);
+    const TempFolder state;
+    const ProgramRun run = run_program(yes, {{"XDG_STATE_HOME", state.path()}});
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.out, "put back 4 files onto " + key.path() + "; removed " + backup.folder + "\n");
     expect_whole_key(key.path());
     EXPECT_TRUE(exists(key / "DATE")) << "a fresh DATE for the key to fill";
     EXPECT_FALSE(exists(backup.folder));
+
+    // The put-back is a change of the key's: one line in the journal, CONFIG from none to the key's own.
+    const Bytes journal = read_bytes(state / "lanternbook/journal.jsonl");
+    const Json line = Json::parse(std::string(journal.begin(), journal.end()), nullptr, false);
+    ASSERT_FALSE(line.is_discarded()) << std::string(journal.begin(), journal.end());
+    EXPECT_EQ(line["command"], "recover");
+    EXPECT_EQ(line["key"], key.path());
+    EXPECT_EQ(line["serial_number"], "QVX/05/4660");
+    EXPECT_EQ(line["config_before"], nullptr);
+    std::string hex;
+    for (const uint8_t byte : kKeyConfig) {
+        hex += "0123456789abcdef"[byte >> 4];
+        hex += "0123456789abcdef"[byte & 0xF];
+    }
+    EXPECT_EQ(line["config_after"], hex);
 }
 
 TEST(Recover, FinishesItsOwnKeyNeverWritingOverAFile) {

@@ -218,7 +218,8 @@ int open_flags(FileAccess access, FileDisposition disposition) {
         case FileAccess::read: flags |= O_RDONLY; break;
         case FileAccess::write: flags |= O_WRONLY; break;
         case FileAccess::read_write: flags |= O_RDWR; break;
-        case FileAccess::entry: flags |= O_RDONLY; break;
+        // Here reaching an entry needs no more than reading it.
+        case FileAccess::entry:
         case FileAccess::read_entry: flags |= O_RDONLY; break;
         case FileAccess::append: flags |= O_WRONLY | O_APPEND; break;
     }

@@ -41,7 +41,7 @@ public:
 
     void add(const uint8_t* data, std::size_t size) override {
         // BCrypt takes a ULONG at a time.
-        constexpr std::size_t kLargest = 1u << 30;
+        constexpr std::size_t kLargest = std::size_t{1} << 30;
         while (size > 0) {
             const std::size_t part = size < kLargest ? size : kLargest;
             failed_ = failed_ || ::BCryptHashData(hash_, const_cast<PUCHAR>(data), static_cast<ULONG>(part), 0) < 0;

@@ -1,0 +1,8 @@
+# The native part of the benchmark: how soon `lanternbook watch` saves a
+# key's CONFIG once the key is mounted (Linux, as root; scripts/bench.sh runs
+# it). A program, not a test.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  return()
+endif()
+add_executable(lanternbook-watch-bench bench/native/watch_latency.cpp)
+add_dependencies(lanternbook-watch-bench lanternbook-cli)
