@@ -142,16 +142,20 @@ int main(int argc, char** argv) {
     ::usleep(kStartMs * 1000);
 
     std::vector<double> times;
+    // The mount call itself, which waits for the kernel's grace period as it ends, is timed apart.
+    std::vector<double> mount_calls;
     int faults = 0;
     for (int i = 0; i < keys; ++i) {
         const fs::path folder = work / "keys" / std::to_string(i);
         const std::string device = "/dev/key" + std::to_string(i);
-        const Clock::time_point mounted = Clock::now();
+        const Clock::time_point calling = Clock::now();
         if (::mount(device.c_str(), folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
             fail("mount " + folder.string());
             ++faults;
             break;
         }
+        const Clock::time_point mounted = Clock::now();
+        mount_calls.push_back(std::chrono::duration<double, std::milli>(mounted - calling).count());
         if (wait_for_config(folder)) {
             times.push_back(ms_since(mounted));
         } else {
@@ -179,6 +183,8 @@ int main(int argc, char** argv) {
     }
     const double mean = std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
     std::printf("watch latency, mount to CONFIG saved, %zu tmpfs keys mounted one after another:\n", times.size());
+    std::printf("  (from the mount call's return; the call itself took median %.2f ms, worst %.2f ms)\n",
+                percentile(mount_calls, 0.5), *std::max_element(mount_calls.begin(), mount_calls.end()));
     std::printf("  median %.2f ms   90th %.2f ms   worst %.2f ms   best %.2f ms   mean %.2f ms\n",
                 percentile(times, 0.5), percentile(times, 0.9), *std::max_element(times.begin(), times.end()),
                 *std::min_element(times.begin(), times.end()), mean);
