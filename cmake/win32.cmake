@@ -17,7 +17,7 @@ add_library(lanternbook SHARED
 set_target_properties(lanternbook PROPERTIES PREFIX "" OUTPUT_NAME lanternbook)
 target_include_directories(lanternbook PRIVATE include ${LANTERNBOOK_GENERATED_DIR})
 target_link_libraries(lanternbook PRIVATE lanternbook_core_dll
-  comctl32 setupapi shell32 msimg32 gdi32 user32 kernel32)
+  comctl32 setupapi shell32 msimg32 gdi32 user32 kernel32 ntdll)
 
 if(MINGW)
   # Everything of the C++ runtime goes into the DLL itself.

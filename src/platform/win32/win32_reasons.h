@@ -24,6 +24,9 @@ public:
     bool delete_file(const std::wstring& path) override;
     bool create_folder(const std::wstring& path) override;
     bool remove_folder(const std::wstring& path) override;
+    // The folders, and what is opened through them, keep their failures here too.
+    std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
+    std::unique_ptr<Folder> backup_place(std::wstring& path) override;
     // FormatMessage's text for the kept error, without its line break.
     std::wstring failure_reason() override;
 
