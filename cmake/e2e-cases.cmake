@@ -11,3 +11,14 @@ list(APPEND LANTERNBOOK_E2E_CASES
   "fault.hostile_downloads|fault_hostile_downloads|--keys,K"
   "fault.writes_only_key|fault_writes_only_key|--keys,K"
 )
+# The Win32 held folder itself: listing, links inside it, the key's letter or
+# folder changed under it, moves that never replace, its lock across processes.
+list(APPEND LANTERNBOOK_E2E_CASES
+  "folder.listing|folder_listing|--keys,K"
+  "folder.links_inside|folder_links_inside|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/folder-links.sh"
+  "folder.swapped_letter|folder_swapped_letter|--keys,KS"
+  "folder.moved_away|folder_moved_away|--keys,K"
+  "folder.move_to_never_replaces|folder_move_to_never_replaces|--keys,K"
+  "folder.lock_across_processes|folder_lock_across_processes|--keys,K"
+  "folder.lock_after_crash|folder_lock_after_crash|--keys,K"
+)

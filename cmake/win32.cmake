@@ -74,10 +74,12 @@ endif()
 file(GLOB LANTERNBOOK_E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
 list(FILTER LANTERNBOOK_E2E_SOURCES EXCLUDE REGEX "no_exports\\.cpp$")
 if(LANTERNBOOK_E2E_SOURCES)
-  add_executable(lanternbook-e2e ${LANTERNBOOK_E2E_SOURCES})
+  # The Win32 platform too, whose held folders it tests directly.
+  add_executable(lanternbook-e2e ${LANTERNBOOK_E2E_SOURCES} src/platform/win32/win32_platform.cpp)
   target_compile_definitions(lanternbook-e2e PRIVATE UNICODE _UNICODE)
   target_include_directories(lanternbook-e2e PRIVATE src tests)
-  target_link_libraries(lanternbook-e2e PRIVATE lanternbook_test_support lanternbook_core comctl32 gdi32 user32)
+  target_link_libraries(lanternbook-e2e PRIVATE lanternbook_test_support lanternbook_core comctl32 gdi32 user32
+    setupapi shell32 shlwapi ntdll)
 endif()
 
 if(MINGW)
