@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
-"""Mutation testing of the safety code against the plain unit tests.
+"""Mutation testing of the safety code against its tests.
 
 Each mutant changes one spot of one source file, is compiled in build/mutation
-and, when its object differs from the original's, runs unit_tests_plain. A
-mutant the tests still pass is a survivor: a change to the code no test notices.
+and, when its object differs from the original's, runs the tests of the file's
+suite: unit_tests_plain, or for the POSIX layer and the command line
+cli_tests_plain with the lanternbook program it starts. A mutant the tests
+still pass is a survivor: a change to the code no test notices.
 
     scripts/mutation.py                 every mutant of the default targets
     scripts/mutation.py --list          the mutants, nothing built
     scripts/mutation.py --sample 100    a seeded random hundred
     scripts/mutation.py --resume        go on after an interruption
+    scripts/mutation.py --operators deletion,boundary   some operators only
+    scripts/mutation.py --list-operators
     scripts/mutation.py 'src/device/*.cpp'
 """
 
@@ -36,10 +40,34 @@ DEFAULT_TARGETS = [
 
 ROOT = Path(__file__).resolve().parent.parent
 BUILD_DIR = "build/mutation"
-TEST_TARGET = "unit_tests_plain"
 DEFAULT_SEED = 20240601
 DEFAULT_TIMEOUT = 120.0
 DEFAULT_EQUIVALENT = "tests/mutation-equivalent.txt"
+
+
+class Suite:
+    """The tests that judge the mutants of some folders: a test executable, and the program
+    it starts as a process, which must be rebuilt with each mutant too."""
+
+    def __init__(self, folders, tests, program=None):
+        self.folders, self.tests, self.program = folders, tests, program
+
+    @property
+    def targets(self):
+        return [self.tests] + ([self.program] if self.program else [])
+
+
+# The first suite holding a file's folder judges it; the last takes every other file.
+SUITES = [
+    # Only the command line's tests build the POSIX layer, in-process and in the program they run.
+    Suite(("src/platform/posix/", "src/cli/"), tests="cli_tests_plain", program="lanternbook"),
+    Suite((), tests="unit_tests_plain"),
+]
+
+
+def suite_of(path):
+    return next((suite for suite in SUITES if any(path.startswith(folder) for folder in suite.folders)), SUITES[-1])
+
 
 # ---------------------------------------------------------------------------
 # Tokens
@@ -146,6 +174,8 @@ class Structure:
         self.enclosing = self._enclosing_braces()
         self.function_bodies = {i for i, t in enumerate(self.tokens) if t.text == "{" and self._opens_function(i)}
         self.excluded = self._static_asserts() | self.in_template_args
+        self.opener = self._openers()
+        self.blocks = self._blocks()
 
     def _match_brackets(self):
         pairs = {")": "(", "]": "[", "}": "{"}
@@ -222,6 +252,70 @@ class Structure:
             elif token.text == "}" and token.kind == "punct" and stack:
                 stack.pop()
         return enclosing
+
+    def _openers(self):
+        # The innermost bracket of any kind around each token: a ';' in a for head is no statement end.
+        openers, stack = [], []
+        for i, token in enumerate(self.tokens):
+            openers.append(stack[-1] if stack else None)
+            if token.kind != "punct":
+                continue
+            if token.text in ("(", "[", "{"):
+                stack.append(i)
+            elif token.text in (")", "]", "}") and stack and self.match.get(i) == stack[-1]:
+                stack.pop()
+        return openers
+
+    def _blocks(self):
+        """The '{' of every compound statement in a function, the bodies included."""
+        tokens, blocks = self.tokens, set()
+        for i, token in enumerate(tokens):
+            if token.text != "{" or token.kind != "punct" or i not in self.match:
+                continue
+            before = tokens[i - 1].text if i > 0 else ""
+            if i in self.function_bodies or before in ("else", "do", "try", "]", "mutable"):
+                blocks.add(i)
+            elif before == ")" and self.head_of(i - 1) is not None:
+                blocks.add(i)
+            elif before in (";", "{", "}", ":") and self.opener[i] in blocks:
+                blocks.add(i)
+        return blocks
+
+    def head_of(self, close):
+        """The keyword before the parenthesis closed at `close` when it is if/while/for/switch/catch."""
+        opening = self.match.get(close)
+        if self.tokens[close].text != ")" or opening is None or opening == 0:
+            return None
+        j = opening - 1
+        if self.tokens[j].text == "constexpr" and j > 0:
+            j -= 1
+        return self.tokens[j].text if self.tokens[j].text in STATEMENT_HEADS else None
+
+    def statement_starts(self):
+        """Indices of the first tokens of the statements inside function bodies."""
+        tokens = self.tokens
+        for i in range(1, len(tokens)):
+            if self.opener[i] not in self.blocks or tokens[i].text in ("}", ";"):
+                continue
+            before = tokens[i - 1].text
+            if before in ("{", ";", "else", "do"):
+                starts = True
+            elif before == "}":
+                starts = self.match.get(i - 1) in self.blocks
+            elif before == ")":
+                starts = self.head_of(i - 1) in ("if", "while", "for")
+            elif before == ":":
+                starts = self._ends_label(i - 1)
+            else:
+                starts = False
+            if starts:
+                yield i
+
+    def _ends_label(self, colon):
+        j = colon - 1
+        while j >= 0 and self.tokens[j].text not in (";", "{", "}", "?", "case", "default"):
+            j -= 1
+        return j >= 0 and self.tokens[j].text in ("case", "default")
 
     def _opens_function(self, i):
         tokens = self.tokens
@@ -440,7 +534,220 @@ def constant(s):
         yield "constant-1", token.start, token.end, _render_integer(token.text, value - 1)
 
 
-OPERATORS = [relational, equality, logical, condition, negation, return_deleted, call_deleted, constant]
+def boundary(s):
+    # An equality widened to one side; a null pointer has no order to compare by.
+    tokens = s.tokens
+    for i, token in enumerate(tokens):
+        if token.kind != "punct" or token.text != "==" or i in s.excluded or _after_operator_keyword(tokens, i):
+            continue
+        if "nullptr" in (tokens[i - 1].text, tokens[i + 1].text if i + 1 < len(tokens) else ""):
+            continue
+        for replacement in ("<=", ">="):
+            yield "boundary", token.start, token.end, replacement
+
+
+def _declares(s, i):
+    """Whether the statement starting at token i (not a keyword) declares a name: `A::B<C> const& name`."""
+    tokens = s.tokens
+    j = i + 1 if tokens[i].text == "::" else i
+    while j < len(tokens) and tokens[j].kind == "ident" and tokens[j].text not in KEYWORDS:
+        j += 1
+        if j < len(tokens) and j in s.template_brackets and tokens[j].text == "<":
+            close = s.template_close(j)
+            if close is None:
+                return False
+            j = close + 1
+        if j < len(tokens) and tokens[j].text == "::":
+            j += 1
+        else:
+            break
+    while j < len(tokens) and tokens[j].text in ("*", "&", "&&", "const", "volatile"):
+        j += 1
+    return j < len(tokens) and tokens[j].kind == "ident" and tokens[j].text not in KEYWORDS
+
+
+def _broken_out_of(s, i):
+    """The index of the for/while/do/switch keyword a `break` at token i leaves, or None
+    (looking through braces and one unbraced `if`)."""
+    k = i
+    while k is not None and k > 0:
+        if s.tokens[k - 1].text == "do":
+            return k - 1
+        if s.tokens[k - 1].text == ")":
+            head = s.head_of(k - 1)
+            if head in ("for", "while", "switch"):
+                return s.match[k - 1] - 1 - (s.tokens[s.match[k - 1] - 1].text == "constexpr")
+            if head is not None and k not in s.blocks:  # `if (a) break;`: the if's own place decides
+                k = s.match[k - 1] - 1
+                continue
+        if k in s.function_bodies:
+            return None
+        k = s.opener[k]
+    return None
+
+
+def _endless(s, head):
+    """Whether the loop at `head` has no condition: `while (true)`, `for (;;)`."""
+    tokens = s.tokens
+    if tokens[head].text not in ("for", "while") or tokens[head + 1].text != "(":
+        return False
+    if tokens[head].text == "while":
+        return s.match[head + 1] == head + 3 and tokens[head + 2].text == "true"
+    return not _for_has_condition(s, head + 1)
+
+
+EXPRESSION_STARTS = {"++", "--", "*", "(", "::", "this", "delete", "continue", "break"} | CASTS
+
+
+def statement_deleted(s):
+    """Any other expression statement: an assignment, an increment, a `continue`, a `break` out of a loop."""
+    tokens = s.tokens
+    taken = {start for _, start, _, _ in list(return_deleted(s)) + list(call_deleted(s))}
+    for i in s.statement_starts():
+        token = tokens[i]
+        if i in s.excluded or token.start in taken:
+            continue
+        if token.kind == "ident" and token.text not in KEYWORDS:
+            if _declares(s, i):
+                continue
+        elif token.text not in EXPRESSION_STARTS:
+            continue
+        # Without its `break`, a case falls through into the next, which the compiler refuses;
+        # an endless loop without its only way out is killed by the timeout alone, slowly.
+        if token.text == "break":
+            head = _broken_out_of(s, i)
+            if head is None or s.tokens[head].text == "switch" or _endless(s, head):
+                continue
+        end = s.statement_end(i)
+        if end is not None:
+            yield ("statement-deleted",) + _deleted_statement(s, i, end)
+
+
+def constant_set(s):
+    # Values whose mutant would repeat one of constant+1 and constant-1 are left to those.
+    for i, token in enumerate(s.tokens):
+        if token.kind != "number" or not INTEGER_RE.match(token.text) or i in s.excluded:
+            continue
+        if _declared_array_size(s, i):
+            continue
+        value = _integer_value(token.text)
+        if value > 1:
+            yield "constant=0", token.start, token.end, _render_integer(token.text, 0)
+        if value > 2:
+            yield "constant=1", token.start, token.end, _render_integer(token.text, 1)
+
+
+def boolean(s):
+    whole_conditions = {first for first, last in s.conditions() if first == last}
+    for i, token in enumerate(s.tokens):
+        if token.kind == "ident" and token.text in ("true", "false") and i not in s.excluded \
+                and i not in whole_conditions:
+            yield "boolean", token.start, token.end, "false" if token.text == "true" else "true"
+
+
+def _initialiser(s, i):
+    """Whether the '{' at i opens a brace initialiser: after a name, a type, '=', 'return', '(' or ','."""
+    tokens = s.tokens
+    if tokens[i].text != "{" or tokens[i].kind != "punct" or i not in s.match or i == 0:
+        return False
+    if i in s.blocks or i in s.function_bodies or i in s.excluded:
+        return False
+    before = tokens[i - 1]
+    if not ((before.kind == "ident" and (before.text not in KEYWORDS or before.text in TYPE_KEYWORDS))
+            or (i - 1) in s.template_brackets or before.text in ("=", "return", "(", ",")):
+        return False
+    # Bodies of classes, enums and namespaces, and a trailing return type's function body.
+    j = i - 1
+    while j >= 0 and tokens[j].text not in (";", "{", "}", "(", ",", "="):
+        if tokens[j].text in ("class", "struct", "union", "enum", "namespace", "extern", "->"):
+            return False
+        j -= 1
+    return not any(tokens[k].text == ";" and s.opener[k] == i for k in range(i + 1, s.match[i]))
+
+
+def initialiser(s):
+    for i, token in enumerate(s.tokens):
+        if not _initialiser(s, i):
+            continue
+        close = s.match[i]
+        if close > i + 1:
+            yield "initialiser-emptied", token.end, s.tokens[close].start, ""
+        elif s.tokens[i - 1].text != "(" and s.tokens[i - 1].text != ",":
+            # An argument `{}` may stand for any type; a declared one is more often a number.
+            yield "initialiser-set", token.end, token.end, "1"
+
+
+BEGIN_END = {"begin": "end", "end": "begin", "cbegin": "cend", "cend": "cbegin", "rbegin": "rend",
+             "rend": "rbegin", "crbegin": "crend", "crend": "crbegin"}
+
+
+def begin_end(s):
+    tokens = s.tokens
+    for i, token in enumerate(tokens):
+        if token.kind != "ident" or token.text not in BEGIN_END or i in s.excluded or i == 0:
+            continue
+        if i + 1 >= len(tokens) or tokens[i + 1].text != "(":
+            continue
+        member = tokens[i - 1].text in (".", "->")
+        free = tokens[i - 1].text == "::" and i > 1 and tokens[i - 2].text == "std"
+        if member or free:
+            yield "begin-end", token.start, token.end, BEGIN_END[token.text]
+
+
+def loop_jump(s):
+    """`break;` first in a loop body, and `continue;` first in a for loop that ends by its own count."""
+    tokens = s.tokens
+    for i, token in enumerate(tokens):
+        if token.kind != "ident" or token.text not in ("for", "while", "do") or i in s.excluded:
+            continue
+        if token.text == "do":
+            body = i + 1
+        else:
+            if i + 1 >= len(tokens) or tokens[i + 1].text != "(" or (i + 1) not in s.match:
+                continue
+            body = s.match[i + 1] + 1
+        if body >= len(tokens) or tokens[body].text == ";":
+            continue  # the tail of a do-while, or an empty body
+        jumps = ["break"]
+        # A continue in a while loop, or in a for loop with no condition, usually never ends.
+        if token.text == "for" and not _endless(s, i):
+            jumps.append("continue")
+        for jump in jumps:
+            if tokens[body].text == "{":
+                yield "loop-" + jump, tokens[body].end, tokens[body].end, f" {jump};"
+            else:
+                end = s.statement_end(body)
+                if end is not None:
+                    yield ("loop-" + jump, tokens[body].start, tokens[end].end,
+                           f"{{ {jump}; {s.text[tokens[body].start:tokens[end].end]} }}")
+
+
+def _for_has_condition(s, opening):
+    tokens = s.tokens
+    inner = [k for k in range(opening + 1, s.match[opening]) if s.opener[k] == opening]
+    semicolons = [k for k in inner if tokens[k].text == ";"]
+    if not semicolons:
+        return True  # a range for
+    return len(semicolons) == 2 and semicolons[1] > semicolons[0] + 1 and tokens[semicolons[0] + 1].text != "true"
+
+
+# Each family names its operators; --operators takes either kind of name.
+FAMILIES = {
+    "comparison": ("a relational operator moved or turned round, == moved to <= or >=, == and != swapped",
+                   ["relational", "boundary", "equality"]),
+    "condition": ("&& and || swapped, an if/while condition made always true or false, a ! removed from one",
+                  ["logical", "condition-true", "condition-false", "negation-removed"]),
+    "deletion": ("a statement deleted: a return, a call, any other expression statement",
+                 ["return-deleted", "call-deleted", "statement-deleted"]),
+    "constant": ("an integer constant moved by one or set to 0 or 1, true and false swapped, "
+                 "a brace initialiser emptied or given 1", ["constant+1", "constant-1", "constant=0", "constant=1",
+                                                          "boolean", "initialiser-emptied", "initialiser-set"]),
+    "iterator": ("begin and end swapped (also cbegin/cend, rbegin/rend)", ["begin-end"]),
+    "loop": ("break; first in a loop body, continue; first in a counted for loop", ["loop-break", "loop-continue"]),
+}
+OPERATOR_NAMES = [name for _, names in FAMILIES.values() for name in names]
+OPERATORS = [relational, boundary, equality, logical, condition, negation, return_deleted, call_deleted,
+             statement_deleted, constant, constant_set, boolean, initialiser, begin_end, loop_jump]
 
 
 # ---------------------------------------------------------------------------
@@ -492,9 +799,7 @@ def mutants_of(path, text):
     return mutants
 
 
-OPERATORS_ORDER = {name: n for n, name in enumerate(
-    ["relational", "equality", "logical", "condition-true", "condition-false", "negation-removed",
-     "return-deleted", "call-deleted", "constant+1", "constant-1"])}
+OPERATORS_ORDER = {name: n for n, name in enumerate(OPERATOR_NAMES)}
 
 LINE_NUMBER_RE = re.compile(r"^(?P<path>[^:\s]+):\d+: ")
 
@@ -653,9 +958,9 @@ class Build:
         errors = re.findall(r"error: (.*)", result.stdout)
         return result.returncode == 0, (errors[0].strip() if errors else "")
 
-    def object_files(self):
-        """{absolute source: object path in the build tree} for the test executable."""
-        result = subprocess.run(["ninja", "-C", str(self.dir), "-t", "commands", TEST_TARGET],
+    def object_files(self, target):
+        """{absolute source: object path in the build tree} of everything `target` is built from."""
+        result = subprocess.run(["ninja", "-C", str(self.dir), "-t", "commands", target],
                                 capture_output=True, text=True, check=True)
         objects = {}
         for line in result.stdout.splitlines():
@@ -664,34 +969,87 @@ class Build:
                 objects[str(Path(source.group(1)).resolve())] = output.group(1)
         return objects
 
-    def run_tests(self):
+    def digest(self, output):
+        return hashlib.sha256((self.dir / output).read_bytes()).hexdigest()
+
+    def run_tests(self, executable):
         """(outcome, detail): 'killed' or 'survived'."""
-        command = [str(self.dir / TEST_TARGET), "--gtest_brief=1", "--gtest_fail_fast"]
+        command = [str(self.dir / executable), "--gtest_brief=1", "--gtest_fail_fast"]
+        # A session of its own, so a program the tests started dies with them on a timeout.
+        process = subprocess.Popen(command, cwd=self.dir, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                   text=True, errors="replace", start_new_session=True)
         try:
-            result = subprocess.run(command, cwd=self.dir, capture_output=True, text=True,
-                                    errors="replace", timeout=self.timeout)
+            out, _ = process.communicate(timeout=self.timeout)
         except subprocess.TimeoutExpired:
             return "killed", f"timeout after {self.timeout:g} s"
-        if result.returncode == 0:
+        finally:
+            try:
+                os.killpg(process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            if process.returncode is None:
+                process.communicate()
+        if process.returncode == 0:
             return "survived", ""
-        if result.returncode < 0:
-            return "killed", f"signal {-result.returncode}"
-        failed = re.search(r"^\[  FAILED  \] (\S+)", result.stdout, re.M)
-        return "killed", failed.group(1) if failed else f"exit {result.returncode}"
+        if process.returncode < 0:
+            return "killed", f"signal {-process.returncode}"
+        failed = re.search(r"^\[  FAILED  \] (\S+)", out, re.M)
+        return "killed", failed.group(1) if failed else f"exit {process.returncode}"
 
 
-def run_mutant(mutant, original, original_object, object_path, build, guard):
+class Compiled:
+    """A target file as built unmutated: its suite, its object and that object's bytes, and the digest
+    of the suite's program when the object is linked into it."""
+
+    def __init__(self, suite, object_path, object_bytes, program_digest=None):
+        self.suite, self.object_path, self.object_bytes = suite, object_path, object_bytes
+        self.program_digest = program_digest
+
+
+def run_mutant(mutant, original, compiled, build, guard):
     def compile_and_test():
-        ok, error = build.ninja(object_path)
+        ok, error = build.ninja(compiled.object_path)
         if not ok:
             return "invalid", error
-        if (build.dir / object_path).read_bytes() == original_object:
+        if (build.dir / compiled.object_path).read_bytes() == compiled.object_bytes:
             return "identical", ""
-        ok, error = build.ninja(TEST_TARGET)
-        if not ok:
-            return "invalid", error
-        return build.run_tests()
+        for target in compiled.suite.targets:
+            ok, error = build.ninja(target)
+            if not ok:
+                return "invalid", error
+        # Tests that run an unchanged program would judge the original; such a mutant is not counted.
+        if compiled.program_digest is not None and build.digest(compiled.suite.program) == compiled.program_digest:
+            return "invalid", f"{compiled.suite.program} unchanged"
+        return build.run_tests(compiled.suite.tests)
     return guard.run_with(mutant, original, compile_and_test)
+
+
+def build_unmutated(build, files):
+    """{path: Compiled} after each suite the files need built and passed unmutated; None on a failure."""
+    compiled = {}
+    for suite in dict.fromkeys(suite_of(path) for path in files):
+        for target in suite.targets:
+            ok, error = build.ninja(target)
+            if not ok:
+                print(f"mutation: {target} does not build unmutated: {error}", file=sys.stderr)
+                return None
+        outcome, detail = build.run_tests(suite.tests)
+        if outcome != "survived":
+            print(f"mutation: {suite.tests} fails unmutated ({detail})", file=sys.stderr)
+            return None
+        objects = build.object_files(suite.tests)
+        in_program = set(build.object_files(suite.program).values()) if suite.program else set()
+        program_digest = build.digest(suite.program) if suite.program else None
+        mine = [path for path in files if suite_of(path) is suite]
+        missing = [path for path in mine if str((ROOT / path).resolve()) not in objects]
+        if missing:
+            print(f"mutation: not built into {suite.tests}: {' '.join(missing)}", file=sys.stderr)
+            return None
+        for path in mine:
+            object_path = objects[str((ROOT / path).resolve())]
+            compiled[path] = Compiled(suite, object_path, (build.dir / object_path).read_bytes(),
+                                      program_digest if object_path in in_program else None)
+    return compiled
 
 
 # ---------------------------------------------------------------------------
@@ -761,10 +1119,13 @@ def report(mutants, results, equivalents, equivalents_name, all_keys, out=sys.st
 
 
 def parse_arguments(argv):
-    parser = argparse.ArgumentParser(description="Mutation testing of the safety code against unit_tests_plain.")
+    parser = argparse.ArgumentParser(description="Mutation testing of the safety code against its tests.")
     parser.add_argument("targets", nargs="*", help="globs relative to the repository root "
                         f"(default: {' '.join(DEFAULT_TARGETS)})")
     parser.add_argument("--list", action="store_true", help="list the mutants and build nothing")
+    parser.add_argument("--operators", metavar="NAMES", type=operator_names,
+                        help="comma-separated families or operators to use (default all; see --list-operators)")
+    parser.add_argument("--list-operators", action="store_true", help="list the operator families and exit")
     parser.add_argument("--sample", type=int, metavar="N", help="run N mutants picked at random")
     parser.add_argument("--seed", type=int, default=DEFAULT_SEED, help=f"seed of --sample (default {DEFAULT_SEED})")
     parser.add_argument("--resume", action="store_true", help=f"go on from {BUILD_DIR}/state.json")
@@ -778,6 +1139,21 @@ def parse_arguments(argv):
     return parser.parse_args(argv)
 
 
+def operator_names(text):
+    """The operators a comma-separated list of families and operators names."""
+    chosen = []
+    for name in filter(None, (part.strip() for part in text.split(","))):
+        if name in FAMILIES:
+            chosen.extend(FAMILIES[name][1])
+        elif name in OPERATOR_NAMES:
+            chosen.append(name)
+        else:
+            raise argparse.ArgumentTypeError(f"no operator or family {name!r}")
+    if not chosen:
+        raise argparse.ArgumentTypeError("no operator named")
+    return [name for name in OPERATOR_NAMES if name in chosen]
+
+
 def interrupt_on_termination():
     def handler(signum, _frame):
         raise KeyboardInterrupt(f"signal {signum}")
@@ -787,6 +1163,10 @@ def interrupt_on_termination():
 
 def main(argv=None):
     args = parse_arguments(argv)
+    if args.list_operators:
+        for family, (description, names) in FAMILIES.items():
+            print(f"{family:<11} {description}\n{'':<11} {' '.join(names)}")
+        return 0
     work_dir = ROOT / BUILD_DIR
     state_path = work_dir / "state.json"
     guard = SourceGuard(work_dir)
@@ -800,13 +1180,16 @@ def main(argv=None):
             return 1
         state = json.loads(state_path.read_text())
         args.targets, args.sample, args.seed = state["patterns"], state["sample"], state["seed"]
+        args.operators = state.get("operators")
     patterns = args.targets or DEFAULT_TARGETS
     files = target_files(patterns)
     if not files:
         print("mutation: no target files", file=sys.stderr)
         return 1
     sources = {path: read_source(path) for path in files}
-    all_mutants = [m for path in files for m in mutants_of(path, sources[path])]
+    every_mutant = [m for path in files for m in mutants_of(path, sources[path])]
+    operators = args.operators or OPERATOR_NAMES
+    all_mutants = [m for m in every_mutant if m.operator in operators]
     mutants = select(all_mutants, args.sample, args.seed)
     equivalents_path = ROOT / args.equivalent
     equivalents = read_equivalents(equivalents_path)
@@ -828,29 +1211,17 @@ def main(argv=None):
             print("mutation: the sources changed since the interrupted run; start afresh", file=sys.stderr)
             return 1
     else:
-        state = {"patterns": patterns, "sample": args.sample, "seed": args.seed, "sources": hashes,
-                 "mutants": [m.key for m in mutants], "results": {}}
+        state = {"patterns": patterns, "sample": args.sample, "seed": args.seed, "operators": args.operators,
+                 "sources": hashes, "mutants": [m.key for m in mutants], "results": {}}
 
     build = Build(work_dir, args.jobs, args.timeout)
     interrupt_on_termination()
     try:
         if not build.configure():
             return 1
-        ok, error = build.ninja(TEST_TARGET)
-        if not ok:
-            print(f"mutation: {TEST_TARGET} does not build unmutated: {error}", file=sys.stderr)
+        compiled = build_unmutated(build, files)
+        if compiled is None:
             return 1
-        outcome, detail = build.run_tests()
-        if outcome != "survived":
-            print(f"mutation: {TEST_TARGET} fails unmutated ({detail})", file=sys.stderr)
-            return 1
-        objects = build.object_files()
-        missing = [path for path in files if str((ROOT / path).resolve()) not in objects]
-        if missing:
-            print(f"mutation: not built into {TEST_TARGET}: {' '.join(missing)}", file=sys.stderr)
-            return 1
-        object_paths = {path: objects[str((ROOT / path).resolve())] for path in files}
-        original_objects = {path: (build.dir / object_paths[path]).read_bytes() for path in files}
         guard.keep_originals(files)
         save_state(state_path, state)
 
@@ -859,8 +1230,7 @@ def main(argv=None):
         print(f"{len(mutants)} of {len(all_mutants)} mutants, {len(pending)} to run", flush=True)
         for mutant in pending:
             began = time.monotonic()
-            outcome, detail = run_mutant(mutant, sources[mutant.path], original_objects[mutant.path],
-                                         object_paths[mutant.path], build, guard)
+            outcome, detail = run_mutant(mutant, sources[mutant.path], compiled[mutant.path], build, guard)
             seconds = time.monotonic() - began
             state["results"][mutant.key] = {"outcome": outcome, "detail": detail, "seconds": round(seconds, 2)}
             save_state(state_path, state)
@@ -872,7 +1242,7 @@ def main(argv=None):
         return 130
 
     results = state["results"]
-    report(mutants, results, equivalents, args.equivalent, {m.key for m in all_mutants})
+    report(mutants, results, equivalents, args.equivalent, {m.key for m in every_mutant})
     seconds = [r["seconds"] for r in results.values()]
     if seconds:
         print(f"\n{len(seconds)} mutants, {sum(seconds) / len(seconds):.1f} s each on average")

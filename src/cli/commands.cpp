@@ -439,6 +439,7 @@ Exit erase_reported(const Invocation& command, const EraseResult& result, const 
     }
     switch (result.outcome) {
         case EraseOutcome::erased:
+        case EraseOutcome::skipped_some:
             if (!command.has("--json")) {
                 out << "deleted " << count_of(result.deleted) << " from " << shown_root << '\n';
             }
@@ -456,6 +457,7 @@ Exit erase_reported(const Invocation& command, const EraseResult& result, const 
         }
         case EraseOutcome::no_key:
         case EraseOutcome::key_changed:
+        case EraseOutcome::stopped:
         case EraseOutcome::declined: break;
     }
     return errors.fail(Exit::no_key, shown_root + ": the key went away after deleting " + count_of(result.deleted));
@@ -476,7 +478,7 @@ Exit run_erase(const Invocation& command, Services& services, std::ostream& out,
         return errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
     std::vector<std::wstring> downloads;
-    const EraseResult listing = list_downloads(key, volumes, services.files, services.clock, downloads);
+    const EraseResult listing = list_downloads(key, device, services.clock, downloads);
     if (listing.outcome == EraseOutcome::key_changed) {
         return errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
@@ -502,7 +504,7 @@ Exit run_erase(const Invocation& command, Services& services, std::ostream& out,
     if (!command.has("--yes")) {
         // Nothing to delete needs no one's yes, and nothing is touched.
         if (downloads.empty()) {
-            return erase_reported(command, EraseResult{EraseOutcome::erased, 0, {}}, shown_root, services, out, errors);
+            return erase_reported(command, EraseResult{EraseOutcome::erased, 0, 0, {}}, shown_root, services, out, errors);
         }
         if (!services.terminal.interactive()) {
             return errors.fail(Exit::refused, std::string("nothing erased; without a terminal to ask on, add --yes"));
@@ -511,7 +513,7 @@ Exit run_erase(const Invocation& command, Services& services, std::ostream& out,
             return errors.fail(Exit::refused, std::string("nothing erased"));
         }
     }
-    return erase_reported(command, erase_downloads_on(key, device, services.files, services.clock), shown_root, services, out, errors);
+    return erase_reported(command, erase_downloads_on(key, device, services.clock), shown_root, services, out, errors);
 }
 
 // ---------------------------------------------------------------- recover

@@ -98,6 +98,14 @@ public:
     [[nodiscard]] bool copy_to_key(const std::wstring& source, const KeyIdentity& key, const std::wstring& relative,
                                    uint64_t size);
 
+    // The key's root folder, held, once it proves to be that volume's root.
+    [[nodiscard]] std::unique_ptr<Folder> open_root(const KeyIdentity& key);
+    // Whether a held folder of the key is still `path` on that volume, where
+    // the platform can tell.
+    [[nodiscard]] bool still_in_place(Folder& folder, const KeyIdentity& key, const std::wstring& path);
+    // Why the last file-system call failed, in the system's words; may be empty.
+    std::wstring failure_reason() { return files_.failure_reason(); }
+
     // Searches for the key, tops up its DATE and reads its CONFIG; key() is
     // then that key.
     [[nodiscard]] ConfigRead read_config();
@@ -112,6 +120,10 @@ public:
     // is replaced unless, at the last moment, the volume is still `key` and
     // its CONFIG still has the bytes 25-31 it had when last read here.
     [[nodiscard]] ConfigWrite write_config(const KeyIdentity& key, const DeviceConfig& config);
+    // CONFIG's bytes as they are now, leaving what was read before as it is.
+    [[nodiscard]] ConfigRead read_config_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes) {
+        return read_bytes(key, bytes);
+    }
     // Whether the key's CONFIG still holds the bytes 25-31 it held when last
     // read here: another key's CONFIG under the same name does not.
     [[nodiscard]] bool still_holds_config(const KeyIdentity& key);

@@ -93,6 +93,23 @@ std::unique_ptr<File> DeviceDrive::open_checked(const KeyIdentity& key, const st
     return nullptr;
 }
 
+std::unique_ptr<Folder> DeviceDrive::open_root(const KeyIdentity& key) {
+    if (!key.found()) {
+        return nullptr;
+    }
+    std::unique_ptr<Folder> root = files_.open_folder(key.root);
+    return root && still_in_place(*root, key, key.root) ? std::move(root) : nullptr;
+}
+
+bool DeviceDrive::still_in_place(Folder& folder, const KeyIdentity& key, const std::wstring& path) {
+    uint32_t serial = 0;
+    std::wstring where;
+    const FilePlace place = folder.location(serial, where);
+    return place == FilePlace::not_linked ||
+           (place == FilePlace::told && serial == key.volume_serial &&
+            same_path(with_trailing_backslash(where), with_trailing_backslash(path)));
+}
+
 bool DeviceDrive::copy_from_key(const KeyIdentity& key, const std::wstring& relative, const std::wstring& target,
                                 uint64_t& size) {
     std::unique_ptr<File> from = open_on_key(key, relative, FileAccess::read, FileDisposition::open_existing);

@@ -1,6 +1,8 @@
 #include "maintenance/erase_downloads.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "l10n/texts.h"
@@ -16,8 +18,11 @@ constexpr std::array<const wchar_t*, 2> kDownloadFolders{L"CARD", L"TACHO"};
 constexpr std::array<const wchar_t*, 4> kDownloadExtensions{L"dtg", L"ddd", L"dtc", L"esm"};
 constexpr std::size_t kExtensionLength = 3;
 constexpr wchar_t kPatternPrefix[] = L"*.";
+constexpr wchar_t kEveryEntry[] = L"*.*";
 // How long deleting may go on before the key is asked again whether it is still the one confirmed.
 constexpr uint64_t kKeyCheckIntervalMs = 250;
+// What the system said of a deletion that its folder, read again, belies.
+constexpr wchar_t kStillThere[] = L"still there after it was deleted";
 
 // The platform's pattern match also lists names whose long extension only
 // begins with the letters ("a.dddx" for "*.ddd"), so the name is checked again.
@@ -39,8 +44,8 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
 
 class EraseRun {
 public:
-    EraseRun(const KeyIdentity& key, DeviceDrive& device, FileSystem& files, Clock& clock)
-        : key_(key), device_(device), files_(files), clock_(clock) {}
+    EraseRun(const KeyIdentity& key, DeviceDrive& device, Clock& clock, EraseObserver* observer, EraseMode mode)
+        : key_(key), device_(device), clock_(clock), observer_(observer != nullptr ? *observer : silent_), mode_(mode) {}
 
     EraseResult run();
 
@@ -48,116 +53,260 @@ private:
     // Whether the key is still the one confirmed; asked again once the last
     // answer is older than kKeyCheckInterval.
     bool key_still_there(bool now);
-    bool is_real_folder(const std::wstring& relative);
-    void erase_matching_files(const std::wstring& folder, const wchar_t* letters);
-    bool delete_download(const std::wstring& relative, uint32_t attributes);
-    void note_not_deleted(const std::wstring& path);
+    bool same_config();
+    void erase_folder(const wchar_t* name);
+    void erase_matching(Folder& folder, const std::wstring& folder_path, const wchar_t* letters,
+                        std::vector<std::wstring>& gone);
+    void erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
+                        std::vector<std::wstring>& gone);
+    // Tells what became of the downloads deleted in one folder, once it is read again.
+    void confirm_deleted(Folder& folder, const std::wstring& folder_path, const std::vector<std::wstring>& gone);
+    void note_not_deleted(const std::wstring& path, const std::wstring& reason);
+    void note_skipped(const std::wstring& path, SkipReason reason);
+    EraseOutcome outcome() const;
 
     const KeyIdentity& key_;
     DeviceDrive& device_;
-    FileSystem& files_;
     Clock& clock_;
+    EraseObserver silent_;
+    EraseObserver& observer_;
+    const EraseMode mode_;
+    std::unique_ptr<Folder> root_;
+    // The download folder being swept, and its path, for the key check.
+    Folder* current_ = nullptr;
+    std::wstring current_path_;
+    std::vector<uint8_t> identity_;
+    bool identity_known_ = false;
     uint64_t checked_at_ = 0;
     bool key_gone_ = false;
-    std::size_t deleted_ = 0;
-    bool all_deleted_ = true;
-    std::wstring not_deleted_;
+    bool stopped_ = false;
+    EraseResult result_;
 };
 
-void EraseRun::note_not_deleted(const std::wstring& path) {
-    all_deleted_ = false;
-    not_deleted_ += path;
-    not_deleted_ += L'\0';
+void EraseRun::note_not_deleted(const std::wstring& path, const std::wstring& reason) {
+    result_.not_deleted += path;
+    result_.not_deleted += L'\0';
+    observer_.not_deleted(path, reason);
+}
+
+void EraseRun::note_skipped(const std::wstring& path, SkipReason reason) {
+    ++result_.skipped;
+    observer_.skipped(path, reason);
+}
+
+bool EraseRun::same_config() {
+    std::vector<uint8_t> now;
+    const ConfigRead read = device_.read_config_bytes(key_, now);
+    return !identity_known_ || (read != ConfigRead::unreadable && key_identity_of(now) == identity_);
 }
 
 bool EraseRun::key_still_there(bool now) {
     const uint64_t ticks = clock_.ticks_ms();
     if (key_gone_ || now || ticks - checked_at_ >= kKeyCheckIntervalMs) {
-        key_gone_ = key_gone_ || !device_.still_attached(key_);
+        // Under Wine a volume swapped in under the letter keeps the first one's serial number:
+        // the folders' own places and the key's CONFIG tell what the serial cannot.
+        key_gone_ = key_gone_ || !device_.still_attached(key_) || !device_.still_in_place(*root_, key_, key_.root) ||
+                    (current_ != nullptr && !device_.still_in_place(*current_, key_, current_path_)) || !same_config();
         checked_at_ = clock_.ticks_ms();
     }
     return !key_gone_;
 }
 
-// A download folder that is a link leads off the key: it is left alone.
-bool EraseRun::is_real_folder(const std::wstring& relative) {
-    uint32_t attributes = 0;
-    const Lookup found = files_.attributes(with_trailing_backslash(key_.root) + relative, attributes);
-    all_deleted_ = all_deleted_ && found != Lookup::failed;
-    return found == Lookup::found && (attributes & kAttributeFolder) != 0 && (attributes & kAttributeLink) == 0;
-}
-
-// Read-only, hidden and system downloads go too; one that stays gets its
-// attributes back. Only a plain file of the key is touched: a link, a pipe
-// or a device under a download's name stays, and counts as not deleted.
-bool EraseRun::delete_download(const std::wstring& relative, uint32_t attributes) {
-    // The file opened is the one deleted, on this key whatever its letter leads to by now.
-    std::unique_ptr<File> download = device_.open_on_key(key_, relative, FileAccess::entry, FileDisposition::open_existing);
+void EraseRun::erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
+                              std::vector<std::wstring>& gone) {
+    // The file opened is the one deleted, on this key whatever its letter leads to by now;
+    // a link that looks like a file opens as nothing here.
+    std::unique_ptr<File> download = folder.open_file(entry.name, FileAccess::entry, FileDisposition::open_existing);
     if (!download) {
-        return false;
-    }
-    if (download->set_attributes(kAttributeArchive) && download->remove() && download->close()) {
-        return true;
-    }
-    static_cast<void>(download->set_attributes(attributes));
-    return false;
-}
-
-void EraseRun::erase_matching_files(const std::wstring& folder, const wchar_t* letters) {
-    const std::wstring folder_path = with_trailing_backslash(with_trailing_backslash(key_.root) + folder);
-    std::vector<FolderEntry> entries;
-    const Lookup listed = files_.list_folder(folder_path + kPatternPrefix + letters, entries);
-    if (listed != Lookup::found) {
-        if (listed == Lookup::failed) {
-            note_not_deleted(folder_path);
+        const std::wstring reason = device_.failure_reason();
+        if (folder.leads_elsewhere(entry.name)) {
+            note_skipped(path, SkipReason::link);
+        } else {
+            note_not_deleted(path, reason);
         }
         return;
     }
+    if (mode_ == EraseMode::dry_run) {
+        gone.push_back(entry.name);
+        return;
+    }
+    // Read-only, hidden and system downloads go too; one that stays gets its attributes back.
+    if (download->set_attributes(kAttributeArchive) && download->remove() && download->close()) {
+        gone.push_back(entry.name);
+        return;
+    }
+    const std::wstring reason = device_.failure_reason();
+    static_cast<void>(download->set_attributes(entry.attributes));
+    note_not_deleted(path, reason);
+}
+
+void EraseRun::erase_matching(Folder& folder, const std::wstring& folder_path, const wchar_t* letters,
+                              std::vector<std::wstring>& gone) {
+    std::vector<FolderEntry> entries;
+    const Lookup listed = folder.list(std::wstring(kPatternPrefix) + letters, entries);
+    if (listed == Lookup::failed) {
+        note_not_deleted(folder_path, device_.failure_reason());
+        return;
+    }
     for (const FolderEntry& entry : entries) {
-        // Folders are no downloads; a link under a download's name is not deleted, and said so.
-        if (entry.is_folder() || !has_download_extension(entry.name, letters)) {
+        // Folders are no downloads.
+        if ((entry.is_folder() && !entry.is_link()) || !has_download_extension(entry.name, letters)) {
             continue;
         }
-        if (entry.is_link()) {
-            note_not_deleted(folder_path + entry.name);
+        const std::wstring path = folder_path + entry.name;
+        if (entry.is_link() || entry.is_device()) {
+            note_skipped(path, entry.is_link() ? SkipReason::link : SkipReason::not_regular);
             continue;
+        }
+        if (observer_.stop_requested()) {
+            stopped_ = true;
+            return;
         }
         if (!key_still_there(false)) {
             return;
         }
-        if (delete_download(with_trailing_backslash(folder) + entry.name, entry.attributes)) {
-            ++deleted_;
+        erase_download(folder, entry, path, gone);
+    }
+}
+
+void EraseRun::confirm_deleted(Folder& folder, const std::wstring& folder_path, const std::vector<std::wstring>& gone) {
+    std::vector<FolderEntry> left;
+    // A folder moved away under its handle reports deletions it never made.
+    const bool read_again = mode_ == EraseMode::erase && !gone.empty() && folder.list(kEveryEntry, left) != Lookup::failed;
+    for (const std::wstring& name : gone) {
+        const bool still_there = read_again && std::any_of(left.begin(), left.end(), [&name](const FolderEntry& entry) {
+                                     return entry.name == name;
+                                 });
+        if (still_there) {
+            note_not_deleted(folder_path + name, kStillThere);
         } else {
-            note_not_deleted(folder_path + entry.name);
+            ++result_.deleted;
+            observer_.deleted(folder_path + name);
         }
     }
+}
+
+void EraseRun::erase_folder(const wchar_t* name) {
+    const std::wstring folder_path = with_trailing_backslash(with_trailing_backslash(key_.root) + name);
+    uint32_t attributes = 0;
+    const Lookup found = root_->attributes(name, attributes);
+    if (found == Lookup::failed) {
+        note_not_deleted(folder_path, device_.failure_reason());
+        return;
+    }
+    // A download folder that is a link leads off the key: it is left alone.
+    if (found == Lookup::missing || (attributes & kAttributeFolder) == 0) {
+        return;
+    }
+    if ((attributes & kAttributeLink) != 0) {
+        note_skipped(folder_path, SkipReason::folder_link);
+        return;
+    }
+    std::unique_ptr<Folder> folder = root_->open_folder(name);
+    if (!folder) {
+        note_not_deleted(folder_path, device_.failure_reason());
+        return;
+    }
+    current_ = folder.get();
+    current_path_ = folder_path;
+    std::vector<std::wstring> gone;
+    for (const wchar_t* letters : kDownloadExtensions) {
+        if (!key_still_there(true) || stopped_) {
+            break;
+        }
+        erase_matching(*folder, folder_path, letters, gone);
+    }
+    confirm_deleted(*folder, folder_path, gone);
+    current_ = nullptr;
+}
+
+EraseOutcome EraseRun::outcome() const {
+    if (key_gone_) {
+        return EraseOutcome::key_changed;
+    }
+    if (stopped_) {
+        return EraseOutcome::stopped;
+    }
+    if (!result_.not_deleted.empty()) {
+        return EraseOutcome::incomplete;
+    }
+    return result_.skipped != 0 ? EraseOutcome::skipped_some : EraseOutcome::erased;
 }
 
 EraseResult EraseRun::run() {
+    root_ = device_.open_root(key_);
+    if (!root_) {
+        result_.outcome = EraseOutcome::key_changed;
+        return result_;
+    }
+    std::vector<uint8_t> config;
+    const ConfigRead read = device_.read_config_bytes(key_, config);
+    identity_known_ = read != ConfigRead::unreadable;
+    identity_ = key_identity_of(config);
     for (const wchar_t* folder : kDownloadFolders) {
-        for (const wchar_t* letters : kDownloadExtensions) {
-            if (!key_still_there(true)) {
-                return EraseResult{EraseOutcome::key_changed, deleted_, not_deleted_};
-            }
-            if (is_real_folder(folder)) {
-                erase_matching_files(folder, letters);
-            }
+        if (!key_still_there(true) || stopped_) {
+            break;
         }
+        erase_folder(folder);
     }
-    if (key_gone_) {
-        return EraseResult{EraseOutcome::key_changed, deleted_, not_deleted_};
+    // A key pulled mid-way makes every call fail: that is what the user is told.
+    if (!result_.not_deleted.empty() && !key_gone_) {
+        static_cast<void>(key_still_there(true));
     }
-    return EraseResult{all_deleted_ ? EraseOutcome::erased : EraseOutcome::incomplete, deleted_, not_deleted_};
+    result_.outcome = outcome();
+    return result_;
 }
+
+class Listing : public EraseObserver {
+public:
+    explicit Listing(std::vector<std::wstring>& paths) : paths_(paths) {}
+    void deleted(const std::wstring& path) override { paths_.push_back(path); }
+
+private:
+    std::vector<std::wstring>& paths_;
+};
+
+bool is_folder_path(const std::wstring& path) { return !path.empty() && path.back() == L'\\'; }
 
 }  // namespace
 
-EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files, Clock& clock) {
-    return EraseRun(key, device, files, clock).run();
+EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, Clock& clock, EraseObserver* observer,
+                               EraseMode mode) {
+    return EraseRun(key, device, clock, observer, mode).run();
 }
 
-EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files, Clock& clock,
-                            UserMessages& messages, const LanguageTable& strings) {
+std::vector<std::wstring> paths_not_deleted(const EraseResult& result) {
+    std::vector<std::wstring> paths;
+    std::size_t start = 0;
+    for (std::size_t end = result.not_deleted.find(L'\0'); end != std::wstring::npos;
+         end = result.not_deleted.find(L'\0', start)) {
+        paths.push_back(result.not_deleted.substr(start, end - start));
+        start = end + 1;
+    }
+    return paths;
+}
+
+EraseResult list_downloads(const KeyIdentity& key, DeviceDrive& device, Clock& clock, std::vector<std::wstring>& paths) {
+    paths.clear();
+    Listing listing(paths);
+    EraseResult listed = erase_downloads_on(key, device, clock, &listing, EraseMode::dry_run);
+    // Downloads that would stay are no failure to list; folders that cannot be read are.
+    std::wstring unread;
+    for (const std::wstring& path : paths_not_deleted(listed)) {
+        if (is_folder_path(path)) {
+            unread += path;
+            unread += L'\0';
+        }
+    }
+    if ((listed.outcome == EraseOutcome::incomplete || listed.outcome == EraseOutcome::skipped_some) && unread.empty()) {
+        listed.outcome = EraseOutcome::erased;
+    }
+    listed.not_deleted = unread;
+    return listed;
+}
+
+EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, Clock& clock, UserMessages& messages,
+                            const LanguageTable& strings) {
     if (!confirmed(messages, strings, Text::erase_confirmation)) {
         return EraseResult{};
     }
@@ -165,13 +314,15 @@ EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSys
     if (!device.still_attached(key)) {
         result.outcome = EraseOutcome::no_key;
     } else {
-        result = erase_downloads_on(key, device, files, clock);
+        result = erase_downloads_on(key, device, clock);
     }
     switch (result.outcome) {
         case EraseOutcome::no_key:
         case EraseOutcome::key_changed: show_error(messages, strings, Text::key_changed); break;
-        case EraseOutcome::incomplete: show_error(messages, strings, Text::erase_incomplete); break;
+        case EraseOutcome::incomplete:
+        case EraseOutcome::skipped_some: show_error(messages, strings, Text::erase_incomplete); break;
         case EraseOutcome::declined:
+        case EraseOutcome::stopped:
         case EraseOutcome::erased: break;
     }
     return result;

@@ -12,16 +12,39 @@
 namespace lanternbook {
 
 enum class EraseOutcome {
-    declined,     // the user said no: nothing touched
-    no_key,       // the key was not there when the user confirmed
-    key_changed,  // the confirmed key went away or another took its place: stopped
-    incomplete,   // some downloads could not be deleted
+    declined,      // the user said no: nothing touched
+    no_key,        // the key was not there when the user confirmed
+    key_changed,   // the confirmed key went away or another took its place: stopped
+    stopped,       // the caller asked to stop between downloads
+    incomplete,    // some downloads could not be deleted, or a download folder read
+    skipped_some,  // every download went but those that are no plain files of the key
     erased,
+};
+
+// Why an entry with a download's name was left alone without being tried.
+enum class SkipReason {
+    link,         // a link to a file, wherever it leads
+    not_regular,  // a pipe, a device or a socket
+    folder_link,  // CARD or TACHO itself leads elsewhere
+};
+
+// Told what becomes of each download as the erase goes, in the order met,
+// and asked between downloads whether to go on. Paths are on the key.
+class EraseObserver {
+public:
+    virtual ~EraseObserver() = default;
+    virtual void deleted(const std::wstring& /*path*/) {}
+    virtual void skipped(const std::wstring& /*path*/, SkipReason /*reason*/) {}
+    // A download that stayed, or a download folder that could not be read
+    // (its path ends in a backslash); `reason` in the system's words, or empty.
+    virtual void not_deleted(const std::wstring& /*path*/, const std::wstring& /*reason*/) {}
+    virtual bool stop_requested() { return false; }
 };
 
 struct EraseResult {
     EraseOutcome outcome = EraseOutcome::declined;
     std::size_t deleted = 0;
+    std::size_t skipped = 0;
     // The downloads that stayed, and download folders that could not be
     // read, in the order met, each path followed by a NUL, which no file
     // name holds. One text rather than a list: the DLL, which only counts,
@@ -32,23 +55,31 @@ struct EraseResult {
 // The paths in result.not_deleted, one each.
 [[nodiscard]] std::vector<std::wstring> paths_not_deleted(const EraseResult& result);
 
-// Deletes the downloads on `key`, checking that the key is still that volume
-// before each folder-and-extension pass and at least every 250 ms of
-// deleting. Links are never stepped through nor deleted.
-[[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
-                                             Clock& clock);
+enum class EraseMode {
+    erase,
+    // Everything but the deleting: what is reported deleted is what an erase would delete now.
+    dry_run,
+};
 
-// What erase_downloads_on would delete on `key` now, in its order: the
-// same run with every deletion held back. The result tells whether the key
-// went away or a download folder could not be read (the folders in
-// not_deleted); downloads that would stay are no failure here.
-[[nodiscard]] EraseResult list_downloads(const KeyIdentity& key, Volumes& volumes, FileSystem& files, Clock& clock,
+// Deletes the downloads on `key` through its download folders held open,
+// checking that the key is still that volume, its folders where they were
+// and its CONFIG the key's own, before each folder-and-extension pass and
+// at least every 250 ms of deleting. Links are never stepped through nor
+// deleted. A listing after each folder catches what was reported deleted
+// yet is still there.
+[[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, Clock& clock,
+                                             EraseObserver* observer = nullptr, EraseMode mode = EraseMode::erase);
+
+// What erase_downloads_on would delete on `key` now, in its order.
+// Downloads that would stay are no failure here; folders that cannot be
+// read are, in not_deleted.
+[[nodiscard]] EraseResult list_downloads(const KeyIdentity& key, DeviceDrive& device, Clock& clock,
                                          std::vector<std::wstring>& paths);
 
 // The dialog's Erase on the key it shows: asks first, then works only while
 // that key is attached, and tells the user when the run did not erase
 // everything.
-[[nodiscard]] EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, FileSystem& files,
-                                          Clock& clock, UserMessages& messages, const LanguageTable& strings);
+[[nodiscard]] EraseResult erase_downloads(const KeyIdentity& key, DeviceDrive& device, Clock& clock,
+                                          UserMessages& messages, const LanguageTable& strings);
 
 }  // namespace lanternbook

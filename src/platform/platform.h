@@ -118,6 +118,10 @@ public:
     // folder, a pipe, a device, or a file that proves to be elsewhere.
     [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& name, FileAccess access,
                                                           FileDisposition disposition) = 0;
+    // Whether the entry of that name is a link, however the platform shows
+    // it in a listing: where a link to a file looks like a plain file, only
+    // opening it tells.
+    [[nodiscard]] virtual bool leads_elsewhere(const std::wstring& name) = 0;
     // A folder in it, held in turn; null for a link or a mount.
     [[nodiscard]] virtual std::unique_ptr<Folder> open_folder(const std::wstring& name) = 0;
     // A new folder in it that only this user may enter, held; null when

@@ -130,7 +130,9 @@ public:
             platform_.locked_paths.count(to_upper_ascii(place_.full())) != 0) {
             return false;
         }
-        place_.volume->nodes.erase(place_.key);
+        if (platform_.phantom_removes.count(to_upper_ascii(place_.full())) == 0) {
+            place_.volume->nodes.erase(place_.key);
+        }
         return true;
     }
 
@@ -207,13 +209,13 @@ public:
         if (!platform_.begin_call() || !reachable()) {
             return Lookup::failed;
         }
+        std::vector<FolderEntry> every;
         for (const auto& entry : volume_->nodes) {
-            if (parent_of_key(entry.first) != key_ || !fake_pattern_matches(pattern, entry.second->name)) {
-                continue;
+            if (parent_of_key(entry.first) == key_) {
+                every.push_back({entry.second->name, shown_attributes(*entry.second)});
             }
-            entries.push_back({entry.second->name, shown_attributes(*entry.second)});
         }
-        return entries.empty() ? Lookup::missing : Lookup::found;
+        return platform_.held_listing(FakePlatform::Place{volume_, letter_, key_}.full(), pattern, every, entries);
     }
 
     Lookup attributes(const std::wstring& name, uint32_t& attributes) override {
@@ -234,6 +236,7 @@ public:
             platform_.unopenable_paths.count(to_upper_ascii(full(name))) != 0) {
             return nullptr;
         }
+        platform_.opening_held(full(name));
         std::shared_ptr<FakePlatform::Node> found = child(name);
         if (found && disposition == FileDisposition::create_new) {
             return nullptr;
@@ -257,6 +260,14 @@ public:
         }
         FakePlatform::Place place{volume_, letter_, child_key(name)};
         return std::make_unique<FakeFile>(platform_, found, place, access);
+    }
+
+    bool leads_elsewhere(const std::wstring& name) override {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name)) {
+            return false;
+        }
+        const std::shared_ptr<FakePlatform::Node> found = child(name);
+        return found && !found->link_target.empty();
     }
 
     std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
@@ -500,6 +511,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     unopenable_paths = other.unopenable_paths;
     locked_paths = other.locked_paths;
     failing_replaces = other.failing_replaces;
+    phantom_removes = other.phantom_removes;
     write_limit = other.write_limit;
     volume_size = other.volume_size;
     label_setting_works = other.label_setting_works;
@@ -1101,6 +1113,16 @@ std::unique_ptr<Folder> FakePlatform::open_folder(const std::wstring& path) {
         start = slash + 1;
     }
     return std::make_unique<FakeFolder>(*this, drive->second, node, full[0], key);
+}
+
+Lookup FakePlatform::held_listing(const std::wstring& /*folder*/, const std::wstring& pattern,
+                                  const std::vector<FolderEntry>& every, std::vector<FolderEntry>& entries) {
+    for (const FolderEntry& entry : every) {
+        if (fake_pattern_matches(pattern, entry.name)) {
+            entries.push_back(entry);
+        }
+    }
+    return entries.empty() ? Lookup::missing : Lookup::found;
 }
 
 std::unique_ptr<Folder> FakePlatform::backup_place(std::wstring& path) {

@@ -112,6 +112,9 @@ public:
     bool places_unknown = false;               // open files cannot tell where they are
     std::set<std::wstring> locked_paths;       // upper-cased; delete fails
     std::set<std::wstring> failing_replaces;   // upper-cased target; replace fails
+    // Upper-cased; removing the file reports success and leaves it, as under
+    // Wine through a folder moved away under its handle.
+    std::set<std::wstring> phantom_removes;
     std::optional<std::size_t> write_limit;    // a file takes at most this many bytes of writes
     std::optional<uint64_t> volume_size;       // none: the size cannot be read
     bool label_setting_works = true;
@@ -184,6 +187,13 @@ public:
     uint64_t ticks_ms() override;
     ShellFormatOutcome shell_format(int drive_index) override;
     std::wstring module_path() override;
+
+    // What a held folder (its full path) lists for `pattern`, out of
+    // `every` entry it holds; a variant may list otherwise.
+    virtual Lookup held_listing(const std::wstring& folder, const std::wstring& pattern,
+                                const std::vector<FolderEntry>& every, std::vector<FolderEntry>& entries);
+    // A held folder is about to open the file at `path`.
+    virtual void opening_held(const std::wstring& /*path*/) {}
 
     // Counts a call; false for the call that is to fail.
     bool begin_call();

@@ -7,6 +7,7 @@ import io
 import json
 import sys
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -61,12 +62,66 @@ class Operators(unittest.TestCase):
                                                                      "return 10 + 0x1F + 7u + 1'000 + 1.5 + 1;"]),
         ("constant-1", "return 0x10 - 0;", ["return 0x0F - 0;", "return 0x10 - (-1);"]),
         ("constant-1", "int k[4] = {}; std::array<int, 4> m{}; static_assert(sizeof(k) == 16);", []),
+        ("boundary", "if (a == b || g() == 2) {}", ["if (a <= b || g() == 2) {}", "if (a >= b || g() == 2) {}",
+                                                  "if (a == b || g() <= 2) {}", "if (a == b || g() >= 2) {}"]),
+        ("boundary", "if (p == nullptr || nullptr == q || a != b) {} static_assert(sizeof(a) == 4);", []),
+        # Assignments, increments, a deref, a continue, a break out of a loop; a call that is not first on its line.
+        ("statement-deleted", "a = 1;\nb += g(a);\n++a;\n*p = 2;\nfor (;;) { if (a) { a--; continue; } }\n"
+                              "while (a < 3) { if (b) break; }\nif (a) { g(); }",
+         ["(deleted)", "(deleted)", "(deleted)", "(deleted)", "for (;;) { if (a) { continue; } }",
+          "for (;;) { if (a) { a--; } }", "while (a < 3) { if (b) {} }", "if (a) { }"]),
+        # Declarations, returns and calls of other operators, the breaks of a switch or of an endless loop.
+        ("statement-deleted", "int x = 1;\nstd::vector<int> v{1};\nconst Key& k = key();\nns::Type<int>* t = make();\n"
+                              "Type y(3);\ng(a);\nswitch (a) { case 1: break; default: break; }\n"
+                              "while (true) { if (a) break; }\nfor (int i = 0; i < a; ++i) {}\nreturn a;", []),
+        ("statement-deleted", "if (a)\n  a = 2;\nelse\n  b = 3;\nswitch (a) { case 1: a = 4; break; }",
+         ["{}", "{}", "switch (a) { case 1: break; }"]),
+        ("constant=0", "return 10 + 2 + 1 + 0x10;", ["return 0 + 2 + 1 + 0x10;", "return 10 + 0 + 1 + 0x10;",
+                                                   "return 10 + 2 + 1 + 0x00;"]),
+        ("constant=1", "return 10 + 2 + 1 + 0x10;", ["return 1 + 2 + 1 + 0x10;", "return 10 + 2 + 1 + 0x01;"]),
+        ("boolean", "bool x = true;\ng(false);\nwhile (true) {}\nif (a == false) {}",
+         ["bool x = false;", "g(true);", "if (a == true) {}"]),
+        ("initialiser-emptied", "Key k{a, b};\nauto v = uint32_t{a} << 2;\ng(Key{a});\nreturn {a, 1};",
+         ["Key k{};", "auto v = uint32_t{} << 2;", "g(Key{});", "return {};"]),
+        ("initialiser-set", "Key k{};\nint n = {};\ng({});\nreturn Key{};",
+         ["Key k{1};", "int n = {1};", "return Key{1};"]),
+        # Blocks, bodies of lambdas and local classes, and an empty-bodied loop are no initialisers.
+        ("initialiser-emptied", "if (a) { g(); }\nauto l = [a] { return a; };\n"
+                                "auto m = [](int x) -> Key { return x; };\nstruct Local { int v; };\n"
+                                "enum class E { one };\ndo { g(); } while (a);", []),
+        ("begin-end", "std::sort(v.begin(), v.end());\nauto r = std::rbegin(w);\np->cend();\nauto e = end(w);\n"
+                      "int begin = 0;",
+         ["std::sort(v.end(), v.end());", "std::sort(v.begin(), v.begin());", "auto r = std::rend(w);", "p->cbegin();"]),
+        ("loop-break", "for (int i = 0; i < a; ++i) { g(); }\nwhile (a) g();\ndo { g(); } while (a);\nfor (;;) {}",
+         ["for (int i = 0; i < a; ++i) { break; g(); }", "while (a) { break; g(); }", "do { break; g(); } while (a);",
+          "for (;;) { break;}"]),
+        # A continue would make a while or endless loop spin; a counted or range for ends anyway.
+        ("loop-continue", "for (int i = 0; i < a; ++i) g();\nfor (int x : v) {}\nwhile (a) { g(); }\n"
+                          "for (;;) {}\nfor (;true;) {}",
+         ["for (int i = 0; i < a; ++i) { continue; g(); }", "for (int x : v) { continue;}"]),
     ]
 
     def test_each_operator_makes_exactly_the_expected_mutants(self):
         for operator, body, expected in self.CASES:
             with self.subTest(operator=operator, body=body):
                 self.assertEqual(mutated(body, operator), expected)
+
+    def test_comments_literals_templates_shifts_and_arrows_are_left_alone(self):
+        bait = ["// a = b == c; x.begin(); true; 3\n", "/* for (;;) { i++; } */", 'L"x == 1 {a}; true"', "'='",
+                'R"(p.end() = 0;)"', "<std::vector<int>>", ">>", "->", "<<"]
+        text = ("void f(std::vector<std::vector<int>> v, P* p, int a) {\n"
+                "    // a = b == c; x.begin(); true; 3\n    /* for (;;) { i++; } */\n"
+                "    h(L\"x == 1 {a}; true\", '=', R\"(p.end() = 0;)\", p->q, a >> 2, a << 1);\n}\n")
+        spans = [(text.index(b), text.index(b) + len(b)) for b in bait]
+        mutants = mutation.mutants_of("x.cpp", text)
+        self.assertTrue(mutants)
+        for mutant in mutants:
+            for start, end in spans:
+                with self.subTest(mutant=mutant.label):
+                    # Only a deletion of the whole statement may take them along.
+                    if mutant.operator not in ("call-deleted", "statement-deleted"):
+                        self.assertFalse(start < mutant.end and mutant.start < end)
+                        self.assertFalse(mutant.start == mutant.end and start < mutant.start < end)
 
     def test_preprocessor_lines_are_never_mutated(self):
         text = "#include <vector>\n#define LIMIT 3 < 4 \\\n  && 5\n#if X == 1\nint g() {}\n#endif\n"
@@ -117,6 +172,42 @@ class Keys(unittest.TestCase):
         self.assertIn("match no mutant any more:\n  src/x.cpp: equality: gone -> away", text)
 
 
+class Selection(unittest.TestCase):
+    def test_families_and_operators_name_the_operators_to_use(self):
+        cases = [
+            ("loop", ["loop-break", "loop-continue"]),
+            ("boolean, loop-break", ["loop-break", "boolean"]),
+            ("comparison,equality", ["relational", "boundary", "equality"]),
+        ]
+        for text, expected in cases:
+            with self.subTest(text=text):
+                self.assertEqual(mutation.operator_names(text), [n for n in mutation.OPERATOR_NAMES if n in expected])
+        for wrong in ("loops", ",", "boolean,x"):
+            with self.subTest(wrong=wrong), self.assertRaises(mutation.argparse.ArgumentTypeError):
+                mutation.operator_names(wrong)
+
+    def test_every_operator_is_in_one_family(self):
+        names = [name for _, members in mutation.FAMILIES.values() for name in members]
+        self.assertEqual(len(names), len(set(names)))
+        made = {m.operator for m in mutation.mutants_of("x.cpp", Path(__file__).resolve().parents[2].joinpath(
+            "src/platform/posix/posix_files.cpp").read_text())}
+        self.assertLessEqual(made, set(names))
+        self.assertFalse(set(names) & set(mutation.FAMILIES))
+
+    def test_the_posix_layer_and_the_command_line_are_judged_by_the_program_s_tests(self):
+        cases = [
+            ("src/platform/posix/posix_files.cpp", "cli_tests_plain", "lanternbook"),
+            ("src/cli/commands.cpp", "cli_tests_plain", "lanternbook"),
+            ("src/maintenance/erase_downloads.cpp", "unit_tests_plain", None),
+            ("src/platform/win32/win32_platform.cpp", "unit_tests_plain", None),
+            ("other/clipped.cpp", "unit_tests_plain", None),
+        ]
+        for path, tests, program in cases:
+            with self.subTest(path=path):
+                suite = mutation.suite_of(path)
+                self.assertEqual((suite.tests, suite.program), (tests, program))
+
+
 class Sample(unittest.TestCase):
     def test_a_seed_picks_the_same_mutants_in_source_order(self):
         mutants = mutation.mutants_of("x.cpp", "int f(int a) {\n" + "g(a < 1);\n" * 20 + "return 0;\n}\n")
@@ -128,20 +219,27 @@ class Sample(unittest.TestCase):
 
 
 class FakeBuild:
-    """Answers of a build tree: whether the object and the tests build, the object's bytes, the test run."""
+    """Answers of a build tree: whether the object and the tests build, the object's bytes, the
+    program's digest after the link, the test run."""
 
-    def __init__(self, folder, compiles=True, object_bytes=b"mutant", links=True, tests=("killed", "A.b")):
-        self.dir, self.compiles, self.object_bytes, self.links, self.tests = folder, compiles, object_bytes, links, tests
-        self.tests_run = False
+    def __init__(self, folder, compiles=True, object_bytes=b"mutant", links=True, program="relinked",
+                 tests=("killed", "A.b")):
+        self.dir, self.compiles, self.object_bytes, self.links = folder, compiles, object_bytes, links
+        self.program, self.tests = program, tests
+        self.built, self.tests_run = [], None
 
     def ninja(self, target):
         if target == "unit.o":
             (self.dir / target).write_bytes(self.object_bytes)
             return self.compiles, "" if self.compiles else "unused variable"
+        self.built.append(target)
         return self.links, ""
 
-    def run_tests(self):
-        self.tests_run = True
+    def digest(self, output):
+        return self.program if output in self.built else "unmutated"
+
+    def run_tests(self, executable):
+        self.tests_run = executable
         return self.tests
 
 
@@ -154,24 +252,31 @@ class Running(unittest.TestCase):
         self.folder.cleanup()
 
     def test_each_build_answer_gives_its_outcome(self):
+        unit, cli = mutation.suite_of("src/x.cpp"), mutation.suite_of("src/cli/x.cpp")
         cases = [
-            (dict(compiles=False), ("invalid", "unused variable"), False),
-            (dict(object_bytes=b"original"), ("identical", ""), False),
-            (dict(links=False), ("invalid", ""), False),
-            (dict(tests=("survived", "")), ("survived", ""), True),
-            (dict(), ("killed", "A.b"), True),
+            (unit, dict(compiles=False), ("invalid", "unused variable"), None),
+            (unit, dict(object_bytes=b"original"), ("identical", ""), None),
+            (unit, dict(links=False), ("invalid", ""), None),
+            (unit, dict(tests=("survived", "")), ("survived", ""), "unit_tests_plain"),
+            (unit, dict(), ("killed", "A.b"), "unit_tests_plain"),
+            (cli, dict(), ("killed", "A.b"), "cli_tests_plain"),
+            # The process tests would run the unmutated program.
+            (cli, dict(program="unmutated"), ("invalid", "lanternbook unchanged"), None),
         ]
         saved_root = mutation.ROOT
         mutation.ROOT = self.dir
         try:
             (self.dir / "x.cpp").write_text("int f() { return 1; }\n")
             mutant = mutation.mutants_of("x.cpp", "int f() { return 1; }\n")[0]
-            for answers, expected, tests_run in cases:
-                with self.subTest(answers=answers):
+            for suite, answers, expected, tests_run in cases:
+                with self.subTest(tests=suite.tests, answers=answers):
                     build = FakeBuild(self.dir, **answers)
-                    outcome = mutation.run_mutant(mutant, "int f() { return 1; }\n", b"original", "unit.o", build,
+                    compiled = mutation.Compiled(suite, "unit.o", b"original", "unmutated" if suite.program else None)
+                    outcome = mutation.run_mutant(mutant, "int f() { return 1; }\n", compiled, build,
                                                   mutation.SourceGuard(self.dir / "work"))
                     self.assertEqual((outcome, build.tests_run), (expected, tests_run))
+                    if tests_run:
+                        self.assertEqual(build.built, suite.targets)
         finally:
             mutation.ROOT = saved_root
 
@@ -183,12 +288,29 @@ class Running(unittest.TestCase):
             ("kill -SEGV $$", ("killed", "signal 11")),
             ("sleep 5", ("killed", "timeout after 0.3 s")),
         ]
-        executable = self.dir / mutation.TEST_TARGET
+        executable = self.dir / "tests"
         for script, expected in cases:
             with self.subTest(script=script):
                 executable.write_text("#!/bin/sh\n" + script + "\n")
                 executable.chmod(0o755)
-                self.assertEqual(mutation.Build(self.dir, jobs=1, timeout=0.3).run_tests(), expected)
+                self.assertEqual(mutation.Build(self.dir, jobs=1, timeout=0.3).run_tests("tests"), expected)
+
+    def test_a_program_the_tests_started_dies_with_them_on_a_timeout(self):
+        executable = self.dir / "tests"
+        executable.write_text("#!/bin/sh\nsleep 30 &\necho $! > program.pid\nwait\n")
+        executable.chmod(0o755)
+        began = time.monotonic()
+        self.assertEqual(mutation.Build(self.dir, jobs=1, timeout=0.5).run_tests("tests"),
+                         ("killed", "timeout after 0.5 s"))
+        self.assertLess(time.monotonic() - began, 10)
+        pid = int((self.dir / "program.pid").read_text())
+        for _ in range(50):  # until its new parent has reaped it
+            status = Path(f"/proc/{pid}/status")
+            if not status.exists() or "zombie" in status.read_text():
+                break
+            time.sleep(0.05)
+        else:
+            self.fail(f"process {pid} still runs")
 
 
 class Restore(unittest.TestCase):

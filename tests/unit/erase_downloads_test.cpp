@@ -53,7 +53,7 @@ protected:
     EraseResult run() {
         const KeyIdentity key = device.find_key();
         platform.drive_mask_calls = 0;
-        return erase_downloads(key, device, platform, platform, platform, strings);
+        return erase_downloads(key, device, platform, platform, strings);
     }
 
     std::vector<std::wstring> error_texts() const { return platform.error_texts(); }
@@ -231,7 +231,9 @@ TEST_F(EraseDownloads, NeverStepsThroughALink) {
     platform.add_folder_link(L"K:\\TACHO\\more.ddd", L"C:\\Fleet");
     add_files({L"K:\\TACHO\\a.ddd", L"K:\\TACHO\\b.dtg"});
 
-    EXPECT_EQ(run().outcome, EraseOutcome::erased);
+    const EraseResult result = run();
+    EXPECT_EQ(result.outcome, EraseOutcome::skipped_some);
+    EXPECT_EQ(result.skipped, 2u);
 
     expect_kept({L"C:\\Fleet\\kept.ddd", L"C:\\Fleet\\kept.esm", L"K:\\TACHO\\more.ddd"});
     expect_gone({L"K:\\TACHO\\a.ddd", L"K:\\TACHO\\b.dtg"});
@@ -250,23 +252,20 @@ TEST_F(EraseDownloads, ListingNamesExactlyWhatAnEraseDeletes) {
     const KeyIdentity key = device.find_key();
 
     std::vector<std::wstring> listed;
-    ASSERT_EQ(list_downloads(key, platform, platform, platform, listed).outcome, EraseOutcome::erased);
+    ASSERT_EQ(list_downloads(key, device, platform, listed).outcome, EraseOutcome::erased);
     std::sort(listed.begin(), listed.end());
     std::vector<std::wstring> expected = downloads;
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed, expected);
     expect_kept(downloads);
 
-    const EraseResult result = erase_downloads_on(key, device, platform, platform);
+    const EraseResult result = erase_downloads_on(key, device, platform);
+    EXPECT_EQ(result.outcome, EraseOutcome::skipped_some);
     EXPECT_EQ(result.deleted, listed.size());
-    EXPECT_EQ(paths_not_deleted(result), std::vector<std::wstring>{L"K:\\TACHO\\link.ddd"});
+    EXPECT_EQ(result.skipped, 2u);
+    EXPECT_TRUE(paths_not_deleted(result).empty());
     expect_gone(downloads);
-
-    // A folder that cannot be read is not an empty one.
-    platform.failing_call = platform.calls + 3;
-    const EraseResult unread = list_downloads(key, platform, platform, platform, listed);
-    EXPECT_EQ(unread.outcome, EraseOutcome::incomplete);
-    EXPECT_EQ(paths_not_deleted(unread), std::vector<std::wstring>{L"K:\\CARD\\"});
+    expect_kept({L"C:\\Fleet\\theirs.ddd"});
 }
 
 TEST_F(EraseDownloads, NoKeyAfterTheQuestionIsReported) {
@@ -288,7 +287,7 @@ TEST(EraseDownloadsMessage, IsTheWholeEntryOfTheLanguage) {
         LanguageTable strings;
         strings.select_language(language);
 
-        EXPECT_EQ(erase_downloads(KeyIdentity{}, device, platform, platform, platform, strings).outcome,
+        EXPECT_EQ(erase_downloads(KeyIdentity{}, device, platform, platform, strings).outcome,
                   EraseOutcome::declined);
 
         const StringTable& table = string_table_for(language);
@@ -313,8 +312,10 @@ using testing::FakePlatform;
 // or a redirector may: every entry of the folder comes back.
 class UnfilteredListing : public FakePlatform {
 public:
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
-        return FakePlatform::list_folder(pattern.substr(0, pattern.rfind(L'\\') + 1) + L"*.*", entries);
+    Lookup held_listing(const std::wstring& /*folder*/, const std::wstring& /*pattern*/,
+                        const std::vector<FolderEntry>& every, std::vector<FolderEntry>& entries) override {
+        entries = every;
+        return entries.empty() ? Lookup::missing : Lookup::found;
     }
 };
 
@@ -337,7 +338,7 @@ TEST(EraseDownloadsNames, OnlyTheNameDecidesWhatIsADownloadWhateverTheListingRet
     }
     DeviceDrive device(platform, platform);
 
-    const EraseResult result = erase_downloads_on(device.find_key(), device, platform, platform);
+    const EraseResult result = erase_downloads_on(device.find_key(), device, platform);
 
     EXPECT_EQ(result.outcome, EraseOutcome::erased);
     EXPECT_EQ(result.deleted, downloads.size());
@@ -353,11 +354,10 @@ TEST(EraseDownloadsNames, OnlyTheNameDecidesWhatIsADownloadWhateverTheListingRet
 // POSIX: what it did list comes back with the failure.
 class BrokenCardListing : public FakePlatform {
 public:
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
-        const Lookup listed = FakePlatform::list_folder(pattern, entries);
-        return listed == Lookup::found && to_upper_ascii(pattern).find(L"\\CARD\\") != std::wstring::npos
-                   ? Lookup::failed
-                   : listed;
+    Lookup held_listing(const std::wstring& folder, const std::wstring& pattern,
+                        const std::vector<FolderEntry>& every, std::vector<FolderEntry>& entries) override {
+        const Lookup listed = FakePlatform::held_listing(folder, pattern, every, entries);
+        return listed == Lookup::found && to_upper_ascii(folder) == L"K:\\CARD" ? Lookup::failed : listed;
     }
 };
 
@@ -370,12 +370,18 @@ TEST(EraseDownloadsListing, WhatAFailedListingListedIsLeftAndTheRunSaysSo) {
     platform.add_file(L"K:\\TACHO\\b.ddd", "download");
     DeviceDrive device(platform, platform);
 
-    const EraseResult result = erase_downloads_on(device.find_key(), device, platform, platform);
+    const EraseResult result = erase_downloads_on(device.find_key(), device, platform);
 
     EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
     EXPECT_EQ(result.deleted, 1u);
     EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.ddd"));
     EXPECT_FALSE(platform.exists(L"K:\\TACHO\\b.ddd"));
+
+    // A folder that cannot be read is not an empty one to a listing either.
+    std::vector<std::wstring> listed;
+    const EraseResult unread = list_downloads(device.find_key(), device, platform, listed);
+    EXPECT_EQ(unread.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(paths_not_deleted(unread), std::vector<std::wstring>{L"K:\\CARD\\"});
 }
 
 TEST_F(EraseDownloads, ALinkUnderADownloadsNameStaysAndTheRunSaysSo) {
@@ -385,8 +391,9 @@ TEST_F(EraseDownloads, ALinkUnderADownloadsNameStaysAndTheRunSaysSo) {
 
     const EraseResult result = run();
 
-    EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(result.outcome, EraseOutcome::skipped_some);
     EXPECT_EQ(result.deleted, 1u);
+    EXPECT_EQ(result.skipped, 1u);
     expect_kept({L"K:\\CARD\\link.ddd"});
     EXPECT_EQ(error_texts(), std::vector<std::wstring>{L"Some downloads could not be erased."});
 }
@@ -399,11 +406,7 @@ public:
 
     DroppingKey() { ms_per_call = 0; }
 
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override {
-        ticks += kOpenMs;
-        return FakePlatform::open_file(path, access, disposition);
-    }
+    void opening_held(const std::wstring& /*path*/) override { ticks += kOpenMs; }
 
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override {
         if (!dropped && ticks >= drops_at && to_upper_ascii(root) == L"K:\\") {
@@ -449,7 +452,7 @@ TEST(EraseDownloadsKeyCheck, AKeyThatDropsOutIsNoticedWithin250MsOfDeleting) {
         platform.drops_at = row.drops_at;
         DeviceDrive device(platform, platform);
 
-        const EraseResult result = erase_downloads_on(device.find_key(), device, platform, platform);
+        const EraseResult result = erase_downloads_on(device.find_key(), device, platform);
 
         EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
         EXPECT_EQ(result.deleted, row.deleted);
@@ -457,6 +460,170 @@ TEST(EraseDownloadsKeyCheck, AKeyThatDropsOutIsNoticedWithin250MsOfDeleting) {
             EXPECT_EQ(platform.exists(downloads[i]), i >= row.deleted) << i;
         }
     }
+}
+
+}  // namespace
+}  // namespace lanternbook
+
+namespace lanternbook {
+namespace {
+
+using testing::FakePlatform;
+
+// What an observer was told, in order, one line each.
+class Told : public EraseObserver {
+public:
+    void deleted(const std::wstring& path) override { lines.push_back(L"deleted " + path); }
+    void skipped(const std::wstring& path, SkipReason reason) override {
+        const wchar_t* why = reason == SkipReason::link ? L"link" : reason == SkipReason::not_regular ? L"device"
+                                                                                                      : L"folder link";
+        lines.push_back(L"skipped " + path + L" (" + why + L")");
+    }
+    void not_deleted(const std::wstring& path, const std::wstring& reason) override {
+        lines.push_back(L"kept " + path + L" (" + reason + L")");
+    }
+    bool stop_requested() override { return ++asked > stop_after; }
+
+    std::vector<std::wstring> lines;
+    std::size_t asked = 0;
+    std::size_t stop_after = static_cast<std::size_t>(-1);
+};
+
+class EraseHeldFolders : public ::testing::Test {
+protected:
+    EraseHeldFolders() {
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_folder(L"K:\\CARD");
+        platform.add_folder(L"K:\\TACHO");
+        platform.add_file(L"K:\\CONFIG", std::vector<uint8_t>(32, '1'));
+        platform.add_folder(L"C:\\Archive");
+        platform.add_file(L"C:\\Archive\\a.ddd", "archived");
+        platform.add_file(L"C:\\Archive\\b.ddd", "archived");
+    }
+    EraseResult erase(Told& told, EraseMode mode = EraseMode::erase) {
+        return erase_downloads_on(device.find_key(), device, platform, &told, mode);
+    }
+
+    FakePlatform platform;
+    DeviceDrive device{platform, platform};
+};
+
+TEST_F(EraseHeldFolders, TheDryRunAndTheEraseTellTheSameOfEveryEntry) {
+    platform.add_file(L"K:\\CARD\\a.ddd", "d");
+    platform.add_file_link(L"K:\\CARD\\b.ddd", L"C:\\Archive\\b.ddd");
+    platform.add_special(L"K:\\CARD\\c.ddd", testing::Special::pipe);
+    platform.add_file(L"K:\\TACHO\\d.esm", "d");
+    platform.wipe_drive(L'C');  // nothing off the key to reach but what the links name
+    platform.add_folder(L"C:\\Archive");
+    platform.add_file(L"C:\\Archive\\b.ddd", "archived");
+
+    Told dry;
+    const EraseResult listed = erase(dry, EraseMode::dry_run);
+    EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.ddd"));
+    Told real;
+    const EraseResult erased = erase(real);
+
+    const std::vector<std::wstring> expected{L"skipped K:\\CARD\\b.ddd (link)", L"skipped K:\\CARD\\c.ddd (device)",
+                                             L"deleted K:\\CARD\\a.ddd", L"deleted K:\\TACHO\\d.esm"};
+    EXPECT_EQ(dry.lines, expected);
+    EXPECT_EQ(real.lines, expected);
+    EXPECT_EQ(listed.outcome, EraseOutcome::skipped_some);
+    EXPECT_EQ(erased.outcome, EraseOutcome::skipped_some);
+    EXPECT_EQ(erased.deleted, 2u);
+    EXPECT_EQ(platform.file_bytes(L"C:\\Archive\\b.ddd"), std::vector<uint8_t>({'a', 'r', 'c', 'h', 'i', 'v', 'e', 'd'}));
+}
+
+TEST_F(EraseHeldFolders, ADownloadFolderThatIsALinkIsSkippedByName) {
+    platform.wipe_drive(L'K');
+    platform.add_folder_link(L"K:\\CARD", L"C:\\Archive");
+    Told told;
+
+    EXPECT_EQ(erase(told).outcome, EraseOutcome::skipped_some);
+
+    EXPECT_EQ(told.lines, std::vector<std::wstring>{L"skipped K:\\CARD\\ (folder link)"});
+    EXPECT_TRUE(platform.exists(L"C:\\Archive\\a.ddd"));
+}
+
+// Another process swaps CARD for a link to an archive off the key mid-run:
+// the held folder never reaches the archive.
+TEST_F(EraseHeldFolders, CardSwappedForALinkMidRunNeverReachesWhereTheLinkLeads) {
+    for (const wchar_t* name : {L"a.ddd", L"b.ddd", L"c.ddd"}) {
+        platform.add_file(std::wstring(L"K:\\CARD\\") + name, "d");
+    }
+    bool swapped = false;
+    platform.before_call = [&](int) {
+        if (!swapped && !platform.exists(L"K:\\CARD\\a.ddd")) {
+            swapped = true;
+            platform.wipe_drive(L'K');
+            platform.add_file(L"K:\\CONFIG", std::vector<uint8_t>(32, '1'));
+            platform.add_folder(L"K:\\TACHO");
+            platform.add_folder_link(L"K:\\CARD", L"C:\\Archive");
+        }
+    };
+    Told told;
+
+    const EraseResult result = erase(told);
+
+    EXPECT_NE(result.outcome, EraseOutcome::erased);
+    EXPECT_EQ(platform.file_bytes(L"C:\\Archive\\a.ddd"), std::vector<uint8_t>({'a', 'r', 'c', 'h', 'i', 'v', 'e', 'd'}));
+    EXPECT_EQ(platform.file_bytes(L"C:\\Archive\\b.ddd"), std::vector<uint8_t>({'a', 'r', 'c', 'h', 'i', 'v', 'e', 'd'}));
+    EXPECT_EQ(result.deleted, 1u);
+}
+
+// As under Wine through a folder moved away under its handle: the system
+// says the file went, and the folder read again says it did not.
+TEST_F(EraseHeldFolders, ADeletionTheFolderBeliesIsReportedNotErased) {
+    platform.add_file(L"K:\\CARD\\a.ddd", "d");
+    platform.add_file(L"K:\\CARD\\b.ddd", "d");
+    platform.phantom_removes.insert(L"K:\\CARD\\B.DDD");
+    Told told;
+
+    const EraseResult result = erase(told);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(result.deleted, 1u);
+    EXPECT_EQ(told.lines, (std::vector<std::wstring>{L"deleted K:\\CARD\\a.ddd",
+                                                     L"kept K:\\CARD\\b.ddd (still there after it was deleted)"}));
+}
+
+TEST_F(EraseHeldFolders, AStopAskedForEndsTheRunBetweenDownloadsWithWhatWasDoneTold) {
+    for (const wchar_t* name : {L"a.ddd", L"b.ddd", L"c.ddd"}) {
+        platform.add_file(std::wstring(L"K:\\CARD\\") + name, "d");
+    }
+    Told told;
+    told.stop_after = 2;
+
+    const EraseResult result = erase(told);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::stopped);
+    EXPECT_EQ(result.deleted, 2u);
+    EXPECT_EQ(told.lines.size(), 2u);
+    EXPECT_TRUE(platform.exists(L"K:\\CARD\\c.ddd"));
+}
+
+// Under Wine a volume swapped in under the letter keeps the first one's
+// serial number; another key's CONFIG there still stops the run.
+TEST_F(EraseHeldFolders, AnotherKeysConfigUnderTheLetterStopsTheRun) {
+    platform.ms_per_call = 100;
+    for (int i = 0; i < 6; ++i) {
+        platform.add_file(L"K:\\TACHO\\" + std::to_wstring(i) + L".ddd", "d");
+    }
+    bool changed = false;
+    platform.before_call = [&](int) {
+        if (!changed && !platform.exists(L"K:\\TACHO\\0.ddd")) {
+            changed = true;
+            std::vector<uint8_t> theirs(32, '1');
+            theirs[25] = 9;
+            platform.add_file(L"K:\\CONFIG", theirs);
+        }
+    };
+    Told told;
+
+    const EraseResult result = erase(told);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
+    EXPECT_LT(result.deleted, 6u);
+    EXPECT_TRUE(platform.exists(L"K:\\TACHO\\5.ddd"));
 }
 
 }  // namespace

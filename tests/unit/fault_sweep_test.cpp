@@ -390,7 +390,7 @@ bool run_save(FaultWorld& world, const std::optional<Bytes>& new_config) {
 bool run_erase(FaultWorld& world, const std::optional<Bytes>&) {
     DialogHarness& dialog = world.dialog;
     const EraseResult result = erase_downloads(dialog.state.device.key(), dialog.state.device, dialog.platform,
-                                               dialog.platform, dialog.platform, dialog.state.strings);
+                                               dialog.platform, dialog.state.strings);
     const auto contents = dialog.platform.volume_contents(world.key_volume);
     const bool any_left = std::any_of(contents.begin(), contents.end(), [](const auto& entry) {
         const std::wstring& path = entry.first;

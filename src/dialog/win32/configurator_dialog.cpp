@@ -276,7 +276,7 @@ LRESULT ConfiguratorDialog::on_format(int /*id*/) {
 
 LRESULT ConfiguratorDialog::on_erase(int /*id*/) {
     // The run has told the user whatever did not happen.
-    static_cast<void>(erase_downloads(state_.device.key(), state_.device, platform_, platform_, platform_, state_.strings));
+    static_cast<void>(erase_downloads(state_.device.key(), state_.device, platform_, platform_, state_.strings));
     return 0;
 }
 

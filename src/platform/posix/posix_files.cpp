@@ -281,6 +281,13 @@ bool matches_as_windows_does(const std::string& pattern, const std::string& name
 }
 
 
+// Why a folder could not be opened at `name` in `folder`: a link is told as one.
+int folder_open_error(int folder, const std::string& name) {
+    const int error = errno;
+    struct stat info {};
+    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode) ? kIsLink : error;
+}
+
 // Whether a folder on the way to a private one cannot be changed by another
 // user: it is root's or ours, and others may not write in it, unless it is
 // root's and sticky (as /tmp is), where they cannot touch our entries.
@@ -369,6 +376,12 @@ public:
         return file;
     }
 
+    bool leads_elsewhere(const std::wstring& name) override {
+        struct stat info {};
+        return ::fstatat(fd_.get(), system_path(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISLNK(info.st_mode);
+    }
+
     std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
         return open_below(system_path(name));
     }
@@ -435,7 +448,7 @@ public:
     std::unique_ptr<PosixFolder> open_below(const std::string& name) {
         const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
-            *last_error_ = errno == ELOOP ? kIsLink : errno;
+            *last_error_ = folder_open_error(fd_.get(), name);
             return nullptr;
         }
         struct stat info {};
@@ -567,7 +580,7 @@ std::unique_ptr<PosixFolder> walk_to(const std::string& path, Walk walk, const s
             fd = ::openat(folder->descriptor(), part.c_str(), kFlags);
         }
         if (fd < 0) {
-            *last_error = errno == ELOOP ? kIsLink : errno;
+            *last_error = folder_open_error(folder->descriptor(), part);
             return nullptr;
         }
         if (::fstat(fd, &info) != 0) {

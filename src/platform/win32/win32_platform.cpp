@@ -480,6 +480,20 @@ public:
         }
         return std::make_unique<Win32File>(std::move(file), drive_of(held_->path), held_);
     }
+    bool leads_elsewhere(const std::wstring& name) override {
+        uint32_t shown = 0;
+        if (attributes(name, shown) != Lookup::found) {
+            return false;
+        }
+        if ((shown & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            return true;
+        }
+        // Under Wine a link to a file looks like one: its final path tells.
+        FileHandle handle(::CreateFileW(system_path(joined(path_, name)).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        return handle && upper_case(final_path_of(handle.get())) != upper_case(joined(final_path(), name));
+    }
     std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
         FileHandle folder;
         if (!plain_name(name) ||
