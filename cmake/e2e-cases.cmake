@@ -22,3 +22,9 @@ list(APPEND LANTERNBOOK_E2E_CASES
   "folder.lock_across_processes|folder_lock_across_processes|--keys,K"
   "folder.lock_after_crash|folder_lock_after_crash|--keys,K"
 )
+# The erase through held folders when the key's downloads or folders are not what they seem.
+list(APPEND LANTERNBOOK_E2E_CASES
+  "erase.download_links|erase_download_links|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/folder-links.sh"
+  "erase.key_swapped_mid_erase|erase_key_swapped_mid_erase|--keys,KS"
+  "erase.key_moved_mid_erase|erase_key_moved_mid_erase|--keys,K"
+)

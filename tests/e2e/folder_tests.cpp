@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <memory>
 #include <set>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "e2e/harness.h"
 #include "e2e/listings.h"
+#include "e2e/pulled_key.h"
 #include "platform/win32/win32_platform.h"
 
 using namespace e2e;
@@ -99,38 +99,6 @@ HANDLE start_group(const wchar_t* group) {
     }
     CloseHandle(process.hThread);
     return process.hProcess;
-}
-
-// The host path of a folder the driver reaches through Z:.
-std::wstring host_path(std::wstring folder) {
-    folder.erase(0, 2);
-    std::replace(folder.begin(), folder.end(), L'\\', L'/');
-    while (folder.size() > 1 && folder.back() == L'/') {
-        folder.pop_back();
-    }
-    return folder;
-}
-
-// Drive LETTER's link in the Wine prefix pointed at key folder `folder`
-// by the host's ln, as when another volume takes the key's letter: Wine's
-// DefineDosDeviceW leaves that link alone.
-bool map_letter(wchar_t letter, const std::wstring& folder) {
-    wchar_t prefix[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH) == 0) {
-        return false;
-    }
-    const wchar_t link[] = {static_cast<wchar_t>(towlower(letter)), L':', L'\0'};
-    std::wstring command = L"/bin/ln -sfn " + host_path(folder) + L" " + prefix + L"/dosdevices/" + link;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    // Wine runs a host program as a process of its own, but tells nothing of its end.
-    if (!CreateProcessW(L"Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
 }
 
 // Key K:'s letter taken by key S:'s folder; given back when it dies.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "text/text_utils.h"
 
 // ntdll's listing of a folder by its handle, which MinGW's winternl.h leaves out.
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc_routine,
@@ -195,7 +196,7 @@ std::wstring final_path_of(HANDLE handle) {
 // A held folder's handle and what it was checked to be.
 struct HeldFolder {
     FileHandle handle;
-    std::wstring path;  // as checked, "K:\CARD"
+    std::wstring path;  // as checked, "K:\\CARD"
     std::wstring name;  // the system's name of it when it was checked
     uint32_t serial = 0;
     bool serial_known = false;
@@ -329,15 +330,6 @@ private:
     FolderShare folder_;
 };
 
-std::wstring upper_case(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'a' && c <= L'z') {
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-        }
-    }
-    return text;
-}
-
 // "K:\CARD" for "K:\CARD\" and "K:\" for "K:\": a folder's path as its final path gives it.
 std::wstring folder_form(std::wstring path) {
     if (path.compare(0, 4, L"\\\\?\\") == 0) {
@@ -349,11 +341,12 @@ std::wstring folder_form(std::wstring path) {
     return path;
 }
 
-// A 64-bit FNV-1a hash of a text, for a name the system keys objects by.
-uint64_t text_hash(const std::wstring& text) {
-    constexpr uint64_t kOffset = 1469598103934665603ull;
-    constexpr uint64_t kPrime = 1099511628211ull;
-    uint64_t hash = kOffset;
+// A 32-bit FNV-1a hash of a text, for a name the system keys objects by;
+// two folders that share one only share a lock.
+uint32_t text_hash(const std::wstring& text) {
+    constexpr uint32_t kOffset = 2166136261u;
+    constexpr uint32_t kPrime = 16777619u;
+    uint32_t hash = kOffset;
     for (const wchar_t c : text) {
         hash = (hash ^ static_cast<uint16_t>(c)) * kPrime;
     }
@@ -480,41 +473,13 @@ public:
         }
         return std::make_unique<Win32File>(std::move(file), drive_of(held_->path), held_);
     }
+    // attributes() tells a link by the name its opened handle has, too.
     bool leads_elsewhere(const std::wstring& name) override {
         uint32_t shown = 0;
-        if (attributes(name, shown) != Lookup::found) {
-            return false;
-        }
-        if ((shown & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            return true;
-        }
-        // Under Wine a link to a file looks like one: its final path tells.
-        FileHandle handle(::CreateFileW(system_path(joined(path_, name)).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        return handle && upper_case(final_path_of(handle.get())) != upper_case(joined(final_path(), name));
+        return attributes(name, shown) == Lookup::found && (shown & kAttributeLink) != 0;
     }
-    std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
-        FileHandle folder;
-        if (!plain_name(name) ||
-            !open_in(held_->handle.get(), name, kFolderAccess, kShareAll, FILE_OPEN, FILE_DIRECTORY_FILE, folder)) {
-            return nullptr;
-        }
-        return hold(folder, joined(held_->path, name), joined(held_->name, name), buffer_);
-    }
-    std::unique_ptr<Folder> create_folder(const std::wstring& name) override {
-        FileHandle folder;
-        if (!plain_name(name) || !open_in(held_->handle.get(), name, kFolderAccess | DELETE, kShareAll, FILE_CREATE,
-                                          FILE_DIRECTORY_FILE, folder)) {
-            return nullptr;
-        }
-        std::unique_ptr<Win32Folder> made = hold(folder, joined(held_->path, name), joined(held_->name, name), buffer_);
-        if (!made) {
-            // What was made here is ours to take back.
-            static_cast<void>(set_deleted(folder.get()));
-        }
-        return made;
-    }
+    std::unique_ptr<Folder> open_folder(const std::wstring& name) override { return folder_in(name, FILE_OPEN); }
+    std::unique_ptr<Folder> create_folder(const std::wstring& name) override { return folder_in(name, FILE_CREATE); }
     bool delete_file(const std::wstring& name) override {
         return remove_entry(name, FILE_NON_DIRECTORY_FILE);
     }
@@ -526,18 +491,14 @@ public:
     bool on_same_volume(Folder& other) override {
         uint32_t mine = 0;
         uint32_t theirs = 0;
-        std::wstring my_path;
-        std::wstring their_path;
-        if (location(mine, my_path) != FilePlace::told || other.location(theirs, their_path) != FilePlace::told) {
-            return true;
-        }
-        return mine == theirs || same_text(my_path.substr(0, 2), their_path.substr(0, 2));
+        std::wstring path;
+        return !held_->volume_serial(mine) || other.location(theirs, path) != FilePlace::told || mine == theirs;
     }
     // The user's own temporary folder is the user's alone.
     bool private_to_user() override { return true; }
     std::unique_ptr<FolderLock> lock(unsigned wait_ms) override {
         // Keyed by the name the system gave the folder when it was checked.
-        const std::wstring name = L"Local\\lanternbook-folder-" + hex_of(text_hash(upper_case(held_->name)));
+        const std::wstring name = L"Local\\lanternbook-folder-" + hex_text(text_hash(to_upper_ascii(held_->name)), 8);
         HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
         if (mutex == nullptr) {
             return nullptr;
@@ -556,16 +517,25 @@ private:
     // Folders, links, pipes and devices are no files.
     static constexpr ULONG kNoFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
 
-    static std::wstring hex_of(uint64_t value) {
-        std::wstring text(16, L'0');
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            text[text.size() - 1 - i] = L"0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
-        }
-        return text;
-    }
     // Whether the system names the open `entry` as this folder's entry `name`.
     bool is_named(HANDLE entry, const std::wstring& name) {
         return same_text(object_name(entry, buffer_), joined(held_->name, name));
+    }
+    // The folder `name` opened or made (`disposition`), held.
+    std::unique_ptr<Folder> folder_in(const std::wstring& name, ULONG disposition) {
+        FileHandle folder;
+        // Only a folder made here may need taking back.
+        const ACCESS_MASK access = kFolderAccess | (disposition == FILE_CREATE ? DELETE : 0);
+        if (!plain_name(name) ||
+            !open_in(held_->handle.get(), name, access, kShareAll, disposition, FILE_DIRECTORY_FILE, folder)) {
+            return nullptr;
+        }
+        std::unique_ptr<Win32Folder> held = hold(folder, joined(held_->path, name), joined(held_->name, name), buffer_);
+        if (!held && disposition == FILE_CREATE) {
+            // What was made here is ours to take back.
+            static_cast<void>(set_deleted(folder.get()));
+        }
+        return held;
     }
     // A file (`kind` FILE_NON_DIRECTORY_FILE) or an empty folder removed
     // through its own handle; never a link, which under Wine would take

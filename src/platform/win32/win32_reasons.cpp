@@ -70,6 +70,8 @@ public:
         }
         return std::make_unique<NotedFile>(std::move(file), error_);
     }
+    // A link is an answer, not a failure.
+    bool leads_elsewhere(const std::wstring& name) override { return folder_->leads_elsewhere(name); }
     std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
         return noted_folder(folder_->open_folder(name), error_);
     }
