@@ -1,12 +1,23 @@
 #!/usr/bin/env bash
 # Benchmarks the real DLL under Wine against bare floors measured in the same
 # run and prints the table. Four ordinary folders are mapped on D: to G: and
-# the emulated key on H:, so every search walks past them.
+# the emulated key on H:, so every search walks past them. Then, as root, the
+# native command line against its own floors on tmpfs keys.
 # Usage: bench.sh [--runs N] [--files N] [--cycles N]
-# BENCH_WIN32_DIR picks the 32-bit build tree (default build/bench-win32).
+# BENCH_WIN32_DIR picks the 32-bit build tree (default build/bench-win32),
+# BENCH_CLI_DIR the command line's (default build/bench-cli).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 win32_dir=${BENCH_WIN32_DIR:-$root/build/bench-win32}
+cli_dir=${BENCH_CLI_DIR:-$root/build/bench-cli}
+runs=11
+arguments=("$@")
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --runs) runs=$2; shift 2 ;;
+        *) shift ;;
+    esac
+done
 
 if [ ! -f "$win32_dir/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$win32_dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
@@ -33,5 +44,8 @@ key=$(fresh_key H)
 echo "Emulated key on H: is $key"
 
 start_display
-cd "$win32_dir"
-wine ./lanternbook-bench.exe "$@"
+(cd "$win32_dir" && wine ./lanternbook-bench.exe "${arguments[@]}")
+stop_wine
+stop_display
+
+"$root/scripts/bench-cli.sh" --runs "$runs"
