@@ -283,12 +283,13 @@ bool PosixVolumes::volume_identity(const std::wstring& root, uint32_t& serial_nu
     }
     uint64_t mount = 0;
     const bool mount_told = mount_of(AT_FDCWD, path.c_str(), 0, mount);
-    for (const KnownRoot& known : known_) {
-        if (mount_told && known.path == path && known.mount == mount && known.device == info.st_dev) {
-            serial_number = known.serial;
-            label = known.label;
-            return true;
-        }
+    const auto same = std::find_if(known_.begin(), known_.end(), [&](const KnownRoot& known) {
+        return mount_told && known.path == path && known.mount == mount && known.device == info.st_dev;
+    });
+    if (same != known_.end()) {
+        serial_number = same->serial;
+        label = same->label;
+        return true;
     }
     read_identity(info, mount_told ? &mount : nullptr, serial_number, label);
     if (!mount_told) {

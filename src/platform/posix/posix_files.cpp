@@ -346,10 +346,10 @@ public:
             if (name == "." || name == ".." || !matches_as_windows_does(name_pattern, name)) {
                 continue;
             }
-            uint32_t attributes = 0;
+            uint32_t shown = 0;
             // Gone since the folder was read: not listed.
-            if (attributes_at(name, attributes)) {
-                entries.push_back(FolderEntry{core_name(name), attributes});
+            if (attributes_at(name, shown)) {
+                entries.push_back(FolderEntry{core_name(name), shown});
             }
         }
         ::closedir(listing);

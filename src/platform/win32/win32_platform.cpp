@@ -6,6 +6,7 @@
 #include <winternl.h>
 
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -225,6 +226,8 @@ public:
         }
     }
     FolderShare& operator=(const FolderShare&) = delete;
+    FolderShare(FolderShare&&) = delete;
+    FolderShare& operator=(FolderShare&&) = delete;
     ~FolderShare() {
         if (held_ != nullptr && --held_->owners == 0) {
             delete held_;
@@ -305,7 +308,7 @@ private:
         if (!folder_) {
             name = L"\\??\\" + path.substr(0, path.find_last_of(L'\\') + 1) + name;
         }
-        const ULONG name_bytes = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+        const auto name_bytes = static_cast<ULONG>(name.size()) * static_cast<ULONG>(sizeof(wchar_t));
         std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFORMATION) + name_bytes, 0);
         auto* const rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
         rename->ReplaceIfExists = replacing;
@@ -344,13 +347,11 @@ std::wstring folder_form(std::wstring path) {
 // A 32-bit FNV-1a hash of a text, for a name the system keys objects by;
 // two folders that share one only share a lock.
 uint32_t text_hash(const std::wstring& text) {
-    constexpr uint32_t kOffset = 2166136261u;
-    constexpr uint32_t kPrime = 16777619u;
-    uint32_t hash = kOffset;
-    for (const wchar_t c : text) {
-        hash = (hash ^ static_cast<uint16_t>(c)) * kPrime;
-    }
-    return hash;
+    constexpr uint32_t kOffset = 2166136261U;
+    constexpr uint32_t kPrime = 16777619U;
+    return std::accumulate(text.begin(), text.end(), kOffset, [](uint32_t hash, wchar_t c) {
+        return (hash ^ static_cast<uint16_t>(c)) * kPrime;
+    });
 }
 
 struct MutexTraits {
@@ -398,7 +399,7 @@ public:
         // "*.*" is every name, as FindFirstFileW takes it.
         std::wstring mask = pattern == L"*.*" ? L"*" : pattern;
         UNICODE_STRING text{};
-        text.Buffer = &mask[0];
+        text.Buffer = mask.data();
         text.Length = static_cast<USHORT>(mask.size() * sizeof(wchar_t));
         text.MaximumLength = text.Length;
         for (BOOLEAN first = TRUE;; first = FALSE) {
@@ -461,9 +462,9 @@ public:
         if (!opened && !made) {
             return nullptr;
         }
-        ULONG attributes = 0;
+        ULONG shown = 0;
         if (!is_named(file.get(), name) || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
-            !basic_attributes(file.get(), attributes) || (attributes & kNoFile) != 0) {
+            !basic_attributes(file.get(), shown) || (shown & kNoFile) != 0) {
             // What was made here is ours to take back.
             if (made) {
                 static_cast<void>(set_deleted(file.get()));
@@ -543,23 +544,23 @@ private:
     // gets it back when it stays.
     bool remove_entry(const std::wstring& name, ULONG kind) {
         FileHandle entry;
-        ULONG attributes = 0;
+        ULONG shown = 0;
         if (!plain_name(name) || !open_in(held_->handle.get(), name, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE,
                                           kShareAll, FILE_OPEN, kind, entry)) {
             return false;
         }
         if (!is_named(entry.get(), name) || ::GetFileType(entry.get()) != FILE_TYPE_DISK ||
-            !basic_attributes(entry.get(), attributes) || (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+            !basic_attributes(entry.get(), shown) || (shown & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
             return refused();
         }
-        const bool read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-        if (read_only && !set_basic_attributes(entry.get(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        const bool read_only = (shown & FILE_ATTRIBUTE_READONLY) != 0;
+        if (read_only && !set_basic_attributes(entry.get(), shown & ~FILE_ATTRIBUTE_READONLY)) {
             return false;
         }
         if (!set_deleted(entry.get())) {
             if (read_only) {
                 const DWORD error = ::GetLastError();
-                static_cast<void>(set_basic_attributes(entry.get(), attributes));
+                static_cast<void>(set_basic_attributes(entry.get(), shown));
                 ::SetLastError(error);
             }
             return false;
