@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -303,8 +304,13 @@ bool read_document(const std::string& path, Services& services, std::string& tex
         }
         return true;
     }
+    // The file the user named, reached as named, links and all.
+    const std::wstring named = as_named(wide_from_utf8(path));
+    const std::size_t cut = named.find_last_of(L"\\/");
+    std::unique_ptr<Folder> folder =
+        services.files.open_folder(cut == std::wstring::npos ? std::wstring(L".") : named.substr(0, cut == 0 ? 1 : cut));
     std::unique_ptr<File> file =
-        services.files.open_file(wide_from_utf8(path), FileAccess::read, FileDisposition::open_existing);
+        folder ? folder->open_file(named.substr(cut + 1), FileAccess::read, FileDisposition::open_existing) : nullptr;
     std::vector<uint8_t> chunk(kReadChunk);
     std::size_t count = 0;
     while (file && text.size() <= kDocumentLimit) {
@@ -605,24 +611,24 @@ bool put_back_confirmed(const BackupRecord& record, const std::string& shown_roo
 // The backup that goes onto `key`: the one --from names, else the one made of
 // that key, else onto an empty folder the only one there is. `own` tells
 // whether it was made of that key.
-std::optional<UnfinishedFormat> backup_for(const Invocation& command, const std::vector<UnfinishedFormat>& found,
-                                           const KeyIdentity& key, const RecoveryServices& recovery,
-                                           Services& services, const Errors& errors, Exit& exit, bool& own) {
+UnfinishedFormat* backup_for(const Invocation& command, std::vector<UnfinishedFormat>& found, const KeyIdentity& key,
+                             const RecoveryServices& recovery, Services& services, const Errors& errors, Exit& exit,
+                             bool& own) {
     const std::string shown_root = shown_path(key.root, services.separator);
-    std::vector<const UnfinishedFormat*> candidates;
+    std::vector<UnfinishedFormat*> candidates;
     if (command.has("--from")) {
         const std::wstring from = wide_from_utf8(command.value("--from"));
-        for (const UnfinishedFormat& unfinished : found) {
+        for (UnfinishedFormat& unfinished : found) {
             if (same_folder(unfinished.folder, from, services.separator)) {
                 candidates.push_back(&unfinished);
             }
         }
         if (candidates.empty()) {
             exit = errors.fail(Exit::no_key, command.value("--from") + ": no backup folder with a whole record there");
-            return std::nullopt;
+            return nullptr;
         }
     } else {
-        for (const UnfinishedFormat& unfinished : found) {
+        for (UnfinishedFormat& unfinished : found) {
             if (record_is_of(unfinished.record, key, recovery)) {
                 candidates.push_back(&unfinished);
             }
@@ -640,10 +646,10 @@ std::optional<UnfinishedFormat> backup_for(const Invocation& command, const std:
                                              : shown_root + ": " + std::to_string(candidates.size()) +
                                                    " backups of this key; name one with --from:" +
                                                    listed_paths(folders, services.separator));
-        return std::nullopt;
+        return nullptr;
     }
     own = record_is_of(candidates.front()->record, key, recovery);
-    return *candidates.front();
+    return candidates.front();
 }
 
 // Whether `root` is a volume's own root, not a folder on one: its parent, if
@@ -705,12 +711,19 @@ Exit list_unfinished(const Invocation& command, const std::vector<UnfinishedForm
     return Exit::done;
 }
 
-Exit put_back_unfinished(const Invocation& command, const std::vector<UnfinishedFormat>& found, Services& services,
+Exit put_back_unfinished(const Invocation& command, std::vector<UnfinishedFormat>& found, Services& services,
                          std::ostream& out, std::ostream& err, const Errors& errors) {
     if (command.has("--json")) {
         return errors.fail(Exit::refused, std::string("--json lists; it does not go with --key"));
     }
-    const std::wstring root = wide_from_utf8(command.value("--key"));
+    // Whether the key is a volume's root is told by its parent: a relative path has none to tell by.
+    std::error_code absolute_failed;
+    const std::filesystem::path named = std::filesystem::absolute(std::filesystem::u8path(command.value("--key")),
+                                                                  absolute_failed).lexically_normal();
+    std::wstring root = wide_from_utf8(absolute_failed ? command.value("--key") : named.u8string());
+    while (root.size() > 1 && (root.back() == L'/' || (root.back() == L'\\' && root.size() > 3))) {
+        root.pop_back();
+    }
     const std::string shown_root = shown_path(root, services.separator);
     NamedKeyVolumes volumes(services.volumes, services.files, root);
     DeviceDrive device(volumes, services.files);
@@ -721,9 +734,8 @@ Exit put_back_unfinished(const Invocation& command, const std::vector<Unfinished
     const RecoveryServices recovery{device, services.files, volumes, services.clock};
     Exit exit = Exit::done;
     bool own = false;
-    const std::optional<UnfinishedFormat> backup =
-        backup_for(command, found, key, recovery, services, errors, exit, own);
-    if (!backup) {
+    UnfinishedFormat* backup = backup_for(command, found, key, recovery, services, errors, exit, own);
+    if (backup == nullptr) {
         return exit;
     }
     const std::string shown_folder = shown_path(backup->folder, services.separator);
@@ -747,29 +759,45 @@ Exit put_back_unfinished(const Invocation& command, const std::vector<Unfinished
             return errors.fail(Exit::refused, std::string("nothing put back"));
         }
     }
-    if (put_back_onto(*backup, root, !own, recovery) != Recovery::put_back) {
+    const Recovery put = put_back_onto(*backup, root, !own, recovery);
+    if (put != Recovery::put_back && put != Recovery::label_not_set) {
         return errors.fail(Exit::io_failure, shown_root + ": not everything could be put back" +
                                                  utf8_from_wide(reason_of(services.files)) + "; the copy stays in " +
                                                  shown_folder);
     }
     const std::size_t count = files_held(backup->record);
-    return label_put_back(root, backup->record,
-                          "put back " + std::to_string(count) + (count == 1 ? " file" : " files") + " onto " +
-                              shown_root + "; removed " + shown_folder + "\n",
-                          services, out, errors);
+    const std::string put_text =
+        "put back " + std::to_string(count) + (count == 1 ? " file" : " files") + " onto " + shown_root;
+    uint32_t attributes = 0;
+    // Every file is back; the copy going too is a second thing, told as it is.
+    if (services.files.attributes(backup->folder, attributes) != Lookup::missing) {
+        out << put_text << '\n';
+        return errors.fail(Exit::io_failure, shown_folder + ": the copy could not be removed" +
+                                                 utf8_from_wide(reason_of(services.files)));
+    }
+    return label_put_back(root, backup->record, put_text + "; removed " + shown_folder + "\n", services, out, errors);
 }
 
 Exit run_recover(const Invocation& command, Services& services, std::ostream& out, std::ostream& err,
                  const Errors& errors) {
-    const std::wstring in = command.has("--in") ? wide_from_utf8(command.value("--in")) : services.files.temp_folder();
-    uint32_t attributes = 0;
-    if (in.empty() || services.files.attributes(in, attributes) != Lookup::found ||
-        (attributes & kAttributeFolder) == 0) {
-        return errors.fail(Exit::no_key,
-                           (in.empty() ? std::string("the temporary folder") : shown_path(in, services.separator)) +
-                               ": no such folder" + utf8_from_wide(reason_of(services.files)));
+    std::vector<UnfinishedFormat> found;
+    std::wstring in;
+    Lookup searched = Lookup::missing;
+    if (command.has("--in")) {
+        in = wide_from_utf8(command.value("--in"));
+        searched = find_unfinished_formats_in(services.files, in, found);
+    } else {
+        std::unique_ptr<Folder> place = services.files.backup_place(in);
+        searched = place ? find_unfinished_formats_in(services.files, in, found) : Lookup::failed;
     }
-    const std::vector<UnfinishedFormat> found = find_unfinished_formats_in(services.files, in);
+    const std::string shown_in = in.empty() ? std::string("the backup folder") : shown_path(in, services.separator);
+    if (searched == Lookup::missing) {
+        return errors.fail(Exit::no_key, shown_in + ": no such folder");
+    }
+    if (searched == Lookup::failed) {
+        // Another user could have put there whatever it holds: nothing of it is read.
+        return errors.fail(Exit::refused, shown_in + ": not used" + utf8_from_wide(reason_of(services.files)));
+    }
     return command.has("--key") ? put_back_unfinished(command, found, services, out, err, errors)
                                 : list_unfinished(command, found, in, services, out, errors);
 }

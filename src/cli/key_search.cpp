@@ -1,14 +1,24 @@
 #include "cli/key_search.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "text/text_utils.h"
+#include "text/utf8_text.h"
 
 namespace lanternbook::cli {
 
 std::wstring reason_of(FileSystem& files) {
     const std::wstring reason = files.failure_reason();
     return reason.empty() ? reason : L": " + reason;
+}
+
+std::wstring as_named(const std::wstring& named) {
+    // The folder the user named, links in its path taken as the user meant
+    // them: from here on it is reached without stepping through any.
+    std::error_code failed;
+    const std::filesystem::path real = std::filesystem::canonical(std::filesystem::u8path(utf8_from_wide(named)), failed);
+    return failed ? named : wide_from_utf8(real.u8string());
 }
 
 ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSystem& files) {
@@ -23,7 +33,7 @@ ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSys
             chosen.exit = Exit::no_key;
             chosen.error = L"--key " + *named_root + L": no such folder";
         } else {
-            chosen.root = *named_root;
+            chosen.root = as_named(*named_root);
         }
         return chosen;
     }

@@ -36,7 +36,10 @@ struct ChosenKey {
 [[nodiscard]] std::wstring reason_of(FileSystem& files);
 
 // The folder named with --key when there is one, or the only key attached.
-[[nodiscard]] ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSystem& files);
+[[nodiscard]] // A folder named on the command line as an absolute path free of links.
+[[nodiscard]] std::wstring as_named(const std::wstring& named);
+
+ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSystem& files);
 
 enum class FolderKind {
     key,         // a key's root, by its label or by its CONFIG

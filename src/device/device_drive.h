@@ -22,6 +22,8 @@ constexpr wchar_t kDateFileName[] = L"DATE";
 // name already taken (a file left by a crash, or a link) gets a digit.
 constexpr wchar_t kConfigHelperFileName[] = L"CONFIG.NEW";
 constexpr unsigned kConfigHelperAttempts = 10;
+// How long a Save, or a put-back, waits for another on the same key.
+constexpr unsigned kKeyLockWaitMs = 10000;
 
 // True for a volume label that names a key: it holds the volume word in any case.
 [[nodiscard]] bool label_names_key(const std::wstring& label);
@@ -84,19 +86,11 @@ public:
     [[nodiscard]] bool still_attached(const KeyIdentity& key);
     std::wstring drive_display_name(const std::wstring& root);
 
-    // The one way to a file on the key: `relative` (parts joined by "\")
-    // under key.root, opened only as a regular file of that very volume:
-    // never through a link, never a folder, a device or a pipe. Null otherwise.
-    [[nodiscard]] std::unique_ptr<File> open_on_key(const KeyIdentity& key, const std::wstring& relative,
+    // The one way to a file in the key's root: `name` opened through the
+    // root held, only as a regular file of that very volume: never through
+    // a link, never a folder, a device or a pipe. Null otherwise.
+    [[nodiscard]] std::unique_ptr<File> open_on_key(const KeyIdentity& key, const std::wstring& name,
                                                     FileAccess access, FileDisposition disposition);
-    // Copies a file of the key into a new file at `target`, off the key; true
-    // when all `size` bytes of it are there.
-    [[nodiscard]] bool copy_from_key(const KeyIdentity& key, const std::wstring& relative, const std::wstring& target,
-                                     uint64_t& size);
-    // Copies `source` into a new file `relative` on the key, never over
-    // anything already there; true when all `size` bytes are there.
-    [[nodiscard]] bool copy_to_key(const std::wstring& source, const KeyIdentity& key, const std::wstring& relative,
-                                   uint64_t size);
 
     // The key's root folder, held, once it proves to be that volume's root.
     [[nodiscard]] std::unique_ptr<Folder> open_root(const KeyIdentity& key);
@@ -146,11 +140,12 @@ private:
     // until it goes, Windows may keep showing the key's old volume.
     void remove_stale_usb_device();
     [[nodiscard]] ConfigRead read_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes);
-    // open_on_key, once: the file opened is checked to be where it was asked for.
-    [[nodiscard]] std::unique_ptr<File> open_checked(const KeyIdentity& key, const std::wstring& relative,
-                                                     FileAccess access, FileDisposition disposition);
+    [[nodiscard]] ConfigRead read_bytes_in(Folder& root, std::vector<uint8_t>& bytes);
+    // open_always made new only where nothing is, so whatever is made is ours.
+    [[nodiscard]] std::unique_ptr<File> open_in(Folder& root, const std::wstring& name, FileAccess access,
+                                                FileDisposition disposition);
     // A new file of our own beside CONFIG, to become it.
-    [[nodiscard]] std::unique_ptr<File> create_helper(const KeyIdentity& key);
+    [[nodiscard]] std::unique_ptr<File> create_helper(Folder& root);
 
     Volumes& volumes_;
     FileSystem& files_;

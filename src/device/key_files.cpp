@@ -12,38 +12,10 @@ namespace {
 constexpr uint8_t kDateMarker[] = {'1', '1', '1', '1', '1', '1'};
 // The attributes a CONFIG keeps when it is replaced.
 constexpr uint32_t kKeptAttributes = kAttributeHidden | kAttributeSystem | kAttributeArchive;
-constexpr std::size_t kCopyChunk = std::size_t{64} * 1024;
 
 
 bool same_path(const std::wstring& where, const std::wstring& path) {
     return to_upper_ascii(where) == to_upper_ascii(path);
-}
-
-// Copies what is left of `from` into `to`; true when every byte went.
-bool copy_contents(File& from, File& to, uint64_t& copied) {
-    std::vector<uint8_t> chunk(kCopyChunk);
-    copied = 0;
-    while (true) {
-        std::size_t got = 0;
-        if (!from.read(chunk.data(), chunk.size(), got)) {
-            return false;
-        }
-        if (got == 0) {
-            break;
-        }
-        std::size_t put = 0;
-        if (!to.write(chunk.data(), got, put) || put != got) {
-            return false;
-        }
-        copied += got;
-    }
-    return true;
-}
-
-// Whether `file`, just written, holds `size` bytes on its device.
-bool holds_exactly(File& file, uint64_t size) {
-    uint64_t on_disk = 0;
-    return file.flush() && file.size(on_disk) && on_disk == size && file.close();
 }
 
 }  // namespace
@@ -51,46 +23,24 @@ bool holds_exactly(File& file, uint64_t size) {
 std::wstring config_path_on(const std::wstring& root) { return with_trailing_backslash(root) + kConfigFileName; }
 std::wstring date_path_on(const std::wstring& root) { return with_trailing_backslash(root) + kDateFileName; }
 
-std::unique_ptr<File> DeviceDrive::open_on_key(const KeyIdentity& key, const std::wstring& relative,
-                                               FileAccess access, FileDisposition disposition) {
-    if (!key.found() || relative.empty()) {
-        return nullptr;
-    }
-    if (disposition != FileDisposition::open_always) {
-        return open_checked(key, relative, access, disposition);
-    }
-    // Made new only where nothing is, so that whatever is made is known to be ours.
-    std::unique_ptr<File> existing = open_checked(key, relative, access, FileDisposition::open_existing);
-    uint32_t ignored = 0;
-    if (existing || files_.attributes(with_trailing_backslash(key.root) + relative, ignored) != Lookup::missing) {
-        return existing;
-    }
-    return open_checked(key, relative, access, FileDisposition::create_new);
+std::unique_ptr<File> DeviceDrive::open_on_key(const KeyIdentity& key, const std::wstring& name, FileAccess access,
+                                               FileDisposition disposition) {
+    std::unique_ptr<Folder> root = open_root(key);
+    return root ? open_in(*root, name, access, disposition) : nullptr;
 }
 
-std::unique_ptr<File> DeviceDrive::open_checked(const KeyIdentity& key, const std::wstring& relative,
-                                                FileAccess access, FileDisposition disposition) {
-    const std::wstring path = with_trailing_backslash(key.root) + relative;
-    std::unique_ptr<File> file = files_.open_file(path, access, disposition);
-    if (!file) {
-        return nullptr;
+std::unique_ptr<File> DeviceDrive::open_in(Folder& root, const std::wstring& name, FileAccess access,
+                                           FileDisposition disposition) {
+    if (disposition != FileDisposition::open_always) {
+        return root.open_file(name, access, disposition);
     }
-    uint32_t serial = 0;
-    std::wstring where;
-    // Where the platform can follow a link to a file, the opened file tells
-    // where it really is: anywhere but this name on this volume is refused,
-    // and so is a file that cannot tell.
-    const FilePlace place = file->location(serial, where);
-    if (place == FilePlace::not_linked ||
-        (place == FilePlace::told && serial == key.volume_serial && same_path(where, path))) {
-        return file;
+    // Made new only where nothing is, so that whatever is made is known to be ours.
+    std::unique_ptr<File> existing = root.open_file(name, access, FileDisposition::open_existing);
+    uint32_t ignored = 0;
+    if (existing || root.attributes(name, ignored) != Lookup::missing) {
+        return existing;
     }
-    file.reset();
-    // Made just now on a volume that took the key's place: made undone.
-    if (disposition == FileDisposition::create_new) {
-        static_cast<void>(files_.delete_file(path));
-    }
-    return nullptr;
+    return root.open_file(name, access, FileDisposition::create_new);
 }
 
 std::unique_ptr<Folder> DeviceDrive::open_root(const KeyIdentity& key) {
@@ -110,37 +60,18 @@ bool DeviceDrive::still_in_place(Folder& folder, const KeyIdentity& key, const s
             same_path(with_trailing_backslash(where), with_trailing_backslash(path)));
 }
 
-bool DeviceDrive::copy_from_key(const KeyIdentity& key, const std::wstring& relative, const std::wstring& target,
-                                uint64_t& size) {
-    std::unique_ptr<File> from = open_on_key(key, relative, FileAccess::read, FileDisposition::open_existing);
-    if (!from) {
-        return false;
-    }
-    std::unique_ptr<File> to = files_.open_file(target, FileAccess::write, FileDisposition::create_new);
-    uint64_t expected = 0;
-    return to && from->size(expected) && copy_contents(*from, *to, size) && size == expected &&
-           holds_exactly(*to, size);
-}
-
-bool DeviceDrive::copy_to_key(const std::wstring& source, const KeyIdentity& key, const std::wstring& relative,
-                              uint64_t size) {
-    std::unique_ptr<File> from = files_.open_file(source, FileAccess::read, FileDisposition::open_existing);
-    if (!from) {
-        return false;
-    }
-    // Only into a file made here: whatever is on the key under that name stays.
-    std::unique_ptr<File> to = open_on_key(key, relative, FileAccess::write, FileDisposition::create_new);
-    uint64_t copied = 0;
-    return to && copy_contents(*from, *to, copied) && copied == size && holds_exactly(*to, size);
-}
-
 ConfigRead DeviceDrive::read_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes) {
+    std::unique_ptr<Folder> root = open_root(key);
+    return root ? read_bytes_in(*root, bytes) : (bytes.clear(), ConfigRead::unreadable);
+}
+
+ConfigRead DeviceDrive::read_bytes_in(Folder& root, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    std::unique_ptr<File> file = open_on_key(key, kConfigFileName, FileAccess::read, FileDisposition::open_existing);
+    std::unique_ptr<File> file = root.open_file(kConfigFileName, FileAccess::read, FileDisposition::open_existing);
     if (!file) {
         uint32_t ignored = 0;
-        return files_.attributes(config_path_on(key.root), ignored) == Lookup::missing ? ConfigRead::no_config
-                                                                                        : ConfigRead::unreadable;
+        return root.attributes(kConfigFileName, ignored) == Lookup::missing ? ConfigRead::no_config
+                                                                             : ConfigRead::unreadable;
     }
     std::vector<uint8_t> buffer(kConfigReadLimit, 0);
     std::size_t bytes_read = 0;
@@ -184,15 +115,25 @@ void DeviceDrive::ensure_date_file(const KeyIdentity& key) {
     static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written) && file->close());
 }
 
-std::unique_ptr<File> DeviceDrive::create_helper(const KeyIdentity& key) {
+std::unique_ptr<File> DeviceDrive::create_helper(Folder& root) {
+    // Helpers of ours that a Save cut short left: under the key's lock no
+    // other Save is writing one, so every one there is stale.
+    std::vector<FolderEntry> stale;
+    if (root.list(std::wstring(kConfigHelperFileName) + L"*", stale) == Lookup::found) {
+        for (const FolderEntry& entry : stale) {
+            if (!entry.is_folder() && !entry.is_link() && !entry.is_device()) {
+                static_cast<void>(root.delete_file(entry.name));
+            }
+        }
+    }
     // Never written through an entry that was there before: it may be a
-    // link leading off the key.
+    // link leading off the key that could not be removed.
     std::unique_ptr<File> helper;
     for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
         const std::wstring helper_name =
             kConfigHelperFileName +
             (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
-        helper = open_on_key(key, helper_name, FileAccess::write, FileDisposition::create_new);
+        helper = root.open_file(helper_name, FileAccess::write, FileDisposition::create_new);
     }
     return helper;
 }
@@ -201,9 +142,14 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
     if (!key.found()) {
         return ConfigWrite::no_key;
     }
-    const std::wstring config_path = config_path_on(key.root);
+    std::unique_ptr<Folder> root = open_root(key);
+    // Saves on one key take turns: the one waiting finds the other's CONFIG and no helper of it.
+    std::unique_ptr<FolderLock> lock = root ? root->lock(kKeyLockWaitMs) : nullptr;
+    if (!lock) {
+        return ConfigWrite::failed;
+    }
     uint32_t old_attributes = 0;
-    const Lookup existing = files_.attributes(config_path, old_attributes);
+    const Lookup existing = root->attributes(kConfigFileName, old_attributes);
     if (existing == Lookup::failed) {
         return ConfigWrite::failed;
     }
@@ -217,7 +163,7 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
     ConfigImage image = encode_config(config);
     if (replacing) {
         std::vector<uint8_t> current;
-        const ConfigRead read = read_bytes(key, current);
+        const ConfigRead read = read_bytes_in(*root, current);
         // Gone since it was looked at: there is nothing of it to keep.
         if (read == ConfigRead::unreadable) {
             return ConfigWrite::unreadable;
@@ -229,7 +175,7 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
         keep_key_identity(current, image);
     }
 
-    std::unique_ptr<File> helper = create_helper(key);
+    std::unique_ptr<File> helper = create_helper(*root);
     if (!helper) {
         return ConfigWrite::failed;
     }
@@ -243,7 +189,7 @@ ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig
     // The last moment to notice another volume under this key's letter; the
     // helper itself is moved, so only the volume it is on can be written.
     const bool same_key = ready && still_attached(key);
-    if (same_key && helper->replace(config_path) && helper->close()) {
+    if (same_key && helper->replace(kConfigFileName) && helper->close()) {
         return ConfigWrite::written;
     }
     static_cast<void>(helper->set_attributes(kAttributeArchive) && helper->remove());

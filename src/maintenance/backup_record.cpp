@@ -7,12 +7,15 @@ namespace lanternbook {
 namespace {
 
 // Tells a person who opens the file, and the program, what it is.
-constexpr char kMark[] = "lanternbook backup record 1\n";
+constexpr char kMark[] = "lanternbook backup record 2\n";
+constexpr char kFirstMark[] = "lanternbook backup record 1\n";
 constexpr std::size_t kMarkLength = sizeof kMark - 1;
 constexpr std::size_t kIdentityMaxBytes = 7;
 constexpr std::size_t kMadeFields = 6;
-constexpr std::size_t kRecordLength = kMarkLength + 4 + 4 + 8 + 1 + kIdentityMaxBytes + 2 * kMadeFields +
-                                      kRecordedFiles * (1 + 8) + 1 + 2 * kRecordLabelLength;
+constexpr std::size_t kFirstRecordLength = kMarkLength + 4 + 4 + 8 + 1 + kIdentityMaxBytes + 2 * kMadeFields +
+                                           kRecordedFiles * (1 + 8) + 1 + 2 * kRecordLabelLength;
+constexpr std::size_t kRecordLength = kFirstRecordLength + kRecordedFiles * (1 + 8);
+constexpr uint64_t kHashPrime = 1099511628211ull;
 
 class Writer {
 public:
@@ -42,9 +45,23 @@ private:
     std::size_t at_ = kMarkLength;
 };
 
-// When the backup was made, to the second, in this order.
-constexpr uint16_t SystemTime::*kMadeFieldsInOrder[kMadeFields] = {
-    &SystemTime::year, &SystemTime::month, &SystemTime::day, &SystemTime::hour, &SystemTime::minute, &SystemTime::second};
+// When the backup was made, to the second, in this order, with each field's range.
+struct MadeField {
+    uint16_t SystemTime::*field;
+    uint16_t lowest;
+    uint16_t highest;
+};
+constexpr MadeField kMadeFieldsInOrder[kMadeFields] = {
+    {&SystemTime::year, 1601, 30827}, {&SystemTime::month, 1, 12},  {&SystemTime::day, 1, 31},
+    {&SystemTime::hour, 0, 23},       {&SystemTime::minute, 0, 59}, {&SystemTime::second, 0, 59}};
+
+// A label as a volume can bear it: no control character, no half of a pair.
+bool printable(const std::wstring& label) {
+    return std::none_of(label.begin(), label.end(), [](wchar_t c) {
+        const auto unit = static_cast<uint32_t>(c);
+        return unit < 0x20 || (unit >= 0x7F && unit < 0xA0) || (unit >= 0xD800 && unit < 0xE000);
+    });
+}
 
 }  // namespace
 
@@ -53,8 +70,17 @@ bool BackupRecord::operator==(const BackupRecord& other) const {
            volume_bytes == other.volume_bytes && identity == other.identity && made.year == other.made.year &&
            made.month == other.made.month && made.day == other.made.day && made.hour == other.made.hour &&
            made.minute == other.made.minute && made.second == other.made.second && held == other.held &&
-           sizes == other.sizes;
+           sizes == other.sizes && attributes == other.attributes && hashes == other.hashes && hashed == other.hashed;
 }
+
+uint64_t hash_bytes(uint64_t hash, const uint8_t* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        hash = (hash ^ data[i]) * kHashPrime;
+    }
+    return hash;
+}
+
+bool identity_names_a_key(const std::vector<uint8_t>& identity) { return !identity.empty() && identity[0] != 0; }
 
 std::vector<uint8_t> encode_record(const BackupRecord& record) {
     Writer w;
@@ -67,8 +93,8 @@ std::vector<uint8_t> encode_record(const BackupRecord& record) {
     for (std::size_t i = 0; i < kIdentityMaxBytes; ++i) {
         w.number(i < identity ? record.identity[i] : 0, 1);
     }
-    for (const auto field : kMadeFieldsInOrder) {
-        w.number(record.made.*field, 2);
+    for (const MadeField& made : kMadeFieldsInOrder) {
+        w.number(record.made.*made.field, 2);
     }
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
         w.number(record.held[i] ? 1 : 0, 1);
@@ -79,11 +105,18 @@ std::vector<uint8_t> encode_record(const BackupRecord& record) {
     for (std::size_t i = 0; i < kRecordLabelLength; ++i) {
         w.number(i < label ? static_cast<uint16_t>(record.label[i]) : 0, 2);
     }
+    for (std::size_t i = 0; i < kRecordedFiles; ++i) {
+        w.number(record.attributes[i], 1);
+        w.number(record.hashes[i], 8);
+    }
     return w.out;
 }
 
 bool decode_record(const uint8_t* data, std::size_t size, BackupRecord& record) {
-    if (data == nullptr || size != kRecordLength || !std::equal(kMark, kMark + kMarkLength, data)) {
+    const bool current = size == kRecordLength && data != nullptr && std::equal(kMark, kMark + kMarkLength, data);
+    const bool first = size == kFirstRecordLength && data != nullptr &&
+                       std::equal(kFirstMark, kFirstMark + kMarkLength, data);
+    if (!current && !first) {
         return false;
     }
     Reader r(data, size);
@@ -98,15 +131,17 @@ bool decode_record(const uint8_t* data, std::size_t size, BackupRecord& record) 
             read.identity.push_back(byte);
         }
     }
-    for (const auto field : kMadeFieldsInOrder) {
-        read.made.*field = static_cast<uint16_t>(r.number(2));
+    bool in_range = identity <= kIdentityMaxBytes;
+    for (const MadeField& made : kMadeFieldsInOrder) {
+        const auto value = static_cast<uint16_t>(r.number(2));
+        in_range = in_range && value >= made.lowest && value <= made.highest;
+        read.made.*made.field = value;
     }
-    bool flags_whole = identity <= kIdentityMaxBytes;
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
         const uint64_t held = r.number(1);
-        flags_whole = flags_whole && held <= 1;
         read.held[i] = held == 1;
         read.sizes[i] = r.number(8);
+        in_range = in_range && held <= 1 && (read.held[i] || read.sizes[i] == 0) && read.sizes[i] <= read.volume_bytes;
     }
     const auto label = static_cast<std::size_t>(r.number(1));
     for (std::size_t i = 0; i < kRecordLabelLength; ++i) {
@@ -115,7 +150,14 @@ bool decode_record(const uint8_t* data, std::size_t size, BackupRecord& record) 
             read.label.push_back(c);
         }
     }
-    if (!flags_whole || label > kRecordLabelLength) {
+    read.hashed = current;
+    for (std::size_t i = 0; current && i < kRecordedFiles; ++i) {
+        const uint64_t attributes = r.number(1);
+        in_range = in_range && (attributes & ~uint64_t{kKeptFileAttributes}) == 0;
+        read.attributes[i] = static_cast<uint8_t>(attributes);
+        read.hashes[i] = r.number(8);
+    }
+    if (!in_range || label > kRecordLabelLength || !printable(read.label)) {
         return false;
     }
     record = read;

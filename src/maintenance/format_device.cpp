@@ -125,10 +125,8 @@ FormatOutcome FormatRun::format_and_put_back(const KeyIdentity& key) {
 FormatOutcome FormatRun::put_back(const KeyIdentity& formatted_volume) {
     KeyIdentity formatted = formatted_volume;
     // Without the word in its label the key would never be found again.
-    if (!label_names_key(formatted.label)) {
-        if (!s_.volumes.set_volume_label(formatted.root, key_.label)) {
-            return restored(FormatOutcome::settings_lost, backup_.restore(formatted));
-        }
+    const bool labelled = label_names_key(formatted.label) || set_key_label(s_.volumes, formatted.root, key_.label);
+    if (labelled && !label_names_key(formatted.label)) {
         formatted.label = key_.label;
     }
     // A format gives the volume a new serial number; it is still the key shown.
@@ -139,7 +137,10 @@ FormatOutcome FormatRun::put_back(const KeyIdentity& formatted_volume) {
         static_cast<void>(save_config(formatted, s_.device, s_.device.config()));
     }
     const bool date_back = s_.device.reset_date_file(formatted);
-    return restored(date_back ? FormatOutcome::formatted : FormatOutcome::settings_lost, backup_.restore(formatted));
+    const FormatOutcome outcome = !date_back ? FormatOutcome::settings_lost
+                                  : labelled ? FormatOutcome::formatted
+                                             : FormatOutcome::label_not_set;
+    return restored(outcome, backup_.restore(formatted));
 }
 
 FormatOutcome FormatRun::restored(FormatOutcome outcome, RestoreResult result) {
@@ -165,6 +166,7 @@ FormatOutcome FormatRun::finish(FormatOutcome outcome) {
         case FormatOutcome::unverifiable: show_error(s_.messages, strings_, Text::format_unverifiable, folder); break;
         case FormatOutcome::other_volume: show_error(s_.messages, strings_, Text::other_volume, folder); break;
         case FormatOutcome::settings_lost: show_error(s_.messages, strings_, Text::save_failed, folder); break;
+        case FormatOutcome::label_not_set: show_error(s_.messages, strings_, Text::label_not_set, key_.label); break;
         case FormatOutcome::files_left_behind: show_error(s_.messages, strings_, Text::restore_failed, folder); break;
         case FormatOutcome::backup_left_behind:
             show_error(s_.messages, strings_, Text::backup_not_removed, folder);

@@ -21,6 +21,7 @@ enum class FormatOutcome {
     unverifiable,       // after the shell's dialog the volume could not be read: nothing written
     other_volume,       // another volume with content took the key's place: nothing written
     settings_lost,      // formatted, but DATE could not be put back
+    label_not_set,      // formatted and everything back, but no label naming the key could be set
     files_left_behind,  // formatted, but some files are only in the backup folder
     backup_left_behind, // everything is back, but the backup folder could not be removed
 };

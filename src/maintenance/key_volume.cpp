@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <vector>
 
+#include "device/device_drive.h"
 #include "text/text_utils.h"
 
 namespace lanternbook {
@@ -16,10 +18,12 @@ constexpr int64_t kSmallVolumeMin = 486;
 constexpr int64_t kSmallVolumeMax = 489;
 constexpr int64_t kLargeVolumeMin = 960;
 constexpr int64_t kLargeVolumeMax = 1000;
+// The longest label a FAT volume bears.
+constexpr std::size_t kFatLabelLength = 11;
 
 // Entries a freshly formatted volume may already hold: the file system's
 // own, and Wine's record of a volume's label and serial number.
-constexpr const wchar_t* kFreshVolumeEntries[] = {L".", L"..", L"System Volume Information", L"$RECYCLE.BIN",
+constexpr const wchar_t* kFreshVolumeEntries[] = {L"System Volume Information", L"$RECYCLE.BIN",
                                                   L".windows-label", L".windows-serial"};
 constexpr wchar_t kEveryEntry[] = L"*.*";
 
@@ -35,15 +39,31 @@ bool size_accepted(uint64_t total_bytes) {
            (mebibytes >= kLargeVolumeMin && mebibytes <= kLargeVolumeMax);
 }
 
-bool holds_nothing(FileSystem& files, const std::wstring& root) {
+bool holds_nothing(Folder& root) {
     std::vector<FolderEntry> entries;
-    if (files.list_folder(with_trailing_backslash(root) + kEveryEntry, entries) == Lookup::failed) {
+    if (root.list(kEveryEntry, entries) == Lookup::failed) {
         return false;
     }
     return std::all_of(entries.begin(), entries.end(), [](const FolderEntry& entry) {
         return std::any_of(std::begin(kFreshVolumeEntries), std::end(kFreshVolumeEntries),
                            [&entry](const wchar_t* fresh) { return to_upper_ascii(entry.name) == to_upper_ascii(fresh); });
     });
+}
+
+bool holds_nothing(FileSystem& files, const std::wstring& root) {
+    std::unique_ptr<Folder> folder = files.open_folder(root);
+    return folder && holds_nothing(*folder);
+}
+
+bool set_key_label(Volumes& volumes, const std::wstring& root, const std::wstring& label) {
+    if (volumes.set_volume_label(root, label)) {
+        return true;
+    }
+    const std::wstring fitted = label.substr(0, kFatLabelLength);
+    if (fitted != label && label_names_key(fitted) && volumes.set_volume_label(root, fitted)) {
+        return true;
+    }
+    return label != kVolumeWord && volumes.set_volume_label(root, kVolumeWord);
 }
 
 }  // namespace lanternbook

@@ -41,8 +41,8 @@ enum class FilePlace {
     unknown,     // it could not tell, so it is not to be trusted
 };
 
-// `entry` reaches the file's attributes and its removal, not its bytes; write
-// reaches those too.
+// `entry` reaches the file's attributes and its removal, not its bytes;
+// write and read_write reach those too.
 enum class FileAccess { read, write, read_write, entry };
 // open_always opens what is there, or else creates a new file. create_new
 // fails on anything already there, a link included: what it writes can only
@@ -127,9 +127,10 @@ public:
     // A new folder in it that only this user may enter, held; null when
     // anything already has that name.
     [[nodiscard]] virtual std::unique_ptr<Folder> create_folder(const std::wstring& name) = 0;
-    // Removes a file, or a link itself: never what a link leads to.
+    // Removes a file, read-only, hidden or system ones too, or a link
+    // itself: never what a link leads to.
     [[nodiscard]] virtual bool delete_file(const std::wstring& name) = 0;
-    // Removes an empty folder, or a folder link itself.
+    // Removes an empty folder, whatever its attributes, or a folder link itself.
     [[nodiscard]] virtual bool remove_folder(const std::wstring& name) = 0;
     // Where the folder really is, as File::location tells it.
     [[nodiscard]] virtual FilePlace location(uint32_t& volume_serial, std::wstring& path) = 0;
@@ -147,25 +148,8 @@ public:
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // Null when the file cannot be opened. Only a regular file opens: never
-    // a folder, a device or a pipe, never through a link at the end of the
-    // path, and never by waiting for someone at the other end.
-    [[nodiscard]] virtual std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                                          FileDisposition disposition) = 0;
-    // Entries matching a pattern such as "X:\CARD\*.ddd", "." and ".." included
-    // where the platform lists them; `missing` for no folder or no match.
-    [[nodiscard]] virtual Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) = 0;
     // Links report themselves, not their target.
     [[nodiscard]] virtual Lookup attributes(const std::wstring& path, uint32_t& attributes) = 0;
-    [[nodiscard]] virtual bool set_attributes(const std::wstring& path, uint32_t attributes) = 0;
-    [[nodiscard]] virtual bool file_size(const std::wstring& path, uint64_t& bytes) = 0;
-    [[nodiscard]] virtual bool delete_file(const std::wstring& path) = 0;
-    // False when anything is already there: a folder made here is ours alone.
-    [[nodiscard]] virtual bool create_folder(const std::wstring& path) = 0;
-    // Removes an empty folder, or a folder link itself.
-    [[nodiscard]] virtual bool remove_folder(const std::wstring& path) = 0;
-    // The user's temporary folder in its long form; empty on failure.
-    virtual std::wstring temp_folder() = 0;
     // The folder at `path`, held, reached without stepping through a link
     // at any level of the path; null otherwise.
     [[nodiscard]] virtual std::unique_ptr<Folder> open_folder(const std::wstring& path) = 0;

@@ -50,6 +50,14 @@ TEST(Utf8Text, RoundTripsEveryByteSequence) {
 class PosixFiles : public ::testing::Test {
 protected:
     std::wstring path(const std::string& name) const { return wide(folder / name); }
+    // A folder below the test's own, held.
+    std::unique_ptr<Folder> held(const std::string& name) { return files.open_folder(path(name)); }
+    // A file by its path, through its folder held.
+    std::unique_ptr<File> open(const std::wstring& full, FileAccess access, FileDisposition disposition) {
+        const std::size_t cut = full.find_last_of(L"/\\");
+        std::unique_ptr<Folder> parent = files.open_folder(full.substr(0, cut == 0 ? 1 : cut));
+        return parent ? parent->open_file(full.substr(cut + 1), access, disposition) : nullptr;
+    }
     TempFolder folder;
     posix::PosixFileSystem files;
 };
@@ -93,7 +101,10 @@ TEST_F(PosixFiles, BackslashesSeparateParts) {
     fs::create_directory(folder / "CARD");
     write_text(folder / "CARD/a.ddd", "abc");
     uint64_t size = 0;
-    EXPECT_TRUE(files.file_size(wide(folder.path()) + L"\\CARD\\a.ddd", size));
+    std::unique_ptr<File> file =
+        open(wide(folder.path()) + L"\\CARD\\a.ddd", FileAccess::read, FileDisposition::open_existing);
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->size(size));
     EXPECT_EQ(size, 3u);
 }
 
@@ -103,22 +114,24 @@ TEST_F(PosixFiles, ListingMatchesThePatternInAnyCase) {
         write_text(folder / ("CARD/" + std::string(name)), "x");
     }
     fs::create_directory(folder / "CARD/g.ddd");
+    std::unique_ptr<Folder> card = held("CARD");
+    ASSERT_TRUE(card);
     std::vector<FolderEntry> entries;
-    ASSERT_EQ(files.list_folder(path("CARD") + L"\\*.ddd", entries), Lookup::found);
+    ASSERT_EQ(card->list(L"*.ddd", entries), Lookup::found);
     std::vector<std::wstring> names;
     for (const FolderEntry& entry : entries) {
         names.push_back(entry.name + (entry.is_folder() ? L"/" : L""));
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L".f.ddd", L"B.DDD", L"a.ddd", L"c.Ddd", L"g.ddd/"}));
-    EXPECT_EQ(files.list_folder(path("CARD") + L"\\*.dtg", entries), Lookup::missing);
-    EXPECT_EQ(files.list_folder(path("TACHO") + L"\\*.ddd", entries), Lookup::missing);
+    EXPECT_EQ(card->list(L"*.dtg", entries), Lookup::missing);
+    EXPECT_EQ(held("TACHO"), nullptr);
 
-    // As on Windows, "*.*" is every name: one with no dot, such as CONFIG, too.
+    // As on Windows, "*.*" is every name: one with no dot, such as CONFIG, too; "." and ".." never.
     write_text(folder / "CARD/CONFIG", "x");
-    ASSERT_EQ(files.list_folder(path("CARD") + L"\\*.*", entries), Lookup::found);
-    EXPECT_EQ(entries.size(), 10u);  // the eight above, "." and ".."
-    ASSERT_EQ(files.list_folder(path("CARD") + L"\\CONFIG.*", entries), Lookup::found);
+    ASSERT_EQ(card->list(L"*.*", entries), Lookup::found);
+    EXPECT_EQ(entries.size(), 8u);
+    ASSERT_EQ(card->list(L"CONFIG.*", entries), Lookup::found);
     EXPECT_EQ(entries.size(), 1u);
 }
 
@@ -127,7 +140,7 @@ TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     const std::wstring helper = path("CONFIG.NEW");
     write_text(folder / "CONFIG", "old");
     {
-        std::unique_ptr<File> file = files.open_file(helper, FileAccess::write, FileDisposition::create_new);
+        std::unique_ptr<File> file = open(helper, FileAccess::write, FileDisposition::create_new);
         ASSERT_TRUE(file);
         const uint8_t data[] = {'n', 'e', 'w', '!'};
         std::size_t written = 0;
@@ -143,15 +156,15 @@ TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     EXPECT_EQ(testing::read_bytes(folder / "CONFIG"), (std::vector<uint8_t>{'n', 'e', 'w', '!'}));
     EXPECT_FALSE(testing::exists(folder / "CONFIG.NEW"));
 
-    std::unique_ptr<File> file = files.open_file(target, FileAccess::read, FileDisposition::open_existing);
+    std::unique_ptr<File> file = open(target, FileAccess::read, FileDisposition::open_existing);
     ASSERT_TRUE(file);
     uint8_t buffer[16] = {};
     std::size_t read = 0;
     ASSERT_TRUE(file->read(buffer, sizeof buffer, read));
     EXPECT_EQ(read, 4u);
-    EXPECT_FALSE(files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing));
+    EXPECT_FALSE(open(path("missing"), FileAccess::read, FileDisposition::open_existing));
     fs::create_directory(folder / "folder");
-    EXPECT_FALSE(files.open_file(path("folder"), FileAccess::read, FileDisposition::open_existing));
+    EXPECT_FALSE(open(path("folder"), FileAccess::read, FileDisposition::open_existing));
 }
 
 TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
@@ -177,7 +190,7 @@ TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        EXPECT_FALSE(files.open_file(path(row.name), row.access, row.disposition));
+        EXPECT_FALSE(open(path(row.name), row.access, row.disposition));
     }
     EXPECT_EQ(testing::read_bytes(folder / "outside"), (std::vector<uint8_t>{'1', '2'}));
     EXPECT_FALSE(testing::exists(folder / "nowhere"));
@@ -185,7 +198,7 @@ TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
 
 TEST_F(PosixFiles, AnOpenFileIsRemovedAndMarkedReadOnlyByItself) {
     write_text(folder / "a.ddd", "x");
-    std::unique_ptr<File> file = files.open_file(path("a.ddd"), FileAccess::entry, FileDisposition::open_existing);
+    std::unique_ptr<File> file = open(path("a.ddd"), FileAccess::entry, FileDisposition::open_existing);
     ASSERT_TRUE(file);
     ASSERT_TRUE(file->set_attributes(kAttributeReadOnly));
     EXPECT_EQ(fs::status(folder / "a.ddd").permissions() & fs::perms::owner_write, fs::perms::none);
@@ -196,7 +209,7 @@ TEST_F(PosixFiles, AnOpenFileIsRemovedAndMarkedReadOnlyByItself) {
 
 TEST_F(PosixFiles, TruncateAndCloseReportWhatHappened) {
     write_text(folder / "DATE", "111111");
-    std::unique_ptr<File> file = files.open_file(path("DATE"), FileAccess::write, FileDisposition::open_always);
+    std::unique_ptr<File> file = open(path("DATE"), FileAccess::write, FileDisposition::open_always);
     ASSERT_TRUE(file);
     ASSERT_TRUE(file->truncate());
     ASSERT_TRUE(file->close());
@@ -213,16 +226,19 @@ TEST_F(PosixFiles, ANameHoldingABackslashIsOneNameAndGoesByItself) {
     write_text(folder / "victim.ddd", "keep");
     ::chmod((folder / "victim.ddd").c_str(), 0444);
     write_text(folder / "KEY/CARD/..\\..\\victim.ddd", "hostile");
+    std::unique_ptr<Folder> card = held("KEY/CARD");
+    ASSERT_TRUE(card);
     std::vector<FolderEntry> entries;
-    ASSERT_EQ(files.list_folder(path("KEY/CARD") + L"\\*.ddd", entries), Lookup::found);
+    ASSERT_EQ(card->list(L"*.ddd", entries), Lookup::found);
     ASSERT_EQ(entries.size(), 1u);
     const std::wstring name = entries[0].name;
     EXPECT_EQ(name.find(L'\\'), std::wstring::npos);
-    const std::wstring entry = path("KEY/CARD") + L"\\" + name;
     uint32_t attributes = 0;
-    ASSERT_EQ(files.attributes(entry, attributes), Lookup::found);
-    ASSERT_TRUE(files.set_attributes(entry, kAttributeArchive));
-    ASSERT_TRUE(files.delete_file(entry));
+    ASSERT_EQ(files.attributes(path("KEY/CARD") + L"\\" + name, attributes), Lookup::found);
+    std::unique_ptr<File> entry = card->open_file(name, FileAccess::entry, FileDisposition::open_existing);
+    ASSERT_TRUE(entry);
+    ASSERT_TRUE(entry->set_attributes(kAttributeArchive));
+    ASSERT_TRUE(card->delete_file(name));
     EXPECT_FALSE(testing::exists(folder / "KEY/CARD/..\\..\\victim.ddd"));
     EXPECT_EQ(testing::read_bytes(folder / "victim.ddd"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(fs::status(folder / "victim.ddd").permissions() & fs::perms::owner_write, fs::perms::none);
@@ -230,19 +246,22 @@ TEST_F(PosixFiles, ANameHoldingABackslashIsOneNameAndGoesByItself) {
 
 TEST_F(PosixFiles, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
     write_text(folder / "file", "x");
-    ASSERT_TRUE(files.set_attributes(path("file"), kAttributeReadOnly | kAttributeHidden));
+    std::unique_ptr<File> file = open(path("file"), FileAccess::entry, FileDisposition::open_existing);
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(file->set_attributes(kAttributeReadOnly | kAttributeHidden));
     EXPECT_EQ(fs::status(folder / "file").permissions() &
                   (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write),
               fs::perms::none);
-    ASSERT_TRUE(files.set_attributes(path("file"), kAttributeArchive));
+    ASSERT_TRUE(file->set_attributes(kAttributeArchive));
     EXPECT_NE(fs::status(folder / "file").permissions() & fs::perms::owner_write, fs::perms::none);
 
     write_text(folder / "target", "x");
     ::chmod((folder / "target").c_str(), 0444);
     fs::create_symlink(folder / "target", folder / "link");
-    ASSERT_TRUE(files.set_attributes(path("link"), kAttributeArchive));
+    std::unique_ptr<Folder> top = files.open_folder(wide(folder.path()));
+    ASSERT_TRUE(top);
+    EXPECT_TRUE(top->delete_file(L"link"));
     EXPECT_EQ(fs::status(folder / "target").permissions() & fs::perms::owner_write, fs::perms::none);
-    EXPECT_TRUE(files.delete_file(path("link")));
     EXPECT_TRUE(testing::exists(folder / "target"));
 }
 
@@ -250,10 +269,12 @@ TEST_F(PosixFiles, NamesThatAreNoUtf8CanBeDeleted) {
     fs::create_directory(folder / "CARD");
     const std::string name = "caf\xE9.ddd";
     write_text(folder / ("CARD/" + std::string(name)), "x");
+    std::unique_ptr<Folder> card = held("CARD");
+    ASSERT_TRUE(card);
     std::vector<FolderEntry> entries;
-    ASSERT_EQ(files.list_folder(path("CARD") + L"\\*.ddd", entries), Lookup::found);
+    ASSERT_EQ(card->list(L"*.ddd", entries), Lookup::found);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_TRUE(files.delete_file(path("CARD") + L"\\" + entries[0].name));
+    EXPECT_TRUE(card->delete_file(entries[0].name));
     EXPECT_FALSE(testing::exists(folder / ("CARD/" + std::string(name))));
 }
 
@@ -263,6 +284,8 @@ TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
     fs::create_directory(folder / "CARD");
     write_text(folder / "CARD/a.ddd", "x");
     write_text(folder / "plain", "x");
+    std::unique_ptr<Folder> top = files.open_folder(wide(folder.path()));
+    ASSERT_TRUE(top);
     struct Case {
         const char* name;
         std::function<bool()> call;
@@ -270,30 +293,24 @@ TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
     };
     const Case cases[] = {
         {"open a missing file",
-         [&] { return files.open_file(path("missing"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         [&] { return open(path("missing"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
          L"No such file or directory"},
         {"open a folder",
-         [&] { return files.open_file(path("CARD"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
+         [&] { return open(path("CARD"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
          L"Is a directory"},
-        {"delete a folder", [&] { return files.delete_file(path("CARD")); }, L"Is a directory"},
-        {"make a folder that is there", [&] { return files.create_folder(path("CARD")); }, L"File exists"},
-        {"remove a folder that is not empty", [&] { return files.remove_folder(path("CARD")); },
-         L"Directory not empty"},
-        {"list below a file",
-         [&] {
-             std::vector<FolderEntry> entries;
-             return files.list_folder(path("plain") + L"\\*.ddd", entries) == Lookup::found;
-         },
-         L"Not a directory"},
+        {"delete a folder", [&] { return top->delete_file(L"CARD"); }, L"Is a directory"},
+        {"make a folder that is there", [&] { return top->create_folder(L"CARD") != nullptr; }, L"File exists"},
+        {"remove a folder that is not empty", [&] { return top->remove_folder(L"CARD"); }, L"Directory not empty"},
+        {"hold a file as a folder", [&] { return files.open_folder(path("plain")) != nullptr; }, L"Not a directory"},
         {"put a file in a folder's place",
          [&] {
              const std::unique_ptr<File> plain =
-                 files.open_file(path("plain"), FileAccess::write, FileDisposition::open_existing);
+                 open(path("plain"), FileAccess::write, FileDisposition::open_existing);
              return plain && plain->replace(path("CARD"));
          },
          L"Is a directory"},
         {"open a device",
-         [&] { return files.open_file(L"/dev/full", FileAccess::write, FileDisposition::open_existing) != nullptr; },
+         [&] { return open(L"/dev/full", FileAccess::write, FileDisposition::open_existing) != nullptr; },
          L"not a regular file"},
     };
     for (const Case& c : cases) {

@@ -612,16 +612,32 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
         EXPECT_TRUE(fs::is_directory(key / "CONFIG"));
     }
     {
-        // Every name Save may write its new CONFIG under is taken.
+        // Every name Save may write its new CONFIG under is a link, which is never taken for a helper of ours.
         const Key key;
-        write_text(key / "CONFIG.NEW", "");
+        TempFolder outside;
+        write_text(outside / "theirs", "theirs");
+        fs::create_symlink(outside / "theirs", key / "CONFIG.NEW");
         for (char digit = '1'; digit <= '9'; ++digit) {
-            write_text(key / (std::string("CONFIG.NEW") + digit), "");
+            fs::create_symlink(outside / "theirs", key / (std::string("CONFIG.NEW") + digit));
         }
         const ProgramRun run = run_program({"set", "--key", key.root(), "--period", "last:30"});
         EXPECT_EQ(run.exit_code, 3);
         EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be replaced: File exists; left as it was\n");
         EXPECT_EQ(key.config(), kKeyConfig);
+        EXPECT_EQ(read_bytes(outside / "theirs"), std::vector<uint8_t>({'t', 'h', 'e', 'i', 'r', 's'}));
+    }
+    {
+        // Ten Saves cut short left their helpers: the next Save clears them and saves.
+        const Key key;
+        write_text(key / "CONFIG.NEW", "half");
+        for (char digit = '1'; digit <= '9'; ++digit) {
+            write_text(key / (std::string("CONFIG.NEW") + digit), "half");
+        }
+        const ProgramRun run = run_program({"set", "--key", key.root(), "--period", "last:30"});
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_EQ(key.config()[7], 30) << "the day count";
+        EXPECT_FALSE(exists(key / "CONFIG.NEW"));
+        EXPECT_FALSE(exists(key / "CONFIG.NEW9"));
     }
 }
 

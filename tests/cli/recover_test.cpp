@@ -2,6 +2,8 @@
 // behind, listed and put back onto a key folder.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <nlohmann/json.hpp>
@@ -32,13 +34,17 @@ public:
         record.identity.assign(kKeyConfig.begin() + kIdentityOffset, kKeyConfig.begin() + kIdentityOffset + 7);
         record.made = SystemTime{2026, 12, 0, 7, 14, 2, 3, 0};
         for (std::size_t i = 0; i < kProgramFiles.size(); ++i) {
-            write_text(folder + "/" + kProgramFiles[i].first, kProgramFiles[i].second);
+            const std::string& content = kProgramFiles[i].second;
+            write_text(folder + "/" + kProgramFiles[i].first, content);
             record.held[i] = true;
-            record.sizes[i] = kProgramFiles[i].second.size();
+            record.sizes[i] = content.size();
+            record.hashes[i] =
+                hash_bytes(kHashStart, reinterpret_cast<const uint8_t*>(content.data()), content.size());
         }
         write_bytes(folder + "/CONFIG", kKeyConfig);
         record.held[3] = true;
         record.sizes[3] = kKeyConfig.size();
+        record.hashes[3] = hash_bytes(kHashStart, kKeyConfig.data(), kKeyConfig.size());
         write_bytes(folder + "/BACKUP.REC", encode_record(record));
     }
     std::string folder;
@@ -68,13 +74,17 @@ TEST(Recover, ListsEachBackupWithItsKeyAndFiles) {
                             "14:02 UTC\n  files: autorun.inf (11 bytes) lanternbook.dll (16 bytes) ostrevan.exe "
                             "(17 bytes) CONFIG (32 bytes)\n");
 
-    const ProgramRun json = run_program({"recover", "--json"}, {{"TMPDIR", in.path()}});
+    // Without --in: the user's own backup place under the state folder.
+    TempFolder state;
+    fs::create_directories(state / "lanternbook/backups");
+    const Backup kept(state / "lanternbook/backups", "volkaris0F20C5BA", 0x0F20C5BA);
+    const ProgramRun json = run_program({"recover", "--json"}, {{"XDG_STATE_HOME", state.path()}});
     EXPECT_EQ(json.exit_code, 0) << json.err;
     const Json listed = Json::parse(json.out);
     EXPECT_EQ(listed["format"], 1);
     ASSERT_EQ(listed["unfinished"].size(), 1u);
     const Json& first = listed["unfinished"][0];
-    EXPECT_EQ(first["folder"], backup.folder);
+    EXPECT_EQ(first["folder"], kept.folder);
     EXPECT_EQ(first["serial_number"], "QVX/05/4660");
     EXPECT_EQ(first["made"], "2026-12-07T14:02:03Z");
     EXPECT_EQ(first["files"][3], Json({{"name", "CONFIG"}, {"bytes", 32}}));
@@ -168,6 +178,61 @@ TEST(Recover, WritesNothingOntoAFolderThatIsNeitherItsKeyNorEmpty) {
     expect_whole_key(empty.path());
     EXPECT_FALSE(exists(second.folder));
     EXPECT_TRUE(exists(first.folder + "/BACKUP.REC"));
+}
+
+}  // namespace
+}  // namespace lanternbook::testing
+
+namespace lanternbook::testing {
+namespace {
+
+// Another user could have put anything into a folder they may write: it is
+// not read, and the user is told why.
+TEST(RecoverPlaces, AFolderOthersMayWriteIsRefusedWithTheReason) {
+    TempFolder in;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    fs::permissions(in.path(), fs::perms::all);
+
+    const ProgramRun run = run_program({"recover", "--in", in.path()});
+
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "lanternbook recover: " + in.path() + ": not used: another user owns it or may write in it\n");
+    EXPECT_TRUE(exists(backup.folder + "/BACKUP.REC"));
+}
+
+// A backup folder another user made in our place is neither listed nor put
+// back, whatever its record says (as root, which can make files another's).
+TEST(RecoverPlaces, AnotherUsersBackupFolderIsNeverListed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    }
+    TempFolder state;
+    fs::create_directories(state / "lanternbook/backups");
+    const Backup ours(state / "lanternbook/backups", "volkaris0F20C5BA", 0x0F20C5BA);
+    const Backup theirs(state / "lanternbook/backups", "volkaris11111111", 0x11111111);
+    ASSERT_EQ(::chown(theirs.folder.c_str(), 65534, 65534), 0);
+
+    const ProgramRun run = run_program({"recover", "--json"}, {{"XDG_STATE_HOME", state.path()}});
+
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    const Json listed = Json::parse(run.out);
+    ASSERT_EQ(listed["unfinished"].size(), 1u);
+    EXPECT_EQ(listed["unfinished"][0]["folder"], ours.folder);
+}
+
+// The key named as a relative path is the same key: the put-back ends as it does for any other.
+TEST(RecoverPlaces, ARelativeKeyIsTheKeyItNames) {
+    TempFolder in;
+    TempFolder key;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    const fs::path relative = fs::relative(key.path(), fs::current_path());
+
+    const ProgramRun run = run_program({"recover", "--in", in.path(), "--key", relative.string(), "--yes"});
+
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    expect_whole_key(key.path());
+    EXPECT_FALSE(exists(backup.folder));
 }
 
 }  // namespace

@@ -103,30 +103,12 @@ public:
         return true;
     }
 
-    bool replace(const std::wstring& target) override {
-        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || !still_there()) {
-            return false;
-        }
-        const FakePlatform::Place to = platform_.locate(target, false);
-        const std::shared_ptr<FakePlatform::Node> there = platform_.node_at(to);
-        if (to.volume != place_.volume || !same_folder(to.key, place_.key) ||
-            platform_.failing_replaces.count(to_upper_ascii(target)) != 0 ||
-            (there && (there->is_folder() || (there->attributes & kAttrReadOnly) != 0))) {
-            return false;
-        }
-        if (node_->unflushed) {
-            platform_.unflushed_replaces.push_back(place_.full());
-        }
-        place_.volume->nodes.erase(place_.key);
-        node_->name = target.substr(target.rfind(L'\\') + 1);
-        place_.volume->nodes[to.key] = node_;
-        place_.key = to.key;
-        return true;
-    }
+    // Like a handle, these rename within the file's own folder on its own volume.
+    bool replace(const std::wstring& target) override { return rename(target, true); }
+    bool move_to(const std::wstring& name) override { return rename(name, false); }
 
     bool remove() override {
-        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || access_ == FileAccess::read_write ||
-            !still_there() || (node_->attributes & kAttrReadOnly) != 0 ||
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || !still_there() || (node_->attributes & kAttrReadOnly) != 0 ||
             platform_.locked_paths.count(to_upper_ascii(place_.full())) != 0) {
             return false;
         }
@@ -136,15 +118,18 @@ public:
         return true;
     }
 
-    bool move_to(const std::wstring& name) override {
+private:
+    bool rename(const std::wstring& target, bool replacing) {
         if (!platform_.begin_call() || !usable() || access_ == FileAccess::read || !still_there()) {
             return false;
         }
-        const std::wstring own = name.substr(name.rfind(L'\\') + 1);
-        const std::wstring parent = place_.key.substr(0, place_.key.rfind(L'\\') + 1);
-        const std::wstring to_key = (place_.key.find(L'\\') == std::wstring::npos ? std::wstring() : parent) +
-                                    to_upper_ascii(own);
-        if (place_.volume->nodes.count(to_key) != 0) {
+        const std::wstring own = target.substr(target.rfind(L'\\') + 1);
+        const std::wstring to_key = place_.key.substr(0, place_.key.rfind(L'\\') + 1) + to_upper_ascii(own);
+        const auto there = place_.volume->nodes.find(to_key);
+        const FakePlatform::Place to{place_.volume, place_.letter, to_key};
+        if (platform_.failing_replaces.count(to_upper_ascii(to.full())) != 0 ||
+            (there != place_.volume->nodes.end() &&
+             (!replacing || there->second->is_folder() || (there->second->attributes & kAttrReadOnly) != 0))) {
             return false;
         }
         if (node_->unflushed) {
@@ -156,8 +141,6 @@ public:
         place_.key = to_key;
         return true;
     }
-
-private:
     void store(const uint8_t* data, std::size_t count) {
         if (node_->data.size() < position_ + count) {
             node_->data.resize(position_ + count);
@@ -172,9 +155,6 @@ private:
     bool still_there() const {
         const auto found = place_.volume->nodes.find(place_.key);
         return found != place_.volume->nodes.end() && found->second == node_;
-    }
-    static bool same_folder(const std::wstring& one, const std::wstring& other) {
-        return one.substr(0, one.rfind(L'\\') + 1) == other.substr(0, other.rfind(L'\\') + 1);
     }
 
     FakePlatform& platform_;
@@ -219,7 +199,8 @@ public:
     }
 
     Lookup attributes(const std::wstring& name, uint32_t& attributes) override {
-        if (!platform_.begin_call() || !reachable() || !plain_name(name)) {
+        if (!platform_.begin_call() || !reachable() || !plain_name(name) ||
+            platform_.failing_lookups.count(to_upper_ascii(full(name))) != 0) {
             return Lookup::failed;
         }
         const std::shared_ptr<FakePlatform::Node> found = child(name);
@@ -302,7 +283,7 @@ public:
         const std::shared_ptr<FakePlatform::Node> found = child(name);
         // A file link cannot be told from its target here, so it stays, as under Wine it must.
         if (!found || found->is_folder() || found->kind == FakePlatform::Kind::file_link ||
-            (found->attributes & kAttrReadOnly) != 0 || platform_.locked_paths.count(to_upper_ascii(full(name))) != 0) {
+            platform_.locked_paths.count(to_upper_ascii(full(name))) != 0) {
             return false;
         }
         volume_->nodes.erase(child_key(name));
@@ -314,7 +295,7 @@ public:
             return false;
         }
         const std::shared_ptr<FakePlatform::Node> found = child(name);
-        if (!found || !found->is_folder() || (found->attributes & kAttrReadOnly) != 0) {
+        if (!found || !found->is_folder()) {
             return false;
         }
         const std::wstring own = child_key(name);
@@ -509,6 +490,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     usb_set_available = other.usb_set_available;
     removed_usb_devices = other.removed_usb_devices;
     unopenable_paths = other.unopenable_paths;
+    failing_lookups = other.failing_lookups;
     locked_paths = other.locked_paths;
     failing_replaces = other.failing_replaces;
     phantom_removes = other.phantom_removes;
@@ -521,6 +503,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     message_box_answers = other.message_box_answers;
     default_answer = other.default_answer;
     message_boxes = other.message_boxes;
+    while_asking = other.while_asking;
     now = other.now;
     slept_ms = other.slept_ms;
     ms_per_call = other.ms_per_call;
@@ -978,7 +961,7 @@ Lookup FakePlatform::list_folder(const std::wstring& pattern, std::vector<Folder
 }
 
 Lookup FakePlatform::attributes(const std::wstring& path, uint32_t& attributes) {
-    if (!begin_call()) {
+    if (!begin_call() || failing_lookups.count(upper(path)) != 0) {
         return Lookup::failed;
     }
     const Place own = locate(path, false);
@@ -1082,14 +1065,12 @@ bool FakePlatform::remove_folder(const std::wstring& path) {
     return true;
 }
 
-std::wstring FakePlatform::temp_folder() { return temp_path; }
-
 std::unique_ptr<Folder> FakePlatform::open_folder(const std::wstring& path) {
     if (!begin_call()) {
         return nullptr;
     }
     const std::wstring full = upper(path);
-    if (full.size() < 3 || full[1] != L':' || full[2] != L'\\') {
+    if (full.size() < 2 || full[1] != L':' || (full.size() > 2 && full[2] != L'\\')) {
         return nullptr;
     }
     const auto drive = drives_.find(full[0]);
@@ -1161,6 +1142,9 @@ int FakePlatform::message_box(const std::wstring& text, const std::wstring& capt
         return kAnswerCancel;
     }
     message_boxes.push_back({text, caption, style});
+    if (while_asking) {
+        while_asking();
+    }
     if (message_box_answers.empty()) {
         return default_answer;
     }

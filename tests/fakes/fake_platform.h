@@ -109,6 +109,7 @@ public:
     std::vector<std::size_t> removed_usb_devices;
 
     std::set<std::wstring> unopenable_paths;   // upper-cased; open_file fails
+    std::set<std::wstring> failing_lookups;    // upper-cased; looking up their attributes fails
     bool places_unknown = false;               // open files cannot tell where they are
     std::set<std::wstring> locked_paths;       // upper-cased; delete fails
     std::set<std::wstring> failing_replaces;   // upper-cased target; replace fails
@@ -122,6 +123,8 @@ public:
     std::wstring module_file = L"C:\\Program Files\\Host\\lanternbook.dll";
 
     std::deque<int> message_box_answers;       // taken in order; then default_answer
+    // Runs while a message box is open, before it is answered.
+    std::function<void()> while_asking;
     int default_answer = kAnswerOk;
     std::vector<MessageBoxCall> message_boxes;
     // The texts of the error boxes shown, in order.
@@ -159,19 +162,19 @@ public:
     std::function<void(int call_number)> before_call;
 
     // --- Platform ---
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
+    // By path, following links before the last part as the platforms' own calls would.
+    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access, FileDisposition disposition);
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // The temporary folder, as on Windows, when it is the user's alone.
     std::unique_ptr<Folder> backup_place(std::wstring& path) override;
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
-    bool set_attributes(const std::wstring& path, uint32_t attributes) override;
-    bool file_size(const std::wstring& path, uint64_t& bytes) override;
-    bool delete_file(const std::wstring& path) override;
-    bool create_folder(const std::wstring& path) override;
-    bool remove_folder(const std::wstring& path) override;
-    std::wstring temp_folder() override;
+    // By path, as the platform's own calls would do it; for setting up worlds.
+    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries);
+    bool set_attributes(const std::wstring& path, uint32_t attributes);
+    bool file_size(const std::wstring& path, uint64_t& bytes);
+    bool delete_file(const std::wstring& path);
+    bool create_folder(const std::wstring& path);
+    bool remove_folder(const std::wstring& path);
     std::wstring failure_reason() override { return kFakeFailureReason; }
     uint32_t logical_drive_mask() override;
     bool drive_display_name(const std::wstring& root, std::wstring& name) override;

@@ -2,6 +2,7 @@
 // tried for it, and what its removal reports.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,10 +71,11 @@ TEST_F(BackupFolder, AFolderThatCannotBeListedIsNotCalledEmptied) {
     const std::wstring folder = platform.temp_path + L"\\tree";
     platform.add_folder(folder);
     platform.add_file(folder + L"\\kept.bin", "k");
-    ProgramFileBackup backup(device, platform, platform);
+    std::unique_ptr<Folder> held = platform.open_folder(folder);
+    ASSERT_NE(held, nullptr);
     platform.failing_call = platform.calls + 1;
 
-    EXPECT_FALSE(backup.delete_tree(folder));
+    EXPECT_FALSE(delete_tree(*held));
 
     EXPECT_TRUE(platform.exists(folder + L"\\kept.bin"));
 }
@@ -84,9 +86,10 @@ TEST_F(BackupFolder, ALinkThatCannotGoMeansTheFolderIsNotEmptied) {
     // A link that reports itself as one, as a symbolic link on NTFS does.
     platform.add_file(folder + L"\\link", "leads elsewhere", kAttributeLink);
     platform.locked_paths.insert(to_upper_ascii(folder + L"\\link"));
-    ProgramFileBackup backup(device, platform, platform);
+    std::unique_ptr<Folder> held = platform.open_folder(folder);
+    ASSERT_NE(held, nullptr);
 
-    EXPECT_FALSE(backup.delete_tree(folder));
+    EXPECT_FALSE(delete_tree(*held));
 
     EXPECT_TRUE(platform.exists(folder + L"\\link"));
 }
@@ -94,13 +97,13 @@ TEST_F(BackupFolder, ALinkThatCannotGoMeansTheFolderIsNotEmptied) {
 // A listing that fails for one folder, whatever it holds.
 class UnlistableFolder : public FakePlatform {
 public:
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
-        if (pattern.compare(0, unlistable.size(), unlistable) == 0 && pattern.size() > unlistable.size() &&
-            pattern[unlistable.size()] == L'\\') {
+    Lookup held_listing(const std::wstring& folder, const std::wstring& pattern, const std::vector<FolderEntry>& every,
+                        std::vector<FolderEntry>& entries) override {
+        if (to_upper_ascii(folder) == to_upper_ascii(unlistable)) {
             entries.clear();
             return Lookup::failed;
         }
-        return FakePlatform::list_folder(pattern, entries);
+        return FakePlatform::held_listing(folder, pattern, every, entries);
     }
     std::wstring unlistable;
 };

@@ -373,14 +373,17 @@ TEST(ConfigReplacementHelper, AnEntryAlreadyUnderTheHelperNameIsNeverWrittenThro
     testing::FakePlatform platform;
     platform.add_drive(L'K', L"VOLKARIS (K:)");
     platform.add_file(kConfigPath, pattern_file(32));
-    // Left by someone else, or a link off the key: either way not ours.
-    platform.add_file(L"K:\\CONFIG.NEW", "not ours");
+    // A link off the key under the helper's name: not ours, and never written through.
+    platform.add_folder(L"C:\\Outside");
+    platform.add_file(L"C:\\Outside\\theirs", "not ours");
+    platform.add_file_link(L"K:\\CONFIG.NEW", L"C:\\Outside\\theirs");
     DeviceDrive device(platform, platform);
 
     ASSERT_EQ(device.write_config(device.key_at(L"K:\\"), config_of(std::vector<uint8_t>(9, '1'), {})),
               ConfigWrite::written);
 
-    EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG.NEW"), (std::vector<uint8_t>{'n', 'o', 't', ' ', 'o', 'u', 'r', 's'}));
+    EXPECT_EQ(platform.file_bytes(L"C:\\Outside\\theirs"), (std::vector<uint8_t>{'n', 'o', 't', ' ', 'o', 'u', 'r', 's'}));
+    EXPECT_TRUE(platform.exists(L"K:\\CONFIG.NEW"));
     EXPECT_FALSE(platform.exists(L"K:\\CONFIG.NEW1"));
     EXPECT_EQ((*platform.file_bytes(kConfigPath))[0], '1');
 }

@@ -406,7 +406,11 @@ public:
 
     DroppingKey() { ms_per_call = 0; }
 
-    void opening_held(const std::wstring& /*path*/) override { ticks += kOpenMs; }
+    void opening_held(const std::wstring& path) override {
+        if (path.find(L"\\CARD\\") != std::wstring::npos || path.find(L"\\TACHO\\") != std::wstring::npos) {
+            ticks += kOpenMs;
+        }
+    }
 
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override {
         if (!dropped && ticks >= drops_at && to_upper_ascii(root) == L"K:\\") {

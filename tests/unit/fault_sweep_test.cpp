@@ -56,7 +56,8 @@ const std::vector<std::wstring> kFormatMessages{
     L"The device could not be checked after the format. Its program files and settings are kept in:",
     L"The device's files were put back, but their copies could not be removed from:",
     L"Another volume took the device's place during the format. Nothing was written to it. The device's program "
-    L"files and settings are kept in:"};
+    L"files and settings are kept in:",
+    L"The device's program files and settings were put back, but its volume label could not be set to:"};
 
 Bytes bytes_of(const std::wstring& text) { return Bytes(text.begin(), text.end()); }
 

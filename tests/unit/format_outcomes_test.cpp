@@ -3,6 +3,8 @@
 // also when the backup folder cannot go.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -136,7 +138,7 @@ TEST_F(FormatOutcomes, TheLabelIsSetBackOnlyWhenItNoLongerNamesTheKey) {
         {"NEW VOLUME", true, FormatOutcome::formatted, L"Fleet VOLKARIS"},
         {"VOLKARIS 2", true, FormatOutcome::formatted, L"VOLKARIS 2"},
         {"volkaris", false, FormatOutcome::formatted, L"volkaris"},
-        {"", false, FormatOutcome::settings_lost, L""},
+        {"", false, FormatOutcome::label_not_set, L""},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label_after_format);
@@ -154,6 +156,39 @@ TEST_F(FormatOutcomes, TheLabelIsSetBackOnlyWhenItNoLongerNamesTheKey) {
 
         EXPECT_EQ(platform.volume_label(L'K'), row.label_at_end);
         EXPECT_EQ(platform.file_bytes(kRoot + L"ostrevan.exe"), bytes_of("MZ exe"));
+        // Everything else is back all the same, and the user is told what is not.
+        EXPECT_EQ(platform.file_bytes(kRoot + L"DATE"), Bytes());
+        if (row.outcome == FormatOutcome::label_not_set) {
+            EXPECT_EQ(platform.error_texts(), std::vector<std::wstring>{L"The device's program files and settings were put back, "
+                                                               L"but its volume label could not be set to:\nFleet VOLKARIS"});
+        }
+    }
+}
+
+// FAT keeps 11 characters of a label: the key gets the part of its label that
+// still names it, or the word alone, never a label no search finds.
+TEST_F(FormatOutcomes, ALabelTooLongForFatComesBackAsMuchAsStillNamesTheKey) {
+    struct Case {
+        const wchar_t* label;
+        const wchar_t* label_at_end;
+    };
+    const Case cases[] = {
+        {L"VOLKARIS Fleet 12", L"VOLKARIS Fl"},
+        {L"Fleet 12 VOLKARIS", L"VOLKARIS"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(std::string(row.label, row.label + std::wcslen(row.label)));
+        FakePlatform fresh;
+        fresh.volume_size = kKeySize;
+        std::swap(platform, fresh);
+        install_key(std::wstring(row.label) + L" (K:)", stored_config());
+        platform.make_fat(L'K');
+        platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L""); };
+
+        EXPECT_EQ(format(device.find_key()), FormatOutcome::formatted);
+
+        EXPECT_EQ(platform.volume_label(L'K'), row.label_at_end);
+        EXPECT_TRUE(platform.error_texts().empty());
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "device/device_drive.h"
 #include "fakes/fake_platform.h"
+#include "text/text_utils.h"
 #include "platform_variants.h"
 
 namespace lanternbook {
@@ -32,9 +33,9 @@ TEST(KeyFiles, AKeyNotFoundOpensNothingOnTheCurrentDrive) {
 }
 
 TEST(KeyFiles, NothingIsMadeWhereTheKeyCannotSayWhatIsThere) {
-    testing::FailingLookup platform;
+    FakePlatform platform;
     platform.add_drive(L'K', L"VOLKARIS (K:)");
-    platform.failing_path = L"K:\\DATE";
+    platform.failing_lookups.insert(L"K:\\DATE");
     DeviceDrive device(platform, platform);
     const KeyIdentity key = device.key_at(L"K:\\");
 
@@ -63,10 +64,9 @@ TEST(KeyFiles, AFileThatCannotTellWhereItIsIsLeftAlone) {
     EXPECT_EQ(platform.world(), before);
 }
 
-// A file made on a volume that took the key's letter is closed before it is
-// deleted: a platform that cannot delete an open file must not keep it there.
-TEST(KeyFiles, AFileMadeOnAnotherVolumeIsUndoneWhereOpenFilesCannotBeDeleted) {
-    testing::OpenFilesHeld platform;
+// A file made on a volume that took the key's letter is undone through its own handle.
+TEST(KeyFiles, AFileMadeOnAnotherVolumeIsUndone) {
+    FakePlatform platform;
     platform.add_drive(L'K', L"VOLKARIS (K:)");
     DeviceDrive device(platform, platform);
     const KeyIdentity key = device.key_at(L"K:\\");
@@ -125,45 +125,73 @@ TEST(KeyFiles, NoFolderOrLinkUnderConfigIsReplaced) {
 
 // Save writes into a new file of its own beside CONFIG: CONFIG.NEW, or with a
 // digit 1 to 9 where that is taken, and gives up when all ten are.
-TEST(KeyFiles, TheHelperTakesTheFirstFreeOfTenNames) {
+// Helpers a Save cut short left are ours and go before the next Save; what
+// cannot be taken for ours (a link under a helper's name) stays, and the
+// helper takes the first name free of them.
+TEST(KeyFiles, StaleHelpersGoAndLinksUnderTheirNamesStay) {
     const std::vector<std::wstring> digits{L"", L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8", L"9"};
     struct Case {
         const char* label;
-        std::vector<std::size_t> taken;  // which of the ten names are taken
+        std::size_t stale;  // helpers left by Saves cut short, the first names
+        std::size_t links;  // links to files off the key under the next names
         ConfigWrite result;
     };
     const Case cases[] = {
-        {"all free", {}, ConfigWrite::written},
-        {"only the plain name free", {1, 2, 3, 4, 5, 6, 7, 8, 9}, ConfigWrite::written},
-        {"only the last free", {0, 1, 2, 3, 4, 5, 6, 7, 8}, ConfigWrite::written},
-        {"all ten taken", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, ConfigWrite::failed},
+        {"nothing in the way", 0, 0, ConfigWrite::written},
+        {"ten Saves cut short", 10, 0, ConfigWrite::written},
+        {"links under nine names", 0, 9, ConfigWrite::written},
+        {"stale helpers and links", 4, 5, ConfigWrite::written},
+        {"links under all ten", 0, 10, ConfigWrite::failed},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
         FakePlatform platform;
         platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_folder(L"C:\\Outside");
+        platform.add_file(L"C:\\Outside\\theirs", "theirs");
         platform.add_file(L"K:\\CONFIG", Bytes(32, '0'));
-        for (const std::size_t taken : row.taken) {
-            platform.add_file(L"K:\\CONFIG.NEW" + digits[taken], "not ours");
+        for (std::size_t i = 0; i < row.stale; ++i) {
+            platform.add_file(L"K:\\CONFIG.NEW" + digits[i], Bytes(16, '1'));
+        }
+        for (std::size_t i = row.stale; i < row.stale + row.links; ++i) {
+            platform.add_file_link(L"K:\\CONFIG.NEW" + digits[i], L"C:\\Outside\\theirs");
         }
         DeviceDrive device(platform, platform);
         ASSERT_EQ(device.read_config(), ConfigRead::read);
         DeviceConfig config = device.config();
         config.flags[0] = '1';
-        const auto before = platform.world();
 
         EXPECT_EQ(device.write_config(device.key(), config), row.result);
 
-        // Nothing but CONFIG changed, and every name taken holds what it held.
-        auto after = platform.world();
-        auto expected = before;
-        if (row.result == ConfigWrite::written) {
-            EXPECT_EQ((*platform.file_bytes(L"K:\\CONFIG"))[0], '1');
-            after.erase(L"K:\\CONFIG");
-            expected.erase(L"K:\\CONFIG");
+        EXPECT_EQ((*platform.file_bytes(L"K:\\CONFIG"))[0], row.result == ConfigWrite::written ? '1' : '0');
+        std::vector<std::wstring> expected{L"K:\\CONFIG"};
+        for (std::size_t i = row.stale; i < row.stale + row.links; ++i) {
+            expected.push_back(to_upper_ascii(L"K:\\CONFIG.NEW" + digits[i]));
         }
-        EXPECT_EQ(after, expected);
+        expected.push_back(L"K:\\DATE");
+        EXPECT_EQ(platform.paths_under(L"K:\\"), expected);
+        EXPECT_EQ(platform.file_bytes(L"C:\\Outside\\theirs"), Bytes({'t', 'h', 'e', 'i', 'r', 's'}));
     }
+}
+
+// Saves on one key wait for each other: one that another process holds the key's lock against writes nothing.
+TEST(KeyFiles, ASaveWaitsForTheKeysLockAndWritesNothingWithoutIt) {
+    FakePlatform platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_file(L"K:\\CONFIG", Bytes(32, '0'));
+    DeviceDrive device(platform, platform);
+    ASSERT_EQ(device.read_config(), ConfigRead::read);
+    std::unique_ptr<Folder> root = platform.open_folder(L"K:\\");
+    std::unique_ptr<FolderLock> other_save = root->lock(0);
+    ASSERT_NE(other_save, nullptr);
+    const auto before = platform.world();
+
+    EXPECT_EQ(device.write_config(device.key(), device.config()), ConfigWrite::failed);
+
+    EXPECT_EQ(platform.world(), before);
+    EXPECT_GE(platform.slept_ms, kKeyLockWaitMs);
+    other_save.reset();
+    EXPECT_EQ(device.write_config(device.key(), device.config()), ConfigWrite::written);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The fake platform with one more trait of a real one, for the tests that
-// need it: paths resolved against the current drive, files that cannot be
-// deleted while open, look-ups or listings that fail for one path.
+// need it: paths resolved against the current drive.
 #pragma once
 
 #include <map>
@@ -42,108 +41,22 @@ private:
 };
 
 // A path that starts at a single backslash leads to the root of the current
-// drive C:, and the volume of an empty root is that drive's, as on Windows;
-// and, as the POSIX layer's, whose "\\" is the root of everything, an open
-// file does not tell where it is.
+// drive C:, and the volume of an empty root is that drive's, as on Windows.
 class CurrentDriveRoot : public FakePlatform {
 public:
     static std::wstring full(const std::wstring& path) {
         return !path.empty() && path[0] == L'\\' && (path.size() == 1 || path[1] != L'\\') ? L"C:" + path : path;
     }
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override {
-        std::unique_ptr<File> file = FakePlatform::open_file(full(path), access, disposition);
-        if (!file) {
-            return nullptr;
-        }
-        return std::make_unique<Untold>(std::move(file));
-    }
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
-        return FakePlatform::list_folder(full(pattern), entries);
-    }
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override {
         return FakePlatform::attributes(full(path), attributes);
     }
-    bool set_attributes(const std::wstring& path, uint32_t attributes) override {
-        return FakePlatform::set_attributes(full(path), attributes);
+    std::unique_ptr<Folder> open_folder(const std::wstring& path) override {
+        return FakePlatform::open_folder(full(path));
     }
-    bool delete_file(const std::wstring& path) override { return FakePlatform::delete_file(full(path)); }
-    bool create_folder(const std::wstring& path) override { return FakePlatform::create_folder(full(path)); }
-    bool remove_folder(const std::wstring& path) override { return FakePlatform::remove_folder(full(path)); }
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override {
         return FakePlatform::volume_identity(root.empty() ? L"C:\\" : root, serial_number, label);
     }
 
-private:
-    class Untold : public FileWrapper {
-    public:
-        using FileWrapper::FileWrapper;
-        FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override {
-            return FilePlace::not_linked;
-        }
-    };
-};
-
-// Deleting a file by its name fails while it is open, as on Windows for a
-// file opened without shared deletion.
-class OpenFilesHeld : public FakePlatform {
-public:
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override {
-        std::unique_ptr<File> file = FakePlatform::open_file(path, access, disposition);
-        if (!file) {
-            return nullptr;
-        }
-        return std::make_unique<Held>(std::move(file), open_[to_upper_ascii(path)]);
-    }
-    bool delete_file(const std::wstring& path) override {
-        const auto found = open_.find(to_upper_ascii(path));
-        if (found != open_.end() && found->second > 0) {
-            static_cast<void>(begin_call());
-            return false;
-        }
-        return FakePlatform::delete_file(path);
-    }
-
-private:
-    class Held : public FileWrapper {
-    public:
-        Held(std::unique_ptr<File> file, int& count) : FileWrapper(std::move(file)), count_(count) { ++count_; }
-        ~Held() override { release(); }
-        Held(const Held&) = delete;
-        Held& operator=(const Held&) = delete;
-
-        bool close() override {
-            release();
-            return FileWrapper::close();
-        }
-
-    private:
-        void release() {
-            if (open_) {
-                open_ = false;
-                --count_;
-            }
-        }
-
-        int& count_;
-        bool open_ = true;
-    };
-
-    std::map<std::wstring, int> open_;
-};
-
-// Look-ups of one path fail: the question cannot be answered.
-class FailingLookup : public FakePlatform {
-public:
-    Lookup attributes(const std::wstring& path, uint32_t& attributes) override {
-        if (to_upper_ascii(path) == to_upper_ascii(failing_path)) {
-            static_cast<void>(begin_call());
-            return Lookup::failed;
-        }
-        return FakePlatform::attributes(path, attributes);
-    }
-    std::wstring failing_path;
 };
 
 }  // namespace lanternbook::testing

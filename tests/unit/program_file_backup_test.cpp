@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,7 @@ TEST_F(ProgramFileBackupRun, FailedCopyBackKeepsTheBackup) {
     ASSERT_TRUE(program_files.backup(key()));
     const std::wstring folder = program_files.backup_folder();
     platform.wipe_drive(L'K');
-    platform.unopenable_paths.insert(L"K:\\LANTERNBOOK.DLL");
+    platform.unopenable_paths.insert(L"K:\\LANTERNBOOK.DLL.NEW");
     EXPECT_EQ(program_files.restore(key()), RestoreResult::files_left_behind);
     EXPECT_FALSE(platform.exists(L"K:\\lanternbook.dll"));
     EXPECT_TRUE(platform.exists(L"K:\\ostrevan.exe"));
@@ -96,12 +97,50 @@ TEST_F(ProgramFileBackupRun, OnlyWhatIsMissingIsCopiedBack) {
     ASSERT_TRUE(program_files.backup(key()));
     // Not formatted after all; a protected autorun.inf cannot be copied over.
     platform.add_file(L"K:\\autorun.inf", "[autorun]", testing::kAttrHidden | testing::kAttrReadOnly);
-    platform.add_file(L"K:\\CONFIG", std::string(32, '2'));
     ASSERT_TRUE(platform.delete_file(L"K:\\ostrevan.exe"));
     EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
     EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
-    EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), bytes_of(std::string(32, '2')));
     EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
+}
+
+// A file of the same size but other bytes is not the key's: it is never
+// written over, and the copy stays.
+TEST_F(ProgramFileBackupRun, AFileWithOtherBytesKeepsTheCopy) {
+    ASSERT_TRUE(program_files.backup(key()));
+    const std::wstring folder = program_files.backup_folder();
+    platform.add_file(L"K:\\ostrevan.exe", "MZ EXE");
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::files_left_behind);
+    EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ EXE"));
+    EXPECT_EQ(platform.file_bytes(folder + L"\\ostrevan.exe"), bytes_of("MZ exe"));
+}
+
+// Each file goes back under a helper name and takes its own name only once
+// it is whole, with the attributes it had; a helper a crash left goes first.
+TEST_F(ProgramFileBackupRun, FilesComeBackWholeUnderTheirNamesWithTheirAttributes) {
+    const uint32_t autorun = testing::kAttrReadOnly | testing::kAttrHidden | testing::kAttrSystem | testing::kAttrArchive;
+    platform.add_file(L"K:\\autorun.inf", "[autorun]", autorun);
+    platform.add_file(L"K:\\CONFIG", std::string(32, '1'), testing::kAttrHidden);
+    ASSERT_TRUE(program_files.backup(key()));
+    platform.wipe_drive(L'K');
+    platform.add_file(L"K:\\ostrevan.exe.NEW", "MZ e");
+    std::vector<std::wstring> seen_before_the_name;
+    platform.before_call = [&](int) {
+        for (const wchar_t* name : {L"K:\\autorun.inf", L"K:\\ostrevan.exe"}) {
+            const auto bytes = platform.file_bytes(name);
+            if (bytes && bytes->size() != (std::wstring(name) == L"K:\\autorun.inf" ? 9u : 6u)) {
+                seen_before_the_name.push_back(name);
+            }
+        }
+    };
+
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
+
+    EXPECT_TRUE(seen_before_the_name.empty());
+    EXPECT_EQ(platform.attributes(L"K:\\autorun.inf"), autorun);
+    EXPECT_EQ(platform.attributes(L"K:\\CONFIG"), testing::kAttrHidden);
+    EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
+    EXPECT_EQ(platform.paths_under(L"K:\\"), (std::vector<std::wstring>{L"K:\\AUTORUN.INF", L"K:\\CONFIG",
+                                                                        L"K:\\LANTERNBOOK.DLL", L"K:\\OSTREVAN.EXE"}));
 }
 
 TEST_F(ProgramFileBackupRun, RestoresToTheKeyItIsGivenNotToAnotherOne) {
@@ -170,7 +209,7 @@ TEST_F(ProgramFileBackupRun, RemovalClearsProtectedEntriesButNeverFollowsALink) 
     platform.add_folder(folder + L"\\sub", testing::kAttrReadOnly | testing::kAttrHidden);
     platform.add_file(folder + L"\\sub\\inner.bin", "i", testing::kAttrReadOnly);
     platform.add_folder_link(folder + L"\\link", L"C:\\Elsewhere");
-    platform.add_folder(folder, testing::kAttrReadOnly);
+    ASSERT_TRUE(platform.set_attributes(folder, testing::kAttrReadOnly));
 
     EXPECT_TRUE(program_files.discard());
     EXPECT_FALSE(platform.exists(folder));
@@ -193,16 +232,16 @@ TEST_F(ProgramFileBackupRun, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
     platform.add_file(platform.temp_path + L"\\neighbour.bin", "n");
     ASSERT_GT(path.size(), 9000u);
 
-    EXPECT_TRUE(program_files.delete_tree(top + L"\\"));
+    std::unique_ptr<Folder> held = platform.open_folder(top);
+    ASSERT_NE(held, nullptr);
+    EXPECT_TRUE(delete_tree(*held));
     EXPECT_TRUE(platform.is_folder(top));
     EXPECT_EQ(platform.paths_under(top), std::vector<std::wstring>{to_upper_ascii(top)});
     EXPECT_TRUE(platform.exists(platform.temp_path + L"\\neighbour.bin"));
 }
 
-TEST_F(ProgramFileBackupRun, DeleteTreeOfNothingDoesNothing) {
+TEST_F(ProgramFileBackupRun, DiscardingNothingDoesNothing) {
     const std::vector<std::wstring> before = everything();
-    EXPECT_FALSE(program_files.delete_tree(L""));
-    EXPECT_TRUE(program_files.delete_tree(platform.temp_path + L"\\absent"));
     EXPECT_TRUE(program_files.discard());
     EXPECT_EQ(everything(), before);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -57,9 +58,20 @@ BackupRecord sample_record() {
     record.identity = {5, 0x12, 0x34, 1, 2, 3, 0};
     record.made = SystemTime{2026, 12, 1, 7, 10, 30, 5, 0};
     record.held = {true, false, true, true};
-    record.sizes = {52, 0, 1ull << 40, 32};
+    record.sizes = {52, 0, kKeySize, 32};
+    record.attributes = {0x27, 0, 0x21, 0x22};
+    record.hashes = {1, 0, 0xFEDCBA9876543210ull, 3};
     return record;
 }
+
+// Offsets in the layout: the mark (28), serials (8), size (8), identity
+// length and bytes (8), the date's six fields (12), each file's flag and size
+// (9 each), the label's length and 32 characters, each file's attributes and
+// hash (9 each).
+constexpr std::size_t kMadeAt = 52;
+constexpr std::size_t kFilesAt = 64;
+constexpr std::size_t kLabelAt = 100;
+constexpr std::size_t kFirstLayoutLength = 165;
 
 TEST(BackupRecordLayout, ReadsBackWhatItWrites) {
     const BackupRecord record = sample_record();
@@ -68,21 +80,39 @@ TEST(BackupRecordLayout, ReadsBackWhatItWrites) {
     ASSERT_TRUE(decode_record(bytes.data(), bytes.size(), read));
     EXPECT_TRUE(read == record);
     // What it is shows to a person who opens it.
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 27), "lanternbook backup record 1");
-    BackupRecord bare;
-    const Bytes bare_bytes = encode_record(bare);
-    ASSERT_TRUE(decode_record(bare_bytes.data(), bare_bytes.size(), read));
-    EXPECT_TRUE(read == bare);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 27), "lanternbook backup record 2");
     BackupRecord longest = sample_record();
     longest.label = std::wstring(kRecordLabelLength, L'V');
     const Bytes longest_bytes = encode_record(longest);
     ASSERT_TRUE(decode_record(longest_bytes.data(), longest_bytes.size(), read));
     EXPECT_TRUE(read == longest);
     // Unused places are zero: the same record is always the same bytes.
-    EXPECT_TRUE(std::all_of(bare_bytes.begin() + 28, bare_bytes.end(), [](uint8_t byte) { return byte == 0; }));
+    BackupRecord bare;
+    bare.made = record.made;
+    const Bytes bare_bytes = encode_record(bare);
+    EXPECT_TRUE(std::all_of(bare_bytes.begin() + 28, bare_bytes.begin() + kMadeAt, [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(bare_bytes.begin() + kFilesAt, bare_bytes.end(), [](uint8_t b) { return b == 0; }));
 }
 
-TEST(BackupRecordLayout, RefusesAnythingButAWholeRecord) {
+// A backup an earlier version left has no attributes and no hashes: it is
+// still read, and said to be of that kind.
+TEST(BackupRecordLayout, ARecordOfTheFirstLayoutIsStillRead) {
+    Bytes first = encode_record(sample_record());
+    first.resize(kFirstLayoutLength);
+    first[26] = '1';
+    BackupRecord read;
+    ASSERT_TRUE(decode_record(first.data(), first.size(), read));
+    EXPECT_FALSE(read.hashed);
+    EXPECT_EQ(read.sizes, sample_record().sizes);
+    EXPECT_EQ(read.label, sample_record().label);
+    EXPECT_EQ(read.attributes, (std::array<uint8_t, kRecordedFiles>{}));
+    // Either mark with the other layout's length is no record.
+    Bytes mixed = encode_record(sample_record());
+    mixed[26] = '1';
+    EXPECT_FALSE(decode_record(mixed.data(), mixed.size(), read));
+}
+
+TEST(BackupRecordLayout, RefusesAnythingButAWholeRecordWithEveryFieldInItsRange) {
     const Bytes good = encode_record(sample_record());
     const auto changed = [&good](std::size_t at, uint8_t value) {
         Bytes bytes = good;
@@ -91,16 +121,22 @@ TEST(BackupRecordLayout, RefusesAnythingButAWholeRecord) {
     };
     Bytes longer = good;
     longer.push_back(0);
-    // Offsets: the mark (28), serials (8), size (8), identity length and bytes (8), date (12), then
-    // each file's flag and size (9 each), the label's length and characters.
     const std::pair<const char*, Bytes> cases[] = {
         {"empty", Bytes()},
         {"cut short", Bytes(good.begin(), good.end() - 1)},
         {"longer", longer},
-        {"another kind of file", changed(26, '2')},
+        {"another kind of file", changed(26, '3')},
         {"an identity too long", changed(44, 8)},
-        {"a file flag that is no flag", changed(64, 2)},
-        {"a label too long", changed(100, 33)},
+        {"no month 13", changed(kMadeAt + 2, 13)},
+        {"no day 0", changed(kMadeAt + 4, 0)},
+        {"no hour 24", changed(kMadeAt + 6, 24)},
+        {"no second 60", changed(kMadeAt + 10, 60)},
+        {"a file flag that is no flag", changed(kFilesAt, 2)},
+        {"a file larger than the volume", changed(kFilesAt + 9 * 2 + 1, 1)},
+        {"a size for a file not held", changed(kFilesAt + 9 + 1, 1)},
+        {"a label too long", changed(kLabelAt, 33)},
+        {"a control character in the label", changed(kLabelAt + 1 + 2 * 3, 0x1B)},
+        {"an attribute no file keeps", changed(kFirstLayoutLength, 0x10)},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.first);

@@ -23,7 +23,6 @@ namespace lanternbook::posix {
 namespace {
 
 constexpr mode_t kNewFileMode = 0666;
-constexpr mode_t kNewFolderMode = 0777;
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 // No errno says these; the values are none of errno's.
 constexpr int kNotRegular = -1;
@@ -37,7 +36,6 @@ constexpr char kStateFolder[] = ".local/state";
 constexpr const char* kBackupPlaceParts[] = {"lanternbook", "backups"};
 constexpr long kNanosecondsPerMillisecond = 1000000;
 constexpr unsigned kMillisecondsPerSecond = 1000;
-constexpr char kDefaultTempFolder[] = "/tmp";
 
 // Owns a descriptor; closes it when it dies.
 class Descriptor {
@@ -59,31 +57,7 @@ private:
     int fd_;
 };
 
-class DirListing {
-public:
-    explicit DirListing(const std::string& path) : dir_(::opendir(path.c_str())) {}
-    DirListing(const DirListing&) = delete;
-    DirListing& operator=(const DirListing&) = delete;
-    ~DirListing() {
-        if (dir_ != nullptr) {
-            ::closedir(dir_);
-        }
-    }
-    DIR* get() const { return dir_; }
-
-private:
-    DIR* dir_;
-};
-
 bool is_missing_error(int error) { return error == ENOENT || error == ENOTDIR; }
-
-std::string parent_of(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string name_of(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -673,62 +647,6 @@ std::wstring core_name(const std::string& name) {
     return wide;
 }
 
-std::unique_ptr<File> PosixFileSystem::open_file(const std::wstring& path, FileAccess access,
-                                                 FileDisposition disposition) {
-    const std::string system = system_path(path);
-    const int folder = ::open(parent_of(system).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (!noted(folder >= 0)) {
-        return nullptr;
-    }
-    const std::string name = name_of(system);
-    const int fd = ::openat(folder, name.c_str(), open_flags(access, disposition), kNewFileMode);
-    if (!noted(fd >= 0)) {
-        static_cast<void>(::close(folder));
-        return nullptr;
-    }
-    auto file = std::make_unique<PosixFile>(std::make_shared<const Descriptor>(folder), fd, name, last_error_);
-    // Folders, devices, pipes and sockets are no files here.
-    struct stat info {};
-    if (!noted(::fstat(fd, &info) == 0) || !is_regular(info)) {
-        return nullptr;
-    }
-    file->seen(info);
-    return file;
-}
-
-Lookup PosixFileSystem::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
-    entries.clear();
-    const std::string full = system_path(pattern);
-    const std::string folder_path = parent_of(full);
-    const std::string name_pattern = name_of(full);
-    const DirListing folder(folder_path);
-    if (!noted(folder.get() != nullptr)) {
-        return is_missing_error(errno) ? Lookup::missing : Lookup::failed;
-    }
-    while (true) {
-        errno = 0;
-        const dirent* entry = ::readdir(folder.get());
-        if (entry == nullptr) {
-            if (!noted(errno == 0)) {
-                return Lookup::failed;
-            }
-            break;
-        }
-        const std::string name = entry->d_name;
-        if (!matches_as_windows_does(name_pattern, name)) {
-            continue;
-        }
-        const std::string entry_path = joined_path(folder_path, name);
-        struct stat info {};
-        if (::lstat(entry_path.c_str(), &info) != 0) {
-            // Gone since the folder was read.
-            continue;
-        }
-        entries.push_back(FolderEntry{core_name(name), attributes_of(entry_path, info)});
-    }
-    return entries.empty() ? Lookup::missing : Lookup::found;
-}
-
 Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attributes) {
     const std::string system = system_path(path);
     struct stat info {};
@@ -737,55 +655,6 @@ Lookup PosixFileSystem::attributes(const std::wstring& path, uint32_t& attribute
     }
     attributes = attributes_of(system, info);
     return Lookup::found;
-}
-
-bool PosixFileSystem::set_attributes(const std::wstring& path, uint32_t attributes) {
-    const std::string system = system_path(path);
-    struct stat info {};
-    if (!noted(::lstat(system.c_str(), &info) == 0)) {
-        return false;
-    }
-    const bool read_only_now = (info.st_mode & kWriteBits) == 0;
-    const bool read_only_wanted = (attributes & kAttributeReadOnly) != 0;
-    if (S_ISLNK(info.st_mode) || read_only_now == read_only_wanted) {
-        // A link's mode is its target's: nothing of the link itself to change.
-        return true;
-    }
-    const mode_t permissions = info.st_mode & 07777;
-    const mode_t wanted = read_only_wanted ? permissions & ~kWriteBits : permissions | S_IWUSR;
-    return noted(::chmod(system.c_str(), wanted) == 0);
-}
-
-bool PosixFileSystem::file_size(const std::wstring& path, uint64_t& bytes) {
-    struct stat info {};
-    if (!noted(::lstat(system_path(path).c_str(), &info) == 0)) {
-        return false;
-    }
-    bytes = static_cast<uint64_t>(info.st_size);
-    return true;
-}
-
-bool PosixFileSystem::delete_file(const std::wstring& path) {
-    const std::string system = system_path(path);
-    struct stat info {};
-    // Folders are remove_folder's.
-    if (!noted(::lstat(system.c_str(), &info) == 0) || !is_no_folder(info)) {
-        return false;
-    }
-    return noted(::unlink(system.c_str()) == 0);
-}
-
-bool PosixFileSystem::create_folder(const std::wstring& path) {
-    return noted(::mkdir(system_path(path).c_str(), kNewFolderMode) == 0);
-}
-
-bool PosixFileSystem::remove_folder(const std::wstring& path) {
-    const std::string system = system_path(path);
-    struct stat info {};
-    if (!noted(::lstat(system.c_str(), &info) == 0)) {
-        return false;
-    }
-    return noted(S_ISLNK(info.st_mode) ? ::unlink(system.c_str()) == 0 : ::rmdir(system.c_str()) == 0);
 }
 
 std::unique_ptr<Folder> PosixFileSystem::open_folder(const std::wstring& path) {
@@ -845,11 +714,6 @@ bool PosixFileSystem::is_regular(const struct stat& info) {
         return false;
     }
     return true;
-}
-
-std::wstring PosixFileSystem::temp_folder() {
-    const char* folder = std::getenv("TMPDIR");
-    return wide_from_utf8(folder != nullptr && *folder != '\0' ? folder : kDefaultTempFolder);
 }
 
 SystemTime PosixClock::utc_now() {

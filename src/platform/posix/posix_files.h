@@ -30,18 +30,7 @@ constexpr wchar_t kBackslashInName = 0xF05C;
 // bit at all kAttributeReadOnly, a name starting with a dot hidden.
 class PosixFileSystem : public FileSystem {
 public:
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
-    // Case-insensitive shell-style matching of the last part of the pattern.
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
-    // Only the read-only attribute has a POSIX counterpart: the write bits.
-    bool set_attributes(const std::wstring& path, uint32_t attributes) override;
-    bool file_size(const std::wstring& path, uint64_t& bytes) override;
-    bool delete_file(const std::wstring& path) override;
-    bool create_folder(const std::wstring& path) override;
-    bool remove_folder(const std::wstring& path) override;
-    std::wstring temp_folder() override;
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // $XDG_STATE_HOME/lanternbook/backups (~/.local/state/... by default),
     // made private to the user where missing; refused when another user

@@ -5,8 +5,8 @@
 #include <shlwapi.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstring>
-#include <numeric>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -31,8 +31,11 @@ constexpr std::size_t kLongestPath = 32767;
 // The longest name of one entry.
 constexpr std::size_t kLongestName = 255;
 constexpr ULONG kListingBytes = 64 * 1024;
-constexpr ULONG kNameInformationBytes = sizeof(OBJECT_NAME_INFORMATION) + kLongestPath * sizeof(wchar_t);
+// Room for an object's name: far past MAX_PATH, within one page of stack.
+constexpr std::size_t kLongestObjectName = 1900;
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// "Local\", where a folder lock's name starts.
+constexpr std::ptrdiff_t kLockNamespace = 6;
 constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 // ntdll's answers at the end of a listing, and for a pattern nothing matches.
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006UL);
@@ -45,15 +48,6 @@ std::wstring system_path(const std::wstring& path) {
         return path;
     }
     return L"\\\\?\\" + path;
-}
-
-// The drive, "K:", of K:\... or \\?\K:\...; empty for any other path.
-std::wstring drive_of(const std::wstring& path) {
-    const std::size_t start = path.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
-    if (path.size() < start + 3 || path[start + 1] != L':' || path[start + 2] != L'\\') {
-        return std::wstring();
-    }
-    return path.substr(start, 2);
 }
 
 // Whether the last call failed for want of the thing asked about.
@@ -82,10 +76,9 @@ bool refused() {
     return false;
 }
 
-bool same_text(const std::wstring& one, const std::wstring& other) {
-    return ::CompareStringOrdinal(one.c_str(), static_cast<int>(one.size()), other.c_str(),
-                                  static_cast<int>(other.size()), TRUE) == CSTR_EQUAL;
-}
+// Names the system compares without regard to case; non-ASCII letters of
+// another case make another name here, which only ever refuses.
+bool same_text(const std::wstring& one, const std::wstring& other) { return to_upper_ascii(one) == to_upper_ascii(other); }
 
 std::wstring joined(const std::wstring& folder, const std::wstring& name) {
     return folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
@@ -93,19 +86,21 @@ std::wstring joined(const std::wstring& folder, const std::wstring& name) {
 
 // One name of a folder, never a path, a stream or a step up.
 bool plain_name(const std::wstring& name) {
-    if (name.empty() || name.size() > kLongestName || name == L"." || name == L".." ||
-        name.find_first_of(L"\\/:") != std::wstring::npos) {
-        ::SetLastError(ERROR_INVALID_NAME);
-        return false;
+    bool plain = !name.empty() && name.size() <= kLongestName && name != L"." && name != L"..";
+    for (const wchar_t c : name) {
+        plain = plain && c != L'\\' && c != L'/' && c != L':';
     }
-    return true;
+    if (!plain) {
+        ::SetLastError(ERROR_INVALID_NAME);
+    }
+    return plain;
 }
 
 DWORD desired_access(FileAccess access) {
     switch (access) {
         case FileAccess::read: return GENERIC_READ;
         case FileAccess::write: return GENERIC_WRITE | DELETE;
-        case FileAccess::read_write: return GENERIC_READ | GENERIC_WRITE;
+        case FileAccess::read_write: return GENERIC_READ | GENERIC_WRITE | DELETE;
         case FileAccess::entry: break;
     }
     return FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE;
@@ -168,26 +163,28 @@ bool set_deleted(HANDLE handle) {
 // The system's own name of an open handle: "\??\K:\CARD" under Wine,
 // "\Device\HarddiskVolume5\CARD" on Windows; empty when it gives none.
 // Unlike the final path, it is had past MAX_PATH under Wine too.
-std::wstring object_name(HANDLE handle, std::vector<uint8_t>& buffer) {
+std::wstring object_name(HANDLE handle) {
+    union {
+        OBJECT_NAME_INFORMATION info;
+        wchar_t room[kLongestObjectName];
+    } name{};
     ULONG length = 0;
-    if (!succeeded(::NtQueryObject(handle, ObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                   &length))) {
+    if (!succeeded(::NtQueryObject(handle, ObjectNameInformation, &name, sizeof name, &length))) {
         return std::wstring();
     }
-    const auto* const name = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data());
-    return std::wstring(name->Name.Buffer, name->Name.Length / sizeof(wchar_t));
+    return std::wstring(name.info.Name.Buffer, name.info.Name.Length / sizeof(wchar_t));
 }
 
 // The final path of an open handle, without the "\\?\" prefix; empty when
 // the system gives none.
 std::wstring final_path_of(HANDLE handle) {
-    std::vector<wchar_t> final_path(kFinalPathRoom, L'\0');
+    wchar_t final_path[kFinalPathRoom];
     const DWORD length =
-        ::GetFinalPathNameByHandleW(handle, final_path.data(), kFinalPathRoom, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        ::GetFinalPathNameByHandleW(handle, final_path, kFinalPathRoom, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0 || length >= kFinalPathRoom) {
         return std::wstring();
     }
-    std::wstring path(final_path.data(), length);
+    std::wstring path(final_path, length);
     if (path.compare(0, 4, L"\\\\?\\") == 0) {
         path.erase(0, 4);
     }
@@ -219,7 +216,7 @@ struct HeldFolder {
 // opened in it, which may outlive the folder object. The last one frees it.
 class FolderShare {
 public:
-    explicit FolderShare(HeldFolder* held = nullptr) : held_(held) {}
+    explicit FolderShare(HeldFolder* held) : held_(held) {}
     FolderShare(const FolderShare& other) : held_(other.held_) {
         if (held_ != nullptr) {
             ++held_->owners;
@@ -234,7 +231,6 @@ public:
         }
     }
     HeldFolder* operator->() const { return held_; }
-    explicit operator bool() const { return held_ != nullptr; }
 
 private:
     HeldFolder* held_;
@@ -242,9 +238,8 @@ private:
 
 class Win32File : public File {
 public:
-    // `folder` is the held folder it was opened in, if any.
-    Win32File(FileHandle handle, std::wstring drive, const FolderShare& folder)
-        : handle_(std::move(handle)), drive_(std::move(drive)), folder_(folder) {}
+    // `folder` is the held folder it was opened in.
+    Win32File(FileHandle handle, const FolderShare& folder) : handle_(std::move(handle)), folder_(folder) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         DWORD got = 0;
@@ -266,21 +261,9 @@ public:
         HANDLE handle = handle_.release();
         return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != FALSE;
     }
-    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
-        // A file of a held folder is on that folder's volume.
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (folder_ ? !folder_->volume_serial(volume_serial)
-                    : ::GetFileInformationByHandle(handle_.get(), &info) == FALSE) {
-            return FilePlace::unknown;
-        }
-        if (!folder_) {
-            volume_serial = info.dwVolumeSerialNumber;
-        }
-        path = final_path_of(handle_.get());
-        // Wine gives no final path past MAX_PATH. The path on the volume under
-        // the letter it was opened by tells as much, the volume being known.
-        return !path.empty() || path_on_volume(path) ? FilePlace::told : FilePlace::unknown;
-    }
+    // It was opened only once the system named it as the very entry of its
+    // held folder, and a move keeps it there.
+    FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return FilePlace::not_linked; }
     bool set_attributes(uint32_t attributes) override { return set_basic_attributes(handle_.get(), attributes); }
     bool replace(const std::wstring& target) override { return rename(target, TRUE); }
     bool move_to(const std::wstring& name) override { return rename(name, FALSE); }
@@ -296,40 +279,23 @@ public:
 
 private:
     // `target` is a name in the file's own folder, or a path whose last part
-    // is taken. A file of a held folder gets it in that very folder;
-    // another by its folder's path on the volume the handle holds, so a
-    // target on another volume fails.
+    // is taken: the file gets it in that very folder.
     bool rename(const std::wstring& target, BOOLEAN replacing) {
-        std::wstring name = target.substr(target.find_last_of(L'\\') + 1);
-        std::wstring path;
-        if (!plain_name(name) || (!folder_ && !path_on_volume(path))) {
+        const std::wstring name = target.substr(target.find_last_of(L'\\') + 1);
+        if (!plain_name(name)) {
             return false;
         }
-        if (!folder_) {
-            name = L"\\??\\" + path.substr(0, path.find_last_of(L'\\') + 1) + name;
-        }
-        const auto name_bytes = static_cast<ULONG>(name.size()) * static_cast<ULONG>(sizeof(wchar_t));
-        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFORMATION) + name_bytes, 0);
-        auto* const rename = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
-        rename->ReplaceIfExists = replacing;
-        rename->RootDirectory = folder_ ? folder_->handle.get() : nullptr;
-        rename->FileNameLength = name_bytes;
-        std::memcpy(rename->FileName, name.data(), name_bytes);
-        return set_information(handle_.get(), rename, static_cast<ULONG>(buffer.size()), FileRenameInformation);
+        union {
+            FILE_RENAME_INFORMATION info;
+            wchar_t room[sizeof(FILE_RENAME_INFORMATION) / sizeof(wchar_t) + kLongestName];
+        } rename{};
+        rename.info.ReplaceIfExists = replacing;
+        rename.info.RootDirectory = folder_->handle.get();
+        rename.info.FileNameLength = static_cast<ULONG>(name.size()) * static_cast<ULONG>(sizeof(wchar_t));
+        std::memcpy(rename.info.FileName, name.data(), rename.info.FileNameLength);
+        return set_information(handle_.get(), &rename, sizeof rename, FileRenameInformation);
     }
-    bool path_on_volume(std::wstring& path) {
-        std::vector<uint8_t> buffer(sizeof(FILE_NAME_INFO) + kLongestPath * sizeof(wchar_t), 0);
-        auto* const name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-        if (drive_.empty() || ::GetFileInformationByHandleEx(handle_.get(), FileNameInfo, name,
-                                                             static_cast<DWORD>(buffer.size())) == FALSE) {
-            return false;
-        }
-        path = drive_ + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
-        return true;
-    }
-
     FileHandle handle_;
-    std::wstring drive_;
     FolderShare folder_;
 };
 
@@ -342,16 +308,6 @@ std::wstring folder_form(std::wstring path) {
         path.pop_back();
     }
     return path;
-}
-
-// A 32-bit FNV-1a hash of a text, for a name the system keys objects by;
-// two folders that share one only share a lock.
-uint32_t text_hash(const std::wstring& text) {
-    constexpr uint32_t kOffset = 2166136261U;
-    constexpr uint32_t kPrime = 16777619U;
-    return std::accumulate(text.begin(), text.end(), kOffset, [](uint32_t hash, wchar_t c) {
-        return (hash ^ static_cast<uint16_t>(c)) * kPrime;
-    });
 }
 
 struct MutexTraits {
@@ -377,8 +333,7 @@ class Win32Folder;
 // A folder's handle made a held folder: a real folder, no link, which the
 // system names `expected` when that is given. Null, the last error saying
 // why, otherwise; the handle stays with the caller then.
-std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const std::wstring& expected,
-                                  std::vector<uint8_t>& buffer);
+std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const std::wstring& expected);
 
 // A folder held by its handle; everything is done relative to that handle,
 // so in that very folder, and each entry opened in it must prove, by the
@@ -386,7 +341,7 @@ std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const s
 // when opened: a real folder, reached through no link.
 class Win32Folder : public Folder {
 public:
-    explicit Win32Folder(const FolderShare& held) : held_(held), buffer_(kNameInformationBytes) {}
+    explicit Win32Folder(const FolderShare& held) : held_(held) {}
 
     Lookup list(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
         entries.clear();
@@ -397,16 +352,16 @@ public:
             return Lookup::failed;
         }
         // "*.*" is every name, as FindFirstFileW takes it.
-        std::wstring mask = pattern == L"*.*" ? L"*" : pattern;
-        UNICODE_STRING text{};
-        text.Buffer = mask.data();
-        text.Length = static_cast<USHORT>(mask.size() * sizeof(wchar_t));
-        text.MaximumLength = text.Length;
+        const bool every = pattern == L"*.*";
+        UNICODE_STRING mask{};
+        mask.Buffer = const_cast<wchar_t*>(every ? L"*" : pattern.c_str());
+        mask.Length = static_cast<USHORT>((every ? 1 : pattern.size()) * sizeof(wchar_t));
+        mask.MaximumLength = mask.Length;
+        std::vector<uint8_t> buffer(kListingBytes);
         for (BOOLEAN first = TRUE;; first = FALSE) {
             IO_STATUS_BLOCK io{};
-            const NTSTATUS status = ::NtQueryDirectoryFile(listing.get(), nullptr, nullptr, nullptr, &io, buffer_.data(),
-                                                           kListingBytes, FileDirectoryInformation, FALSE,
-                                                           mask.empty() ? nullptr : &text, first);
+            const NTSTATUS status = ::NtQueryDirectoryFile(listing.get(), nullptr, nullptr, nullptr, &io, buffer.data(),
+                                                           kListingBytes, FileDirectoryInformation, FALSE, &mask, first);
             if (status == kNoMoreFiles || status == kNoSuchFile) {
                 break;
             }
@@ -414,10 +369,12 @@ public:
                 return Lookup::failed;
             }
             for (std::size_t offset = 0;;) {
-                const auto* const entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer_.data() + offset);
-                std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-                if (name != L"." && name != L"..") {
-                    entries.push_back({std::move(name), entry->FileAttributes});
+                const auto* const entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer.data() + offset);
+                const std::size_t units = entry->FileNameLength / sizeof(wchar_t);
+                const wchar_t* const name = entry->FileName;
+                // "." and "..".
+                if (name[0] != L'.' || units > 2 || (units == 2 && name[1] != L'.')) {
+                    entries.push_back(FolderEntry{std::wstring(name, units), entry->FileAttributes});
                 }
                 if (entry->NextEntryOffset == 0) {
                     break;
@@ -453,14 +410,15 @@ public:
         if (!plain_name(name)) {
             return nullptr;
         }
-        const bool opened = disposition != FileDisposition::create_new &&
-                            open_in(held_->handle.get(), name, desired, kShare, FILE_OPEN, FILE_NON_DIRECTORY_FILE, file);
-        // Made only where nothing is, a dangling link included.
-        const bool made = !opened && (disposition == FileDisposition::create_new ||
-                                      (disposition == FileDisposition::open_always && lookup_failure() == Lookup::missing)) &&
-                          open_in(held_->handle.get(), name, desired, kShare, FILE_CREATE, FILE_NON_DIRECTORY_FILE, file);
-        if (!opened && !made) {
-            return nullptr;
+        // Made only where nothing is, a dangling link included: never by FILE_OPEN_IF.
+        bool made = disposition == FileDisposition::create_new;
+        for (bool opened = false; !opened;) {
+            opened = open_in(held_->handle.get(), name, desired, kShare, made ? FILE_CREATE : FILE_OPEN,
+                             FILE_NON_DIRECTORY_FILE, file);
+            if (!opened && (made || disposition != FileDisposition::open_always || ::GetLastError() != ERROR_FILE_NOT_FOUND)) {
+                return nullptr;
+            }
+            made = made || !opened;
         }
         ULONG shown = 0;
         if (!is_named(file.get(), name) || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
@@ -472,7 +430,7 @@ public:
             static_cast<void>(refused());
             return nullptr;
         }
-        return std::make_unique<Win32File>(std::move(file), drive_of(held_->path), held_);
+        return std::make_unique<Win32File>(std::move(file), held_);
     }
     // attributes() tells a link by the name its opened handle has, too.
     bool leads_elsewhere(const std::wstring& name) override {
@@ -498,8 +456,10 @@ public:
     // The user's own temporary folder is the user's alone.
     bool private_to_user() override { return true; }
     std::unique_ptr<FolderLock> lock(unsigned wait_ms) override {
-        // Keyed by the name the system gave the folder when it was checked.
-        const std::wstring name = L"Local\\lanternbook-folder-" + hex_text(text_hash(to_upper_ascii(held_->name)), 8);
+        // Keyed by the name the system gave the folder when it was checked,
+        // in any case; an object's name holds no backslash past its namespace.
+        std::wstring name = L"Local\\lanternbook-" + to_upper_ascii(held_->name);
+        std::replace(name.begin() + kLockNamespace, name.end(), L'\\', L'/');
         HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
         if (mutex == nullptr) {
             return nullptr;
@@ -520,7 +480,7 @@ private:
 
     // Whether the system names the open `entry` as this folder's entry `name`.
     bool is_named(HANDLE entry, const std::wstring& name) {
-        return same_text(object_name(entry, buffer_), joined(held_->name, name));
+        return same_text(object_name(entry), joined(held_->name, name));
     }
     // The folder `name` opened or made (`disposition`), held.
     std::unique_ptr<Folder> folder_in(const std::wstring& name, ULONG disposition) {
@@ -531,7 +491,7 @@ private:
             !open_in(held_->handle.get(), name, access, kShareAll, disposition, FILE_DIRECTORY_FILE, folder)) {
             return nullptr;
         }
-        std::unique_ptr<Win32Folder> held = hold(folder, joined(held_->path, name), joined(held_->name, name), buffer_);
+        std::unique_ptr<Win32Folder> held = hold(folder, joined(held_->path, name), joined(held_->name, name));
         if (!held && disposition == FILE_CREATE) {
             // What was made here is ours to take back.
             static_cast<void>(set_deleted(folder.get()));
@@ -549,8 +509,9 @@ private:
                                           kShareAll, FILE_OPEN, kind, entry)) {
             return false;
         }
-        if (!is_named(entry.get(), name) || ::GetFileType(entry.get()) != FILE_TYPE_DISK ||
-            !basic_attributes(entry.get(), shown) || (shown & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        // Under Wine a pipe tells no basic information: it stays too.
+        if (!is_named(entry.get(), name) || !basic_attributes(entry.get(), shown) ||
+            (shown & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
             return refused();
         }
         const bool read_only = (shown & FILE_ATTRIBUTE_READONLY) != 0;
@@ -569,17 +530,15 @@ private:
     }
 
     FolderShare held_;
-    // For listings and the names of opened entries.
-    std::vector<uint8_t> buffer_;
 };
 
-std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const std::wstring& expected,
-                                  std::vector<uint8_t>& buffer) {
+std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const std::wstring& expected) {
     ULONG attributes = 0;
-    std::wstring name = object_name(handle.get(), buffer);
-    if (!basic_attributes(handle.get(), attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || name.empty() ||
-        (!expected.empty() && !same_text(name, expected))) {
+    std::wstring name = object_name(handle.get());
+    // A folder, and no link.
+    if (!basic_attributes(handle.get(), attributes) ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != FILE_ATTRIBUTE_DIRECTORY ||
+        name.empty() || (!expected.empty() && !same_text(name, expected))) {
         static_cast<void>(refused());
         return nullptr;
     }
@@ -599,12 +558,13 @@ public:
         if (!device_at(index, device_)) {
             return false;
         }
-        std::vector<BYTE> buffer(kDescriptionBufferBytes + sizeof(wchar_t), 0);
+        // One unit more than the system is offered, so the text always ends.
+        wchar_t text[kDescriptionBufferBytes / sizeof(wchar_t) + 1] = {};
         if (::SetupDiGetDeviceRegistryPropertyW(set_.get(), &device_, SPDRP_DEVICEDESC, nullptr,
-                                                buffer.data(), kDescriptionBufferBytes, nullptr) == FALSE) {
+                                                reinterpret_cast<BYTE*>(text), kDescriptionBufferBytes, nullptr) == FALSE) {
             return false;
         }
-        description = reinterpret_cast<const wchar_t*>(buffer.data());
+        description = text;
         return true;
     }
     bool remove_device(std::size_t index) override {
@@ -653,44 +613,6 @@ bool Win32Platform::volume_total_bytes(const std::wstring& root, uint64_t& total
     return true;
 }
 
-std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAccess access,
-                                               FileDisposition disposition) {
-    const DWORD desired = desired_access(access);
-    const std::wstring system = system_path(path);
-    // A link at the end of the path is opened as itself, never as what it leads to.
-    const auto open = [&](DWORD creation) {
-        return FileHandle(::CreateFileW(system.c_str(), desired, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    };
-    FileHandle handle = open(disposition == FileDisposition::create_new ? CREATE_NEW : OPEN_EXISTING);
-    // Never OPEN_ALWAYS: it would create a file wherever a dangling link leads.
-    if (!handle && disposition == FileDisposition::open_always && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
-        handle = open(CREATE_NEW);
-    }
-    // The basic information, not the whole: the volume query it adds costs
-    // Wine more than the open itself, and the file's place checks it anyway.
-    FILE_BASIC_INFO info{};
-    if (!handle || ::GetFileType(handle.get()) != FILE_TYPE_DISK ||
-        ::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info) == FALSE ||
-        (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
-        return nullptr;
-    }
-    return std::make_unique<Win32File>(std::move(handle), drive_of(path), FolderShare());
-}
-
-Lookup Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
-    entries.clear();
-    WIN32_FIND_DATAW found{};
-    FindHandle listing(::FindFirstFileW(system_path(pattern).c_str(), &found));
-    if (!listing) {
-        return lookup_failure();
-    }
-    do {
-        entries.push_back({found.cFileName, found.dwFileAttributes});
-    } while (::FindNextFileW(listing.get(), &found) != FALSE);
-    return Lookup::found;
-}
-
 Lookup Win32Platform::attributes(const std::wstring& path, uint32_t& attributes) {
     const DWORD found = ::GetFileAttributesW(system_path(path).c_str());
     if (found == INVALID_FILE_ATTRIBUTES) {
@@ -698,32 +620,6 @@ Lookup Win32Platform::attributes(const std::wstring& path, uint32_t& attributes)
     }
     attributes = found;
     return Lookup::found;
-}
-
-bool Win32Platform::set_attributes(const std::wstring& path, uint32_t attributes) {
-    return ::SetFileAttributesW(system_path(path).c_str(), attributes) != FALSE;
-}
-
-bool Win32Platform::file_size(const std::wstring& path, uint64_t& bytes) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(system_path(path).c_str(), GetFileExInfoStandard, &data) == FALSE ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return false;
-    }
-    bytes = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    return true;
-}
-
-bool Win32Platform::delete_file(const std::wstring& path) {
-    return ::DeleteFileW(system_path(path).c_str()) != FALSE;
-}
-
-bool Win32Platform::create_folder(const std::wstring& path) {
-    return !path.empty() && ::CreateDirectoryW(system_path(path).c_str(), nullptr) != FALSE;
-}
-
-bool Win32Platform::remove_folder(const std::wstring& path) {
-    return ::RemoveDirectoryW(system_path(path).c_str()) != FALSE;
 }
 
 std::unique_ptr<Folder> Win32Platform::open_folder(const std::wstring& path) {
@@ -735,8 +631,7 @@ std::unique_ptr<Folder> Win32Platform::open_folder(const std::wstring& path) {
         static_cast<void>(handle && refused());
         return nullptr;
     }
-    std::vector<uint8_t> buffer(kNameInformationBytes);
-    return hold(handle, expected, std::wstring(), buffer);
+    return hold(handle, expected, std::wstring());
 }
 
 std::unique_ptr<Folder> Win32Platform::backup_place(std::wstring& path) {
@@ -745,32 +640,28 @@ std::unique_ptr<Folder> Win32Platform::backup_place(std::wstring& path) {
 }
 
 std::wstring Win32Platform::temp_folder() {
-    std::vector<wchar_t> temp(kTempPathRoom, L'\0');
-    const DWORD length = ::GetTempPathW(kTempPathRoom, temp.data());
+    wchar_t temp[kTempPathRoom];
+    const DWORD length = ::GetTempPathW(kTempPathRoom, temp);
     if (length == 0 || length >= kTempPathRoom) {
         return std::wstring();
     }
-    std::vector<wchar_t> long_form(kTempPathRoom, L'\0');
-    const DWORD long_length = ::GetLongPathNameW(temp.data(), long_form.data(), kTempPathRoom);
-    if (long_length == 0 || long_length >= kTempPathRoom) {
-        return std::wstring(temp.data());
-    }
-    return std::wstring(long_form.data());
+    wchar_t long_form[kTempPathRoom];
+    const DWORD long_length = ::GetLongPathNameW(temp, long_form, kTempPathRoom);
+    return long_length == 0 || long_length >= kTempPathRoom ? std::wstring(temp) : std::wstring(long_form);
 }
 
 bool Win32Platform::volume_identity(const std::wstring& root, uint32_t& serial_number,
                                     std::wstring& label) {
     // A folder below a volume's root is on that volume.
-    std::vector<wchar_t> volume_root(MAX_PATH + 1, L'\0');
-    std::vector<wchar_t> name(MAX_PATH + 1, L'\0');
+    wchar_t volume_root[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
     DWORD serial = 0;
-    if (::GetVolumePathNameW(root.c_str(), volume_root.data(), MAX_PATH + 1) == FALSE ||
-        ::GetVolumeInformationW(volume_root.data(), name.data(), MAX_PATH + 1, &serial, nullptr, nullptr,
-                                nullptr, 0) == FALSE) {
+    if (::GetVolumePathNameW(root.c_str(), volume_root, MAX_PATH + 1) == FALSE ||
+        ::GetVolumeInformationW(volume_root, name, MAX_PATH + 1, &serial, nullptr, nullptr, nullptr, 0) == FALSE) {
         return false;
     }
     serial_number = serial;
-    label = name.data();
+    label = name;
     return true;
 }
 
@@ -814,12 +705,9 @@ ShellFormatOutcome Win32Platform::shell_format(int drive_index) {
 }
 
 std::wstring Win32Platform::module_path() {
-    std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-    const DWORD length = ::GetModuleFileNameW(module_, path.data(), MAX_PATH);
-    if (length == 0) {
-        return std::wstring();
-    }
-    return std::wstring(path.data(), length);
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameW(module_, path, MAX_PATH);
+    return std::wstring(path, length);
 }
 
 }  // namespace lanternbook::win32

@@ -14,16 +14,7 @@ public:
     void set_owner_window(HWND window) { owner_window_ = window; }
 
     // FileSystem
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
-    bool set_attributes(const std::wstring& path, uint32_t attributes) override;
-    bool file_size(const std::wstring& path, uint64_t& bytes) override;
-    bool delete_file(const std::wstring& path) override;
-    bool create_folder(const std::wstring& path) override;
-    bool remove_folder(const std::wstring& path) override;
-    std::wstring temp_folder() override;
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     // The user's own temporary folder.
     std::unique_ptr<Folder> backup_place(std::wstring& path) override;
@@ -46,6 +37,9 @@ public:
     std::wstring module_path() override;
 
 private:
+    // The user's temporary folder in its long form; empty on failure.
+    static std::wstring temp_folder();
+
     HMODULE module_;
     HWND owner_window_ = nullptr;
 };

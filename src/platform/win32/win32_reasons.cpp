@@ -115,41 +115,8 @@ std::unique_ptr<Folder> Win32PlatformWithReasons::backup_place(std::wstring& pat
     return NotedFolder::noted_folder(Win32Platform::backup_place(path), last_error_);
 }
 
-std::unique_ptr<File> Win32PlatformWithReasons::open_file(const std::wstring& path, FileAccess access,
-                                                          FileDisposition disposition) {
-    std::unique_ptr<File> file = Win32Platform::open_file(path, access, disposition);
-    if (!noted(file != nullptr, last_error_)) {
-        return nullptr;
-    }
-    return std::make_unique<NotedFile>(std::move(file), last_error_);
-}
-
-Lookup Win32PlatformWithReasons::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
-    return noted(Win32Platform::list_folder(pattern, entries), last_error_);
-}
-
 Lookup Win32PlatformWithReasons::attributes(const std::wstring& path, uint32_t& attributes) {
     return noted(Win32Platform::attributes(path, attributes), last_error_);
-}
-
-bool Win32PlatformWithReasons::set_attributes(const std::wstring& path, uint32_t attributes) {
-    return noted(Win32Platform::set_attributes(path, attributes), last_error_);
-}
-
-bool Win32PlatformWithReasons::file_size(const std::wstring& path, uint64_t& bytes) {
-    return noted(Win32Platform::file_size(path, bytes), last_error_);
-}
-
-bool Win32PlatformWithReasons::delete_file(const std::wstring& path) {
-    return noted(Win32Platform::delete_file(path), last_error_);
-}
-
-bool Win32PlatformWithReasons::create_folder(const std::wstring& path) {
-    return noted(Win32Platform::create_folder(path), last_error_);
-}
-
-bool Win32PlatformWithReasons::remove_folder(const std::wstring& path) {
-    return noted(Win32Platform::remove_folder(path), last_error_);
 }
 
 std::wstring Win32PlatformWithReasons::failure_reason() {

@@ -15,15 +15,7 @@ public:
     // Each keeps GetLastError() when it fails, read as soon as the call
     // returns: what runs between the system's call and that (freeing the
     // path's text) leaves the error as it is.
-    std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                    FileDisposition disposition) override;
-    Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) override;
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
-    bool set_attributes(const std::wstring& path, uint32_t attributes) override;
-    bool file_size(const std::wstring& path, uint64_t& bytes) override;
-    bool delete_file(const std::wstring& path) override;
-    bool create_folder(const std::wstring& path) override;
-    bool remove_folder(const std::wstring& path) override;
     // The folders, and what is opened through them, keep their failures here too.
     std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
     std::unique_ptr<Folder> backup_place(std::wstring& path) override;
