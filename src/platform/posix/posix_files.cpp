@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <pwd.h>
-#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -12,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -695,25 +695,6 @@ bool PosixFileSystem::noted(bool succeeded) {
         *last_error_ = errno;
     }
     return succeeded;
-}
-
-bool PosixFileSystem::is_no_folder(const struct stat& info) {
-    if (S_ISDIR(info.st_mode)) {
-        *last_error_ = EISDIR;
-        return false;
-    }
-    return true;
-}
-
-bool PosixFileSystem::is_regular(const struct stat& info) {
-    if (!is_no_folder(info)) {
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        *last_error_ = kNotRegular;
-        return false;
-    }
-    return true;
 }
 
 SystemTime PosixClock::utc_now() {

@@ -42,10 +42,6 @@ public:
 private:
     // Keeps errno when `succeeded` is false; returns `succeeded`.
     bool noted(bool succeeded);
-    // False, noted as EISDIR, for a folder where a file is wanted.
-    bool is_no_folder(const struct stat& info);
-    // False, noted as kNotRegular, for a device, pipe or socket too.
-    bool is_regular(const struct stat& info);
 
     // Shared with the files opened here, whose failures count too.
     std::shared_ptr<int> last_error_ = std::make_shared<int>(0);

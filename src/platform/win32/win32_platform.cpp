@@ -166,7 +166,7 @@ bool set_deleted(HANDLE handle) {
 std::wstring object_name(HANDLE handle) {
     union {
         OBJECT_NAME_INFORMATION info;
-        wchar_t room[kLongestObjectName];
+        wchar_t room[kLongestObjectName];  // cppcheck-suppress unusedStructMember ; where the name goes
     } name{};
     ULONG length = 0;
     if (!succeeded(::NtQueryObject(handle, ObjectNameInformation, &name, sizeof name, &length))) {
@@ -287,6 +287,7 @@ private:
         }
         union {
             FILE_RENAME_INFORMATION info;
+            // cppcheck-suppress unusedStructMember ; where the name goes
             wchar_t room[sizeof(FILE_RENAME_INFORMATION) / sizeof(wchar_t) + kLongestName];
         } rename{};
         rename.info.ReplaceIfExists = replacing;
