@@ -30,7 +30,7 @@ struct EraseReport {
 Exit run_erase(Invocation& call);
 EraseReport run_on(Invocation& call, const KeyIdentity& key, DeviceDrive& device, EraseMode mode);
 bool confirmed(Invocation& call, std::size_t count, const std::string& shown_root);
-Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run);
+Exit reported(Invocation& call, const EraseReport& report, const std::wstring& root, bool dry_run);
 std::vector<const EraseEvent*> events_of(const EraseReport& report, EraseEvent::Kind kind);
 std::string count_of(std::size_t count);
 
@@ -84,16 +84,16 @@ Exit run_erase(Invocation& call) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
     if (dry_run) {
-        return reported(call, listing, shown_root, true);
+        return reported(call, listing, *root, true);
     }
     const EraseReport nothing_done{EraseResult{}, {}, true};
     if (listing.interrupted) {
-        return reported(call, nothing_done, shown_root, false);
+        return reported(call, nothing_done, *root, false);
     }
     const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
     // Nothing to delete needs no one's yes: what would be skipped is told all the same.
     if (count == 0) {
-        return reported(call, listing, shown_root, false);
+        return reported(call, listing, *root, false);
     }
     if (!call.options.has("--yes")) {
         if (!services.terminal.can_ask()) {
@@ -101,11 +101,11 @@ Exit run_erase(Invocation& call) {
                                     std::string("nothing erased; without a terminal to ask on, add --yes"));
         }
         if (!confirmed(call, count, shown_root)) {
-            return services.terminal.interrupted() ? reported(call, nothing_done, shown_root, false)
+            return services.terminal.interrupted() ? reported(call, nothing_done, *root, false)
                                                    : call.errors.fail(Exit::refused, std::string("nothing erased"));
         }
     }
-    return reported(call, run_on(call, key, device, EraseMode::erase), shown_root, false);
+    return reported(call, run_on(call, key, device, EraseMode::erase), *root, false);
 }
 
 // Notes each download as the run meets it, and asks it to stop once Ctrl-C was pressed.
@@ -164,7 +164,7 @@ std::vector<const EraseEvent*> events_of(const EraseReport& report, EraseEvent::
 nlohmann::ordered_json events_json(const std::vector<const EraseEvent*>& events, wchar_t separator, bool reasons) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const EraseEvent* event : events) {
-        const std::string path = shown_path(event->path, separator);
+        const std::string path = json_path(event->path, separator);
         list.push_back(reasons ? nlohmann::ordered_json{{"path", path}, {"reason", event->reason}}
                                : nlohmann::ordered_json(path));
     }
@@ -181,10 +181,10 @@ std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t 
     return listed_paths(paths, separator);
 }
 
-void print_json(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run) {
+void print_json(Invocation& call, const EraseReport& report, const std::wstring& root, bool dry_run) {
     const wchar_t separator = call.services.separator;
     nlohmann::ordered_json json = json_document();
-    json["key"] = shown_root;
+    json["key"] = json_path(root, separator);
     json["dry_run"] = dry_run;
     json["deleted"] = events_json(events_of(report, EraseEvent::Kind::deleted), separator, false);
     json["skipped"] = events_json(events_of(report, EraseEvent::Kind::skipped), separator, true);
@@ -216,11 +216,12 @@ void print_summary(Invocation& call, const EraseReport& report, const std::strin
 }
 
 // What the run did, as text or JSON, and what it failed to do, as errors.
-Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run) {
+Exit reported(Invocation& call, const EraseReport& report, const std::wstring& root, bool dry_run) {
+    const std::string shown_root = shown_path(root, call.services.separator);
     const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
     const bool gone = report.result.outcome == EraseOutcome::key_changed;
     if (call.options.has("--json")) {
-        print_json(call, report, shown_root, dry_run);
+        print_json(call, report, root, dry_run);
     } else if (dry_run) {
         print_listing(call, report);
     } else if (!gone && !(report.interrupted && deleted == 0)) {
