@@ -18,8 +18,10 @@ set(LANTERNBOOK_CLI_HEADERS ${CMAKE_BINARY_DIR}/cli-headers)
 
 # Portable command code; the POSIX and Windows programs add their own parts.
 set(LANTERNBOOK_CLI_SOURCES
-  src/cli/commands.cpp src/cli/configuration_report.cpp src/cli/key_search.cpp
-  src/cli/set_request.cpp src/cli/settings_document.cpp src/cli/usage.cpp)
+  src/cli/program.cpp src/cli/commands.cpp src/cli/command.cpp src/cli/usage.cpp
+  src/cli/find.cpp src/cli/show.cpp src/cli/set.cpp src/cli/erase.cpp src/cli/recover.cpp src/cli/help.cpp
+  src/cli/key_choice.cpp src/cli/key_search.cpp src/cli/shown_paths.cpp src/cli/json_document.cpp
+  src/cli/terminal.cpp src/cli/configuration_report.cpp src/cli/set_request.cpp src/cli/settings_document.cpp)
 
 if(WIN32)
   add_executable(lanternbook-cli src/cli/main_windows.cpp ${LANTERNBOOK_CLI_SOURCES}

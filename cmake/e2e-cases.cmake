@@ -10,6 +10,10 @@ list(APPEND LANTERNBOOK_E2E_CASES
   "fault.config_date_folders|fault_config_date_folders|--keys,K"
   "fault.hostile_downloads|fault_hostile_downloads|--keys,K"
   "fault.writes_only_key|fault_writes_only_key|--keys,K"
+  "backup.second_dialog_during_format_487MiB|format_beside_second_dialog|--keys,K,--tmpfs,487"
+  "backup.swapped_while_asked_487MiB|recovery_swapped_while_asked|--keys,K,--tmpfs,487"
+  "backup.temp_on_key_487MiB|format_with_temp_on_key|--keys,K,--tmpfs,487,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/temp-link.sh"
+  "backup.attributes_through_format_487MiB|format_keeps_attributes|--keys,K,--tmpfs,487"
 )
 # The Win32 held folder itself: listing, links inside it, the key's letter or
 # folder changed under it, moves that never replace, its lock across processes.

@@ -1,7 +1,8 @@
 # The release package: `cpack -G ZIP` in a Windows build folder makes
 # lanternbook-<version>-win32.zip or -win64.zip with the DLL, the host
-# program, the command line, the README and the licence, and what a host
-# builds against: include/lanternbook.h and the import libraries in lib/.
+# program, the command line, a README for its user and the licence, and
+# what a host builds against: include/lanternbook.h and the import libraries
+# in lib/.
 # Included by win32.cmake.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(LANTERNBOOK_PACKAGE_ARCH win64)
@@ -31,7 +32,9 @@ endif()
 # Files rather than targets: each file goes where the package wants it.
 install(FILES $<TARGET_FILE:lanternbook> DESTINATION .)
 install(PROGRAMS $<TARGET_FILE:lanternbook-host> $<TARGET_FILE:lanternbook-cli> DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+# The user's README: what each file is, how a host loads the DLL, how to run lanternbook.exe.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/README-windows.txt DESTINATION . RENAME README.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/include/lanternbook.h DESTINATION include)
 install(FILES $<TARGET_LINKER_FILE:lanternbook> ${LANTERNBOOK_MSVC_IMPORT_LIBRARY} DESTINATION lib)
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The bash, zsh and fish completions: each parses in its shell; zsh names
-# every command and option of the program's help; bash and fish
-# answer the same queries with the same words: the commands and each
-# command's options exactly as the program's help lists them, the values of
+# every command and option of the program's help; bash (with and without the
+# bash-completion package's helpers) and fish answer the same queries with
+# the same words: the commands and each command's options exactly as the
+# program's help lists them, also after the program's options, the values of
 # --period, --range-button, --vdo and --data (each one the program takes),
 # folders only for --key and files for --from.
 # Usage: check-completions.sh PROGRAM COMPLETIONS_DIR
@@ -24,10 +25,11 @@ mkdir "$work/keyroot"
 touch "$work/keyfile"
 
 # Each shell answers a batch of command lines (one a line): for each, its
-# words sorted on one line, a trailing slash of a folder dropped.
+# words sorted on one line, a trailing slash of a folder dropped. Bash is
+# asked once with the bash-completion package's helpers loaded, once without.
 bash_answers() {
     (cd "$work" && bash --norc --noprofile -c '
-        source /usr/share/bash-completion/bash_completion || exit 1
+        if [ "$2" = helpers ]; then source /usr/share/bash-completion/bash_completion || exit 1; fi
         source "$1" || exit 1
         compopt() { :; }  # only valid inside a completion that readline started
         while IFS= read -r line; do
@@ -41,8 +43,10 @@ bash_answers() {
                 "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}"
             printf "%s\n" "${COMPREPLY[@]}" | sed "s:/$::" | sort | tr "\n" " "
             echo
-        done' bash "$dir/lanternbook.bash")
+        done' bash "$dir/lanternbook.bash" "$1")
 }
+bash_helpers_answers() { bash_answers helpers; }
+bash_alone_answers() { bash_answers alone; }
 fish_answers() {
     (cd "$work" && fish --no-config -c '
         source $argv[1]; or exit 1
@@ -84,12 +88,13 @@ for command in $commands; do
     queries+=("lanternbook $command -|$(words <<<"$options")"
               "lanternbook $command --|$(grep -- '^--' <<<"$options" | words)")
     if grep -qx -- --key <<<"$options"; then
-        queries+=("lanternbook $command --key key|keyroot")
+        queries+=("lanternbook $command --key key|keyroot"
+                  "lanternbook -k keyroot $command --|$(grep -- '^--' <<<"$options" | words)")
     fi
 done
 
 lines=$(printf '%s\n' "${queries[@]}" | cut -d'|' -f1)
-for shell in bash fish; do
+for shell in bash_helpers bash_alone fish; do
     mapfile -t answers < <(${shell}_answers <<<"$lines")
     for index in "${!queries[@]}"; do
         line=${queries[$index]%%|*}
@@ -113,7 +118,7 @@ zsh_offers() {
     local where=$1 text=$2 name
     shift 2
     for name in "$@"; do
-        if grep -Eq -- "(^|[ '{,)])$name([=[,}]|\$)" <<<"$text"; then
+        if grep -Eq -- "(^|[ '{,)])$name([=+[,}]|\$)" <<<"$text"; then
             passed=$((passed + 1))
         else
             fail "_lanternbook does not offer $name $where"

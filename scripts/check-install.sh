@@ -2,7 +2,8 @@
 # The command line alone: a tree configured with -DLANTERNBOOK_CLI_ONLY=ON
 # and GoogleTest out of reach builds the program and no other (no test
 # program), as Release, and `cmake --install` puts exactly the program, its
-# man page and its completions, the program running from there.
+# man page, its completions (zsh's where zsh looks for the prefix's), its
+# copyright and changelog, the program running from there.
 # Usage: check-install.sh SOURCE_DIR WORK_DIR
 set -uo pipefail
 source_dir=$(cd "${1:?usage: check-install.sh SOURCE_DIR WORK_DIR}" && pwd)
@@ -29,14 +30,21 @@ programs=$(cd "$build" && find . -maxdepth 1 -type f -perm -u+x | sort | tr '\n'
 [ "$programs" = "./lanternbook " ] || fail "the CLI-only tree built the programs '$programs', expected only lanternbook"
 grep -q '^CMAKE_BUILD_TYPE:STRING=Release$' "$build/CMakeCache.txt" || fail "the CLI-only tree is not a Release build"
 
-DESTDIR=$root cmake --install "$build" --prefix /usr/local >/dev/null || fail "cmake --install failed"
-listed=$(cd "$root" && find . -type f -o -type l | sort | tr '\n' ' ')
-expected="./usr/local/bin/lanternbook ./usr/local/share/bash-completion/completions/lanternbook \
-./usr/local/share/fish/vendor_completions.d/lanternbook.fish ./usr/local/share/man/man1/lanternbook.1 \
-./usr/local/share/zsh/vendor-completions/_lanternbook "
-[ "$listed" = "$expected" ] || fail "installed '$listed', expected '$expected'"
-[ -x "$root/usr/local/bin/lanternbook" ] || fail "bin/lanternbook is not executable"
-"$root/usr/local/bin/lanternbook" --help >/dev/null || fail "the installed lanternbook --help failed"
+# A local install puts zsh's function where zsh looks for local ones, /usr's where packages put theirs.
+for prefix in /usr/local /usr; do
+    zsh_folder=site-functions
+    [ "$prefix" = /usr ] && zsh_folder=vendor-completions
+    destdir=$root/$(basename "$prefix")
+    DESTDIR=$destdir cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
+    listed=$(cd "$destdir" && find . -type f -o -type l | LC_ALL=C sort | tr '\n' ' ')
+    expected=$(for file in bin/lanternbook share/bash-completion/completions/lanternbook \
+        share/doc/lanternbook/changelog.gz share/doc/lanternbook/copyright \
+        share/fish/vendor_completions.d/lanternbook.fish share/man/man1/lanternbook.1.gz \
+        share/zsh/$zsh_folder/_lanternbook; do echo ".$prefix/$file"; done | LC_ALL=C sort | tr '\n' ' ')
+    [ "$listed" = "$expected" ] || fail "installed with --prefix $prefix '$listed', expected '$expected'"
+    [ -x "$destdir$prefix/bin/lanternbook" ] || fail "bin/lanternbook is not executable"
+    "$destdir$prefix/bin/lanternbook" --help >/dev/null || fail "the installed lanternbook --help failed"
+done
 
 rm -rf "$work"
 [ $failed -eq 0 ] && echo "CLI-only tree: builds only lanternbook, installs $listed"

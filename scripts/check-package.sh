@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The release package of one Windows build: `cpack -G ZIP` makes
 # lanternbook-VERSION-ARCH.zip holding exactly the DLL, the host program, the
-# command line, the README, the licence, the header and the two import
-# libraries (the programs and libraries as built); lanternbook.lib is made of
+# command line, the user's README (naming every file), the licence, the
+# header and the two import libraries (the programs and libraries as built); lanternbook.lib is made of
 # the short import objects MSVC's linker reads, for this architecture's
 # undecorated exports; the DLL's version resource and
 # `lanternbook-host.exe --version` both carry VERSION.
@@ -24,9 +24,18 @@ fi
 [ -f "$zip" ] || { echo "FAIL: no $name.zip in $build_dir"; exit 1; }
 
 listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
-expected="$name/LICENSE $name/README.md $name/include/lanternbook.h $name/lanternbook-host.exe \
+expected="$name/LICENSE $name/README.txt $name/include/lanternbook.h $name/lanternbook-host.exe \
 $name/lanternbook.dll $name/lanternbook.exe $name/lib/lanternbook.lib $name/lib/liblanternbook.dll.a "
 [ "$listed" = "$expected" ] || fail "the zip holds '$listed', expected '$expected'"
+# The README is the user's: it names every file beside it, in Windows' spelling.
+readme=$(unzip -p "$zip" "$name/README.txt")
+for file in $listed; do
+    shown=${file#"$name/"}
+    grep -qF -- "${shown//\//\\}" <<<"$readme" || fail "README.txt does not name $shown"
+done
+for part in "find_device" "load(" "lanternbook.exe --help"; do
+    grep -qF -- "$part" <<<"$readme" || fail "README.txt does not tell about $part"
+done
 for file in lanternbook.dll lanternbook-host.exe lanternbook.exe lib/lanternbook.lib lib/liblanternbook.dll.a; do
     unzip -p "$zip" "$name/$file" | cmp -s - "$build_dir/$(basename "$file")" ||
         fail "$file in the zip differs from the build's"

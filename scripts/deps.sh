@@ -10,9 +10,10 @@ packages=(cmake make g++ libgtest-dev libgmock-dev
           icoutils unzip
           clang libclang-rt-14-dev clang-tidy cppcheck python3
           nlohmann-json3-dev libcli11-dev libmount-dev libblkid-dev ninja-build
-          llvm dpkg-dev mandoc bash-completion zsh fish dosfstools)
+          llvm dpkg-dev file lintian mandoc bash-completion zsh fish dosfstools)
 # llvm: llvm-dlltool and llvm-readobj for the MSVC import library; dpkg-dev:
-# dpkg-shlibdeps for the DEB's dependencies; mandoc lints the man page; the
+# dpkg-shlibdeps for the DEB's dependencies, and file, which CPack asks what
+# each packaged file is; lintian judges the DEB; mandoc lints the man page; the
 # three shells check the completions; dosfstools makes the FAT images that
 # stand in for keys' block devices.
 

@@ -37,6 +37,8 @@ source "$(dirname "$0")/wine-env.sh"
 ensure_prefix
 stop_wine
 unmap_keys
+# Backup folders a failed or killed run left: the next start would offer to put them back.
+rm -rf "$WINEPREFIX"/drive_c/users/*/Temp/volkaris*
 mounted=
 readonly_mounts=()
 # Mounts left below a key folder by a run that was killed.

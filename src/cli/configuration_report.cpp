@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "cli/set_request.h"
-#include "cli/settings_document.h"
+#include "cli/json_document.h"
+#include "cli/shown_paths.h"
 #include "dialog/opening_choices.h"
 #include "text/utf8_text.h"
 
@@ -14,7 +15,6 @@ namespace {
 constexpr std::size_t kLabelWidth = 18;
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kNoData[] = "no data";
-constexpr int kJsonIndent = 2;
 
 std::vector<std::string> data_names_on(const Choices& choices) {
     std::vector<std::string> names;
@@ -55,7 +55,59 @@ std::string config_line(const std::optional<std::size_t>& length) {
     if (!length) {
         return "none; the dialog's defaults are shown";
     }
-    return std::to_string(*length) + (*length == 0 ? " bytes; the dialog's defaults are shown" : " bytes");
+    if (*length == 0) {
+        return "0 bytes; the dialog's defaults are shown";
+    }
+    return std::to_string(*length) +
+           (*length <= kVdoFlag ? " bytes; what it does not hold is shown as the dialog fills it in" : " bytes");
+}
+
+// The choices a CONFIG too short to hold them leaves to the dialog, by their
+// JSON names, each with the byte that holds it.
+struct StoredAt {
+    const char* name;
+    std::size_t last_byte;
+};
+constexpr StoredAt kStoredAt[] = {{"data", kFirstDataFlag + kDataChoiceCount - 1},
+                                  {"period", kPeriodFlag},
+                                  {"range_button", kPeriodFlag},
+                                  {"days", kDaysFlag},
+                                  {"vdo_special_data", kVdoFlag}};
+
+bool is_stored(const ConfigurationReport& report, const char* name) {
+    const std::size_t length = report.config_length.value_or(0);
+    for (const StoredAt& field : kStoredAt) {
+        if (std::string(field.name) == name) {
+            return length > field.last_byte;
+        }
+    }
+    return true;
+}
+
+// " (not stored)" after a choice CONFIG lacks, when it holds anything at all.
+std::string unless_stored(const ConfigurationReport& report, const char* name) {
+    return report.config_length.value_or(0) == 0 || is_stored(report, name) ? std::string() : " (not stored)";
+}
+
+std::string hex_byte(uint8_t byte) {
+    return std::string("0x") + kHexDigits[byte >> 4] + kHexDigits[byte & 0x0F];
+}
+
+std::string period_shown(const ConfigurationReport& report) {
+    if (!report.unshown.period_code) {
+        return period_line(report.choices) + unless_stored(report, "period");
+    }
+    return period_line(report.choices) + " (stored: code " + hex_byte(*report.unshown.period_code) +
+           ", no period the dialog shows; set keeps it unless --period is given)";
+}
+
+std::string days_shown(const ConfigurationReport& report) {
+    if (!report.unshown.days) {
+        return std::to_string(report.choices.days) + unless_stored(report, "days");
+    }
+    return std::to_string(report.choices.days) + " (stored: " + std::to_string(*report.unshown.days) + ", outside " +
+           std::to_string(kMinDays) + "-" + std::to_string(kMaxDays) +
+           "; set keeps it unless --period last:N is given)";
 }
 
 void add_line(std::string& text, const char* label, const std::string& value) {
@@ -83,6 +135,7 @@ ConfigurationReport report_for(const DeviceDrive& device, ConfigRead read, const
     }
     report.settings = settings_from(device.config());
     report.choices = choices_after_opening(report.settings, now);
+    report.unshown = unshown_values(report.settings, report.config_length.value_or(0));
     return report;
 }
 
@@ -94,6 +147,7 @@ ConfigurationReport report_of_saved(const std::wstring& key, const ConfigImage& 
     decode_config(image.data(), image.size(), saved);
     report.settings = settings_from(saved);
     report.choices = choices_after_opening(report.settings, now);
+    report.unshown = unshown_values(report.settings, image.size());
     report.new_image = image;
     return report;
 }
@@ -130,20 +184,22 @@ std::string report_text(const ConfigurationReport& report) {
     const Choices& choices = report.choices;
     const StoredSettings& stored = report.settings;
     std::string text;
-    add_line(text, "key", utf8_from_wide(report.key));
+    add_line(text, "key", shown_text(report.key));
     add_line(text, "CONFIG", config_line(report.config_length));
     std::string data;
     for (const std::string& name : data_names_on(choices)) {
         data += data.empty() ? name : ", " + name;
     }
-    add_line(text, "data", data.empty() ? "none" : data);
-    add_line(text, "period", period_line(choices));
-    add_line(text, "days", std::to_string(choices.days));
+    add_line(text, "data", (data.empty() ? "none" : data) + unless_stored(report, "data"));
+    add_line(text, "period", period_shown(report));
+    add_line(text, "days", days_shown(report));
     add_line(text, "from", shown_date(report, choices.from_date).value_or(kNoData));
     add_line(text, "till", shown_date(report, choices.till_date).value_or(kNoData));
-    add_line(text, "range button", on_off(choices.range_button));
+    add_line(text, "range button", on_off(choices.range_button) + unless_stored(report, "range_button"));
+    const std::string not_stored = unless_stored(report, "vdo_special_data").empty() ? "" : "not stored; ";
     add_line(text, "VDO special data",
-             std::string(on_off(stored.vdo_special_data())) + " (hidden in the dialog, which saves it off)");
+             std::string(on_off(stored.vdo_special_data())) + " (" + not_stored +
+                 "hidden in the dialog; set keeps it unless --vdo is given)");
     add_line(text, "serial number", serial_shown(stored).value_or(kNoData));
     add_line(text, "software version", version_shown(stored).value_or(kNoData));
     if (report.new_image) {
@@ -157,8 +213,7 @@ namespace {
 nlohmann::ordered_json report_object(const ConfigurationReport& report) {
     const Choices& choices = report.choices;
     const StoredSettings& stored = report.settings;
-    nlohmann::ordered_json json;
-    json["format"] = kDocumentFormat;
+    nlohmann::ordered_json json = json_document();
     json["key"] = utf8_from_wide(report.key);
     json["config_bytes"] = json_or_null(report.config_length);
     json["data"] = data_names_on(choices);
@@ -170,6 +225,21 @@ nlohmann::ordered_json report_object(const ConfigurationReport& report) {
     json["vdo_special_data"] = stored.vdo_special_data();
     json["serial_number"] = json_or_null(serial_shown(stored));
     json["software_version"] = json_or_null(version_shown(stored));
+    nlohmann::ordered_json unshown = nlohmann::ordered_json::object();
+    if (report.unshown.period_code) {
+        unshown["period_code"] = *report.unshown.period_code;
+    }
+    if (report.unshown.days) {
+        unshown["days"] = *report.unshown.days;
+    }
+    json["stored"] = unshown;
+    nlohmann::ordered_json not_stored = nlohmann::ordered_json::array();
+    for (const StoredAt& field : kStoredAt) {
+        if (!is_stored(report, field.name)) {
+            not_stored.push_back(field.name);
+        }
+    }
+    json["not_stored"] = not_stored;
     if (report.new_image) {
         json["bytes"] = hex_bytes(*report.new_image, "");
     }
@@ -181,16 +251,10 @@ nlohmann::ordered_json report_object(const ConfigurationReport& report) {
 
 }  // namespace
 
-std::string json_text(const nlohmann::ordered_json& json) {
-    // A file name that is no UTF-8 must not stop the document.
-    return json.dump(kJsonIndent, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-}
-
 std::string report_json(const ConfigurationReport& report) { return json_text(report_object(report)); }
 
 std::string reports_json(const std::vector<ConfigurationReport>& reports) {
-    nlohmann::ordered_json json;
-    json["format"] = kDocumentFormat;
+    nlohmann::ordered_json json = json_document();
     json["keys"] = nlohmann::ordered_json::array();
     for (const ConfigurationReport& report : reports) {
         json["keys"].push_back(report_object(report));

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/set_request.h"
 #include "config/stored_settings.h"
 #include "device/device_drive.h"
 
@@ -21,6 +22,8 @@ struct ConfigurationReport {
     StoredSettings settings;
     // What the dialog holds after opening on this CONFIG.
     Choices choices;
+    // What CONFIG stores that the dialog shows otherwise.
+    UnshownValues unshown;
     // The 32 bytes `set --dry-run` would write; none for `show`.
     std::optional<ConfigImage> new_image;
     // What a real `set` did with CONFIG.
@@ -35,8 +38,6 @@ struct ConfigurationReport {
 
 // One "name  value" line each, UTF-8.
 [[nodiscard]] std::string report_text(const ConfigurationReport& report);
-// A document as the command line prints it: UTF-8, indented, one line break at the end.
-[[nodiscard]] std::string json_text(const nlohmann::ordered_json& json);
 // One JSON object with the keys the README lists, UTF-8, indented.
 [[nodiscard]] std::string report_json(const ConfigurationReport& report);
 // `show --all --json`: one object listing the reports of every key.

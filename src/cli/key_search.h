@@ -1,11 +1,11 @@
-// Settling which key a command works on, and whether a named folder is one.
+// The keys a platform has attached, as the command line sees them.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "cli/exit_codes.h"
 #include "device/device_drive.h"
 #include "platform/platform.h"
 
@@ -20,35 +20,10 @@ public:
     [[nodiscard]] virtual std::wstring searched() = 0;
     // The volume label of a root the last find_keys gave; empty when unknown.
     [[nodiscard]] virtual std::wstring label_of(const std::wstring& root) = 0;
+    // The devices whose labels the last find_keys could not read, each with
+    // the system's reason ("/dev/sdb1: Permission denied"): a key may be there.
+    [[nodiscard]] virtual std::vector<std::wstring> unread_labels() = 0;
 };
-
-struct ChosenKey {
-    Exit exit = Exit::done;
-    std::wstring root;
-    // When exit is not done: one line, or with several keys one more line per key.
-    std::wstring error;
-    // Found by the search rather than named: a key by its label.
-    bool found = false;
-};
-
-// ": Permission denied": the system's reason for the last failure of `files`;
-// empty when it gives none.
-[[nodiscard]] std::wstring reason_of(FileSystem& files);
-
-// The folder named with --key when there is one, or the only key attached.
-[[nodiscard]] // A folder named on the command line as an absolute path free of links.
-[[nodiscard]] std::wstring as_named(const std::wstring& named);
-
-ChosenKey choose_key(const std::wstring* named_root, AttachedKeys& keys, FileSystem& files);
-
-enum class FolderKind {
-    key,         // a key's root, by its label or by its CONFIG
-    other,       // no label naming the key and no CONFIG
-    unreadable,  // whether CONFIG is there cannot be told
-};
-
-// What `root`, a folder named with --key, is; set and erase change keys only.
-[[nodiscard]] FolderKind kind_of_folder(const std::wstring& root, AttachedKeys& keys, FileSystem& files);
 
 // Windows: the dialog's own drive-letter search, stale-device removal included.
 class DriveLetterKeys : public AttachedKeys {
@@ -59,6 +34,7 @@ public:
     bool is_key_root(const std::wstring& folder) override;
     std::wstring searched() override { return L"the labels of drives A: to Z:"; }
     std::wstring label_of(const std::wstring& root) override;
+    std::vector<std::wstring> unread_labels() override { return {}; }
 
 private:
     Volumes& volumes_;

@@ -37,6 +37,7 @@ MountedKeys MountedKeys::in_volume_folders(const posix::VolumeSources& sources) 
 KeySearch MountedKeys::find_keys() {
     KeySearch search;
     labels_.clear();
+    unread_labels_.clear();
     std::vector<posix::MountedVolume> volumes;
     if (!read_(sources_, volumes)) {
         search.failure = wide_from_utf8(source_);
@@ -45,6 +46,10 @@ KeySearch MountedKeys::find_keys() {
     for (const posix::MountedVolume& volume : volumes) {
         const std::wstring root = wide_from_utf8(volume.mount_point);
         // A volume mounted twice is one key with two roots; each is listed once.
+        const std::wstring unread = wide_from_utf8(volume.unread_label);
+        if (!unread.empty() && std::find(unread_labels_.begin(), unread_labels_.end(), unread) == unread_labels_.end()) {
+            unread_labels_.push_back(unread);
+        }
         const std::wstring label = wide_from_utf8(volume.label);
         if (label_names_key(label) && std::find(search.roots.begin(), search.roots.end(), root) == search.roots.end()) {
             search.roots.push_back(root);

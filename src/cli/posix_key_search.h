@@ -25,6 +25,7 @@ public:
     bool is_key_root(const std::wstring& folder) override;
     std::wstring searched() override { return searched_; }
     std::wstring label_of(const std::wstring& root) override;
+    std::vector<std::wstring> unread_labels() override { return unread_labels_; }
 
 private:
     using VolumeReader = bool (*)(const posix::VolumeSources&, std::vector<posix::MountedVolume>&);
@@ -36,8 +37,9 @@ private:
     // What is read, named when it cannot be.
     std::string source_;
     std::wstring searched_;
-    // The labels the last search read, by root.
+    // The labels the last search read, by root, and those it could not.
     std::map<std::wstring, std::wstring> labels_;
+    std::vector<std::wstring> unread_labels_;
 };
 
 }  // namespace lanternbook::cli

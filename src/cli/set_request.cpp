@@ -192,6 +192,38 @@ std::optional<std::string> read_stored_date(const std::string& text, const Syste
     return std::nullopt;
 }
 
+bool changes_something(const SetRequest& request) {
+    return request.data || request.period || request.range_button || request.vdo_special_data || request.days ||
+           request.from_date || request.till_date || request.vdo_as_stored;
+}
+
+UnshownValues unshown_values(const StoredSettings& loaded, std::size_t length) {
+    UnshownValues unshown;
+    const bool no_box = loaded.period == Period::unknown || loaded.period == Period::not_stored;
+    if (length > kPeriodFlag && no_box) {
+        unshown.period_code = config_from(loaded).flags[kPeriodFlag];
+    }
+    if (length > kDaysFlag && !loaded.days_stored()) {
+        unshown.days = loaded.days;
+    }
+    return unshown;
+}
+
+StoredSettings with_unshown_kept(StoredSettings saved, const StoredSettings& loaded, std::size_t length,
+                                 const SetRequest& request) {
+    const UnshownValues unshown = unshown_values(loaded, length);
+    if (unshown.period_code && !request.period) {
+        // The range button stays as chosen: it is a choice of its own.
+        saved.period = loaded.period;
+        saved.unknown_period_code = loaded.unknown_period_code;
+    }
+    const bool days_given = request.days || (request.period && request.period->period == Period::last_days);
+    if (unshown.days && !days_given) {
+        saved.days = loaded.days;
+    }
+    return saved;
+}
+
 Choices held_for_set(const StoredSettings& loaded, const SetRequest& request, const SystemTime& now) {
     Choices held = choices_after_opening(loaded, now);
     held.vdo_special_data = request.vdo_as_stored.value_or(loaded.vdo_special_data());

@@ -65,6 +65,27 @@ struct AppliedChoices {
 // request's vdo_as_stored), which the dialog itself would drop.
 [[nodiscard]] AppliedChoices apply_request(const Choices& held, const SetRequest& request);
 
+// Whether the request changes anything at all.
+[[nodiscard]] bool changes_something(const SetRequest& request);
+
+// Values a CONFIG stores that the dialog shows otherwise: its Save would
+// overwrite them with what it shows, set keeps them unless it is given what
+// covers them.
+struct UnshownValues {
+    // The period byte, when it holds no period the dialog has a box for.
+    std::optional<uint8_t> period_code;
+    // A day count outside 7-180.
+    std::optional<uint8_t> days;
+};
+
+// Those of `loaded`, read from a CONFIG of `length` bytes.
+[[nodiscard]] UnshownValues unshown_values(const StoredSettings& loaded, std::size_t length);
+
+// `saved` with the unshown values of `loaded` put back, unless the request
+// covers them: --period the period code, a day count the days.
+[[nodiscard]] StoredSettings with_unshown_kept(StoredSettings saved, const StoredSettings& loaded,
+                                               std::size_t length, const SetRequest& request);
+
 // What the dialog holds after opening on `loaded`, with VDO special data as
 // stored (or as the request brings it) instead of off.
 [[nodiscard]] Choices held_for_set(const StoredSettings& loaded, const SetRequest& request, const SystemTime& now);

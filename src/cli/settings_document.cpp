@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -15,12 +16,86 @@ namespace {
 using Json = nlohmann::json;
 
 // What show prints about the key rather than about the choices.
-constexpr std::array<const char*, 8> kPassedOver{"format",        "key",      "config_bytes", "serial_number",
-                                                 "software_version", "bytes", "saved",        "unchanged"};
+constexpr std::array<const char*, 10> kPassedOver{"format", "key",   "config_bytes", "stored",    "not_stored",
+                                                  "serial_number", "software_version", "bytes", "saved", "unchanged"};
 constexpr std::array<const char*, 7> kChoiceFields{"data", "period", "days", "from", "till", "range_button",
                                                    "vdo_special_data"};
 
-std::string quoted(const std::string& field) { return "\"" + field + "\""; }
+std::string in_quotes(const std::string& field) { return "\"" + field + "\""; }
+
+// What the parser would let pass: a name given twice (it keeps the last),
+// and a NUL, where it stops reading or which no value of ours holds.
+class DocumentCheck : public nlohmann::json_sax<Json> {
+public:
+    // The first such fault.
+    [[nodiscard]] const std::optional<std::string>& fault() const { return fault_; }
+    // The last name read before the parse stopped.
+    [[nodiscard]] const std::string& last_name() const { return last_name_; }
+
+    bool key(string_t& name) override {
+        if (!names_.empty() && !names_.back().insert(name).second) {
+            fault_ = in_quotes(name) + " is given twice";
+            return false;
+        }
+        last_name_ = name;
+        return true;
+    }
+    bool string(string_t& value) override {
+        if (value.find('\0') != std::string::npos) {
+            fault_ = in_quotes(last_name_) + " holds a NUL character";
+            return false;
+        }
+        return true;
+    }
+    bool start_object(std::size_t) override {
+        names_.emplace_back();
+        return true;
+    }
+    bool end_object() override {
+        names_.pop_back();
+        return true;
+    }
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    std::optional<std::string> fault_;
+    std::string last_name_;
+    std::vector<std::set<std::string>> names_;
+};
+
+std::optional<std::string> unreadable_text(const std::string& text) {
+    DocumentCheck check;
+    static_cast<void>(Json::sax_parse(text, &check));
+    if (check.fault()) {
+        return check.fault();
+    }
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos) {
+        return "a NUL byte at byte " + std::to_string(nul) +
+               (check.last_name().empty() ? std::string() : ", after " + in_quotes(check.last_name())) +
+               "; a document is text";
+    }
+    return std::nullopt;
+}
+
+// show prints null for the bytes of a folder without CONFIG: only the dialog's defaults.
+std::optional<std::string> defaults_only(const Json& document) {
+    const auto bytes = document.find("config_bytes");
+    if (bytes == document.end() || !bytes->is_null()) {
+        return std::nullopt;
+    }
+    return in_quotes("config_bytes") +
+           " is null: read from a folder without CONFIG, it holds only the dialog's defaults; add --force to use "
+           "it anyway";
+}
 
 std::optional<std::string> unknown_field(const Json& document) {
     std::vector<std::string> known(kPassedOver.begin(), kPassedOver.end());
@@ -30,7 +105,7 @@ std::optional<std::string> unknown_field(const Json& document) {
             continue;
         }
         const std::optional<std::string> meant = nearest(item.key(), known);
-        return "unknown field " + quoted(item.key()) + (meant ? "; did you mean " + quoted(*meant) + "?" : "");
+        return "unknown field " + in_quotes(item.key()) + (meant ? "; did you mean " + in_quotes(*meant) + "?" : "");
     }
     return std::nullopt;
 }
@@ -38,10 +113,10 @@ std::optional<std::string> unknown_field(const Json& document) {
 std::optional<std::string> read_format(const Json& document) {
     const auto format = document.find("format");
     if (format == document.end()) {
-        return quoted("format") + " is missing; this program reads format " + std::to_string(kDocumentFormat);
+        return in_quotes("format") + " is missing; this program reads format " + std::to_string(kDocumentFormat);
     }
     if (!format->is_number_integer() || format->get<int64_t>() != kDocumentFormat) {
-        return quoted("format") + " is " + format->dump() + "; this program reads format " +
+        return in_quotes("format") + " is " + format->dump() + "; this program reads format " +
                std::to_string(kDocumentFormat);
     }
     return std::nullopt;
@@ -58,7 +133,7 @@ std::optional<std::string> read_data(const Json& document, SetRequest& request) 
     if (data == nullptr) {
         return std::nullopt;
     }
-    const std::string wrong_type = quoted("data") + " must be a list of data choice names";
+    const std::string wrong_type = in_quotes("data") + " must be a list of data choice names";
     if (!data->is_array()) {
         return wrong_type;
     }
@@ -70,7 +145,7 @@ std::optional<std::string> read_data(const Json& document, SetRequest& request) 
         names.push_back(name.get<std::string>());
     }
     const std::optional<std::string> refusal = read_data_names(names, request);
-    return refusal ? std::optional<std::string>(quoted("data") + ": " + *refusal) : std::nullopt;
+    return refusal ? std::optional<std::string>(in_quotes("data") + ": " + *refusal) : std::nullopt;
 }
 
 std::optional<std::string> read_date_field(const Json& document, const char* name, const SystemTime& now,
@@ -84,7 +159,7 @@ std::optional<std::string> read_date_field(const Json& document, const char* nam
         text->is_string() ? read_stored_date(text->get<std::string>(), now, read)
                           : std::optional<std::string>("must be a date YYYY-MM-DD or null");
     if (refusal) {
-        return quoted(name) + ": " + *refusal;
+        return in_quotes(name) + ": " + *refusal;
     }
     date = read;
     return std::nullopt;
@@ -99,12 +174,12 @@ std::optional<std::string> read_values(const Json& document, const SystemTime& n
             period->is_string() ? read_period(period->get<std::string>(), now, request)
                                 : std::optional<std::string>("must be a --period text or null");
         if (refusal) {
-            return quoted("period") + ": " + *refusal;
+            return in_quotes("period") + ": " + *refusal;
         }
     }
     if (const Json* days = field(document, "days")) {
         if (!days->is_number_integer() || days->get<int64_t>() < kMinDays || days->get<int64_t>() > kMaxDays) {
-            return quoted("days") + " must be a whole number from " + std::to_string(kMinDays) + " to " +
+            return in_quotes("days") + " must be a whole number from " + std::to_string(kMinDays) + " to " +
                    std::to_string(kMaxDays) + ", or null";
         }
         request.days = days->get<int>();
@@ -123,7 +198,7 @@ std::optional<std::string> read_values(const Json& document, const SystemTime& n
             continue;
         }
         if (!on->is_boolean()) {
-            return quoted(name) + " must be true or false";
+            return in_quotes(name) + " must be true or false";
         }
         *value = on->get<bool>();
     }
@@ -138,7 +213,7 @@ std::optional<std::string> disagreement(const SetRequest& request) {
     }
     const PeriodRequest& period = *request.period;
     if (period.period == Period::last_days && request.days && *request.days != period.days) {
-        return quoted("days") + " is " + std::to_string(*request.days) + " but " + quoted("period") + " is last:" +
+        return in_quotes("days") + " is " + std::to_string(*request.days) + " but " + in_quotes("period") + " is last:" +
                std::to_string(period.days);
     }
     if (period.period != Period::from_till) {
@@ -149,7 +224,7 @@ std::optional<std::string> disagreement(const SetRequest& request) {
         if (!date || date_text(*date) == date_text(own)) {
             return std::nullopt;
         }
-        return quoted(name) + " is " + date_text(*date) + " but " + quoted("period") + " has " + date_text(own);
+        return in_quotes(name) + " is " + date_text(*date) + " but " + in_quotes("period") + " has " + date_text(own);
     };
     std::optional<std::string> refusal = differs("from", request.from_date, period.from);
     return refusal ? refusal : differs("till", request.till_date, period.till);
@@ -158,7 +233,10 @@ std::optional<std::string> disagreement(const SetRequest& request) {
 }  // namespace
 
 std::optional<std::string> read_settings_document(const std::string& text, const SystemTime& now,
-                                                  SetRequest& request) {
+                                                  SetRequest& request, bool defaults_taken) {
+    if (std::optional<std::string> fault = unreadable_text(text)) {
+        return fault;
+    }
     Json document;
     try {
         document = Json::parse(text);
@@ -172,6 +250,9 @@ std::optional<std::string> read_settings_document(const std::string& text, const
     std::optional<std::string> refusal = unknown_field(document);
     if (!refusal) {
         refusal = read_format(document);
+    }
+    if (!refusal && !defaults_taken) {
+        refusal = defaults_only(document);
     }
     if (!refusal) {
         refusal = read_values(document, now, read);

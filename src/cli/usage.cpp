@@ -1,5 +1,7 @@
 #include "cli/usage.h"
 
+#include "cli/commands.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
@@ -19,106 +21,6 @@ constexpr std::size_t kContinuationIndent = 4;
 constexpr char kUnbreakableSpace = '\x1e';
 // Letters a word needs before it is suggested as the start of a longer name.
 constexpr std::size_t kShortestStart = 3;
-
-const OptionEntry kHelpOption{"-h,--help", nullptr, "this help"};
-const OptionEntry kKeyOption{"--key", "DIR", "the key's root folder; without it, the one key attached"};
-const OptionEntry kForceOption{"--force", nullptr,
-                              "use a --key folder that looks like no key (no VOLKARIS label and no CONFIG)"};
-
-const char kOnlyKeys[] =
-    "Only a key is changed: the root of a volume whose label holds VOLKARIS, or a folder holding a CONFIG "
-    "file; --force takes any folder.";
-
-std::vector<CommandEntry> make_commands() {
-    std::vector<CommandEntry> table{
-        {"find",
-         "[--json]",
-         "Lists the roots of the attached keys, one a line.",
-         "A key is a mounted volume whose label holds VOLKARIS in any case. Linux reads /proc/self/mountinfo "
-         "and /dev/disk/by-label, and the labels of the block devices themselves where those links say "
-         "nothing; macOS looks in /Volumes; Windows at the drive letters.",
-         {{"--json", nullptr, "an object listing each key's root and label"}},
-         {{"lanternbook find", "the root of each key attached"},
-          {"lanternbook find --json", "the same with each key's label, for scripts"}}},
-        {"show",
-         "[--key DIR | --all] [--json]",
-         "Shows a key's configuration as the dialog shows it.",
-         "--key reads any folder, a key or not. VDO special data is shown as stored, though the dialog hides "
-         "it.",
-         {kKeyOption,
-          {"--all", nullptr, "every key attached, one after the other"},
-          {"--json", nullptr, "a JSON object; with --all, one object listing one per key"}},
-         {{"lanternbook show", "the configuration of the one key attached"},
-          {"lanternbook show --key /media/me/VOLKARIS --json", "a named key's, for scripts"}}},
-        {"set",
-         "[--key DIR] [--force] [--from FILE] [--data LIST] [--period PERIOD] [--range-button on|off] "
-         "[--vdo on|off] [--dry-run] [--json]",
-         "Saves a configuration as the dialog's Save would.",
-         std::string("It starts from the choices the dialog holds after opening on the key, changes only what is "
-                     "given, and writes the bytes the dialog's Save writes, through the same safe replacement of "
-                     "CONFIG. VDO special data stays as stored unless --vdo is given; as in the dialog, it goes "
-                     "off with activities. A set that changes nothing leaves CONFIG as it is and says "
-                     "\"unchanged\". ") +
-             kOnlyKeys,
-         {kKeyOption,
-          kForceOption,
-          {"--from", "FILE",
-           "the choices in a JSON object as show --json prints it (- for standard input); the options below "
-           "win over it, and the key's serial number and version are never taken from it"},
-          {"--data", "LIST",
-           "the data choices that are on, all others off: a comma-separated list of activities, "
-           "events-and-faults, detailed-speed, technical-data, driver-card-via-tachograph (\"\" for none)"},
-          {"--period", "PERIOD", "since-last, everything, last:N (7 to 180 days) or from:YYYY-MM-DD..YYYY-MM-DD"},
-          {"--range-button", "on|off", "the range is chosen with the key's button"},
-          {"--vdo", "on|off", "VDO special data; on needs activities"},
-          {"--dry-run", nullptr, "write nothing; print the result and its 32 bytes"},
-          {"--json", nullptr, "the result as a JSON object"}},
-         {{"lanternbook set --data activities,technical-data --period last:45",
-           "activities and technical data of the last 45 days"},
-          {"lanternbook set --period from:2026-10-05..2026-11-20 --dry-run",
-           "what a From and Till period would write, without writing it"},
-          {"lanternbook show --key A --json |\n  lanternbook set --key B --from -",
-           "key A's choices copied to key B"}}},
-        {"erase",
-         "[--key DIR] [--force] [--yes] [--dry-run] [--json]",
-         "Deletes the downloads in the key's CARD and TACHO folders, as the dialog's Erase does.",
-         std::string("Only files with a download extension (.ddd, .dtg, .dtc, .esm) go, and no link is "
-                     "followed. On a terminal it asks first, telling how many files would go; otherwise it "
-                     "needs --yes. ") +
-             "Only a key is erased: the root of a volume whose label holds VOLKARIS, or a folder holding a "
-             "CONFIG file; --force takes any folder.",
-         {kKeyOption,
-          kForceOption,
-          {"--yes", nullptr, "do not ask; needed when not on a terminal"},
-          {"--dry-run", nullptr, "delete nothing; list what would go, one path a line"},
-          {"--json", nullptr, "the list, or what was deleted, as a JSON object"}},
-         {{"lanternbook erase --dry-run", "the downloads an erase would delete"},
-          {"lanternbook erase --yes --key /media/me/VOLKARIS", "deletes them without asking"}}},
-        {"recover",
-         "[--in DIR] [--json] | --key DIR [--from FOLDER] [--in DIR] [--yes]",
-         "Lists the formats cut short, and puts a key's files back.",
-         std::string("A format that never finished (the host program crashed or was ended, the power went) "
-                     "leaves the key's program files and CONFIG in a backup folder with a record of whose "
-                     "they are. Without --key each such folder is listed: the key's serial number, when the "
-                     "format began, the files it holds. ") +
-             "With --key they go back: onto the key the backup was made of, or onto an empty folder with "
-             "the only backup found or the one --from names. A file already there is never written over, "
-             "and the backup folder goes only once everything is back. On a terminal it asks first; "
-             "otherwise it needs --yes.",
-         {{"--key", "DIR", "the key, or an empty folder, to put the files back onto"},
-          {"--from", "FOLDER", "the backup folder to put back, when more than one could be meant"},
-          {"--in", "DIR", "where the backup folders are; without it, the temporary folder ($TMPDIR or /tmp; %TEMP% on Windows)"},
-          {"--yes", nullptr, "do not ask; needed when not on a terminal"},
-          {"--json", nullptr, "the list as a JSON object"}},
-         {{"lanternbook recover", "the formats cut short, and what each kept"},
-          {"lanternbook recover --key /media/me/VOLKARIS --yes", "the key's own files back onto it"}}},
-        {"help", "[COMMAND]", "Prints this help, or a command's.", "", {}, {{"lanternbook help set", "set's options"}}},
-    };
-    for (CommandEntry& command : table) {
-        command.options.push_back(kHelpOption);
-    }
-    return table;
-}
 
 std::string spaces(std::size_t count) { return std::string(count, ' '); }
 
@@ -224,25 +126,6 @@ std::size_t letters_of(const std::string& name) { return name.size() - std::min(
 
 }  // namespace
 
-const std::vector<CommandEntry>& commands() {
-    static const std::vector<CommandEntry> table = make_commands();
-    return table;
-}
-
-const CommandEntry* command_named(const std::string& name) {
-    const auto found = std::find_if(commands().begin(), commands().end(),
-                                    [&name](const CommandEntry& command) { return name == command.name; });
-    return found == commands().end() ? nullptr : &*found;
-}
-
-const std::vector<OptionEntry>& program_options() {
-    static const std::vector<OptionEntry> options{
-        {"-h,--help", nullptr, "this help; after a command, that command's"},
-        {"-V,--version", nullptr, "the program's version"},
-    };
-    return options;
-}
-
 std::vector<std::string> option_names(const OptionEntry& option) {
     std::vector<std::string> names;
     std::string name;
@@ -314,10 +197,12 @@ std::string program_help(const std::string& version, std::size_t width) {
                     width, 0, 0) +
             '\n';
     help += '\n' +
-            wrapped("Exit codes: 0 done; 1 a usage error or a refused choice (also several keys and no --key, or "
-                    "an erase not confirmed); 2 no key (also a --key that names no folder, or a folder that is "
-                    "no key without --force, or a key that went away); 3 an I/O failure (also a failed write to "
-                    "standard output or error).",
+            wrapped("Exit codes: 0 done (also an erase that skipped what is no plain file, and an empty JSON "
+                    "list); 1 a usage error or a refused choice (also several keys and no --key, no terminal to "
+                    "ask on, or an erase not confirmed); 2 no key (also a --key that names no folder, or a "
+                    "folder that is no key without --force, or a key that went away); 3 an I/O failure (also "
+                    "labels that cannot be read with no key found, or a failed write to standard output or "
+                    "error); 130 an erase stopped by Ctrl-C.",
                     width, 0, 0) +
             '\n';
     add_examples(help,
@@ -357,6 +242,18 @@ std::string short_usage() {
     }
     return std::string("Usage: ") + kProgram + " " + commands_list + " [OPTIONS]\n'" + kProgram +
            " --help' tells more.\n";
+}
+
+std::string unknown_command(const std::string& name) {
+    std::vector<std::string> names(commands().size());
+    std::transform(commands().begin(), commands().end(), names.begin(),
+                   [](const CommandEntry& command) { return command.name; });
+    return "unknown command '" + name + "'" + suggestion(name, names);
+}
+
+std::string suggestion(const std::string& word, const std::vector<std::string>& candidates) {
+    const std::optional<std::string> meant = nearest(word, candidates);
+    return meant ? "; did you mean '" + *meant + "'?" : std::string();
 }
 
 std::optional<std::string> nearest(const std::string& word, const std::vector<std::string>& candidates) {

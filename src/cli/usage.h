@@ -1,5 +1,5 @@
-// The commands and options of the command line, once: the parser is set up
-// from this table and the help is written from it, wrapped to a width.
+// The help of the program and its commands, written from the table of
+// commands and wrapped to a width, and the suggestions of usage errors.
 #pragma once
 
 #include <cstddef>
@@ -7,38 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/command.h"
+
 namespace lanternbook::cli {
 
-constexpr char kProgram[] = "lanternbook";
 // Help is wrapped to the terminal; narrower than this it would break the examples.
 constexpr std::size_t kNarrowestHelp = 60;
-constexpr std::size_t kDefaultHelpWidth = 80;
-
-struct OptionEntry {
-    const char* names;  // "--key", or "-h,--help" with a short name first
-    const char* value;  // "DIR"; nullptr for a flag
-    const char* help;
-};
-
-struct Example {
-    const char* command;  // one or more shell lines, joined by '\n'
-    const char* meaning;
-};
-
-struct CommandEntry {
-    const char* name;
-    const char* usage;  // after "lanternbook NAME "
-    const char* summary;
-    std::string description;  // empty when the summary says it all
-    std::vector<OptionEntry> options;
-    std::vector<Example> examples;
-};
-
-// find, show, set, erase, recover and help, in the order the help lists them.
-[[nodiscard]] const std::vector<CommandEntry>& commands();
-[[nodiscard]] const CommandEntry* command_named(const std::string& name);
-// The options of the program itself, before any command.
-[[nodiscard]] const std::vector<OptionEntry>& program_options();
 
 // The width $COLUMNS names (`columns` may be null), else the default: for
 // help not written to a terminal.
@@ -52,6 +26,11 @@ struct CommandEntry {
 
 // Each name of an option: "-h,--help" gives "-h" and "--help".
 [[nodiscard]] std::vector<std::string> option_names(const OptionEntry& option);
+
+// "unknown command 'shwo'; did you mean 'show'?"
+[[nodiscard]] std::string unknown_command(const std::string& name);
+// "; did you mean '--json'?" when one of `candidates` is near `word`.
+[[nodiscard]] std::string suggestion(const std::string& word, const std::vector<std::string>& candidates);
 
 // The candidate `word` most likely stands for, when it is close enough to
 // be a slip of the fingers.

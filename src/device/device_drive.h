@@ -96,7 +96,7 @@ public:
     [[nodiscard]] std::unique_ptr<Folder> open_root(const KeyIdentity& key);
     // Whether a held folder of the key is still `path` on that volume, where
     // the platform can tell.
-    [[nodiscard]] bool still_in_place(Folder& folder, const KeyIdentity& key, const std::wstring& path);
+    [[nodiscard]] static bool still_in_place(Folder& folder, const KeyIdentity& key, const std::wstring& path);
     // Why the last file-system call failed, in the system's words; may be empty.
     std::wstring failure_reason() { return files_.failure_reason(); }
 
@@ -140,12 +140,6 @@ private:
     // until it goes, Windows may keep showing the key's old volume.
     void remove_stale_usb_device();
     [[nodiscard]] ConfigRead read_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes);
-    [[nodiscard]] ConfigRead read_bytes_in(Folder& root, std::vector<uint8_t>& bytes);
-    // open_always made new only where nothing is, so whatever is made is ours.
-    [[nodiscard]] std::unique_ptr<File> open_in(Folder& root, const std::wstring& name, FileAccess access,
-                                                FileDisposition disposition);
-    // A new file of our own beside CONFIG, to become it.
-    [[nodiscard]] std::unique_ptr<File> create_helper(Folder& root);
 
     Volumes& volumes_;
     FileSystem& files_;

@@ -13,9 +13,65 @@ constexpr uint8_t kDateMarker[] = {'1', '1', '1', '1', '1', '1'};
 // The attributes a CONFIG keeps when it is replaced.
 constexpr uint32_t kKeptAttributes = kAttributeHidden | kAttributeSystem | kAttributeArchive;
 
-
 bool same_path(const std::wstring& where, const std::wstring& path) {
     return to_upper_ascii(where) == to_upper_ascii(path);
+}
+
+// open_always made new only where nothing is, so whatever is made is ours.
+std::unique_ptr<File> open_in(Folder& root, const std::wstring& name, FileAccess access,
+                              FileDisposition disposition) {
+    if (disposition != FileDisposition::open_always) {
+        return root.open_file(name, access, disposition);
+    }
+    // Made new only where nothing is, so that whatever is made is known to be ours.
+    std::unique_ptr<File> existing = root.open_file(name, access, FileDisposition::open_existing);
+    uint32_t ignored = 0;
+    if (existing || root.attributes(name, ignored) != Lookup::missing) {
+        return existing;
+    }
+    return root.open_file(name, access, FileDisposition::create_new);
+}
+
+ConfigRead read_bytes_in(Folder& root, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    std::unique_ptr<File> file = root.open_file(kConfigFileName, FileAccess::read, FileDisposition::open_existing);
+    if (!file) {
+        uint32_t ignored = 0;
+        return root.attributes(kConfigFileName, ignored) == Lookup::missing ? ConfigRead::no_config
+                                                                             : ConfigRead::unreadable;
+    }
+    std::vector<uint8_t> buffer(kConfigReadLimit, 0);
+    std::size_t bytes_read = 0;
+    if (!file->read(buffer.data(), buffer.size(), bytes_read)) {
+        return ConfigRead::unreadable;
+    }
+    buffer.resize(std::min(bytes_read, buffer.size()));
+    bytes = std::move(buffer);
+    return bytes.empty() ? ConfigRead::empty : ConfigRead::read;
+}
+
+// A new file of our own beside CONFIG, to become it.
+std::unique_ptr<File> create_helper(Folder& root) {
+    // Helpers of ours that a Save cut short left: under the key's lock no
+    // other Save is writing one, so every one there is stale.
+    std::vector<FolderEntry> stale;
+    if (root.list(std::wstring(kConfigHelperFileName) + L"*", stale) == Lookup::found) {
+        for (const FolderEntry& entry : stale) {
+            if (!entry.is_folder() && !entry.is_link() && !entry.is_device()) {
+                static_cast<void>(root.delete_file(entry.name));
+            }
+        }
+    }
+    // Never written through an entry that was there before: it may be a
+    // link leading off the key that could not be removed.
+    std::unique_ptr<File> helper;
+    for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
+        const std::wstring helper_name =
+            kConfigHelperFileName +
+            (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
+        helper = root.open_file(helper_name, FileAccess::write, FileDisposition::create_new);
+    }
+    return helper;
 }
 
 }  // namespace
@@ -29,19 +85,6 @@ std::unique_ptr<File> DeviceDrive::open_on_key(const KeyIdentity& key, const std
     return root ? open_in(*root, name, access, disposition) : nullptr;
 }
 
-std::unique_ptr<File> DeviceDrive::open_in(Folder& root, const std::wstring& name, FileAccess access,
-                                           FileDisposition disposition) {
-    if (disposition != FileDisposition::open_always) {
-        return root.open_file(name, access, disposition);
-    }
-    // Made new only where nothing is, so that whatever is made is known to be ours.
-    std::unique_ptr<File> existing = root.open_file(name, access, FileDisposition::open_existing);
-    uint32_t ignored = 0;
-    if (existing || root.attributes(name, ignored) != Lookup::missing) {
-        return existing;
-    }
-    return root.open_file(name, access, FileDisposition::create_new);
-}
 
 std::unique_ptr<Folder> DeviceDrive::open_root(const KeyIdentity& key) {
     if (!key.found()) {
@@ -65,23 +108,6 @@ ConfigRead DeviceDrive::read_bytes(const KeyIdentity& key, std::vector<uint8_t>&
     return root ? read_bytes_in(*root, bytes) : (bytes.clear(), ConfigRead::unreadable);
 }
 
-ConfigRead DeviceDrive::read_bytes_in(Folder& root, std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    std::unique_ptr<File> file = root.open_file(kConfigFileName, FileAccess::read, FileDisposition::open_existing);
-    if (!file) {
-        uint32_t ignored = 0;
-        return root.attributes(kConfigFileName, ignored) == Lookup::missing ? ConfigRead::no_config
-                                                                             : ConfigRead::unreadable;
-    }
-    std::vector<uint8_t> buffer(kConfigReadLimit, 0);
-    std::size_t bytes_read = 0;
-    if (!file->read(buffer.data(), buffer.size(), bytes_read)) {
-        return ConfigRead::unreadable;
-    }
-    buffer.resize(std::min(bytes_read, buffer.size()));
-    bytes = std::move(buffer);
-    return bytes.empty() ? ConfigRead::empty : ConfigRead::read;
-}
 
 ConfigRead DeviceDrive::read_config() {
     const KeyIdentity found = find_key();
@@ -115,28 +141,6 @@ void DeviceDrive::ensure_date_file(const KeyIdentity& key) {
     static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written) && file->close());
 }
 
-std::unique_ptr<File> DeviceDrive::create_helper(Folder& root) {
-    // Helpers of ours that a Save cut short left: under the key's lock no
-    // other Save is writing one, so every one there is stale.
-    std::vector<FolderEntry> stale;
-    if (root.list(std::wstring(kConfigHelperFileName) + L"*", stale) == Lookup::found) {
-        for (const FolderEntry& entry : stale) {
-            if (!entry.is_folder() && !entry.is_link() && !entry.is_device()) {
-                static_cast<void>(root.delete_file(entry.name));
-            }
-        }
-    }
-    // Never written through an entry that was there before: it may be a
-    // link leading off the key that could not be removed.
-    std::unique_ptr<File> helper;
-    for (unsigned attempt = 0; attempt < kConfigHelperAttempts && !helper; ++attempt) {
-        const std::wstring helper_name =
-            kConfigHelperFileName +
-            (attempt == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(L'0' + attempt)));
-        helper = root.open_file(helper_name, FileAccess::write, FileDisposition::create_new);
-    }
-    return helper;
-}
 
 ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig& config) {
     if (!key.found()) {

@@ -15,7 +15,7 @@ constexpr std::size_t kMadeFields = 6;
 constexpr std::size_t kFirstRecordLength = kMarkLength + 4 + 4 + 8 + 1 + kIdentityMaxBytes + 2 * kMadeFields +
                                            kRecordedFiles * (1 + 8) + 1 + 2 * kRecordLabelLength;
 constexpr std::size_t kRecordLength = kFirstRecordLength + kRecordedFiles * (1 + 8);
-constexpr uint64_t kHashPrime = 1099511628211ull;
+constexpr uint64_t kHashPrime = 1099511628211ULL;
 
 class Writer {
 public:
@@ -58,7 +58,8 @@ constexpr MadeField kMadeFieldsInOrder[kMadeFields] = {
 // A label as a volume can bear it: no control character, no half of a pair.
 bool printable(const std::wstring& label) {
     return std::none_of(label.begin(), label.end(), [](wchar_t c) {
-        const auto unit = static_cast<uint32_t>(c);
+        // UTF-16 units, as the record keeps them.
+        const auto unit = static_cast<uint32_t>(static_cast<uint16_t>(c));
         return unit < 0x20 || (unit >= 0x7F && unit < 0xA0) || (unit >= 0xD800 && unit < 0xE000);
     });
 }

@@ -53,7 +53,7 @@ struct BackupRecord {
 [[nodiscard]] bool identity_names_a_key(const std::vector<uint8_t>& identity);
 
 // A 64-bit FNV-1a hash of bytes, carried on from `hash` (start at kHashStart).
-constexpr uint64_t kHashStart = 14695981039346656037ull;
+constexpr uint64_t kHashStart = 14695981039346656037ULL;
 [[nodiscard]] uint64_t hash_bytes(uint64_t hash, const uint8_t* data, std::size_t size);
 
 }  // namespace lanternbook

@@ -50,50 +50,56 @@ bool copy_whole(File& from, File& to, uint64_t size, uint64_t& hash) {
     return copied == size && to.flush() && to.size(on_disk) && on_disk == size;
 }
 
-bool delete_tree(Folder& top, const std::wstring& keep) {
+namespace {
+
+// One folder of a tree being emptied: its handle (none for the top, which
+// stays), its name in its parent, and what is left of its listing.
+struct OpenFolder {
+    std::unique_ptr<Folder> held;
+    std::wstring name;
+    std::vector<FolderEntry> entries;
+    std::size_t next = 0;
+};
+
+// Removes one entry that is no real folder: a link goes by itself, never
+// what it leads to, or stays where the platform cannot tell it apart.
+bool remove_entry(Folder& folder, const FolderEntry& entry) {
+    return entry.is_folder() ? folder.remove_folder(entry.name) : folder.delete_file(entry.name);
+}
+
+}  // namespace
+
+bool delete_tree(Folder& folder, const std::wstring& keep) {
     // Depth first without recursion: a tree of any depth cannot exhaust the stack.
-    struct OpenFolder {
-        std::unique_ptr<Folder> held;  // null for the top, which stays
-        std::wstring name;
-        std::vector<FolderEntry> entries;
-        std::size_t next = 0;
-    };
     std::vector<OpenFolder> open;
     bool all_gone = true;
-    const auto list = [&all_gone](Folder& folder, OpenFolder& into) {
-        all_gone = folder.list(kEveryEntry, into.entries) != Lookup::failed && all_gone;
-    };
     open.push_back(OpenFolder{nullptr, std::wstring(), {}, 0});
-    list(top, open.back());
+    all_gone = folder.list(kEveryEntry, open.back().entries) != Lookup::failed;
     while (!open.empty()) {
         OpenFolder& current = open.back();
-        Folder& folder = current.held ? *current.held : top;
+        Folder& here = current.held ? *current.held : folder;
         if (current.next == current.entries.size()) {
             const std::wstring emptied = current.name;
             open.pop_back();
             if (!open.empty()) {
-                Folder& parent = open.back().held ? *open.back().held : top;
-                all_gone = parent.remove_folder(emptied) && all_gone;
+                all_gone = (open.back().held ? *open.back().held : folder).remove_folder(emptied) && all_gone;
             }
             continue;
         }
         const FolderEntry entry = current.entries[current.next++];
-        if (open.size() == 1 && !keep.empty() && to_upper_ascii(entry.name) == to_upper_ascii(keep)) {
+        const bool kept = open.size() == 1 && !keep.empty() && to_upper_ascii(entry.name) == to_upper_ascii(keep);
+        if (kept) {
             continue;
         }
-        if (entry.is_folder() && !entry.is_link()) {
-            std::unique_ptr<Folder> below = folder.open_folder(entry.name);
-            if (!below) {
-                all_gone = false;
-                continue;
-            }
-            OpenFolder opened{std::move(below), entry.name, {}, 0};
-            list(*opened.held, opened);
-            open.push_back(std::move(opened));
+        if (!entry.is_folder() || entry.is_link()) {
+            all_gone = remove_entry(here, entry) && all_gone;
             continue;
         }
-        // A link goes by itself, never what it leads to, or stays where the platform cannot tell it apart.
-        all_gone = (entry.is_folder() ? folder.remove_folder(entry.name) : folder.delete_file(entry.name)) && all_gone;
+        OpenFolder below{here.open_folder(entry.name), entry.name, {}, 0};
+        all_gone = below.held && below.held->list(kEveryEntry, below.entries) != Lookup::failed && all_gone;
+        if (below.held) {
+            open.push_back(std::move(below));
+        }
     }
     return all_gone;
 }
@@ -186,7 +192,7 @@ bool is_back(Folder& root, const CopiedFile& copied, const std::vector<uint8_t>&
     return key_identity_of(bytes) == identity;
 }
 
-bool ProgramFileBackup::put_back(Folder& root, const CopiedFile& copied) {
+bool ProgramFileBackup::put_back(Folder& root, const CopiedFile& copied) const {
     const std::wstring helper = std::wstring(copied.name()) + kPutBackSuffix;
     // A helper of ours that a crash left: the name is ours alone.
     uint32_t ignored = 0;

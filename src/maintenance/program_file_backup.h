@@ -82,7 +82,7 @@ private:
     // Creates a new folder that did not exist before; false when none could be made.
     [[nodiscard]] bool make_backup_folder(Folder& root);
     [[nodiscard]] bool copy_away(Folder& root, std::size_t index, uint32_t attributes);
-    [[nodiscard]] bool put_back(Folder& root, const CopiedFile& copied);
+    [[nodiscard]] bool put_back(Folder& root, const CopiedFile& copied) const;
     [[nodiscard]] bool remove_backup_folder();
 
     DeviceDrive& device_;

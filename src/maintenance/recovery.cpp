@@ -145,7 +145,7 @@ namespace {
 struct EmptyDrive {
     std::wstring root;  // cppcheck-suppress unusedStructMember
     std::wstring shown;  // to the user: the root and the size
-    VolumeLook look;
+    VolumeLook look;  // cppcheck-suppress unusedStructMember
 };
 
 // A put-back never writes over a file: over another key's CONFIG it would

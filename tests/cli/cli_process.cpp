@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -26,22 +27,41 @@ std::vector<char*> argv_of(std::vector<std::string>& arguments) {
     return argv;
 }
 
-// Everything from both descriptors until both are closed.
-void drain(int out_fd, int err_fd, std::string& out, std::string& err) {
-    std::array<pollfd, 2> fds{{{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}}};
+// Everything from both descriptors until both are closed, while `input`
+// goes to `in_fd` as far as the program reads it (`in_fd` is closed then),
+// and `tick` is called every millisecond.
+void drain(int out_fd, int err_fd, std::string& out, std::string& err, int in_fd = -1, const std::string& input = "",
+           const std::function<void()>& tick = nullptr) {
+    std::array<pollfd, 3> fds{{{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}, {in_fd, POLLOUT, 0}}};
     int open_count = err_fd < 0 ? 1 : 2;
-    if (err_fd < 0) {
-        fds[1].fd = -1;
+    std::size_t written = 0;
+    if (in_fd >= 0 && input.empty()) {
+        ::close(in_fd);
+        fds[2].fd = -1;
     }
     std::array<char, 4096> buffer{};
     while (open_count > 0) {
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (tick) {
+            tick();
+        }
+        if (::poll(fds.data(), fds.size(), tick ? 1 : -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return;
         }
-        for (std::size_t i = 0; i < fds.size(); ++i) {
+        if (fds[2].fd >= 0 && fds[2].revents != 0) {
+            // A program that stops reading early closes the pipe: the rest is not wanted.
+            const ssize_t count = (fds[2].revents & POLLOUT) != 0
+                                      ? ::write(fds[2].fd, input.data() + written, input.size() - written)
+                                      : -1;
+            written += count > 0 ? static_cast<std::size_t>(count) : 0;
+            if (count < 0 || written == input.size()) {
+                ::close(fds[2].fd);
+                fds[2].fd = -1;
+            }
+        }
+        for (std::size_t i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) {
                 continue;
             }
@@ -75,8 +95,13 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
     if (::pipe(in_pipe) != 0 || ::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) {
         return ProgramRun{};
     }
+    // A program that stops reading its input early must not end the tests.
+    ::signal(SIGPIPE, SIG_IGN);
     const pid_t child = ::fork();
     if (child == 0) {
+        ::signal(SIGPIPE, SIG_DFL);
+        // No controlling terminal: the program finds no one to ask, as under cron.
+        ::setsid();
         const int in_fd = input.standard_input ? in_pipe[0] : ::open("/dev/null", O_RDONLY);
         const int out_fd = input.output_file.empty() ? out_pipe[1] : ::open(input.output_file.c_str(), O_WRONLY);
         const int err_fd = input.error_file.empty() ? err_pipe[1] : ::open(input.error_file.c_str(), O_WRONLY);
@@ -93,15 +118,17 @@ ProgramRun run_command(const std::vector<std::string>& command, const ProgramInp
     ::close(in_pipe[0]);
     ::close(out_pipe[1]);
     ::close(err_pipe[1]);
-    // Small enough for the pipe's buffer: written before anything is read back.
-    if (input.standard_input && !input.standard_input->empty() &&
-        ::write(in_pipe[1], input.standard_input->data(), input.standard_input->size()) < 0) {
-        ::close(in_pipe[1]);
-        return ProgramRun{};
-    }
-    ::close(in_pipe[1]);
+    ::fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
     ProgramRun run;
-    drain(out_pipe[0], err_pipe[0], run.out, run.err);
+    bool signalled = false;
+    const std::function<void()> tick = [&] {
+        if (!signalled && input.signal_when()) {
+            ::kill(child, input.signal);
+            signalled = true;
+        }
+    };
+    drain(out_pipe[0], err_pipe[0], run.out, run.err, in_pipe[1], input.standard_input.value_or(""),
+          input.signal_when ? tick : nullptr);
     run.exit_code = wait_for(child);
     return run;
 }
@@ -119,7 +146,8 @@ ProgramRun run_program(const std::vector<std::string>& arguments, const std::map
 }
 
 ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed,
-                                   unsigned short columns, const std::map<std::string, std::string>& environment) {
+                                   unsigned short columns, const std::map<std::string, std::string>& environment,
+                                   const std::string& error_file, const std::string& typed_after) {
     std::vector<std::string> all{LANTERNBOOK_CLI_PROGRAM};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv = argv_of(all);
@@ -132,6 +160,9 @@ ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, co
         for (const auto& [name, value] : environment) {
             ::setenv(name.c_str(), value.c_str(), 1);
         }
+        if (!error_file.empty()) {
+            ::dup2(::open(error_file.c_str(), O_WRONLY), STDERR_FILENO);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -139,11 +170,17 @@ ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, co
     if (child < 0) {
         return run;
     }
-    if (!typed.empty() && ::write(terminal, typed.data(), typed.size()) < 0) {
-        run.err = "cannot type on the terminal";
-    }
+    bool typing = !typed.empty();
+    const std::function<void()> type = [&] {
+        if (typing && run.out.find(typed_after) != std::string::npos) {
+            typing = false;
+            if (::write(terminal, typed.data(), typed.size()) < 0) {
+                run.err = "cannot type on the terminal";
+            }
+        }
+    };
     // A pseudo-terminal reports the end of the child's output as an error.
-    drain(terminal, -1, run.out, run.err);
+    drain(terminal, -1, run.out, run.err, -1, "", type);
     run.exit_code = wait_for(child);
     return run;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ struct ProgramInput {
     // Files standard output and error go to instead of being captured ("/dev/full").
     std::string output_file;
     std::string error_file;
+    // Sent to the program once `signal_when` first says so; asked about every millisecond.
+    int signal = 0;
+    std::function<bool()> signal_when;
 };
 
 // The program with these arguments, standard input from /dev/null, and the
@@ -34,10 +38,12 @@ ProgramRun run_program(const std::vector<std::string>& arguments,
 ProgramRun run_program_with(const std::vector<std::string>& arguments, const ProgramInput& input);
 // Any program, found on PATH, the same way.
 ProgramRun run_command(const std::vector<std::string>& command, const ProgramInput& input = {});
-// The program on a pseudo-terminal that types `typed`, `columns` wide when
-// not 0; everything the program writes comes back in `out`.
+// The program on a pseudo-terminal that types `typed` once the program has
+// written `typed_after`, `columns` wide when not 0; everything the program
+// writes comes back in `out`, but standard error when it goes to `error_file`.
 ProgramRun run_program_on_terminal(const std::vector<std::string>& arguments, const std::string& typed,
-                                   unsigned short columns = 0, const std::map<std::string, std::string>& environment = {});
+                                   unsigned short columns = 0, const std::map<std::string, std::string>& environment = {},
+                                   const std::string& error_file = "", const std::string& typed_after = "");
 
 // A fresh folder, removed with everything in it when the object dies.
 class TempFolder {

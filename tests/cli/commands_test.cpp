@@ -5,8 +5,10 @@
 
 #include <sstream>
 
-#include "cli/commands.h"
+#include "cli/key_choice.h"
+#include "cli/program.h"
 #include "dialog_harness.h"
+#include "scripted_terminal.h"
 #include "text/text_utils.h"
 
 namespace lanternbook {
@@ -19,22 +21,6 @@ const Bytes kOldConfig = testing::config_image(testing::flag_bytes("1111104", 14
                                                {0, 0, 0, 0, 0, 0, 0, 0, 126, 11, 2, 1, 126, 11, 30, 1},
                                                {5, 0x12, 0x34}, {1, 2, 3});
 const std::vector<std::wstring> kDownloads{L"K:\\CARD\\a.ddd", L"K:\\CARD\\b.esm", L"K:\\TACHO\\c.dtg"};
-
-class ScriptedTerminal : public cli::Terminal {
-public:
-    bool interactive() override { return is_terminal; }
-    bool read_line(std::string& line) override {
-        line = answer;
-        return true;
-    }
-    bool read_all(std::string& text) override {
-        text = input;
-        return true;
-    }
-    bool is_terminal = true;
-    std::string answer = "y";
-    std::string input;
-};
 
 struct Outcome {
     int exit_code = -1;
@@ -71,7 +57,7 @@ protected:
 
     FakePlatform platform;
     cli::DriveLetterKeys finder{platform, platform};
-    ScriptedTerminal terminal;
+    testing::ScriptedTerminal terminal;
 };
 
 TEST_F(Commands, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
@@ -96,7 +82,7 @@ TEST_F(Commands, DriveLetterSearchListsEveryKeyAndClearsAStaleDevice) {
     platform.remove_drive(L'M');
     const Outcome none = run({"find"});
     EXPECT_EQ(none.exit_code, 2);
-    EXPECT_EQ(none.err, "lanternbook: no key attached (searched the labels of drives A: to Z:)\n");
+    EXPECT_EQ(none.err, "lanternbook find: no key attached (searched the labels of drives A: to Z:)\n");
 }
 
 // A drive's root is a key by its label; any other folder only by its CONFIG.
@@ -124,7 +110,7 @@ TEST_F(Commands, DriveRootsAreKeysByTheirLabel) {
     const Outcome refused = run({"erase", "--yes", "--key", "D:\\notes"});
     EXPECT_EQ(refused.exit_code, 2);
     EXPECT_EQ(refused.err,
-              "lanternbook: D:\\notes: not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n");
+              "lanternbook erase: D:\\notes: not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n");
 }
 
 // Each download that stayed is named, the first ten of them, with the system's reason.
@@ -132,8 +118,8 @@ TEST_F(Commands, EraseThatCannotDeleteEverythingNamesWhatStayed) {
     platform.locked_paths.insert(L"K:\\CARD\\A.DDD");
     Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
     EXPECT_EQ(outcome.exit_code, 3);
-    EXPECT_EQ(outcome.err,
-              "lanternbook: K:\\: deleted 2 downloads; 1 could not be deleted (injected failure):\n  K:\\CARD\\a.ddd\n");
+    EXPECT_EQ(outcome.out, "deleted 2 downloads from K:\\\n");
+    EXPECT_EQ(outcome.err, "lanternbook erase: K:\\: 1 could not be deleted:\n  K:\\CARD\\a.ddd: injected failure\n");
     EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.ddd"));
     EXPECT_FALSE(platform.exists(L"K:\\TACHO\\c.dtg"));
 
@@ -143,10 +129,9 @@ TEST_F(Commands, EraseThatCannotDeleteEverythingNamesWhatStayed) {
         platform.locked_paths.insert(to_upper_ascii(name));
     }
     outcome = run({"erase", "--yes", "--key", "K:\\"});
-    std::string expected = "lanternbook: K:\\: deleted 0 downloads; 14 could not be deleted (injected failure):\n"
-                           "  K:\\CARD\\a.ddd\n";
+    std::string expected = "lanternbook erase: K:\\: 14 could not be deleted:\n  K:\\CARD\\a.ddd: injected failure\n";
     for (int i = 10; i < 19; ++i) {
-        expected += "  K:\\TACHO\\" + std::to_string(i) + ".ddd\n";
+        expected += "  K:\\TACHO\\" + std::to_string(i) + ".ddd: injected failure\n";
     }
     EXPECT_EQ(outcome.err, expected + "  and 4 more\n");
 }
@@ -164,7 +149,7 @@ TEST_F(Commands, EraseStopsWhenAnotherVolumeTakesTheKeysPlace) {
     };
     const Outcome outcome = run({"erase", "--yes", "--key", "K:\\"});
     EXPECT_EQ(outcome.exit_code, 2);
-    EXPECT_EQ(outcome.err, "lanternbook: K:\\: the key went away after deleting 1 download\n");
+    EXPECT_EQ(outcome.err, "lanternbook erase: K:\\: the key went away after deleting 1 download\n");
     EXPECT_TRUE(platform.exists(L"K:\\TACHO\\theirs.dtg"));
 }
 
@@ -173,10 +158,11 @@ TEST_F(Commands, EraseOnATerminalAsksFirst) {
     EXPECT_EQ(run({"erase"}).exit_code, 1);
     EXPECT_TRUE(platform.exists(kDownloads[0]));
     terminal.answer = "y";
+    terminal.asked.clear();
     const Outcome outcome = run({"erase"});
     EXPECT_EQ(outcome.exit_code, 0);
     EXPECT_EQ(outcome.out, "deleted 3 downloads from K:\\\n");
-    EXPECT_NE(outcome.err.find("Erase 3 downloads in CARD and TACHO on K:\\? [y/N]"), std::string::npos);
+    EXPECT_EQ(terminal.asked, "Erase 3 downloads in CARD and TACHO on K:\\? [y/N] ");
 }
 
 // Every platform call of `set` failing in turn: CONFIG is always the old or
@@ -204,7 +190,7 @@ TEST_F(Commands, SetUnderEveryFailingCall) {
             EXPECT_EQ(config, new_config);
         } else {
             EXPECT_TRUE(outcome.exit_code == 2 || outcome.exit_code == 3) << outcome.exit_code;
-            EXPECT_EQ(outcome.err.rfind("lanternbook: ", 0), 0u);
+            EXPECT_EQ(outcome.err.rfind("lanternbook set: ", 0), 0u);
         }
     }
 }
@@ -213,7 +199,7 @@ TEST_F(Commands, SetThatCannotReplaceConfigLeavesIt) {
     platform.failing_replaces.insert(L"K:\\CONFIG");
     const Outcome outcome = run({"set", "--key", "K:\\", "--data", "activities"});
     EXPECT_EQ(outcome.exit_code, 3);
-    EXPECT_EQ(outcome.err, "lanternbook: K:\\CONFIG: cannot be replaced: injected failure; left as it was\n");
+    EXPECT_EQ(outcome.err, "lanternbook set: K:\\CONFIG: cannot be replaced: injected failure; left as it was\n");
     EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), kOldConfig);
 }
 

@@ -3,6 +3,7 @@
 // system labels, and a file system image really mounted.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -81,14 +82,22 @@ const std::vector<std::string> kFatMaker{"mkfs.vfat", "-n", "VOLKARIS"};
 
 TEST(KeyFinding, NoneOneAndTwoKeysInTheMountTable) {
     FakeSystem system;
-    for (const std::string command : {"find", "show", "set", "erase"}) {
-        const ProgramRun run = run_program({command}, system.environment());
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"find"}, {"show"}, {"show", "--all"}, {"set", "--period", "last:30"}, {"erase"}}) {
+        const std::string& command = arguments[0];
+        const ProgramRun run = run_program(arguments, system.environment());
         EXPECT_EQ(run.exit_code, 2) << command;
-        EXPECT_EQ(run.err, "lanternbook: no key attached (" + system.searched() + ")\n") << command;
+        EXPECT_EQ(run.err, "lanternbook " + command + ": no key attached (" + system.searched() + ")\n");
     }
-    const ProgramRun none = run_program({"find", "--json"}, system.environment());
-    EXPECT_EQ(none.exit_code, 2);
-    EXPECT_EQ(json_of(none), Json::parse(R"({"format": 1, "keys": []})"));
+    // In JSON an empty list is an answer, and a success: a pipeline under
+    // `set -o pipefail` goes on.
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"find", "--json"}, {"show", "--all", "--json"}}) {
+        const ProgramRun none = run_program(arguments, system.environment());
+        EXPECT_EQ(none.exit_code, 0) << arguments[0];
+        EXPECT_EQ(none.err, "");
+        EXPECT_EQ(json_of(none), Json::parse(R"({"format": 1, "keys": []})"));
+    }
 
     TempFolder first;
     seed_key(first);
@@ -104,8 +113,10 @@ TEST(KeyFinding, NoneOneAndTwoKeysInTheMountTable) {
     system.mount_labelled("sdc", "volkaris", second.path());
     found = run_program({"find"}, system.environment());
     EXPECT_EQ(found.out, first.path() + "\n" + second.path() + "\n");
-    for (const std::string command : {"show", "set", "erase"}) {
-        const ProgramRun run = run_program({command}, system.environment());
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"show"}, {"set", "--period", "last:30"}, {"erase"}}) {
+        const std::string& command = arguments[0];
+        const ProgramRun run = run_program(arguments, system.environment());
         EXPECT_EQ(run.exit_code, 1);
         EXPECT_EQ(run.err, "lanternbook " + command + ": 2 keys attached; name one with --key:\n  " + first.path() +
                                "\n  " + second.path() + "\n");
@@ -132,7 +143,7 @@ TEST(KeyFinding, ALabelledRootIsAKeyWithoutConfig) {
     fs::create_directory(key / "sub");
     fs::create_directory_symlink(key.path(), key / "sub/back");
 
-    const ProgramRun below = run_program({"set", "--key", key / "CARD"}, system.environment());
+    const ProgramRun below = run_program({"set", "--key", key / "CARD", "--period", "last:30"}, system.environment());
     EXPECT_EQ(below.exit_code, 2);
     EXPECT_NE(below.err.find("not a key"), std::string::npos);
 
@@ -165,6 +176,48 @@ TEST(KeyFinding, LabelsReadFromTheDevicesWhenUdevSaysNothing) {
         EXPECT_EQ(found.exit_code, 0) << found.err;
         EXPECT_EQ(found.out, udev_folder ? key.path() + "\n" : data.path() + "\n" + key.path() + "\n");
     }
+}
+
+// A device whose label cannot be read may be the key: with none found, that
+// is said, as an I/O failure, not taken for no key at all.
+TEST(KeyFinding, ALabelThatCannotBeReadIsSaidSo) {
+    FakeSystem system;
+    if (!make_image(system.root / "dev/sdd", kFatMaker)) {
+        GTEST_SKIP() << "mkfs.vfat is missing: scripts/deps.sh installs dosfstools";
+    }
+    TempFolder key;
+    seed_key(key);
+    system.add_mount("sdd", key.path());
+    ::chmod((system.root / "dev/sdd").c_str(), 0);
+    // Root reads the device whatever its mode: the program runs as nobody then.
+    std::vector<std::string> as_user;
+    if (::geteuid() == 0) {
+        as_user = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        fs::permissions(system.root.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                                fs::perms::others_read | fs::perms::others_exec);
+    }
+    ProgramInput input;
+    input.environment = system.environment();
+    const std::string error = ": cannot read the labels (" + fs::canonical(system.root / "dev/sdd").string() +
+                              ": Permission denied); a key there is not found\n";
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"find"}, {"find", "--json"}, {"show"}, {"show", "--all", "--json"}, {"set", "--period", "last:30"}}) {
+        SCOPED_TRACE(arguments[0]);
+        std::vector<std::string> command = as_user;
+        command.push_back(LANTERNBOOK_CLI_PROGRAM);
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        const ProgramRun run = run_command(command, input);
+        if (run.exit_code == 127) {
+            GTEST_SKIP() << "setpriv is missing: util-linux has it";
+        }
+        EXPECT_EQ(run.exit_code, 3);
+        EXPECT_EQ(run.err, "lanternbook " + arguments[0] + error);
+        EXPECT_EQ(run.out, "");
+    }
+    ::chmod((system.root / "dev/sdd").c_str(), 0644);
+    const ProgramRun found = run_program({"find"}, system.environment());
+    EXPECT_EQ(found.exit_code, 0) << found.err;
+    EXPECT_EQ(found.out, key.path() + "\n");
 }
 
 // A FAT image loop-mounted in a mount namespace of its own, so that no other

@@ -4,9 +4,12 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <regex>
 #include <set>
@@ -29,7 +32,7 @@ const std::vector<std::string> kKept{"CARD/readme.txt", "CONFIG", "DATE", "ostre
 // The keys of `show --json`, in order, as the README lists them.
 const std::vector<std::string> kJsonKeys{"format", "key",  "config_bytes", "data",         "period",
                                          "days",   "from", "till",         "range_button", "vdo_special_data",
-                                         "serial_number", "software_version"};
+                                         "serial_number", "software_version", "stored", "not_stored"};
 
 class Key {
 public:
@@ -110,7 +113,7 @@ TEST(Program, HelpVersionAndShortUsage) {
 
     const ProgramRun set_help = run_program({"set", "--help"});
     EXPECT_EQ(set_help.exit_code, 0);
-    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [--key DIR]", 0), 0u) << set_help.out;
+    EXPECT_EQ(set_help.out.rfind("Usage: lanternbook set [-k DIR]", 0), 0u) << set_help.out;
     EXPECT_EQ(run_program({"help", "set"}).out, set_help.out);
     EXPECT_EQ(run_program({"--help", "set"}).out, set_help.out);
 
@@ -149,10 +152,16 @@ TEST(Program, UsageErrorsInItsOwnWords) {
         {{"show", "--json=yes"}, "lanternbook show: --json takes no value"},
         {{"set", "extra"}, "lanternbook set: unexpected argument 'extra'"},
         {{"show", "find"}, "lanternbook show: unexpected argument 'find'"},
-        {{"--key", "K", "show"}, "lanternbook show: --key goes after 'show'"},
+        {{"--force", "set"}, "lanternbook set: --force goes after 'set'"},
+        {{"--key", "K", "find"}, "lanternbook find: find takes no --key"},
+        {{"-k", "a", "show", "-k", "b"}, "lanternbook show: --key is given more than once"},
+        {{"show", "--json", "-q"}, "lanternbook show: --quiet and --json ask for opposite things; give one"},
+        {{"-q", "--json", "find"}, "lanternbook find: --quiet and --json ask for opposite things; give one"},
         {{"help", "shwo"}, "lanternbook help: unknown command 'shwo'; did you mean 'show'?"},
         {{"help", "set", "erase"}, "lanternbook help: unexpected argument 'erase'"},
-        {{"show", "--all", "--key", "K"}, "lanternbook show: --all and --key name the keys two ways; give one"},
+        {{"show", "--all", "--key", "K"}, "lanternbook show: --key names a folder; --all takes the keys attached"},
+        {{"set", "--key", "K"}, "lanternbook set: nothing to change; give --data, --period, --range-button, --vdo or --from"},
+        {{"set", "-n"}, "lanternbook set: nothing to change; give --data, --period, --range-button, --vdo or --from"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);
@@ -225,12 +234,65 @@ TEST(Program, AFailedWriteToStandardOutputOrErrorExitsThree) {
     full_output.output_file = "/dev/full";
     const ProgramRun shown = run_program_with(with_key(key, {"show"}), full_output);
     EXPECT_EQ(shown.exit_code, 3);
-    EXPECT_EQ(shown.err, "lanternbook: standard output: cannot be written: No space left on device\n");
+    EXPECT_EQ(shown.err, "lanternbook show: standard output: cannot be written: No space left on device\n");
 
     ProgramInput full_error;
     full_error.error_file = "/dev/full";
     EXPECT_EQ(run_program_with({"show", "--key", key / "missing"}, full_error).exit_code, 3);
     EXPECT_EQ(run_program({"show", "--key", key / "missing"}).exit_code, 2);
+}
+
+// Short names, the key from the environment, the shared options before the
+// command and --quiet: each run means the same as its long form.
+TEST(Program, ConventionsPeopleType) {
+    const Key key;
+    const Key other;
+    struct Case {
+        std::vector<std::string> arguments;
+        std::map<std::string, std::string> environment;
+        std::vector<std::string> same_as;
+    };
+    const Case cases[] = {
+        {{"show", "-k", key.root()}, {}, {"show", "--key", key.root()}},
+        {{"-k", key.root(), "show"}, {}, {"show", "--key", key.root()}},
+        {{"--json", "show", "-k", key.root()}, {}, {"show", "--json", "--key", key.root()}},
+        {{"show"}, {{"LANTERNBOOK_KEY", key.root()}}, {"show", "--key", key.root()}},
+        {{"show", "-k", key.root()}, {{"LANTERNBOOK_KEY", other.root()}}, {"show", "--key", key.root()}},
+        {{"set", "-n", "--period", "last:30"}, {{"LANTERNBOOK_KEY", key.root()}},
+         {"set", "--dry-run", "--period", "last:30", "--key", key.root()}},
+        {{"erase", "-n", "-k", key.root()}, {}, {"erase", "--dry-run", "--key", key.root()}},
+    };
+    for (const Case& c : cases) {
+        std::string traced;
+        for (const std::string& argument : c.arguments) {
+            traced += argument + " ";
+        }
+        SCOPED_TRACE(traced);
+        const ProgramRun run = run_program(c.arguments, c.environment);
+        const ProgramRun same = run_program(c.same_as);
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_EQ(run.out, same.out);
+        EXPECT_EQ(run.err, same.err);
+    }
+    EXPECT_EQ(key.config(), kKeyConfig) << "only dry runs";
+
+    // -y erases without asking; -q prints nothing but errors.
+    const ProgramRun erased = run_program({"erase", "-y", "-q"}, {{"LANTERNBOOK_KEY", key.root()}});
+    EXPECT_EQ(erased.exit_code, 0) << erased.err;
+    EXPECT_EQ(erased.out, "");
+    EXPECT_FALSE(exists(key / kDownloads[0]));
+    const ProgramRun quiet_set = run_program({"-q", "set", "-k", key.root(), "--period", "last:30"});
+    EXPECT_EQ(quiet_set.exit_code, 0) << quiet_set.err;
+    EXPECT_EQ(quiet_set.out, "");
+    EXPECT_EQ(key.config()[7], 30);
+    const ProgramRun quiet_failure = run_program({"show", "-q", "-k", key / "missing"});
+    EXPECT_EQ(quiet_failure.exit_code, 2);
+    EXPECT_EQ(quiet_failure.err, "lanternbook show: --key " + (key / "missing") + ": no such folder\n");
+
+    // A key named in the environment is checked as --key is, and named as where it came from.
+    const ProgramRun wrong = run_program({"set", "--period", "last:30"}, {{"LANTERNBOOK_KEY", key / "CONFIG"}});
+    EXPECT_EQ(wrong.exit_code, 2);
+    EXPECT_EQ(wrong.err, "lanternbook set: LANTERNBOOK_KEY " + (key / "CONFIG") + ": not a folder\n");
 }
 
 // ---------------------------------------------------------------- show
@@ -248,7 +310,7 @@ TEST(Program, ShowsTheConfigurationAsTextAndJson) {
                             "from              2026-11-02\n"
                             "till              2026-11-30\n"
                             "range button      off\n"
-                            "VDO special data  off (hidden in the dialog, which saves it off)\n"
+                            "VDO special data  off (hidden in the dialog; set keeps it unless --vdo is given)\n"
                             "serial number     QVX/05/4660\n"
                             "software version  1.2.3\n");
 
@@ -340,13 +402,14 @@ TEST(Program, ConfigOfEveryLength) {
 TEST(Program, MissingConfigShowsTheDefaultsAndAForcedSetMakesOne) {
     const Key key;
     fs::remove(key / "CONFIG");
-    const ProgramRun shown = run_program({"show", "--json", "--key", key.root()});
+    const ProgramRun shown = run_program({"show", "--json", "--force", "--key", key.root()});
     ASSERT_EQ(shown.exit_code, 0);
     const Json json = json_of(shown);
     EXPECT_TRUE(json["config_bytes"].is_null());
     EXPECT_EQ(json["period"], "everything");
     EXPECT_EQ(json["days"], 14);
-    ASSERT_EQ(run_program({"set", "--force", "--key", key.root()}).exit_code, 0);
+    EXPECT_EQ(json["not_stored"], Json({"data", "period", "range_button", "days", "vdo_special_data"}));
+    ASSERT_EQ(run_program({"set", "--force", "--key", key.root(), "--period", "everything"}).exit_code, 0);
     const Bytes config = key.config();
     ASSERT_EQ(config.size(), 32u);
     // The dialog's defaults: "1", four data choices, everything, 14 days.
@@ -375,6 +438,119 @@ TEST(Program, RandomConfigNeverBreaksIt) {
         ASSERT_EQ(set.exit_code, 0) << set.err;
         EXPECT_EQ(hex_of(key.config(), ""), json_of(dry)["bytes"].get<std::string>());
     }
+}
+
+// A folder that is no key is not read as one: a mistyped --key never turns
+// into the dialog's defaults copied over a key.
+TEST(Program, AMistypedSourceNeverResetsAKey) {
+    const Key target;
+    Bytes chosen = kKeyConfig;
+    chosen[6] = '2';
+    chosen[7] = 45;
+    write_bytes(target / "CONFIG", chosen);
+    TempFolder elsewhere;
+    const std::string typo = elsewhere / "TYPO";
+    ProgramRun shown = run_program({"show", "--key", typo, "--json"});
+    EXPECT_EQ(shown.exit_code, 2);
+    EXPECT_EQ(shown.out, "");
+    fs::create_directory(typo);
+    shown = run_program({"show", "--key", typo, "--json"});
+    EXPECT_EQ(shown.exit_code, 2);
+    EXPECT_EQ(shown.out, "");
+    EXPECT_EQ(shown.err, "lanternbook show: " + typo +
+                             ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n");
+
+    // The pipeline's set gets nothing to read.
+    ProgramInput piped;
+    piped.standard_input = shown.out;
+    ProgramRun copied = run_program_with({"set", "--key", target.root(), "--from", "-"}, piped);
+    EXPECT_EQ(copied.exit_code, 1);
+    EXPECT_EQ(target.config(), chosen);
+
+    // Read by force, the folder's document holds only defaults: set takes it only by force too.
+    shown = run_program({"show", "--force", "--key", typo, "--json"});
+    ASSERT_EQ(shown.exit_code, 0) << shown.err;
+    piped.standard_input = shown.out;
+    copied = run_program_with({"set", "--key", target.root(), "--from", "-"}, piped);
+    EXPECT_EQ(copied.exit_code, 1);
+    EXPECT_EQ(copied.err,
+              "lanternbook set: --from -: \"config_bytes\" is null: read from a folder without CONFIG, it holds only "
+              "the dialog's defaults; add --force to use it anyway\n");
+    EXPECT_EQ(target.config(), chosen);
+    copied = run_program_with({"set", "--force", "--key", target.root(), "--from", "-"}, piped);
+    EXPECT_EQ(copied.exit_code, 0) << copied.err;
+    EXPECT_EQ(target.config(), kKeyConfig) << "the dialog's defaults, asked for";
+}
+
+// What CONFIG stores but the dialog shows otherwise is shown beside what the
+// dialog makes of it, and set keeps it unless given what covers it.
+TEST(Program, StoredValuesTheDialogShowsOtherwise) {
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        uint8_t stored;
+        std::string line;
+        Json json;
+        std::vector<std::string> keeping;
+        std::vector<std::string> covering;
+        uint8_t covered;
+    };
+    const Case cases[] = {
+        {"a day count past 180", 7, 200,
+         "days              14 (stored: 200, outside 7-180; set keeps it unless --period last:N is given)\n",
+         {{"days", 200}}, {"--data", "activities", "--period", "since-last"}, {"--period", "last:30"}, 30},
+        {"no day count", 7, 0,
+         "days              14 (stored: 0, outside 7-180; set keeps it unless --period last:N is given)\n",
+         {{"days", 0}}, {"--range-button", "on"}, {"--period", "last:7"}, 7},
+        {"a period code of no period", 6, '"',
+         "period            everything (stored: code 0x22, no period the dialog shows; set keeps it unless "
+         "--period is given)\n",
+         {{"period_code", 34}}, {"--data", "technical-data", "--vdo", "off"}, {"--period", "since-last"}, '3'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Key key;
+        Bytes config = kKeyConfig;
+        config[c.offset] = c.stored;
+        write_bytes(key / "CONFIG", config);
+        const ProgramRun text = run_program({"show", "--key", key.root()});
+        ASSERT_EQ(text.exit_code, 0) << text.err;
+        EXPECT_NE(text.out.find(c.line), std::string::npos) << text.out;
+        const Json json = json_of(run_program({"show", "--json", "--key", key.root()}));
+        EXPECT_EQ(json["stored"], c.json);
+        EXPECT_EQ(json["not_stored"], Json::array());
+
+        std::vector<std::string> keeping{"set", "--key", key.root()};
+        keeping.insert(keeping.end(), c.keeping.begin(), c.keeping.end());
+        ASSERT_EQ(run_program(keeping).exit_code, 0);
+        EXPECT_EQ(key.config()[c.offset], c.stored) << "kept";
+        EXPECT_NE(key.config(), config) << "the rest was set";
+        std::vector<std::string> covering{"set", "--key", key.root()};
+        covering.insert(covering.end(), c.covering.begin(), c.covering.end());
+        ASSERT_EQ(run_program(covering).exit_code, 0);
+        EXPECT_EQ(key.config()[c.offset], c.covered);
+    }
+
+    // A CONFIG too short to hold the choices: each is marked as not stored.
+    const Key key;
+    write_text(key / "CONFIG", "11010");
+    const ProgramRun text = run_program({"show", "--key", key.root()});
+    EXPECT_EQ(text.out, "key               " + key.root() +
+                            "\n"
+                            "CONFIG            5 bytes; what it does not hold is shown as the dialog fills it in\n"
+                            "data              driver-card-via-tachograph (not stored)\n"
+                            "period            everything (not stored)\n"
+                            "days              14 (not stored)\n"
+                            "from              no data\n"
+                            "till              no data\n"
+                            "range button      off (not stored)\n"
+                            "VDO special data  off (not stored; hidden in the dialog; set keeps it unless --vdo is "
+                            "given)\n"
+                            "serial number     no data\n"
+                            "software version  no data\n");
+    const Json json = json_of(run_program({"show", "--json", "--key", key.root()}));
+    EXPECT_EQ(json["not_stored"], Json({"data", "period", "range_button", "days", "vdo_special_data"}));
+    EXPECT_EQ(json["stored"], Json::object());
 }
 
 // ---------------------------------------------------------------- set
@@ -456,7 +632,7 @@ TEST(Program, SetThatChangesNothingLeavesConfigAlone) {
     struct stat before {};
     ASSERT_EQ(::stat((key / "CONFIG").c_str(), &before), 0);
     for (const std::vector<std::string>& options :
-         std::vector<std::vector<std::string>>{{}, {"--period", "everything", "--range-button", "off"}}) {
+         std::vector<std::vector<std::string>>{{"--vdo", "off"}, {"--period", "everything", "--range-button", "off"}}) {
         std::vector<std::string> arguments{"set", "--key", key.root()};
         arguments.insert(arguments.end(), options.begin(), options.end());
         const ProgramRun run = run_program(arguments);
@@ -472,7 +648,7 @@ TEST(Program, SetThatChangesNothingLeavesConfigAlone) {
     Bytes longer = kKeyConfig;
     longer.resize(40, 0x41);
     write_bytes(key / "CONFIG", longer);
-    const ProgramRun run = run_program({"set", "--key", key.root()});
+    const ProgramRun run = run_program({"set", "--key", key.root(), "--vdo", "off"});
     EXPECT_EQ(run.out, "saved " + key.root() + "/CONFIG\n");
     EXPECT_EQ(key.config(), kKeyConfig);
 }
@@ -498,6 +674,37 @@ TEST(Program, SetJsonTellsWhatTheSaveDid) {
     EXPECT_EQ(again["unchanged"], true);
     again.erase("unchanged");
     EXPECT_EQ(again, dry);
+}
+
+// set with nothing to change is a mistake, not a save: nothing is written,
+// not even to a CONFIG of random bytes.
+TEST(Program, ABareSetIsAUsageErrorAndWritesNothing) {
+    std::mt19937 rng(25);
+    const Key key;
+    Bytes config(32);
+    for (uint8_t& byte : config) {
+        byte = static_cast<uint8_t>(rng());
+    }
+    write_bytes(key / "CONFIG", config);
+    write_text(key / "DATE", "1");
+    struct stat before {};
+    ASSERT_EQ(::stat((key / "CONFIG").c_str(), &before), 0);
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"set", "--key", key.root()}, {"set", "--key", key.root(), "--json"}, {"set", "-n", "-k", key.root()}}) {
+        const ProgramRun run = run_program(arguments);
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_EQ(run.err, "lanternbook set: nothing to change; give --data, --period, --range-button, --vdo or --from\n");
+        EXPECT_EQ(run.out, "");
+    }
+    // A document that names no choice changes nothing either.
+    ProgramInput piped;
+    piped.standard_input = R"({"format": 1, "key": "K", "serial_number": "QVX/05/4660"})";
+    EXPECT_EQ(run_program_with({"set", "--key", key.root(), "--from", "-"}, piped).exit_code, 1);
+    struct stat after {};
+    ASSERT_EQ(::stat((key / "CONFIG").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(key.config(), config);
+    EXPECT_EQ(read_bytes(key / "DATE"), Bytes{'1'});
 }
 
 // show's object fed to set on another key copies the choices, never the key's identity.
@@ -540,16 +747,67 @@ TEST(Program, ADocumentSetCannotReadIsRefused) {
 
     const ProgramRun missing = run_program({"set", "--key", key.root(), "--from", key / "none.json"});
     EXPECT_EQ(missing.exit_code, 3);
-    EXPECT_EQ(missing.err, "lanternbook: " + (key / "none.json") + ": cannot be read: No such file or directory\n");
+    EXPECT_EQ(missing.err, "lanternbook set: " + (key / "none.json") + ": cannot be read: No such file or directory\n");
     EXPECT_EQ(key.config(), kKeyConfig);
+}
+
+// A document is refused for what the parser would let pass: a field given
+// twice, a NUL, more than 1 MiB.
+TEST(Program, ADocumentIsReadWholeOrRefused) {
+    const Key key;
+    const std::string head = R"({"format": 1, "period": "last:30")";
+    struct Case {
+        std::string document;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        {head + R"(, "period": "everything"})", "\"period\" is given twice"},
+        {head + R"(, "data": ["activities"], "data": ["activities"]})", "\"data\" is given twice"},
+        {head + "}" + std::string(1, '\0') + R"({"period": "everything"})",
+         "a NUL byte at byte 34, after \"period\"; a document is text"},
+        {R"({"format": 1, "period": "last:30\u0000everything"})", "\"period\" holds a NUL character"},
+        {head + "}" + std::string((std::size_t{1} << 20), ' '), "larger than 1 MiB; a configuration is a few hundred bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        ProgramInput piped;
+        piped.standard_input = c.document;
+        const ProgramRun run = run_program_with({"set", "--key", key.root(), "--from", "-"}, piped);
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_EQ(run.err, "lanternbook set: --from -: " + c.refusal + "\n");
+        write_text(key / "doc.json", c.document);
+        const ProgramRun file = run_program({"set", "--key", key.root(), "--from", key / "doc.json"});
+        EXPECT_EQ(file.exit_code, 1);
+        EXPECT_EQ(file.err, "lanternbook set: --from " + (key / "doc.json") + ": " + c.refusal + "\n");
+        EXPECT_EQ(key.config(), kKeyConfig);
+    }
+    // Far more than the limit on standard input: read only so far.
+    ProgramInput flood;
+    flood.standard_input = std::string(std::size_t{64} << 20, '{');
+    const ProgramRun run = run_program_with({"set", "--key", key.root(), "--from", "-"}, flood);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "lanternbook set: --from -: larger than 1 MiB; a configuration is a few hundred bytes\n");
+}
+
+// On a terminal, --from - says what it waits for, and takes what is typed.
+TEST(Program, FromStandardInputOnATerminalSaysWhatItWaitsFor) {
+    const Key key;
+    const ProgramRun run = run_program_on_terminal({"set", "--key", key.root(), "--from", "-"},
+                                                   "{\"format\": 1, \"period\": \"last:30\"}\n\x04");
+    EXPECT_EQ(run.exit_code, 0) << run.out;
+    EXPECT_NE(run.out.find("\nlanternbook set: reading the choices from standard input, a JSON object as 'lanternbook "
+                           "show --json' prints it; end with Ctrl-D (Ctrl-Z and Enter on Windows)\r\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(key.config()[7], 30);
 }
 
 TEST(Program, SetCompletesAShortDateAsTheDialogDoesButADryRunDoesNot) {
     const Key key;
     write_text(key / "DATE", "12");
-    ASSERT_EQ(run_program({"set", "--dry-run", "--key", key.root()}).exit_code, 0);
+    ASSERT_EQ(run_program({"set", "--dry-run", "--key", key.root(), "--vdo", "off"}).exit_code, 0);
     EXPECT_EQ(read_bytes(key / "DATE"), (Bytes{'1', '2'}));
-    ASSERT_EQ(run_program({"set", "--key", key.root()}).exit_code, 0);
+    ASSERT_EQ(run_program({"set", "--key", key.root(), "--vdo", "off"}).exit_code, 0);
     EXPECT_EQ(read_bytes(key / "DATE"), (Bytes{'1', '1', '1', '1', '1', '1'}));
 }
 
@@ -595,7 +853,7 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
         ::chmod((key / "CONFIG").c_str(), 0444);
         const ProgramRun run = run_program({"set", "--key", key.root(), "--period", "last:30"});
         EXPECT_EQ(run.exit_code, 3);
-        EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: read-only; left as it was\n");
+        EXPECT_EQ(run.err, "lanternbook set: " + key.root() + "/CONFIG: read-only; left as it was\n");
         EXPECT_EQ(key.config(), kKeyConfig);
         EXPECT_FALSE(exists(key / "CONFIG.NEW"));
     }
@@ -604,10 +862,11 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
         fs::remove(key / "CONFIG");
         fs::create_directory(key / "CONFIG");
         for (const std::vector<std::string>& arguments :
-             std::vector<std::vector<std::string>>{{"show", "--key", key.root()}, {"set", "--force", "--key", key.root()}}) {
+             std::vector<std::vector<std::string>>{{"show", "--force", "--key", key.root()},
+                                                   {"set", "--force", "--key", key.root(), "--period", "last:30"}}) {
             const ProgramRun run = run_program(arguments);
             EXPECT_EQ(run.exit_code, 3);
-            EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be read: Is a directory\n");
+            EXPECT_EQ(run.err, "lanternbook " + arguments[0] + ": " + key.root() + "/CONFIG: cannot be read: Is a directory\n");
         }
         EXPECT_TRUE(fs::is_directory(key / "CONFIG"));
     }
@@ -622,7 +881,7 @@ TEST(Program, InputOutputFailuresNameTheFileAndTheReason) {
         }
         const ProgramRun run = run_program({"set", "--key", key.root(), "--period", "last:30"});
         EXPECT_EQ(run.exit_code, 3);
-        EXPECT_EQ(run.err, "lanternbook: " + key.root() + "/CONFIG: cannot be replaced: File exists; left as it was\n");
+        EXPECT_EQ(run.err, "lanternbook set: " + key.root() + "/CONFIG: cannot be replaced: File exists; left as it was\n");
         EXPECT_EQ(key.config(), kKeyConfig);
         EXPECT_EQ(read_bytes(outside / "theirs"), std::vector<uint8_t>({'t', 'h', 'e', 'i', 'r', 's'}));
     }
@@ -647,42 +906,48 @@ TEST(Program, KeyNamedThatIsNoFolder) {
     const Key key;
     for (const std::string command : {"show", "set", "erase"}) {
         SCOPED_TRACE(command);
+        const auto run_program = [&command](std::vector<std::string> arguments) {
+            if (command == "set") {
+                arguments.insert(arguments.end(), {"--period", "last:30"});
+            }
+            return testing::run_program(arguments);
+        };
         ProgramRun run = run_program({command, "--key", key / "missing"});
         EXPECT_EQ(run.exit_code, 2);
-        EXPECT_EQ(run.err, "lanternbook: --key " + (key / "missing") + ": no such folder\n");
+        EXPECT_EQ(run.err, "lanternbook " + command + ": --key " + (key / "missing") + ": no such folder\n");
         run = run_program({command, "--key", key / "CONFIG"});
         EXPECT_EQ(run.exit_code, 2);
-        EXPECT_TRUE(one_error_line(run));
+        EXPECT_EQ(run.err, "lanternbook " + command + ": --key " + (key / "CONFIG") + ": not a folder\n");
     }
 }
 
-// set and erase change a folder only when it holds a CONFIG (or is a
-// labelled key's root, see the key-finding tests); show reads any.
-TEST(Program, OnlyKeysAreChanged) {
+// show, set and erase take a folder only when it holds a CONFIG (or is a
+// labelled key's root, see the key-finding tests), unless forced.
+TEST(Program, OnlyKeysAreReadOrChanged) {
     TempFolder notes;
     write_text(notes / "todo.txt", "notes");
     fs::create_directory(notes / "CARD");
     write_text(notes / "CARD/important.ddd", "archived download");
     const std::string refusal =
-        "lanternbook: " + notes.path() + ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n";
+        ": " + notes.path() + ": not a key (no VOLKARIS label and no CONFIG); add --force to use it anyway\n";
 
     for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"set", "--period", "last:30"}, {"erase", "--yes"}}) {
+         std::vector<std::vector<std::string>>{{"show"}, {"set", "--period", "last:30"}, {"erase", "--yes"}}) {
         SCOPED_TRACE(arguments[0]);
         std::vector<std::string> named{arguments[0], "--key", notes.path()};
         named.insert(named.end(), arguments.begin() + 1, arguments.end());
         const ProgramRun run = run_program(named);
         EXPECT_EQ(run.exit_code, 2);
-        EXPECT_EQ(run.err, refusal);
+        EXPECT_EQ(run.err, "lanternbook " + arguments[0] + refusal);
     }
     EXPECT_FALSE(exists(notes / "CONFIG"));
     EXPECT_FALSE(exists(notes / "DATE"));
     EXPECT_TRUE(exists(notes / "CARD/important.ddd"));
-    EXPECT_EQ(run_program({"show", "--key", notes.path()}).exit_code, 0);
+    EXPECT_EQ(run_program({"show", "--force", "--key", notes.path()}).exit_code, 0);
 
     EXPECT_EQ(run_program({"erase", "--yes", "--force", "--key", notes.path()}).exit_code, 0);
     EXPECT_FALSE(exists(notes / "CARD/important.ddd"));
-    EXPECT_EQ(run_program({"set", "--force", "--key", notes.path()}).exit_code, 0);
+    EXPECT_EQ(run_program({"set", "--force", "--key", notes.path(), "--period", "last:30"}).exit_code, 0);
     EXPECT_EQ(read_bytes(notes / "CONFIG").size(), 32u);
 }
 
@@ -724,6 +989,39 @@ TEST(Program, EraseAsksWithTheCountOrNeedsYes) {
     EXPECT_EQ(run.out, "deleted 0 downloads from " + key.root() + "\n");
 }
 
+// The question is asked on the terminal itself, whatever standard error is;
+// the end of the input there ends the question's line and is a no.
+TEST(Program, QuestionsAreAskedOnTheTerminal) {
+    const Key key;
+    const std::vector<std::string> before = remaining(key);
+    const std::string question = "Erase 6 downloads in CARD and TACHO on " + key.root() + "? [y/N] ";
+    ProgramRun run = run_program_on_terminal({"erase", "--key", key.root()}, "\x04");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.out.find(question + "\r\nlanternbook erase: nothing erased\r\n"), std::string::npos) << run.out;
+    EXPECT_EQ(remaining(key), before);
+
+    // Ctrl-C at the question: nothing is erased, and the exit code says why.
+    run = run_program_on_terminal({"erase", "--key", key.root()}, "\x03", 0, {}, "", "[y/N] ");
+    EXPECT_EQ(run.exit_code, 130);
+    EXPECT_NE(run.out.find("\r\nlanternbook erase: interrupted; nothing erased\r\n"), std::string::npos) << run.out;
+    EXPECT_EQ(remaining(key), before);
+
+    run = run_program_on_terminal({"erase", "--key", key.root()}, "y\n", 0, {}, "/dev/null");
+    EXPECT_EQ(run.exit_code, 0) << run.out;
+    EXPECT_NE(run.out.find(question), std::string::npos) << run.out;
+    EXPECT_FALSE(exists(key / kDownloads[0]));
+}
+
+// Every path in a JSON list, sorted; skips and failures by their "path".
+std::vector<std::string> sorted_paths(const Json& list) {
+    std::vector<std::string> paths;
+    for (const Json& entry : list) {
+        paths.push_back(entry.is_string() ? entry.get<std::string>() : entry["path"].get<std::string>());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
 TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
     const Key key;
     const std::vector<std::string> before = remaining(key);
@@ -735,7 +1033,11 @@ TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
 
     const ProgramRun text = run_program({"erase", "--dry-run", "--key", key.root()});
     ASSERT_EQ(text.exit_code, 0) << text.err;
-    std::vector<std::string> listed = lines_of(text.out);
+    std::vector<std::string> listed;
+    for (const std::string& line : lines_of(text.out)) {
+        ASSERT_EQ(line.rfind("delete ", 0), 0u) << line;
+        listed.push_back(line.substr(7));
+    }
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, expected);
 
@@ -744,14 +1046,73 @@ TEST(Program, EraseDryRunListsWhatWouldGoAndDeletesNothing) {
     const Json document = json_of(json);
     EXPECT_EQ(document["format"], 1);
     EXPECT_EQ(document["key"], key.root());
-    std::vector<std::string> in_json = document["downloads"].get<std::vector<std::string>>();
-    std::sort(in_json.begin(), in_json.end());
-    EXPECT_EQ(in_json, expected);
+    EXPECT_EQ(document["dry_run"], true);
+    EXPECT_EQ(sorted_paths(document["deleted"]), expected);
+    EXPECT_EQ(document["skipped"], Json::array());
+    EXPECT_EQ(document["not_deleted"], Json::array());
+    EXPECT_EQ(document["interrupted"], false);
     EXPECT_EQ(remaining(key), before);
 
     const Json erased = json_of(run_program({"erase", "--yes", "--json", "--key", key.root()}));
-    EXPECT_EQ(erased["deleted"], kDownloads.size());
-    EXPECT_EQ(erased["not_deleted"], Json::array());
+    EXPECT_EQ(erased["dry_run"], false);
+    EXPECT_EQ(sorted_paths(erased["deleted"]), expected);
+}
+
+// What the dry run lists is what the real run deletes and skips, with the
+// same reasons; a skip is no failure, the first time or any later one.
+TEST(Program, EraseRunsAgreeAndASkipIsNoFailure) {
+    const Key key;
+    TempFolder outside;
+    write_text(outside / "theirs.ddd", "theirs");
+    fs::create_directory(outside / "CARD");
+    write_text(outside / "CARD/theirs.ddd", "theirs");
+    fs::create_symlink(outside / "theirs.ddd", key / "TACHO/L.DDD");
+    ASSERT_EQ(::mkfifo((key / "TACHO/pipe.ddd").c_str(), 0644), 0);
+    fs::remove_all(key / "CARD");
+    fs::create_directory_symlink(outside / "CARD", key / "CARD");
+    const Json skips = Json::parse(R"([{"path": ")" + key.root() + R"(/CARD/", "reason": "folder link"},
+        {"path": ")" + key.root() + R"(/TACHO/L.DDD", "reason": "link"},
+        {"path": ")" + key.root() + R"(/TACHO/pipe.ddd", "reason": "not a regular file"}])");
+    std::vector<std::string> going;
+    for (const char* name : {"TACHO/M_1.ddd", "TACHO/M_1.esm", "TACHO/x.dtg"}) {
+        going.push_back(key / name);
+    }
+
+    const ProgramRun dry = run_program({"erase", "-n", "--json", "-k", key.root()});
+    ASSERT_EQ(dry.exit_code, 0) << dry.err;
+    const Json listed = json_of(dry);
+    EXPECT_EQ(sorted_paths(listed["deleted"]), going);
+    const auto by_path = [](const Json& a, const Json& b) { return a["path"] < b["path"]; };
+    Json listed_skips = listed["skipped"];
+    std::sort(listed_skips.begin(), listed_skips.end(), by_path);
+    EXPECT_EQ(listed_skips, skips);
+    const ProgramRun dry_text = run_program({"erase", "-n", "-k", key.root()});
+    EXPECT_NE(dry_text.out.find("skip " + key.root() + "/TACHO/L.DDD (link)\n"), std::string::npos) << dry_text.out;
+    EXPECT_NE(dry_text.out.find("skip " + key.root() + "/CARD/ (folder link)\n"), std::string::npos) << dry_text.out;
+
+    const ProgramRun erased = run_program({"erase", "-y", "--json", "-k", key.root()});
+    EXPECT_EQ(erased.exit_code, 0) << erased.err;
+    EXPECT_EQ(erased.err, "");
+    const Json done = json_of(erased);
+    EXPECT_EQ(sorted_paths(done["deleted"]), going);
+    Json done_skips = done["skipped"];
+    std::sort(done_skips.begin(), done_skips.end(), by_path);
+    EXPECT_EQ(done_skips, skips);
+    EXPECT_EQ(done["not_deleted"], Json::array());
+    EXPECT_TRUE(exists(outside / "theirs.ddd"));
+    EXPECT_TRUE(exists(outside / "CARD/theirs.ddd"));
+    EXPECT_TRUE(exists(key / "TACHO/L.DDD"));
+    EXPECT_TRUE(exists(key / "TACHO/pipe.ddd"));
+
+    // Later erases find only the skips, and still succeed.
+    const ProgramRun again = run_program({"erase", "-y", "-k", key.root()});
+    EXPECT_EQ(again.exit_code, 0) << again.err;
+    EXPECT_EQ(again.out.rfind("deleted 0 downloads from " + key.root() + "\nskipped 3, left alone as no plain files "
+                              "of the key:\n",
+                              0),
+              0u)
+        << again.out;
+    EXPECT_NE(again.out.find("\n  " + key.root() + "/TACHO/pipe.ddd (not a regular file)\n"), std::string::npos);
 }
 
 TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
@@ -770,6 +1131,9 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     // The links are left alone, and leaving them is no failure.
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "deleted 3 downloads from " + key.root() +
+                           "\nskipped 2, left alone as no plain files of the key:\n  " + key.root() +
+                           "/CARD/link.ddd (link)\n  " + key.root() + "/TACHO/ (folder link)\n");
     for (const std::string& name : kKept) {
         EXPECT_TRUE(exists(key / name)) << name;
     }
@@ -778,11 +1142,64 @@ TEST(Program, EraseDeletesDownloadsOnlyAndFollowsNoLink) {
     EXPECT_TRUE(exists(outside / "theirs.ddd"));
     EXPECT_TRUE(exists(outside / "TACHO/theirs.ddd"));
     EXPECT_FALSE(exists(key / "CARD/C_1.DDD"));
+}
 
-    fs::remove(key / "CARD/link.ddd");
-    const ProgramRun again = run_program({"erase", "--yes", "--key", key.root()});
-    EXPECT_EQ(again.exit_code, 0);
-    EXPECT_EQ(again.out, "deleted 0 downloads from " + key.root() + "\n");
+// Ctrl-C or SIGTERM in the middle: the run stops between two files, tells
+// exactly what it deleted, and exits 130. What it did not name is there.
+TEST(Program, AnInterruptedEraseTellsWhatItDid) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        for (const bool json : {true, false}) {
+            SCOPED_TRACE(std::to_string(signal) + (json ? " json" : " text"));
+            // Enough downloads that the signal comes while they go; more if it came too late.
+            bool interrupted = false;
+            for (std::size_t count = 4000; count <= 256000 && !interrupted; count *= 4) {
+                const Key key;
+                for (std::size_t i = 0; i < count; ++i) {
+                    write_text(key / ("TACHO/" + std::to_string(i) + ".ddd"), "");
+                }
+                ProgramInput input;
+                input.signal = signal;
+                const std::string first = key / "TACHO/0.ddd";
+                const std::string last = key / ("TACHO/" + std::to_string(count - 1) + ".ddd");
+                input.signal_when = [&] { return !exists(first) || !exists(last); };
+                std::vector<std::string> arguments{"erase", "-y", "-k", key.root()};
+                if (json) {
+                    arguments.push_back("--json");
+                }
+                const ProgramRun run = run_program_with(arguments, input);
+                if (run.exit_code == 0) {
+                    continue;
+                }
+                interrupted = true;
+                ASSERT_EQ(run.exit_code, 130) << run.err;
+                std::size_t deleted = 0;
+                if (json) {
+                    const Json document = json_of(run);
+                    ASSERT_FALSE(document.is_discarded()) << run.out;
+                    EXPECT_EQ(document["interrupted"], true);
+                    for (const std::string& path : document["deleted"].get<std::vector<std::string>>()) {
+                        EXPECT_FALSE(exists(path)) << path;
+                        ++deleted;
+                    }
+                } else {
+                    const std::size_t said = run.out.find("deleted ");
+                    ASSERT_EQ(said, 0u) << run.out;
+                    deleted = std::stoul(run.out.substr(8));
+                }
+                // The key's own downloads too, and two files that are none.
+                std::size_t left = 0;
+                for (const char* folder : {"CARD", "TACHO"}) {
+                    left += static_cast<std::size_t>(std::distance(fs::directory_iterator(key / folder), {}));
+                }
+                EXPECT_EQ(deleted + left, count + kDownloads.size() + 2) << "every download deleted is named, and no other";
+                EXPECT_GT(left, 0u);
+                EXPECT_EQ(run.err, deleted == 0 ? "lanternbook erase: interrupted; nothing erased\n"
+                                                : "lanternbook erase: interrupted after deleting " +
+                                                      std::to_string(deleted) + " downloads; the others stay\n");
+            }
+            EXPECT_TRUE(interrupted) << "every run ended before the signal came";
+        }
+    }
 }
 
 // Names on a key are hostile input: a backslash in a name never makes a path
@@ -816,9 +1233,10 @@ TEST(Program, HostileNamesOnTheKeyTouchNothingOffIt) {
 
     fs::remove(key_root + "/CONFIG");
     ASSERT_EQ(::mkfifo((key_root + "/CONFIG").c_str(), 0644), 0);
-    for (const char* command : {"show", "set"}) {
-        SCOPED_TRACE(command);
-        const ProgramRun run = run_program({command, "--key", key_root});
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"show", "--key", key_root}, {"set", "--key", key_root, "--data", "activities"}}) {
+        SCOPED_TRACE(arguments[0]);
+        const ProgramRun run = run_program(arguments);
         EXPECT_EQ(run.exit_code, 3);
         EXPECT_NE(run.err.find("CONFIG: cannot be read"), std::string::npos) << run.err;
     }

@@ -91,7 +91,37 @@ TEST(Recover, ListsEachBackupWithItsKeyAndFiles) {
 
     const ProgramRun missing = run_program({"recover", "--in", in / "gone"});
     EXPECT_EQ(missing.exit_code, 2);
-    EXPECT_EQ(missing.err.rfind("lanternbook: " + in / "gone" + ": no such folder", 0), 0u) << missing.err;
+    EXPECT_EQ(missing.err.rfind("lanternbook recover: " + in / "gone" + ": no such folder", 0), 0u) << missing.err;
+}
+
+// recover keeps the program's conventions: an empty JSON list is a success,
+// a file is "not a folder", -k, -y and -q, and LANTERNBOOK_KEY never turns a
+// listing into a put-back.
+TEST(Recover, KeepsTheProgramsConventions) {
+    TempFolder in;
+    const ProgramRun none = run_program({"recover", "--json", "--in", in.path()});
+    EXPECT_EQ(none.exit_code, 0) << none.err;
+    EXPECT_EQ(Json::parse(none.out), Json::parse(R"({"format": 1, "unfinished": []})"));
+
+    write_text(in / "file", "");
+    TempFolder key;
+    const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+    const ProgramRun in_file = run_program({"recover", "--in", in / "file"});
+    EXPECT_EQ(in_file.exit_code, 2);
+    EXPECT_EQ(in_file.err, "lanternbook recover: " + (in / "file") + ": not a folder\n");
+    const ProgramRun key_file = run_program({"recover", "--in", in.path(), "-k", in / "file", "-y"});
+    EXPECT_EQ(key_file.exit_code, 2);
+    EXPECT_EQ(key_file.err, "lanternbook recover: " + (in / "file") + ": not a folder\n");
+
+    const ProgramRun listed = run_program({"recover", "--in", in.path()}, {{"LANTERNBOOK_KEY", key.path()}});
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_EQ(listed.out.rfind(backup.folder + "\n", 0), 0u) << listed.out;
+    EXPECT_TRUE(is_empty(key.path()));
+
+    const ProgramRun quiet = run_program({"-q", "recover", "--in", in.path(), "-k", key.path(), "-y"});
+    EXPECT_EQ(quiet.exit_code, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+    expect_whole_key(key.path());
 }
 
 TEST(Recover, PutsTheFilesBackOntoAnEmptyFolderOnlyWithAYes) {
@@ -170,7 +200,7 @@ TEST(Recover, WritesNothingOntoAFolderThatIsNeitherItsKeyNorEmpty) {
     TempFolder empty;
     const ProgramRun which = run_program({"recover", "--in", in.path(), "--key", empty.path(), "--yes"});
     EXPECT_EQ(which.exit_code, 2);
-    EXPECT_EQ(which.err, "lanternbook: " + empty.path() + ": no backup of this key; name one with --from\n");
+    EXPECT_EQ(which.err, "lanternbook recover: " + empty.path() + ": no backup of this key; name one with --from\n");
     EXPECT_TRUE(is_empty(empty.path()));
     const ProgramRun named =
         run_program({"recover", "--in", in.path(), "--key", empty.path(), "--yes", "--from", second.folder + "/"});
@@ -233,6 +263,36 @@ TEST(RecoverPlaces, ARelativeKeyIsTheKeyItNames) {
     EXPECT_EQ(run.err, "");
     expect_whole_key(key.path());
     EXPECT_FALSE(exists(backup.folder));
+}
+
+}  // namespace
+}  // namespace lanternbook::testing
+
+namespace lanternbook::testing {
+namespace {
+
+// Names on a key or in a backup place are anyone's: a control character in
+// one reaches the terminal only as text, and JSON carries the name as it is.
+TEST(RecoverPlaces, ControlCharactersInNamesAreShownNeverSent) {
+    TempFolder in;
+    const Backup backup(in.path(), "volkaris\x1b[2J", 0x0F20C5BA);
+    TempFolder key;
+    fs::create_directories(key / "CARD");
+    write_text(key / "CARD/x\x1b]0;owned\x07.ddd", "download");
+    write_bytes(key / "CONFIG", kKeyConfig);
+
+    const ProgramRun listed = run_program({"recover", "--in", in.path()});
+    const ProgramRun erased = run_program({"erase", "--dry-run", "--key", key.path()});
+    const ProgramRun json = run_program({"recover", "--in", in.path(), "--json"});
+
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("volkaris\\x1b[2J"), std::string::npos) << listed.out;
+    EXPECT_EQ(erased.exit_code, 0) << erased.err;
+    EXPECT_EQ(erased.out.find_first_of("\x1b\x07"), std::string::npos) << erased.out;
+    EXPECT_NE(erased.out.find("x\\x1b]0;owned\\x07.ddd"), std::string::npos) << erased.out;
+    ASSERT_EQ(json.exit_code, 0) << json.err;
+    EXPECT_EQ(Json::parse(json.out)["unfinished"][0]["folder"], backup.folder);
 }
 
 }  // namespace

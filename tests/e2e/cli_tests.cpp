@@ -78,7 +78,7 @@ E2E_GROUP(cli_exe_one_key) {
     check(refused.exit_code == 1, "a day count past 180 is refused with exit code 1");
     // The system's reason, on the same line, without its line break.
     const ProgramResult unread = run_program(L"set --key K:\\ --from K:\\none.json");
-    const std::string named = "lanternbook: K:\\none.json: cannot be read: ";
+    const std::string named = "lanternbook set: K:\\none.json: cannot be read: ";
     check(unread.exit_code == 3 && unread.out.rfind(named, 0) == 0 && unread.out.size() > named.size() + 1 &&
               unread.out.find('\n') == unread.out.size() - 1,
           "a file that cannot be read is named with the system's reason, got: " + unread.out);

@@ -8,11 +8,11 @@
 #include <optional>
 
 #include "device/device_drive.h"
+#include "e2e/format_stand_in.h"
 #include "e2e/harness.h"
 #include "e2e/pulled_key.h"
 #include "l10n/texts.h"
 #include "resources/resource.h"
-#include "support/import_patch.h"
 
 using namespace e2e;
 using lanternbook::Text;
@@ -186,39 +186,6 @@ E2E_GROUP(guard_card_links_outside) {
     check_same(detailed_listing(kKeyRoot), key_expected, "TACHO's downloads gone, nothing else on the key");
 }
 
-namespace {
-
-// TMP and TEMP pointed elsewhere for as long as it lives.
-class TempOverride {
-public:
-    explicit TempOverride(const std::wstring& folder) {
-        for (Saved& saved : saved_) {
-            wchar_t value[MAX_PATH] = {};
-            const DWORD length = GetEnvironmentVariableW(saved.name, value, MAX_PATH);
-            saved.existed = length > 0 && length < MAX_PATH;
-            saved.value = value;
-            SetEnvironmentVariableW(saved.name, folder.c_str());
-        }
-    }
-    ~TempOverride() {
-        for (const Saved& saved : saved_) {
-            SetEnvironmentVariableW(saved.name, saved.existed ? saved.value.c_str() : nullptr);
-        }
-    }
-    TempOverride(const TempOverride&) = delete;
-    TempOverride& operator=(const TempOverride&) = delete;
-
-private:
-    struct Saved {
-        const wchar_t* name;
-        bool existed = false;
-        std::wstring value;
-    };
-    Saved saved_[2] = {{L"TMP", false, {}}, {L"TEMP", false, {}}};
-};
-
-}  // namespace
-
 // No temporary folder to back up into, on a key of a size that may be
 // formatted: the format never starts, the user is told, nothing changes on
 // the key or in the real temporary folder.
@@ -341,7 +308,6 @@ const std::vector<uint8_t> kOtherKeysConfig = [] {
     std::copy(std::begin(identity), std::end(identity), config.begin() + kIdentityOffset);
     return config;
 }();
-FARPROC g_get_proc_address = nullptr;
 int g_format_calls = 0;
 
 UINT WINAPI another_key_instead_of_a_format(HWND, UINT, UINT, UINT) {
@@ -351,13 +317,6 @@ UINT WINAPI another_key_instead_of_a_format(HWND, UINT, UINT, UINT) {
     return 0;
 }
 
-FARPROC WINAPI answer_the_format(HMODULE module, LPCSTR name) {
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::string(name) == "SHFormatDrive") {
-        return support::as_farproc(&another_key_instead_of_a_format);
-    }
-    return support::as_function<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(g_get_proc_address)(module, name);
-}
-
 }  // namespace
 
 // The key swapped while the shell's format dialog was open: nothing is
@@ -365,10 +324,8 @@ FARPROC WINAPI answer_the_format(HMODULE module, LPCSTR name) {
 E2E_GROUP(guard_swapped_in_format) {
     const std::vector<uint8_t> config = read_file(kKeyConfig);
     const std::vector<uint8_t> program = read_file(std::wstring(kKeyRoot) + L"ostrevan.exe");
-    support::ImportPatch patch(dll.module(), "KERNEL32.dll", "GetProcAddress",
-                               support::as_farproc(&answer_the_format));
-    check(patch.applied(), "the shell's format is answered by this driver");
-    g_get_proc_address = patch.original();
+    const ShellFormatStandIn format(dll, &another_key_instead_of_a_format);
+    check(format.applied(), "the shell's format is answered by this driver");
     std::wstring told;
     run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),

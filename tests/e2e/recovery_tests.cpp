@@ -4,44 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "e2e/format_stand_in.h"
 #include "e2e/harness.h"
 #include "l10n/texts.h"
 #include "resources/resource.h"
-#include "support/import_patch.h"
 
 using namespace e2e;
 using lanternbook::Text;
 
 namespace {
-
-const std::vector<std::wstring> kKeptFiles = {L"autorun.inf", L"lanternbook.dll", L"ostrevan.exe", L"CONFIG"};
-
-// Empties a folder of the key as a format would, leaving the emulated key's label file.
-bool empty_folder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool emptied = true;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L".." || name == L".windows-label") {
-            continue;
-        }
-        const std::wstring path = folder + name;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            emptied = empty_folder(path + L"\\") && RemoveDirectoryW(path.c_str()) && emptied;
-        } else {
-            emptied = DeleteFileW(path.c_str()) && emptied;
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return emptied;
-}
-
-FARPROC g_get_proc_address = nullptr;
 
 // The shell's format empties the key, and the host dies before it returns.
 UINT WINAPI format_then_die(HWND, UINT, UINT, UINT) {
@@ -50,54 +21,12 @@ UINT WINAPI format_then_die(HWND, UINT, UINT, UINT) {
     return 0;
 }
 
-FARPROC WINAPI answer_the_format(HMODULE module, LPCSTR name) {
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::string(name) == "SHFormatDrive") {
-        return support::as_farproc(&format_then_die);
-    }
-    return support::as_function<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(g_get_proc_address)(module, name);
-}
-
-// Our backup folders in the temporary folder.
-std::vector<std::wstring> backup_folders() {
-    std::vector<std::wstring> found;
-    WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileW((temp_folder() + L"\\volkaris*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        return found;
-    }
-    do {
-        found.push_back(temp_folder() + L"\\" + entry.cFileName);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return found;
-}
-
-// Runs this driver's group `group` in a process of its own; its exit code.
-DWORD run_group_alone(const wchar_t* group) {
-    wchar_t own_path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, own_path, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(own_path) + L"\" " + group;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(own_path, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return static_cast<DWORD>(-1);
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 }  // namespace
 
 // Run by recovery_after_killed_format in a process of its own, which dies in the format.
 E2E_GROUP(host_dies_in_format) {
-    support::ImportPatch patch(dll.module(), "KERNEL32.dll", "GetProcAddress", support::as_farproc(&answer_the_format));
-    check(patch.applied(), "the shell's format is answered by this driver");
-    g_get_proc_address = patch.original();
+    const ShellFormatStandIn format(dll, &format_then_die);
+    check(format.applied(), "the shell's format is answered by this driver");
     run_dialog(dll, kEnglish, {
         on_dialog([](HWND dialog) { send_format_command(dialog); }),
         on_message_box([](HWND box) { press(box, IDOK); }),

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -91,7 +92,11 @@ void probe_device(const std::string& device, MountedVolume& volume) {
     struct ProbeRelease {
         void operator()(blkid_struct_probe* probe) const { blkid_free_probe(probe); }
     };
+    errno = 0;
     const std::unique_ptr<blkid_struct_probe, ProbeRelease> probe(blkid_new_probe_from_filename(device.c_str()));
+    if (!probe && errno != 0) {
+        volume.unread_label = device + ": " + std::strerror(errno);
+    }
     if (!probe || blkid_probe_enable_superblocks(probe.get(), 1) != 0 ||
         blkid_probe_set_superblocks_flags(probe.get(), BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID) != 0 ||
         blkid_do_safeprobe(probe.get()) != 0) {
@@ -224,6 +229,7 @@ bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& 
                 } else {
                     volume.label = known->second.label;
                     volume.uuid = known->second.uuid;
+                    volume.unread_label = known->second.unread_label;
                 }
             }
         }

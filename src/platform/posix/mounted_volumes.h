@@ -36,6 +36,9 @@ struct MountedVolume {
     std::string uuid;   // empty when unknown
     dev_t device_number = 0;
     uint64_t mount_id = 0;  // the mount's number in the table; 0 when it gives none
+    // "/dev/sdb1: Permission denied" when the label had to be read from the
+    // device and it could not be opened: the label is unknown, not absent.
+    std::string unread_label;
 };
 
 // A udev link name ("VOLKARIS\x20KEY") as the label it stands for.

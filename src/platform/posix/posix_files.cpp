@@ -598,10 +598,9 @@ std::string resolved(const std::string& path) {
     std::string existing = path;
     std::string rest;
     while (!existing.empty()) {
-        char* const real = ::realpath(existing.c_str(), nullptr);
-        if (real != nullptr) {
-            std::string whole = real;
-            std::free(real);
+        const std::unique_ptr<char, decltype(&std::free)> real(::realpath(existing.c_str(), nullptr), &std::free);
+        if (real) {
+            const std::string whole = real.get();
             return rest.empty() ? whole : joined_path(whole == "/" ? std::string() : whole, rest);
         }
         const std::size_t slash = existing.find_last_of('/');
