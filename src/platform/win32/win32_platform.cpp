@@ -484,20 +484,17 @@ private:
         return same_text(object_name(entry), joined(held_->name, name));
     }
     // The folder `name` opened or made (`disposition`), held.
+    // No DELETE access, ever: a held folder with it would refuse every
+    // listing by another handle that does not share deletion, as
+    // FindFirstFileW's does. A folder made here that proves to be elsewhere
+    // stays, empty, for the backups' own clearing.
     std::unique_ptr<Folder> folder_in(const std::wstring& name, ULONG disposition) {
         FileHandle folder;
-        // Only a folder made here may need taking back.
-        const ACCESS_MASK access = kFolderAccess | (disposition == FILE_CREATE ? DELETE : 0);
         if (!plain_name(name) ||
-            !open_in(held_->handle.get(), name, access, kShareAll, disposition, FILE_DIRECTORY_FILE, folder)) {
+            !open_in(held_->handle.get(), name, kFolderAccess, kShareAll, disposition, FILE_DIRECTORY_FILE, folder)) {
             return nullptr;
         }
-        std::unique_ptr<Win32Folder> held = hold(folder, joined(held_->path, name), joined(held_->name, name));
-        if (!held && disposition == FILE_CREATE) {
-            // What was made here is ours to take back.
-            static_cast<void>(set_deleted(folder.get()));
-        }
-        return held;
+        return hold(folder, joined(held_->path, name), joined(held_->name, name));
     }
     // A file (`kind` FILE_NON_DIRECTORY_FILE) or an empty folder removed
     // through its own handle; never a link, which under Wine would take
