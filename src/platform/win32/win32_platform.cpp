@@ -27,7 +27,6 @@ constexpr DWORD kDescriptionBufferBytes = 1024;
 constexpr DWORD kTempPathRoom = 1024;
 constexpr UINT kFormatIdDefault = 0xFFFF;
 constexpr DWORD kFinalPathRoom = 1024;
-constexpr std::size_t kLongestPath = 32767;
 // The longest name of one entry.
 constexpr std::size_t kLongestName = 255;
 constexpr ULONG kListingBytes = 64 * 1024;
@@ -194,7 +193,7 @@ std::wstring final_path_of(HANDLE handle) {
 // A held folder's handle and what it was checked to be.
 struct HeldFolder {
     FileHandle handle;
-    std::wstring path;  // as checked, "K:\\CARD"
+    std::wstring path;  // as checked, "K:\CARD"
     std::wstring name;  // the system's name of it when it was checked
     uint32_t serial = 0;
     bool serial_known = false;
