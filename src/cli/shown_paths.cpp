@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <type_traits>
 
 #include "text/utf8_text.h"
 
@@ -15,7 +16,7 @@ constexpr std::size_t kListedPaths = 10;
 std::string shown_text(const std::wstring& text) {
     std::wstring shown;
     for (const wchar_t c : text) {
-        const auto unit = static_cast<uint32_t>(c);
+        const auto unit = static_cast<uint32_t>(static_cast<std::make_unsigned_t<wchar_t>>(c));
         if (unit < 0x20 || (unit >= 0x7F && unit < 0xA0)) {
             constexpr wchar_t kDigits[] = L"0123456789abcdef";
             shown += L"\\x";
