@@ -21,6 +21,13 @@ constexpr DWORD kDescriptionBytes = 1024;
 constexpr int kDriveLetters = 26;
 
 constexpr const wchar_t* kDownloadFolders[] = {L"CARD\\", L"TACHO\\"};
+constexpr wchar_t kConfigName[] = L"CONFIG";
+constexpr wchar_t kHelperName[] = L"CONFIG.NEW";
+constexpr wchar_t kDateName[] = L"DATE";
+constexpr wchar_t kBackupFolders[] = L"volkaris*";
+constexpr DWORD kReadBytes = 1024;
+constexpr int kOpeningSearches = 2;
+std::wstring g_bare_key;
 constexpr const wchar_t* kDownloadPatterns[] = {L"*.dtg", L"*.ddd", L"*.dtc", L"*.esm"};
 
 // The configurator's template: 312 x 322 units, caption, system menu, font.
@@ -142,6 +149,52 @@ INT_PTR CALLBACK bare_dialog_procedure(HWND dialog, UINT message, WPARAM wparam,
     return FALSE;
 }
 
+std::wstring bare_search() {
+    bare_usb_walk();
+    return bare_find_by_label();
+}
+
+void set_bare_key(const std::wstring& root) { g_bare_key = root; }
+
+// One open, read of up to kReadBytes and close.
+bool bare_read(const std::wstring& path) {
+    FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    uint8_t bytes[kReadBytes];
+    DWORD read = 0;
+    return file && ::ReadFile(file.get(), bytes, kReadBytes, &read, nullptr);
+}
+
+INT_PTR CALLBACK bare_opening_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+        std::wstring root;
+        for (int search = 0; search < kOpeningSearches; ++search) {
+            root = bare_search();
+        }
+        if (root != g_bare_key || !bare_read(root + kDateName) || !bare_read(root + kConfigName)) {
+            ::MessageBeep(MB_ICONERROR);
+        }
+        return TRUE;
+    }
+    return bare_dialog_procedure(dialog, message, wparam, lparam);
+}
+
+int bare_backup_scan() {
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (::GetTempPathW(MAX_PATH + 1, temp) == 0) {
+        return 0;
+    }
+    WIN32_FIND_DATAW found{};
+    FindHandle listing(::FindFirstFileW((std::wstring(temp) + kBackupFolders).c_str(), &found));
+    int folders = 0;
+    if (listing) {
+        do {
+            ++folders;
+        } while (::FindNextFileW(listing.get(), &found));
+    }
+    return folders;
+}
+
 void bare_erase(const std::wstring& root) {
     for (const wchar_t* folder : kDownloadFolders) {
         const std::wstring folder_path = root + folder;
@@ -163,15 +216,21 @@ void bare_erase(const std::wstring& root) {
     }
 }
 
-bool bare_write(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+bool bare_save(const std::vector<uint8_t>& bytes) {
+    const std::wstring root = bare_search();
+    if (root.empty()) {
         return false;
     }
+    const std::wstring helper = root + kHelperName;
+    FileHandle file(::CreateFileW(helper.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    const bool whole = file &&
+                       ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size() && ::FlushFileBuffers(file.get());
+    file.reset();
+    return whole && ::MoveFileExW(helper.c_str(), (root + kConfigName).c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 }  // namespace bench

@@ -2,6 +2,7 @@
 
 #include <setupapi.h>
 #include <shellapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +10,12 @@
 
 #include "bench/clock.h"
 #include "bench/open_probe.h"
+
+// The DLL's listing of a folder by its handle, which MinGW's winternl.h leaves out.
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc_routine,
+                                               PVOID apc_context, PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
+                                               FILE_INFORMATION_CLASS information_class, BOOLEAN single_entry,
+                                               PUNICODE_STRING mask, BOOLEAN restart_scan);
 
 namespace bench {
 namespace {
@@ -97,7 +104,9 @@ enum ProfileSlot {
     kSetWindowPos, kMoveWindow, kLoadImageW, kLoadBitmapW, kTransparentBlt, kGetTextExtentPoint32W,
     kGetDC, kReleaseDC, kBeginPaint, kEndPaint, kGetDlgItemTextW, kDestroyIcon, kSystemParametersInfoW,
     kGetWindowRect, kMapWindowPoints, kGetDlgItem, kCreateCompatibleDC, kDeleteDC, kDeleteObject,
-    kSelectObject, kGetObjectW, kProfileCount
+    kSelectObject, kGetObjectW, kNtCreateFile, kNtQueryObject, kNtQueryInformationFile, kNtSetInformationFile,
+    kNtQueryDirectoryFile, kGetFileType, kGetFinalPathNameByHandleW, kGetFileInformationByHandle,
+    kGetVolumeInformationW, kGetVolumePathNameW, kFlushFileBuffers, kProfileCount
 };
 
 BENCH_TIMED(kGetLogicalDrives, DWORD, GetLogicalDrives, (), ())
@@ -178,6 +187,36 @@ BENCH_TIMED(kDeleteObject, BOOL, DeleteObject, (HGDIOBJ object), (object))
 BENCH_TIMED(kSelectObject, HGDIOBJ, SelectObject, (HDC dc, HGDIOBJ object), (dc, object))
 BENCH_TIMED(kGetObjectW, int, GetObjectW, (HANDLE object, int size, LPVOID data), (object, size, data))
 
+BENCH_TIMED(kNtCreateFile, NTSTATUS, NtCreateFile,
+            (PHANDLE handle, ACCESS_MASK access, POBJECT_ATTRIBUTES object, PIO_STATUS_BLOCK io, PLARGE_INTEGER size,
+             ULONG attributes, ULONG share, ULONG disposition, ULONG options, PVOID extended, ULONG extended_length),
+            (handle, access, object, io, size, attributes, share, disposition, options, extended, extended_length))
+BENCH_TIMED(kNtQueryObject, NTSTATUS, NtQueryObject,
+            (HANDLE handle, OBJECT_INFORMATION_CLASS kind, PVOID information, ULONG length, PULONG returned),
+            (handle, kind, information, length, returned))
+BENCH_TIMED(kNtQueryInformationFile, NTSTATUS, NtQueryInformationFile,
+            (HANDLE handle, PIO_STATUS_BLOCK io, PVOID information, ULONG length, FILE_INFORMATION_CLASS kind),
+            (handle, io, information, length, kind))
+BENCH_TIMED(kNtSetInformationFile, NTSTATUS, NtSetInformationFile,
+            (HANDLE handle, PIO_STATUS_BLOCK io, PVOID information, ULONG length, FILE_INFORMATION_CLASS kind),
+            (handle, io, information, length, kind))
+BENCH_TIMED(kNtQueryDirectoryFile, NTSTATUS, NtQueryDirectoryFile,
+            (HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context, PIO_STATUS_BLOCK io, PVOID buffer,
+             ULONG length, FILE_INFORMATION_CLASS kind, BOOLEAN single, PUNICODE_STRING mask, BOOLEAN restart),
+            (handle, event, routine, context, io, buffer, length, kind, single, mask, restart))
+BENCH_TIMED(kGetFileType, DWORD, GetFileType, (HANDLE handle), (handle))
+BENCH_TIMED(kGetFinalPathNameByHandleW, DWORD, GetFinalPathNameByHandleW,
+            (HANDLE handle, LPWSTR path, DWORD size, DWORD flags), (handle, path, size, flags))
+BENCH_TIMED(kGetFileInformationByHandle, BOOL, GetFileInformationByHandle,
+            (HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information), (handle, information))
+BENCH_TIMED(kGetVolumeInformationW, BOOL, GetVolumeInformationW,
+            (LPCWSTR root, LPWSTR name, DWORD name_size, LPDWORD serial, LPDWORD longest, LPDWORD flags,
+             LPWSTR system, DWORD system_size),
+            (root, name, name_size, serial, longest, flags, system, system_size))
+BENCH_TIMED(kGetVolumePathNameW, BOOL, GetVolumePathNameW, (LPCWSTR path, LPWSTR volume, DWORD size),
+            (path, volume, size))
+BENCH_TIMED(kFlushFileBuffers, BOOL, FlushFileBuffers, (HANDLE handle), (handle))
+
 #undef BENCH_TIMED
 
 #define BENCH_COUNTER(library, name) {library, #name, as_farproc(&timed_##name), nullptr, 0.0, 0}
@@ -229,6 +268,17 @@ Counter g_counters[kProfileCount] = {
     BENCH_COUNTER("GDI32.dll", DeleteObject),
     BENCH_COUNTER("GDI32.dll", SelectObject),
     BENCH_COUNTER("GDI32.dll", GetObjectW),
+    BENCH_COUNTER("ntdll.dll", NtCreateFile),
+    BENCH_COUNTER("ntdll.dll", NtQueryObject),
+    BENCH_COUNTER("ntdll.dll", NtQueryInformationFile),
+    BENCH_COUNTER("ntdll.dll", NtSetInformationFile),
+    BENCH_COUNTER("ntdll.dll", NtQueryDirectoryFile),
+    BENCH_COUNTER("KERNEL32.dll", GetFileType),
+    BENCH_COUNTER("KERNEL32.dll", GetFinalPathNameByHandleW),
+    BENCH_COUNTER("KERNEL32.dll", GetFileInformationByHandle),
+    BENCH_COUNTER("KERNEL32.dll", GetVolumeInformationW),
+    BENCH_COUNTER("KERNEL32.dll", GetVolumePathNameW),
+    BENCH_COUNTER("KERNEL32.dll", FlushFileBuffers),
 };
 
 #undef BENCH_COUNTER

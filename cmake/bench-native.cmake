@@ -1,6 +1,6 @@
 # The native part of the benchmark: how soon `lanternbook watch` saves a
 # key's CONFIG once the key is mounted (Linux, as root; scripts/bench.sh runs
-# it). A program, not a test.
+# it from scripts/bench-cli.sh). A program, not a test; never installed.
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
   return()
 endif()

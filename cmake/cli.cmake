@@ -36,7 +36,7 @@ if(WIN32)
   target_compile_definitions(lanternbook-cli PRIVATE UNICODE _UNICODE LANTERNBOOK_COMMAND_LINE)
   # SHA-256 for the journal from the system's own bcrypt.dll.
   target_link_libraries(lanternbook-cli PRIVATE lanternbook_core setupapi shell32 shlwapi user32 bcrypt advapi32
-    kernel32)
+    kernel32 ntdll)
   if(MINGW)
     target_link_options(lanternbook-cli PRIVATE ${LANTERNBOOK_STATIC_RUNTIME} -municode $<$<CONFIG:Release>:-s>)
   elseif(MSVC)

@@ -15,3 +15,20 @@ list(APPEND LANTERNBOOK_E2E_CASES
   "backup.temp_on_key_487MiB|format_with_temp_on_key|--keys,K,--tmpfs,487,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/temp-link.sh"
   "backup.attributes_through_format_487MiB|format_keeps_attributes|--keys,K,--tmpfs,487"
 )
+# The Win32 held folder itself: listing, links inside it, the key's letter or
+# folder changed under it, moves that never replace, its lock across processes.
+list(APPEND LANTERNBOOK_E2E_CASES
+  "folder.listing|folder_listing|--keys,K"
+  "folder.links_inside|folder_links_inside|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/folder-links.sh"
+  "folder.swapped_letter|folder_swapped_letter|--keys,KS"
+  "folder.moved_away|folder_moved_away|--keys,K"
+  "folder.move_to_never_replaces|folder_move_to_never_replaces|--keys,K"
+  "folder.lock_across_processes|folder_lock_across_processes|--keys,K"
+  "folder.lock_after_crash|folder_lock_after_crash|--keys,K"
+)
+# The erase through held folders when the key's downloads or folders are not what they seem.
+list(APPEND LANTERNBOOK_E2E_CASES
+  "erase.download_links|erase_download_links|--keys,K,--before,${CMAKE_SOURCE_DIR}/tests/e2e/seed/folder-links.sh"
+  "erase.key_swapped_mid_erase|erase_key_swapped_mid_erase|--keys,KS"
+  "erase.key_moved_mid_erase|erase_key_moved_mid_erase|--keys,K"
+)

@@ -5,6 +5,7 @@ lanternbook_core_library(lanternbook_core)
 if(LANTERNBOOK_CLI_ONLY)
   include(${CMAKE_CURRENT_LIST_DIR}/cli.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/install.cmake)
+  include(${CMAKE_CURRENT_LIST_DIR}/bench-native.cmake)
   return()
 endif()
 

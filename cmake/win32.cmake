@@ -18,7 +18,7 @@ add_library(lanternbook SHARED
 set_target_properties(lanternbook PROPERTIES PREFIX "" OUTPUT_NAME lanternbook)
 target_include_directories(lanternbook PRIVATE include ${LANTERNBOOK_GENERATED_DIR})
 target_link_libraries(lanternbook PRIVATE lanternbook_core_dll
-  comctl32 setupapi shell32 msimg32 gdi32 user32 kernel32)
+  comctl32 setupapi shell32 msimg32 gdi32 user32 kernel32 ntdll)
 
 if(MINGW)
   # Everything of the C++ runtime goes into the DLL itself.
@@ -75,10 +75,12 @@ endif()
 file(GLOB LANTERNBOOK_E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
 list(FILTER LANTERNBOOK_E2E_SOURCES EXCLUDE REGEX "no_exports\\.cpp$")
 if(LANTERNBOOK_E2E_SOURCES)
-  add_executable(lanternbook-e2e ${LANTERNBOOK_E2E_SOURCES})
+  # The Win32 platform too, whose held folders it tests directly.
+  add_executable(lanternbook-e2e ${LANTERNBOOK_E2E_SOURCES} src/platform/win32/win32_platform.cpp)
   target_compile_definitions(lanternbook-e2e PRIVATE UNICODE _UNICODE)
   target_include_directories(lanternbook-e2e PRIVATE src tests)
-  target_link_libraries(lanternbook-e2e PRIVATE lanternbook_test_support lanternbook_core comctl32 gdi32 user32)
+  target_link_libraries(lanternbook-e2e PRIVATE lanternbook_test_support lanternbook_core comctl32 gdi32 user32
+    setupapi shell32 shlwapi ntdll)
 endif()
 
 if(MINGW)

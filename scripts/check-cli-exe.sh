@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 
 [ "$($objdump -f "$exe" | sed -n 's/.*file format //p')" = pei-i386 ] || fail "not a PE32 i386 file"
 grep -q "^Subsystem.*(Windows CUI)" <<<"$dump" || fail "not a console program"
-system_dlls=" advapi32.dll bcrypt.dll kernel32.dll msvcrt.dll setupapi.dll shell32.dll shlwapi.dll user32.dll "
+system_dlls=" advapi32.dll bcrypt.dll kernel32.dll msvcrt.dll ntdll.dll setupapi.dll shell32.dll shlwapi.dll user32.dll "
 while read -r imported; do
     case "$system_dlls" in
         *" $(tr 'A-Z' 'a-z' <<<"$imported") "*) ;;

@@ -24,7 +24,7 @@ grep -q "^Magic.*$magic" <<<"$dump" || fail "optional header magic is not $magic
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^[[:space:]]*\[/{print $NF; next} on{exit}' <<<"$dump" | sort | tr '\n' ' ')
 [ "$exports" = "find_device load " ] || fail "exports are '$exports', expected 'find_device load '"
 
-system_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msimg32.dll msvcrt.dll ole32.dll setupapi.dll shell32.dll shlwapi.dll user32.dll "
+system_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msimg32.dll msvcrt.dll ntdll.dll ole32.dll setupapi.dll shell32.dll shlwapi.dll user32.dll "
 while read -r imported; do
     lower=$(tr 'A-Z' 'a-z' <<<"$imported")
     case "$system_dlls" in

@@ -42,7 +42,7 @@ JournalEntry ChangeJournal::entry_for(const KeyIdentity& key, const std::optiona
     JournalEntry entry;
     entry.command = wide_from_utf8(command_);
     entry.user = call_->services.session.user_name();
-    entry.key = wide_from_utf8(shown_path(key.root, call_->services.separator));
+    entry.key = wide_from_utf8(json_path(key.root, call_->services.separator));
     entry.volume_serial = key.volume_serial;
     entry.config_before = before;
     entry.config_after = before;

@@ -5,6 +5,7 @@
 
 #include "cli/set_request.h"
 #include "cli/json_document.h"
+#include "cli/shown_paths.h"
 #include "dialog/opening_choices.h"
 #include "text/utf8_text.h"
 
@@ -183,7 +184,7 @@ std::string report_text(const ConfigurationReport& report) {
     const Choices& choices = report.choices;
     const StoredSettings& stored = report.settings;
     std::string text;
-    add_line(text, "key", utf8_from_wide(report.key));
+    add_line(text, "key", shown_text(report.key));
     add_line(text, "CONFIG", config_line(report.config_length));
     std::string data;
     for (const std::string& name : data_names_on(choices)) {

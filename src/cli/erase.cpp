@@ -24,7 +24,7 @@ struct Erasing {
 Exit run_erase(Invocation& call);
 Exit erase_several(Invocation& call, const ArchivePlace* archive, ChangeJournal& journal);
 bool confirmed(Invocation& call, std::size_t count, const std::string& where);
-Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run,
+Exit reported(Invocation& call, const EraseReport& report, const std::wstring& root, bool dry_run,
               const ArchivePlace* archive);
 nlohmann::ordered_json report_fields(const Invocation& call, const EraseReport& report, bool dry_run,
                                      const ArchivePlace* archive);
@@ -116,16 +116,16 @@ Exit run_erase(Invocation& call) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
     if (dry_run) {
-        return reported(call, listing, shown_root, true, archiving);
+        return reported(call, listing, *root, true, archiving);
     }
     const EraseReport nothing_done{EraseResult{}, {}, true, {}};
     if (listing.interrupted) {
-        return reported(call, nothing_done, shown_root, false, archiving);
+        return reported(call, nothing_done, *root, false, archiving);
     }
     const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
     // Nothing to delete needs no one's yes: what would be skipped is told all the same.
     if (count == 0) {
-        return reported(call, listing, shown_root, false, archiving);
+        return reported(call, listing, *root, false, archiving);
     }
     if (!call.options.has("--yes")) {
         if (!services.terminal.can_ask()) {
@@ -133,14 +133,14 @@ Exit run_erase(Invocation& call) {
                                     std::string("nothing erased; without a terminal to ask on, add --yes"));
         }
         if (!confirmed(call, count, shown_root)) {
-            return services.terminal.interrupted() ? reported(call, nothing_done, shown_root, false, archiving)
+            return services.terminal.interrupted() ? reported(call, nothing_done, *root, false, archiving)
                                                    : call.errors.fail(Exit::refused, std::string("nothing erased"));
         }
     }
     const EraseReport report = erase.run(EraseMode::erase, keeper, archiving);
     std::string error;
     const bool recorded = erase.journaled(*journal, report, error);
-    const Exit erased = reported(call, report, shown_root, false, archiving);
+    const Exit erased = reported(call, report, *root, false, archiving);
     if (!recorded) {
         return call.errors.fail(Exit::io_failure, error + "; the downloads named above were deleted");
     }
@@ -262,7 +262,7 @@ bool confirmed(Invocation& call, std::size_t count, const std::string& where) {
 nlohmann::ordered_json events_json(const std::vector<const EraseEvent*>& events, wchar_t separator, bool reasons) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const EraseEvent* event : events) {
-        const std::string path = shown_path(event->path, separator);
+        const std::string path = json_path(event->path, separator);
         list.push_back(reasons ? nlohmann::ordered_json{{"path", path}, {"reason", event->reason}}
                                : nlohmann::ordered_json(path));
     }
@@ -295,11 +295,11 @@ nlohmann::ordered_json report_fields(const Invocation& call, const EraseReport& 
     json["not_deleted"] = events_json(events_of(report, EraseEvent::Kind::not_deleted), separator, true);
     json["interrupted"] = report.interrupted;
     if (archive != nullptr) {
-        json["archive"] = shown_path(archive->path, separator);
+        json["archive"] = json_path(archive->path, separator);
         std::vector<nlohmann::ordered_json> archived(report.kept.size());
         std::transform(report.kept.begin(), report.kept.end(), archived.begin(), [separator](const KeptDownload& kept) {
-            return nlohmann::ordered_json{{"path", shown_path(kept.path, separator)},
-                                          {"to", shown_path(kept.archived, separator)},
+            return nlohmann::ordered_json{{"path", json_path(kept.path, separator)},
+                                          {"to", json_path(kept.archived, separator)},
                                           {"already_there", kept.already_archived}};
         });
         json["archived"] = archived;
@@ -307,10 +307,10 @@ nlohmann::ordered_json report_fields(const Invocation& call, const EraseReport& 
     return json;
 }
 
-void print_json(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run,
+void print_json(Invocation& call, const EraseReport& report, const std::wstring& root, bool dry_run,
                 const ArchivePlace* archive) {
     nlohmann::ordered_json json = json_document();
-    json["key"] = shown_root;
+    json["key"] = json_path(root, call.services.separator);
     const nlohmann::ordered_json fields = report_fields(call, report, dry_run, archive);
     for (const auto& field : fields.items()) {
         json[field.key()] = field.value();
@@ -357,12 +357,13 @@ void print_summary(Invocation& call, const EraseReport& report, const std::strin
 }
 
 // What the run did, as text or JSON, and what it failed to do, as errors.
-Exit reported(Invocation& call, const EraseReport& report, const std::string& shown_root, bool dry_run,
+Exit reported(Invocation& call, const EraseReport& report, const std::wstring& root, bool dry_run,
               const ArchivePlace* archive) {
+    const std::string shown_root = shown_path(root, call.services.separator);
     const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
     const bool gone = report.result.outcome == EraseOutcome::key_changed;
     if (call.options.has("--json")) {
-        print_json(call, report, shown_root, dry_run, archive);
+        print_json(call, report, root, dry_run, archive);
     } else if (dry_run) {
         print_listing(call, report);
     } else if (!gone && !(report.interrupted && deleted == 0)) {

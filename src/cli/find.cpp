@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/json_document.h"
 #include "cli/key_choice.h"
+#include "cli/shown_paths.h"
 #include "text/utf8_text.h"
 
 namespace lanternbook::cli {
@@ -45,7 +46,7 @@ Exit run_find(Invocation& call) {
 void print_keys(Invocation& call, const std::vector<std::wstring>& roots) {
     if (!call.options.has("--json")) {
         for (const std::wstring& root : roots) {
-            call.out << utf8_from_wide(root) << '\n';
+            call.out << shown_text(root) << '\n';
         }
         return;
     }

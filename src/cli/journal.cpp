@@ -163,8 +163,11 @@ bool matches(const nlohmann::json& entry, const std::vector<std::string>& keys, 
 // "2026-12-07T10:30:00.000Z set /media/me/VOLKARIS (QVX/05/4660) by me: CONFIG changed"
 std::string entry_text(const nlohmann::json& entry) {
     const std::string serial = text_of(entry, "serial_number");
-    std::string text = text_of(entry, "time") + " " + text_of(entry, "command") + " " + text_of(entry, "key") +
-                       (serial.empty() ? "" : " (" + serial + ")") + " by " + text_of(entry, "user") + ": CONFIG ";
+    // What a journal holds came from keys and users: shown escaped, as any such name.
+    const auto shown = [&entry](const char* field) { return shown_text(wide_from_utf8(text_of(entry, field))); };
+    std::string text = shown("time") + " " + shown("command") + " " + shown("key") +
+                       (serial.empty() ? "" : " (" + shown("serial_number") + ")") + " by " + shown("user") +
+                       ": CONFIG ";
     const auto before = entry.find("config_before");
     const auto after = entry.find("config_after");
     const bool had = before != entry.end() && before->is_string();

@@ -115,8 +115,8 @@ bool KeyErase::journaled(ChangeJournal& journal, const EraseReport& report, std:
     std::vector<KeptDownload> erased = report.kept;
     const wchar_t separator = call_.services.separator;
     for (KeptDownload& kept : erased) {
-        kept.path = wide_from_utf8(shown_path(kept.path, separator));
-        kept.archived = kept.archived.empty() ? kept.archived : wide_from_utf8(shown_path(kept.archived, separator));
+        kept.path = wide_from_utf8(json_path(kept.path, separator));
+        kept.archived = kept.archived.empty() ? kept.archived : wide_from_utf8(json_path(kept.archived, separator));
     }
     entry.erased = erased;
     return journal.record(std::move(entry), error);

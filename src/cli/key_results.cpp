@@ -48,7 +48,7 @@ Exit KeyResults::finish(std::size_t targets) {
         document["results"] = nlohmann::ordered_json::array();
         for (const KeyOutcome& outcome : outcomes_) {
             nlohmann::ordered_json result;
-            result["key"] = shown_key(call_, outcome.key);
+            result["key"] = json_path(outcome.key, call_.services.separator);
             result["ok"] = outcome.exit == Exit::done;
             if (outcome.exit != Exit::done) {
                 result["exit"] = code_of(outcome.exit);

@@ -169,8 +169,8 @@ private:
 // it, and is read again at each timeout.
 class MountTableChanges : public lanternbook::cli::MountChanges {
 public:
-    explicit MountTableChanges(const std::string& mountinfo)
-        : table_(::open(mountinfo.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    MountTableChanges(const std::string& mountinfo, lanternbook::posix::PosixVolumes& volumes)
+        : table_(::open(mountinfo.c_str(), O_RDONLY | O_CLOEXEC)), volumes_(volumes) {}
     MountTableChanges(const MountTableChanges&) = delete;
     MountTableChanges& operator=(const MountTableChanges&) = delete;
     ~MountTableChanges() override {
@@ -180,6 +180,8 @@ public:
     }
 
     Wait wait(unsigned timeout_ms) override {
+        // While waiting, no key's volume is held busy by what was asked of it.
+        volumes_.forget();
         if (table_ < 0) {
             return Wait::failed;
         }
@@ -198,6 +200,7 @@ public:
 
 private:
     int table_;
+    lanternbook::posix::PosixVolumes& volumes_;
 };
 
 // The terminal's width when standard output is one, else $COLUMNS, else 80.
@@ -230,7 +233,7 @@ int main(int argc, char** argv) {
         services.default_key = key;
     }
 #if !defined(__APPLE__)
-    MountTableChanges changes(sources.mountinfo);
+    MountTableChanges changes(sources.mountinfo, volumes);
     services.mount_changes = &changes;
 #endif
     const std::vector<std::string> arguments(argv, argv + argc);

@@ -282,7 +282,7 @@ Exit label_put_back(Invocation& call, const std::wstring& root, const BackupReco
         return Exit::done;
     }
     return call.errors.fail(Exit::io_failure, shown_path(root, call.services.separator) +
-                                                  ": the label could not be set to " + utf8_from_wide(record.label) +
+                                                  ": the label could not be set to " + shown_text(record.label) +
                                                   "; set it, or the key is not found");
 }
 
@@ -349,7 +349,7 @@ std::size_t files_held(const BackupRecord& record) {
 std::string unfinished_text(const UnfinishedFormat& unfinished, wchar_t separator) {
     const BackupRecord& record = unfinished.record;
     std::string text = shown_path(unfinished.folder, separator) + "\n  key " + serial_shown(record) + ", label " +
-                       utf8_from_wide(record.label) + ", volume " + volume_serial_text(record.serial_before) + ", " +
+                       shown_text(record.label) + ", volume " + volume_serial_text(record.serial_before) + ", " +
                        std::to_string(size_in_mebibytes(record.volume_bytes)) + " MiB; format begun " +
                        made_text(record.made) + "\n  files:";
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
@@ -364,7 +364,7 @@ nlohmann::ordered_json unfinished_json(const UnfinishedFormat& unfinished, wchar
     const BackupRecord& record = unfinished.record;
     const std::wstring serial = key_serial_number(record);
     nlohmann::ordered_json json;
-    json["folder"] = shown_path(unfinished.folder, separator);
+    json["folder"] = json_path(unfinished.folder, separator);
     json["serial_number"] = serial.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(utf8_from_wide(serial));
     json["label"] = utf8_from_wide(record.label);
     json["volume_serial"] = volume_serial_text(record.serial_before);

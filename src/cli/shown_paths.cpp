@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <type_traits>
 
 #include "text/utf8_text.h"
 
@@ -12,10 +13,32 @@ constexpr std::size_t kListedPaths = 10;
 
 }  // namespace
 
-std::string shown_path(const std::wstring& path, wchar_t separator) {
+std::string shown_text(const std::wstring& text) {
+    std::wstring shown;
+    for (const wchar_t c : text) {
+        const auto unit = static_cast<uint32_t>(static_cast<std::make_unsigned_t<wchar_t>>(c));
+        if (unit < 0x20 || (unit >= 0x7F && unit < 0xA0)) {
+            constexpr wchar_t kDigits[] = L"0123456789abcdef";
+            shown += L"\\x";
+            shown += kDigits[(unit >> 4) & 0xF];
+            shown += kDigits[unit & 0xF];
+        } else {
+            shown += c;
+        }
+    }
+    return utf8_from_wide(shown);
+}
+
+std::string json_path(const std::wstring& path, wchar_t separator) {
     std::wstring shown = path;
     std::replace(shown.begin(), shown.end(), L'\\', separator);
     return utf8_from_wide(shown);
+}
+
+std::string shown_path(const std::wstring& path, wchar_t separator) {
+    std::wstring shown = path;
+    std::replace(shown.begin(), shown.end(), L'\\', separator);
+    return shown_text(shown);
 }
 
 std::wstring as_named(const std::wstring& named) {

@@ -241,7 +241,7 @@ void Watch::erase(const std::wstring& root, nlohmann::ordered_json& result, std:
     nlohmann::ordered_json not_deleted = nlohmann::ordered_json::array();
     for (const EraseEvent* event : failed) {
         not_deleted.push_back(
-            {{"path", shown_path(event->path, call_.services.separator)}, {"reason", event->reason}});
+            {{"path", json_path(event->path, call_.services.separator)}, {"reason", event->reason}});
     }
     result["not_deleted"] = not_deleted;
     line += ", deleted " + count_of(deleted) +
@@ -270,7 +270,7 @@ void Watch::tell(const std::wstring& root, const nlohmann::ordered_json& result,
     const std::string shown = shown_path(root, call_.services.separator);
     if (call_.options.has("--json")) {
         nlohmann::ordered_json json = json_document();
-        json["key"] = shown;
+        json["key"] = json_path(root, call_.services.separator);
         json["ok"] = exit == Exit::done;
         if (exit != Exit::done) {
             json["exit"] = code_of(exit);

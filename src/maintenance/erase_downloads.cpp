@@ -112,8 +112,9 @@ bool EraseRun::key_still_there(bool now) {
     if (key_gone_ || now || ticks - checked_at_ >= kKeyCheckIntervalMs) {
         // Under Wine a volume swapped in under the letter keeps the first one's serial number:
         // the folders' own places and the key's CONFIG tell what the serial cannot.
-        key_gone_ = key_gone_ || !device_.still_attached(key_) || !device_.still_in_place(*root_, key_, key_.root) ||
-                    (current_ != nullptr && !device_.still_in_place(*current_, key_, current_path_)) || !same_config();
+        key_gone_ = key_gone_ || !device_.still_attached(key_) || !DeviceDrive::still_in_place(*root_, key_, key_.root) ||
+                    (current_ != nullptr && !DeviceDrive::still_in_place(*current_, key_, current_path_)) ||
+                    !same_config();
         checked_at_ = clock_.ticks_ms();
     }
     return !key_gone_;

@@ -2,7 +2,12 @@
 // fake /dev/disk and mount table standing in for the system's.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -423,6 +428,63 @@ TEST(MountedVolumes, IdentityOfAFolderComesFromItsDevice) {
     uint64_t total = 0;
     EXPECT_TRUE(volumes.volume_total_bytes(wide(key.path()), total));
     EXPECT_GT(total, 0u);
+}
+
+// The mount table is read once, and what it says of a root stays while the
+// same mount is there; another mount there, even of the same device (a bind
+// mount here, another key in the same slot in life), is read about afresh.
+// That part runs in a process and mount namespace of its own; it is
+// skipped where mounting is not permitted.
+TEST(MountedVolumes, TheTableIsReadOnceAndAgainForAnotherMount) {
+    FakeSystem system;
+    TempFolder key;
+    TempFolder beside;
+    struct stat info {};
+    struct statx mount {};
+    ASSERT_EQ(::stat(key.path().c_str(), &info), 0);
+    if (::statx(AT_FDCWD, key.path().c_str(), 0, STATX_MNT_ID, &mount) != 0 || (mount.stx_mask & STATX_MNT_ID) == 0) {
+        GTEST_SKIP() << "the system tells no mount numbers";
+    }
+    write_text(system.root / "dev/sdk1", "");
+    fs::create_symlink("../../sdk1", system.root / "dev/disk/by-label/VOLKARIS");
+    fs::create_symlink("../../sdk1", system.root / "dev/disk/by-uuid/1A2B-3C4D");
+    system.table += std::to_string(mount.stx_mnt_id) + " 1 " + std::to_string(major(info.st_dev)) + ":" +
+                    std::to_string(minor(info.st_dev)) + " / " + key.path() + " rw - vfat /dev/sdk1 rw\n";
+    system.write_table();
+    posix::PosixVolumes volumes(system.sources());
+    uint32_t serial = 0;
+    std::wstring label;
+    ASSERT_TRUE(volumes.volume_identity(wide(key.path()), serial, label));
+    EXPECT_EQ(serial, 0x1A2B3C4Du);
+    EXPECT_EQ(label, L"VOLKARIS");
+
+    fs::remove(system.root / "dev/disk/by-uuid/1A2B-3C4D");
+    fs::create_symlink("../../sdk1", system.root / "dev/disk/by-uuid/5E6F-7A8B");
+    fs::remove(system.root / "proc/self/mountinfo");
+    ASSERT_TRUE(volumes.volume_identity(wide(key.path()), serial, label));
+    EXPECT_EQ(serial, 0x1A2B3C4Du) << "the same mount: the table is not read again";
+    ASSERT_TRUE(volumes.volume_identity(wide(beside.path()), serial, label));
+    EXPECT_EQ(serial, 0x1A2B3C4Du) << "another root of a mount the table lists: not read again either";
+
+    system.write_table();
+    constexpr int kNotPermitted = 77;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(key.path().c_str(), key.path().c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            ::_exit(kNotPermitted);
+        }
+        uint32_t remounted = 0;
+        ::_exit(volumes.volume_identity(wide(key.path()), remounted, label) && remounted == 0x5E6F7A8Bu ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == kNotPermitted) {
+        GTEST_SKIP() << "no mount namespace here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "another mount at the root is read about afresh";
 }
 
 }  // namespace

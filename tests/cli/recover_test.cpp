@@ -283,3 +283,33 @@ TEST(RecoverPlaces, ARelativeKeyIsTheKeyItNames) {
 
 }  // namespace
 }  // namespace lanternbook::testing
+
+namespace lanternbook::testing {
+namespace {
+
+// Names on a key or in a backup place are anyone's: a control character in
+// one reaches the terminal only as text, and JSON carries the name as it is.
+TEST(RecoverPlaces, ControlCharactersInNamesAreShownNeverSent) {
+    TempFolder in;
+    const Backup backup(in.path(), "volkaris\x1b[2J", 0x0F20C5BA);
+    TempFolder key;
+    fs::create_directories(key / "CARD");
+    write_text(key / "CARD/x\x1b]0;owned\x07.ddd", "download");
+    write_bytes(key / "CONFIG", kKeyConfig);
+
+    const ProgramRun listed = run_program({"recover", "--in", in.path()});
+    const ProgramRun erased = run_program({"erase", "--dry-run", "--key", key.path()});
+    const ProgramRun json = run_program({"recover", "--in", in.path(), "--json"});
+
+    EXPECT_EQ(listed.exit_code, 0) << listed.err;
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("volkaris\\x1b[2J"), std::string::npos) << listed.out;
+    EXPECT_EQ(erased.exit_code, 0) << erased.err;
+    EXPECT_EQ(erased.out.find_first_of("\x1b\x07"), std::string::npos) << erased.out;
+    EXPECT_NE(erased.out.find("x\\x1b]0;owned\\x07.ddd"), std::string::npos) << erased.out;
+    ASSERT_EQ(json.exit_code, 0) << json.err;
+    EXPECT_EQ(Json::parse(json.out)["unfinished"][0]["folder"], backup.folder);
+}
+
+}  // namespace
+}  // namespace lanternbook::testing

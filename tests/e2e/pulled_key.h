@@ -1,8 +1,10 @@
-// An emulated key pulled out while the dialog holds it, at once or on cue.
+// An emulated key pulled out while the dialog holds it, at once or on cue;
+// another folder put under its letter; something done as soon as a file goes.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +56,34 @@ private:
     std::vector<std::wstring> watched_;
     std::optional<PulledKey> pulled_;
     volatile LONG stop_ = 0;
+    Handle thread_;
+};
+
+// Drive LETTER's link in the Wine prefix pointed at key folder `folder` (as
+// key_folder gives it) by the host's ln, as when another volume takes the
+// key's letter: Wine's DefineDosDeviceW leaves that link alone. The link may
+// change a moment after this returns.
+[[nodiscard]] bool map_letter(wchar_t letter, const std::wstring& folder);
+
+// Runs `action` from a thread of its own as soon as one of the watched files
+// is gone: in the middle of whatever deletes them.
+class WhenDeleted {
+public:
+    WhenDeleted(std::vector<std::wstring> watched, std::function<void()> action);
+    ~WhenDeleted();
+    WhenDeleted(const WhenDeleted&) = delete;
+    WhenDeleted& operator=(const WhenDeleted&) = delete;
+
+    // Waits for the thread; true when the action ran.
+    [[nodiscard]] bool finish();
+
+private:
+    static DWORD WINAPI run(void* self_address);
+
+    std::vector<std::wstring> watched_;
+    std::function<void()> action_;
+    volatile LONG stop_ = 0;
+    volatile LONG ran_ = 0;
     Handle thread_;
 };
 

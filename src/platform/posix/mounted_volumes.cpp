@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -111,6 +113,25 @@ void probe_device(const std::string& device, MountedVolume& volume) {
 }
 #endif
 
+// The number of the mount that holds `path` (relative to the folder
+// `folder`, as statx takes them); false where the system cannot tell it.
+bool mount_of(int folder, const char* path, int flags, uint64_t& mount) {
+#if defined(__linux__) && defined(STATX_MNT_ID)
+    struct statx info {};
+    if (::statx(folder, path, flags, STATX_MNT_ID, &info) != 0 || (info.stx_mask & STATX_MNT_ID) == 0) {
+        return false;
+    }
+    mount = info.stx_mnt_id;
+    return true;
+#else
+    static_cast<void>(folder);
+    static_cast<void>(path);
+    static_cast<void>(flags);
+    static_cast<void>(mount);
+    return false;
+#endif
+}
+
 template <typename Value>
 std::string value_or_empty(const std::map<std::string, Value>& map, const std::string& key) {
     const auto found = map.find(key);
@@ -194,6 +215,7 @@ bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& 
         MountedVolume volume;
         volume.mount_point = target;
         volume.device_number = mnt_fs_get_devno(fs);
+        volume.mount_id = static_cast<uint64_t>(mnt_fs_get_id(fs) > 0 ? mnt_fs_get_id(fs) : 0);
         const char* source = mnt_fs_get_srcpath(fs);
         if (source != nullptr && source[0] == '/') {
             const std::string device = canonical(sources.device_prefix + source);
@@ -253,25 +275,76 @@ bool PosixVolumes::volume_total_bytes(const std::wstring& root, uint64_t& total_
     return true;
 }
 
+PosixVolumes::~PosixVolumes() { forget(); }
+
+void PosixVolumes::forget() {
+    for (const KnownRoot& known : known_) {
+        static_cast<void>(::close(known.folder));
+    }
+    known_.clear();
+    table_.clear();
+    table_read_ = false;
+}
+
 bool PosixVolumes::volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) {
+    const std::string path = system_path(root);
     struct stat info {};
-    if (::stat(system_path(root).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return false;
     }
+    uint64_t mount = 0;
+    const bool mount_told = mount_of(AT_FDCWD, path.c_str(), 0, mount);
+    const auto same = std::find_if(known_.begin(), known_.end(), [&](const KnownRoot& known) {
+        return mount_told && known.path == path && known.mount == mount && known.device == info.st_dev;
+    });
+    if (same != known_.end()) {
+        serial_number = same->serial;
+        label = same->label;
+        return true;
+    }
+    read_identity(info, mount_told ? &mount : nullptr, serial_number, label);
+    if (!mount_told) {
+        return true;
+    }
+    // Held from now on, so that this mount's number is nobody else's while it is asked by it.
+    const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    uint64_t held_mount = 0;
+    if (folder < 0 || !mount_of(folder, "", AT_EMPTY_PATH, held_mount) || held_mount != mount) {
+        if (folder >= 0) {
+            static_cast<void>(::close(folder));
+        }
+        return true;
+    }
+    const auto same_path = std::find_if(known_.begin(), known_.end(), [&path](const KnownRoot& known) { return known.path == path; });
+    if (same_path != known_.end()) {
+        static_cast<void>(::close(same_path->folder));
+        known_.erase(same_path);
+    }
+    known_.push_back(KnownRoot{path, folder, mount, info.st_dev, serial_number, label});
+    return true;
+}
+
+void PosixVolumes::read_identity(const struct stat& info, const uint64_t* mount, uint32_t& serial_number,
+                                 std::wstring& label) {
     // 64-bit device numbers folded so that major and minor both count.
     const auto device = static_cast<uint64_t>(info.st_dev);
     serial_number = static_cast<uint32_t>(device ^ (device >> 32));
     label.clear();
-    std::vector<MountedVolume> volumes;
 #if defined(__APPLE__)
-    const bool listed = read_volume_folders(sources_, volumes);
+    static_cast<void>(mount);
+    table_read_ = read_volume_folders(sources_, table_);
 #else
-    const bool listed = read_mount_table(sources_, volumes);
-#endif
-    if (!listed) {
-        return true;
+    const bool listed = mount != nullptr && std::any_of(table_.begin(), table_.end(), [mount](const MountedVolume& volume) {
+                            return volume.mount_id == *mount;
+                        });
+    if (!table_read_ || !listed) {
+        table_read_ = read_mount_table(sources_, table_);
     }
-    for (const MountedVolume& volume : volumes) {
+#endif
+    if (!table_read_) {
+        return;
+    }
+    for (const MountedVolume& volume : table_) {
         if (volume.device_number != info.st_dev || (volume.label.empty() && volume.uuid.empty())) {
             continue;
         }
@@ -281,7 +354,6 @@ bool PosixVolumes::volume_identity(const std::wstring& root, uint32_t& serial_nu
         label = wide_from_utf8(volume.label);
         break;
     }
-    return true;
 }
 
 }  // namespace lanternbook::posix

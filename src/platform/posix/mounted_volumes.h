@@ -5,6 +5,7 @@
 // on macOS from the folders in /Volumes.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -34,6 +35,7 @@ struct MountedVolume {
     std::string label;  // empty when the volume has none
     std::string uuid;   // empty when unknown
     dev_t device_number = 0;
+    uint64_t mount_id = 0;  // the mount's number in the table; 0 when it gives none
     // "/dev/sdb1: Permission denied" when the label had to be read from the
     // device and it could not be opened: the label is unknown, not absent.
     std::string unread_label;
@@ -60,20 +62,48 @@ struct MountedVolume {
 class PosixVolumes : public Volumes {
 public:
     explicit PosixVolumes(VolumeSources sources) : sources_(std::move(sources)) {}
+    PosixVolumes(const PosixVolumes&) = delete;
+    PosixVolumes& operator=(const PosixVolumes&) = delete;
+    ~PosixVolumes() override;
 
     uint32_t logical_drive_mask() override { return 0; }
     bool drive_display_name(const std::wstring&, std::wstring&) override { return false; }
     bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
     // The serial is the volume's UUID where one is known, its device number
     // otherwise; the label comes from the mount table or the volumes folder.
+    // On Linux the table is read once, and again only for a root whose
+    // mount it does not list. Each root's folder is then held open: while
+    // the same mount is there, asked by the mount's number (which the held
+    // folder keeps from being given to another mount), the answer stays;
+    // another mount there is read about afresh.
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
     bool set_volume_label(const std::wstring&, const std::wstring&) override { return false; }
     // No drive is offered as a blank key here: a folder is named with --key.
     bool is_removable(const std::wstring&) override { return false; }
     std::unique_ptr<UsbDeviceSet> open_usb_devices() override { return nullptr; }
+    // Lets go of every root's folder held and of the table read: a program
+    // that runs on (watch) must not keep a key's volume busy, so that it can
+    // be unmounted, nor keep what it read of mounts long gone.
+    void forget();
 
 private:
+    // A root asked about, its folder held, and what was read of it.
+    struct KnownRoot {
+        std::string path;
+        int folder = -1;
+        uint64_t mount = 0;
+        dev_t device = 0;
+        uint32_t serial = 0;
+        std::wstring label;
+    };
+    // The identity of the volume of `info` from the mount table, read afresh
+    // unless it was read already and lists `mount`, or from the volumes folder.
+    void read_identity(const struct stat& info, const uint64_t* mount, uint32_t& serial_number, std::wstring& label);
+
     VolumeSources sources_;
+    std::vector<KnownRoot> known_;
+    std::vector<MountedVolume> table_;
+    bool table_read_ = false;
 };
 
 }  // namespace lanternbook::posix

@@ -112,8 +112,12 @@ bool rename_without_replacing(int folder, const std::string& from, const std::st
 // the file's entry is done in that very folder, wherever its path leads by now.
 class PosixFile : public File {
 public:
-    PosixFile(int folder_fd, int fd, std::string name, std::shared_ptr<int> last_error)
-        : folder_(folder_fd), fd_(fd), name_(std::move(name)), last_error_(std::move(last_error)) {}
+    // `folder` is shared with the folder it was opened in, and with the other files opened there.
+    PosixFile(std::shared_ptr<const Descriptor> folder, int fd, std::string name, std::shared_ptr<int> last_error)
+        : folder_(std::move(folder)), fd_(fd), name_(std::move(name)), last_error_(std::move(last_error)) {}
+
+    // What fstat told of it once it was opened.
+    void seen(const struct stat& info) { mode_ = info.st_mode; }
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         // Like one ReadFile on a disk file: as much as there is, up to capacity.
@@ -152,34 +156,39 @@ public:
     FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return FilePlace::not_linked; }
     // Only the read-only attribute has a POSIX counterpart: the write bits.
     bool set_attributes(uint32_t attributes) override {
-        struct stat info {};
-        if (!noted(::fstat(fd_.get(), &info) == 0)) {
+        // Its mode as last seen here: an erase sets every download's attributes, and a
+        // read-only file goes all the same, so the common case asks nothing.
+        const mode_t permissions = mode_ & 07777;
+        const mode_t wanted = (attributes & kAttributeReadOnly) != 0 ? permissions & ~kWriteBits : permissions | S_IWUSR;
+        if (wanted == permissions) {
+            return true;
+        }
+        if (!noted(::fchmod(fd_.get(), wanted) == 0)) {
             return false;
         }
-        const mode_t permissions = info.st_mode & 07777;
-        const mode_t wanted = (attributes & kAttributeReadOnly) != 0 ? permissions & ~kWriteBits : permissions | S_IWUSR;
-        return wanted == permissions || noted(::fchmod(fd_.get(), wanted) == 0);
+        mode_ = (mode_ & ~07777) | wanted;
+        return true;
     }
     bool replace(const std::wstring& target) override {
         const std::string target_name = name_of(system_path(target));
-        if (!noted(::renameat(folder_.get(), name_.c_str(), folder_.get(), target_name.c_str()) == 0)) {
+        if (!noted(::renameat(folder_->get(), name_.c_str(), folder_->get(), target_name.c_str()) == 0)) {
             return false;
         }
         name_ = target_name;
         // The new name is only durable once its folder is; the replacement itself is done.
-        static_cast<void>(::fsync(folder_.get()));
+        static_cast<void>(::fsync(folder_->get()));
         return true;
     }
     bool move_to(const std::wstring& name) override {
         const std::string target_name = name_of(system_path(name));
-        if (!noted(rename_without_replacing(folder_.get(), name_, target_name))) {
+        if (!noted(rename_without_replacing(folder_->get(), name_, target_name))) {
             return false;
         }
         name_ = target_name;
-        static_cast<void>(::fsync(folder_.get()));
+        static_cast<void>(::fsync(folder_->get()));
         return true;
     }
-    bool remove() override { return noted(::unlinkat(folder_.get(), name_.c_str(), 0) == 0); }
+    bool remove() override { return noted(::unlinkat(folder_->get(), name_.c_str(), 0) == 0); }
     bool modified_time(FileTime& time) override {
         struct stat info {};
         if (!noted(::fstat(fd_.get(), &info) == 0)) {
@@ -204,8 +213,9 @@ private:
         return succeeded;
     }
 
-    Descriptor folder_;
+    std::shared_ptr<const Descriptor> folder_;
     Descriptor fd_;
+    mode_t mode_ = 0;
     std::string name_;
     std::shared_ptr<int> last_error_;
 };
@@ -301,15 +311,15 @@ bool private_folder(const struct stat& info) {
 class PosixFolder : public Folder {
 public:
     PosixFolder(int fd, const struct stat& info, std::shared_ptr<int> last_error)
-        : fd_(fd), device_(info.st_dev), last_error_(std::move(last_error)) {}
+        : fd_(std::make_shared<Descriptor>(fd)), device_(info.st_dev), last_error_(std::move(last_error)) {}
 
-    int descriptor() const { return fd_.get(); }
+    int descriptor() const { return fd_->get(); }
 
     Lookup list(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
         entries.clear();
         const std::string name_pattern = system_path(pattern);
         // A descriptor of its own, so that reading it never moves another's place.
-        const int own = ::openat(fd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int own = ::openat(fd_->get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (!noted(own >= 0)) {
             return Lookup::failed;
         }
@@ -353,26 +363,22 @@ public:
     std::unique_ptr<File> open_file(const std::wstring& name, FileAccess access,
                                     FileDisposition disposition) override {
         const std::string own = system_path(name);
-        const int fd = ::openat(fd_.get(), own.c_str(), open_flags(access, disposition), kNewFileMode);
+        const int fd = ::openat(fd_->get(), own.c_str(), open_flags(access, disposition), kNewFileMode);
         if (!noted(fd >= 0)) {
             return nullptr;
         }
-        const int folder = ::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0);
-        if (!noted(folder >= 0)) {
-            static_cast<void>(::close(fd));
-            return nullptr;
-        }
-        auto file = std::make_unique<PosixFile>(folder, fd, own, last_error_);
+        auto file = std::make_unique<PosixFile>(fd_, fd, own, last_error_);
         struct stat info {};
         if (!noted(::fstat(fd, &info) == 0) || !regular(info) || !same_volume(info)) {
             return nullptr;
         }
+        file->seen(info);
         return file;
     }
 
     bool leads_elsewhere(const std::wstring& name) override {
         struct stat info {};
-        return ::fstatat(fd_.get(), system_path(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        return ::fstatat(fd_->get(), system_path(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
                S_ISLNK(info.st_mode);
     }
 
@@ -382,7 +388,7 @@ public:
 
     std::unique_ptr<Folder> create_folder(const std::wstring& name) override {
         const std::string own = system_path(name);
-        if (!noted(::mkdirat(fd_.get(), own.c_str(), kPrivateFolderMode) == 0)) {
+        if (!noted(::mkdirat(fd_->get(), own.c_str(), kPrivateFolderMode) == 0)) {
             return nullptr;
         }
         std::unique_ptr<PosixFolder> made = open_below(own);
@@ -398,23 +404,23 @@ public:
     bool delete_file(const std::wstring& name) override {
         const std::string own = system_path(name);
         struct stat info {};
-        if (!noted(::fstatat(fd_.get(), own.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
+        if (!noted(::fstatat(fd_->get(), own.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
             return false;
         }
         if (S_ISDIR(info.st_mode)) {
             *last_error_ = EISDIR;
             return false;
         }
-        return noted(::unlinkat(fd_.get(), own.c_str(), 0) == 0);
+        return noted(::unlinkat(fd_->get(), own.c_str(), 0) == 0);
     }
 
     bool remove_folder(const std::wstring& name) override {
         const std::string own = system_path(name);
         struct stat info {};
-        if (!noted(::fstatat(fd_.get(), own.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
+        if (!noted(::fstatat(fd_->get(), own.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
             return false;
         }
-        return noted(::unlinkat(fd_.get(), own.c_str(), S_ISLNK(info.st_mode) ? 0 : AT_REMOVEDIR) == 0);
+        return noted(::unlinkat(fd_->get(), own.c_str(), S_ISLNK(info.st_mode) ? 0 : AT_REMOVEDIR) == 0);
     }
 
     FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return FilePlace::not_linked; }
@@ -426,7 +432,7 @@ public:
 
     bool private_to_user() override {
         struct stat info {};
-        if (!noted(::fstat(fd_.get(), &info) == 0)) {
+        if (!noted(::fstat(fd_->get(), &info) == 0)) {
             return false;
         }
         if (!private_folder(info)) {
@@ -440,9 +446,9 @@ public:
 
     // A folder below this one, held; never through a link, never across a mount.
     std::unique_ptr<PosixFolder> open_below(const std::string& name) {
-        const int fd = ::openat(fd_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = ::openat(fd_->get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
-            *last_error_ = folder_open_error(fd_.get(), name);
+            *last_error_ = folder_open_error(fd_->get(), name);
             return nullptr;
         }
         struct stat info {};
@@ -484,17 +490,18 @@ private:
     }
     bool attributes_at(const std::string& name, uint32_t& attributes) {
         struct stat info {};
-        if (::fstatat(fd_.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(fd_->get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             return noted(false);
         }
         struct stat target {};
-        const bool leads_to_folder = S_ISLNK(info.st_mode) && ::fstatat(fd_.get(), name.c_str(), &target, 0) == 0 &&
+        const bool leads_to_folder = S_ISLNK(info.st_mode) && ::fstatat(fd_->get(), name.c_str(), &target, 0) == 0 &&
                                      S_ISDIR(target.st_mode);
         attributes = attributes_from(name, info, leads_to_folder);
         return true;
     }
 
-    Descriptor fd_;
+    // Shared with the files opened in it, which may outlive it.
+    std::shared_ptr<Descriptor> fd_;
     dev_t device_;
     std::shared_ptr<int> last_error_;
 };
@@ -510,7 +517,7 @@ private:
 
 std::unique_ptr<FolderLock> PosixFolder::lock(unsigned wait_ms) {
     // A description of its own: the lock is this object's, not the folder's.
-    const int fd = ::openat(fd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::openat(fd_->get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (!noted(fd >= 0)) {
         return nullptr;
     }

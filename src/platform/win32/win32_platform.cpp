@@ -3,12 +3,20 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "text/text_utils.h"
+
+// ntdll's listing of a folder by its handle, which MinGW's winternl.h leaves out.
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc_routine,
+                                               PVOID apc_context, PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
+                                               FILE_INFORMATION_CLASS information_class, BOOLEAN single_entry,
+                                               PUNICODE_STRING mask, BOOLEAN restart_scan);
 
 namespace lanternbook::win32 {
 namespace {
@@ -19,7 +27,18 @@ constexpr DWORD kDescriptionBufferBytes = 1024;
 constexpr DWORD kTempPathRoom = 1024;
 constexpr UINT kFormatIdDefault = 0xFFFF;
 constexpr DWORD kFinalPathRoom = 1024;
-constexpr std::size_t kLongestPath = 32767;
+// The longest name of one entry.
+constexpr std::size_t kLongestName = 255;
+constexpr ULONG kListingBytes = 64 * 1024;
+// Room for an object's name: far past MAX_PATH, within one page of stack.
+constexpr std::size_t kLongestObjectName = 1900;
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// "Local\", where a folder lock's name starts.
+constexpr std::ptrdiff_t kLockNamespace = 6;
+constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+// ntdll's answers at the end of a listing, and for a pattern nothing matches.
+constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006UL);
+constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000FUL);
 #if defined(LANTERNBOOK_COMMAND_LINE)
 // A file time counts 100 ns units from 1601-01-01 UTC.
 constexpr int64_t kFileTimeOf1970 = 116444736000000000;
@@ -36,18 +55,198 @@ std::wstring system_path(const std::wstring& path) {
     return L"\\\\?\\" + path;
 }
 
-// The drive, "K:", of K:\... or \\?\K:\...; empty for any other path.
-std::wstring drive_of(const std::wstring& path) {
-    const std::size_t start = path.compare(0, 4, L"\\\\?\\") == 0 ? 4 : 0;
-    if (path.size() < start + 3 || path[start + 1] != L':' || path[start + 2] != L'\\') {
+// Whether the last call failed for want of the thing asked about.
+Lookup lookup_failure() {
+    switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_NO_MORE_FILES:
+        case ERROR_INVALID_NAME: return Lookup::missing;
+        default: return Lookup::failed;
+    }
+}
+
+// True on success; otherwise the thread's last error tells why, as after a Win32 call.
+bool succeeded(NTSTATUS status) {
+    if (status < 0) {
+        ::SetLastError(::RtlNtStatusToDosError(status));
+        return false;
+    }
+    return true;
+}
+
+// False, the last error saying so, for what proved to be other than what was asked for.
+bool refused() {
+    ::SetLastError(ERROR_CANT_ACCESS_FILE);
+    return false;
+}
+
+// Names the system compares without regard to case; non-ASCII letters of
+// another case make another name here, which only ever refuses.
+bool same_text(const std::wstring& one, const std::wstring& other) { return to_upper_ascii(one) == to_upper_ascii(other); }
+
+std::wstring joined(const std::wstring& folder, const std::wstring& name) {
+    return folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
+}
+
+// One name of a folder, never a path, a stream or a step up.
+bool plain_name(const std::wstring& name) {
+    bool plain = !name.empty() && name.size() <= kLongestName && name != L"." && name != L"..";
+    for (const wchar_t c : name) {
+        plain = plain && c != L'\\' && c != L'/' && c != L':';
+    }
+    if (!plain) {
+        ::SetLastError(ERROR_INVALID_NAME);
+    }
+    return plain;
+}
+
+DWORD desired_access(FileAccess access) {
+    switch (access) {
+        case FileAccess::read: return GENERIC_READ;
+        case FileAccess::write: return GENERIC_WRITE | DELETE;
+        case FileAccess::read_write: return GENERIC_READ | GENERIC_WRITE | DELETE;
+        case FileAccess::read_entry: return GENERIC_READ | FILE_WRITE_ATTRIBUTES | DELETE;
+        case FileAccess::append: return FILE_APPEND_DATA | FILE_READ_ATTRIBUTES;
+        case FileAccess::entry: break;
+    }
+    return FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE;
+}
+
+// `name` opened relative to the folder `folder`, whatever its path leads to
+// by now. A link opens as itself where the system can; Wine opens what it
+// leads to, which the opened handle's name then gives away.
+bool open_in(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+             ULONG options, FileHandle& opened) {
+    UNICODE_STRING text{};
+    text.Buffer = const_cast<wchar_t*>(name.c_str());
+    text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES object{};
+    object.Length = sizeof object;
+    object.RootDirectory = folder;
+    object.ObjectName = &text;
+    object.Attributes = OBJ_CASE_INSENSITIVE;
+    IO_STATUS_BLOCK io{};
+    HANDLE handle = nullptr;
+    if (!succeeded(::NtCreateFile(&handle, access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                                  disposition, options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT,
+                                  nullptr, 0))) {
+        return false;
+    }
+    opened.reset(handle);
+    return true;
+}
+
+bool basic_attributes(HANDLE handle, ULONG& attributes) {
+    FILE_BASIC_INFORMATION info{};
+    IO_STATUS_BLOCK io{};
+    if (!succeeded(::NtQueryInformationFile(handle, &io, &info, sizeof info, FileBasicInformation))) {
+        return false;
+    }
+    attributes = info.FileAttributes;
+    return true;
+}
+
+bool set_information(HANDLE handle, void* info, ULONG size, FILE_INFORMATION_CLASS kind) {
+    IO_STATUS_BLOCK io{};
+    return succeeded(::NtSetInformationFile(handle, &io, info, size, kind));
+}
+
+// Times left zero stay as they are; so would attributes of zero, which is why they become NORMAL.
+bool set_basic_attributes(HANDLE handle, ULONG attributes) {
+    FILE_BASIC_INFORMATION info{};
+    info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return set_information(handle, &info, sizeof info, FileBasicInformation);
+}
+
+// The entry goes when its last handle closes.
+bool set_deleted(HANDLE handle) {
+    FILE_DISPOSITION_INFORMATION info{};
+    info.DoDeleteFile = TRUE;
+    return set_information(handle, &info, sizeof info, FileDispositionInformation);
+}
+
+// The system's own name of an open handle: "\??\K:\CARD" under Wine,
+// "\Device\HarddiskVolume5\CARD" on Windows; empty when it gives none.
+// Unlike the final path, it is had past MAX_PATH under Wine too.
+std::wstring object_name(HANDLE handle) {
+    union {
+        OBJECT_NAME_INFORMATION info;
+        wchar_t room[kLongestObjectName];  // cppcheck-suppress unusedStructMember ; where the name goes
+    } name{};
+    ULONG length = 0;
+    if (!succeeded(::NtQueryObject(handle, ObjectNameInformation, &name, sizeof name, &length))) {
         return std::wstring();
     }
-    return path.substr(start, 2);
+    return std::wstring(name.info.Name.Buffer, name.info.Name.Length / sizeof(wchar_t));
 }
+
+// The final path of an open handle, without the "\\?\" prefix; empty when
+// the system gives none.
+std::wstring final_path_of(HANDLE handle) {
+    wchar_t final_path[kFinalPathRoom];
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(handle, final_path, kFinalPathRoom, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= kFinalPathRoom) {
+        return std::wstring();
+    }
+    std::wstring path(final_path, length);
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        path.erase(0, 4);
+    }
+    return path;
+}
+
+// A held folder's handle and what it was checked to be.
+struct HeldFolder {
+    FileHandle handle;
+    std::wstring path;  // as checked, "K:\CARD"
+    std::wstring name;  // the system's name of it when it was checked
+    uint32_t serial = 0;
+    bool serial_known = false;
+    unsigned owners = 1;
+
+    // Asked once: the question costs Wine more than all the rest of an open.
+    bool volume_serial(uint32_t& volume_serial) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!serial_known && ::GetFileInformationByHandle(handle.get(), &info) != FALSE) {
+            serial = info.dwVolumeSerialNumber;
+            serial_known = true;
+        }
+        volume_serial = serial;
+        return serial_known;
+    }
+};
+
+// One owner's share of a held folder: the folder object's, or a file's
+// opened in it, which may outlive the folder object. The last one frees it.
+class FolderShare {
+public:
+    explicit FolderShare(HeldFolder* held) : held_(held) {}
+    FolderShare(const FolderShare& other) : held_(other.held_) {
+        if (held_ != nullptr) {
+            ++held_->owners;
+        }
+    }
+    FolderShare& operator=(const FolderShare&) = delete;
+    FolderShare(FolderShare&&) = delete;
+    FolderShare& operator=(FolderShare&&) = delete;
+    ~FolderShare() {
+        if (held_ != nullptr && --held_->owners == 0) {
+            delete held_;
+        }
+    }
+    HeldFolder* operator->() const { return held_; }
+
+private:
+    HeldFolder* held_;
+};
 
 class Win32File : public File {
 public:
-    Win32File(FileHandle handle, std::wstring drive) : handle_(std::move(handle)), drive_(std::move(drive)) {}
+    // `folder` is the held folder it was opened in.
+    Win32File(FileHandle handle, const FolderShare& folder) : handle_(std::move(handle)), folder_(folder) {}
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         DWORD got = 0;
@@ -69,40 +268,13 @@ public:
         HANDLE handle = handle_.release();
         return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != FALSE;
     }
-    FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (::GetFileInformationByHandle(handle_.get(), &info) == FALSE) {
-            return FilePlace::unknown;
-        }
-        volume_serial = info.dwVolumeSerialNumber;
-        std::vector<wchar_t> final_path(kFinalPathRoom, L'\0');
-        const DWORD length = ::GetFinalPathNameByHandleW(handle_.get(), final_path.data(), kFinalPathRoom,
-                                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length > 0 && length < kFinalPathRoom) {
-            path.assign(final_path.data(), length);
-            if (path.compare(0, 4, L"\\\\?\\") == 0) {
-                path.erase(0, 4);
-            }
-            return FilePlace::told;
-        }
-        // Wine gives no final path past MAX_PATH. The path on the volume under
-        // the letter it was opened by tells as much, the volume being known.
-        return path_on_volume(path) ? FilePlace::told : FilePlace::unknown;
-    }
-    bool set_attributes(uint32_t attributes) override {
-        // Times left zero stay as they are.
-        FILE_BASIC_INFO info{};
-        info.FileAttributes = attributes;
-        return ::SetFileInformationByHandle(handle_.get(), FileBasicInfo, &info, sizeof info) != FALSE;
-    }
+    // It was opened only once the system named it as the very entry of its
+    // held folder, and a move keeps it there.
+    FilePlace location(uint32_t& /*volume_serial*/, std::wstring& /*path*/) override { return FilePlace::not_linked; }
+    bool set_attributes(uint32_t attributes) override { return set_basic_attributes(handle_.get(), attributes); }
     bool replace(const std::wstring& target) override { return rename(target, TRUE); }
     bool move_to(const std::wstring& name) override { return rename(name, FALSE); }
-    bool remove() override {
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        return ::SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition, sizeof disposition) !=
-               FALSE;
-    }
+    bool remove() override { return set_deleted(handle_.get()); }
 #if defined(LANTERNBOOK_COMMAND_LINE)
     // The command line's archive keeps a download's time; the DLL, within its size bound, never asks.
     bool modified_time(FileTime& time) override {
@@ -133,62 +305,27 @@ public:
     }
 
 private:
-    // `target` is a name in the file's own folder, or a path whose last part is taken.
+    // `target` is a name in the file's own folder, or a path whose last part
+    // is taken: the file gets it in that very folder.
     bool rename(const std::wstring& target, BOOLEAN replacing) {
-        std::wstring folder;
-        if (path_on_volume(folder)) {
-            folder.erase(folder.find_last_of(L'\\') + 1);
-        }
-        // The handle holds this file's volume: a target on another one fails.
-        const std::wstring name = system_path(folder + target.substr(target.find_last_of(L'\\') + 1));
-        const std::size_t name_bytes = name.size() * sizeof(wchar_t);
-        std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name_bytes, 0);
-        auto* const rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        rename->ReplaceIfExists = replacing;
-        rename->FileNameLength = static_cast<DWORD>(name_bytes);
-        std::memcpy(rename->FileName, name.data(), name_bytes);
-        return !folder.empty() && ::SetFileInformationByHandle(handle_.get(), FileRenameInfo, rename,
-                                                               static_cast<DWORD>(buffer.size())) != FALSE;
-    }
-    bool path_on_volume(std::wstring& path) {
-        std::vector<uint8_t> buffer(sizeof(FILE_NAME_INFO) + kLongestPath * sizeof(wchar_t), 0);
-        auto* const name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
-        if (drive_.empty() || ::GetFileInformationByHandleEx(handle_.get(), FileNameInfo, name,
-                                                             static_cast<DWORD>(buffer.size())) == FALSE) {
+        const std::wstring name = target.substr(target.find_last_of(L'\\') + 1);
+        if (!plain_name(name)) {
             return false;
         }
-        path = drive_ + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
-        return true;
+        union {
+            FILE_RENAME_INFORMATION info;
+            // cppcheck-suppress unusedStructMember ; where the name goes
+            wchar_t room[sizeof(FILE_RENAME_INFORMATION) / sizeof(wchar_t) + kLongestName];
+        } rename{};
+        rename.info.ReplaceIfExists = replacing;
+        rename.info.RootDirectory = folder_->handle.get();
+        rename.info.FileNameLength = static_cast<ULONG>(name.size()) * static_cast<ULONG>(sizeof(wchar_t));
+        std::memcpy(rename.info.FileName, name.data(), rename.info.FileNameLength);
+        return set_information(handle_.get(), &rename, sizeof rename, FileRenameInformation);
     }
-
     FileHandle handle_;
-    std::wstring drive_;
+    FolderShare folder_;
 };
-
-// The final path of an open handle, without the "\\?\" prefix; empty when
-// the system gives none.
-std::wstring final_path_of(HANDLE handle) {
-    std::vector<wchar_t> final_path(kFinalPathRoom, L'\0');
-    const DWORD length =
-        ::GetFinalPathNameByHandleW(handle, final_path.data(), kFinalPathRoom, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= kFinalPathRoom) {
-        return std::wstring();
-    }
-    std::wstring path(final_path.data(), length);
-    if (path.compare(0, 4, L"\\\\?\\") == 0) {
-        path.erase(0, 4);
-    }
-    return path;
-}
-
-std::wstring upper_case(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'a' && c <= L'z') {
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-        }
-    }
-    return text;
-}
 
 // "K:\CARD" for "K:\CARD\" and "K:\" for "K:\": a folder's path as its final path gives it.
 std::wstring folder_form(std::wstring path) {
@@ -199,37 +336,6 @@ std::wstring folder_form(std::wstring path) {
         path.pop_back();
     }
     return path;
-}
-
-std::wstring joined(const std::wstring& folder, const std::wstring& name) {
-    return folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
-}
-
-// A folder handle, opened as itself even when it is a link, checked to be a
-// real folder whose final path is `expected`.
-FileHandle open_folder_handle(const std::wstring& expected, DWORD access) {
-    FileHandle handle(::CreateFileW(system_path(expected).c_str(), access,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    FILE_BASIC_INFO info{};
-    if (!handle ||
-        ::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info) == FALSE ||
-        (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-        upper_case(final_path_of(handle.get())) != upper_case(folder_form(expected))) {
-        return FileHandle();
-    }
-    return handle;
-}
-
-// A 64-bit FNV-1a hash of a text, for a name the system keys objects by.
-uint64_t text_hash(const std::wstring& text) {
-    constexpr uint64_t kOffset = 1469598103934665603ull;
-    constexpr uint64_t kPrime = 1099511628211ull;
-    uint64_t hash = kOffset;
-    for (const wchar_t c : text) {
-        hash = (hash ^ static_cast<uint16_t>(c)) * kPrime;
-    }
-    return hash;
 }
 
 struct MutexTraits {
@@ -250,137 +356,223 @@ private:
     UniqueHandle<HANDLE, MutexTraits> mutex_;
 };
 
-// A folder held by its handle. What is done inside goes by the checked
-// path, and each file or folder opened there must prove, by its final
-// path, to be that very entry of this folder.
+class Win32Folder;
+
+// A folder's handle made a held folder: a real folder, no link, which the
+// system names `expected` when that is given. Null, the last error saying
+// why, otherwise; the handle stays with the caller then.
+std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const std::wstring& expected);
+
+// A folder held by its handle; everything is done relative to that handle,
+// so in that very folder, and each entry opened in it must prove, by the
+// name the system gives its handle, to be that very entry. Checked once
+// when opened: a real folder, reached through no link.
 class Win32Folder : public Folder {
 public:
-    Win32Folder(Win32Platform& platform, FileHandle handle, std::wstring path)
-        : platform_(platform), handle_(std::move(handle)), path_(std::move(path)) {}
+    explicit Win32Folder(const FolderShare& held) : held_(held) {}
 
     Lookup list(const std::wstring& pattern, std::vector<FolderEntry>& entries) override {
-        const Lookup listed = platform_.list_folder(joined(path_, pattern), entries);
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [](const FolderEntry& entry) { return entry.name == L"." || entry.name == L".."; }),
-                      entries.end());
-        return listed == Lookup::found && entries.empty() ? Lookup::missing : listed;
+        entries.clear();
+        // A listing handle keeps the first pattern it was given: one of its own each time.
+        FileHandle listing;
+        if (!open_in(held_->handle.get(), std::wstring(), FILE_LIST_DIRECTORY, kShareAll, FILE_OPEN,
+                     FILE_DIRECTORY_FILE, listing)) {
+            return Lookup::failed;
+        }
+        // "*.*" is every name, as FindFirstFileW takes it.
+        const bool every = pattern == L"*.*";
+        UNICODE_STRING mask{};
+        mask.Buffer = const_cast<wchar_t*>(every ? L"*" : pattern.c_str());
+        mask.Length = static_cast<USHORT>((every ? 1 : pattern.size()) * sizeof(wchar_t));
+        mask.MaximumLength = mask.Length;
+        std::vector<uint8_t> buffer(kListingBytes);
+        for (BOOLEAN first = TRUE;; first = FALSE) {
+            IO_STATUS_BLOCK io{};
+            const NTSTATUS status = ::NtQueryDirectoryFile(listing.get(), nullptr, nullptr, nullptr, &io, buffer.data(),
+                                                           kListingBytes, FileDirectoryInformation, FALSE, &mask, first);
+            if (status == kNoMoreFiles || status == kNoSuchFile) {
+                break;
+            }
+            if (!succeeded(status)) {
+                return Lookup::failed;
+            }
+            for (std::size_t offset = 0;;) {
+                const auto* const entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer.data() + offset);
+                const std::size_t units = entry->FileNameLength / sizeof(wchar_t);
+                const wchar_t* const name = entry->FileName;
+                // "." and "..".
+                if (name[0] != L'.' || units > 2 || (units == 2 && name[1] != L'.')) {
+                    entries.push_back(FolderEntry{std::wstring(name, units), entry->FileAttributes});
+                }
+                if (entry->NextEntryOffset == 0) {
+                    break;
+                }
+                offset += entry->NextEntryOffset;
+            }
+        }
+        return entries.empty() ? Lookup::missing : Lookup::found;
     }
     Lookup attributes(const std::wstring& name, uint32_t& attributes) override {
-        return platform_.attributes(joined(path_, name), attributes);
+        FileHandle entry;
+        if (!plain_name(name)) {
+            return Lookup::failed;
+        }
+        if (!open_in(held_->handle.get(), name, FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, 0, entry)) {
+            return lookup_failure();
+        }
+        ULONG found = kAttributeArchive | kAttributeDevice;
+        if (::GetFileType(entry.get()) == FILE_TYPE_DISK && !basic_attributes(entry.get(), found)) {
+            return Lookup::failed;
+        }
+        // Under Wine a link opens as what it leads to: only its name gives it away.
+        if (!is_named(entry.get(), name)) {
+            found |= kAttributeLink;
+        }
+        attributes = found;
+        return Lookup::found;
     }
     std::unique_ptr<File> open_file(const std::wstring& name, FileAccess access, FileDisposition disposition) override {
-        const std::wstring path = joined(path_, name);
-        std::unique_ptr<File> file = platform_.open_file(path, access, disposition);
-        uint32_t serial = 0;
-        std::wstring where;
-        // Under Wine a link to a file opens as its target; only its final path tells.
-        if (!file || file->location(serial, where) != FilePlace::told ||
-            upper_case(where) != upper_case(joined(final_path(), name))) {
-            if (file && disposition == FileDisposition::create_new) {
-                static_cast<void>(file->remove());
-            }
+        const ACCESS_MASK desired = desired_access(access) | FILE_READ_ATTRIBUTES;
+        constexpr ULONG kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        FileHandle file;
+        if (!plain_name(name)) {
             return nullptr;
         }
-        return file;
+        // Made only where nothing is, a dangling link included: never by FILE_OPEN_IF.
+        bool made = disposition == FileDisposition::create_new;
+        for (bool opened = false; !opened;) {
+            opened = open_in(held_->handle.get(), name, desired, kShare, made ? FILE_CREATE : FILE_OPEN,
+                             FILE_NON_DIRECTORY_FILE, file);
+            if (!opened && (made || disposition != FileDisposition::open_always || ::GetLastError() != ERROR_FILE_NOT_FOUND)) {
+                return nullptr;
+            }
+            made = made || !opened;
+        }
+        ULONG shown = 0;
+        if (!is_named(file.get(), name) || ::GetFileType(file.get()) != FILE_TYPE_DISK ||
+            !basic_attributes(file.get(), shown) || (shown & kNoFile) != 0) {
+            // What was made here is ours to take back.
+            if (made) {
+                static_cast<void>(set_deleted(file.get()));
+            }
+            static_cast<void>(refused());
+            return nullptr;
+        }
+        return std::make_unique<Win32File>(std::move(file), held_);
     }
+    // attributes() tells a link by the name its opened handle has, too.
     bool leads_elsewhere(const std::wstring& name) override {
         uint32_t shown = 0;
-        if (attributes(name, shown) != Lookup::found) {
-            return false;
-        }
-        if ((shown & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            return true;
-        }
-        // Under Wine a link to a file looks like one: its final path tells.
-        FileHandle handle(::CreateFileW(system_path(joined(path_, name)).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        return handle && upper_case(final_path_of(handle.get())) != upper_case(joined(final_path(), name));
+        return attributes(name, shown) == Lookup::found && (shown & kAttributeLink) != 0;
     }
-    std::unique_ptr<Folder> open_folder(const std::wstring& name) override {
-        const std::wstring path = joined(final_path(), name);
-        FileHandle handle = open_folder_handle(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
-        if (!handle) {
-            return nullptr;
-        }
-        return std::make_unique<Win32Folder>(platform_, std::move(handle), path);
-    }
-    std::unique_ptr<Folder> create_folder(const std::wstring& name) override {
-        if (!platform_.create_folder(joined(path_, name))) {
-            return nullptr;
-        }
-        return open_folder(name);
-    }
+    std::unique_ptr<Folder> open_folder(const std::wstring& name) override { return folder_in(name, FILE_OPEN); }
+    std::unique_ptr<Folder> create_folder(const std::wstring& name) override { return folder_in(name, FILE_CREATE); }
     bool delete_file(const std::wstring& name) override {
-        std::unique_ptr<File> file = open_file(name, FileAccess::entry, FileDisposition::open_existing);
-        return file && file->set_attributes(FILE_ATTRIBUTE_NORMAL) && file->remove() && file->close();
+        return remove_entry(name, FILE_NON_DIRECTORY_FILE);
     }
-    bool remove_folder(const std::wstring& name) override {
-        // A folder link is left: under Wine its removal reaches what it leads to.
-        FileHandle handle = open_folder_handle(joined(final_path(), name), DELETE | FILE_READ_ATTRIBUTES |
-                                                                              FILE_WRITE_ATTRIBUTES | SYNCHRONIZE);
-        FILE_BASIC_INFO basic{};
-        basic.FileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        return handle &&
-               ::SetFileInformationByHandle(handle.get(), FileBasicInfo, &basic, sizeof basic) != FALSE &&
-               ::SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition, sizeof disposition) !=
-                   FALSE;
-    }
+    bool remove_folder(const std::wstring& name) override { return remove_entry(name, FILE_DIRECTORY_FILE); }
     FilePlace location(uint32_t& volume_serial, std::wstring& path) override {
-        BY_HANDLE_FILE_INFORMATION info{};
-        path = final_path_of(handle_.get());
-        if (path.empty() || ::GetFileInformationByHandle(handle_.get(), &info) == FALSE) {
-            return FilePlace::unknown;
-        }
-        volume_serial = info.dwVolumeSerialNumber;
-        return FilePlace::told;
+        path = final_path_of(held_->handle.get());
+        return !path.empty() && held_->volume_serial(volume_serial) ? FilePlace::told : FilePlace::unknown;
     }
     bool on_same_volume(Folder& other) override {
         uint32_t mine = 0;
         uint32_t theirs = 0;
-        std::wstring my_path;
-        std::wstring their_path;
-        if (location(mine, my_path) != FilePlace::told || other.location(theirs, their_path) != FilePlace::told) {
-            return true;
-        }
-        return mine == theirs || upper_case(my_path.substr(0, 2)) == upper_case(their_path.substr(0, 2));
+        std::wstring path;
+        return !held_->volume_serial(mine) || other.location(theirs, path) != FilePlace::told || mine == theirs;
     }
     // The user's own temporary folder is the user's alone.
     bool private_to_user() override { return true; }
     std::unique_ptr<FolderLock> lock(unsigned wait_ms) override {
-        const std::wstring name = L"Local\\lanternbook-folder-" + hex_of(text_hash(upper_case(path_)));
+        // Keyed by the name the system gave the folder when it was checked,
+        // in any case; an object's name holds no backslash past its namespace.
+        std::wstring name = L"Local\\lanternbook-" + to_upper_ascii(held_->name);
+        std::replace(name.begin() + kLockNamespace, name.end(), L'\\', L'/');
         HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
         if (mutex == nullptr) {
             return nullptr;
         }
+        // An owner that ended without letting go leaves the mutex abandoned: taken all the same.
         const DWORD waited = ::WaitForSingleObject(mutex, wait_ms);
         if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
             ::CloseHandle(mutex);
+            ::SetLastError(ERROR_LOCK_VIOLATION);
             return nullptr;
         }
         return std::make_unique<Win32FolderLock>(mutex);
     }
 
 private:
-    static std::wstring hex_of(uint64_t value) {
-        std::wstring text(16, L'0');
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            text[text.size() - 1 - i] = L"0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
-        }
-        return text;
+    // Folders, links, pipes and devices are no files.
+    static constexpr ULONG kNoFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+
+    // Whether the system names the open `entry` as this folder's entry `name`.
+    bool is_named(HANDLE entry, const std::wstring& name) {
+        return same_text(object_name(entry), joined(held_->name, name));
     }
-    // The folder as it is reached now; its path as opened when that is gone.
-    std::wstring final_path() {
-        const std::wstring now = final_path_of(handle_.get());
-        return now.empty() ? path_ : now;
+    // The folder `name` opened or made (`disposition`), held.
+    // No DELETE access, ever: a held folder with it would refuse every
+    // listing by another handle that does not share deletion, as
+    // FindFirstFileW's does. A folder made here that proves to be elsewhere
+    // stays, empty, for the backups' own clearing.
+    std::unique_ptr<Folder> folder_in(const std::wstring& name, ULONG disposition) {
+        FileHandle folder;
+        if (!plain_name(name) ||
+            !open_in(held_->handle.get(), name, kFolderAccess, kShareAll, disposition, FILE_DIRECTORY_FILE, folder)) {
+            return nullptr;
+        }
+        return hold(folder, joined(held_->path, name), joined(held_->name, name));
+    }
+    // A file (`kind` FILE_NON_DIRECTORY_FILE) or an empty folder removed
+    // through its own handle; never a link, which under Wine would take
+    // what it leads to. A read-only one loses that attribute first, and
+    // gets it back when it stays.
+    bool remove_entry(const std::wstring& name, ULONG kind) {
+        FileHandle entry;
+        ULONG shown = 0;
+        if (!plain_name(name) || !open_in(held_->handle.get(), name, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE,
+                                          kShareAll, FILE_OPEN, kind, entry)) {
+            return false;
+        }
+        // Under Wine a pipe tells no basic information: it stays too.
+        if (!is_named(entry.get(), name) || !basic_attributes(entry.get(), shown) ||
+            (shown & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+            return refused();
+        }
+        const bool read_only = (shown & FILE_ATTRIBUTE_READONLY) != 0;
+        if (read_only && !set_basic_attributes(entry.get(), shown & ~FILE_ATTRIBUTE_READONLY)) {
+            return false;
+        }
+        if (!set_deleted(entry.get())) {
+            if (read_only) {
+                const DWORD error = ::GetLastError();
+                static_cast<void>(set_basic_attributes(entry.get(), shown));
+                ::SetLastError(error);
+            }
+            return false;
+        }
+        return ::CloseHandle(entry.release()) != FALSE;
     }
 
-    Win32Platform& platform_;
-    FileHandle handle_;
-    std::wstring path_;
+    FolderShare held_;
 };
+
+std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const std::wstring& expected) {
+    ULONG attributes = 0;
+    std::wstring name = object_name(handle.get());
+    // A folder, and no link.
+    if (!basic_attributes(handle.get(), attributes) ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != FILE_ATTRIBUTE_DIRECTORY ||
+        name.empty() || (!expected.empty() && !same_text(name, expected))) {
+        static_cast<void>(refused());
+        return nullptr;
+    }
+    const FolderShare held(new HeldFolder);
+    held->handle = std::move(handle);
+    held->path = std::move(path);
+    held->name = std::move(name);
+    return std::make_unique<Win32Folder>(held);
+}
 
 class Win32UsbDeviceSet : public UsbDeviceSet {
 public:
@@ -391,12 +583,13 @@ public:
         if (!device_at(index, device_)) {
             return false;
         }
-        std::vector<BYTE> buffer(kDescriptionBufferBytes + sizeof(wchar_t), 0);
+        // One unit more than the system is offered, so the text always ends.
+        wchar_t text[kDescriptionBufferBytes / sizeof(wchar_t) + 1] = {};
         if (::SetupDiGetDeviceRegistryPropertyW(set_.get(), &device_, SPDRP_DEVICEDESC, nullptr,
-                                                buffer.data(), kDescriptionBufferBytes, nullptr) == FALSE) {
+                                                reinterpret_cast<BYTE*>(text), kDescriptionBufferBytes, nullptr) == FALSE) {
             return false;
         }
-        description = reinterpret_cast<const wchar_t*>(buffer.data());
+        description = text;
         return true;
     }
     bool remove_device(std::size_t index) override {
@@ -413,17 +606,6 @@ private:
     DeviceInfoSet set_;
     SP_DEVINFO_DATA device_{};
 };
-
-// Whether the last call failed for want of the thing asked about.
-Lookup lookup_failure() {
-    switch (::GetLastError()) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_NO_MORE_FILES:
-        case ERROR_INVALID_NAME: return Lookup::missing;
-        default: return Lookup::failed;
-    }
-}
 
 }  // namespace
 
@@ -456,52 +638,6 @@ bool Win32Platform::volume_total_bytes(const std::wstring& root, uint64_t& total
     return true;
 }
 
-std::unique_ptr<File> Win32Platform::open_file(const std::wstring& path, FileAccess access,
-                                               FileDisposition disposition) {
-    DWORD desired = 0;
-    switch (access) {
-        case FileAccess::read: desired = GENERIC_READ; break;
-        case FileAccess::write: desired = GENERIC_WRITE | DELETE; break;
-        case FileAccess::read_write: desired = GENERIC_READ | GENERIC_WRITE | DELETE; break;
-        case FileAccess::entry: desired = FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | DELETE; break;
-        case FileAccess::read_entry: desired = GENERIC_READ | FILE_WRITE_ATTRIBUTES | DELETE; break;
-        case FileAccess::append: desired = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE; break;
-    }
-    const std::wstring system = system_path(path);
-    // A link at the end of the path is opened as itself, never as what it leads to.
-    const auto open = [&](DWORD creation) {
-        return FileHandle(::CreateFileW(system.c_str(), desired, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    };
-    FileHandle handle = open(disposition == FileDisposition::create_new ? CREATE_NEW : OPEN_EXISTING);
-    // Never OPEN_ALWAYS: it would create a file wherever a dangling link leads.
-    if (!handle && disposition == FileDisposition::open_always && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
-        handle = open(CREATE_NEW);
-    }
-    // The basic information, not the whole: the volume query it adds costs
-    // Wine more than the open itself, and the file's place checks it anyway.
-    FILE_BASIC_INFO info{};
-    if (!handle || ::GetFileType(handle.get()) != FILE_TYPE_DISK ||
-        ::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info) == FALSE ||
-        (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
-        return nullptr;
-    }
-    return std::make_unique<Win32File>(std::move(handle), drive_of(path));
-}
-
-Lookup Win32Platform::list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries) {
-    entries.clear();
-    WIN32_FIND_DATAW found{};
-    FindHandle listing(::FindFirstFileW(system_path(pattern).c_str(), &found));
-    if (!listing) {
-        return lookup_failure();
-    }
-    do {
-        entries.push_back({found.cFileName, found.dwFileAttributes});
-    } while (::FindNextFileW(listing.get(), &found) != FALSE);
-    return Lookup::found;
-}
-
 Lookup Win32Platform::attributes(const std::wstring& path, uint32_t& attributes) {
     const DWORD found = ::GetFileAttributesW(system_path(path).c_str());
     if (found == INVALID_FILE_ATTRIBUTES) {
@@ -511,20 +647,16 @@ Lookup Win32Platform::attributes(const std::wstring& path, uint32_t& attributes)
     return Lookup::found;
 }
 
-bool Win32Platform::create_folder(const std::wstring& path) {
-    return !path.empty() && ::CreateDirectoryW(system_path(path).c_str(), nullptr) != FALSE;
-}
-
 std::unique_ptr<Folder> Win32Platform::open_folder(const std::wstring& path) {
-    if (path.size() < 3) {
-        return nullptr;
-    }
     const std::wstring expected = folder_form(path);
-    FileHandle handle = open_folder_handle(expected, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE);
-    if (!handle) {
+    FileHandle handle(::CreateFileW(system_path(expected).c_str(), kFolderAccess, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // Reached through no link at any level: the system's own path for it is the one asked for.
+    if (!handle || !same_text(final_path_of(handle.get()), expected)) {
+        static_cast<void>(handle && refused());
         return nullptr;
     }
-    return std::make_unique<Win32Folder>(*this, std::move(handle), expected);
+    return hold(handle, expected, std::wstring());
 }
 
 std::unique_ptr<Folder> Win32Platform::backup_place(std::wstring& path) {
@@ -533,32 +665,28 @@ std::unique_ptr<Folder> Win32Platform::backup_place(std::wstring& path) {
 }
 
 std::wstring Win32Platform::temp_folder() {
-    std::vector<wchar_t> temp(kTempPathRoom, L'\0');
-    const DWORD length = ::GetTempPathW(kTempPathRoom, temp.data());
+    wchar_t temp[kTempPathRoom];
+    const DWORD length = ::GetTempPathW(kTempPathRoom, temp);
     if (length == 0 || length >= kTempPathRoom) {
         return std::wstring();
     }
-    std::vector<wchar_t> long_form(kTempPathRoom, L'\0');
-    const DWORD long_length = ::GetLongPathNameW(temp.data(), long_form.data(), kTempPathRoom);
-    if (long_length == 0 || long_length >= kTempPathRoom) {
-        return std::wstring(temp.data());
-    }
-    return std::wstring(long_form.data());
+    wchar_t long_form[kTempPathRoom];
+    const DWORD long_length = ::GetLongPathNameW(temp, long_form, kTempPathRoom);
+    return long_length == 0 || long_length >= kTempPathRoom ? std::wstring(temp) : std::wstring(long_form);
 }
 
 bool Win32Platform::volume_identity(const std::wstring& root, uint32_t& serial_number,
                                     std::wstring& label) {
     // A folder below a volume's root is on that volume.
-    std::vector<wchar_t> volume_root(MAX_PATH + 1, L'\0');
-    std::vector<wchar_t> name(MAX_PATH + 1, L'\0');
+    wchar_t volume_root[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
     DWORD serial = 0;
-    if (::GetVolumePathNameW(root.c_str(), volume_root.data(), MAX_PATH + 1) == FALSE ||
-        ::GetVolumeInformationW(volume_root.data(), name.data(), MAX_PATH + 1, &serial, nullptr, nullptr,
-                                nullptr, 0) == FALSE) {
+    if (::GetVolumePathNameW(root.c_str(), volume_root, MAX_PATH + 1) == FALSE ||
+        ::GetVolumeInformationW(volume_root, name, MAX_PATH + 1, &serial, nullptr, nullptr, nullptr, 0) == FALSE) {
         return false;
     }
     serial_number = serial;
-    label = name.data();
+    label = name;
     return true;
 }
 
@@ -602,12 +730,9 @@ ShellFormatOutcome Win32Platform::shell_format(int drive_index) {
 }
 
 std::wstring Win32Platform::module_path() {
-    std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-    const DWORD length = ::GetModuleFileNameW(module_, path.data(), MAX_PATH);
-    if (length == 0) {
-        return std::wstring();
-    }
-    return std::wstring(path.data(), length);
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = ::GetModuleFileNameW(module_, path, MAX_PATH);
+    return std::wstring(path, length);
 }
 
 }  // namespace lanternbook::win32

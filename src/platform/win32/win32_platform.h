@@ -36,16 +36,10 @@ public:
     ShellFormatOutcome shell_format(int drive_index) override;
     std::wstring module_path() override;
 
-    // What a held folder does by its checked path. Only a regular file
-    // opens, never through a link at the end of the path.
-    [[nodiscard]] std::unique_ptr<File> open_file(const std::wstring& path, FileAccess access,
-                                                  FileDisposition disposition);
-    [[nodiscard]] Lookup list_folder(const std::wstring& pattern, std::vector<FolderEntry>& entries);
-    [[nodiscard]] bool create_folder(const std::wstring& path);
-    // The user's temporary folder in its long form; empty on failure.
-    std::wstring temp_folder();
-
 private:
+    // The user's temporary folder in its long form; empty on failure.
+    static std::wstring temp_folder();
+
     HMODULE module_;
     HWND owner_window_ = nullptr;
 };

@@ -16,6 +16,9 @@ public:
     // returns: what runs between the system's call and that (freeing the
     // path's text) leaves the error as it is.
     Lookup attributes(const std::wstring& path, uint32_t& attributes) override;
+    // The folders, and what is opened through them, keep their failures here too.
+    std::unique_ptr<Folder> open_folder(const std::wstring& path) override;
+    std::unique_ptr<Folder> backup_place(std::wstring& path) override;
     // %LOCALAPPDATA%\lanternbook, made when missing.
     std::unique_ptr<Folder> journal_place(std::wstring& path) override;
     // FormatMessage's text for the kept error, without its line break.
