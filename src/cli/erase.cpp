@@ -79,6 +79,10 @@ Exit run_erase(Invocation& call) {
     // From the first listing on, Ctrl-C only stops the run between two files.
     const HeldInterrupts held(services.terminal);
     const bool dry_run = call.options.has("--dry-run");
+    // Without a question to ask, nothing needs counting first.
+    if (!dry_run && call.options.has("--yes")) {
+        return reported(call, run_on(call, key, device, EraseMode::erase), *root, false);
+    }
     const EraseReport listing = run_on(call, key, device, EraseMode::dry_run);
     if (listing.result.outcome == EraseOutcome::key_changed) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
