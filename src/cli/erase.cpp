@@ -15,7 +15,8 @@
 namespace lanternbook::cli {
 namespace {
 
-// The keys of a run, as found, with the count each would lose.
+// The keys of a run, as found, with the count each would lose (without a
+// question to ask, not counted: 1).
 struct Erasing {
     std::unique_ptr<KeyErase> key;
     std::size_t count = 0;
@@ -31,6 +32,8 @@ nlohmann::ordered_json report_fields(const Invocation& call, const EraseReport& 
 std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t separator, const char* open,
                           const char* close);
 void print_listing(Invocation& call, const EraseReport& report);
+Exit erased(Invocation& call, KeyErase& erase, const std::wstring& root, bool keeper, const ArchivePlace* archive,
+            ChangeJournal& journal);
 bool listed_key(Invocation& call, const KeyTarget& target, const ArchivePlace* archive, KeyResults& results,
                 std::vector<Erasing>& erasing, std::size_t& total);
 KeyOutcome erased_key(const Invocation& call, Erasing& one, const ArchivePlace* archive, ChangeJournal& journal);
@@ -110,8 +113,13 @@ Exit run_erase(Invocation& call) {
     }
     // From the first listing on, Ctrl-C only stops the run between two files.
     const HeldInterrupts held(services.terminal);
+    // Without a question to ask, nothing needs counting first.
+    if (!dry_run && call.options.has("--yes")) {
+        return erased(call, erase, *root, keeper, archiving, *journal);
+    }
     // Where each download would go is only read for a dry run the user reads.
-    const EraseReport listing = erase.run(EraseMode::dry_run, dry_run && archiving != nullptr, dry_run ? archiving : nullptr);
+    const EraseReport listing =
+        erase.run(EraseMode::dry_run, dry_run && archiving != nullptr, dry_run ? archiving : nullptr);
     if (listing.result.outcome == EraseOutcome::key_changed) {
         return call.errors.fail(Exit::no_key, shown_root + ": the key is gone");
     }
@@ -137,14 +145,20 @@ Exit run_erase(Invocation& call) {
                                                    : call.errors.fail(Exit::refused, std::string("nothing erased"));
         }
     }
-    const EraseReport report = erase.run(EraseMode::erase, keeper, archiving);
+    return erased(call, erase, *root, keeper, archiving, *journal);
+}
+
+// The erase itself, its journal line, and what it did told.
+Exit erased(Invocation& call, KeyErase& erase, const std::wstring& root, bool keeper, const ArchivePlace* archive,
+            ChangeJournal& journal) {
+    const EraseReport report = erase.run(EraseMode::erase, keeper, archive);
     std::string error;
-    const bool recorded = erase.journaled(*journal, report, error);
-    const Exit erased = reported(call, report, *root, false, archiving);
+    const bool recorded = erase.journaled(journal, report, error);
+    const Exit done = reported(call, report, root, false, archive);
     if (!recorded) {
         return call.errors.fail(Exit::io_failure, error + "; the downloads named above were deleted");
     }
-    return erased;
+    return done;
 }
 
 // Each key listed first, one question for all, then each erased on its own.
@@ -212,8 +226,11 @@ bool listed_key(Invocation& call, const KeyTarget& target, const ArchivePlace* a
         }
         return results.add(std::move(outcome));
     }
-    const EraseReport listing = erase->run(EraseMode::dry_run, false, nullptr);
-    const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
+    // Without a question to ask, nothing needs counting first.
+    const std::size_t count =
+        call.options.has("--yes")
+            ? 1
+            : events_of(erase->run(EraseMode::dry_run, false, nullptr), EraseEvent::Kind::deleted).size();
     total += count;
     erasing.push_back(Erasing{std::move(erase), count});
     return true;

@@ -17,15 +17,14 @@ constexpr std::array<const wchar_t*, 2> kDownloadFolders{L"CARD", L"TACHO"};
 // Lower-case extension letters, in the order the folders are swept.
 constexpr std::array<const wchar_t*, 4> kDownloadExtensions{L"dtg", L"ddd", L"dtc", L"esm"};
 constexpr std::size_t kExtensionLength = 3;
-constexpr wchar_t kPatternPrefix[] = L"*.";
 constexpr wchar_t kEveryEntry[] = L"*.*";
 // How long deleting may go on before the key is asked again whether it is still the one confirmed.
 constexpr uint64_t kKeyCheckIntervalMs = 250;
 // What the system said of a deletion that its folder, read again, belies.
 constexpr wchar_t kStillThere[] = L"still there after it was deleted";
 
-// The platform's pattern match also lists names whose long extension only
-// begins with the letters ("a.dddx" for "*.ddd"), so the name is checked again.
+// Every entry of a folder is listed; only its name makes it a download of
+// an extension ("a.dddx" is none).
 bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
     if (name.size() <= kExtensionLength + 1) {
         return false;
@@ -62,8 +61,12 @@ private:
     bool same_config();
     void erase_folder(const wchar_t* name);
     void erase_matching(Folder& folder, const wchar_t* folder_name, const std::wstring& folder_path,
-                        const wchar_t* letters, std::vector<std::wstring>& gone);
-    void erase_download(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
+                        const std::vector<FolderEntry>& entries, const wchar_t* letters,
+                        std::vector<std::wstring>& gone);
+    void erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
+                        std::vector<std::wstring>& gone);
+    // With a keeper the download is read, kept and deleted through one handle: what was kept is what goes.
+    void keep_and_erase(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
                         const std::wstring& path, std::vector<std::wstring>& gone);
     // Tells what became of the downloads deleted in one folder, once it is read again.
     void confirm_deleted(Folder& folder, const std::wstring& folder_path, const std::vector<std::wstring>& gone);
@@ -120,12 +123,27 @@ bool EraseRun::key_still_there(bool now) {
     return !key_gone_;
 }
 
-void EraseRun::erase_download(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
+void EraseRun::erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
+                              std::vector<std::wstring>& gone) {
+    // Deleted through the held folder, on this key whatever its letter leads to by now, read-only,
+    // hidden and system downloads too; a dry run goes as far as the same checks.
+    if (mode_ == EraseMode::dry_run ? !folder.leads_elsewhere(entry.name) : folder.delete_file(entry.name)) {
+        gone.push_back(entry.name);
+        return;
+    }
+    const std::wstring reason = device_.failure_reason();
+    // A link that looks like a file is told by its name once opened, and is left alone.
+    if (folder.leads_elsewhere(entry.name)) {
+        note_skipped(path, SkipReason::link);
+    } else {
+        note_not_deleted(path, reason);
+    }
+}
+
+void EraseRun::keep_and_erase(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
                               const std::wstring& path, std::vector<std::wstring>& gone) {
-    // The file opened is the one deleted, on this key whatever its letter leads to by now;
-    // a link that looks like a file opens as nothing here. A keeper reads it first.
-    std::unique_ptr<File> download = folder.open_file(
-        entry.name, keeper_ != nullptr ? FileAccess::read_entry : FileAccess::entry, FileDisposition::open_existing);
+    std::unique_ptr<File> download =
+        folder.open_file(entry.name, FileAccess::read_entry, FileDisposition::open_existing);
     if (!download) {
         const std::wstring reason = device_.failure_reason();
         if (folder.leads_elsewhere(entry.name)) {
@@ -136,17 +154,13 @@ void EraseRun::erase_download(Folder& folder, const wchar_t* folder_name, const 
         return;
     }
     std::wstring not_kept;
-    if (keeper_ != nullptr &&
-        !keeper_->keep(*download, folder_name, entry, path, mode_ == EraseMode::dry_run, not_kept)) {
+    if (!keeper_->keep(*download, folder_name, entry, path, mode_ == EraseMode::dry_run, not_kept)) {
         note_not_deleted(path, not_kept);
         return;
     }
-    if (mode_ == EraseMode::dry_run) {
-        gone.push_back(entry.name);
-        return;
-    }
     // Read-only, hidden and system downloads go too; one that stays gets its attributes back.
-    if (download->set_attributes(kAttributeArchive) && download->remove() && download->close()) {
+    if (mode_ == EraseMode::dry_run ||
+        (download->set_attributes(kAttributeArchive) && download->remove() && download->close())) {
         gone.push_back(entry.name);
         return;
     }
@@ -156,13 +170,8 @@ void EraseRun::erase_download(Folder& folder, const wchar_t* folder_name, const 
 }
 
 void EraseRun::erase_matching(Folder& folder, const wchar_t* folder_name, const std::wstring& folder_path,
-                              const wchar_t* letters, std::vector<std::wstring>& gone) {
-    std::vector<FolderEntry> entries;
-    const Lookup listed = folder.list(std::wstring(kPatternPrefix) + letters, entries);
-    if (listed == Lookup::failed) {
-        note_not_deleted(folder_path, device_.failure_reason());
-        return;
-    }
+                              const std::vector<FolderEntry>& entries, const wchar_t* letters,
+                              std::vector<std::wstring>& gone) {
     for (const FolderEntry& entry : entries) {
         // Folders are no downloads.
         if ((entry.is_folder() && !entry.is_link()) || !has_download_extension(entry.name, letters)) {
@@ -180,23 +189,38 @@ void EraseRun::erase_matching(Folder& folder, const wchar_t* folder_name, const 
         if (!key_still_there(false)) {
             return;
         }
-        erase_download(folder, folder_name, entry, path, gone);
+        if (keeper_ != nullptr) {
+            keep_and_erase(folder, folder_name, entry, path, gone);
+        } else {
+            erase_download(folder, entry, path, gone);
+        }
     }
 }
 
 void EraseRun::confirm_deleted(Folder& folder, const std::wstring& folder_path, const std::vector<std::wstring>& gone) {
     std::vector<FolderEntry> left;
+    std::vector<uint8_t> still_there(gone.size(), 0);
     // A folder moved away under its handle reports deletions it never made.
-    const bool read_again = mode_ == EraseMode::erase && !gone.empty() && folder.list(kEveryEntry, left) != Lookup::failed;
-    for (const std::wstring& name : gone) {
-        const bool still_there = read_again && std::any_of(left.begin(), left.end(), [&name](const FolderEntry& entry) {
-                                     return entry.name == name;
-                                 });
-        if (still_there) {
-            note_not_deleted(folder_path + name, kStillThere);
+    if (mode_ == EraseMode::erase && !gone.empty() && folder.list(kEveryEntry, left) != Lookup::failed) {
+        // What stays keeps its order in a folder read again: each search starts where the last one ended.
+        std::size_t from = 0;
+        for (const FolderEntry& entry : left) {
+            auto counted = std::find(gone.begin() + static_cast<std::ptrdiff_t>(from), gone.end(), entry.name);
+            if (counted == gone.end()) {
+                counted = std::find(gone.begin(), gone.begin() + static_cast<std::ptrdiff_t>(from), entry.name);
+            }
+            if (counted != gone.end() && *counted == entry.name) {
+                from = static_cast<std::size_t>(counted - gone.begin());
+                still_there[from] = 1;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < gone.size(); ++i) {
+        if (still_there[i] != 0) {
+            note_not_deleted(folder_path + gone[i], kStillThere);
         } else {
             ++result_.deleted;
-            observer_.deleted(folder_path + name);
+            observer_.deleted(folder_path + gone[i]);
         }
     }
 }
@@ -222,6 +246,12 @@ void EraseRun::erase_folder(const wchar_t* name) {
         note_not_deleted(folder_path, device_.failure_reason());
         return;
     }
+    // Read once; each extension's pass then takes its own names, in the order listed.
+    std::vector<FolderEntry> entries;
+    if (folder->list(kEveryEntry, entries) == Lookup::failed) {
+        note_not_deleted(folder_path, device_.failure_reason());
+        return;
+    }
     current_ = folder.get();
     current_path_ = folder_path;
     std::vector<std::wstring> gone;
@@ -229,7 +259,7 @@ void EraseRun::erase_folder(const wchar_t* name) {
         if (!key_still_there(true) || stopped_) {
             break;
         }
-        erase_matching(*folder, name, folder_path, letters, gone);
+        erase_matching(*folder, name, folder_path, entries, letters, gone);
     }
     confirm_deleted(*folder, folder_path, gone);
     current_ = nullptr;

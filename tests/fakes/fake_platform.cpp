@@ -235,7 +235,7 @@ public:
             platform_.unopenable_paths.count(to_upper_ascii(full(name))) != 0) {
             return nullptr;
         }
-        platform_.opening_held(full(name));
+        platform_.touching_held(full(name));
         std::shared_ptr<FakePlatform::Node> found = child(name);
         if (found && disposition == FileDisposition::create_new) {
             return nullptr;
@@ -300,12 +300,15 @@ public:
             return false;
         }
         const std::shared_ptr<FakePlatform::Node> found = child(name);
+        platform_.touching_held(full(name));
         // A file link cannot be told from its target here, so it stays, as under Wine it must.
         if (!found || found->is_folder() || found->kind == FakePlatform::Kind::file_link ||
             platform_.locked_paths.count(to_upper_ascii(full(name))) != 0) {
             return false;
         }
-        volume_->nodes.erase(child_key(name));
+        if (platform_.phantom_removes.count(to_upper_ascii(full(name))) == 0) {
+            volume_->nodes.erase(child_key(name));
+        }
         return true;
     }
 

@@ -198,8 +198,8 @@ public:
     // `every` entry it holds; a variant may list otherwise.
     virtual Lookup held_listing(const std::wstring& folder, const std::wstring& pattern,
                                 const std::vector<FolderEntry>& every, std::vector<FolderEntry>& entries);
-    // A held folder is about to open the file at `path`.
-    virtual void opening_held(const std::wstring& /*path*/) {}
+    // A held folder is about to open or delete the file at `path`.
+    virtual void touching_held(const std::wstring& /*path*/) {}
 
     // Counts a call; false for the call that is to fail.
     bool begin_call();

@@ -406,7 +406,7 @@ public:
 
     DroppingKey() { ms_per_call = 0; }
 
-    void opening_held(const std::wstring& path) override {
+    void touching_held(const std::wstring& path) override {
         if (path.find(L"\\CARD\\") != std::wstring::npos || path.find(L"\\TACHO\\") != std::wstring::npos) {
             ticks += kOpenMs;
         }

@@ -342,7 +342,7 @@ public:
             }
             uint32_t shown = 0;
             // Gone since the folder was read: not listed.
-            if (attributes_at(name, shown)) {
+            if (listed_attributes(*entry, name, shown)) {
                 entries.push_back(FolderEntry{core_name(name), shown});
             }
         }
@@ -402,16 +402,12 @@ public:
     }
 
     bool delete_file(const std::wstring& name) override {
-        const std::string own = system_path(name);
-        struct stat info {};
-        if (!noted(::fstatat(fd_->get(), own.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)) {
-            return false;
+        // Without AT_REMOVEDIR a folder is never removed; a link goes by itself.
+        if (::unlinkat(fd_->get(), system_path(name).c_str(), 0) == 0) {
+            return true;
         }
-        if (S_ISDIR(info.st_mode)) {
-            *last_error_ = EISDIR;
-            return false;
-        }
-        return noted(::unlinkat(fd_->get(), own.c_str(), 0) == 0);
+        *last_error_ = errno == EPERM || errno == EISDIR ? folder_or_error(system_path(name)) : errno;
+        return false;
     }
 
     bool remove_folder(const std::wstring& name) override {
@@ -487,6 +483,36 @@ private:
             return false;
         }
         return true;
+    }
+    // What a listing tells of an entry by its type alone, where the file
+    // system gives one (a file's read-only state is left to attributes());
+    // asked of the entry itself otherwise.
+    bool listed_attributes(const dirent& entry, const std::string& name, uint32_t& attributes) {
+#ifdef DT_UNKNOWN
+        const bool hidden = name.size() > 1 && name[0] == '.';
+        switch (entry.d_type) {
+            case DT_REG: attributes = kAttributeArchive; break;
+            case DT_DIR: attributes = kAttributeFolder; break;
+            case DT_LNK: attributes = kAttributeLink; break;
+            case DT_FIFO:
+            case DT_CHR:
+            case DT_BLK:
+            case DT_SOCK: attributes = kAttributeArchive | kAttributeDevice; break;
+            default: return attributes_at(name, attributes);
+        }
+        attributes |= hidden ? kAttributeHidden : 0;
+        return true;
+#else
+        static_cast<void>(entry);
+        return attributes_at(name, attributes);
+#endif
+    }
+    // EISDIR for a folder, whatever the system said of unlinking it.
+    int folder_or_error(const std::string& name) {
+        const int error = errno;
+        struct stat info {};
+        return ::fstatat(fd_->get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode) ? EISDIR
+                                                                                                              : error;
     }
     bool attributes_at(const std::string& name, uint32_t& attributes) {
         struct stat info {};
