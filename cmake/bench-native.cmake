@@ -4,5 +4,6 @@
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
   return()
 endif()
-add_executable(lanternbook-watch-bench bench/native/watch_latency.cpp)
+# Built only when asked for: never part of what a user builds and installs.
+add_executable(lanternbook-watch-bench EXCLUDE_FROM_ALL bench/native/watch_latency.cpp)
 add_dependencies(lanternbook-watch-bench lanternbook-cli)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Benchmarks the native command line against bare floors measured in the
-# same run, on keys that are tmpfs mounts (so root only): `erase --yes` of
-# 100,000 downloads against `find CARD TACHO -type f -delete`, and
+# same run, on keys that are tmpfs mounts (so root only): `erase --yes
+# --no-journal` of 100,000 downloads against `find CARD TACHO -type f
+# -delete`, the journaled `erase --yes` against `sha256sum` of each and the
+# same delete, and
 # `show --all --json` of 20 keys against one `cat` of their 20 CONFIG files.
 # The 20 keys are found through a mount table and udev links faked below
 # LANTERNBOOK_SYSTEM_ROOT from the real mounts. Medians in ms. Then `watch`:
@@ -85,9 +87,10 @@ seed_downloads() {
     sync
 }
 left_downloads() { find "$key/CARD" "$key/TACHO" -type f | wc -l; }
+# The erase the goal names, without the journal, against the bare delete.
 erase_ours() {
     seed_downloads
-    timed 1 "$program" erase --yes --key "$key"
+    timed 1 "$program" erase --yes --no-journal --key "$key"
     [ "$(left_downloads)" = 0 ] || fault "our erase left downloads"
 }
 erase_floor() {
@@ -95,26 +98,46 @@ erase_floor() {
     timed 1 find "$key/CARD" "$key/TACHO" -type f -delete
     [ "$(left_downloads)" = 0 ] || fault "the bare erase left downloads"
 }
+# With the journal each download is read for its SHA-256 first: its floor hashes them too.
+erase_journaled() {
+    seed_downloads
+    timed 1 "$program" erase --yes --key "$key"
+    [ "$(left_downloads)" = 0 ] || fault "our journaled erase left downloads"
+}
+erase_hashed_floor() {
+    seed_downloads
+    timed 1 sh -c 'find "$1/CARD" "$1/TACHO" -type f -exec sha256sum {} + >/dev/null &&
+                   find "$1/CARD" "$1/TACHO" -type f -delete' sh "$key"
+    [ "$(left_downloads)" = 0 ] || fault "the bare hashed erase left downloads"
+}
 erase_listing() {
     seed_downloads
     timed 1 "$program" erase --dry-run --key "$key"
 }
 ours=()
 floor=()
+journaled=()
+hashed=()
 listing=()
 for ((run = 0; run < runs; run++)); do
     # Alternately first, so that drift in the machine's load hits both alike.
     if ((run % 2 == 0)); then
         ours+=("$(erase_ours)")
         floor+=("$(erase_floor)")
+        journaled+=("$(erase_journaled)")
+        hashed+=("$(erase_hashed_floor)")
     else
         floor+=("$(erase_floor)")
         ours+=("$(erase_ours)")
+        hashed+=("$(erase_hashed_floor)")
+        journaled+=("$(erase_journaled)")
     fi
     listing+=("$(erase_listing)")
 done
 erase_ours_ns=$(printf '%s\n' "${ours[@]}" | median)
 erase_floor_ns=$(printf '%s\n' "${floor[@]}" | median)
+erase_journaled_ns=$(printf '%s\n' "${journaled[@]}" | median)
+erase_hashed_ns=$(printf '%s\n' "${hashed[@]}" | median)
 erase_listing_ns=$(printf '%s\n' "${listing[@]}" | median)
 table_reads=
 if command -v strace >/dev/null; then
@@ -168,8 +191,10 @@ start_ns=$(printf '%s\n' "${start[@]}" | median)
 ratio() { awk -v ours="$1" -v floor="$2" 'BEGIN { printf "%.2f", ours / floor }'; }
 printf '\nCommand line, native (%d runs per case; medians in ms; ratio = ours / floor)\n' "$runs"
 printf '%-60s %12s %12s %11s\n' case ours floor ours/floor
-printf '%-60s %12s %12s %11s\n' "erase --yes of $files downloads vs. find -delete" \
+printf '%-60s %12s %12s %11s\n' "erase --yes --no-journal of $files downloads vs. find -delete" \
     "$(ms "$erase_ours_ns")" "$(ms "$erase_floor_ns")" "$(ratio "$erase_ours_ns" "$erase_floor_ns")"
+printf '%-60s %12s %12s %11s\n' "erase --yes, journaled, vs. sha256sum of each, find -delete" \
+    "$(ms "$erase_journaled_ns")" "$(ms "$erase_hashed_ns")" "$(ratio "$erase_journaled_ns" "$erase_hashed_ns")"
 printf '%-60s %12s %12s %11s\n' "show --all --json of $keys keys vs. cat of their CONFIG" \
     "$(ms "$show_ours_ns" "$calls")" "$(ms "$show_floor_ns" "$calls")" "$(ratio "$show_ours_ns" "$show_floor_ns")"
 printf '\nWhere the time goes (medians, ms)\n'

@@ -3,6 +3,7 @@
 // of each. Its dry run is the same run with nothing deleted, so the two tell
 // the same downloads and the same skips.
 #include <algorithm>
+#include <unordered_map>
 
 #include "cli/commands.h"
 #include "cli/json_document.h"
@@ -135,15 +136,12 @@ Exit run_erase(Invocation& call) {
     if (count == 0) {
         return reported(call, listing, *root, false, archiving);
     }
-    if (!call.options.has("--yes")) {
-        if (!services.terminal.can_ask()) {
-            return call.errors.fail(Exit::refused,
-                                    std::string("nothing erased; without a terminal to ask on, add --yes"));
-        }
-        if (!confirmed(call, count, shown_root)) {
-            return services.terminal.interrupted() ? reported(call, nothing_done, *root, false, archiving)
-                                                   : call.errors.fail(Exit::refused, std::string("nothing erased"));
-        }
+    if (!services.terminal.can_ask()) {
+        return call.errors.fail(Exit::refused, std::string("nothing erased; without a terminal to ask on, add --yes"));
+    }
+    if (!confirmed(call, count, shown_root)) {
+        return services.terminal.interrupted() ? reported(call, nothing_done, *root, false, archiving)
+                                               : call.errors.fail(Exit::refused, std::string("nothing erased"));
     }
     return erased(call, erase, *root, keeper, archiving, *journal);
 }
@@ -296,12 +294,6 @@ std::string listed_events(const std::vector<const EraseEvent*>& events, wchar_t 
     return listed_paths(paths, separator);
 }
 
-const KeptDownload* kept_of(const EraseReport& report, const std::wstring& path) {
-    const auto found = std::find_if(report.kept.begin(), report.kept.end(),
-                                    [&path](const KeptDownload& kept) { return kept.path == path; });
-    return found == report.kept.end() ? nullptr : &*found;
-}
-
 nlohmann::ordered_json report_fields(const Invocation& call, const EraseReport& report, bool dry_run,
                                      const ArchivePlace* archive) {
     const wchar_t separator = call.services.separator;
@@ -339,10 +331,15 @@ void print_json(Invocation& call, const EraseReport& report, const std::wstring&
 // would take it) or "skip PATH (reason)", in the order met.
 void print_listing(Invocation& call, const EraseReport& report) {
     const wchar_t separator = call.services.separator;
+    std::unordered_map<std::wstring, const KeptDownload*> kept_by_path;
+    for (const KeptDownload& kept : report.kept) {
+        kept_by_path[kept.path] = &kept;
+    }
     for (const EraseEvent& event : report.events) {
         const std::string path = shown_path(event.path, separator);
         if (event.kind == EraseEvent::Kind::deleted) {
-            const KeptDownload* kept = kept_of(report, event.path);
+            const auto found = kept_by_path.find(event.path);
+            const KeptDownload* kept = found == kept_by_path.end() ? nullptr : found->second;
             call.out << "delete " << path;
             if (kept != nullptr && !kept->archived.empty()) {
                 call.out << (kept->already_archived ? " (already archived as " : " -> ")

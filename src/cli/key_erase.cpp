@@ -91,7 +91,8 @@ EraseReport KeyErase::run(EraseMode mode, bool keeper, const ArchivePlace* archi
     } else if (keeper) {
         keeping = std::make_unique<DownloadArchive>(services.session, services.files);
     }
-    report.result = erase_downloads_on(key_, device_, services.clock, &recorder, mode, keeping.get());
+    report.result = keeping ? erase_downloads_keeping(key_, device_, services.clock, &recorder, mode, *keeping)
+                            : erase_downloads_on(key_, device_, services.clock, &recorder, mode);
     report.interrupted = report.result.outcome == EraseOutcome::stopped;
     if (keeping) {
         for (const EraseEvent* event : events_of(report, EraseEvent::Kind::deleted)) {

@@ -73,14 +73,33 @@ std::wstring numbered_name(const std::wstring& name, unsigned number) {
 }
 
 const KeptDownload* DownloadArchive::kept_of(const std::wstring& path) const {
-    const auto found = std::find_if(kept_.rbegin(), kept_.rend(),
-                                    [&path](const KeptDownload& kept) { return kept.path == path; });
-    return found == kept_.rend() ? nullptr : &*found;
+    const auto found = index_.find(path);
+    return found == index_.end() ? nullptr : &kept_[found->second];
 }
 
 std::wstring DownloadArchive::not_archived(const wchar_t* otherwise) {
     const std::wstring reason = files_.failure_reason();
     return kNotArchived + (reason.empty() ? std::wstring(otherwise) : reason);
+}
+
+Removal DownloadArchive::remove_download(Folder& folder, const std::wstring& folder_name, const FolderEntry& entry,
+                                         const std::wstring& path, bool dry_run, std::wstring& reason) {
+    std::unique_ptr<File> download =
+        folder.open_file(entry.name, FileAccess::read_entry, FileDisposition::open_existing);
+    if (!download) {
+        reason = files_.failure_reason();
+        return folder.leads_elsewhere(entry.name) ? Removal::link : Removal::not_deleted;
+    }
+    if (!keep(*download, folder_name, entry, path, dry_run, reason)) {
+        return Removal::not_deleted;
+    }
+    // Read-only, hidden and system downloads go too; one that stays gets its attributes back.
+    if (dry_run || (download->set_attributes(kAttributeArchive) && download->remove() && download->close())) {
+        return Removal::deleted;
+    }
+    reason = files_.failure_reason();
+    static_cast<void>(download->set_attributes(entry.attributes));
+    return Removal::not_deleted;
 }
 
 bool DownloadArchive::keep(File& download, const std::wstring& folder, const FolderEntry& entry,
@@ -108,6 +127,7 @@ bool DownloadArchive::keep(File& download, const std::wstring& folder, const Fol
     if (archive_ != nullptr && !archive_copy(download, folder, entry.name, bytes, dry_run, record, reason)) {
         return false;
     }
+    index_[record.path] = kept_.size();
     kept_.push_back(record);
     return true;
 }

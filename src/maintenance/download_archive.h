@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "maintenance/erase_downloads.h"
@@ -38,7 +39,7 @@ constexpr unsigned kArchiveNameAttempts = 1000;
 // "C_1~2.DDD": the numbered name beside `name` (number 0 is the name itself).
 [[nodiscard]] std::wstring numbered_name(const std::wstring& name, unsigned number);
 
-class DownloadArchive : public DownloadKeeper {
+class DownloadArchive : public DownloadRemover {
 public:
     // Only digests, for the journal.
     DownloadArchive(Session& session, FileSystem& files) : session_(session), files_(files) {}
@@ -53,8 +54,8 @@ public:
           archive_path_(std::move(archive_path)),
           key_folder_(std::move(key_folder)) {}
 
-    bool keep(File& download, const std::wstring& folder, const FolderEntry& entry, const std::wstring& path,
-              bool dry_run, std::wstring& reason) override;
+    [[nodiscard]] Removal remove_download(Folder& folder, const std::wstring& folder_name, const FolderEntry& entry,
+                                          const std::wstring& path, bool dry_run, std::wstring& reason) override;
 
     // What was kept of each download, in the order met. A download the erase
     // could not delete afterwards may be here too.
@@ -64,6 +65,9 @@ public:
     [[nodiscard]] bool archives() const { return archive_ != nullptr; }
 
 private:
+    // The digest of the open download, and its copy with an archive.
+    bool keep(File& download, const std::wstring& folder, const FolderEntry& entry, const std::wstring& path,
+              bool dry_run, std::wstring& reason);
     // The download folder of the key's folder in the archive, held; made
     // unless `dry_run`. Null with the reason, or without one for a dry run
     // where it is not there yet.
@@ -99,6 +103,8 @@ private:
     std::unique_ptr<Folder> key_archive_;
     std::map<std::wstring, std::unique_ptr<Folder>> download_folders_;
     std::vector<KeptDownload> kept_;
+    // Where in kept_ each path's latest entry is: an erase of 100,000 looks each up.
+    std::unordered_map<std::wstring, std::size_t> index_;
 };
 
 }  // namespace lanternbook

@@ -41,16 +41,21 @@ bool has_download_extension(const std::wstring& name, const wchar_t* letters) {
     return true;
 }
 
+// The erase's own removal, with no keeper: the DLL, which never keeps a
+// download, holds none of a keeper's code.
+struct FolderRemoval {};
+
+template <class Remover>
 class EraseRun {
 public:
     EraseRun(const KeyIdentity& key, DeviceDrive& device, Clock& clock, EraseObserver* observer, EraseMode mode,
-             DownloadKeeper* keeper)
+             Remover& remover)
         : key_(key),
           device_(device),
           clock_(clock),
           observer_(observer != nullptr ? *observer : silent_),
           mode_(mode),
-          keeper_(keeper) {}
+          remover_(remover) {}
 
     EraseResult run();
 
@@ -63,11 +68,9 @@ private:
     void erase_matching(Folder& folder, const wchar_t* folder_name, const std::wstring& folder_path,
                         const std::vector<FolderEntry>& entries, const wchar_t* letters,
                         std::vector<std::wstring>& gone);
-    void erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
-                        std::vector<std::wstring>& gone);
-    // With a keeper the download is read, kept and deleted through one handle: what was kept is what goes.
-    void keep_and_erase(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
-                        const std::wstring& path, std::vector<std::wstring>& gone);
+    // Whether the download went (in a dry run: would go).
+    bool erase_download(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
+                        const std::wstring& path);
     // Tells what became of the downloads deleted in one folder, once it is read again.
     void confirm_deleted(Folder& folder, const std::wstring& folder_path, const std::vector<std::wstring>& gone);
     void note_not_deleted(const std::wstring& path, const std::wstring& reason);
@@ -80,7 +83,7 @@ private:
     EraseObserver silent_;
     EraseObserver& observer_;
     const EraseMode mode_;
-    DownloadKeeper* const keeper_;
+    Remover& remover_;
     std::unique_ptr<Folder> root_;
     // The download folder being swept, and its path, for the key check.
     Folder* current_ = nullptr;
@@ -93,24 +96,28 @@ private:
     EraseResult result_;
 };
 
-void EraseRun::note_not_deleted(const std::wstring& path, const std::wstring& reason) {
+template <class Remover>
+void EraseRun<Remover>::note_not_deleted(const std::wstring& path, const std::wstring& reason) {
     result_.not_deleted += path;
     result_.not_deleted += L'\0';
     observer_.not_deleted(path, reason);
 }
 
-void EraseRun::note_skipped(const std::wstring& path, SkipReason reason) {
+template <class Remover>
+void EraseRun<Remover>::note_skipped(const std::wstring& path, SkipReason reason) {
     ++result_.skipped;
     observer_.skipped(path, reason);
 }
 
-bool EraseRun::same_config() {
+template <class Remover>
+bool EraseRun<Remover>::same_config() {
     std::vector<uint8_t> now;
     const ConfigRead read = device_.read_config_bytes(key_, now);
     return !identity_known_ || (read != ConfigRead::unreadable && key_identity_of(now) == identity_);
 }
 
-bool EraseRun::key_still_there(bool now) {
+template <class Remover>
+bool EraseRun<Remover>::key_still_there(bool now) {
     const uint64_t ticks = clock_.ticks_ms();
     if (key_gone_ || now || ticks - checked_at_ >= kKeyCheckIntervalMs) {
         // Under Wine a volume swapped in under the letter keeps the first one's serial number:
@@ -123,13 +130,26 @@ bool EraseRun::key_still_there(bool now) {
     return !key_gone_;
 }
 
-void EraseRun::erase_download(Folder& folder, const FolderEntry& entry, const std::wstring& path,
-                              std::vector<std::wstring>& gone) {
+template <class Remover>
+bool EraseRun<Remover>::erase_download(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
+                                       const std::wstring& path) {
+    std::wstring reason;
+    switch (remover_.remove_download(folder, folder_name, entry, path, mode_ == EraseMode::dry_run, reason)) {
+        case Removal::deleted: return true;
+        case Removal::link: note_skipped(path, SkipReason::link); return false;
+        case Removal::not_deleted: break;
+    }
+    note_not_deleted(path, reason);
+    return false;
+}
+
+template <>
+bool EraseRun<FolderRemoval>::erase_download(Folder& folder, const wchar_t* /*folder_name*/, const FolderEntry& entry,
+                                             const std::wstring& path) {
     // Deleted through the held folder, on this key whatever its letter leads to by now, read-only,
     // hidden and system downloads too; a dry run goes as far as the same checks.
     if (mode_ == EraseMode::dry_run ? !folder.leads_elsewhere(entry.name) : folder.delete_file(entry.name)) {
-        gone.push_back(entry.name);
-        return;
+        return true;
     }
     const std::wstring reason = device_.failure_reason();
     // A link that looks like a file is told by its name once opened, and is left alone.
@@ -138,40 +158,13 @@ void EraseRun::erase_download(Folder& folder, const FolderEntry& entry, const st
     } else {
         note_not_deleted(path, reason);
     }
+    return false;
 }
 
-void EraseRun::keep_and_erase(Folder& folder, const wchar_t* folder_name, const FolderEntry& entry,
-                              const std::wstring& path, std::vector<std::wstring>& gone) {
-    std::unique_ptr<File> download =
-        folder.open_file(entry.name, FileAccess::read_entry, FileDisposition::open_existing);
-    if (!download) {
-        const std::wstring reason = device_.failure_reason();
-        if (folder.leads_elsewhere(entry.name)) {
-            note_skipped(path, SkipReason::link);
-        } else {
-            note_not_deleted(path, reason);
-        }
-        return;
-    }
-    std::wstring not_kept;
-    if (!keeper_->keep(*download, folder_name, entry, path, mode_ == EraseMode::dry_run, not_kept)) {
-        note_not_deleted(path, not_kept);
-        return;
-    }
-    // Read-only, hidden and system downloads go too; one that stays gets its attributes back.
-    if (mode_ == EraseMode::dry_run ||
-        (download->set_attributes(kAttributeArchive) && download->remove() && download->close())) {
-        gone.push_back(entry.name);
-        return;
-    }
-    const std::wstring reason = device_.failure_reason();
-    static_cast<void>(download->set_attributes(entry.attributes));
-    note_not_deleted(path, reason);
-}
-
-void EraseRun::erase_matching(Folder& folder, const wchar_t* folder_name, const std::wstring& folder_path,
-                              const std::vector<FolderEntry>& entries, const wchar_t* letters,
-                              std::vector<std::wstring>& gone) {
+template <class Remover>
+void EraseRun<Remover>::erase_matching(Folder& folder, const wchar_t* folder_name, const std::wstring& folder_path,
+                                       const std::vector<FolderEntry>& entries, const wchar_t* letters,
+                                       std::vector<std::wstring>& gone) {
     for (const FolderEntry& entry : entries) {
         // Folders are no downloads.
         if ((entry.is_folder() && !entry.is_link()) || !has_download_extension(entry.name, letters)) {
@@ -189,15 +182,15 @@ void EraseRun::erase_matching(Folder& folder, const wchar_t* folder_name, const 
         if (!key_still_there(false)) {
             return;
         }
-        if (keeper_ != nullptr) {
-            keep_and_erase(folder, folder_name, entry, path, gone);
-        } else {
-            erase_download(folder, entry, path, gone);
+        if (erase_download(folder, folder_name, entry, path)) {
+            gone.push_back(entry.name);
         }
     }
 }
 
-void EraseRun::confirm_deleted(Folder& folder, const std::wstring& folder_path, const std::vector<std::wstring>& gone) {
+template <class Remover>
+void EraseRun<Remover>::confirm_deleted(Folder& folder, const std::wstring& folder_path,
+                                        const std::vector<std::wstring>& gone) {
     std::vector<FolderEntry> left;
     std::vector<uint8_t> still_there(gone.size(), 0);
     // A folder moved away under its handle reports deletions it never made.
@@ -225,7 +218,8 @@ void EraseRun::confirm_deleted(Folder& folder, const std::wstring& folder_path, 
     }
 }
 
-void EraseRun::erase_folder(const wchar_t* name) {
+template <class Remover>
+void EraseRun<Remover>::erase_folder(const wchar_t* name) {
     const std::wstring folder_path = with_trailing_backslash(with_trailing_backslash(key_.root) + name);
     uint32_t attributes = 0;
     const Lookup found = root_->attributes(name, attributes);
@@ -265,7 +259,8 @@ void EraseRun::erase_folder(const wchar_t* name) {
     current_ = nullptr;
 }
 
-EraseOutcome EraseRun::outcome() const {
+template <class Remover>
+EraseOutcome EraseRun<Remover>::outcome() const {
     if (key_gone_) {
         return EraseOutcome::key_changed;
     }
@@ -278,7 +273,8 @@ EraseOutcome EraseRun::outcome() const {
     return result_.skipped != 0 ? EraseOutcome::skipped_some : EraseOutcome::erased;
 }
 
-EraseResult EraseRun::run() {
+template <class Remover>
+EraseResult EraseRun<Remover>::run() {
     root_ = device_.open_root(key_);
     if (!root_) {
         result_.outcome = EraseOutcome::key_changed;
@@ -316,8 +312,14 @@ bool is_folder_path(const std::wstring& path) { return !path.empty() && path.bac
 }  // namespace
 
 EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, Clock& clock, EraseObserver* observer,
-                               EraseMode mode, DownloadKeeper* keeper) {
-    return EraseRun(key, device, clock, observer, mode, keeper).run();
+                               EraseMode mode) {
+    FolderRemoval own;
+    return EraseRun<FolderRemoval>(key, device, clock, observer, mode, own).run();
+}
+
+EraseResult erase_downloads_keeping(const KeyIdentity& key, DeviceDrive& device, Clock& clock,
+                                    EraseObserver* observer, EraseMode mode, DownloadRemover& keeper) {
+    return EraseRun<DownloadRemover>(key, device, clock, observer, mode, keeper).run();
 }
 
 std::vector<std::wstring> paths_not_deleted(const EraseResult& result) {

@@ -41,18 +41,23 @@ public:
     virtual bool stop_requested() { return false; }
 };
 
-// Asked about each download just before it is deleted, with the download
-// open for reading: keeps what it must of it (a copy, a digest) and says
-// whether it may go.
-class DownloadKeeper {
+// What became of one download given to a remover.
+enum class Removal { deleted, link, not_deleted };
+
+// Deletes one download of a held download folder in the erase's stead,
+// keeping what it must of it first (a copy, a digest) through the handle it
+// then deletes it by, so what was kept is what goes.
+class DownloadRemover {
 public:
-    virtual ~DownloadKeeper() = default;
-    // `folder` is the download folder's name (CARD, TACHO), `path` the
-    // download's on the key. With `dry_run` nothing is written: the keeper
-    // only finds out what it would do. False leaves the download on the key,
-    // and `reason` says why.
-    [[nodiscard]] virtual bool keep(File& download, const std::wstring& folder, const FolderEntry& entry,
-                                    const std::wstring& path, bool dry_run, std::wstring& reason) = 0;
+    virtual ~DownloadRemover() = default;
+    // `entry` of `folder`, the download folder named `folder_name` (CARD,
+    // TACHO); `path` is the download's on the key. With `dry_run` nothing is
+    // written or deleted: the remover only finds out what it would do. A link
+    // is left alone; not_deleted leaves the download on the key, and
+    // `reason` says why.
+    [[nodiscard]] virtual Removal remove_download(Folder& folder, const std::wstring& folder_name,
+                                                  const FolderEntry& entry, const std::wstring& path, bool dry_run,
+                                                  std::wstring& reason) = 0;
 };
 
 struct EraseResult {
@@ -81,10 +86,11 @@ enum class EraseMode {
 // at least every 250 ms of deleting. Links are never stepped through nor
 // deleted. A listing after each folder catches what was reported deleted
 // yet is still there.
-// A keeper, when given, sees each download before it goes.
 [[nodiscard]] EraseResult erase_downloads_on(const KeyIdentity& key, DeviceDrive& device, Clock& clock,
-                                             EraseObserver* observer = nullptr, EraseMode mode = EraseMode::erase,
-                                             DownloadKeeper* keeper = nullptr);
+                                             EraseObserver* observer = nullptr, EraseMode mode = EraseMode::erase);
+// The same erase, with `keeper` removing each download in its stead.
+[[nodiscard]] EraseResult erase_downloads_keeping(const KeyIdentity& key, DeviceDrive& device, Clock& clock,
+                                                  EraseObserver* observer, EraseMode mode, DownloadRemover& keeper);
 
 // What erase_downloads_on would delete on `key` now, in its order.
 // Downloads that would stay are no failure here; folders that cannot be

@@ -83,7 +83,7 @@ protected:
             return EraseResult{};
         }
         DownloadArchive keeper(session, platform, *archive, kArchive, L"QVX-05-4660");
-        const EraseResult result = erase_downloads_on(key, device, platform, nullptr, mode, &keeper);
+        const EraseResult result = erase_downloads_keeping(key, device, platform, nullptr, mode, keeper);
         kept = keeper.kept();
         return result;
     }
