@@ -607,27 +607,57 @@ TEST_F(EraseHeldFolders, AStopAskedForEndsTheRunBetweenDownloadsWithWhatWasDoneT
 
 // Under Wine a volume swapped in under the letter keeps the first one's
 // serial number; another key's CONFIG there still stops the run.
+// Another key's identity is another key, whether its bytes sort before the key's own or after.
 TEST_F(EraseHeldFolders, AnotherKeysConfigUnderTheLetterStopsTheRun) {
-    platform.ms_per_call = 100;
-    for (int i = 0; i < 6; ++i) {
-        platform.add_file(L"K:\\TACHO\\" + std::to_wstring(i) + L".ddd", "d");
+    for (const uint8_t theirs_first : {uint8_t{9}, uint8_t{0x7F}}) {
+        SCOPED_TRACE(static_cast<int>(theirs_first));
+        platform.add_file(L"K:\\CONFIG", std::vector<uint8_t>(32, '1'));
+        platform.ms_per_call = 100;
+        for (int i = 0; i < 6; ++i) {
+            platform.add_file(L"K:\\TACHO\\" + std::to_wstring(i) + L".ddd", "d");
+        }
+        bool changed = false;
+        platform.before_call = [&](int) {
+            if (!changed && !platform.exists(L"K:\\TACHO\\0.ddd")) {
+                changed = true;
+                std::vector<uint8_t> theirs(32, '1');
+                theirs[25] = theirs_first;
+                platform.add_file(L"K:\\CONFIG", theirs);
+            }
+        };
+        Told told;
+
+        const EraseResult result = erase(told);
+
+        EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
+        EXPECT_LT(result.deleted, 6u);
+        EXPECT_TRUE(platform.exists(L"K:\\TACHO\\5.ddd"));
+        platform.before_call = nullptr;
     }
-    bool changed = false;
+}
+
+// A listing of a key that another volume replaced mid-way is no whole listing.
+TEST_F(EraseHeldFolders, AListingOfAKeySwappedMidWayIsNoListing) {
+    platform.add_file(L"K:\\CARD\\a.dtg", "d");
+    platform.add_file(L"K:\\TACHO\\b.ddd", "d");
+    const KeyIdentity key = device.find_key();
+    const int key_volume = platform.volume_at(L'K');
+    bool swapped = false;
     platform.before_call = [&](int) {
-        if (!changed && !platform.exists(L"K:\\TACHO\\0.ddd")) {
-            changed = true;
-            std::vector<uint8_t> theirs(32, '1');
-            theirs[25] = 9;
-            platform.add_file(L"K:\\CONFIG", theirs);
+        if (!swapped) {
+            swapped = true;
+            platform.add_drive(L'K', L"VOLKARIS (K:)");  // another key, another serial number
         }
     };
-    Told told;
+    std::vector<std::wstring> listed;
 
-    const EraseResult result = erase(told);
+    const EraseResult result = list_downloads(key, device, platform, listed);
 
+    platform.before_call = nullptr;
+    platform.plug_in(L'K', key_volume);
     EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
-    EXPECT_LT(result.deleted, 6u);
-    EXPECT_TRUE(platform.exists(L"K:\\TACHO\\5.ddd"));
+    EXPECT_TRUE(platform.exists(L"K:\\CARD\\a.dtg"));
+    EXPECT_TRUE(platform.exists(L"K:\\TACHO\\b.ddd"));
 }
 
 }  // namespace
