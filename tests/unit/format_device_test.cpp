@@ -216,6 +216,21 @@ TEST_F(FormatDevice, CancelledShellDialogKeepsTheKeysSettings) {
     expect_no_backup_left();
 }
 
+// A Save of this key while the shell's dialog was open, which then formatted
+// nothing: the CONFIG it wrote holds the key's own identity and is the key's.
+TEST_F(FormatDevice, ACancelledFormatKeepsTheKeysCONFIGSavedMeanwhile) {
+    const std::wstring root = install_key(L'K');
+    Bytes saved_meanwhile = kStoredConfig;
+    saved_meanwhile[7] = 45;
+    platform.on_shell_format = [&](int) { platform.add_file(root + L"CONFIG", saved_meanwhile); };
+
+    EXPECT_EQ(run(), FormatOutcome::not_formatted);
+
+    EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), saved_meanwhile);
+    expect_program_files_back(root);
+    expect_no_backup_left();
+}
+
 TEST_F(FormatDevice, MissingShellFormatWritesNothingButCleansUp) {
     for (const ShellFormatOutcome outcome :
          {ShellFormatOutcome::library_missing, ShellFormatOutcome::entry_missing}) {

@@ -103,15 +103,36 @@ TEST_F(ProgramFileBackupRun, OnlyWhatIsMissingIsCopiedBack) {
     EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
 }
 
-// A file of the same size but other bytes is not the key's: it is never
-// written over, and the copy stays.
-TEST_F(ProgramFileBackupRun, AFileWithOtherBytesKeepsTheCopy) {
+// A file whose last read gives one byte is read whole: one still in place,
+// protected, is found back rather than written over.
+TEST_F(ProgramFileBackupRun, AOneByteFileInPlaceIsFoundBack) {
+    platform.add_file(L"K:\\autorun.inf", "[", testing::kAttrHidden | testing::kAttrReadOnly);
     ASSERT_TRUE(program_files.backup(key()));
-    const std::wstring folder = program_files.backup_folder();
-    platform.add_file(L"K:\\ostrevan.exe", "MZ EXE");
-    EXPECT_EQ(program_files.restore(key()), RestoreResult::files_left_behind);
-    EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ EXE"));
-    EXPECT_EQ(platform.file_bytes(folder + L"\\ostrevan.exe"), bytes_of("MZ exe"));
+    ASSERT_TRUE(platform.delete_file(L"K:\\ostrevan.exe"));
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
+    EXPECT_EQ(platform.file_bytes(L"K:\\autorun.inf"), bytes_of("["));
+    EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
+}
+
+// A file of the same size but other bytes is not the key's: it is never
+// written over, and the copy stays. Their hashes sort after the copy's and before it.
+TEST(ProgramFileBackupOtherBytes, AFileWithOtherBytesKeepsTheCopy) {
+    for (const char* theirs : {"MZ EXE", "MZ exf"}) {
+        SCOPED_TRACE(theirs);
+        FakePlatform platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_file(L"K:\\ostrevan.exe", "MZ exe");
+        platform.add_file(L"K:\\CONFIG", std::string(32, '1'));
+        DeviceDrive device{platform, platform};
+        ProgramFileBackup program_files(device, platform, platform);
+        const KeyIdentity key = device.key_at(L"K:\\");
+        ASSERT_TRUE(program_files.backup(key));
+        const std::wstring folder = program_files.backup_folder();
+        platform.add_file(L"K:\\ostrevan.exe", theirs);
+        EXPECT_EQ(program_files.restore(key), RestoreResult::files_left_behind);
+        EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of(theirs));
+        EXPECT_EQ(platform.file_bytes(folder + L"\\ostrevan.exe"), bytes_of("MZ exe"));
+    }
 }
 
 // Each file goes back under a helper name and takes its own name only once

@@ -338,10 +338,15 @@ TEST_F(Recovering, WithoutItsNewSerialNumberTheKeyIsKnownByItsLabelAndConfig) {
 }
 
 // Put back over another key's CONFIG, every file would be found in place and
-// the only copy of the key's own would go with the folder.
-TEST_F(Recovering, AKeyHoldingAnotherKeysConfigKeepsTheCopy) {
+// the only copy of the key's own would go with the folder: whether the other
+// key's serial number sorts after the key's own or before it.
+class RecoveringOverAnotherKey : public Recovering, public ::testing::WithParamInterface<uint8_t> {};
+
+TEST_P(RecoveringOverAnotherKey, AKeyHoldingAnotherKeysConfigKeepsTheCopy) {
+    Bytes theirs = kConfig;
+    theirs[25] = GetParam();
     leave_unfinished(false, false);
-    platform.add_file(kRoot + L"CONFIG", kAnotherKeysConfig);
+    platform.add_file(kRoot + L"CONFIG", theirs);
     platform.message_box_answers = {kAnswerYes};
 
     start_again();
@@ -350,10 +355,12 @@ TEST_F(Recovering, AKeyHoldingAnotherKeysConfigKeepsTheCopy) {
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0], kPutBack + L"\n" + kSerialLine);
     EXPECT_EQ(shown[1].compare(0, kNotBack.size(), kNotBack), 0);
-    EXPECT_EQ(platform.file_bytes(kRoot + L"CONFIG"), kAnotherKeysConfig);
+    EXPECT_EQ(platform.file_bytes(kRoot + L"CONFIG"), theirs);
     ASSERT_EQ(backups().size(), 1u);
     EXPECT_EQ(platform.file_bytes(backups()[0] + L"\\CONFIG"), kConfig);
 }
+
+INSTANTIATE_TEST_SUITE_P(SerialNumbers, RecoveringOverAnotherKey, ::testing::Values(uint8_t{4}, uint8_t{6}));
 
 TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYes) {
     // The key's files are only in the folder; the key itself is gone for good.
