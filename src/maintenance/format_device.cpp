@@ -125,10 +125,9 @@ FormatOutcome FormatRun::format_and_put_back(const KeyIdentity& key) {
 FormatOutcome FormatRun::put_back(const KeyIdentity& formatted_volume) {
     KeyIdentity formatted = formatted_volume;
     // Without the word in its label the key would never be found again.
-    const bool labelled = label_names_key(formatted.label) || set_key_label(s_.volumes, formatted.root, key_.label);
-    if (labelled && !label_names_key(formatted.label)) {
-        formatted.label = key_.label;
-    }
+    // The key is remembered by the label the volume has now.
+    const bool labelled =
+        label_names_key(formatted.label) || set_key_label(s_.volumes, formatted.root, key_.label, formatted.label);
     // A format gives the volume a new serial number; it is still the key shown.
     s_.device.remember_key(formatted);
     // A CONFIG that cannot be written goes back as it was, from the backup; so

@@ -55,15 +55,18 @@ bool holds_nothing(FileSystem& files, const std::wstring& root) {
     return folder && holds_nothing(*folder);
 }
 
-bool set_key_label(Volumes& volumes, const std::wstring& root, const std::wstring& label) {
-    if (volumes.set_volume_label(root, label)) {
-        return true;
-    }
+bool set_key_label(Volumes& volumes, const std::wstring& root, const std::wstring& label, std::wstring& given) {
     const std::wstring fitted = label.substr(0, kFatLabelLength);
-    if (fitted != label && label_names_key(fitted) && volumes.set_volume_label(root, fitted)) {
-        return true;
+    if (volumes.set_volume_label(root, label)) {
+        given = label;
+    } else if (fitted != label && label_names_key(fitted) && volumes.set_volume_label(root, fitted)) {
+        given = fitted;
+    } else if (label != kVolumeWord && volumes.set_volume_label(root, kVolumeWord)) {
+        given = kVolumeWord;
+    } else {
+        return false;
     }
-    return label != kVolumeWord && volumes.set_volume_label(root, kVolumeWord);
+    return true;
 }
 
 }  // namespace lanternbook

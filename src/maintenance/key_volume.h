@@ -19,8 +19,9 @@ namespace lanternbook {
 [[nodiscard]] bool holds_nothing(FileSystem& files, const std::wstring& root);
 // Gives the volume at `root` the key's `label`, or, where the volume takes
 // no label that long (FAT keeps 11 characters), the part of it that still
-// names a key, or the volume word alone. False when no label naming a key
-// could be set.
-[[nodiscard]] bool set_key_label(Volumes& volumes, const std::wstring& root, const std::wstring& label);
+// names a key, or the volume word alone, and gives it in `given`. False,
+// with `given` untouched, when no label naming a key could be set.
+[[nodiscard]] bool set_key_label(Volumes& volumes, const std::wstring& root, const std::wstring& label,
+                                 std::wstring& given);
 
 }  // namespace lanternbook

@@ -221,7 +221,8 @@ Recovery put_back_onto(UnfinishedFormat& unfinished, const std::wstring& root, b
         }
     }
     // Without the word in its label the drive would never be found as the key.
-    const bool labelled = label_names_key(target.label) || set_key_label(s.volumes, root, record.label);
+    std::wstring given;
+    const bool labelled = label_names_key(target.label) || set_key_label(s.volumes, root, record.label, given);
     // An empty drive that cannot be named the key would hold files no search finds: it gets none.
     if (!labelled && must_be_empty) {
         return Recovery::failed;

@@ -361,6 +361,39 @@ public:
     }
 };
 
+// The key goes once TACHO's listing after its deletes showed every download gone.
+class PulledAfterTheLastListing : public FakePlatform {
+public:
+    Lookup held_listing(const std::wstring& folder, const std::wstring& pattern,
+                        const std::vector<FolderEntry>& every, std::vector<FolderEntry>& entries) override {
+        const Lookup listed = FakePlatform::held_listing(folder, pattern, every, entries);
+        if (to_upper_ascii(folder) == L"K:\\TACHO" && ++tacho_listings == 2) {
+            pulled = remove_drive(L'K');
+        }
+        return listed;
+    }
+
+    int tacho_listings = 0;
+    int pulled = -1;
+};
+
+TEST(EraseDownloadsKeyPulled, AKeyPulledAfterItsLastDownloadWasSeenGoneWasErased) {
+    PulledAfterTheLastListing platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_folder(L"K:\\CARD");
+    platform.add_folder(L"K:\\TACHO");
+    platform.add_file(L"K:\\CARD\\a.ddd", "download");
+    platform.add_file(L"K:\\TACHO\\b.ddd", "download");
+    DeviceDrive device(platform, platform);
+
+    const EraseResult result = erase_downloads_on(device.find_key(), device, platform);
+
+    ASSERT_EQ(platform.tacho_listings, 2);
+    ASSERT_GE(platform.pulled, 0);
+    EXPECT_EQ(result.outcome, EraseOutcome::erased);
+    EXPECT_EQ(result.deleted, 2u);
+}
+
 TEST(EraseDownloadsListing, WhatAFailedListingListedIsLeftAndTheRunSaysSo) {
     BrokenCardListing platform;
     platform.add_drive(L'K', L"VOLKARIS (K:)");

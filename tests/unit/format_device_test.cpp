@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <vector>
@@ -262,6 +263,20 @@ TEST_F(FormatDevice, KeyRelabelledByTheFormatGetsEverythingBackAndItsLabel) {
     // The other key found by a new search gets nothing.
     EXPECT_TRUE(platform.paths_under(L"L:\\").empty());
     expect_no_backup_left();
+}
+
+// After a format the key is known by the label its volume has: the key's own,
+// the part of it FAT keeps, or the one the shell's format gave it.
+TEST_F(FormatDevice, TheKeyIsRememberedByTheLabelItsVolumeHasNow) {
+    for (const wchar_t* given_by_the_format : {L"NEW VOLUME", L"VOLKARIS 7"}) {
+        SCOPED_TRACE(std::string(given_by_the_format, given_by_the_format + std::wcslen(given_by_the_format)));
+        install_key(L'K');
+        platform.on_shell_format = [&](int) { platform.reformat_drive(L'K', given_by_the_format); };
+
+        EXPECT_EQ(run(), FormatOutcome::formatted);
+
+        EXPECT_EQ(device.key().label, platform.volume_label(L'K'));
+    }
 }
 
 TEST_F(FormatDevice, IncompleteBackupMeansNoFormat) {
