@@ -131,7 +131,7 @@ Exit run_erase(Invocation& call) {
     if (listing.interrupted) {
         return reported(call, nothing_done, *root, false, archiving);
     }
-    const std::size_t count = events_of(listing, EraseEvent::Kind::deleted).size();
+    const std::size_t count = listing.result.deleted;
     // Nothing to delete needs no one's yes: what would be skipped is told all the same.
     if (count == 0) {
         return reported(call, listing, *root, false, archiving);
@@ -216,7 +216,7 @@ bool listed_key(Invocation& call, const KeyTarget& target, const ArchivePlace* a
     }
     if (call.options.has("--dry-run")) {
         const EraseReport listing = erase->run(EraseMode::dry_run, archive != nullptr, archive);
-        outcome.line = "would delete " + count_of(events_of(listing, EraseEvent::Kind::deleted).size());
+        outcome.line = "would delete " + count_of(listing.result.deleted);
         outcome.fields = report_fields(call, listing, true, archive);
         if (!call.options.has("--json")) {
             // Each path of the listing, then the key's line.
@@ -228,7 +228,7 @@ bool listed_key(Invocation& call, const KeyTarget& target, const ArchivePlace* a
     const std::size_t count =
         call.options.has("--yes")
             ? 1
-            : events_of(erase->run(EraseMode::dry_run, false, nullptr), EraseEvent::Kind::deleted).size();
+            : erase->run(EraseMode::dry_run, false, nullptr).result.deleted;
     total += count;
     erasing.push_back(Erasing{std::move(erase), count});
     return true;
@@ -242,7 +242,7 @@ KeyOutcome erased_key(const Invocation& call, Erasing& one, const ArchivePlace* 
     outcome.key = one.key->key().root;
     const std::string shown = shown_key(call, outcome.key);
     const EraseReport report = one.count == 0 ? EraseReport{} : one.key->run(EraseMode::erase, keeper, archive);
-    const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
+    const std::size_t deleted = report.result.deleted;
     const std::vector<const EraseEvent*> failed = events_of(report, EraseEvent::Kind::not_deleted);
     outcome.fields = report_fields(call, report, false, archive);
     outcome.line = "deleted " + count_of(deleted) +
@@ -355,7 +355,7 @@ void print_listing(Invocation& call, const EraseReport& report) {
 void print_summary(Invocation& call, const EraseReport& report, const std::string& shown_root,
                    const ArchivePlace* archive) {
     const std::vector<const EraseEvent*> skipped = events_of(report, EraseEvent::Kind::skipped);
-    const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
+    const std::size_t deleted = report.result.deleted;
     call.out << "deleted " << count_of(deleted) << " from " << shown_root;
     if (archive != nullptr && deleted > 0) {
         const auto already = static_cast<std::size_t>(std::count_if(
@@ -374,7 +374,7 @@ void print_summary(Invocation& call, const EraseReport& report, const std::strin
 Exit reported(Invocation& call, const EraseReport& report, const std::wstring& root, bool dry_run,
               const ArchivePlace* archive) {
     const std::string shown_root = shown_path(root, call.services.separator);
-    const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
+    const std::size_t deleted = report.result.deleted;
     const bool gone = report.result.outcome == EraseOutcome::key_changed;
     if (call.options.has("--json")) {
         print_json(call, report, root, dry_run, archive);

@@ -12,9 +12,14 @@ namespace {
 // Notes each download as the run meets it, and asks it to stop once Ctrl-C was pressed.
 class Recorder : public EraseObserver {
 public:
-    explicit Recorder(Terminal& terminal, std::vector<EraseEvent>& events) : terminal_(terminal), events_(events) {}
+    Recorder(Terminal& terminal, std::vector<EraseEvent>& events, bool deleted_too)
+        : terminal_(terminal), events_(events), deleted_too_(deleted_too) {}
 
-    void deleted(const std::wstring& path) override { events_.push_back({EraseEvent::Kind::deleted, path, {}}); }
+    void deleted(const std::wstring& path) override {
+        if (deleted_too_) {
+            events_.push_back({EraseEvent::Kind::deleted, path, {}});
+        }
+    }
     void skipped(const std::wstring& path, SkipReason reason) override {
         events_.push_back({EraseEvent::Kind::skipped, path, reason_text(reason)});
     }
@@ -35,6 +40,8 @@ private:
 
     Terminal& terminal_;
     std::vector<EraseEvent>& events_;
+    // An erase of 100,000 that only tells its count keeps no path of what it deleted.
+    const bool deleted_too_;
 };
 
 // A path compared as the system compares it: Windows' drive letters and names in any case.
@@ -81,7 +88,8 @@ KeyErase::KeyErase(Invocation& call, const std::wstring& root)
 EraseReport KeyErase::run(EraseMode mode, bool keeper, const ArchivePlace* archive) {
     Services& services = call_.services;
     EraseReport report;
-    Recorder recorder(services.terminal, report.events);
+    Recorder recorder(services.terminal, report.events,
+                      mode == EraseMode::dry_run || keeper || archive != nullptr || call_.options.has("--json"));
     std::unique_ptr<DownloadArchive> keeping;
     if (archive != nullptr) {
         std::vector<uint8_t> config;
@@ -105,7 +113,7 @@ EraseReport KeyErase::run(EraseMode mode, bool keeper, const ArchivePlace* archi
 }
 
 bool KeyErase::journaled(ChangeJournal& journal, const EraseReport& report, std::string& error) {
-    if (events_of(report, EraseEvent::Kind::deleted).empty()) {
+    if (report.result.deleted == 0) {
         return true;
     }
     std::vector<uint8_t> config;

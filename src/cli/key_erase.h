@@ -25,7 +25,10 @@ struct EraseEvent {
 };
 
 struct EraseReport {
+    // result.deleted counts the downloads deleted (in a dry run: that would be).
     EraseResult result;
+    // Skips and failures; downloads deleted only where they are shown or kept:
+    // a dry run, --json, a keeper.
     std::vector<EraseEvent> events;
     bool interrupted = false;
     // What was kept of each download deleted (or, in a dry run, that would be), in the order met.

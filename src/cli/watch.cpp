@@ -234,7 +234,7 @@ void Watch::erase(const std::wstring& root, nlohmann::ordered_json& result, std:
         return;
     }
     const EraseReport report = erasing.run(EraseMode::erase, true, archive_);
-    const std::size_t deleted = events_of(report, EraseEvent::Kind::deleted).size();
+    const std::size_t deleted = report.result.deleted;
     const std::vector<const EraseEvent*> failed = events_of(report, EraseEvent::Kind::not_deleted);
     result["deleted"] = deleted;
     result["archived"] = archive_ != nullptr ? nlohmann::ordered_json(report.kept.size()) : nlohmann::ordered_json();
