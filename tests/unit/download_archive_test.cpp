@@ -155,6 +155,35 @@ TEST_F(Archive, EachDownloadGoesOnlyAfterAWholeCopyWithItsTime) {
     }
 }
 
+// A download longer than one read comes into the archive whole and in order,
+// and afterwards each download is found by its path with where it went.
+TEST_F(Archive, ALongDownloadComesWholeAndEachIsFoundByItsPath) {
+    Bytes long_one(150000);
+    for (std::size_t i = 0; i < long_one.size(); ++i) {
+        long_one[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    }
+    platform.add_file(L"K:\\TACHO\\M_2.ddd", long_one);
+    const KeyIdentity key = device.key_at(L"K:\\");
+    std::unique_ptr<Folder> archive = platform.open_folder(kArchive);
+    ASSERT_TRUE(archive);
+    DownloadArchive keeper(session, platform, *archive, kArchive, L"QVX-05-4660");
+
+    const EraseResult result = erase_downloads_keeping(key, device, platform, nullptr, EraseMode::erase, keeper);
+
+    EXPECT_EQ(result.deleted, kDownloads.size() + 1);
+    EXPECT_EQ(platform.file_bytes(archived_path(L"K:\\TACHO\\M_2.ddd")), long_one);
+    std::vector<std::wstring> paths{L"K:\\TACHO\\M_2.ddd"};
+    for (const auto& download : kDownloads) {
+        paths.push_back(download.first);
+    }
+    for (const std::wstring& path : paths) {
+        const KeptDownload* kept = keeper.kept_of(path);
+        ASSERT_NE(kept, nullptr) << utf8_from_wide(path);
+        EXPECT_EQ(kept->archived, archived_path(path));
+    }
+    EXPECT_EQ(keeper.kept_of(L"K:\\TACHO\\none.ddd"), nullptr);
+}
+
 TEST_F(Archive, ACopyCutShortLeavesItsDownloadOnTheKey) {
     platform.write_limit = 10;
     std::vector<KeptDownload> kept;

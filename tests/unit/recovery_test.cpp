@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/device_drive.h"
@@ -96,6 +97,37 @@ TEST(BackupRecordLayout, ReadsBackWhatItWrites) {
 
 // A backup an earlier version left has no attributes and no hashes: it is
 // still read, and said to be of that kind.
+// Two records that differ in any one field are different, whichever of them holds the larger value:
+// the layout test above relies on it.
+TEST(BackupRecordLayout, RecordsDifferingInOneFieldAreNotTheSame) {
+    const std::vector<std::pair<const char*, std::function<void(BackupRecord&)>>> changes{
+        {"serial before", [](BackupRecord& r) { ++r.serial_before; }},
+        {"serial after", [](BackupRecord& r) { ++r.serial_after; }},
+        {"label", [](BackupRecord& r) { r.label += L'X'; }},
+        {"volume bytes", [](BackupRecord& r) { ++r.volume_bytes; }},
+        {"identity", [](BackupRecord& r) { ++r.identity[0]; }},
+        {"year", [](BackupRecord& r) { ++r.made.year; }},
+        {"month", [](BackupRecord& r) { ++r.made.month; }},
+        {"day", [](BackupRecord& r) { ++r.made.day; }},
+        {"hour", [](BackupRecord& r) { ++r.made.hour; }},
+        {"minute", [](BackupRecord& r) { ++r.made.minute; }},
+        {"second", [](BackupRecord& r) { ++r.made.second; }},
+        {"held", [](BackupRecord& r) { r.held[1] = true; }},
+        {"size", [](BackupRecord& r) { ++r.sizes[0]; }},
+        {"attributes", [](BackupRecord& r) { ++r.attributes[0]; }},
+        {"hash", [](BackupRecord& r) { ++r.hashes[0]; }},
+        {"hashed", [](BackupRecord& r) { r.hashed = false; }},
+    };
+    const BackupRecord record = sample_record();
+    EXPECT_TRUE(record == sample_record());
+    for (const auto& [field, change] : changes) {
+        BackupRecord changed = sample_record();
+        change(changed);
+        EXPECT_FALSE(changed == record) << field;
+        EXPECT_FALSE(record == changed) << field;
+    }
+}
+
 TEST(BackupRecordLayout, ARecordOfTheFirstLayoutIsStillRead) {
     Bytes first = encode_record(sample_record());
     first.resize(kFirstLayoutLength);
@@ -379,6 +411,12 @@ TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYe
         {"not empty", [](FakePlatform& p) { p.add_file(L"A:\\photo.jpg", "photo"); }, std::nullopt, false},
         {"another size", [](FakePlatform& p) { p.volume_size = 4000ull * 1024 * 1024; }, std::nullopt, false},
         {"the user says no", [](FakePlatform&) {}, kAnswerNo, false},
+        {"empty but for what Windows keeps on any volume, and the user says no",
+         [](FakePlatform& p) {
+             p.add_folder(L"A:\\System Volume Information");
+             p.add_folder(L"A:\\$RECYCLE.BIN");
+         },
+         kAnswerNo, false},
         {"the user says yes", [](FakePlatform&) {}, kAnswerYes, true},
     };
     for (const Case& row : cases) {
