@@ -287,6 +287,39 @@ TEST_F(Recovering, AKeyThatHasEverythingLosesTheFolderQuietly) {
     EXPECT_TRUE(key_whole());
 }
 
+// What each format cut short came to: kept when the user said no, failed when a yes could not put it back.
+TEST_F(Recovering, EachFormatCutShortTellsWhatItCameTo) {
+    struct Case {
+        const char* label;
+        int answer;
+        bool put_back_fails;
+        Recovery came_to;
+    };
+    const Case cases[] = {
+        {"no", kAnswerNo, false, Recovery::kept},
+        {"yes, and the put-back fails", kAnswerYes, true, Recovery::failed},
+        {"yes", kAnswerYes, false, Recovery::put_back},
+    };
+    leave_unfinished(true, true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        platform.message_box_answers = {c.answer};
+        if (c.put_back_fails) {
+            platform.unopenable_paths.insert(L"K:\\OSTREVAN.EXE.NEW");
+        }
+        std::vector<UnfinishedFormat> found;
+        ASSERT_EQ(find_unfinished_formats(platform, found), Lookup::found);
+        ASSERT_EQ(found.size(), 1u);
+        DeviceDrive device(platform, platform);
+
+        EXPECT_EQ(finish_unfinished_format(found[0], RecoveryServices{device, platform, platform, platform}, platform,
+                                           strings),
+                  c.came_to);
+        platform.unopenable_paths.clear();
+        platform.message_boxes.clear();
+    }
+}
+
 TEST_F(Recovering, AKeyLeftFormattedIsOfferedItsFilesBack) {
     struct Case {
         const char* label;
