@@ -88,8 +88,6 @@ KeyErase::KeyErase(Invocation& call, const std::wstring& root)
 EraseReport KeyErase::run(EraseMode mode, bool keeper, const ArchivePlace* archive) {
     Services& services = call_.services;
     EraseReport report;
-    Recorder recorder(services.terminal, report.events,
-                      mode == EraseMode::dry_run || keeper || archive != nullptr || call_.options.has("--json"));
     std::unique_ptr<DownloadArchive> keeping;
     if (archive != nullptr) {
         std::vector<uint8_t> config;
@@ -99,6 +97,8 @@ EraseReport KeyErase::run(EraseMode mode, bool keeper, const ArchivePlace* archi
     } else if (keeper) {
         keeping = std::make_unique<DownloadArchive>(services.session, services.files);
     }
+    Recorder recorder(services.terminal, report.events,
+                      mode == EraseMode::dry_run || keeping != nullptr || call_.options.has("--json"));
     report.result = keeping ? erase_downloads_keeping(key_, device_, services.clock, &recorder, mode, *keeping)
                             : erase_downloads_on(key_, device_, services.clock, &recorder, mode);
     report.interrupted = report.result.outcome == EraseOutcome::stopped;

@@ -361,6 +361,15 @@ public:
     }
 };
 
+// A key at K: with one download in CARD and one in TACHO.
+void add_key_with_a_download_in_each_folder(FakePlatform& platform) {
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_folder(L"K:\\CARD");
+    platform.add_folder(L"K:\\TACHO");
+    platform.add_file(L"K:\\CARD\\a.ddd", "download");
+    platform.add_file(L"K:\\TACHO\\b.ddd", "download");
+}
+
 // The key goes once TACHO's listing after its deletes showed every download gone.
 class PulledAfterTheLastListing : public FakePlatform {
 public:
@@ -379,11 +388,7 @@ public:
 
 TEST(EraseDownloadsKeyPulled, AKeyPulledAfterItsLastDownloadWasSeenGoneWasErased) {
     PulledAfterTheLastListing platform;
-    platform.add_drive(L'K', L"VOLKARIS (K:)");
-    platform.add_folder(L"K:\\CARD");
-    platform.add_folder(L"K:\\TACHO");
-    platform.add_file(L"K:\\CARD\\a.ddd", "download");
-    platform.add_file(L"K:\\TACHO\\b.ddd", "download");
+    add_key_with_a_download_in_each_folder(platform);
     DeviceDrive device(platform, platform);
 
     const EraseResult result = erase_downloads_on(device.find_key(), device, platform);
@@ -396,11 +401,7 @@ TEST(EraseDownloadsKeyPulled, AKeyPulledAfterItsLastDownloadWasSeenGoneWasErased
 
 TEST(EraseDownloadsListing, WhatAFailedListingListedIsLeftAndTheRunSaysSo) {
     BrokenCardListing platform;
-    platform.add_drive(L'K', L"VOLKARIS (K:)");
-    platform.add_folder(L"K:\\CARD");
-    platform.add_folder(L"K:\\TACHO");
-    platform.add_file(L"K:\\CARD\\a.ddd", "download");
-    platform.add_file(L"K:\\TACHO\\b.ddd", "download");
+    add_key_with_a_download_in_each_folder(platform);
     DeviceDrive device(platform, platform);
 
     const EraseResult result = erase_downloads_on(device.find_key(), device, platform);
