@@ -850,6 +850,13 @@ def target_files(patterns):
     return files
 
 
+def on_lines(mutants, places):
+    """The mutants on the given "path:line" places (all of them when there are none)."""
+    if not places:
+        return list(mutants)
+    return [m for m in mutants if f"{m.path}:{m.line}" in set(places)]
+
+
 def select(all_mutants, sample, seed):
     if sample is None or sample >= len(all_mutants):
         return list(all_mutants)
@@ -1127,6 +1134,8 @@ def parse_arguments(argv):
                         help="comma-separated families or operators to use (default all; see --list-operators)")
     parser.add_argument("--list-operators", action="store_true", help="list the operator families and exit")
     parser.add_argument("--sample", type=int, metavar="N", help="run N mutants picked at random")
+    parser.add_argument("--at", action="append", metavar="PATH:LINE",
+                        help="only the mutants on this line (again for more), e.g. to judge survivors anew")
     parser.add_argument("--seed", type=int, default=DEFAULT_SEED, help=f"seed of --sample (default {DEFAULT_SEED})")
     parser.add_argument("--resume", action="store_true", help=f"go on from {BUILD_DIR}/state.json")
     parser.add_argument("--equivalent", default=DEFAULT_EQUIVALENT, metavar="FILE",
@@ -1181,6 +1190,7 @@ def main(argv=None):
         state = json.loads(state_path.read_text())
         args.targets, args.sample, args.seed = state["patterns"], state["sample"], state["seed"]
         args.operators = state.get("operators")
+        args.at = state.get("at")
     patterns = args.targets or DEFAULT_TARGETS
     files = target_files(patterns)
     if not files:
@@ -1189,7 +1199,7 @@ def main(argv=None):
     sources = {path: read_source(path) for path in files}
     every_mutant = [m for path in files for m in mutants_of(path, sources[path])]
     operators = args.operators or OPERATOR_NAMES
-    all_mutants = [m for m in every_mutant if m.operator in operators]
+    all_mutants = on_lines([m for m in every_mutant if m.operator in operators], args.at)
     mutants = select(all_mutants, args.sample, args.seed)
     equivalents_path = ROOT / args.equivalent
     equivalents = read_equivalents(equivalents_path)
@@ -1212,7 +1222,7 @@ def main(argv=None):
             return 1
     else:
         state = {"patterns": patterns, "sample": args.sample, "seed": args.seed, "operators": args.operators,
-                 "sources": hashes, "mutants": [m.key for m in mutants], "results": {}}
+                 "at": args.at, "sources": hashes, "mutants": [m.key for m in mutants], "results": {}}
 
     build = Build(work_dir, args.jobs, args.timeout)
     interrupt_on_termination()

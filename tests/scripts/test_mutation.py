@@ -217,6 +217,13 @@ class Sample(unittest.TestCase):
         self.assertEqual(first, sorted(first, key=mutants.index))
         self.assertEqual(mutation.select(mutants, len(mutants) + 1, seed=4), mutants)
 
+    def test_places_keep_only_the_mutants_on_their_lines(self):
+        mutants = mutation.mutants_of("x.cpp", "int f(int a) {\nif (a < 1) {\ng(a);\n}\nreturn a == 2;\n}\n")
+        kept = mutation.on_lines(mutants, ["x.cpp:2", "y.cpp:5"])
+        self.assertTrue(kept)
+        self.assertEqual(kept, [m for m in mutants if m.line == 2])
+        self.assertEqual(mutation.on_lines(mutants, None), mutants)
+
 
 class FakeBuild:
     """Answers of a build tree: whether the object and the tests build, the object's bytes, the

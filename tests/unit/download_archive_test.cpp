@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,73 @@ TEST_F(Archive, ALongDownloadComesWholeAndEachIsFoundByItsPath) {
     EXPECT_EQ(keeper.kept_of(L"K:\\TACHO\\none.ddd"), nullptr);
 }
 
+// A name in the archive holding the download's bytes and more is another
+// file: the copy goes under the next name, even when the download fills
+// whole reads exactly.
+TEST_F(Archive, AnArchivedFileLongerThanTheDownloadIsNoCopyOfIt) {
+    const Bytes download(65536, 'd');
+    Bytes longer = download;
+    longer.push_back('+');
+    platform.add_file(L"K:\\TACHO\\M_2.ddd", download);
+    platform.add_folder(L"D:\\Archive\\QVX-05-4660");
+    platform.add_folder(L"D:\\Archive\\QVX-05-4660\\TACHO");
+    platform.add_file(L"D:\\Archive\\QVX-05-4660\\TACHO\\M_2.ddd", longer);
+
+    std::vector<KeptDownload> kept;
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+
+    EXPECT_EQ(platform.file_bytes(L"D:\\Archive\\QVX-05-4660\\TACHO\\M_2.ddd"), longer);
+    EXPECT_EQ(platform.file_bytes(L"D:\\Archive\\QVX-05-4660\\TACHO\\M_2~1.ddd"), download);
+}
+
+// Whenever another process makes the archive's folders, before or while
+// this erase makes them, every download goes into them.
+TEST_F(Archive, FoldersAnotherMakesMeanwhileAreUsed) {
+    const std::wstring folders[] = {L"D:\\Archive\\QVX-05-4660", L"D:\\Archive\\QVX-05-4660\\CARD",
+                                    L"D:\\Archive\\QVX-05-4660\\TACHO"};
+    const FakePlatform clean = platform;
+    std::vector<KeptDownload> kept;
+    platform.calls = 0;
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+    const int calls = platform.calls;
+    for (int at = 1; at <= calls; ++at) {
+        SCOPED_TRACE(at);
+        platform = clean;
+        platform.calls = 0;
+        platform.before_call = [this, at, &folders](int call) {
+            if (call == at) {
+                for (const std::wstring& folder : folders) {
+                    if (!platform.exists(folder)) {
+                        platform.add_folder(folder);
+                    }
+                }
+            }
+        };
+        const EraseResult result = erase(kept);
+        platform.before_call = nullptr;
+        EXPECT_EQ(result.outcome, EraseOutcome::erased);
+        for (const auto& [path, text] : kDownloads) {
+            EXPECT_FALSE(platform.exists(path));
+            EXPECT_EQ(platform.file_bytes(archived_path(path)), bytes_of(text));
+        }
+    }
+}
+
+// A link among the downloads is told as skipped and neither copied nor followed.
+TEST_F(Archive, ALinkAmongTheDownloadsIsSkipped) {
+    platform.add_file(L"D:\\theirs.ddd", "theirs");
+    platform.add_file_link(L"K:\\CARD\\C_3.DDD", L"D:\\theirs.ddd");
+
+    std::vector<KeptDownload> kept;
+    const EraseResult result = erase(kept);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::skipped_some);
+    EXPECT_EQ(result.skipped, 1u);
+    EXPECT_EQ(result.deleted, kDownloads.size());
+    EXPECT_EQ(platform.file_bytes(L"D:\\theirs.ddd"), bytes_of("theirs"));
+    EXPECT_FALSE(platform.exists(archived_path(L"K:\\CARD\\C_3.DDD")));
+}
+
 TEST_F(Archive, ACopyCutShortLeavesItsDownloadOnTheKey) {
     platform.write_limit = 10;
     std::vector<KeptDownload> kept;
@@ -226,6 +294,35 @@ TEST_F(Archive, NoDownloadIsLostWhateverCallFails) {
             }
         }
     }
+}
+
+// A write that stores less than it says is caught by reading the copy back:
+// the download stays and the copy's helper goes.
+TEST_F(Archive, ACopyThatReadsBackOtherwiseGoesAndItsDownloadStays) {
+    const FakePlatform clean = platform;
+    std::vector<KeptDownload> kept;
+    platform.calls = 0;
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+    const int calls = platform.calls;
+    int caught = 0;
+    for (int lying = 1; lying <= calls; ++lying) {
+        SCOPED_TRACE(lying);
+        platform = clean;
+        platform.calls = 0;
+        platform.lying_write_call = lying;
+        const EraseResult result = erase(kept);
+        platform.lying_write_call.reset();
+        caught += result.outcome == EraseOutcome::incomplete ? 1 : 0;
+        for (const std::wstring& path : platform.paths_under(L"D:\\ARCHIVE\\")) {
+            EXPECT_EQ(path.find(L".COPYING"), std::wstring::npos) << utf8_from_wide(path);
+        }
+        for (const auto& [path, text] : kDownloads) {
+            const std::optional<Bytes> copy = platform.file_bytes(archived_path(path));
+            EXPECT_TRUE(platform.exists(path) || copy == bytes_of(text)) << utf8_from_wide(path) << " is lost";
+            EXPECT_TRUE(!copy || copy == bytes_of(text)) << "a name holds the whole copy or nothing";
+        }
+    }
+    EXPECT_EQ(caught, static_cast<int>(kDownloads.size())) << "one lying write for each copy";
 }
 
 TEST(JournalLine, OneLineOfJsonWhateverTheNamesHold) {

@@ -2,12 +2,14 @@
 // never over an entry already there, and nothing of another key kept.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "device/device_drive.h"
 #include "fakes/fake_platform.h"
 #include "text/text_utils.h"
+#include "text/utf8_text.h"
 #include "platform_variants.h"
 
 namespace lanternbook {
@@ -62,6 +64,32 @@ TEST(KeyFiles, AFileThatCannotTellWhereItIsIsLeftAlone) {
     EXPECT_NE(device.write_config(key, DeviceConfig{}), ConfigWrite::written);
 
     EXPECT_EQ(platform.world(), before);
+}
+
+// A folder is in place only at its very path on the key's volume, whichever
+// way the path it is at sorts against the one it should be at.
+TEST(KeyFiles, AFolderIsInPlaceOnlyAtItsOwnPathOnTheKeysVolume) {
+    FakePlatform platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    for (const wchar_t* folder : {L"K:\\CARD", L"K:\\OLD", L"K:\\OLD\\CARD", L"K:\\AAA", L"C:\\CARD"}) {
+        platform.add_folder(folder);
+    }
+    DeviceDrive device(platform, platform);
+    const KeyIdentity key = device.key_at(L"K:\\");
+    struct Case {
+        const wchar_t* at;
+        bool in_place;
+    };
+    const Case cases[] = {
+        {L"K:\\CARD", true}, {L"k:\\card\\", true}, {L"K:\\OLD\\CARD", false},
+        {L"K:\\AAA", false}, {L"C:\\CARD", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(utf8_from_wide(c.at));
+        std::unique_ptr<Folder> folder = platform.open_folder(c.at);
+        ASSERT_TRUE(folder);
+        EXPECT_EQ(DeviceDrive::still_in_place(*folder, key, L"K:\\CARD"), c.in_place);
+    }
 }
 
 // A file made on a volume that took the key's letter is undone through its own handle.

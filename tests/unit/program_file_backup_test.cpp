@@ -207,6 +207,34 @@ TEST_F(ProgramFileBackupRun, EveryFileWholeOrNoBackupAtAll) {
     }
 }
 
+// Whatever call fails, a backup that is made is held against every other
+// process from the start, and one that is not made leaves nothing behind.
+TEST_F(ProgramFileBackupRun, AMadeBackupIsHeldAndAFailedOneLeavesNothing) {
+    const FakePlatform clean = platform;
+    platform.calls = 0;
+    ASSERT_TRUE(ProgramFileBackup(device, platform, platform).backup(key()));
+    const int calls = platform.calls;
+    for (int failing = 1; failing <= calls; ++failing) {
+        SCOPED_TRACE(failing);
+        platform = clean;
+        const std::vector<std::wstring> before = everything();
+        platform.calls = 0;
+        platform.failing_call = failing;
+        ProgramFileBackup backup(device, platform, platform);
+        const bool made = backup.backup(key());
+        platform.failing_call.reset();
+        if (!made) {
+            EXPECT_EQ(everything(), before);
+            continue;
+        }
+        std::unique_ptr<Folder> folder = platform.open_folder(backup.backup_folder());
+        ASSERT_TRUE(folder);
+        platform.process = 2;
+        EXPECT_FALSE(folder->lock(0)) << "another process takes a backup in the making";
+        platform.process = 1;
+    }
+}
+
 TEST_F(ProgramFileBackupRun, TakenNamesAreSkippedAndNeverEmptied) {
     // The first names the clock gives are taken by folders and files of others.
     platform.add_folder(platform.temp_path + L"\\volkaris0A1E0000");

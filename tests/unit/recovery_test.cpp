@@ -163,7 +163,7 @@ TEST(BackupRecordLayout, RefusesAnythingButAWholeRecordWithEveryFieldInItsRange)
         {"no day 0", changed(kMadeAt + 4, 0)},
         {"no hour 24", changed(kMadeAt + 6, 24)},
         {"no second 60", changed(kMadeAt + 10, 60)},
-        {"a file flag that is no flag", changed(kFilesAt, 2)},
+        {"a file flag that is no flag", changed(kFilesAt + 9, 2)},
         {"a file larger than the volume", changed(kFilesAt + 9 * 2 + 1, 1)},
         {"a size for a file not held", changed(kFilesAt + 9 + 1, 1)},
         {"a label too long", changed(kLabelAt, 33)},
@@ -426,6 +426,55 @@ TEST_P(RecoveringOverAnotherKey, AKeyHoldingAnotherKeysConfigKeepsTheCopy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SerialNumbers, RecoveringOverAnotherKey, ::testing::Values(uint8_t{4}, uint8_t{6}));
+
+// The key's own CONFIG saved since with other settings is the key's: it stays
+// as saved, the rest comes back and the copy goes.
+TEST_F(Recovering, TheKeysOwnConfigSavedSinceStaysAsSaved) {
+    Bytes saved = kConfig;
+    saved[0] = '0';
+    leave_unfinished(true, true);
+    platform.add_file(kRoot + L"CONFIG", saved);
+    platform.message_box_answers = {kAnswerYes};
+
+    start_again();
+
+    EXPECT_EQ(texts(), std::vector<std::wstring>{kPutBack + L"\n" + kSerialLine});
+    EXPECT_EQ(platform.file_bytes(kRoot + L"CONFIG"), saved);
+    EXPECT_EQ(platform.file_bytes(kRoot + L"ostrevan.exe"), bytes_of(L"program ostrevan.exe"));
+    EXPECT_TRUE(backups().empty());
+}
+
+// A put-back onto an empty drive cut short is finished on that drive at the
+// next start, though it holds part of the files by then.
+TEST_F(Recovering, APutBackOntoAnEmptyDriveCutShortIsFinishedThere) {
+    leave_unfinished(false, false);
+    platform.remove_drive(L'K');
+    platform.add_drive(L'A', L" (A:)");
+    platform.removable_drives = {L'A'};
+    platform.volume_size = kKeySize;
+    // Without CONFIG the drive is known by no label: only by its serial number.
+    platform.unopenable_paths.insert(L"A:\\CONFIG.NEW");
+    platform.message_box_answers = {kAnswerYes};
+
+    start_again();
+
+    std::vector<std::wstring> shown = texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].compare(0, kNotBack.size(), kNotBack), 0);
+    ASSERT_TRUE(platform.exists(L"A:\\ostrevan.exe"));
+    ASSERT_FALSE(platform.exists(L"A:\\CONFIG"));
+    platform.unopenable_paths.clear();
+    platform.message_box_answers = {kAnswerYes};
+
+    start_again();
+
+    shown = texts();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], kPutBack + L"\n" + kSerialLine);
+    EXPECT_EQ(platform.file_bytes(L"A:\\ostrevan.exe"), bytes_of(L"program ostrevan.exe"));
+    EXPECT_EQ(platform.file_bytes(L"A:\\CONFIG"), kConfig);
+    EXPECT_TRUE(backups().empty());
+}
 
 TEST_F(Recovering, OnlyAnEmptyRemovableDriveOfTheKeysSizeIsOfferedAndOnlyWithAYes) {
     // The key's files are only in the folder; the key itself is gone for good.
