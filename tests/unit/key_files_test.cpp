@@ -43,8 +43,10 @@ TEST(KeyFiles, NothingIsMadeWhereTheKeyCannotSayWhatIsThere) {
 
     device.ensure_date_file(key);
     EXPECT_FALSE(device.reset_date_file(key));
+    EXPECT_EQ(device.open_on_key(key, L"CONFIG", FileAccess::read, FileDisposition::open_existing), nullptr);
 
     EXPECT_FALSE(platform.exists(L"K:\\DATE"));
+    EXPECT_FALSE(platform.exists(L"K:\\CONFIG")) << "opening what is there makes nothing";
 }
 
 // A file that cannot tell where it is might be anywhere a link leads: it is
