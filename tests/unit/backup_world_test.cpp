@@ -269,6 +269,28 @@ TEST_F(BackupWorld, AVolumeSwappedInWhileTheQuestionIsOpenGetsNothing) {
     }
 }
 
+// The key relabelled while the question is open is no longer the volume
+// asked about: it gets nothing, and keeps the label it was given.
+TEST_F(BackupWorld, AKeyRelabelledWhileTheQuestionIsOpenGetsNothing) {
+    leave_unfinished();
+    platform.set_volume_serial(L'K', 0x4B45590A);
+    const std::vector<std::wstring> before = platform.paths_under(kRoot);
+    platform.while_asking = [this] {
+        static_cast<void>(platform.set_volume_label(kRoot, L"PHOTOS"));
+        platform.while_asking = nullptr;
+    };
+    platform.default_answer = kAnswerYes;
+
+    start_again();
+
+    const std::vector<std::wstring> shown = texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].compare(0, kKept.size(), kKept), 0);
+    EXPECT_EQ(platform.paths_under(kRoot), before);
+    EXPECT_EQ(platform.volume_label(L'K'), L"PHOTOS");
+    EXPECT_EQ(backups().size(), 1u);
+}
+
 // A temporary folder on the key, or leading onto it, would be wiped by the
 // format with the copies in it: the format does not start.
 TEST_F(BackupWorld, ATemporaryFolderOnTheKeyStopsTheFormatBeforeItStarts) {

@@ -624,6 +624,22 @@ TEST_F(EraseHeldFolders, ADeletionTheFolderBeliesIsReportedNotErased) {
                                                      L"kept K:\\CARD\\b.ddd (still there after it was deleted)"}));
 }
 
+// Each extension has its pass, so the folder read again lists what stayed in
+// another order than it was deleted in: every one is still found.
+TEST_F(EraseHeldFolders, DeletionsBeliedInAnotherOrderThanMadeAreAllReported) {
+    platform.add_file(L"K:\\CARD\\a.esm", "d");
+    platform.add_file(L"K:\\CARD\\b.ddd", "d");
+    platform.phantom_removes = {L"K:\\CARD\\A.ESM", L"K:\\CARD\\B.DDD"};
+    Told told;
+
+    const EraseResult result = erase(told);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
+    EXPECT_EQ(result.deleted, 0u);
+    EXPECT_EQ(told.lines, (std::vector<std::wstring>{L"kept K:\\CARD\\b.ddd (still there after it was deleted)",
+                                                     L"kept K:\\CARD\\a.esm (still there after it was deleted)"}));
+}
+
 TEST_F(EraseHeldFolders, AStopAskedForEndsTheRunBetweenDownloadsWithWhatWasDoneTold) {
     for (const wchar_t* name : {L"a.ddd", L"b.ddd", L"c.ddd"}) {
         platform.add_file(std::wstring(L"K:\\CARD\\") + name, "d");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
+#include "maintenance/backup_record.h"
 #include "maintenance/program_file_backup.h"
 #include "text/text_utils.h"
 
@@ -101,6 +102,16 @@ TEST_F(ProgramFileBackupRun, OnlyWhatIsMissingIsCopiedBack) {
     EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
     EXPECT_EQ(platform.file_bytes(L"K:\\ostrevan.exe"), bytes_of("MZ exe"));
     EXPECT_TRUE(platform.paths_under(temp_prefix()).empty());
+}
+
+// A file that cannot be looked up may well be there: it is not written, and
+// found whole by its bytes it counts as back.
+TEST_F(ProgramFileBackupRun, AFileThatCannotBeLookedUpIsNotWrittenButFoundByItsBytes) {
+    ASSERT_TRUE(program_files.backup(key()));
+    platform.failing_lookups.insert(L"K:\\LANTERNBOOK.DLL");
+    EXPECT_EQ(program_files.restore(key()), RestoreResult::complete);
+    EXPECT_FALSE(platform.exists(L"K:\\lanternbook.dll.NEW"));
+    EXPECT_EQ(platform.file_bytes(L"K:\\lanternbook.dll"), bytes_of("MZ dll"));
 }
 
 // A file whose last read gives one byte is read whole: one still in place,
@@ -265,6 +276,26 @@ TEST_F(ProgramFileBackupRun, RemovalClearsProtectedEntriesButNeverFollowsALink) 
     EXPECT_TRUE(platform.paths_under(folder).empty());
     EXPECT_EQ(platform.file_bytes(L"C:\\Elsewhere\\precious.bin"), bytes_of("p"));
     EXPECT_EQ(platform.attributes(L"C:\\Elsewhere\\precious.bin"), testing::kAttrReadOnly);
+}
+
+// A file of the backup that cannot be removed keeps the record with it: no
+// folder of ours is ever left without the record that says whose it is.
+TEST_F(ProgramFileBackupRun, AFileThatStaysKeepsTheRecordWithIt) {
+    const KeyIdentity recorded = key();
+    ASSERT_TRUE(program_files.backup(recorded));
+    BackupRecord record;
+    record.serial_before = recorded.volume_serial;
+    record.label = recorded.label;
+    record.volume_bytes = 1024 * 1024;
+    record.identity = {5, 0x12, 0x34, 1, 2, 3, 0};
+    ASSERT_TRUE(program_files.write_record(record));
+    const std::wstring folder = program_files.backup_folder();
+    platform.locked_paths.insert(to_upper_ascii(folder + L"\\ostrevan.exe"));
+
+    EXPECT_FALSE(program_files.discard());
+
+    EXPECT_TRUE(platform.exists(folder + L"\\ostrevan.exe"));
+    EXPECT_TRUE(platform.exists(folder + L"\\BACKUP.REC"));
 }
 
 TEST_F(ProgramFileBackupRun, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {

@@ -427,6 +427,41 @@ TEST_P(RecoveringOverAnotherKey, AKeyHoldingAnotherKeysConfigKeepsTheCopy) {
 
 INSTANTIATE_TEST_SUITE_P(SerialNumbers, RecoveringOverAnotherKey, ::testing::Values(uint8_t{4}, uint8_t{6}));
 
+// A key emptied by the format that holds another key's CONFIG by now gets
+// nothing at all, not even the files it lacks.
+TEST_F(Recovering, AFormattedKeyHoldingAnotherKeysConfigGetsNothing) {
+    leave_unfinished(true, true);
+    platform.add_file(kRoot + L"CONFIG", kAnotherKeysConfig);
+    const auto before = platform.volume_contents(key_volume);
+    platform.message_box_answers = {kAnswerYes};
+
+    start_again();
+
+    const std::vector<std::wstring> shown = texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].compare(0, kNotBack.size(), kNotBack), 0);
+    EXPECT_EQ(platform.volume_contents(key_volume), before);
+    EXPECT_EQ(backups().size(), 1u);
+}
+
+// A start never waits for a format that is making its backup meanwhile.
+TEST_F(Recovering, AStartNeverWaitsForAFormatMakingItsBackup) {
+    leave_unfinished(true, true);
+    platform.process = 2;
+    std::unique_ptr<Folder> place = platform.open_folder(platform.temp_path);
+    ASSERT_TRUE(place);
+    const std::unique_ptr<FolderLock> making = place->lock(0);
+    ASSERT_TRUE(making);
+    platform.process = 1;
+    const unsigned slept = platform.slept_ms;
+    platform.message_box_answers = {kAnswerNo};
+
+    start_again();
+
+    EXPECT_EQ(platform.slept_ms, slept);
+    EXPECT_EQ(texts().size(), 2u) << "the backup with its record is still offered";
+}
+
 // The key's own CONFIG saved since with other settings is the key's: it stays
 // as saved, the rest comes back and the copy goes.
 TEST_F(Recovering, TheKeysOwnConfigSavedSinceStaysAsSaved) {
