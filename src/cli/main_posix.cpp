@@ -224,9 +224,9 @@ int main(int argc, char** argv) {
     posix::PosixSession session;
     PosixTerminal terminal;
 #if defined(__APPLE__)
-    cli::MountedKeys finder = cli::MountedKeys::in_volume_folders(sources);
+    cli::MountedKeys finder = cli::MountedKeys::in_volume_folders(volumes);
 #else
-    cli::MountedKeys finder = cli::MountedKeys::in_mount_table(sources);
+    cli::MountedKeys finder = cli::MountedKeys::in_mount_table(volumes);
 #endif
     cli::Services services{files, volumes, clock, finder, terminal, session, L'/', help_width()};
     if (const char* key = std::getenv(cli::kKeyVariable)) {

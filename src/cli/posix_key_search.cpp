@@ -24,26 +24,27 @@ std::string resolved(const std::string& path) {
 
 }  // namespace
 
-MountedKeys MountedKeys::in_mount_table(const posix::VolumeSources& sources) {
-    return MountedKeys(sources, &posix::read_mount_table, sources.mountinfo,
+MountedKeys MountedKeys::in_mount_table(posix::PosixVolumes& volumes) {
+    const posix::VolumeSources& sources = volumes.sources();
+    return MountedKeys(volumes, sources.mountinfo,
                        wide_from_utf8(sources.mountinfo + ", " + sources.by_label + " and the block devices' labels"));
 }
 
-MountedKeys MountedKeys::in_volume_folders(const posix::VolumeSources& sources) {
-    return MountedKeys(sources, &posix::read_volume_folders, sources.volumes_folder,
-                       wide_from_utf8(sources.volumes_folder));
+MountedKeys MountedKeys::in_volume_folders(posix::PosixVolumes& volumes) {
+    return MountedKeys(volumes, volumes.sources().volumes_folder, wide_from_utf8(volumes.sources().volumes_folder));
 }
 
-KeySearch MountedKeys::find_keys() {
+KeySearch MountedKeys::find_keys() { return keys_in(volumes_.mounted(true)); }
+
+KeySearch MountedKeys::keys_in(const std::vector<posix::MountedVolume>* volumes) {
     KeySearch search;
     labels_.clear();
     unread_labels_.clear();
-    std::vector<posix::MountedVolume> volumes;
-    if (!read_(sources_, volumes)) {
+    if (volumes == nullptr) {
         search.failure = wide_from_utf8(source_);
         return search;
     }
-    for (const posix::MountedVolume& volume : volumes) {
+    for (const posix::MountedVolume& volume : *volumes) {
         const std::wstring root = wide_from_utf8(volume.mount_point);
         // A volume mounted twice is one key with two roots; each is listed once.
         const std::wstring unread = wide_from_utf8(volume.unread_label);
@@ -69,7 +70,7 @@ bool MountedKeys::is_key_root(const std::wstring& folder) {
     if (wanted.empty()) {
         return false;
     }
-    const KeySearch search = find_keys();
+    const KeySearch search = keys_in(volumes_.mounted(false));
     return std::any_of(search.roots.begin(), search.roots.end(), [&wanted](const std::wstring& root) {
         return resolved(posix::system_path(root)) == wanted;
     });

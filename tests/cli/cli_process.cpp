@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -219,6 +221,40 @@ TempFolder::~TempFolder() {
         }
     }
     std::filesystem::remove_all(path_, ignored);
+}
+
+// inotify merges an event with the last one queued when they are alike: the
+// reads of one opening come as one, and its close keeps the next opening's apart.
+ReadCount::ReadCount(const std::string& path) : notify_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (notify_ >= 0 && ::inotify_add_watch(notify_, path.c_str(), IN_ACCESS | IN_CLOSE_NOWRITE) < 0) {
+        ::close(notify_);
+        notify_ = -1;
+    }
+}
+
+ReadCount::~ReadCount() {
+    if (notify_ >= 0) {
+        ::close(notify_);
+    }
+}
+
+int ReadCount::taken() {
+    if (notify_ < 0) {
+        return -1;
+    }
+    int reads = 0;
+    std::array<char, 4096> buffer{};
+    ssize_t count = 0;
+    // Events are queued as the reads happen: once the program is done, all of its are here.
+    while ((count = ::read(notify_, buffer.data(), buffer.size())) > 0) {
+        for (ssize_t at = 0; at < count;) {
+            inotify_event event{};
+            std::memcpy(&event, buffer.data() + at, sizeof event);
+            reads += (event.mask & IN_ACCESS) != 0 ? 1 : 0;
+            at += static_cast<ssize_t>(sizeof event + event.len);
+        }
+    }
+    return reads;
 }
 
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {

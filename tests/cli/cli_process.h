@@ -59,6 +59,21 @@ private:
     std::string path_;
 };
 
+// How many times a file is read, by any process, from the counter's making
+// on: each opening that reads it counts once, however many reads it takes.
+class ReadCount {
+public:
+    explicit ReadCount(const std::string& path);
+    ReadCount(const ReadCount&) = delete;
+    ReadCount& operator=(const ReadCount&) = delete;
+    ~ReadCount();
+    // The times read since the last call; -1 when the file cannot be watched.
+    [[nodiscard]] int taken();
+
+private:
+    int notify_ = -1;
+};
+
 // The key as scripts/make-key.sh seeds it: everything, 14 days, From
 // 2026-11-02, Till 2026-11-30, serial 5/4660, version 1.2.3 from byte 25.
 inline const std::vector<uint8_t> kKeyConfig{'1',  '1',  '1',  '1',  '1',  '0', '4', 14, 0,    0x6A, 0xE7,

@@ -159,6 +159,37 @@ TEST(KeyFinding, ALabelledRootIsAKeyWithoutConfig) {
     EXPECT_EQ(read_bytes(key / "CONFIG").size(), 32u);
 }
 
+// Choosing the key and each look at it afterwards share one reading of the
+// mount table.
+TEST(KeyFinding, EachCommandReadsTheMountTableOnce) {
+    FakeSystem system;
+    TempFolder key;
+    seed_key(key);
+    system.mount_labelled("sdb", "VOLKARIS", key.path());
+    // Another volume's folder, a key only by its CONFIG: found by no search.
+    TempFolder other;
+    seed_key(other);
+    system.add_mount("sdc", other.path());
+    ReadCount reads(system.root / "proc/self/mountinfo");
+    ASSERT_EQ(reads.taken(), 0) << "reads of the table cannot be watched here";
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"find"},
+             {"show"},
+             {"show", "--all"},
+             {"show", "--key", key.path(), "--key", other.path()},
+             {"set", "--period", "last:30"},
+             {"set", "--key", other.path(), "--period", "last:30"},
+             {"erase", "--dry-run"},
+             {"erase", "--yes", "--key", key.path()},
+             {"erase", "--yes", "--key", key.path(), "--key", other.path()},
+             {"erase", "--all", "--yes"}}) {
+        SCOPED_TRACE(::testing::PrintToString(arguments));
+        const ProgramRun run = run_program(arguments, system.environment());
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_EQ(reads.taken(), 1);
+    }
+}
+
 // No udev: the label comes from the device itself, a FAT image file standing
 // for it. Where udev has a link for a device, that is what counts.
 TEST(KeyFinding, LabelsReadFromTheDevicesWhenUdevSaysNothing) {

@@ -380,7 +380,8 @@ TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
     EXPECT_EQ(volumes[1].label, "VOLKARIS A");
     EXPECT_EQ(volumes[1].uuid, "1111-2222");
 
-    const KeySearch search = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
+    posix::PosixVolumes mounted(system.sources());
+    const KeySearch search = cli::MountedKeys::in_mount_table(mounted).find_keys();
     EXPECT_TRUE(search.failure.empty());
     EXPECT_EQ(search.roots,
               (std::vector<std::wstring>{L"/media/user/VOLKARIS A", L"/media/user/volkaris", L"/mnt/second"}));
@@ -390,12 +391,14 @@ TEST(MountedVolumes, NoLabelsAtAllAndAnUnreadableTable) {
     FakeSystem system;
     fs::remove_all(system.root / "dev/disk");
     system.write_table();
-    const KeySearch none = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
+    posix::PosixVolumes volumes(system.sources());
+    cli::MountedKeys keys = cli::MountedKeys::in_mount_table(volumes);
+    const KeySearch none = keys.find_keys();
     EXPECT_TRUE(none.roots.empty());
     EXPECT_TRUE(none.failure.empty());
 
     fs::remove(system.root / "proc/self/mountinfo");
-    const KeySearch failed = cli::MountedKeys::in_mount_table(system.sources()).find_keys();
+    const KeySearch failed = keys.find_keys();
     EXPECT_TRUE(failed.roots.empty());
     EXPECT_EQ(failed.failure, wide(system.root / "proc/self/mountinfo"));
 }
@@ -407,7 +410,8 @@ TEST(MountedVolumes, VolumeFoldersAsOnMacOs) {
     fs::create_directories(root / "Volumes/my volkaris 2");
     write_text(root / "Volumes/VOLKARIS.txt", "not a volume");
     const posix::VolumeSources sources = posix::VolumeSources::under(root.path());
-    KeySearch search = cli::MountedKeys::in_volume_folders(sources).find_keys();
+    posix::PosixVolumes volumes(sources, &posix::read_volume_folders);
+    KeySearch search = cli::MountedKeys::in_volume_folders(volumes).find_keys();
     std::sort(search.roots.begin(), search.roots.end());
     EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/VOLKARIS"), wide(root / "Volumes/my volkaris 2")}));
 }

@@ -167,6 +167,28 @@ TEST(Recover, PutsTheFilesBackOntoAnEmptyFolderOnlyWithAYes) {
     EXPECT_EQ(line["config_after"], hex);
 }
 
+// A put-back reads the mount table once, though it asks about the key, and
+// about its parent to tell whether the key is a volume's root.
+TEST(Recover, APutBackReadsTheMountTableOnce) {
+    TempFolder system;
+    fs::create_directories(system / "proc/self");
+    write_text(system / "proc/self/mountinfo", "22 1 0:21 / /proc rw - proc proc rw\n");
+    ReadCount reads(system / "proc/self/mountinfo");
+    ASSERT_EQ(reads.taken(), 0) << "reads of the table cannot be watched here";
+    TempFolder in;
+    TempFolder key;
+    // Onto an empty folder; then a second backup of that key, which it already holds whole.
+    for (const char* expected : {"put back 4 files", "already holds everything"}) {
+        SCOPED_TRACE(expected);
+        const Backup backup(in.path(), "volkaris0F20C5BA", 0x0F20C5BA);
+        const ProgramRun run = run_program({"recover", "--in", in.path(), "--key", key.path(), "--yes"},
+                                           {{"LANTERNBOOK_SYSTEM_ROOT", system.path()}});
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_NE(run.out.find(expected), std::string::npos) << run.out;
+        EXPECT_EQ(reads.taken(), 1);
+    }
+}
+
 TEST(Recover, FinishesItsOwnKeyNeverWritingOverAFile) {
     TempFolder in;
     TempFolder key;

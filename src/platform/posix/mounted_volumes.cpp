@@ -277,13 +277,20 @@ bool PosixVolumes::volume_total_bytes(const std::wstring& root, uint64_t& total_
 
 PosixVolumes::~PosixVolumes() { forget(); }
 
+const std::vector<MountedVolume>* PosixVolumes::mounted(bool afresh) {
+    if (afresh || table_state_ == TableState::unread) {
+        table_state_ = read_(sources_, table_) ? TableState::read : TableState::unreadable;
+    }
+    return table_state_ == TableState::read ? &table_ : nullptr;
+}
+
 void PosixVolumes::forget() {
     for (const KnownRoot& known : known_) {
         static_cast<void>(::close(known.folder));
     }
     known_.clear();
     table_.clear();
-    table_read_ = false;
+    table_state_ = TableState::unread;
 }
 
 bool PosixVolumes::volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) {
@@ -294,15 +301,19 @@ bool PosixVolumes::volume_identity(const std::wstring& root, uint32_t& serial_nu
     }
     uint64_t mount = 0;
     const bool mount_told = mount_of(AT_FDCWD, path.c_str(), 0, mount);
-    const auto same = std::find_if(known_.begin(), known_.end(), [&](const KnownRoot& known) {
-        return mount_told && known.path == path && known.mount == mount && known.device == info.st_dev;
-    });
-    if (same != known_.end()) {
-        serial_number = same->serial;
-        label = same->label;
+    const auto known =
+        std::find_if(known_.begin(), known_.end(), [&path](const KnownRoot& held) { return held.path == path; });
+    if (known != known_.end() && mount_told && still_there(*known, info, mount)) {
+        serial_number = known->serial;
+        label = known->label;
         return true;
     }
-    read_identity(info, mount_told ? &mount : nullptr, serial_number, label);
+    const bool replaced = known != known_.end();
+    read_identity(info, replaced && mount_told ? &mount : nullptr, serial_number, label);
+    if (replaced) {
+        static_cast<void>(::close(known->folder));
+        known_.erase(known);
+    }
     if (!mount_told) {
         return true;
     }
@@ -315,36 +326,33 @@ bool PosixVolumes::volume_identity(const std::wstring& root, uint32_t& serial_nu
         }
         return true;
     }
-    const auto same_path = std::find_if(known_.begin(), known_.end(), [&path](const KnownRoot& known) { return known.path == path; });
-    if (same_path != known_.end()) {
-        static_cast<void>(::close(same_path->folder));
-        known_.erase(same_path);
-    }
-    known_.push_back(KnownRoot{path, folder, mount, info.st_dev, serial_number, label});
+    known_.push_back(KnownRoot{path, folder, mount, serial_number, label});
     return true;
 }
 
-void PosixVolumes::read_identity(const struct stat& info, const uint64_t* mount, uint32_t& serial_number,
+bool PosixVolumes::still_there(const KnownRoot& known, const struct stat& info, uint64_t mount) {
+    struct stat held {};
+    return known.mount == mount && ::fstat(known.folder, &held) == 0 && held.st_dev == info.st_dev &&
+           held.st_ino == info.st_ino;
+}
+
+void PosixVolumes::read_identity(const struct stat& info, const uint64_t* unlisted, uint32_t& serial_number,
                                  std::wstring& label) {
     // 64-bit device numbers folded so that major and minor both count.
     const auto device = static_cast<uint64_t>(info.st_dev);
     serial_number = static_cast<uint32_t>(device ^ (device >> 32));
     label.clear();
-#if defined(__APPLE__)
-    static_cast<void>(mount);
-    table_read_ = read_volume_folders(sources_, table_);
-#else
-    const bool listed = mount != nullptr && std::any_of(table_.begin(), table_.end(), [mount](const MountedVolume& volume) {
-                            return volume.mount_id == *mount;
-                        });
-    if (!table_read_ || !listed) {
-        table_read_ = read_mount_table(sources_, table_);
+    const std::vector<MountedVolume>* table = mounted(false);
+    if (table != nullptr && unlisted != nullptr &&
+        std::none_of(table->begin(), table->end(), [unlisted](const MountedVolume& volume) {
+            return volume.mount_id == *unlisted;
+        })) {
+        table = mounted(true);
     }
-#endif
-    if (!table_read_) {
+    if (table == nullptr) {
         return;
     }
-    for (const MountedVolume& volume : table_) {
+    for (const MountedVolume& volume : *table) {
         if (volume.device_number != info.st_dev || (volume.label.empty() && volume.uuid.empty())) {
             continue;
         }

@@ -57,25 +57,40 @@ struct MountedVolume {
 // which for a FAT volume ("1A2B-3C4D") are the whole serial number.
 [[nodiscard]] uint32_t serial_from_uuid(const std::string& uuid);
 
+// A reader of the volumes mounted: read_mount_table or read_volume_folders.
+using VolumeReader = bool (*)(const VolumeSources&, std::vector<MountedVolume>&);
+#if defined(__APPLE__)
+constexpr VolumeReader kSystemVolumes = &read_volume_folders;
+#else
+constexpr VolumeReader kSystemVolumes = &read_mount_table;
+#endif
+
 // The Volumes service on those sources. There are no drive letters, USB
 // device sets or label changes here; only identities and sizes.
 class PosixVolumes : public Volumes {
 public:
-    explicit PosixVolumes(VolumeSources sources) : sources_(std::move(sources)) {}
+    explicit PosixVolumes(VolumeSources sources, VolumeReader read = kSystemVolumes)
+        : sources_(std::move(sources)), read_(read) {}
     PosixVolumes(const PosixVolumes&) = delete;
     PosixVolumes& operator=(const PosixVolumes&) = delete;
     ~PosixVolumes() override;
+
+    [[nodiscard]] const VolumeSources& sources() const { return sources_; }
+    // The volumes mounted, read once and then shared by the key search and
+    // every root's identity until read `afresh` (a new search) or forgotten.
+    // Null when they cannot be read.
+    [[nodiscard]] const std::vector<MountedVolume>* mounted(bool afresh);
 
     uint32_t logical_drive_mask() override { return 0; }
     bool drive_display_name(const std::wstring&, std::wstring&) override { return false; }
     bool volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) override;
     // The serial is the volume's UUID where one is known, its device number
-    // otherwise; the label comes from the mount table or the volumes folder.
-    // On Linux the table is read once, and again only for a root whose
-    // mount it does not list. Each root's folder is then held open: while
-    // the same mount is there, asked by the mount's number (which the held
-    // folder keeps from being given to another mount), the answer stays;
-    // another mount there is read about afresh.
+    // otherwise; the label comes from the volumes mounted as read above. Each
+    // root's folder is then held open: while the same mount is there (its
+    // number, which the held folder keeps from being given to another mount,
+    // and the held folder's device and inode), the answer stays without a
+    // look at the table; another mount there, one the table read does not
+    // list, has the table read afresh.
     bool volume_identity(const std::wstring& root, uint32_t& serial_number, std::wstring& label) override;
     bool set_volume_label(const std::wstring&, const std::wstring&) override { return false; }
     // No drive is offered as a blank key here: a folder is named with --key.
@@ -92,18 +107,22 @@ private:
         std::string path;
         int folder = -1;
         uint64_t mount = 0;
-        dev_t device = 0;
         uint32_t serial = 0;
         std::wstring label;
     };
-    // The identity of the volume of `info` from the mount table, read afresh
-    // unless it was read already and lists `mount`, or from the volumes folder.
-    void read_identity(const struct stat& info, const uint64_t* mount, uint32_t& serial_number, std::wstring& label);
+    enum class TableState { unread, read, unreadable };
+    // Whether `known` is still the folder at its path now found as `info` on `mount`.
+    [[nodiscard]] static bool still_there(const KnownRoot& known, const struct stat& info, uint64_t mount);
+    // The identity of the volume of `info` from the volumes mounted; `unlisted`,
+    // when set, is a mount that took a known root's place, which a table
+    // read before it came cannot list.
+    void read_identity(const struct stat& info, const uint64_t* unlisted, uint32_t& serial_number, std::wstring& label);
 
     VolumeSources sources_;
+    VolumeReader read_;
     std::vector<KnownRoot> known_;
     std::vector<MountedVolume> table_;
-    bool table_read_ = false;
+    TableState table_state_ = TableState::unread;
 };
 
 }  // namespace lanternbook::posix
