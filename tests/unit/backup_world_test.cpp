@@ -313,24 +313,30 @@ TEST_F(BackupWorld, ATemporaryFolderOnTheKeyStopsTheFormatBeforeItStarts) {
 
 // Keys whose first CONFIG we wrote all have zeros for their identity: one
 // such key never passes for another, and the other's only copy stays.
+// So has a CONFIG too short to reach them.
 TEST_F(BackupWorld, AKeyWithoutIdentityBytesIsNoOtherSuchKey) {
-    Bytes anonymous = kConfig;
-    std::fill(anonymous.begin() + 25, anonymous.end(), 0);
-    platform = FakePlatform();
-    install_key(anonymous, 0x0000000A);
-    leave_unfinished();
-    ASSERT_EQ(backups().size(), 1u);
-    // Key B: whole, the same program files, zeros too, its own serial number.
-    platform.remove_drive(L'K');
-    install_key(anonymous, 0x0000000B);
-    platform.default_answer = kAnswerYes;
+    Bytes zeros = kConfig;
+    std::fill(zeros.begin() + 25, zeros.end(), 0);
+    const std::pair<const char*, Bytes> cases[] = {{"zeros", zeros},
+                                                   {"cut before them", Bytes(kConfig.begin(), kConfig.begin() + 25)}};
+    for (const auto& [label, anonymous] : cases) {
+        SCOPED_TRACE(label);
+        platform = FakePlatform();
+        install_key(anonymous, 0x0000000A);
+        leave_unfinished();
+        ASSERT_EQ(backups().size(), 1u);
+        // Key B: whole, the same program files, the same CONFIG, its own serial number.
+        platform.remove_drive(L'K');
+        install_key(anonymous, 0x0000000B);
+        platform.default_answer = kAnswerYes;
 
-    start_again();
+        start_again();
 
-    EXPECT_EQ(backups().size(), 1u);
-    const std::vector<std::wstring> shown = texts();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].compare(0, kKept.size(), kKept), 0);
+        EXPECT_EQ(backups().size(), 1u);
+        const std::vector<std::wstring> shown = texts();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].compare(0, kKept.size(), kKept), 0);
+    }
 }
 
 // A put-back cut short at any call, its last write half done: every real

@@ -59,6 +59,13 @@ std::wstring archived_path(const std::wstring& download) {
 
 Bytes bytes_of(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+// Why each download stayed on the key.
+class StayReasons : public EraseObserver {
+public:
+    void not_deleted(const std::wstring& path, const std::wstring& reason) override { reasons[path] = reason; }
+    std::map<std::wstring, std::wstring> reasons;
+};
+
 class Archive : public ::testing::Test {
 protected:
     Archive() {
@@ -77,14 +84,15 @@ protected:
     }
 
     // An erase that keeps a copy of each download in the archive first.
-    EraseResult erase(std::vector<KeptDownload>& kept, EraseMode mode = EraseMode::erase) {
+    EraseResult erase(std::vector<KeptDownload>& kept, EraseMode mode = EraseMode::erase,
+                      EraseObserver* observer = nullptr) {
         const KeyIdentity key = device.key_at(L"K:\\");
         std::unique_ptr<Folder> archive = platform.open_folder(kArchive);
         if (!archive) {
             return EraseResult{};
         }
         DownloadArchive keeper(session, platform, *archive, kArchive, L"QVX-05-4660");
-        const EraseResult result = erase_downloads_keeping(key, device, platform, nullptr, mode, keeper);
+        const EraseResult result = erase_downloads_keeping(key, device, platform, observer, mode, keeper);
         kept = keeper.kept();
         return result;
     }
@@ -237,6 +245,21 @@ TEST_F(Archive, FoldersAnotherMakesMeanwhileAreUsed) {
     }
 }
 
+// No download is larger than 64 MiB: one that is, is something else and stays, neither cut nor copied.
+TEST_F(Archive, ADownloadLargerThanAnyIsLeftOnTheKey) {
+    const std::wstring large = L"K:\\TACHO\\M_2.ddd";
+    platform.add_file(large, Bytes(kLargestDownload + 1, 'd'));
+    StayReasons stayed;
+    std::vector<KeptDownload> kept;
+
+    EXPECT_EQ(erase(kept, EraseMode::erase, &stayed).outcome, EraseOutcome::incomplete);
+
+    EXPECT_TRUE(platform.exists(large));
+    EXPECT_FALSE(platform.exists(archived_path(large)));
+    EXPECT_EQ(stayed.reasons[large], L"larger than 64 MiB; no download is");
+    EXPECT_EQ(kept.size(), kDownloads.size());
+}
+
 // A link among the downloads is told as skipped and neither copied nor followed.
 TEST_F(Archive, ALinkAmongTheDownloadsIsSkipped) {
     platform.add_file(L"D:\\theirs.ddd", "theirs");
@@ -281,8 +304,12 @@ TEST_F(Archive, NoDownloadIsLostWhateverCallFails) {
         platform = clean;
         platform.calls = 0;
         platform.failing_call = failing;
-        static_cast<void>(erase(kept));
+        StayReasons stayed;
+        static_cast<void>(erase(kept, EraseMode::erase, &stayed));
         platform.failing_call.reset();
+        for (const auto& [path, reason] : stayed.reasons) {
+            EXPECT_FALSE(reason.empty()) << utf8_from_wide(path) << " stayed without a word why";
+        }
         for (const auto& [path, text] : kDownloads) {
             const std::wstring copy = archived_path(path);
             if (!platform.exists(path)) {

@@ -56,11 +56,12 @@ int hex_value(char c) {
     return -1;
 }
 
-// The names of the links in `folder`, keyed by the device each leads to.
-bool read_device_links(const std::string& folder, std::map<std::string, std::string>& names) {
+// The names of the links in `folder`, keyed by the device each leads to;
+// none where the folder cannot be read, which leaves volumes without labels.
+void read_device_links(const std::string& folder, std::map<std::string, std::string>& names) {
     const FolderHandle dir(::opendir(folder.c_str()));
     if (!dir) {
-        return errno == ENOENT || errno == ENOTDIR;
+        return;
     }
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
@@ -78,7 +79,6 @@ bool read_device_links(const std::string& folder, std::map<std::string, std::str
         }
         names.emplace(canonical(target), name);
     }
-    return true;
 }
 
 #if defined(__linux__)
@@ -189,8 +189,8 @@ bool read_mount_table(const VolumeSources& sources, std::vector<MountedVolume>& 
     std::map<std::string, std::string> labels;
     std::map<std::string, std::string> uuids;
     // Unreadable link folders leave volumes without labels, not the table unread.
-    static_cast<void>(read_device_links(sources.by_label, labels));
-    static_cast<void>(read_device_links(sources.by_uuid, uuids));
+    read_device_links(sources.by_label, labels);
+    read_device_links(sources.by_uuid, uuids);
 
     struct TableRelease {
         void operator()(libmnt_table* table) const { mnt_unref_table(table); }
