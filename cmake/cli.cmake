@@ -92,6 +92,11 @@ foreach(variant IN LISTS LANTERNBOOK_CLI_VARIANTS)
   add_executable(lanternbook-cli${suffix} src/cli/main_posix.cpp)
   set_target_properties(lanternbook-cli${suffix} PROPERTIES OUTPUT_NAME lanternbook${suffix})
   target_link_libraries(lanternbook-cli${suffix} PRIVATE lanternbook_cli_${variant})
+  if(variant STREQUAL "plain" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    # A depot starts the program once for each key: with the C++ runtime linked in, a start
+    # neither loads nor relocates libstdc++, about a quarter of the time `show` takes.
+    target_link_options(lanternbook-cli${suffix} PRIVATE -static-libstdc++ -static-libgcc)
+  endif()
   if(LANTERNBOOK_CLI_ONLY)
     continue()
   endif()

@@ -43,7 +43,6 @@ fields=(
     "Depends|(^|, )libc6( |,|$)"
     "Depends|(^|, )libmount1( |,|$)"
     "Depends|(^|, )libnettle8( |,|$)"
-    "Depends|(^|, )libstdc\+\+6( |,|$)"
     "Recommends|^bash-completion$"
     "Description|^[a-z].{10,79}$"
 )
