@@ -264,10 +264,15 @@ TEST(KeyFinding, AMountedImageIsFound) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "mounting an image needs root";
     }
-    const std::vector<std::vector<std::string>> makers{kFatMaker, {"mke2fs", "-q", "-F", "-L", "VOLKARIS"}};
+    // The volume's serial number comes from its file system's own id (FAT's, or the first half of ext2's UUID).
+    std::vector<std::string> fat = kFatMaker;
+    fat.insert(fat.end(), {"-i", "1A2B3C4D"});
+    const std::vector<std::vector<std::string>> makers{
+        fat, {"mke2fs", "-q", "-F", "-L", "VOLKARIS", "-U", "1a2b3c4d-5e6f-4a1b-8c2d-3e4f5a6b7c8d"}};
     const std::string script =
-        "mount -o loop \"$1\" \"$2\" || exit 99; \"$3\" find --json && \"$3\" set --key \"$2\" --period last:30 "
-        "&& od -An -tx1 -N8 \"$2/CONFIG\"";
+        "mount -o loop \"$1\" \"$2\" || exit 99; export XDG_STATE_HOME=\"$4\"; \"$3\" find --json && "
+        "\"$3\" set --key \"$2\" --period last:30 && od -An -tx1 -N8 \"$2/CONFIG\" && "
+        "grep -o '\"volume_serial\": *\"[^\"]*\"' \"$4/lanternbook/journal.jsonl\"";
     std::string skipped;
     for (const std::vector<std::string>& maker : makers) {
         TempFolder work;
@@ -277,7 +282,7 @@ TEST(KeyFinding, AMountedImageIsFound) {
             continue;
         }
         const ProgramRun run = run_command({"unshare", "--mount", "--propagation", "private", "sh", "-c", script, "sh",
-                                            work / "key.img", work / "mnt", LANTERNBOOK_CLI_PROGRAM});
+                                            work / "key.img", work / "mnt", LANTERNBOOK_CLI_PROGRAM, work / "state"});
         // No mount, no unshare, or no right to use it.
         if (run.exit_code == 99 || run.exit_code == 127 || run.err.rfind("unshare:", 0) == 0) {
             skipped += maker[0] + " image not mounted: " + run.err + "; ";
@@ -292,6 +297,7 @@ TEST(KeyFinding, AMountedImageIsFound) {
         // A fresh volume has no CONFIG: its label alone makes it a key that set writes.
         EXPECT_NE(run.out.find("saved " + fs::canonical(work / "mnt").string() + "/CONFIG"), std::string::npos);
         EXPECT_NE(run.out.find("31 31 31 31 31 30 32 1e"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\"1A2B-3C4D\""), std::string::npos) << run.out;
         return;
     }
     GTEST_SKIP() << skipped;
