@@ -414,6 +414,15 @@ TEST(MountedVolumes, VolumeFoldersAsOnMacOs) {
     KeySearch search = cli::MountedKeys::in_volume_folders(volumes).find_keys();
     std::sort(search.roots.begin(), search.roots.end());
     EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/VOLKARIS"), wide(root / "Volumes/my volkaris 2")}));
+
+    // A volume's label is the name of the folder on its device.
+    TempFolder alone;
+    fs::create_directories(alone / "Volumes/VOLKARIS");
+    posix::PosixVolumes one(posix::VolumeSources::under(alone.path()), &posix::read_volume_folders);
+    uint32_t serial = 0;
+    std::wstring label;
+    ASSERT_TRUE(one.volume_identity(wide(alone / "Volumes/VOLKARIS"), serial, label));
+    EXPECT_EQ(label, L"VOLKARIS");
 }
 
 TEST(MountedVolumes, IdentityOfAFolderComesFromItsDevice) {
@@ -484,6 +493,9 @@ TEST(MountedVolumes, TheTableIsReadOnceAndAgainForAnotherMount) {
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
+    volumes.forget();
+    ASSERT_TRUE(volumes.volume_identity(wide(key.path()), serial, label));
+    EXPECT_EQ(serial, 0x5E6F7A8Bu) << "all forgotten: the table is read afresh";
     ASSERT_TRUE(WIFEXITED(status));
     if (WEXITSTATUS(status) == kNotPermitted) {
         GTEST_SKIP() << "no mount namespace here";
