@@ -144,6 +144,13 @@ TEST_F(PosixFolders, TheBackupPlaceIsTheUsersAlone) {
     EXPECT_EQ(files.backup_place(shown), nullptr);
     EXPECT_EQ(files.failure_reason(), L"another user owns it or may write in it");
     ::chmod((folder / "state").c_str(), 0700);
+    // Another user's folder on the way, though nobody else may write in it: its owner may swap what is in it.
+    if (::chown((folder / "state").c_str(), 65534, 65534) == 0) {
+        EXPECT_EQ(files.backup_place(shown), nullptr);
+        EXPECT_EQ(files.failure_reason(), L"another user owns it or may write in it");
+        ASSERT_EQ(::chown((folder / "state").c_str(), ::geteuid(), ::getegid()), 0);
+        EXPECT_NE(files.backup_place(shown), nullptr);
+    }
 
     // A link where a folder of the place should be is refused, not followed.
     fs::remove_all(folder / "state/lanternbook");
