@@ -979,6 +979,18 @@ class Build:
     def digest(self, output):
         return hashlib.sha256((self.dir / output).read_bytes()).hexdigest()
 
+    def kill_leftovers(self):
+        """Kills every program of this build tree still running: the process tests start the program in
+        sessions of its own, which a mutant may leave spinning long after its test run failed."""
+        tree = str(self.dir.resolve()) + os.sep
+        proc = Path("/proc")
+        for entry in proc.iterdir() if proc.is_dir() else []:
+            try:
+                if entry.name.isdigit() and os.readlink(entry / "exe").startswith(tree):
+                    os.kill(int(entry.name), signal.SIGKILL)
+            except OSError:
+                pass
+
     def run_tests(self, executable):
         """(outcome, detail): 'killed' or 'survived'."""
         command = [str(self.dir / executable), "--gtest_brief=1", "--gtest_fail_fast"]
@@ -996,6 +1008,7 @@ class Build:
                 pass
             if process.returncode is None:
                 process.communicate()
+            self.kill_leftovers()
         if process.returncode == 0:
             return "survived", ""
         if process.returncode < 0:

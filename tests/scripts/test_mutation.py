@@ -6,6 +6,7 @@ import contextlib
 import io
 import json
 import sys
+import shutil
 import tempfile
 import time
 import unittest
@@ -301,6 +302,23 @@ class Running(unittest.TestCase):
                 executable.write_text("#!/bin/sh\n" + script + "\n")
                 executable.chmod(0o755)
                 self.assertEqual(mutation.Build(self.dir, jobs=1, timeout=0.3).run_tests("tests"), expected)
+
+    def test_a_program_of_the_build_left_in_a_session_of_its_own_is_killed_after_the_run(self):
+        program = self.dir / "lanternbook"
+        shutil.copy("/bin/sleep", program)
+        executable = self.dir / "tests"
+        executable.write_text("#!/bin/sh\nsetsid sh -c 'echo $$ > program.pid; exec ./lanternbook 30' >/dev/null 2>&1 &\n"
+                              "while [ ! -s program.pid ]; do sleep 0.01; done\nexit 1\n")
+        executable.chmod(0o755)
+        self.assertEqual(mutation.Build(self.dir, jobs=1, timeout=5).run_tests("tests"), ("killed", "exit 1"))
+        pid = int((self.dir / "program.pid").read_text())
+        for _ in range(50):  # until its new parent has reaped it
+            status = Path(f"/proc/{pid}/status")
+            if not status.exists() or "zombie" in status.read_text():
+                break
+            time.sleep(0.05)
+        else:
+            self.fail(f"process {pid} still runs")
 
     def test_a_program_the_tests_started_dies_with_them_on_a_timeout(self):
         executable = self.dir / "tests"
