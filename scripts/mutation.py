@@ -1149,6 +1149,8 @@ def parse_arguments(argv):
     parser.add_argument("--sample", type=int, metavar="N", help="run N mutants picked at random")
     parser.add_argument("--at", action="append", metavar="PATH:LINE",
                         help="only the mutants on this line (again for more), e.g. to judge survivors anew")
+    parser.add_argument("--only", metavar="FILE",
+                        help="only the mutants FILE lists, one a line as printed (the survivors of an earlier run)")
     parser.add_argument("--seed", type=int, default=DEFAULT_SEED, help=f"seed of --sample (default {DEFAULT_SEED})")
     parser.add_argument("--resume", action="store_true", help=f"go on from {BUILD_DIR}/state.json")
     parser.add_argument("--equivalent", default=DEFAULT_EQUIVALENT, metavar="FILE",
@@ -1204,6 +1206,7 @@ def main(argv=None):
         args.targets, args.sample, args.seed = state["patterns"], state["sample"], state["seed"]
         args.operators = state.get("operators")
         args.at = state.get("at")
+        args.only = state.get("only")
     patterns = args.targets or DEFAULT_TARGETS
     files = target_files(patterns)
     if not files:
@@ -1213,6 +1216,9 @@ def main(argv=None):
     every_mutant = [m for path in files for m in mutants_of(path, sources[path])]
     operators = args.operators or OPERATOR_NAMES
     all_mutants = on_lines([m for m in every_mutant if m.operator in operators], args.at)
+    if args.only:
+        listed = set(read_equivalents(Path(args.only)))
+        all_mutants = [m for m in all_mutants if m.key in listed]
     mutants = select(all_mutants, args.sample, args.seed)
     equivalents_path = ROOT / args.equivalent
     equivalents = read_equivalents(equivalents_path)
@@ -1235,7 +1241,8 @@ def main(argv=None):
             return 1
     else:
         state = {"patterns": patterns, "sample": args.sample, "seed": args.seed, "operators": args.operators,
-                 "at": args.at, "sources": hashes, "mutants": [m.key for m in mutants], "results": {}}
+                 "at": args.at, "only": args.only,
+                 "sources": hashes, "mutants": [m.key for m in mutants], "results": {}}
 
     build = Build(work_dir, args.jobs, args.timeout)
     interrupt_on_termination()

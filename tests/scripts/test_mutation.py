@@ -218,6 +218,22 @@ class Sample(unittest.TestCase):
         self.assertEqual(first, sorted(first, key=mutants.index))
         self.assertEqual(mutation.select(mutants, len(mutants) + 1, seed=4), mutants)
 
+    def test_a_list_of_survivors_as_printed_names_the_mutants_to_run_again(self):
+        source = "int f(int a) {\nif (a < 1) {\ng(a);\n}\nreturn a == 2;\n}\n"
+        mutants = mutation.mutants_of("x.cpp", source)
+        with tempfile.TemporaryDirectory() as folder:
+            listed = Path(folder) / "survivors.txt"
+            listed.write_text(mutants[3].label + "\n" + mutants[0].label + "  # a reason\n")
+            (Path(folder) / "x.cpp").write_text(source)
+            saved_root = mutation.ROOT
+            mutation.ROOT = Path(folder)
+            try:
+                with contextlib.redirect_stdout(io.StringIO()) as out:
+                    mutation.main(["--list", "--only", str(listed), "x.cpp"])
+            finally:
+                mutation.ROOT = saved_root
+        self.assertEqual(out.getvalue().splitlines()[:-1], [mutants[0].label, mutants[3].label])
+
     def test_places_keep_only_the_mutants_on_their_lines(self):
         mutants = mutation.mutants_of("x.cpp", "int f(int a) {\nif (a < 1) {\ng(a);\n}\nreturn a == 2;\n}\n")
         kept = mutation.on_lines(mutants, ["x.cpp:2", "y.cpp:5"])
