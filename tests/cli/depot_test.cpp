@@ -4,6 +4,7 @@
 // of their own stand in for real ones where the tests may mount (root).
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -516,6 +519,20 @@ TEST(Archive, AFullArchiveLeavesTheRestOnTheKey) {
 // download's SHA-256; nothing for a dry run, an unchanged CONFIG or
 // --no-journal; and a journal that cannot be written stops a command before
 // it changes the key.
+// A moment as the journal writes it: UTC, to the millisecond.
+std::string utc_text(std::chrono::system_clock::time_point moment) {
+    const auto since = moment.time_since_epoch();
+    const std::time_t seconds = std::chrono::duration_cast<std::chrono::seconds>(since).count();
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(since).count() % 1000;
+    std::tm parts{};
+    ::gmtime_r(&seconds, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
+    char millis[8];
+    std::snprintf(millis, sizeof millis, ".%03dZ", static_cast<int>(milliseconds));
+    return std::string(text) + millis;
+}
+
 TEST(Journal, ALinePerChangeWithTheRightHashes) {
     const Depot depot;
     const Key key(0x0105);
@@ -525,7 +542,9 @@ TEST(Journal, ALinePerChangeWithTheRightHashes) {
     ASSERT_EQ(digest.size(), 64u);
 
     EXPECT_EQ(depot.run({"set", "-k", key.root(), "--period", "last:30", "--dry-run"}).exit_code, 0);
+    const std::string before_set = utc_text(std::chrono::system_clock::now());
     EXPECT_EQ(depot.run({"set", "-k", key.root(), "--period", "last:30"}).exit_code, 0);
+    const std::string after_set = utc_text(std::chrono::system_clock::now());
     EXPECT_EQ(depot.run({"set", "-k", key.root(), "--period", "last:30"}).out, "unchanged " + key.root() + "/CONFIG\n");
     EXPECT_EQ(depot.run({"erase", "-k", key.root(), "--dry-run"}).exit_code, 0);
     EXPECT_EQ(depot.run({"erase", "-k", key.root(), "--yes"}).exit_code, 0);
@@ -540,10 +559,15 @@ TEST(Journal, ALinePerChangeWithTheRightHashes) {
     EXPECT_EQ(set["serial_number"], "QVX/05/0261");
     EXPECT_EQ(set["config_before"], hex_of(before));
     EXPECT_EQ(set["config_after"].get<std::string>().rfind(kLast30, 0), 0u);
-    EXPECT_EQ(set["user"].get<std::string>().empty(), false);
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_NE(user, nullptr);
+    EXPECT_EQ(set["user"], user->pw_name);
     EXPECT_TRUE(std::regex_match(set["time"].get<std::string>(),
                                  std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)")))
         << set["time"];
+    // The same layout sorts as time does: the change was made while the command ran.
+    EXPECT_LE(before_set, set["time"].get<std::string>());
+    EXPECT_LE(set["time"].get<std::string>(), after_set);
     const Json& erase = journal[1];
     EXPECT_EQ(erase["command"], "erase");
     EXPECT_EQ(erase["config_before"], erase["config_after"]);

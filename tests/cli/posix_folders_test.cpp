@@ -166,6 +166,27 @@ TEST_F(PosixFolders, TheBackupPlaceIsTheUsersAlone) {
     }
 }
 
+// A state home not made yet, reached through a link the user put there on
+// purpose (a home elsewhere): the link is taken once, and the place is made
+// where it leads, never relative to the working folder.
+TEST_F(PosixFolders, TheBackupPlaceIsMadeWhereTheStateHomeLeads) {
+    const char* saved = std::getenv("XDG_STATE_HOME");
+    const std::string before = saved != nullptr ? saved : "";
+    fs::create_directory(folder / "home");
+    fs::create_directory_symlink(folder / "home", folder / "home-link");
+    ::setenv("XDG_STATE_HOME", (folder / "home-link/state").c_str(), 1);
+
+    std::wstring shown;
+    EXPECT_NE(files.backup_place(shown), nullptr) << std::string(shown.begin(), shown.end());
+    EXPECT_EQ(mode_of(folder / "home/state/lanternbook/backups"), 0700u);
+
+    if (saved != nullptr) {
+        ::setenv("XDG_STATE_HOME", before.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_STATE_HOME");
+    }
+}
+
 // Every folder is one volume: a serial number of its own and the word in its label.
 class FolderVolumes : public Volumes {
 public:

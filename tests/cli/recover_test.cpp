@@ -270,6 +270,28 @@ TEST(RecoverPlaces, AFolderOthersMayWriteIsRefusedWithTheReason) {
 
 // A backup folder another user made in our place is neither listed nor put
 // back, whatever its record says (as root, which can make files another's).
+// Without HOME, or with one that is no absolute path, the backup place is in
+// the home the user's own record names (nobody's does not exist: it is said so).
+TEST(RecoverPlaces, WithoutAHomeThePlaceComesFromTheUsersRecord) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "running as another user needs root";
+    }
+    const std::vector<std::vector<std::string>> homes{{"-u", "HOME"}, {"HOME=relative"}};
+    for (const std::vector<std::string>& home : homes) {
+        std::vector<std::string> command{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                         "env",     "-u",            "XDG_STATE_HOME"};
+        command.insert(command.end(), home.begin(), home.end());
+        command.insert(command.end(), {LANTERNBOOK_CLI_PROGRAM, "recover"});
+        const ProgramRun run = run_command(command);
+        if (run.exit_code == 127) {
+            GTEST_SKIP() << "setpriv is missing: util-linux has it";
+        }
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_EQ(run.err, "lanternbook recover: /nonexistent/.local/state/lanternbook/backups: not used: "
+                           "Permission denied\n");
+    }
+}
+
 TEST(RecoverPlaces, AnotherUsersBackupFolderIsNeverListed) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to give a folder to another user";
