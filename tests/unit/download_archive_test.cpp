@@ -212,6 +212,25 @@ TEST_F(Archive, AnArchivedFileLongerThanTheDownloadIsNoCopyOfIt) {
     EXPECT_EQ(platform.file_bytes(L"D:\\Archive\\QVX-05-4660\\TACHO\\M_2~1.ddd"), download);
 }
 
+// A file of the download's name in the archive that cannot be read may be its
+// copy: the download stays on the key, told why, and no second copy is made.
+TEST_F(Archive, AFileOfItsNameThatCannotBeReadKeepsTheDownloadOnTheKey) {
+    const std::wstring there = archived_path(L"K:\\TACHO\\M_1.ddd");
+    platform.add_folder(L"D:\\Archive\\QVX-05-4660");
+    platform.add_folder(L"D:\\Archive\\QVX-05-4660\\TACHO");
+    platform.add_file(there, "tacho");
+    platform.unopenable_paths.insert(to_upper_ascii(there));
+    StayReasons stayed;
+    std::vector<KeptDownload> kept;
+
+    EXPECT_EQ(erase(kept, EraseMode::erase, &stayed).outcome, EraseOutcome::incomplete);
+
+    EXPECT_TRUE(platform.exists(L"K:\\TACHO\\M_1.ddd"));
+    EXPECT_EQ(stayed.reasons.size(), 1u);
+    EXPECT_EQ(stayed.reasons[L"K:\\TACHO\\M_1.ddd"], std::wstring(L"not archived: ") + testing::kFakeFailureReason);
+    EXPECT_FALSE(platform.exists(L"D:\\Archive\\QVX-05-4660\\TACHO\\M_1~1.ddd"));
+}
+
 // Whenever another process makes the archive's folders, before or while
 // this erase makes them, every download goes into them.
 TEST_F(Archive, FoldersAnotherMakesMeanwhileAreUsed) {

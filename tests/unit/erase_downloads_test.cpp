@@ -608,6 +608,32 @@ TEST_F(EraseHeldFolders, CardSwappedForALinkMidRunNeverReachesWhereTheLinkLeads)
     EXPECT_EQ(result.deleted, 1u);
 }
 
+// Another process puts a new CARD in the place of the one held mid-run: the
+// erase stops, tells the key changed, and the new folder keeps its files.
+TEST_F(EraseHeldFolders, ACardFolderReplacedMidRunStopsTheErase) {
+    for (const wchar_t* name : {L"a.ddd", L"b.ddd", L"c.ddd"}) {
+        platform.add_file(std::wstring(L"K:\\CARD\\") + name, "d");
+    }
+    bool replaced = false;
+    platform.before_call = [&](int) {
+        if (!replaced && !platform.exists(L"K:\\CARD\\a.ddd")) {
+            replaced = true;
+            platform.wipe_drive(L'K');
+            platform.add_file(L"K:\\CONFIG", std::vector<uint8_t>(32, '1'));
+            platform.add_folder(L"K:\\TACHO");
+            platform.add_folder(L"K:\\CARD");
+            platform.add_file(L"K:\\CARD\\x.ddd", "new");
+        }
+    };
+    Told told;
+
+    const EraseResult result = erase(told);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::key_changed);
+    EXPECT_EQ(result.deleted, 1u);
+    EXPECT_TRUE(platform.exists(L"K:\\CARD\\x.ddd"));
+}
+
 // As under Wine through a folder moved away under its handle: the system
 // says the file went, and the folder read again says it did not.
 TEST_F(EraseHeldFolders, ADeletionTheFolderBeliesIsReportedNotErased) {

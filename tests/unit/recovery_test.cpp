@@ -93,6 +93,16 @@ TEST(BackupRecordLayout, ReadsBackWhatItWrites) {
     const Bytes bare_bytes = encode_record(bare);
     EXPECT_TRUE(std::all_of(bare_bytes.begin() + 28, bare_bytes.begin() + kMadeAt, [](uint8_t b) { return b == 0; }));
     EXPECT_TRUE(std::all_of(bare_bytes.begin() + kFilesAt, bare_bytes.end(), [](uint8_t b) { return b == 0; }));
+    // No identity at all, and the first and last moments each field allows, read back as they were.
+    ASSERT_TRUE(decode_record(bare_bytes.data(), bare_bytes.size(), read));
+    EXPECT_TRUE(read == bare);
+    for (const SystemTime& made : {SystemTime{1601, 1, 1, 1, 0, 0, 0, 0}, SystemTime{30827, 12, 6, 31, 23, 59, 59, 0}}) {
+        BackupRecord edge = sample_record();
+        edge.made = made;
+        const Bytes edge_bytes = encode_record(edge);
+        ASSERT_TRUE(decode_record(edge_bytes.data(), edge_bytes.size(), read)) << made.year;
+        EXPECT_TRUE(read == edge) << made.year;
+    }
 }
 
 // A backup an earlier version left has no attributes and no hashes: it is
@@ -444,22 +454,35 @@ TEST_F(Recovering, AFormattedKeyHoldingAnotherKeysConfigGetsNothing) {
     EXPECT_EQ(backups().size(), 1u);
 }
 
-// A start never waits for a format that is making its backup meanwhile.
-TEST_F(Recovering, AStartNeverWaitsForAFormatMakingItsBackup) {
+// A start never waits for another process: a format making its backup
+// meanwhile, or one that holds the backup it made.
+TEST_F(Recovering, AStartNeverWaitsForAnotherProcess) {
     leave_unfinished(true, true);
-    platform.process = 2;
-    std::unique_ptr<Folder> place = platform.open_folder(platform.temp_path);
-    ASSERT_TRUE(place);
-    const std::unique_ptr<FolderLock> making = place->lock(0);
-    ASSERT_TRUE(making);
-    platform.process = 1;
-    const unsigned slept = platform.slept_ms;
-    platform.message_box_answers = {kAnswerNo};
+    struct Case {
+        const char* label;
+        std::wstring held;
+        std::size_t texts;
+    };
+    const Case cases[] = {
+        {"the backup place, while a backup is made", platform.temp_path, 2},
+        {"the backup, by the format that made it: it is left alone", backups().at(0), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        platform.process = 2;
+        std::unique_ptr<Folder> folder = platform.open_folder(c.held);
+        ASSERT_TRUE(folder);
+        const std::unique_ptr<FolderLock> holding = folder->lock(0);
+        ASSERT_TRUE(holding);
+        platform.process = 1;
+        const unsigned slept = platform.slept_ms;
+        platform.message_box_answers = {kAnswerNo};
 
-    start_again();
+        start_again();
 
-    EXPECT_EQ(platform.slept_ms, slept);
-    EXPECT_EQ(texts().size(), 2u) << "the backup with its record is still offered";
+        EXPECT_EQ(platform.slept_ms, slept);
+        EXPECT_EQ(texts().size(), c.texts);
+    }
 }
 
 // The key's own CONFIG saved since with other settings is the key's: it stays
