@@ -231,6 +231,31 @@ TEST_F(Archive, AFileOfItsNameThatCannotBeReadKeepsTheDownloadOnTheKey) {
     EXPECT_FALSE(platform.exists(L"D:\\Archive\\QVX-05-4660\\TACHO\\M_1~1.ddd"));
 }
 
+// A name another takes while the copy is written is never written over: the
+// copy goes under the next one, and that is where it is said to be.
+TEST_F(Archive, ANameTakenMeanwhileIsKeptAndTheCopyToldWhereItWent) {
+    const std::wstring taken = archived_path(L"K:\\CARD\\C_1.DDD");
+    bool done = false;
+    platform.before_call = [&](int) {
+        if (!done && platform.exists(taken + L".copying")) {
+            done = true;
+            platform.add_file(taken, "theirs");
+        }
+    };
+    std::vector<KeptDownload> kept;
+
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+    platform.before_call = nullptr;
+
+    ASSERT_TRUE(done);
+    const auto copy = std::find_if(kept.begin(), kept.end(),
+                                   [](const KeptDownload& one) { return one.path == L"K:\\CARD\\C_1.DDD"; });
+    ASSERT_NE(copy, kept.end());
+    EXPECT_EQ(copy->archived, L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~1.DDD");
+    EXPECT_EQ(platform.file_bytes(copy->archived), bytes_of("card one"));
+    EXPECT_EQ(platform.file_bytes(taken), bytes_of("theirs"));
+}
+
 // Whenever another process makes the archive's folders, before or while
 // this erase makes them, every download goes into them.
 TEST_F(Archive, FoldersAnotherMakesMeanwhileAreUsed) {
