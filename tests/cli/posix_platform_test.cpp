@@ -409,12 +409,14 @@ TEST(MountedVolumes, VolumeFoldersAsOnMacOs) {
     fs::create_directories(root / "Volumes/VOLKARIS");
     fs::create_directories(root / "Volumes/Macintosh HD");
     fs::create_directories(root / "Volumes/my volkaris 2");
+    fs::create_directories(root / "Volumes/- volkaris -");
     write_text(root / "Volumes/VOLKARIS.txt", "not a volume");
     const posix::VolumeSources sources = posix::VolumeSources::under(root.path());
     posix::PosixVolumes volumes(sources, &posix::read_volume_folders);
     KeySearch search = cli::MountedKeys::in_volume_folders(volumes).find_keys();
     std::sort(search.roots.begin(), search.roots.end());
-    EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/VOLKARIS"), wide(root / "Volumes/my volkaris 2")}));
+    EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/- volkaris -"), wide(root / "Volumes/VOLKARIS"),
+                                                       wide(root / "Volumes/my volkaris 2")}));
 
     // A volume's label is the name of the folder on its device.
     TempFolder alone;
@@ -442,6 +444,7 @@ TEST(MountedVolumes, IdentityOfAFolderComesFromItsDevice) {
     uint64_t total = 0;
     EXPECT_TRUE(volumes.volume_total_bytes(wide(key.path()), total));
     EXPECT_GT(total, 0u);
+    EXPECT_FALSE(volumes.volume_total_bytes(wide(key / "missing"), total));
 }
 
 // The mount table is read once, and what it says of a root stays while the
