@@ -415,7 +415,8 @@ TEST(MountedVolumes, VolumeFoldersAsOnMacOs) {
     posix::PosixVolumes volumes(sources, &posix::read_volume_folders);
     KeySearch search = cli::MountedKeys::in_volume_folders(volumes).find_keys();
     std::sort(search.roots.begin(), search.roots.end());
-    EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/- volkaris -"), wide(root / "Volumes/VOLKARIS"),
+    EXPECT_EQ(search.roots, (std::vector<std::wstring>{wide(root / "Volumes/- volkaris -"),
+                                                       wide(root / "Volumes/VOLKARIS"),
                                                        wide(root / "Volumes/my volkaris 2")}));
 
     // A volume's label is the name of the folder on its device.
