@@ -50,8 +50,22 @@ TEST_F(PosixFolders, ALinkAtAnyLevelOfThePathIsRefused) {
     std::unique_ptr<Folder> real = files.open_folder(wide(folder.path()));
     ASSERT_NE(real, nullptr);
     EXPECT_EQ(real->open_folder(L"link"), nullptr);
+    EXPECT_EQ(files.failure_reason(), L"a symbolic link");
     EXPECT_TRUE(real->leads_elsewhere(L"link"));
     EXPECT_FALSE(real->leads_elsewhere(L"real"));
+}
+
+// A backup place on the key's own volume would go with its format: two folders
+// of one file system are on the same volume, and /proc is on another.
+TEST_F(PosixFolders, FoldersTellWhetherTheyAreOnOneVolume) {
+    fs::create_directories(folder / "a");
+    fs::create_directories(folder / "b");
+    std::unique_ptr<Folder> a = files.open_folder(wide(folder / "a"));
+    std::unique_ptr<Folder> b = files.open_folder(wide(folder / "b"));
+    std::unique_ptr<Folder> proc = files.open_folder(L"\\proc");
+    ASSERT_TRUE(a && b && proc);
+    EXPECT_TRUE(a->on_same_volume(*b));
+    EXPECT_FALSE(a->on_same_volume(*proc));
 }
 
 TEST_F(PosixFolders, EntriesAreReachedRelativeToTheHeldFolderWhereverItsPathLeadsNow) {
