@@ -272,17 +272,27 @@ TEST(RecoverPlaces, AFolderOthersMayWriteIsRefusedWithTheReason) {
 // back, whatever its record says (as root, which can make files another's).
 // Without HOME, or with one that is no absolute path, the backup place is in
 // the home the user's own record names (nobody's does not exist: it is said so).
+// A state home that is no absolute path is none.
 TEST(RecoverPlaces, WithoutAHomeThePlaceComesFromTheUsersRecord) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "running as another user needs root";
     }
-    const std::vector<std::vector<std::string>> homes{{"-u", "HOME"}, {"HOME=relative"}};
-    for (const std::vector<std::string>& home : homes) {
-        std::vector<std::string> command{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                         "env",     "-u",            "XDG_STATE_HOME"};
-        command.insert(command.end(), home.begin(), home.end());
-        command.insert(command.end(), {LANTERNBOOK_CLI_PROGRAM, "recover"});
-        const ProgramRun run = run_command(command);
+    const char* saved = std::getenv("HOME");
+    const std::string home = saved != nullptr ? saved : "";
+    for (const bool relative : {false, true}) {
+        SCOPED_TRACE(relative ? "a relative HOME" : "no HOME");
+        ProgramInput input;
+        input.environment = {{"XDG_STATE_HOME", "relative"}};
+        if (relative) {
+            input.environment["HOME"] = "relative";
+        } else {
+            ::unsetenv("HOME");
+        }
+        const ProgramRun run = run_command(
+            {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", LANTERNBOOK_CLI_PROGRAM, "recover"}, input);
+        if (saved != nullptr) {
+            ::setenv("HOME", home.c_str(), 1);
+        }
         if (run.exit_code == 127) {
             GTEST_SKIP() << "setpriv is missing: util-linux has it";
         }
