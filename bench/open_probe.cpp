@@ -10,6 +10,7 @@ struct Probe {
     OpenTimes times;
     DLGPROC inner = nullptr;
     InitObserver observer = nullptr;
+    InitObserver paint_observer = nullptr;
 };
 Probe* g_probe = nullptr;
 
@@ -21,7 +22,14 @@ INT_PTR CALLBACK probe_procedure(HWND dialog, UINT message, WPARAM wparam, LPARA
             probe.observer(true);
         }
     }
+    const bool first_paint = message == WM_PAINT && !probe.times.painted && probe.paint_observer != nullptr;
+    if (first_paint) {
+        probe.paint_observer(true);
+    }
     const INT_PTR result = probe.inner(dialog, message, wparam, lparam);
+    if (first_paint) {
+        probe.paint_observer(false);
+    }
     if (message == WM_INITDIALOG) {
         if (probe.observer != nullptr) {
             probe.observer(false);
@@ -45,9 +53,10 @@ DLGPROC probe_procedure_for(DLGPROC inner) {
     return probe_procedure;
 }
 
-OpenTimes time_dialog_open(const std::function<void()>& open, InitObserver observer) {
+OpenTimes time_dialog_open(const std::function<void()>& open, InitObserver observer, InitObserver paint_observer) {
     Probe probe;
     probe.observer = observer;
+    probe.paint_observer = paint_observer;
     g_probe = &probe;
     probe.started = now_ms();
     open();

@@ -22,7 +22,9 @@ using InitObserver = void (*)(bool entering);
 // Calls open(), which must run one modal dialog on this thread and pass its
 // dialog procedure through probe_procedure_for(). IDCANCEL is posted to the
 // dialog once its first WM_PAINT is handled.
-OpenTimes time_dialog_open(const std::function<void()>& open, InitObserver observer = nullptr);
+// paint_observer, likewise, around the first WM_PAINT.
+OpenTimes time_dialog_open(const std::function<void()>& open, InitObserver observer = nullptr,
+                           InitObserver paint_observer = nullptr);
 
 // While time_dialog_open runs and has no dialog yet: a procedure that times
 // the messages and hands them to inner. Otherwise inner itself.
