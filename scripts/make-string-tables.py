@@ -11,6 +11,7 @@ Standard library only; the build runs it whenever a table source changes.
 """
 
 import argparse
+import itertools
 import pathlib
 import re
 import sys
@@ -262,7 +263,7 @@ def decompress(stream, size):
 
 # ---- The generated source ---------------------------------------------------------------------
 
-def cpp_source(names, text_count, stream, decoded_size):
+def cpp_source(names, text_count, stream, decoded_size, ends):
     rows = [", ".join(f"0x{byte:02X}" for byte in stream[at:at + 16]) for at in range(0, len(stream), 16)]
     lines = [
         "// Made by scripts/make-string-tables.py from src/l10n/tables/*.cpp: edit those, not this.",
@@ -284,7 +285,8 @@ def cpp_source(names, text_count, stream, decoded_size):
         "",
         f"const CompactText kStringTableStream{{kStream, sizeof kStream, {decoded_size}}};",
         "",
-        *(f"const StringTable {name}_strings{{{place * text_count}}};" for place, name in enumerate(names)),
+        *(f"const StringTable {name}_strings{{{place * text_count}, {end}}};"
+          for place, (name, end) in enumerate(zip(names, ends))),
         "",
         "}  // namespace lanternbook",
         "",
@@ -310,7 +312,8 @@ def generate(paths):
     stream = compress(data)
     if decompress(stream, len(data)) != data:
         raise TableError("the compressed stream does not give the tables back")
-    return cpp_source(names, counts[names[0]], stream, len(data)), len(data), len(stream)
+    ends = list(itertools.accumulate(len(tables[name][1]) for name in names))
+    return cpp_source(names, counts[names[0]], stream, len(data), ends), len(data), len(stream)
 
 
 def main(argv):

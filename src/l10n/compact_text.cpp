@@ -1,5 +1,7 @@
 #include "l10n/compact_text.h"
 
+#include <algorithm>
+
 namespace lanternbook {
 namespace {
 
@@ -43,11 +45,13 @@ private:
 
 }  // namespace
 
-bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, std::size_t out_size) {
+bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, std::size_t out_size,
+                    std::size_t needed) {
     BitReader reader(stream, stream_size);
     std::size_t done = 0;
+    needed = std::min(needed, out_size);
     // Stops at the first item read past the end, rather than fill the rest with zeros.
-    while (done < out_size && !reader.overran()) {
+    while (done < needed && !reader.overran()) {
         if (reader.bits(1) == 0) {
             out[done++] = static_cast<char>(reader.bits(8));
             continue;
@@ -65,7 +69,7 @@ bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, s
             out[done] = out[done - distance];
         }
     }
-    return done == out_size && !reader.overran();
+    return done >= needed && !reader.overran();
 }
 
 }  // namespace lanternbook

@@ -19,9 +19,15 @@ struct CompactText {
     std::size_t decoded_size;
 };
 
-// Fills out[0, out_size) from the stream; false when the stream ends first,
-// reaches back before the output's start or runs past its end.
+// Fills out[0, needed) from the stream, needed at most out_size; the item
+// that completes it may write on, up to out_size. False when the stream ends
+// first, reaches back before the output's start or runs past out_size.
 // Reads and writes nothing outside the two ranges, whatever the bytes.
-[[nodiscard]] bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, std::size_t out_size);
+[[nodiscard]] bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out, std::size_t out_size,
+                                  std::size_t needed);
+[[nodiscard]] inline bool decode_compact(const uint8_t* stream, std::size_t stream_size, char* out,
+                                         std::size_t out_size) {
+    return decode_compact(stream, stream_size, out, out_size, out_size);
+}
 
 }  // namespace lanternbook

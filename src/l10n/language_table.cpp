@@ -40,11 +40,14 @@ const LocaleChoice kLocaleChoices[] = {
     {{0x041A}, croatian_strings},
 };
 
-// Every table's texts, one table after the other; none if the stream is damaged.
-std::vector<char> all_texts() {
+// The texts of `table` and of every table before it, the rest left zero:
+// the decoding is the opening's costliest step, so no more of it than that.
+// None if the stream is damaged.
+std::vector<char> texts_through(const StringTable& table) {
     std::vector<char> all(kStringTableStream.decoded_size);
     // A last byte other than zero would let the readers run off the end.
-    if (!decode_compact(kStringTableStream.bytes, kStringTableStream.size, all.data(), all.size()) ||
+    if (!decode_compact(kStringTableStream.bytes, kStringTableStream.size, all.data(), all.size(),
+                        table.decoded_end()) ||
         all.empty() || all.back() != '\0') {
         all.clear();
     }
@@ -67,7 +70,7 @@ std::wstring StringTable::operator[](std::size_t index) const {
     if (index >= size()) {
         return std::wstring();
     }
-    const std::vector<char> all = all_texts();
+    const std::vector<char> all = texts_through(*this);
     std::size_t offset = 0;
     for (std::size_t skipped = 0; skipped < first_text_ + index && offset < all.size(); ++skipped) {
         offset += std::strlen(&all[offset]) + 1;
@@ -76,8 +79,9 @@ std::wstring StringTable::operator[](std::size_t index) const {
 }
 
 void LanguageTable::select_language(uint32_t locale_id) {
-    const std::vector<char> all = all_texts();
-    const std::size_t first = string_table_for(locale_id).first_text();
+    const StringTable& table = string_table_for(locale_id);
+    const std::vector<char> all = texts_through(table);
+    const std::size_t first = table.first_text();
     std::size_t offset = 0;
     for (std::size_t index = 0; index < first + entries_.size(); ++index) {
         const char* text = offset < all.size() ? &all[offset] : "";

@@ -14,8 +14,10 @@ namespace lanternbook {
 
 class StringTable {
 public:
-    // The table whose texts follow `first_text` texts of the tables before it.
-    explicit constexpr StringTable(std::size_t first_text) : first_text_(first_text) {}
+    // The table whose texts follow `first_text` texts of the tables before it
+    // and end at byte `decoded_end` of the decoded stream.
+    constexpr StringTable(std::size_t first_text, std::size_t decoded_end)
+        : first_text_(first_text), decoded_end_(decoded_end) {}
 
     // Position k is element k-1, in UTF-16; the empty text for an empty
     // position or past the end. Each call decodes the stream: for tests and
@@ -26,9 +28,12 @@ public:
     [[nodiscard]] std::wstring at(Text text) const { return (*this)[static_cast<std::size_t>(text) - 1]; }
     static constexpr std::size_t size() { return kTextCount; }
     [[nodiscard]] constexpr std::size_t first_text() const { return first_text_; }
+    // How much of the stream must be decoded to reach the last of its texts.
+    [[nodiscard]] constexpr std::size_t decoded_end() const { return decoded_end_; }
 
 private:
     std::size_t first_text_;
+    std::size_t decoded_end_;
 };
 
 // Every table, one after the other: kTextCount UTF-8 texts each, each text

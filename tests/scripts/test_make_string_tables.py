@@ -98,15 +98,15 @@ class Generation(unittest.TestCase):
         path.write_text(source(body, name), encoding="utf-8")
         return path
 
-    def test_tables_go_in_kinship_order_with_their_first_text(self):
+    def test_tables_go_in_kinship_order_with_their_first_text_and_end(self):
         with tempfile.TemporaryDirectory() as folder:
             paths = [self.write(folder, name, f'u8"{name}\\0"\n    u8"x\\0"')
                      for name in ("klingon", "russian", "english", "german")]
             generated, decoded_size, _ = tables.generate(paths)
         self.assertIn("static_assert(kTextCount == 2,", generated)
-        order = [line.split()[2] for line in generated.splitlines() if line.startswith("const StringTable")]
-        self.assertEqual(order, ["english_strings{0};", "german_strings{2};", "russian_strings{4};",
-                                 "klingon_strings{6};"])
+        order = [line.split(maxsplit=2)[2] for line in generated.splitlines() if line.startswith("const StringTable")]
+        self.assertEqual(order, ["english_strings{0, 10};", "german_strings{2, 19};", "russian_strings{4, 29};",
+                                 "klingon_strings{6, 39};"])
         self.assertEqual(decoded_size, len(b"english\0x\0german\0x\0russian\0x\0klingon\0x\0"))
 
     def test_refuses_tables_of_different_lengths(self):

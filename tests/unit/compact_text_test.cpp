@@ -104,14 +104,16 @@ struct Decoded {
 constexpr char kGuard = '\x5A';
 constexpr std::size_t kGuardSize = 16;
 
-Decoded decode(const std::vector<uint8_t>& stream, std::size_t out_size) {
+Decoded decode(const std::vector<uint8_t>& stream, std::size_t out_size, std::size_t needed) {
     std::vector<char> out(out_size + kGuardSize, kGuard);
-    const bool ok = decode_compact(stream.data(), stream.size(), out.data(), out_size);
+    const bool ok = decode_compact(stream.data(), stream.size(), out.data(), out_size, needed);
     EXPECT_EQ(std::string(out.begin() + static_cast<std::ptrdiff_t>(out_size), out.end()),
               std::string(kGuardSize, kGuard))
         << "written past the output";
     return {ok, ok ? std::string(out.data(), out_size) : std::string()};
 }
+
+Decoded decode(const std::vector<uint8_t>& stream, std::size_t out_size) { return decode(stream, out_size, out_size); }
 
 std::string repeated(const std::string& part, std::size_t times) {
     std::string text;
@@ -155,6 +157,38 @@ TEST(CompactText, DecodesWhatTheFormatDescribes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Decoded decoded = decode(c.stream, c.out_size);
+        EXPECT_EQ(decoded.ok, c.ok);
+        EXPECT_EQ(decoded.text, c.expected);
+    }
+}
+
+// What the output holds past the needed bytes: the guard's value where nothing was written.
+TEST(CompactText, DecodesOnlyAsFarAsNeeded) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> stream;
+        std::size_t out_size;
+        std::size_t needed;
+        bool ok;
+        std::string expected;
+    };
+    const std::string rest(6, kGuard);
+    const Case cases[] = {
+        {"stops after the item that completes the needed bytes", StreamWriter().literal("abcdefgh").bytes(), 8, 2, true,
+         "ab" + rest},
+        {"a stream that ends after the needed bytes", StreamWriter().literal("ab").bytes(), 8, 2, true, "ab" + rest},
+        {"a copy that completes them runs on", StreamWriter().literal("ab").match(4, 2).bytes(), 8, 3, true,
+         "ababab" + rest.substr(4)},
+        {"nothing needed, nothing read", {}, 8, 0, true, std::string(8, kGuard)},
+        {"more than the output is only the output", StreamWriter().literal("abcdefghij").bytes(), 8, 9, true,
+         "abcdefgh"},
+        {"a copy past the output is refused all the same", StreamWriter().literal("ab").match(9, 2).bytes(), 8, 3,
+         false, ""},
+        {"the stream ends before the needed bytes", StreamWriter().literal("ab").bytes(), 8, 3, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Decoded decoded = decode(c.stream, c.out_size, c.needed);
         EXPECT_EQ(decoded.ok, c.ok);
         EXPECT_EQ(decoded.text, c.expected);
     }
@@ -284,6 +318,12 @@ TEST(CompactStringTables, HoldExactlyTheTextsOfTheirSources) {
         ASSERT_LE(offset + size, decoded.size());
         EXPECT_EQ(std::string(decoded.data() + offset, size), std::string(table.source.texts, size));
         offset += size;
+        // Decoded only through its own end, as the dialog decodes it.
+        EXPECT_EQ(table.compact.decoded_end(), offset);
+        std::vector<char> through(decoded.size());
+        ASSERT_TRUE(decode_compact(kStringTableStream.bytes, kStringTableStream.size, through.data(), through.size(),
+                                   table.compact.decoded_end()));
+        EXPECT_EQ(std::string(through.data(), offset), std::string(decoded.data(), offset));
     }
     EXPECT_EQ(offset, decoded.size()) << "bytes in the stream beyond the tables";
     EXPECT_LT(kStringTableStream.size, decoded.size() / 2) << "the stream hardly compresses";
