@@ -115,18 +115,13 @@ bool ConfiguratorDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam, LR
     return false;
 }
 
-int ConfiguratorDialog::text_width(HWND control, const wchar_t* text) const {
-    if (control == nullptr || text == nullptr || *text == L'\0') {
-        return 0;
-    }
-    WindowDc dc(control);
-    if (dc.get() == nullptr) {
-        return 0;
-    }
-    auto* const font = reinterpret_cast<HGDIOBJ>(::SendMessageW(window(), WM_GETFONT, 0, 0));
-    SelectedObject selected_font(dc.get(), font);
+TextMeter::TextMeter(HWND dialog)
+    : dc_(::CreateCompatibleDC(nullptr)),
+      font_(dc_.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0))) {}
+
+int TextMeter::width(const wchar_t* text) const {
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc.get(), text, static_cast<int>(wcslen(text)), &extent);
+    ::GetTextExtentPoint32W(dc_.get(), text, static_cast<int>(wcslen(text)), &extent);
     return static_cast<int>(extent.cx);
 }
 
@@ -139,19 +134,23 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     state_.strings.select_language(state_.language_id);
     put_texts(state_, controls_);
     ::SetWindowTextW(window(), state_.strings.text_at(Text::product_header));
-    ::SendDlgItemMessageW(window(), IDC_DAYS_UPDOWN, UDM_SETRANGE, 0,
-                          MAKELPARAM(kDaysRangeUpper, kDaysRangeLower));
+    ::SendMessageW(controls_.item(IDC_DAYS_UPDOWN), UDM_SETRANGE, 0, MAKELPARAM(kDaysRangeUpper, kDaysRangeLower));
     put_default_days(controls_);
-    fit_erase_button();
-    fit_range_button();
     post_default_checks(controls_);
     // A format cut short is finished before the key is looked at.
     finish_unfinished_formats(RecoveryServices{state_.device, platform_, platform_, platform_}, platform_,
                               state_.strings);
     settle_initial_states(state_, controls_, rules_, platform_, platform_);
     // After the stored configuration: the values beside the labels are final then.
-    fit_label_rows();
+    fit_to_texts();
     return TRUE;
+}
+
+void ConfiguratorDialog::fit_to_texts() {
+    const TextMeter meter(window());
+    fit_erase_button(meter);
+    fit_range_button(meter);
+    fit_label_rows(meter);
 }
 
 void ConfiguratorDialog::centre_and_set_icons() {
@@ -183,21 +182,21 @@ void ConfiguratorDialog::centre_and_set_icons() {
     ::SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
 }
 
-void ConfiguratorDialog::fit_erase_button() {
-    HWND button = control(IDC_ERASE);
+void ConfiguratorDialog::fit_erase_button(const TextMeter& meter) {
+    HWND button = controls_.item(IDC_ERASE);
     const ControlRect rect = client_rect_of(window(), button);
-    const int needed = text_width(button, state_.strings.text_at(Text::erase));
+    const int needed = meter.width(state_.strings.text_at(Text::erase));
     const ControlRect fitted = fitted_erase_button(rect, needed);
     if (!(fitted == rect)) {
         move_control(button, fitted);
     }
 }
 
-void ConfiguratorDialog::fit_range_button() {
-    HWND range_box = control(IDC_RANGE_BUTTON);
-    HWND vdo_box = control(IDC_VDO_SPECIAL);
+void ConfiguratorDialog::fit_range_button(const TextMeter& meter) {
+    HWND range_box = controls_.item(IDC_RANGE_BUTTON);
+    HWND vdo_box = controls_.item(IDC_VDO_SPECIAL);
     const ControlRect range = client_rect_of(window(), range_box);
-    const int needed = text_width(range_box, state_.strings.text_at(Text::range_button));
+    const int needed = meter.width(state_.strings.text_at(Text::range_button));
     const RangeBoxLayout fitted = fitted_range_box(range, client_rect_of(window(), vdo_box), needed);
     if (!(fitted.range_box == range)) {
         move_control(range_box, fitted.range_box);
@@ -205,7 +204,7 @@ void ConfiguratorDialog::fit_range_button() {
     }
 }
 
-void ConfiguratorDialog::fit_label_rows() {
+void ConfiguratorDialog::fit_label_rows(const TextMeter& meter) {
     constexpr std::size_t kLongestValue = 64;
     struct Row {
         int label_id;
@@ -217,26 +216,27 @@ void ConfiguratorDialog::fit_label_rows() {
     LabelRows layout;
     static_assert(std::size(rows) == std::tuple_size<LabelRows>::value, "one layout row per label");
     for (std::size_t i = 0; i < layout.size(); ++i) {
-        HWND label = control(rows[i].label_id);
-        HWND value = control(rows[i].value_id);
+        HWND label = controls_.item(rows[i].label_id);
+        HWND value = controls_.item(rows[i].value_id);
         const std::wstring value_text = controls_.text(rows[i].value_id, kLongestValue);
         layout[i] = LabelRow{client_rect_of(window(), label), client_rect_of(window(), value),
-                             text_width(label, state_.strings.text_at(rows[i].label_entry)),
-                             text_width(value, value_text.c_str())};
+                             meter.width(state_.strings.text_at(rows[i].label_entry)),
+                             meter.width(value_text.c_str())};
     }
     const LabelRows fitted = fitted_label_rows(layout);
     for (std::size_t i = 0; i < fitted.size(); ++i) {
         if (!(fitted[i].label == layout[i].label)) {
-            move_control(control(rows[i].label_id), fitted[i].label);
+            move_control(controls_.item(rows[i].label_id), fitted[i].label);
         }
         if (!(fitted[i].value == layout[i].value)) {
-            move_control(control(rows[i].value_id), fitted[i].value);
+            move_control(controls_.item(rows[i].value_id), fitted[i].value);
         }
     }
 }
 
 LRESULT ConfiguratorDialog::on_paint() {
-    paint_header(window(), module());
+    paint_header(window(), reinterpret_cast<HBITMAP>(::SendMessageW(controls_.item(kLogoPictureId), STM_GETIMAGE,
+                                                                    IMAGE_BITMAP, 0)));
     return 0;
 }
 

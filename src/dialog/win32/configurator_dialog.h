@@ -16,12 +16,22 @@
 
 namespace lanternbook::win32 {
 
+// Widths in pixels of texts in the dialog's font, all taken in one device
+// context: under Wine each one asked for costs a trip to the server.
+class TextMeter {
+public:
+    explicit TextMeter(HWND dialog);
+    // 0 for the empty text, or without a device context.
+    [[nodiscard]] int width(const wchar_t* text) const;
+
+private:
+    MemoryDc dc_;
+    SelectedObject font_;
+};
+
 class ConfiguratorDialog : public ModalDialog {
 public:
     ConfiguratorDialog(HMODULE module, uint32_t language_override);
-
-    // Width in pixels of the text in the dialog's font; 0 without control or text.
-    int text_width(HWND control, const wchar_t* text) const;
 
 private:
     struct MessageRow {
@@ -48,9 +58,11 @@ private:
 
     // Initialisation steps that only the window can do.
     void centre_and_set_icons();
-    void fit_erase_button();
-    void fit_range_button();
-    void fit_label_rows();
+    // The controls the texts may not fit, widened.
+    void fit_to_texts();
+    void fit_erase_button(const TextMeter& meter);
+    void fit_range_button(const TextMeter& meter);
+    void fit_label_rows(const TextMeter& meter);
 
     Win32Platform platform_;
     DialogState state_;

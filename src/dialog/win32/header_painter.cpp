@@ -1,7 +1,6 @@
 #include "dialog/win32/header_painter.h"
 
 #include "platform/win32/handles.h"
-#include "resources/resource.h"
 
 namespace lanternbook::win32 {
 namespace {
@@ -23,22 +22,17 @@ private:
 
 }  // namespace
 
-void paint_header(HWND dialog, HMODULE module) {
+void paint_header(HWND dialog, HBITMAP logo) {
     PaintScope paint(dialog);
-    if (paint.dc() == nullptr) {
-        return;
-    }
-    // Loaded for each paint and released at once: nothing is cached.
-    GdiObject logo(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_LOGO)));
     BITMAP size{};
-    if (!logo || ::GetObjectW(logo.get(), sizeof size, &size) == 0) {
+    if (paint.dc() == nullptr || logo == nullptr || ::GetObjectW(logo, sizeof size, &size) == 0) {
         return;
     }
     MemoryDc memory(::CreateCompatibleDC(paint.dc()));
     if (!memory) {
         return;
     }
-    SelectedObject selected(memory.get(), logo.get());
+    SelectedObject selected(memory.get(), logo);
     ::TransparentBlt(paint.dc(), kLogoLeft, kLogoTop, size.bmWidth, size.bmHeight, memory.get(), 0, 0,
                      size.bmWidth, size.bmHeight, kLogoTransparentColour);
 }

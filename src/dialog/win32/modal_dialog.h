@@ -19,7 +19,6 @@ public:
     INT_PTR run(HWND owner);
 
     HWND window() const { return window_; }
-    HWND control(int id) const { return ::GetDlgItem(window_, id); }
     HMODULE module() const { return module_; }
     void end(INT_PTR result) { ::EndDialog(window_, result); }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+
 namespace lanternbook::win32 {
 namespace {
 
@@ -14,46 +15,52 @@ SYSTEMTIME to_system(const SystemTime& date) {
 
 }  // namespace
 
+HWND Win32Controls::item(int control_id) {
+    HWND& held = items_[static_cast<unsigned>(control_id) % items_.size()];
+    // Ids that share a place take turns in it.
+    if (held == nullptr || ::GetDlgCtrlID(held) != control_id) {
+        held = ::GetDlgItem(dialog_, control_id);
+    }
+    return held;
+}
+
 unsigned Win32Controls::check_state(int control_id) {
-    return static_cast<unsigned>(::SendDlgItemMessageW(dialog_, control_id, BM_GETCHECK, 0, 0));
+    return static_cast<unsigned>(send(control_id, BM_GETCHECK, 0, 0));
 }
 
 void Win32Controls::post_check(int control_id, bool checked) {
-    ::PostMessageW(::GetDlgItem(dialog_, control_id), BM_SETCHECK,
+    ::PostMessageW(item(control_id), BM_SETCHECK,
                    checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void Win32Controls::check_now(int control_id, bool checked) {
-    ::SendDlgItemMessageW(dialog_, control_id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    send(control_id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void Win32Controls::hide(int control_id) { ::ShowWindow(::GetDlgItem(dialog_, control_id), SW_HIDE); }
+void Win32Controls::hide(int control_id) { ::ShowWindow(item(control_id), SW_HIDE); }
 
 void Win32Controls::enable(int control_id, bool enabled) {
-    ::EnableWindow(::GetDlgItem(dialog_, control_id), enabled ? TRUE : FALSE);
+    ::EnableWindow(item(control_id), enabled ? TRUE : FALSE);
 }
 
 void Win32Controls::set_text(int control_id, const std::wstring& text) {
-    ::SetDlgItemTextW(dialog_, control_id, text.c_str());
+    ::SetWindowTextW(item(control_id), text.c_str());
 }
 
 std::wstring Win32Controls::text(int control_id, std::size_t max_chars) {
     std::vector<wchar_t> buffer(max_chars + 1, L'\0');
-    const UINT length = ::GetDlgItemTextW(dialog_, control_id, buffer.data(),
-                                          static_cast<int>(buffer.size()));
-    return std::wstring(buffer.data(), length);
+    const int length = ::GetWindowTextW(item(control_id), buffer.data(), static_cast<int>(buffer.size()));
+    return std::wstring(buffer.data(), static_cast<std::size_t>(length));
 }
 
 bool Win32Controls::set_date(int control_id, const SystemTime& date) {
     SYSTEMTIME system = to_system(date);
-    return ::SendDlgItemMessageW(dialog_, control_id, DTM_SETSYSTEMTIME, GDT_VALID,
-                                 reinterpret_cast<LPARAM>(&system)) != 0;
+    return send(control_id, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&system)) != 0;
 }
 
 bool Win32Controls::date(int control_id, SystemTime& date) {
     SYSTEMTIME system{};
-    if (::SendDlgItemMessageW(dialog_, control_id, DTM_GETSYSTEMTIME, 0,
-                              reinterpret_cast<LPARAM>(&system)) != GDT_VALID) {
+    if (send(control_id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&system)) != GDT_VALID) {
         return false;
     }
     date = SystemTime{system.wYear, system.wMonth, system.wDayOfWeek, system.wDay,

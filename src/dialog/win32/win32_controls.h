@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <array>
+
 #include "dialog/dialog_controls.h"
 
 namespace lanternbook::win32 {
@@ -10,6 +12,9 @@ namespace lanternbook::win32 {
 class Win32Controls : public DialogControls {
 public:
     void attach(HWND dialog) { dialog_ = dialog; }
+    // The control's window, looked up once: under Wine each lookup asks the
+    // server for every child.
+    HWND item(int control_id);
 
     unsigned check_state(int control_id) override;
     // BM_SETCHECK through the queue: lands after the running handler returns.
@@ -23,7 +28,13 @@ public:
     bool date(int control_id, SystemTime& date) override;
 
 private:
+    LRESULT send(int control_id, UINT message, WPARAM wparam, LPARAM lparam) {
+        return ::SendMessageW(item(control_id), message, wparam, lparam);
+    }
+
     HWND dialog_ = nullptr;
+    // By id modulo 64: the template's ids from IDC_FILES_GROUP to IDC_FOOTNOTE each have a place of their own.
+    std::array<HWND, 64> items_{};
 };
 
 }  // namespace lanternbook::win32
