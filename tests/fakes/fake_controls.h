@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "dialog/dialog_controls.h"
 
@@ -23,6 +24,7 @@ public:
     void enable(int control_id, bool enabled_now) override { enabled[control_id] = enabled_now; }
     void set_text(int control_id, const std::wstring& text_now) override {
         texts[control_id] = text_now;
+        texts_set.push_back(control_id);
     }
     std::wstring text(int control_id, std::size_t max_chars) override {
         return texts[control_id].substr(0, max_chars);
@@ -47,6 +49,7 @@ public:
     std::map<int, unsigned> checks;
     std::map<int, bool> enabled;  // absent: enabled
     std::map<int, std::wstring> texts;
+    std::vector<int> texts_set;  // each set_text's control, in order
     std::map<int, SystemTime> dates;
     std::set<int> hidden;
     std::deque<std::pair<int, bool>> posted;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "dialog_harness.h"
 
 namespace lanternbook {
@@ -16,6 +19,37 @@ void initialise(DialogHarness& dialog) {
     dialog.post_defaults();
     settle_initial_states(dialog.state, dialog.controls, dialog.rules, dialog.platform, dialog.platform);
     dialog.controls.flush();
+}
+
+// The template's texts stay where they are the language's already; every other is set.
+TEST(Initialisation, TextsAreSetOnlyWhereTheControlsHoldOthers) {
+    struct Case {
+        const char* name;
+        int control_id;
+        const wchar_t* held;
+        const wchar_t* expected;
+        bool set;
+    };
+    const Case cases[] = {
+        {"the same text", IDC_OVERVIEW, L"Overview*", L"Overview*", false},
+        {"the same day count", IDC_DAYS_EDIT, L"14", L"14", false},
+        {"a longer text that begins with it", IDC_ERASE, L"Erase it", L"Erase", true},
+        {"a shorter text it begins with", IDC_ACTIVITIES, L"Activ", L"Activities*", true},
+        {"another text", IDC_SAVE, L"Exit", L"Save settings", true},
+        {"no text", IDC_EVERYTHING, L"", L"Everything", true},
+    };
+    DialogHarness dialog;
+    for (const Case& c : cases) {
+        dialog.controls.texts[c.control_id] = c.held;
+    }
+    put_texts(dialog.state, dialog.controls);
+    put_default_days(dialog.controls);
+    const std::vector<int>& set = dialog.controls.texts_set;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(dialog.controls.texts[c.control_id], c.expected);
+        EXPECT_EQ(std::count(set.begin(), set.end(), c.control_id), c.set ? 1 : 0);
+    }
 }
 
 TEST(Initialisation, StoredVdoSpecialDataStartsHiddenAndOff) {

@@ -115,13 +115,21 @@ bool ConfiguratorDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam, LR
     return false;
 }
 
+// The dialog's own device context: a memory one compatible with the screen
+// costs Wine several times as much to make.
 TextMeter::TextMeter(HWND dialog)
-    : dc_(::CreateCompatibleDC(nullptr)),
-      font_(dc_.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0))) {}
+    : dialog_(dialog),
+      dc_(::GetDC(dialog)),
+      previous_font_(::SelectObject(dc_, reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0)))) {}
+
+TextMeter::~TextMeter() {
+    ::SelectObject(dc_, previous_font_);
+    ::ReleaseDC(dialog_, dc_);
+}
 
 int TextMeter::width(const wchar_t* text) const {
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc_.get(), text, static_cast<int>(wcslen(text)), &extent);
+    ::GetTextExtentPoint32W(dc_, text, static_cast<int>(wcslen(text)), &extent);
     return static_cast<int>(extent.cx);
 }
 
@@ -172,14 +180,20 @@ void ConfiguratorDialog::centre_and_set_icons() {
     top = std::max<int>(work_area.top, std::min<int>(top, work_area.bottom - height));
     ::SetWindowPos(window(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    large_icon_.reset(static_cast<HICON>(
-        ::LoadImageW(module(), MAKEINTRESOURCEW(IDI_LANTERNBOOK), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
-    small_icon_.reset(static_cast<HICON>(
-        ::LoadImageW(module(), MAKEINTRESOURCEW(IDI_LANTERNBOOK), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-    ::SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_.get()));
-    ::SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
+    // The large one first, as the window's icons are ordered.
+    struct IconKind {
+        WPARAM kind;
+        int width_metric;
+        int height_metric;
+    };
+    constexpr IconKind kKinds[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+    static_assert(std::size(kKinds) == std::tuple_size<decltype(icons_)>::value, "one icon of each kind");
+    for (std::size_t i = 0; i < icons_.size(); ++i) {
+        icons_[i].reset(static_cast<HICON>(::LoadImageW(module(), MAKEINTRESOURCEW(IDI_LANTERNBOOK), IMAGE_ICON,
+                                                        ::GetSystemMetrics(kKinds[i].width_metric),
+                                                        ::GetSystemMetrics(kKinds[i].height_metric), LR_DEFAULTCOLOR)));
+        ::SendMessageW(window(), WM_SETICON, kKinds[i].kind, reinterpret_cast<LPARAM>(icons_[i].get()));
+    }
 }
 
 void ConfiguratorDialog::fit_erase_button(const TextMeter& meter) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <cstdint>
 
 #include "dialog/control_rules.h"
@@ -21,12 +22,16 @@ namespace lanternbook::win32 {
 class TextMeter {
 public:
     explicit TextMeter(HWND dialog);
+    TextMeter(const TextMeter&) = delete;
+    TextMeter& operator=(const TextMeter&) = delete;
+    ~TextMeter();
     // 0 for the empty text, or without a device context.
     [[nodiscard]] int width(const wchar_t* text) const;
 
 private:
-    MemoryDc dc_;
-    SelectedObject font_;
+    HWND dialog_;
+    HDC dc_;
+    HGDIOBJ previous_font_;
 };
 
 class ConfiguratorDialog : public ModalDialog {
@@ -69,8 +74,7 @@ private:
     Win32Controls controls_;
     ControlRules rules_;
     // The window's icons: released with the object, after the window is gone.
-    IconHandle large_icon_;
-    IconHandle small_icon_;
+    std::array<IconHandle, 2> icons_;
 };
 
 // Runs the dialog modally over the calling thread's active window.

@@ -2,18 +2,12 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <vector>
 
+#include "platform/win32/win32_platform.h"
 
 namespace lanternbook::win32 {
-namespace {
-
-SYSTEMTIME to_system(const SystemTime& date) {
-    return SYSTEMTIME{date.year, date.month, date.day_of_week, date.day,
-                      date.hour, date.minute, date.second, date.milliseconds};
-}
-
-}  // namespace
 
 HWND Win32Controls::item(int control_id) {
     HWND& held = items_[static_cast<unsigned>(control_id) % items_.size()];
@@ -54,7 +48,8 @@ std::wstring Win32Controls::text(int control_id, std::size_t max_chars) {
 }
 
 bool Win32Controls::set_date(int control_id, const SystemTime& date) {
-    SYSTEMTIME system = to_system(date);
+    SYSTEMTIME system;
+    std::memcpy(&system, &date, sizeof system);
     return send(control_id, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&system)) != 0;
 }
 
@@ -63,8 +58,8 @@ bool Win32Controls::date(int control_id, SystemTime& date) {
     if (send(control_id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&system)) != GDT_VALID) {
         return false;
     }
-    date = SystemTime{system.wYear, system.wMonth, system.wDayOfWeek, system.wDay,
-                      system.wHour, system.wMinute, system.wSecond, system.wMilliseconds};
+    // Trivially copyable, though its members start at zero.
+    std::memcpy(static_cast<void*>(&date), &system, sizeof date);
     return true;
 }
 

@@ -704,8 +704,9 @@ int Win32Platform::message_box(const std::wstring& text, const std::wstring& cap
 SystemTime Win32Platform::utc_now() {
     SYSTEMTIME now{};
     ::GetSystemTime(&now);
-    return SystemTime{now.wYear, now.wMonth, now.wDayOfWeek, now.wDay,
-                      now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+    SystemTime time;
+    std::memcpy(static_cast<void*>(&time), &now, sizeof time);
+    return time;
 }
 
 void Win32Platform::sleep_ms(unsigned milliseconds) { ::Sleep(milliseconds); }

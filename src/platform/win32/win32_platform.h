@@ -3,9 +3,24 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <type_traits>
+
 #include "platform/platform.h"
 
 namespace lanternbook::win32 {
+
+// SystemTime has SYSTEMTIME's layout, so that the two are copied whole into each other.
+static_assert(std::is_trivially_copyable<SystemTime>::value, "SystemTime is copied as bytes");
+static_assert(sizeof(SystemTime) == sizeof(SYSTEMTIME) && offsetof(SystemTime, year) == offsetof(SYSTEMTIME, wYear) &&
+                  offsetof(SystemTime, month) == offsetof(SYSTEMTIME, wMonth) &&
+                  offsetof(SystemTime, day_of_week) == offsetof(SYSTEMTIME, wDayOfWeek) &&
+                  offsetof(SystemTime, day) == offsetof(SYSTEMTIME, wDay) &&
+                  offsetof(SystemTime, hour) == offsetof(SYSTEMTIME, wHour) &&
+                  offsetof(SystemTime, minute) == offsetof(SYSTEMTIME, wMinute) &&
+                  offsetof(SystemTime, second) == offsetof(SYSTEMTIME, wSecond) &&
+                  offsetof(SystemTime, milliseconds) == offsetof(SYSTEMTIME, wMilliseconds),
+              "SystemTime and SYSTEMTIME differ");
 
 class Win32Platform : public Platform {
 public:
