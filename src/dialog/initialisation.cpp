@@ -47,11 +47,12 @@ constexpr ControlText kControlTexts[] = {
 struct DefaultCheck {
     int control_id;
     bool checked;
+    bool stored;  // a stored configuration chooses it
 };
 constexpr DefaultCheck kDefaultChecks[] = {
-    {IDC_OVERVIEW, true},        {IDC_ACTIVITIES, true},     {IDC_EVENTS_FAULTS, true},
-    {IDC_DETAILED_SPEED, true},  {IDC_TECHNICAL_DATA, true}, {IDC_EVERYTHING, true},
-    {IDC_CARD_VIA_TACHO, false}, {IDC_RANGE_BUTTON, false},  {IDC_VDO_SPECIAL, false},
+    {IDC_OVERVIEW, true, false},        {IDC_ACTIVITIES, true, true},     {IDC_EVENTS_FAULTS, true, true},
+    {IDC_DETAILED_SPEED, true, true},   {IDC_TECHNICAL_DATA, true, true}, {IDC_EVERYTHING, true, true},
+    {IDC_CARD_VIA_TACHO, false, true},  {IDC_RANGE_BUTTON, false, true},  {IDC_VDO_SPECIAL, false, true},
 };
 
 // The firmware update has no function: its controls stay disabled.
@@ -76,9 +77,12 @@ void put_texts(const DialogState& state, DialogControls& controls) {
 
 void put_default_days(DialogControls& controls) { put_text(controls, IDC_DAYS_EDIT, decimal_text(kDefaultDays)); }
 
-void post_default_checks(DialogControls& controls) {
+void post_default_checks(DialogControls& controls, const StoredSettings& loaded) {
     for (const DefaultCheck& check : kDefaultChecks) {
-        controls.post_check(check.control_id, check.checked);
+        // A stored choice is posted already; each posted check costs a message.
+        if (!check.stored || loaded.nothing_read()) {
+            controls.post_check(check.control_id, check.checked);
+        }
     }
 }
 
@@ -87,6 +91,7 @@ void settle_initial_states(DialogState& state, DialogControls& controls, Control
     controls.check_now(IDC_STORE_SETTINGS, true);
     const ConfigRead read = state.device.read_config();
     fill_controls_from_config(state, controls, rules, read, clock);
+    post_default_checks(controls, state.loaded);
     for (const int firmware_control : kFirmwareControls) {
         controls.enable(firmware_control, false);
     }

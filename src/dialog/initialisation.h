@@ -14,10 +14,11 @@ namespace lanternbook {
 void put_texts(const DialogState& state, DialogControls& controls);
 // The day count a dialog starts with.
 void put_default_days(DialogControls& controls);
-// The default choices, posted: the stored configuration's come after them and win.
-void post_default_checks(DialogControls& controls);
-// The store-settings box, the stored configuration, the firmware controls,
-// the format permission and the VDO option, in that order.
+// The default choices the stored configuration `loaded` makes none of, posted
+// after its own: all of them when nothing was read.
+void post_default_checks(DialogControls& controls, const StoredSettings& loaded);
+// The store-settings box, the stored configuration and the default choices,
+// the firmware controls, the format permission and the VDO option, in that order.
 void settle_initial_states(DialogState& state, DialogControls& controls, ControlRules& rules,
                            Clock& clock, Module& module);
 

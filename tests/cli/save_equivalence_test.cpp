@@ -64,10 +64,11 @@ std::string describe(const Choices& c) {
     return text.str();
 }
 
-// A dialog opened as the real one opens: defaults posted, then the stored
-// configuration, the firmware controls, the format permission and the hidden VDO box.
+// A dialog opened as the real one opens: texts and dates, then the stored
+// configuration and the default checks it leaves, the firmware controls, the
+// format permission and the hidden VDO box.
 void open_like_the_dialog(DialogHarness& dialog) {
-    dialog.post_defaults();
+    dialog.put_defaults();
     settle_initial_states(dialog.state, dialog.controls, dialog.rules, dialog.platform, dialog.platform);
     dialog.controls.flush();
 }

@@ -28,9 +28,9 @@ class DialogHarness {
 public:
     DialogHarness() { state.strings.select_language(kEnglish); }
 
-    // Texts, dates and posted check states as initialisation leaves them
-    // before loading; the posted changes have not landed yet.
-    void post_defaults() {
+    // Texts, dates and the store-settings box as initialisation leaves them
+    // before loading.
+    void put_defaults() {
         put_texts(state, controls);
         put_default_days(controls);
         // A date picker starts on today.
@@ -38,8 +38,12 @@ public:
         today.hour = today.minute = today.second = today.milliseconds = 0;
         controls.dates[IDC_FROM_DATE] = today;
         controls.dates[IDC_TILL_DATE] = today;
-        post_default_checks(controls);
         controls.check_now(IDC_STORE_SETTINGS, true);
+    }
+    // Those, and the checks of a key that stores nothing, posted; they have not landed yet.
+    void post_defaults() {
+        put_defaults();
+        post_default_checks(controls, StoredSettings{});
     }
 
     void attach_key() { platform.add_drive(kKeyLetter, kKeyLabel); }
@@ -48,11 +52,13 @@ public:
         platform.add_file(kKeyConfig, config);
     }
 
-    // Defaults, then the stored configuration, then every posted change landed.
+    // Defaults, then the stored configuration and the default checks it
+    // leaves, then every posted change landed.
     void open() {
-        post_defaults();
+        put_defaults();
         const ConfigRead read = state.device.read_config();
         fill_controls_from_config(state, controls, rules, read, platform);
+        post_default_checks(controls, state.loaded);
         controls.flush();
     }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "dialog_harness.h"
@@ -16,7 +17,7 @@ constexpr std::array<uint8_t, 16> kNoDates{};
 
 // Defaults, then what initialisation settles after them, every posted change landed.
 void initialise(DialogHarness& dialog) {
-    dialog.post_defaults();
+    dialog.put_defaults();
     settle_initial_states(dialog.state, dialog.controls, dialog.rules, dialog.platform, dialog.platform);
     dialog.controls.flush();
 }
@@ -50,6 +51,48 @@ TEST(Initialisation, TextsAreSetOnlyWhereTheControlsHoldOthers) {
         EXPECT_EQ(dialog.controls.texts[c.control_id], c.expected);
         EXPECT_EQ(std::count(set.begin(), set.end(), c.control_id), c.set ? 1 : 0);
     }
+}
+
+// Each posted check costs a message: the stored configuration's own choices get no default before them.
+TEST(Initialisation, DefaultChecksArePostedWhereTheKeyStoresNoChoice) {
+    using Posted = std::vector<std::pair<int, bool>>;
+    const Posted all = {{IDC_OVERVIEW, true},       {IDC_ACTIVITIES, true},     {IDC_EVENTS_FAULTS, true},
+                        {IDC_DETAILED_SPEED, true}, {IDC_TECHNICAL_DATA, true}, {IDC_EVERYTHING, true},
+                        {IDC_CARD_VIA_TACHO, false}, {IDC_RANGE_BUTTON, false}, {IDC_VDO_SPECIAL, false}};
+    struct Case {
+        const char* name;
+        uint8_t first_byte;
+        Posted expected;
+    };
+    const Case cases[] = {
+        {"nothing read", 0, all},
+        {"choices stored", '1', {{IDC_OVERVIEW, true}}},
+        {"a first byte no choice knows", 0xFF, {{IDC_OVERVIEW, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DialogHarness dialog;
+        StoredSettings loaded;
+        loaded.first_byte = c.first_byte;
+        post_default_checks(dialog.controls, loaded);
+        EXPECT_EQ(Posted(dialog.controls.posted.begin(), dialog.controls.posted.end()), c.expected);
+    }
+}
+
+// However the key is found, the overview ends checked and the stored choices win.
+TEST(Initialisation, OverviewIsCheckedWhateverTheKeyStores) {
+    DialogHarness stored;
+    stored.attach_key_with_config(config_image(flag_bytes("0000003", 14, 0x00), kNoDates, {5, 0x12, 0x34}, {1, 2, 3}));
+    initialise(stored);
+    EXPECT_TRUE(stored.checked(IDC_OVERVIEW));
+    EXPECT_FALSE(stored.checked(IDC_ACTIVITIES));
+    EXPECT_FALSE(stored.checked(IDC_EVERYTHING));
+
+    DialogHarness no_key;
+    initialise(no_key);
+    EXPECT_TRUE(no_key.checked(IDC_OVERVIEW));
+    EXPECT_TRUE(no_key.checked(IDC_ACTIVITIES));
+    EXPECT_TRUE(no_key.checked(IDC_EVERYTHING));
 }
 
 TEST(Initialisation, StoredVdoSpecialDataStartsHiddenAndOff) {

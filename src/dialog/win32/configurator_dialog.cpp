@@ -144,7 +144,6 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     ::SetWindowTextW(window(), state_.strings.text_at(Text::product_header));
     ::SendMessageW(controls_.item(IDC_DAYS_UPDOWN), UDM_SETRANGE, 0, MAKELPARAM(kDaysRangeUpper, kDaysRangeLower));
     put_default_days(controls_);
-    post_default_checks(controls_);
     // A format cut short is finished before the key is looked at.
     finish_unfinished_formats(RecoveryServices{state_.device, platform_, platform_, platform_}, platform_,
                               state_.strings);
