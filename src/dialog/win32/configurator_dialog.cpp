@@ -115,16 +115,16 @@ bool ConfiguratorDialog::dispatch(UINT message, WPARAM wparam, LPARAM lparam, LR
     return false;
 }
 
-// The dialog's own device context: a memory one compatible with the screen
-// costs Wine several times as much to make.
+// The screen's device context. Under Wine the dialog's own, asked for before
+// the dialog is shown, costs 4 ms more when it is shown, and a memory one
+// compatible with the screen costs several times as much to make.
 TextMeter::TextMeter(HWND dialog)
-    : dialog_(dialog),
-      dc_(::GetDC(dialog)),
+    : dc_(::GetDC(nullptr)),
       previous_font_(::SelectObject(dc_, reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0)))) {}
 
 TextMeter::~TextMeter() {
     ::SelectObject(dc_, previous_font_);
-    ::ReleaseDC(dialog_, dc_);
+    ::ReleaseDC(nullptr, dc_);
 }
 
 int TextMeter::width(const wchar_t* text) const {

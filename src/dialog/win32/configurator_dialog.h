@@ -29,7 +29,6 @@ public:
     [[nodiscard]] int width(const wchar_t* text) const;
 
 private:
-    HWND dialog_;
     HDC dc_;
     HGDIOBJ previous_font_;
 };
