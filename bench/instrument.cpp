@@ -106,7 +106,8 @@ enum ProfileSlot {
     kGetWindowRect, kMapWindowPoints, kGetDlgItem, kCreateCompatibleDC, kDeleteDC, kDeleteObject,
     kSelectObject, kGetObjectW, kNtCreateFile, kNtQueryObject, kNtQueryInformationFile, kNtSetInformationFile,
     kNtQueryDirectoryFile, kGetFileType, kGetFinalPathNameByHandleW, kGetFileInformationByHandle,
-    kGetVolumeInformationW, kGetVolumePathNameW, kFlushFileBuffers, kProfileCount
+    kGetVolumeInformationW, kGetVolumePathNameW, kFlushFileBuffers, kGetWindowTextW, kGetDlgCtrlID,
+    kGetSystemMetrics, kGetTempPathW, kGetLongPathNameW, kProfileCount
 };
 
 BENCH_TIMED(kGetLogicalDrives, DWORD, GetLogicalDrives, (), ())
@@ -216,6 +217,12 @@ BENCH_TIMED(kGetVolumeInformationW, BOOL, GetVolumeInformationW,
 BENCH_TIMED(kGetVolumePathNameW, BOOL, GetVolumePathNameW, (LPCWSTR path, LPWSTR volume, DWORD size),
             (path, volume, size))
 BENCH_TIMED(kFlushFileBuffers, BOOL, FlushFileBuffers, (HANDLE handle), (handle))
+BENCH_TIMED(kGetWindowTextW, int, GetWindowTextW, (HWND window, LPWSTR text, int size), (window, text, size))
+BENCH_TIMED(kGetDlgCtrlID, int, GetDlgCtrlID, (HWND window), (window))
+BENCH_TIMED(kGetSystemMetrics, int, GetSystemMetrics, (int index), (index))
+BENCH_TIMED(kGetTempPathW, DWORD, GetTempPathW, (DWORD size, LPWSTR path), (size, path))
+BENCH_TIMED(kGetLongPathNameW, DWORD, GetLongPathNameW, (LPCWSTR path, LPWSTR long_path, DWORD size),
+            (path, long_path, size))
 
 #undef BENCH_TIMED
 
@@ -279,6 +286,11 @@ Counter g_counters[kProfileCount] = {
     BENCH_COUNTER("KERNEL32.dll", GetVolumeInformationW),
     BENCH_COUNTER("KERNEL32.dll", GetVolumePathNameW),
     BENCH_COUNTER("KERNEL32.dll", FlushFileBuffers),
+    BENCH_COUNTER("USER32.dll", GetWindowTextW),
+    BENCH_COUNTER("USER32.dll", GetDlgCtrlID),
+    BENCH_COUNTER("USER32.dll", GetSystemMetrics),
+    BENCH_COUNTER("KERNEL32.dll", GetTempPathW),
+    BENCH_COUNTER("KERNEL32.dll", GetLongPathNameW),
 };
 
 #undef BENCH_COUNTER
