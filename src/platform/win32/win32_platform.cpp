@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -669,6 +670,12 @@ std::wstring Win32Platform::temp_folder() {
     const DWORD length = ::GetTempPathW(kTempPathRoom, temp);
     if (length == 0 || length >= kTempPathRoom) {
         return std::wstring();
+    }
+    // Only the system's own short names hold a tilde; the rest differs from the
+    // long form in case at most, which the checks ignore. Asking for the long
+    // form costs Wine a listing of every folder on the way.
+    if (wcschr(temp, L'~') == nullptr) {
+        return std::wstring(temp);
     }
     wchar_t long_form[kTempPathRoom];
     const DWORD long_length = ::GetLongPathNameW(temp, long_form, kTempPathRoom);
