@@ -52,6 +52,33 @@ void expect_texts(HWND dialog, uint32_t locale) {
     check_text(window_text(dialog), entry_text(locale, Text::product_header), "caption");
 }
 
+// The window carries an icon of each size the system draws: the caption's and the task switcher's.
+void expect_icons(HWND dialog) {
+    const struct {
+        WPARAM kind;
+        int width;
+        int height;
+        const char* name;
+    } icons[] = {
+        {ICON_SMALL, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), "small icon"},
+        {ICON_BIG, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), "large icon"},
+    };
+    for (const auto& icon : icons) {
+        const auto handle = reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, icon.kind, 0));
+        ICONINFO info{};
+        BITMAP size{};
+        const bool described = handle != nullptr && GetIconInfo(handle, &info) != FALSE &&
+                               GetObjectW(info.hbmMask, sizeof size, &size) != 0;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        // A colour icon's mask holds the AND and XOR halves only when it has no colour bitmap.
+        const int height = info.hbmColor != nullptr ? size.bmHeight : size.bmHeight / 2;
+        check(described && size.bmWidth == icon.width && height == icon.height,
+              std::string(icon.name) + " is " + std::to_string(size.bmWidth) + " x " + std::to_string(height) +
+                  ", not " + std::to_string(icon.width) + " x " + std::to_string(icon.height));
+    }
+}
+
 // Failures name the controls they mean: every control of the template but
 // the logo picture, which has no id of its own, is in the names' table.
 void expect_named_controls(HWND dialog) {
@@ -97,6 +124,7 @@ E2E_GROUP(dialog_with_key) {
                        "key present");
         expect_hidden_controls(dialog);
         expect_named_controls(dialog);
+        expect_icons(dialog);
         cancel(dialog);
     })});
     check(polish.load_result == 0, "load returns 0 after Cancel");

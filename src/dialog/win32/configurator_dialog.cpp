@@ -179,13 +179,14 @@ void ConfiguratorDialog::centre_and_set_icons() {
     top = std::max<int>(work_area.top, std::min<int>(top, work_area.bottom - height));
     ::SetWindowPos(window(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    // The large one first, as the window's icons are ordered.
+    // The small one first: a large one set alone has Wine make a small copy of
+    // it, which the small one then replaces.
     struct IconKind {
         WPARAM kind;
         int width_metric;
         int height_metric;
     };
-    constexpr IconKind kKinds[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+    constexpr IconKind kKinds[] = {{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}, {ICON_BIG, SM_CXICON, SM_CYICON}};
     static_assert(std::size(kKinds) == std::tuple_size<decltype(icons_)>::value, "one icon of each kind");
     for (std::size_t i = 0; i < icons_.size(); ++i) {
         icons_[i].reset(static_cast<HICON>(::LoadImageW(module(), MAKEINTRESOURCEW(IDI_LANTERNBOOK), IMAGE_ICON,
