@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "platform/win32/win32_platform.h"
 
@@ -42,9 +42,9 @@ void Win32Controls::set_text(int control_id, const std::wstring& text) {
 }
 
 std::wstring Win32Controls::text(int control_id, std::size_t max_chars) {
-    std::vector<wchar_t> buffer(max_chars + 1, L'\0');
-    const int length = ::GetWindowTextW(item(control_id), buffer.data(), static_cast<int>(buffer.size()));
-    return std::wstring(buffer.data(), static_cast<std::size_t>(length));
+    wchar_t buffer[kLongestText + 1];
+    const int length = ::GetWindowTextW(item(control_id), buffer, static_cast<int>(std::min(max_chars, kLongestText) + 1));
+    return std::wstring(buffer, static_cast<std::size_t>(length));
 }
 
 bool Win32Controls::set_date(int control_id, const SystemTime& date) {

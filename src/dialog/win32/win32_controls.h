@@ -23,9 +23,14 @@ public:
     void hide(int control_id) override;
     void enable(int control_id, bool enabled) override;
     void set_text(int control_id, const std::wstring& text) override;
+    // At most kLongestText characters, however many are asked for.
     std::wstring text(int control_id, std::size_t max_chars) override;
     bool set_date(int control_id, const SystemTime& date) override;
     bool date(int control_id, SystemTime& date) override;
+
+    // Longer than any text of the string tables (203 characters at most): a
+    // longer one would read as another, and be set again.
+    static constexpr std::size_t kLongestText = 255;
 
 private:
     LRESULT send(int control_id, UINT message, WPARAM wparam, LPARAM lparam) {
