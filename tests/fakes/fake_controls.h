@@ -15,8 +15,19 @@ namespace lanternbook::testing {
 
 class FakeControls : public DialogControls {
 public:
-    unsigned check_state(int control_id) override { return checks[control_id]; }
+    unsigned check_state(int control_id) override {
+        for (const auto& change : posted) {
+            if (change.first == control_id) {
+                read_while_posted.insert(control_id);
+            }
+        }
+        return checks[control_id];
+    }
     void post_check(int control_id, bool checked) override {
+        if (land_at_once) {
+            checks[control_id] = checked ? 1 : 0;
+            return;
+        }
         posted.emplace_back(control_id, checked);
     }
     void check_now(int control_id, bool checked) override { checks[control_id] = checked ? 1 : 0; }
@@ -53,6 +64,10 @@ public:
     std::map<int, SystemTime> dates;
     std::set<int> hidden;
     std::deque<std::pair<int, bool>> posted;
+    // As the real dialog's initialisation lands its check changes: at once.
+    bool land_at_once = false;
+    // Boxes read while a change posted to them waited.
+    std::set<int> read_while_posted;
 };
 
 }  // namespace lanternbook::testing

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -93,6 +94,51 @@ TEST(Initialisation, OverviewIsCheckedWhateverTheKeyStores) {
     EXPECT_TRUE(no_key.checked(IDC_OVERVIEW));
     EXPECT_TRUE(no_key.checked(IDC_ACTIVITIES));
     EXPECT_TRUE(no_key.checked(IDC_EVERYTHING));
+}
+
+// The dialog lands initialisation's check changes at once instead of through
+// the queue: that must leave every control as the queue does.
+TEST(Initialisation, ChecksLandedAtOnceLeaveWhatTheQueueLeaves) {
+    struct Case {
+        const char* name;
+        bool key;
+        std::string flags;
+        uint8_t vdo;
+    };
+    const Case cases[] = {
+        {"no key", false, "", 0},
+        {"no CONFIG", true, "", 0},
+        {"everything", true, "1111104", 0},
+        {"activities off", true, "1011104", 0},
+        {"from till", true, "1111101", 0},
+        {"last days", true, "1111102", 0},
+        {"since the last download", true, "1111103", 0},
+        {"card via tachograph", true, "1000014", 0},
+        {"range button, VDO data", true, "111110<", 1},
+        {"an unknown period", true, "1111107", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DialogHarness queued;
+        DialogHarness at_once;
+        at_once.controls.land_at_once = true;
+        for (DialogHarness* dialog : {&queued, &at_once}) {
+            if (c.key && c.flags.empty()) {
+                dialog->attach_key();
+            } else if (c.key) {
+                dialog->attach_key_with_config(config_image(flag_bytes(c.flags, 14, c.vdo), kNoDates, {5, 0x12, 0x34},
+                                                            {1, 2, 3}));
+            }
+            initialise(*dialog);
+        }
+        EXPECT_TRUE(queued.controls.read_while_posted.empty());
+        EXPECT_EQ(at_once.controls.checks, queued.controls.checks);
+        EXPECT_EQ(at_once.controls.enabled, queued.controls.enabled);
+        EXPECT_EQ(at_once.controls.texts, queued.controls.texts);
+        EXPECT_EQ(at_once.state.vdo_special_data, queued.state.vdo_special_data);
+        EXPECT_EQ(at_once.state.last_days_selected, queued.state.last_days_selected);
+        EXPECT_EQ(at_once.state.from_till_selected, queued.state.from_till_selected);
+    }
 }
 
 TEST(Initialisation, StoredVdoSpecialDataStartsHiddenAndOff) {

@@ -135,6 +135,10 @@ int TextMeter::width(const wchar_t* text) const {
 
 LRESULT ConfiguratorDialog::on_init_dialog() {
     controls_.attach(window());
+    // Initialisation reads no box after posting a change to it (the unit tests
+    // see to that), and the dialog is shown only once the changes have landed:
+    // landing them at once spares the queue.
+    controls_.send_checks(true);
     platform_.set_owner_window(window());
     centre_and_set_icons();
     state_.language_id =
@@ -150,6 +154,7 @@ LRESULT ConfiguratorDialog::on_init_dialog() {
     settle_initial_states(state_, controls_, rules_, platform_, platform_);
     // After the stored configuration: the values beside the labels are final then.
     fit_to_texts();
+    controls_.send_checks(false);
     return TRUE;
 }
 

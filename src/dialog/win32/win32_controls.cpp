@@ -23,8 +23,13 @@ unsigned Win32Controls::check_state(int control_id) {
 }
 
 void Win32Controls::post_check(int control_id, bool checked) {
-    ::PostMessageW(item(control_id), BM_SETCHECK,
-                   checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    HWND box = item(control_id);
+    const WPARAM state = checked ? BST_CHECKED : BST_UNCHECKED;
+    if (sending_checks_) {
+        ::SendMessageW(box, BM_SETCHECK, state, 0);
+    } else {
+        ::PostMessageW(box, BM_SETCHECK, state, 0);
+    }
 }
 
 void Win32Controls::check_now(int control_id, bool checked) {
