@@ -107,7 +107,7 @@ enum ProfileSlot {
     kSelectObject, kGetObjectW, kNtCreateFile, kNtQueryObject, kNtQueryInformationFile, kNtSetInformationFile,
     kNtQueryDirectoryFile, kGetFileType, kGetFinalPathNameByHandleW, kGetFileInformationByHandle,
     kGetVolumeInformationW, kGetVolumePathNameW, kFlushFileBuffers, kGetWindowTextW, kGetDlgCtrlID,
-    kGetSystemMetrics, kGetTempPathW, kGetLongPathNameW, kProfileCount
+    kGetSystemMetrics, kGetTempPathW, kGetLongPathNameW, kGetWindow, kProfileCount
 };
 
 BENCH_TIMED(kGetLogicalDrives, DWORD, GetLogicalDrives, (), ())
@@ -220,6 +220,7 @@ BENCH_TIMED(kFlushFileBuffers, BOOL, FlushFileBuffers, (HANDLE handle), (handle)
 BENCH_TIMED(kGetWindowTextW, int, GetWindowTextW, (HWND window, LPWSTR text, int size), (window, text, size))
 BENCH_TIMED(kGetDlgCtrlID, int, GetDlgCtrlID, (HWND window), (window))
 BENCH_TIMED(kGetSystemMetrics, int, GetSystemMetrics, (int index), (index))
+BENCH_TIMED(kGetWindow, HWND, GetWindow, (HWND window, UINT relation), (window, relation))
 BENCH_TIMED(kGetTempPathW, DWORD, GetTempPathW, (DWORD size, LPWSTR path), (size, path))
 BENCH_TIMED(kGetLongPathNameW, DWORD, GetLongPathNameW, (LPCWSTR path, LPWSTR long_path, DWORD size),
             (path, long_path, size))
@@ -291,6 +292,7 @@ Counter g_counters[kProfileCount] = {
     BENCH_COUNTER("USER32.dll", GetSystemMetrics),
     BENCH_COUNTER("KERNEL32.dll", GetTempPathW),
     BENCH_COUNTER("KERNEL32.dll", GetLongPathNameW),
+    BENCH_COUNTER("USER32.dll", GetWindow),
 };
 
 #undef BENCH_COUNTER
