@@ -9,6 +9,13 @@
 
 namespace lanternbook::win32 {
 
+void Win32Controls::attach(HWND dialog) {
+    dialog_ = dialog;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        items_[static_cast<unsigned>(::GetDlgCtrlID(child)) % items_.size()] = child;
+    }
+}
+
 HWND Win32Controls::item(int control_id) {
     HWND& held = items_[static_cast<unsigned>(control_id) % items_.size()];
     // Ids that share a place take turns in it.

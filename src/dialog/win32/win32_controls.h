@@ -11,9 +11,10 @@ namespace lanternbook::win32 {
 
 class Win32Controls : public DialogControls {
 public:
-    void attach(HWND dialog) { dialog_ = dialog; }
-    // The control's window, looked up once: under Wine each lookup asks the
-    // server for every child.
+    // Takes in every control of `dialog` in one walk: under Wine each step
+    // costs half a lookup by id, which asks the server for every child.
+    void attach(HWND dialog);
+    // The control's window; looked up by id only when the walk left another in its place.
     HWND item(int control_id);
 
     unsigned check_state(int control_id) override;
