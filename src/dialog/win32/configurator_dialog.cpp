@@ -254,8 +254,7 @@ void ConfiguratorDialog::fit_label_rows(const TextMeter& meter) {
 }
 
 LRESULT ConfiguratorDialog::on_paint() {
-    paint_header(window(), reinterpret_cast<HBITMAP>(::SendMessageW(controls_.item(kLogoPictureId), STM_GETIMAGE,
-                                                                    IMAGE_BITMAP, 0)));
+    paint_header(window(), module());
     return 0;
 }
 

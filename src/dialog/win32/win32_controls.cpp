@@ -55,7 +55,8 @@ void Win32Controls::set_text(int control_id, const std::wstring& text) {
 
 std::wstring Win32Controls::text(int control_id, std::size_t max_chars) {
     wchar_t buffer[kLongestText + 1];
-    const int length = ::GetWindowTextW(item(control_id), buffer, static_cast<int>(std::min(max_chars, kLongestText) + 1));
+    const int room = static_cast<int>(std::min(max_chars, kLongestText) + 1);
+    const int length = ::GetWindowTextW(item(control_id), buffer, room);
     return std::wstring(buffer, static_cast<std::size_t>(length));
 }
 
