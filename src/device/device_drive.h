@@ -103,8 +103,9 @@ public:
     // Searches for the key, tops up its DATE and reads its CONFIG; key() is
     // then that key.
     [[nodiscard]] ConfigRead read_config();
-    // Reads the CONFIG of `key` and nothing else; key() is then that key.
-    [[nodiscard]] ConfigRead read_config(const KeyIdentity& key);
+    // Reads the CONFIG of `key`, and tops up its DATE first when asked; key()
+    // is then that key.
+    [[nodiscard]] ConfigRead read_config(const KeyIdentity& key, bool top_up_date = false);
     // The device needs a DATE of at least six bytes: a shorter one, or none,
     // gets its marker.
     void ensure_date_file(const KeyIdentity& key);

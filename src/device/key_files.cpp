@@ -50,6 +50,22 @@ ConfigRead read_bytes_in(Folder& root, std::vector<uint8_t>& bytes) {
     return bytes.empty() ? ConfigRead::empty : ConfigRead::read;
 }
 
+// The device needs its DATE marker whether or not CONFIG is there.
+void ensure_date_in(Folder& root) {
+    // A DATE that is no plain file of the key (a link, a pipe) is left as it is.
+    std::unique_ptr<File> file = open_in(root, kDateFileName, FileAccess::read_write, FileDisposition::open_always);
+    if (!file) {
+        return;
+    }
+    uint64_t size = 0;
+    if (!file->size(size) || size >= sizeof(kDateMarker)) {
+        return;
+    }
+    std::size_t written = 0;
+    // A DATE that cannot be completed is the device's to mend; CONFIG is still read.
+    static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written) && file->close());
+}
+
 // A new file of our own beside CONFIG, to become it.
 std::unique_ptr<File> create_helper(Folder& root) {
     // Helpers of ours that a Save cut short left: under the key's lock no
@@ -109,37 +125,30 @@ ConfigRead DeviceDrive::read_bytes(const KeyIdentity& key, std::vector<uint8_t>&
 }
 
 
-ConfigRead DeviceDrive::read_config() {
-    const KeyIdentity found = find_key();
-    // The device needs its DATE marker whether or not CONFIG is there.
-    ensure_date_file(found);
-    return read_config(found);
-}
+ConfigRead DeviceDrive::read_config() { return read_config(find_key(), true); }
 
-ConfigRead DeviceDrive::read_config(const KeyIdentity& key) {
+ConfigRead DeviceDrive::read_config(const KeyIdentity& key, bool top_up_date) {
     key_ = key;
+    // One held root for both files: each check of a root asks its volume.
+    std::unique_ptr<Folder> root = open_root(key);
     if (!key.found()) {
         return ConfigRead::no_key;
     }
-    const ConfigRead read = read_bytes(key, config_bytes_);
+    if (root && top_up_date) {
+        ensure_date_in(*root);
+    }
+    const ConfigRead read = root ? read_bytes_in(*root, config_bytes_) : (config_bytes_.clear(), ConfigRead::unreadable);
     decode_config(config_bytes_.data(), config_bytes_.size(), config_);
     return read;
 }
 
 void DeviceDrive::ensure_date_file(const KeyIdentity& key) {
-    // A DATE that is no plain file of the key (a link, a pipe) is left as it is.
-    std::unique_ptr<File> file = open_on_key(key, kDateFileName, FileAccess::read_write, FileDisposition::open_always);
-    if (!file) {
-        return;
+    std::unique_ptr<Folder> root = open_root(key);
+    if (root) {
+        ensure_date_in(*root);
     }
-    uint64_t size = 0;
-    if (!file->size(size) || size >= sizeof(kDateMarker)) {
-        return;
-    }
-    std::size_t written = 0;
-    // A DATE that cannot be completed is the device's to mend; CONFIG is still read.
-    static_cast<void>(file->write(kDateMarker, sizeof(kDateMarker), written) && file->close());
 }
+
 
 
 ConfigWrite DeviceDrive::write_config(const KeyIdentity& key, const DeviceConfig& config) {

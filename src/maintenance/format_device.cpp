@@ -56,8 +56,7 @@ FormatOutcome FormatRun::run() {
     if (!s_.device.still_attached(key)) {
         return finish(FormatOutcome::key_changed);
     }
-    s_.device.ensure_date_file(key);
-    const ConfigRead read = s_.device.read_config(key);
+    const ConfigRead read = s_.device.read_config(key, true);
     uint64_t total_bytes = 0;
     if (!s_.volumes.volume_total_bytes(key.root, total_bytes)) {
         return finish(s_.device.still_attached(key) ? FormatOutcome::size_unknown : FormatOutcome::key_changed);

@@ -109,6 +109,34 @@ TEST(KeyFiles, AFileMadeOnAnotherVolumeIsUndone) {
     EXPECT_EQ(platform.volume_contents(platform.volume_at(L'K')), theirs);
 }
 
+// Each hold of the key's root asks its volume who it is, which costs Wine more
+// than the rest of a start's work on the key: a start holds it once, for DATE
+// and CONFIG alike, and a root that cannot be held gets neither touched.
+TEST(KeyFiles, AStartHoldsTheKeysRootOnceForDateAndConfig) {
+    struct CountingRoots : FakePlatform {
+        int root_holds = 0;
+        std::unique_ptr<Folder> open_folder(const std::wstring& path) override {
+            root_holds += with_trailing_backslash(path) == L"K:\\" ? 1 : 0;
+            return FakePlatform::open_folder(path);
+        }
+    };
+    for (const bool held : {true, false}) {
+        SCOPED_TRACE(held ? "held" : "cannot be held");
+        CountingRoots platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_file(L"K:\\CONFIG", Bytes(32, 7));
+        platform.add_file(L"K:\\DATE", "1");
+        DeviceDrive device(platform, platform);
+        platform.places_unknown = !held;
+
+        EXPECT_EQ(device.read_config(), held ? ConfigRead::read : ConfigRead::unreadable);
+
+        EXPECT_EQ(platform.root_holds, 1);
+        EXPECT_EQ(platform.file_bytes(L"K:\\DATE"), held ? Bytes(6, '1') : Bytes(1, '1'));
+        EXPECT_EQ(device.config_bytes(), held ? Bytes(32, 7) : Bytes());
+    }
+}
+
 // CONFIG's bytes are those of the last read: a read that gets none keeps
 // nothing of an earlier CONFIG, whose serial number would then be passed on.
 TEST(KeyFiles, AReadThatGetsNoConfigKeepsNoBytesOfAnEarlierOne) {
