@@ -10,7 +10,7 @@ still pass is a survivor: a change to the code no test notices.
     scripts/mutation.py                 every mutant of the default targets
     scripts/mutation.py --list          the mutants, nothing built
     scripts/mutation.py --sample 100    a seeded random hundred
-    scripts/mutation.py --resume        go on after an interruption
+    scripts/mutation.py --resume        go on after an interruption (files changed since run again)
     scripts/mutation.py --operators deletion,boundary   some operators only
     scripts/mutation.py --list-operators
     scripts/mutation.py 'src/device/*.cpp'
@@ -1079,6 +1079,14 @@ OUTCOMES = ("killed", "survived", "invalid", "identical")
 TERMINATING_SIGNALS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
 
 
+def carried_results(state, hashes, mutants):
+    """The results of an interrupted run that still hold: those of files unchanged since, and of
+    mutants still to run. Returns them and the files changed."""
+    changed = sorted(path for path in hashes if state["sources"].get(path) != hashes[path])
+    wanted = {m.key for m in mutants if m.path not in changed}
+    return {key: result for key, result in state["results"].items() if key in wanted}, changed
+
+
 def save_state(path, state):
     temporary = path.with_suffix(".tmp")
     temporary.write_text(json.dumps(state, indent=1))
@@ -1236,9 +1244,12 @@ def main(argv=None):
         return 1
     hashes = {path: sha256(text) for path, text in sources.items()}
     if state is not None:
-        if state["sources"] != hashes or state["mutants"] != [m.key for m in mutants]:
-            print("mutation: the sources changed since the interrupted run; start afresh", file=sys.stderr)
-            return 1
+        # A file changed since has other mutants: only those of the files left as they were keep
+        # their results (judged against the tests of then; run the survivors again with --only).
+        state["results"], changed = carried_results(state, hashes, mutants)
+        if changed:
+            print("mutation: changed since the interrupted run, run again: " + " ".join(changed), flush=True)
+        state["sources"], state["mutants"] = hashes, [m.key for m in mutants]
     else:
         state = {"patterns": patterns, "sample": args.sample, "seed": args.seed, "operators": args.operators,
                  "at": args.at, "only": args.only,

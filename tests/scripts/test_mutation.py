@@ -22,6 +22,26 @@ def mutated(body, operator, prelude=""):
     return [m.mutated for m in mutation.mutants_of("x.cpp", text) if m.operator == operator]
 
 
+class Resume(unittest.TestCase):
+    def test_only_the_results_of_unchanged_files_and_wanted_mutants_are_carried(self):
+        old_a = "int f(int a) {\n    return a < 2;\n}\n"
+        new_a = "int f(int a) {\n    return a <= 2;\n}\n"
+        text_b = "int g(int b) {\n    return b > 1;\n}\n"
+        before = mutation.mutants_of("a.cpp", old_a) + mutation.mutants_of("b.cpp", text_b)
+        after = mutation.mutants_of("a.cpp", new_a) + mutation.mutants_of("b.cpp", text_b)
+        kept_b = [m.key for m in after if m.path == "b.cpp"][0]
+        state = {"sources": {"a.cpp": mutation.sha256(old_a), "b.cpp": mutation.sha256(text_b)},
+                 "results": {m.key: {"outcome": "killed"} for m in before}}
+        hashes = {"a.cpp": mutation.sha256(new_a), "b.cpp": mutation.sha256(text_b)}
+        # One of b's mutants no longer wanted, as when the selection shrank.
+        wanted = [m for m in after if m.path == "a.cpp" or m.key == kept_b]
+
+        results, changed = mutation.carried_results(state, hashes, wanted)
+
+        self.assertEqual(changed, ["a.cpp"])
+        self.assertEqual(list(results), [kept_b])
+
+
 class Operators(unittest.TestCase):
     CASES = [
         # (operator, body, expected mutated lines)

@@ -9,6 +9,7 @@
 #include "l10n/texts.h"
 #include "l10n/language_table.h"
 #include "text/text_utils.h"
+#include "text/utf8_text.h"
 #include "maintenance/erase_downloads.h"
 
 namespace lanternbook {
@@ -433,7 +434,7 @@ TEST_F(EraseDownloads, ALinkUnderADownloadsNameStaysAndTheRunSaysSo) {
 }
 
 // A key whose volume fails to answer once, at the first question asked from
-// `drops_at` on; opening a download takes 125 ms, and nothing else takes time.
+// `drops_at` on; opening a download takes `open_ms`, and nothing else takes time.
 class DroppingKey : public FakePlatform {
 public:
     static constexpr uint64_t kOpenMs = 125;
@@ -442,7 +443,7 @@ public:
 
     void touching_held(const std::wstring& path) override {
         if (path.find(L"\\CARD\\") != std::wstring::npos || path.find(L"\\TACHO\\") != std::wstring::npos) {
-            ticks += kOpenMs;
+            ticks += open_ms;
         }
     }
 
@@ -455,24 +456,27 @@ public:
     }
 
     uint64_t drops_at = 0;
+    uint64_t open_ms = kOpenMs;
     bool dropped = false;
 };
 
 // The key is asked again before a download once 250 ms of deleting have
-// passed since it last answered; whatever was to follow a drop stays.
+// passed since it last answered, not before; whatever was to follow a drop stays.
 TEST(EraseDownloadsKeyCheck, AKeyThatDropsOutIsNoticedWithin250MsOfDeleting) {
     struct Case {
         const char* label;
         const wchar_t* pattern;  // where the six downloads are, with %d for their number
         uint64_t drops_at;
         std::size_t deleted;
+        uint64_t open_ms;
     };
-    // Downloads are opened at 0, 125, 250, ... ms of the pass.
+    // Downloads are opened at 0, 125, 250, ... ms of the pass (0, 83, 166, 249, 332 at 83 ms each).
     const Case cases[] = {
-        {"first pass, drop before 250 ms", L"K:\\CARD\\%d.dtg", 100, 2},
-        {"first pass, drop at 250 ms", L"K:\\CARD\\%d.dtg", 250, 2},
-        {"first pass, drop after 250 ms", L"K:\\CARD\\%d.dtg", 260, 4},
-        {"last pass", L"K:\\TACHO\\%d.esm", 250, 2},
+        {"first pass, drop before 250 ms", L"K:\\CARD\\%d.dtg", 100, 2, DroppingKey::kOpenMs},
+        {"first pass, drop at 250 ms", L"K:\\CARD\\%d.dtg", 250, 2, DroppingKey::kOpenMs},
+        {"first pass, drop after 250 ms", L"K:\\CARD\\%d.dtg", 260, 4, DroppingKey::kOpenMs},
+        {"last pass", L"K:\\TACHO\\%d.esm", 250, 2, DroppingKey::kOpenMs},
+        {"not asked at 249 ms, asked at 332", L"K:\\CARD\\%d.dtg", 249, 4, 83},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -488,6 +492,7 @@ TEST(EraseDownloadsKeyCheck, AKeyThatDropsOutIsNoticedWithin250MsOfDeleting) {
             downloads.push_back(path);
         }
         platform.drops_at = row.drops_at;
+        platform.open_ms = row.open_ms;
         DeviceDrive device(platform, platform);
 
         const EraseResult result = erase_downloads_on(device.find_key(), device, platform);
@@ -520,11 +525,13 @@ public:
     void not_deleted(const std::wstring& path, const std::wstring& reason) override {
         lines.push_back(L"kept " + path + L" (" + reason + L")");
     }
-    bool stop_requested() override { return ++asked > stop_after; }
+    bool stop_requested() override { return ++asked > stop_after && !(stop_once && asked > stop_after + 1); }
 
     std::vector<std::wstring> lines;
     std::size_t asked = 0;
     std::size_t stop_after = static_cast<std::size_t>(-1);
+    // Says stop only the first time it is asked past stop_after.
+    bool stop_once = false;
 };
 
 class EraseHeldFolders : public ::testing::Test {
@@ -584,6 +591,23 @@ TEST_F(EraseHeldFolders, ADownloadFolderThatIsALinkIsSkippedByName) {
 
 // Another process swaps CARD for a link to an archive off the key mid-run:
 // the held folder never reaches the archive.
+// A file under a download folder's name holds no downloads: it is no fault
+// of the erase either.
+TEST_F(EraseHeldFolders, AFileUnderADownloadFoldersNameIsPassedOver) {
+    platform.wipe_drive(L'K');
+    platform.add_file(L"K:\\CONFIG", std::vector<uint8_t>(32, '1'));
+    platform.add_file(L"K:\\CARD", "a file");
+    platform.add_folder(L"K:\\TACHO");
+    platform.add_file(L"K:\\TACHO\\a.ddd", "d");
+    Told told;
+
+    const EraseResult result = erase(told);
+
+    EXPECT_EQ(result.outcome, EraseOutcome::erased);
+    EXPECT_EQ(told.lines, std::vector<std::wstring>{L"deleted K:\\TACHO\\a.ddd"});
+    EXPECT_TRUE(platform.exists(L"K:\\CARD"));
+}
+
 TEST_F(EraseHeldFolders, CardSwappedForALinkMidRunNeverReachesWhereTheLinkLeads) {
     for (const wchar_t* name : {L"a.ddd", L"b.ddd", L"c.ddd"}) {
         platform.add_file(std::wstring(L"K:\\CARD\\") + name, "d");
@@ -639,6 +663,8 @@ TEST_F(EraseHeldFolders, ACardFolderReplacedMidRunStopsTheErase) {
 TEST_F(EraseHeldFolders, ADeletionTheFolderBeliesIsReportedNotErased) {
     platform.add_file(L"K:\\CARD\\a.ddd", "d");
     platform.add_file(L"K:\\CARD\\b.ddd", "d");
+    // Listed after the one belied, and never counted.
+    platform.add_file(L"K:\\CARD\\notes.txt", "not a download");
     platform.phantom_removes.insert(L"K:\\CARD\\B.DDD");
     Told told;
 
@@ -666,19 +692,27 @@ TEST_F(EraseHeldFolders, DeletionsBeliedInAnotherOrderThanMadeAreAllReported) {
                                                      L"kept K:\\CARD\\a.esm (still there after it was deleted)"}));
 }
 
+// A stop is seen once: nothing goes after it, in the folder's later passes or
+// the next folder, whether or not the stop is still asked for.
 TEST_F(EraseHeldFolders, AStopAskedForEndsTheRunBetweenDownloadsWithWhatWasDoneTold) {
-    for (const wchar_t* name : {L"a.ddd", L"b.ddd", L"c.ddd"}) {
-        platform.add_file(std::wstring(L"K:\\CARD\\") + name, "d");
+    for (const bool once : {false, true}) {
+        SCOPED_TRACE(once ? "asked for once" : "asked for until the end");
+        for (const wchar_t* name : {L"CARD\\a.ddd", L"CARD\\b.ddd", L"CARD\\c.ddd", L"CARD\\d.esm", L"TACHO\\e.ddd"}) {
+            platform.add_file(std::wstring(L"K:\\") + name, "d");
+        }
+        Told told;
+        told.stop_after = 2;
+        told.stop_once = once;
+
+        const EraseResult result = erase(told);
+
+        EXPECT_EQ(result.outcome, EraseOutcome::stopped);
+        EXPECT_EQ(result.deleted, 2u);
+        EXPECT_EQ(told.lines.size(), 2u);
+        for (const wchar_t* kept : {L"K:\\CARD\\c.ddd", L"K:\\CARD\\d.esm", L"K:\\TACHO\\e.ddd"}) {
+            EXPECT_TRUE(platform.exists(kept)) << utf8_from_wide(kept);
+        }
     }
-    Told told;
-    told.stop_after = 2;
-
-    const EraseResult result = erase(told);
-
-    EXPECT_EQ(result.outcome, EraseOutcome::stopped);
-    EXPECT_EQ(result.deleted, 2u);
-    EXPECT_EQ(told.lines.size(), 2u);
-    EXPECT_TRUE(platform.exists(L"K:\\CARD\\c.ddd"));
 }
 
 // Under Wine a volume swapped in under the letter keeps the first one's
