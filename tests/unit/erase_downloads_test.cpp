@@ -252,7 +252,8 @@ TEST_F(EraseDownloads, ListingNamesExactlyWhatAnEraseDeletes) {
     add_files({L"K:\\CARD\\a.dddx", L"K:\\CARD\\notes.txt"});
     const KeyIdentity key = device.find_key();
 
-    std::vector<std::wstring> listed;
+    // What the list held before is no part of the listing.
+    std::vector<std::wstring> listed{L"K:\\CARD\\stale.ddd"};
     ASSERT_EQ(list_downloads(key, device, platform, listed).outcome, EraseOutcome::erased);
     std::sort(listed.begin(), listed.end());
     std::vector<std::wstring> expected = downloads;
@@ -398,6 +399,23 @@ TEST(EraseDownloadsKeyPulled, AKeyPulledAfterItsLastDownloadWasSeenGoneWasErased
     ASSERT_GE(platform.pulled, 0);
     EXPECT_EQ(result.outcome, EraseOutcome::erased);
     EXPECT_EQ(result.deleted, 2u);
+}
+
+// The paths that stayed travel as one text, each ended by a null, and come
+// back whole however many there are.
+TEST(EraseDownloadsListing, PathsNotDeletedComeBackWhole) {
+    const std::vector<std::wstring> all{L"K:\\CARD\\a.ddd", L"K:\\TACHO\\", L"K:\\TACHO\\b.esm"};
+    for (std::size_t count = 0; count <= all.size(); ++count) {
+        SCOPED_TRACE(count);
+        const std::vector<std::wstring> paths(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count));
+        EraseResult result;
+        for (const std::wstring& path : paths) {
+            result.not_deleted += path;
+            result.not_deleted += L'\0';
+        }
+
+        EXPECT_EQ(paths_not_deleted(result), paths);
+    }
 }
 
 TEST(EraseDownloadsListing, WhatAFailedListingListedIsLeftAndTheRunSaysSo) {
