@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,43 @@ TEST_F(FormatDevice, CompletedFormatPutsProgramFilesAndSettingsBack) {
     EXPECT_EQ(platform.file_bytes(root + L"DATE"), Bytes());
     EXPECT_FALSE(platform.exists(root + L"CARD\\a.ddd"));
     expect_no_backup_left();
+}
+
+// A format may give any other serial number: one below the key's is a
+// format all the same, not a key that was left as it was.
+TEST_F(FormatDevice, ANewSerialNumberBelowTheOldOneIsAFormatToo) {
+    const std::wstring root = install_key(L'K');
+    platform.on_shell_format = [this](int) {
+        platform.reformat_drive(L'K', L"VOLKARIS");
+        platform.set_volume_serial(L'K', 1);
+    };
+
+    EXPECT_EQ(run(), FormatOutcome::formatted);
+
+    expect_program_files_back(root);
+    EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), kStoredConfig);
+    expect_no_backup_left();
+}
+
+// A key that holds no settings yet, or an empty CONFIG, is formatted all the
+// same: only a CONFIG that cannot be read stops a format.
+TEST_F(FormatDevice, AKeyWithoutSettingsIsFormattedAndGetsWhatItHad) {
+    for (const bool empty_config : {false, true}) {
+        SCOPED_TRACE(empty_config ? "an empty CONFIG" : "no CONFIG");
+        const std::wstring root = install_key(L'K');
+        if (empty_config) {
+            platform.add_file(root + L"CONFIG", Bytes());
+        } else {
+            ASSERT_TRUE(platform.delete_file(root + L"CONFIG"));
+        }
+        platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L"VOLKARIS"); };
+
+        EXPECT_EQ(run(), FormatOutcome::formatted);
+
+        expect_program_files_back(root);
+        EXPECT_EQ(platform.file_bytes(root + L"CONFIG"), empty_config ? std::optional<Bytes>(Bytes()) : std::nullopt);
+        expect_no_backup_left();
+    }
 }
 
 TEST_F(FormatDevice, CancelledShellDialogKeepsTheKeysSettings) {
