@@ -61,10 +61,6 @@ struct GdiObjectTraits {
     static HGDIOBJ invalid() { return nullptr; }
     static void close(HGDIOBJ handle) { ::DeleteObject(handle); }
 };
-struct MemoryDcTraits {
-    static HDC invalid() { return nullptr; }
-    static void close(HDC handle) { ::DeleteDC(handle); }
-};
 
 struct LocalMemoryTraits {
     static HLOCAL invalid() { return nullptr; }
@@ -81,44 +77,8 @@ using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using DeviceInfoSet = UniqueHandle<HDEVINFO, DeviceInfoSetTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
-using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 // What the system allocated for us with LocalAlloc, such as FormatMessage's text.
 using LocalMemory = UniqueHandle<HLOCAL, LocalMemoryTraits>;
-
-// A window's device context, released to its window.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    ~WindowDc() {
-        if (dc_ != nullptr) {
-            ::ReleaseDC(window_, dc_);
-        }
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// Selects an object into a device context and puts the previous one back.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-    ~SelectedObject() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR) {
-            ::SelectObject(dc_, previous_);
-        }
-    }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 }  // namespace lanternbook::win32
