@@ -96,10 +96,13 @@ bool delete_tree(Folder& folder, const std::wstring& keep) {
             continue;
         }
         OpenFolder below{here.open_folder(entry.name), entry.name, {}, 0};
-        all_gone = below.held && below.held->list(kEveryEntry, below.entries) != Lookup::failed && all_gone;
-        if (below.held) {
-            open.push_back(std::move(below));
+        if (!below.held) {
+            all_gone = false;
+            continue;
         }
+        // Unlisted, a folder's own removal tells whether it was empty.
+        static_cast<void>(below.held->list(kEveryEntry, below.entries));
+        open.push_back(std::move(below));
     }
     return all_gone;
 }

@@ -15,6 +15,7 @@
 #include "l10n/language_table.h"
 #include "maintenance/format_device.h"
 #include "maintenance/save_config.h"
+#include "text/text_utils.h"
 
 namespace lanternbook {
 namespace {
@@ -211,14 +212,17 @@ TEST_F(FormatOutcomes, ABackupFolderThatStaysIsAlwaysNamed) {
     struct Case {
         const char* label;
         ShellFormatOutcome shell;
+        bool formats_without_date;  // the volume is formatted, and DATE cannot be made on it
         FormatOutcome outcome;
         const wchar_t* message;
     };
     const Case cases[] = {
-        {"dialog closed without formatting", ShellFormatOutcome::called, FormatOutcome::backup_left_behind,
+        {"dialog closed without formatting", ShellFormatOutcome::called, false, FormatOutcome::backup_left_behind,
          L"The device's files were put back, but their copies could not be removed from:"},
-        {"no shell format", ShellFormatOutcome::entry_missing, FormatOutcome::no_shell_format,
+        {"no shell format", ShellFormatOutcome::entry_missing, false, FormatOutcome::no_shell_format,
          L"The device could not be formatted."},
+        {"formatted, DATE not made", ShellFormatOutcome::called, true, FormatOutcome::settings_lost,
+         L"The settings could not be saved on the device."},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -227,6 +231,12 @@ TEST_F(FormatOutcomes, ABackupFolderThatStaysIsAlwaysNamed) {
         std::swap(platform, fresh);
         install_key(L"VOLKARIS (K:)", stored_config());
         platform.format_outcome = row.shell;
+        if (row.formats_without_date) {
+            platform.on_shell_format = [this](int) {
+                platform.reformat_drive(L'K', L"VOLKARIS");
+                platform.unopenable_paths.insert(L"K:\\DATE");
+            };
+        }
         // Once the backup is whole, something of someone else's in its folder keeps it from going.
         std::wstring folder;
         platform.before_call = [this, &folder](int) {
@@ -247,6 +257,22 @@ TEST_F(FormatOutcomes, ABackupFolderThatStaysIsAlwaysNamed) {
         EXPECT_EQ(platform.error_texts(), std::vector<std::wstring>{std::wstring(row.message) + L"\n" +
                                                                     platform.temp_path + L"\\volkaris0A1E0000"});
     }
+}
+
+// After a format the settings are saved as Save saves them; the copy in the
+// backup is only there for when that fails.
+TEST_F(FormatOutcomes, TheSettingsAreSavedAfterTheFormatEvenWhenTheirCopyCannotBeRead) {
+    install_key(L"VOLKARIS (K:)", stored_config());
+    platform.on_shell_format = [this](int) {
+        platform.reformat_drive(L'K', L"VOLKARIS");
+        platform.unopenable_paths.insert(to_upper_ascii(platform.temp_path + L"\\volkaris0A1E0000\\CONFIG"));
+    };
+
+    EXPECT_EQ(format(device.find_key()), FormatOutcome::formatted);
+
+    EXPECT_TRUE(platform.error_texts().empty());
+    EXPECT_EQ(platform.file_bytes(kRoot + L"CONFIG"), std::optional<Bytes>(stored_config()));
+    EXPECT_EQ(platform.file_bytes(kRoot + L"ostrevan.exe"), bytes_of("MZ exe"));
 }
 
 // A CONFIG that is not exactly 32 bytes (the device's older layout, or bytes

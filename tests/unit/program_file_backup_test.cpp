@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "device/config_codec.h"
 #include "fakes/fake_platform.h"
 #include "maintenance/backup_record.h"
 #include "maintenance/program_file_backup.h"
@@ -318,6 +320,228 @@ TEST_F(ProgramFileBackupRun, DeleteTreeEmptiesDeepLongPathsButKeepsItsFolder) {
     EXPECT_TRUE(platform.is_folder(top));
     EXPECT_EQ(platform.paths_under(top), std::vector<std::wstring>{to_upper_ascii(top)});
     EXPECT_TRUE(platform.exists(platform.temp_path + L"\\neighbour.bin"));
+}
+
+// A record naming the key by its CONFIG, as a format writes it.
+BackupRecord record_of(const KeyIdentity& key, const std::vector<uint8_t>& config) {
+    BackupRecord record;
+    record.serial_before = key.volume_serial;
+    record.label = key.label;
+    record.volume_bytes = 1024 * 1024;
+    record.identity = key_identity_of(config);
+    return record;
+}
+
+// What the key holds that is not the copy's is never counted back nor
+// touched, even with a CONFIG naming the key beside it; the copy stays.
+TEST(ProgramFileBackupNotTheKeys, FilesThatAreNotTheCopysStayAsTheyAreAndKeepTheBackup) {
+    const std::string config(31, '1');
+    struct Case {
+        const char* label;
+        const wchar_t* name;
+        std::string theirs;
+        uint32_t attributes;
+        bool unopenable;
+    };
+    const Case cases[] = {
+        {"another program beside a CONFIG naming the key", L"K:\\ostrevan.exe", "MZ EXE", 0, false},
+        {"another program, plain where ours was hidden", L"K:\\ostrevan.exe", "MZ exf", 0, false},
+        {"a CONFIG cut short whose first bytes still name the key", L"K:\\CONFIG", config, testing::kAttrHidden, false},
+        {"an empty file that cannot be opened", L"K:\\autorun.inf", "", 0, true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        FakePlatform platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_file(L"K:\\autorun.inf", "");
+        platform.add_file(L"K:\\ostrevan.exe", "MZ exe", testing::kAttrHidden);
+        // Its last identity byte is zero, as a key's version byte may be.
+        platform.add_file(L"K:\\CONFIG", config + std::string(1, '\0'));
+        DeviceDrive device{platform, platform};
+        ProgramFileBackup program_files(device, platform, platform);
+        const KeyIdentity key = device.key_at(L"K:\\");
+        ASSERT_TRUE(program_files.backup(key));
+        ASSERT_TRUE(program_files.write_record(record_of(key, *platform.file_bytes(L"K:\\CONFIG"))));
+        const std::wstring folder = program_files.backup_folder();
+        const std::wstring name = std::wstring(row.name).substr(3);
+        const auto copy = platform.file_bytes(folder + L"\\" + name);
+        platform.add_file(row.name, row.theirs, row.attributes);
+        const uint32_t attributes = platform.attributes(row.name);
+        if (row.unopenable) {
+            platform.unopenable_paths.insert(to_upper_ascii(row.name));
+        }
+
+        EXPECT_EQ(program_files.restore(key), RestoreResult::files_left_behind);
+
+        EXPECT_EQ(platform.file_bytes(row.name), bytes_of(row.theirs));
+        EXPECT_EQ(platform.attributes(row.name), attributes);
+        EXPECT_EQ(platform.file_bytes(folder + L"\\" + name), copy);
+    }
+}
+
+// A copy in the backup that is no longer what was recorded (same size,
+// other bytes; their hashes sort after the record's and before it), or one
+// that cannot be written whole, never takes the file's name, and its helper goes.
+TEST_F(ProgramFileBackupRun, APutBackThatIsNotWholeNeverTakesTheNameAndLeavesNoHelper) {
+    struct Case {
+        const char* label;
+        const char* copy;
+        std::optional<std::size_t> write_limit;
+    };
+    const Case cases[] = {
+        {"copy changed, hash after", "MZ EXE", std::nullopt},
+        {"copy changed, hash before", "MZ exf", std::nullopt},
+        {"the key takes three bytes only", "MZ exe", 3},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        ProgramFileBackup backup(device, platform, platform);
+        platform.add_file(L"K:\\ostrevan.exe", "MZ exe");
+        ASSERT_TRUE(backup.backup(key()));
+        const std::wstring folder = backup.backup_folder();
+        platform.add_file(folder + L"\\ostrevan.exe", row.copy);
+        ASSERT_TRUE(platform.delete_file(L"K:\\ostrevan.exe"));
+        platform.write_limit = row.write_limit;
+
+        EXPECT_EQ(backup.restore(key()), RestoreResult::files_left_behind);
+
+        platform.write_limit.reset();
+        EXPECT_FALSE(platform.exists(L"K:\\ostrevan.exe"));
+        EXPECT_FALSE(platform.exists(L"K:\\ostrevan.exe.NEW"));
+        EXPECT_EQ(platform.file_bytes(folder + L"\\ostrevan.exe"), bytes_of(row.copy));
+        EXPECT_TRUE(backup.discard());
+    }
+}
+
+// A file gets back the attributes it had, whether it is put back or made
+// anew by the format.
+TEST(ProgramFileBackupAttributes, AFileEndsWithTheAttributesItHadBeforeTheFormat) {
+    struct Case {
+        const char* label;
+        const wchar_t* name;
+        uint32_t before;
+        std::optional<uint32_t> made_anew;  // none: missing after the format
+        uint32_t after;
+    };
+    const Case cases[] = {
+        {"read-only alone, put back", L"K:\\ostrevan.exe", testing::kAttrReadOnly, std::nullopt, testing::kAttrReadOnly},
+        {"read-only alone, made anew", L"K:\\CONFIG", testing::kAttrReadOnly, 0, testing::kAttrReadOnly},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        FakePlatform platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_file(L"K:\\ostrevan.exe", "MZ exe");
+        platform.add_file(L"K:\\CONFIG", std::string(32, '1'));
+        platform.add_file(row.name, *platform.file_bytes(row.name), row.before);
+        DeviceDrive device{platform, platform};
+        ProgramFileBackup program_files(device, platform, platform);
+        const KeyIdentity key = device.key_at(L"K:\\");
+        ASSERT_TRUE(program_files.backup(key));
+        const std::vector<uint8_t> bytes = *platform.file_bytes(row.name);
+        platform.wipe_drive(L'K');
+        if (row.made_anew) {
+            platform.add_file(row.name, bytes, *row.made_anew);
+        }
+
+        EXPECT_EQ(program_files.restore(key), RestoreResult::complete);
+
+        EXPECT_EQ(platform.file_bytes(row.name), bytes);
+        EXPECT_EQ(platform.attributes(row.name), row.after);
+    }
+}
+
+// A folder made for a backup that another process locks before we do is
+// theirs now: given up at once, without waiting, and nothing of ours stays.
+TEST_F(ProgramFileBackupRun, AFreshFolderAnotherProcessLocksFirstIsGivenUpAtOnce) {
+    std::vector<std::unique_ptr<FolderLock>> theirs;
+    bool inside = false;
+    platform.before_call = [&](int) {
+        if (inside || !theirs.empty()) {
+            return;
+        }
+        for (const std::wstring& path : platform.paths_under(temp_prefix() + L"VOLKARIS")) {
+            inside = true;
+            platform.process = 2;
+            std::unique_ptr<Folder> folder = platform.open_folder(path);
+            if (folder) {
+                theirs.push_back(folder->lock(0));
+            }
+            platform.process = 1;
+            inside = false;
+        }
+    };
+
+    EXPECT_FALSE(program_files.backup(key()));
+
+    ASSERT_EQ(theirs.size(), 1u);
+    EXPECT_NE(theirs[0], nullptr);
+    EXPECT_EQ(platform.slept_ms, 0u);
+    EXPECT_TRUE(program_files.backup_folder().empty());
+}
+
+// Whatever call fails, emptying a tree says it is empty exactly when it is:
+// only the kept name at its top stays, and one of that name below goes.
+TEST_F(ProgramFileBackupRun, DeleteTreeIsTrueExactlyWhenOnlyTheKeptNameIsLeft) {
+    const std::wstring top = platform.temp_path + L"\\tree";
+    const auto build = [&] {
+        platform.add_folder(top);
+        platform.add_file(top + L"\\BACKUP.REC", "record");
+        platform.add_file(top + L"\\a.bin", "a");
+        platform.add_folder(top + L"\\sub");
+        platform.add_file(top + L"\\sub\\BACKUP.REC", "not the record");
+        platform.add_folder(top + L"\\sub\\empty");
+    };
+    const std::vector<std::wstring> only_kept{to_upper_ascii(top), to_upper_ascii(top + L"\\BACKUP.REC")};
+    build();
+    std::unique_ptr<Folder> whole = platform.open_folder(top);
+    ASSERT_NE(whole, nullptr);
+    platform.calls = 0;
+    ASSERT_TRUE(delete_tree(*whole, L"BACKUP.REC"));
+    ASSERT_EQ(platform.paths_under(top), only_kept);
+    const int calls = platform.calls;
+    for (int failing = 1; failing <= calls; ++failing) {
+        SCOPED_TRACE(failing);
+        build();
+        std::unique_ptr<Folder> held = platform.open_folder(top);
+        ASSERT_NE(held, nullptr);
+        platform.calls = 0;
+        platform.failing_call = failing;
+        const bool emptied = delete_tree(*held, L"BACKUP.REC");
+        platform.failing_call.reset();
+        EXPECT_EQ(emptied, platform.paths_under(top) == only_kept);
+    }
+}
+
+// A CONFIG of another key is never counted back, whatever call fails while
+// it is looked at; the backup stays whole.
+TEST_F(ProgramFileBackupRun, AnotherKeysConfigIsNeverBackWhateverCallFails) {
+    const FakePlatform clean = [&] {
+        FakePlatform made = platform;
+        return made;
+    }();
+    const auto run = [&](std::optional<int> failing) {
+        platform = clean;
+        ProgramFileBackup backup(device, platform, platform);
+        EXPECT_TRUE(backup.backup(key()));
+        EXPECT_TRUE(backup.write_record(record_of(key(), *platform.file_bytes(L"K:\\CONFIG"))));
+        const std::wstring folder = backup.backup_folder();
+        platform.wipe_drive(L'K');
+        platform.add_file(L"K:\\CONFIG", std::string(32, '2'));
+        platform.calls = 0;
+        platform.failing_call = failing;
+        const RestoreResult result = backup.restore(key());
+        platform.failing_call.reset();
+        EXPECT_NE(result, RestoreResult::complete);
+        EXPECT_EQ(platform.file_bytes(L"K:\\CONFIG"), bytes_of(std::string(32, '2')));
+        EXPECT_EQ(platform.file_bytes(folder + L"\\CONFIG"), bytes_of(std::string(32, '1')));
+        return platform.calls;
+    };
+    const int calls = run(std::nullopt);
+    for (int failing = 1; failing <= calls; ++failing) {
+        SCOPED_TRACE(failing);
+        run(failing);
+    }
 }
 
 TEST_F(ProgramFileBackupRun, DiscardingNothingDoesNothing) {

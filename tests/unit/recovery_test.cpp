@@ -371,6 +371,26 @@ TEST_F(Recovering, AKeyLeftFormattedIsOfferedItsFilesBack) {
     }
 }
 
+// A backup an earlier version left keeps no attributes and no hashes: its
+// files go back whole, and a file the key holds keeps the attributes it has.
+TEST_F(Recovering, ABackupOfTheFirstLayoutGoesBackAndLeavesAttributesAsTheyAre) {
+    leave_unfinished(true, true);
+    ASSERT_EQ(backups().size(), 1u);
+    const std::wstring record = backups()[0] + L"\\BACKUP.REC";
+    Bytes first = *platform.file_bytes(record);
+    first.resize(kFirstLayoutLength);
+    first[26] = '1';
+    platform.add_file(record, first);
+    platform.add_file(kRoot + L"CONFIG", kConfig, testing::kAttrHidden);
+    platform.message_box_answers = {kAnswerYes};
+
+    start_again();
+
+    EXPECT_TRUE(key_whole());
+    EXPECT_TRUE(backups().empty());
+    EXPECT_EQ(platform.attributes(kRoot + L"CONFIG"), testing::kAttrHidden);
+}
+
 // Without its new serial number (the record could not take it) the key is
 // known by its label and its CONFIG together, never by one of them alone.
 TEST_F(Recovering, WithoutItsNewSerialNumberTheKeyIsKnownByItsLabelAndConfig) {
@@ -641,6 +661,45 @@ TEST_F(Recovering, AFolderWithoutAWholeRecordIsNoneOfOurs) {
 }
 
 // ---------------------------------------------------------------- crashes
+
+// A format that dies on the formatted volume, just before or just after it
+// names it the key again, has left a record that finds that volume by its
+// new serial number and names it as it was.
+TEST_F(Recovering, AFormatDyingAtTheLabelIsPutBackUnderTheKeysOwnLabel) {
+    ASSERT_TRUE(platform.set_volume_label(kRoot, L"VOLKARIS 7"));
+    bool formatted = false;
+    platform.on_shell_format = [&](int) {
+        platform.reformat_drive(L'K', L"");
+        formatted = true;
+    };
+    platform.calls = 0;
+    const FakePlatform initial = platform;
+    int labelled_at = 0;
+    platform.before_call = [&](int call) {
+        if (formatted && labelled_at == 0 && platform.volume_label(L'K') == L"VOLKARIS 7") {
+            labelled_at = call;
+        }
+    };
+    ASSERT_EQ(format(), FormatOutcome::formatted);
+    ASSERT_GT(labelled_at, 1);
+    for (const int dying_at : {labelled_at - 1, labelled_at}) {
+        SCOPED_TRACE(dying_at);
+        platform = initial;
+        platform.calls = 0;
+        platform.crashed_at = dying_at;
+        static_cast<void>(format());
+        platform.crashed_at.reset();
+        platform.message_boxes.clear();
+        platform.message_box_answers = {kAnswerYes};
+
+        start_again();
+
+        EXPECT_EQ(texts(), std::vector<std::wstring>{kPutBack + L"\n" + kSerialLine});
+        EXPECT_TRUE(key_whole());
+        EXPECT_EQ(platform.volume_label(L'K'), L"VOLKARIS 7");
+        EXPECT_TRUE(backups().empty());
+    }
+}
 
 TEST_F(Recovering, ACrashAtAnyCallOfAFormatOrOfItsRecoveryLosesNothing) {
     platform.on_shell_format = [this](int) { platform.reformat_drive(L'K', L""); };
