@@ -162,7 +162,8 @@ StoredDate stored_date_for(const std::optional<SystemTime>& picked, const System
         static_cast<void>(file_time_to_system_time(kUnixEpochFileTime, date));
     }
     StoredDate stored;
-    const int64_t seconds = file_time / kFileTimeUnitsPerSecond - kUnixEpochFileTime / kFileTimeUnitsPerSecond;
+    // Not before 1970 here: unsigned.
+    const uint64_t seconds = static_cast<uint64_t>(file_time - kUnixEpochFileTime) / kFileTimeUnitsPerSecond;
     stored.seconds = static_cast<uint32_t>(seconds);
     stored.year_since_1900 = static_cast<uint8_t>(date.year - kYearBase);
     stored.month = static_cast<uint8_t>(date.month);

@@ -424,7 +424,11 @@ public:
     }
     bool remove_device(std::size_t index) override {
         platform_.removed_usb_devices.push_back(index);
-        return true;
+        const FakeUsbDevice& device = platform_.usb_devices[index];
+        if (device.goes && device.shows_drive != L'\0') {
+            static_cast<void>(platform_.remove_drive(device.shows_drive));
+        }
+        return device.goes;
     }
 
 private:

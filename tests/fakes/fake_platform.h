@@ -31,6 +31,9 @@ constexpr wchar_t kFakeFailureReason[] = L"injected failure";
 struct FakeUsbDevice {
     std::wstring description;
     bool readable = true;
+    // A stale device keeps showing an old volume at this letter until it goes.
+    wchar_t shows_drive = L'\0';
+    bool goes = true;
 };
 
 struct MessageBoxCall {

@@ -119,6 +119,27 @@ TEST(DeviceSearch, EverySearchRunsTheRemovalStep) {
     EXPECT_EQ(platform.removed_usb_devices, (std::vector<std::size_t>{0, 0}));
 }
 
+// The old volume a stale device shows is never the key found once the
+// device has gone; while it stays, the search finds what is there.
+TEST(DeviceSearch, AStaleDevicesOldVolumeGoesWithItBeforeTheKeyIsFound) {
+    struct Case {
+        const char* label;
+        bool goes;
+        const wchar_t* found;
+    };
+    const Case cases[] = {{"the device goes", true, L"K:\\"}, {"the device stays", false, L"F:\\"}};
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        FakePlatform platform;
+        platform.add_drive(L'F', L"VOLKARIS (F:)");
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.usb_devices = {{L"USB Root Hub", true}, {L"BRINDLEX Mass Storage", true, L'F', row.goes}};
+        DeviceDrive device(platform, platform);
+        EXPECT_EQ(device.find_drive(), row.found);
+        EXPECT_EQ(platform.removed_usb_devices, std::vector<std::size_t>{1});
+    }
+}
+
 TEST(DeviceSearch, MissingUsbSetStillSearches) {
     FakePlatform platform;
     platform.usb_set_available = false;
