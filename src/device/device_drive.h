@@ -137,9 +137,9 @@ public:
 private:
     // The first drive in `mask` from `first` on that holds a key; -1 for none.
     int next_key_drive(uint32_t mask, int first);
-    // A stale device of the key's USB class is removed at every search: until
-    // it goes, Windows may keep showing the key's old volume. True when one went.
-    [[nodiscard]] bool remove_stale_usb_device(UsbDeviceSet* devices);
+    // A stale device of the key's USB class is removed before every search:
+    // until it goes, Windows may keep showing the key's old volume.
+    void remove_stale_usb_device();
     [[nodiscard]] ConfigRead read_bytes(const KeyIdentity& key, std::vector<uint8_t>& bytes);
 
     Volumes& volumes_;

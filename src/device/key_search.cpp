@@ -39,14 +39,8 @@ int DeviceDrive::next_key_drive(uint32_t mask, int first) {
 std::wstring DeviceDrive::find_drive() {
     const uint32_t mask = volumes_.logical_drive_mask();
     drive_index_ = 0;
-    // The platform may list the devices while the drives are looked at; the
-    // drives are looked at again when a stale device went, as it may take
-    // the key's old volume with it.
-    std::unique_ptr<UsbDeviceSet> devices = volumes_.open_usb_devices();
-    int found = next_key_drive(mask, 0);
-    if (remove_stale_usb_device(devices.get())) {
-        found = next_key_drive(mask, 0);
-    }
+    remove_stale_usb_device();
+    const int found = next_key_drive(mask, 0);
     if (found < 0) {
         return std::wstring();
     }
@@ -81,22 +75,23 @@ bool DeviceDrive::still_attached(const KeyIdentity& key) {
            label_names_key(label);
 }
 
-bool DeviceDrive::remove_stale_usb_device(UsbDeviceSet* devices) {
-    if (devices == nullptr) {
-        return false;
+void DeviceDrive::remove_stale_usb_device() {
+    std::unique_ptr<UsbDeviceSet> devices = volumes_.open_usb_devices();
+    if (!devices) {
+        return;
     }
     const std::wstring prefix = kUsbDescriptionPrefix;
     for (std::size_t index = 0; devices->has_device(index); ++index) {
         std::wstring description;
         if (!devices->read_description(index, description)) {
-            return false;
+            return;
         }
         if (to_upper_ascii(description).compare(0, prefix.size(), prefix) == 0) {
             // Nothing to do when it will not go: the search goes on without it.
-            return devices->remove_device(index);
+            static_cast<void>(devices->remove_device(index));
+            return;
         }
     }
-    return false;
 }
 
 std::wstring DeviceDrive::drive_display_name(const std::wstring& root) {

@@ -212,8 +212,7 @@ public:
     [[nodiscard]] virtual bool set_volume_label(const std::wstring& root, const std::wstring& label) = 0;
     // A drive the user can take out, as a USB key is.
     [[nodiscard]] virtual bool is_removable(const std::wstring& root) = 0;
-    // Null when the set cannot be had. The devices may still be being listed
-    // when it returns: the set's first question waits for them.
+    // Null when the set cannot be had.
     virtual std::unique_ptr<UsbDeviceSet> open_usb_devices() = 0;
 };
 

@@ -53,10 +53,6 @@ struct DeviceInfoSetTraits {
     static HDEVINFO invalid() { return INVALID_HANDLE_VALUE; }
     static void close(HDEVINFO handle) { ::SetupDiDestroyDeviceInfoList(handle); }
 };
-struct ThreadTraits {
-    static HANDLE invalid() { return nullptr; }
-    static void close(HANDLE handle) { ::CloseHandle(handle); }
-};
 struct ModuleTraits {
     static HMODULE invalid() { return nullptr; }
     static void close(HMODULE handle) { ::FreeLibrary(handle); }
@@ -79,7 +75,6 @@ struct IconTraits {
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using DeviceInfoSet = UniqueHandle<HDEVINFO, DeviceInfoSetTraits>;
-using ThreadHandle = UniqueHandle<HANDLE, ThreadTraits>;
 using LibraryHandle = UniqueHandle<HMODULE, ModuleTraits>;
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;

@@ -575,18 +575,9 @@ std::unique_ptr<Win32Folder> hold(FileHandle& handle, std::wstring path, const s
     return std::make_unique<Win32Folder>(held);
 }
 
-// The devices are listed on a thread of their own, so that the drives can be
-// looked at meanwhile; the first question about them waits for the list.
 class Win32UsbDeviceSet : public UsbDeviceSet {
 public:
-    Win32UsbDeviceSet() : lister_(::CreateThread(nullptr, 0, &Win32UsbDeviceSet::list, this, 0, nullptr)) {
-        if (!lister_) {
-            static_cast<void>(list(this));
-        }
-    }
-    Win32UsbDeviceSet(const Win32UsbDeviceSet&) = delete;
-    Win32UsbDeviceSet& operator=(const Win32UsbDeviceSet&) = delete;
-    ~Win32UsbDeviceSet() override { wait(); }
+    explicit Win32UsbDeviceSet(DeviceInfoSet set) : set_(std::move(set)) {}
 
     bool has_device(std::size_t index) override { return device_at(index, device_); }
     bool read_description(std::size_t index, std::wstring& description) override {
@@ -607,28 +598,14 @@ public:
     }
 
 private:
-    static DWORD WINAPI list(void* set) {
-        static_cast<Win32UsbDeviceSet*>(set)->set_.reset(
-            ::SetupDiGetClassDevsW(&kUsbClassGuid, nullptr, nullptr, DIGCF_PRESENT));
-        return 0;
-    }
-    void wait() {
-        if (lister_) {
-            ::WaitForSingleObject(lister_.get(), INFINITE);
-            lister_.reset();
-        }
-    }
     bool device_at(std::size_t index, SP_DEVINFO_DATA& device) {
-        wait();
         device = SP_DEVINFO_DATA{};
         device.cbSize = sizeof device;
         return ::SetupDiEnumDeviceInfo(set_.get(), static_cast<DWORD>(index), &device) != FALSE;
     }
 
-    // Made before the thread that fills it starts.
     DeviceInfoSet set_;
     SP_DEVINFO_DATA device_{};
-    ThreadHandle lister_;
 };
 
 }  // namespace
@@ -645,7 +622,13 @@ bool Win32Platform::drive_display_name(const std::wstring& root, std::wstring& n
     return true;
 }
 
-std::unique_ptr<UsbDeviceSet> Win32Platform::open_usb_devices() { return std::make_unique<Win32UsbDeviceSet>(); }
+std::unique_ptr<UsbDeviceSet> Win32Platform::open_usb_devices() {
+    DeviceInfoSet set(::SetupDiGetClassDevsW(&kUsbClassGuid, nullptr, nullptr, DIGCF_PRESENT));
+    if (!set) {
+        return nullptr;
+    }
+    return std::make_unique<Win32UsbDeviceSet>(std::move(set));
+}
 
 bool Win32Platform::volume_total_bytes(const std::wstring& root, uint64_t& total_bytes) {
     ULARGE_INTEGER total{};
