@@ -68,7 +68,11 @@ public:
 
 class Archive : public ::testing::Test {
 protected:
-    Archive() {
+    Archive() { build_world(); }
+
+    // The key with its downloads, and the archive's drive.
+    void build_world() {
+        platform = FakePlatform();
         platform.add_drive(L'K', L"VOLKARIS (K:)");
         platform.add_drive(L'D', L"DATA (D:)");
         platform.add_folder(kArchive);
@@ -254,6 +258,38 @@ TEST_F(Archive, ANameTakenMeanwhileIsKeptAndTheCopyToldWhereItWent) {
     EXPECT_EQ(copy->archived, L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~1.DDD");
     EXPECT_EQ(platform.file_bytes(copy->archived), bytes_of("card one"));
     EXPECT_EQ(platform.file_bytes(taken), bytes_of("theirs"));
+}
+
+// Helper names others left in the archive are never written over: the copy
+// takes the next free one, up to ten; past that the download stays, told why.
+TEST_F(Archive, HelperNamesTakenByOthersAreSkippedAndNeverWrittenOver) {
+    struct Case {
+        unsigned taken;
+        bool archived;
+    };
+    for (const Case row : {Case{9, true}, Case{10, false}}) {
+        SCOPED_TRACE(row.taken);
+        build_world();
+        const std::wstring copy = archived_path(L"K:\\CARD\\C_1.DDD");
+        platform.add_folder(L"D:\\Archive\\QVX-05-4660");
+        platform.add_folder(L"D:\\Archive\\QVX-05-4660\\CARD");
+        for (unsigned i = 0; i < row.taken; ++i) {
+            platform.add_file(copy + L".copying" + (i == 0 ? L"" : std::to_wstring(i)), "theirs");
+        }
+        StayReasons stayed;
+        std::vector<KeptDownload> kept;
+
+        static_cast<void>(erase(kept, EraseMode::erase, &stayed));
+
+        EXPECT_EQ(platform.exists(L"K:\\CARD\\C_1.DDD"), !row.archived);
+        EXPECT_EQ(platform.file_bytes(copy), row.archived ? std::optional<Bytes>(bytes_of("card one")) : std::nullopt);
+        if (!row.archived) {
+            EXPECT_EQ(stayed.reasons[L"K:\\CARD\\C_1.DDD"], L"not archived: no name free for its copy");
+        }
+        for (unsigned i = 0; i < row.taken; ++i) {
+            EXPECT_EQ(platform.file_bytes(copy + L".copying" + (i == 0 ? L"" : std::to_wstring(i))), bytes_of("theirs"));
+        }
+    }
 }
 
 // Whenever another process makes the archive's folders, before or while

@@ -189,6 +189,8 @@ TEST_F(FormatOutcomes, ALabelTooLongForFatComesBackAsMuchAsStillNamesTheKey) {
         EXPECT_EQ(format(device.find_key()), FormatOutcome::formatted);
 
         EXPECT_EQ(platform.volume_label(L'K'), row.label_at_end);
+        // The key is remembered under the name it bears now.
+        EXPECT_EQ(device.key().label, row.label_at_end);
         EXPECT_TRUE(platform.error_texts().empty());
     }
 }
