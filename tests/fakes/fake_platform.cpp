@@ -520,6 +520,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     locked_paths = other.locked_paths;
     failing_replaces = other.failing_replaces;
     phantom_removes = other.phantom_removes;
+    places_unknown = other.places_unknown;
     write_limit = other.write_limit;
     volume_size = other.volume_size;
     label_setting_works = other.label_setting_works;

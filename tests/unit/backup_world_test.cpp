@@ -5,6 +5,7 @@
 // its last write half done, and FAT's labels.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -269,26 +270,58 @@ TEST_F(BackupWorld, AVolumeSwappedInWhileTheQuestionIsOpenGetsNothing) {
     }
 }
 
-// The key relabelled while the question is open is no longer the volume
-// asked about: it gets nothing, and keeps the label it was given.
-TEST_F(BackupWorld, AKeyRelabelledWhileTheQuestionIsOpenGetsNothing) {
-    leave_unfinished();
-    platform.set_volume_serial(L'K', 0x4B45590A);
-    const std::vector<std::wstring> before = platform.paths_under(kRoot);
-    platform.while_asking = [this] {
-        static_cast<void>(platform.set_volume_label(kRoot, L"PHOTOS"));
-        platform.while_asking = nullptr;
+// The key changed while the question is open is no longer the volume asked
+// about: relabelled, another volume of the same label and names in its place,
+// or names that read the same run together. It gets nothing and keeps what it
+// was given.
+TEST_F(BackupWorld, AKeyChangedWhileTheQuestionIsOpenGetsNothing) {
+    struct Case {
+        const char* label;
+        std::function<void(FakePlatform&)> change;
     };
-    platform.default_answer = kAnswerYes;
+    const Case cases[] = {
+        {"relabelled", [](FakePlatform& p) { static_cast<void>(p.set_volume_label(kRoot, L"PHOTOS")); }},
+        {"another volume of no label holding the same names",
+         [](FakePlatform& p) {
+             p.add_drive(L'K', L" (K:)");
+             p.add_file(kRoot + L"ab", "photo");
+             p.add_file(kRoot + L"c", "photo");
+         }},
+        {"ab and c renamed a and bc",
+         [](FakePlatform& p) {
+             ASSERT_TRUE(p.delete_file(kRoot + L"ab"));
+             ASSERT_TRUE(p.delete_file(kRoot + L"c"));
+             p.add_file(kRoot + L"a", "photo");
+             p.add_file(kRoot + L"bc", "photo");
+         }},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform = FakePlatform();
+        install_key(kConfig);
+        leave_unfinished();
+        platform.set_volume_serial(L'K', 0x4B45590A);
+        platform.add_file(kRoot + L"ab", "photo");
+        platform.add_file(kRoot + L"c", "photo");
+        std::map<std::wstring, Entry> changed;
+        std::wstring label_given;
+        platform.while_asking = [&] {
+            row.change(platform);
+            changed = platform.world();
+            label_given = platform.volume_label(L'K');
+            platform.while_asking = nullptr;
+        };
+        platform.default_answer = kAnswerYes;
 
-    start_again();
+        start_again();
 
-    const std::vector<std::wstring> shown = texts();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1].compare(0, kKept.size(), kKept), 0);
-    EXPECT_EQ(platform.paths_under(kRoot), before);
-    EXPECT_EQ(platform.volume_label(L'K'), L"PHOTOS");
-    EXPECT_EQ(backups().size(), 1u);
+        const std::vector<std::wstring> shown = texts();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[1].compare(0, kKept.size(), kKept), 0);
+        EXPECT_EQ(platform.world(), changed);
+        EXPECT_EQ(platform.volume_label(L'K'), label_given);
+        EXPECT_EQ(backups().size(), 1u);
+    }
 }
 
 // A temporary folder on the key, or leading onto it, would be wiped by the

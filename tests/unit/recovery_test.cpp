@@ -46,7 +46,10 @@ const std::wstring kPutOnEmpty = L"A format of this device did not finish, and t
                                  L"files and settings on this empty drive?";
 const std::wstring kKept = L"A format of this device did not finish. A copy of its program files and settings is kept in:";
 const std::wstring kNotBack = L"The device's program files could not be put back. They are kept in:";
+const std::wstring kLabelNotSet =
+    L"The device's program files and settings were put back, but its volume label could not be set to:";
 const std::wstring kSerialLine = L"Device serial number: QVX/05/4660";
+const std::wstring kNoSerialLine = L"Device serial number: No data available";
 
 Bytes bytes_of(const std::wstring& text) { return Bytes(text.begin(), text.end()); }
 
@@ -224,7 +227,8 @@ protected:
     void leave_unfinished(bool formatted, bool serial_after_known) {
         DeviceDrive device(platform, platform);
         const KeyIdentity key = device.key_at(kRoot);
-        ASSERT_EQ(device.read_config(key), ConfigRead::read);
+        // A key that holds no settings yet leaves a record without identity.
+        ASSERT_NE(device.read_config(key), ConfigRead::unreadable);
         ProgramFileBackup backup(device, platform, platform);
         ASSERT_TRUE(backup.backup(key));
         BackupRecord record;
@@ -392,8 +396,11 @@ TEST_F(Recovering, ABackupOfTheFirstLayoutGoesBackAndLeavesAttributesAsTheyAre) 
 }
 
 // Without its new serial number (the record could not take it) the key is
-// known by its label and its CONFIG together, never by one of them alone.
+// known by its label and its CONFIG together, never by one of them alone;
+// another key's serial number is no match whether it sorts after or before.
 TEST_F(Recovering, WithoutItsNewSerialNumberTheKeyIsKnownByItsLabelAndConfig) {
+    Bytes lower_keys_config = kConfig;
+    lower_keys_config[25] = 4;
     struct Case {
         const char* label;
         const wchar_t* label_after;
@@ -404,6 +411,7 @@ TEST_F(Recovering, WithoutItsNewSerialNumberTheKeyIsKnownByItsLabelAndConfig) {
         {"its label and its CONFIG", L"VOLKARIS", kConfig, true},
         {"another label", L"ARCHIVE", kConfig, false},
         {"another key's CONFIG", L"VOLKARIS", kAnotherKeysConfig, false},
+        {"the CONFIG of a key numbered below it", L"VOLKARIS", lower_keys_config, false},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.label);
@@ -506,19 +514,77 @@ TEST_F(Recovering, AStartNeverWaitsForAnotherProcess) {
 }
 
 // The key's own CONFIG saved since with other settings is the key's: it stays
-// as saved, the rest comes back and the copy goes.
+// as saved, the rest comes back and the copy goes. So does the first CONFIG
+// saved on a key that had none when it was formatted.
 TEST_F(Recovering, TheKeysOwnConfigSavedSinceStaysAsSaved) {
-    Bytes saved = kConfig;
-    saved[0] = '0';
+    Bytes other_settings = kConfig;
+    other_settings[0] = '0';
+    struct Case {
+        const char* label;
+        bool had_config;
+        Bytes saved;
+        std::wstring serial_line;
+    };
+    const Case cases[] = {
+        {"its own with other settings", true, other_settings, kSerialLine},
+        {"the first, on a key that had none", false, kConfig, kNoSerialLine},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform = FakePlatform();
+        install_key();
+        if (!row.had_config) {
+            ASSERT_TRUE(platform.delete_file(kRoot + L"CONFIG"));
+        }
+        leave_unfinished(true, true);
+        platform.add_file(kRoot + L"CONFIG", row.saved);
+        platform.message_box_answers = {kAnswerYes};
+
+        start_again();
+
+        EXPECT_EQ(texts(), std::vector<std::wstring>{kPutBack + L"\n" + row.serial_line});
+        EXPECT_EQ(platform.file_bytes(kRoot + L"CONFIG"), row.saved);
+        EXPECT_EQ(platform.file_bytes(kRoot + L"ostrevan.exe"), bytes_of(L"program ostrevan.exe"));
+        EXPECT_TRUE(backups().empty());
+    }
+}
+
+// The DATE the key's device wrote since the format is the device's: a
+// put-back leaves it as it is, also when it cannot be looked up.
+TEST_F(Recovering, ADateTheKeyHoldsStaysAsItIs) {
+    const Bytes written{'2', '6', '1', '2', '0', '7', '2', '6', '1', '2', '0', '8'};
+    for (const bool lookup_fails : {false, true}) {
+        SCOPED_TRACE(lookup_fails ? "its look-up failing" : "found");
+        platform = FakePlatform();
+        install_key();
+        leave_unfinished(true, true);
+        platform.add_file(kRoot + L"DATE", written);
+        if (lookup_fails) {
+            platform.failing_lookups.insert(L"K:\\DATE");
+        }
+        platform.message_box_answers = {kAnswerYes};
+
+        start_again();
+
+        EXPECT_EQ(texts(), std::vector<std::wstring>{kPutBack + L"\n" + kSerialLine});
+        EXPECT_TRUE(key_whole());
+        EXPECT_EQ(platform.file_bytes(kRoot + L"DATE"), written);
+        EXPECT_TRUE(backups().empty());
+    }
+}
+
+// A key whose label cannot be set gets everything back all the same, and the
+// user is told which label it lacks.
+TEST_F(Recovering, AKeyWhoseLabelCannotBeSetIsPutBackAndTheUserTold) {
     leave_unfinished(true, true);
-    platform.add_file(kRoot + L"CONFIG", saved);
+    platform.label_setting_works = false;
     platform.message_box_answers = {kAnswerYes};
 
     start_again();
 
-    EXPECT_EQ(texts(), std::vector<std::wstring>{kPutBack + L"\n" + kSerialLine});
-    EXPECT_EQ(platform.file_bytes(kRoot + L"CONFIG"), saved);
-    EXPECT_EQ(platform.file_bytes(kRoot + L"ostrevan.exe"), bytes_of(L"program ostrevan.exe"));
+    EXPECT_EQ(texts(), (std::vector<std::wstring>{kPutBack + L"\n" + kSerialLine, kLabelNotSet + L"\nVOLKARIS"}));
+    EXPECT_TRUE(key_whole());
+    EXPECT_EQ(platform.volume_label(L'K'), L"");
     EXPECT_TRUE(backups().empty());
 }
 
@@ -632,6 +698,101 @@ TEST_F(Recovering, AnEmptyDriveWhoseLabelCannotBeSetGetsNothing) {
     EXPECT_EQ(backups().size(), 1u);
 }
 
+// A volume whose root could not be held when the user was asked about it is
+// not known to be the one asked about: it gets nothing and the copy stays,
+// whether it can be held once answered or not.
+TEST_F(Recovering, AVolumeNotHeldWhenAskedAboutGetsNothing) {
+    struct Case {
+        const char* label;
+        bool the_key;  // else an empty drive with neither serial number nor label
+        bool held_once_answered;
+        std::wstring asked;
+        std::wstring told;
+    };
+    const Case cases[] = {
+        {"the key, never held", true, false, kPutBack, kNotBack},
+        {"the key, held once answered", true, true, kPutBack, kKept},
+        {"an empty drive without serial number or label, held once answered", false, true, kPutOnEmpty, kKept},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform = FakePlatform();
+        install_key();
+        leave_unfinished(row.the_key, row.the_key);
+        const wchar_t letter = row.the_key ? L'K' : L'A';
+        if (!row.the_key) {
+            platform.remove_drive(L'K');
+            platform.add_drive(L'A', L" (A:)");
+            platform.set_volume_serial(L'A', 0);
+            platform.removable_drives = {L'A'};
+            platform.volume_size = kKeySize;
+        }
+        const auto before = platform.volume_contents(platform.volume_at(letter));
+        platform.places_unknown = true;
+        platform.while_asking = [this, &row] {
+            platform.places_unknown = !row.held_once_answered;
+            platform.while_asking = nullptr;
+        };
+        platform.message_box_answers = {kAnswerYes};
+
+        start_again();
+
+        const std::vector<std::wstring> shown = texts();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[0].compare(0, row.asked.size(), row.asked), 0);
+        EXPECT_EQ(shown[1].compare(0, row.told.size(), row.told), 0);
+        EXPECT_EQ(platform.volume_contents(platform.volume_at(letter)), before);
+        EXPECT_EQ(backups().size(), 1u);
+    }
+}
+
+// A put-back onto an empty drive goes on only once the record can find that
+// drive again, and a drive without a serial number leaves the record as it
+// was: either way the key, attached later, is still known by its own.
+TEST_F(Recovering, APutBackOntoAnEmptyDriveLeavesARecordThatStillKnowsTheKey) {
+    struct Case {
+        const char* label;
+        uint32_t serial;  // of the empty drive
+        bool record_rewritable;
+    };
+    const Case cases[] = {
+        {"the record cannot take the drive's serial number", 0x0D15C0DE, false},
+        {"a drive without a serial number, the put-back cut short", 0, true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        platform = FakePlatform();
+        install_key();
+        leave_unfinished(true, true);
+        const int key = platform.remove_drive(L'K');
+        platform.add_drive(L'A', L" (A:)");
+        platform.set_volume_serial(L'A', row.serial);
+        platform.removable_drives = {L'A', L'K'};
+        platform.volume_size = kKeySize;
+        platform.unopenable_paths.insert(row.record_rewritable ? L"A:\\CONFIG.NEW" : backups().at(0) + L"\\BACKUP.NEW");
+        platform.message_box_answers = {kAnswerYes};
+
+        start_again();
+
+        const std::vector<std::wstring> shown = texts();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[0].compare(0, kPutOnEmpty.size(), kPutOnEmpty), 0);
+        EXPECT_EQ(shown[1].compare(0, kNotBack.size(), kNotBack), 0);
+        // Files go onto no drive the record cannot name.
+        EXPECT_EQ(platform.volume_contents(platform.volume_at(L'A')).empty(), !row.record_rewritable);
+        platform.remove_drive(L'A');
+        platform.plug_in(L'K', key);
+        platform.unopenable_paths.clear();
+        platform.message_box_answers = {kAnswerYes};
+
+        start_again();
+
+        EXPECT_EQ(texts(), std::vector<std::wstring>{kPutBack + L"\n" + kSerialLine});
+        EXPECT_TRUE(key_whole());
+        EXPECT_TRUE(backups().empty());
+    }
+}
+
 // A folder standing for a key has no volume serial number, nor has a record
 // before the format's new one is known: the two zeros are no match.
 TEST_F(Recovering, NoRecordIsMatchedByASerialNumberOfZero) {
@@ -658,6 +819,76 @@ TEST_F(Recovering, AFolderWithoutAWholeRecordIsNoneOfOurs) {
 
     EXPECT_TRUE(texts().empty());
     EXPECT_EQ(platform.world(), before);
+}
+
+// A folder the test names cannot be listed.
+class UnlistablePlatform : public FakePlatform {
+public:
+    std::wstring unlistable;  // upper-cased
+
+    Lookup held_listing(const std::wstring& folder, const std::wstring& pattern, const std::vector<FolderEntry>& every,
+                        std::vector<FolderEntry>& entries) override {
+        return to_upper_ascii(folder) == unlistable ? Lookup::failed
+                                                    : FakePlatform::held_listing(folder, pattern, every, entries);
+    }
+};
+
+// The backup place of another machine or account, searched by its path: the
+// list handed in holds afterwards what this search found and nothing else,
+// and nothing there changes.
+TEST(SearchingAnotherFolder, FindsWhatThatFolderHoldsNowAndChangesNothing) {
+    const std::wstring copies = L"C:\\Copies";
+    const std::wstring backup = copies + L"\\volkaris00000001";
+    const std::wstring record = backup + L"\\BACKUP.REC";
+    struct Case {
+        const char* label;
+        std::wstring folder;
+        std::function<void(UnlistablePlatform&)> world;
+        Lookup answer;
+        bool finds_backup;
+    };
+    const auto as_it_is = [](UnlistablePlatform&) {};
+    const Case cases[] = {
+        {"a folder with a backup", copies, as_it_is, Lookup::found, true},
+        {"a folder whose look-up fails", copies,
+         [&](UnlistablePlatform& p) { p.failing_lookups.insert(to_upper_ascii(copies)); }, Lookup::found, true},
+        // It may hold the only copy: it is kept until it says whose it is.
+        {"a backup whose record cannot be read or looked up now", copies,
+         [&](UnlistablePlatform& p) {
+             p.unopenable_paths.insert(to_upper_ascii(record));
+             p.failing_lookups.insert(to_upper_ascii(record));
+         },
+         Lookup::found, false},
+        {"no folder there", L"C:\\Nowhere", as_it_is, Lookup::missing, false},
+        {"no folder named", L"", as_it_is, Lookup::missing, false},
+        {"a folder others may write in", copies, [&](UnlistablePlatform& p) { p.set_owner(copies, L"", true); },
+         Lookup::failed, false},
+        {"a folder that cannot be listed", copies,
+         [&](UnlistablePlatform& p) { p.unlistable = to_upper_ascii(copies); }, Lookup::failed, false},
+        {"a file", record, as_it_is, Lookup::failed, false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        UnlistablePlatform platform;
+        platform.add_folder(copies);
+        platform.add_folder(backup);
+        platform.add_file(record, encode_record(sample_record()));
+        platform.add_file(backup + L"\\ostrevan.exe", "program ostrevan.exe");
+        row.world(platform);
+        const std::map<std::wstring, Entry> before = platform.world();
+        // What an earlier search left in the list.
+        std::vector<UnfinishedFormat> found(1);
+        found[0].folder = L"C:\\Elsewhere\\volkaris00000002";
+
+        EXPECT_EQ(find_unfinished_formats_in(platform, row.folder, found), row.answer);
+
+        std::vector<std::wstring> folders;
+        for (const UnfinishedFormat& unfinished : found) {
+            folders.push_back(unfinished.folder);
+        }
+        EXPECT_EQ(folders, row.finds_backup ? std::vector<std::wstring>{backup} : std::vector<std::wstring>());
+        EXPECT_EQ(platform.world(), before);
+    }
 }
 
 // ---------------------------------------------------------------- crashes
