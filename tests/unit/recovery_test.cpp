@@ -151,10 +151,12 @@ TEST(BackupRecordLayout, ARecordOfTheFirstLayoutIsStillRead) {
     EXPECT_EQ(read.sizes, sample_record().sizes);
     EXPECT_EQ(read.label, sample_record().label);
     EXPECT_EQ(read.attributes, (std::array<uint8_t, kRecordedFiles>{}));
-    // Either mark with the other layout's length is no record.
+    // Either mark with the other layout's length is no record, nor is the first layout cut short.
     Bytes mixed = encode_record(sample_record());
     mixed[26] = '1';
     EXPECT_FALSE(decode_record(mixed.data(), mixed.size(), read));
+    first.pop_back();
+    EXPECT_FALSE(decode_record(first.data(), first.size(), read));
 }
 
 TEST(BackupRecordLayout, RefusesAnythingButAWholeRecordWithEveryFieldInItsRange) {
@@ -164,6 +166,11 @@ TEST(BackupRecordLayout, RefusesAnythingButAWholeRecordWithEveryFieldInItsRange)
         bytes[at] = value;
         return bytes;
     };
+    const auto made_with = [](uint16_t SystemTime::*field, uint16_t value) {
+        BackupRecord record = sample_record();
+        record.made.*field = value;
+        return encode_record(record);
+    };
     Bytes longer = good;
     longer.push_back(0);
     const std::pair<const char*, Bytes> cases[] = {
@@ -172,9 +179,14 @@ TEST(BackupRecordLayout, RefusesAnythingButAWholeRecordWithEveryFieldInItsRange)
         {"longer", longer},
         {"another kind of file", changed(26, '3')},
         {"an identity too long", changed(44, 8)},
+        {"no year 1600", made_with(&SystemTime::year, 1600)},
+        {"no year 30828", made_with(&SystemTime::year, 30828)},
+        {"no month 0", made_with(&SystemTime::month, 0)},
         {"no month 13", changed(kMadeAt + 2, 13)},
         {"no day 0", changed(kMadeAt + 4, 0)},
+        {"no day 32", made_with(&SystemTime::day, 32)},
         {"no hour 24", changed(kMadeAt + 6, 24)},
+        {"no minute 60", made_with(&SystemTime::minute, 60)},
         {"no second 60", changed(kMadeAt + 10, 60)},
         {"a file flag that is no flag", changed(kFilesAt + 9, 2)},
         {"a file larger than the volume", changed(kFilesAt + 9 * 2 + 1, 1)},
@@ -192,6 +204,59 @@ TEST(BackupRecordLayout, RefusesAnythingButAWholeRecordWithEveryFieldInItsRange)
     }
     BackupRecord read;
     EXPECT_FALSE(decode_record(nullptr, good.size(), read));
+}
+
+// A label keeps what a volume's label can bear, up to each edge of the control characters
+// (C0, DEL and C1) and of the halves of a pair.
+TEST(BackupRecordLayout, TakesALabelUpToEachEdgeOfWhatItRefuses) {
+    const std::pair<uint16_t, bool> units[] = {
+        {0x0000, false}, {0x001F, false}, {0x0020, true},  {0x007E, true},  {0x007F, false},
+        {0x009F, false}, {0x00A0, true},  {0xD7FF, true},  {0xD800, false}, {0xDFFF, false},
+        {0xE000, true},
+    };
+    for (const auto& [unit, taken] : units) {
+        SCOPED_TRACE(::testing::Message() << std::hex << unit);
+        BackupRecord record = sample_record();
+        record.label = std::wstring(L"KEY") + static_cast<wchar_t>(unit);
+        const Bytes bytes = encode_record(record);
+        BackupRecord read;
+        EXPECT_EQ(decode_record(bytes.data(), bytes.size(), read), taken);
+        EXPECT_EQ(read.label, taken ? record.label : std::wstring());
+    }
+}
+
+// Hashes recorded by any version compare equal only if every version hashes alike.
+TEST(BackupRecordLayout, HashesAsFnv1aWithItsPublishedValues) {
+    const auto hash_of = [](uint64_t hash, const std::string& text) {
+        return hash_bytes(hash, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    };
+    // Published 64-bit FNV-1a test vectors, from the test suite of the FNV authors' reference code.
+    const std::pair<const char*, uint64_t> vectors[] = {
+        {"", 0xcbf29ce484222325ull},
+        {"a", 0xaf63dc4c8601ec8cull},
+        {"foobar", 0x85944171f73967e8ull},
+    };
+    for (const auto& [text, hash] : vectors) {
+        EXPECT_EQ(hash_of(kHashStart, text), hash) << text;
+    }
+    // Carried on, a file hashed in pieces hashes as a whole.
+    EXPECT_EQ(hash_of(hash_of(kHashStart, "foo"), "bar"), 0x85944171f73967e8ull);
+}
+
+// The key's serial number begins at the identity's first byte; zero there is the
+// CONFIG we first wrote, whatever follows, and a CONFIG cut short still names the key it reaches.
+TEST(BackupRecordLayout, AnIdentityNamesAKeyByItsFirstByte) {
+    const std::pair<Bytes, bool> identities[] = {
+        {{}, false},
+        {{0, 0, 0, 0, 0, 0, 0}, false},
+        {{0, 0x12, 0x34, 1, 2, 3, 0}, false},
+        {{5, 0x12, 0x34, 1, 2, 3, 0}, true},
+        {{5, 0, 0x34, 0, 0, 0, 0}, true},
+        {{5}, true},
+    };
+    for (const auto& [identity, names] : identities) {
+        EXPECT_EQ(identity_names_a_key(identity), names) << ::testing::PrintToString(identity);
+    }
 }
 
 // A key, its format and what a new start finds.
