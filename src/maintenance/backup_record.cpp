@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "config/calendar.h"
+
 namespace lanternbook {
 namespace {
 
@@ -45,15 +47,9 @@ private:
     std::size_t at_ = kMarkLength;
 };
 
-// When the backup was made, to the second, in this order, with each field's range.
-struct MadeField {
-    uint16_t SystemTime::*field;
-    uint16_t lowest;
-    uint16_t highest;
-};
-constexpr MadeField kMadeFieldsInOrder[kMadeFields] = {
-    {&SystemTime::year, 1601, 30827}, {&SystemTime::month, 1, 12},  {&SystemTime::day, 1, 31},
-    {&SystemTime::hour, 0, 23},       {&SystemTime::minute, 0, 59}, {&SystemTime::second, 0, 59}};
+// When the backup was made, to the second, in this order.
+constexpr uint16_t SystemTime::*kMadeFieldsInOrder[kMadeFields] = {
+    &SystemTime::year, &SystemTime::month, &SystemTime::day, &SystemTime::hour, &SystemTime::minute, &SystemTime::second};
 
 // A label as a volume can bear it: no control character, no half of a pair.
 bool printable(const std::wstring& label) {
@@ -94,8 +90,8 @@ std::vector<uint8_t> encode_record(const BackupRecord& record) {
     for (std::size_t i = 0; i < kIdentityMaxBytes; ++i) {
         w.number(i < identity ? record.identity[i] : 0, 1);
     }
-    for (const MadeField& made : kMadeFieldsInOrder) {
-        w.number(record.made.*made.field, 2);
+    for (uint16_t SystemTime::*const field : kMadeFieldsInOrder) {
+        w.number(record.made.*field, 2);
     }
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
         w.number(record.held[i] ? 1 : 0, 1);
@@ -133,11 +129,11 @@ bool decode_record(const uint8_t* data, std::size_t size, BackupRecord& record) 
         }
     }
     bool in_range = identity <= kIdentityMaxBytes;
-    for (const MadeField& made : kMadeFieldsInOrder) {
-        const auto value = static_cast<uint16_t>(r.number(2));
-        in_range = in_range && value >= made.lowest && value <= made.highest;
-        read.made.*made.field = value;
+    for (uint16_t SystemTime::*const field : kMadeFieldsInOrder) {
+        read.made.*field = static_cast<uint16_t>(r.number(2));
     }
+    // A day its month has, as the platform's own calendar takes it.
+    in_range = in_range && is_valid_system_time(read.made);
     for (std::size_t i = 0; i < kRecordedFiles; ++i) {
         const uint64_t held = r.number(1);
         read.held[i] = held == 1;

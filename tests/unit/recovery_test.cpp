@@ -185,6 +185,13 @@ TEST(BackupRecordLayout, RefusesAnythingButAWholeRecordWithEveryFieldInItsRange)
         {"no month 13", changed(kMadeAt + 2, 13)},
         {"no day 0", changed(kMadeAt + 4, 0)},
         {"no day 32", made_with(&SystemTime::day, 32)},
+        {"no 29 February in 2027", [&] {
+             BackupRecord record = sample_record();
+             record.made.year = 2027;
+             record.made.month = 2;
+             record.made.day = 29;
+             return encode_record(record);
+         }()},
         {"no hour 24", changed(kMadeAt + 6, 24)},
         {"no minute 60", made_with(&SystemTime::minute, 60)},
         {"no second 60", changed(kMadeAt + 10, 60)},
