@@ -19,7 +19,8 @@ public:
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         bytes_read = 0;
-        if (!platform_.begin_call() || !usable() || access_ == FileAccess::write) {
+        if (!platform_.begin_call() || !usable() || access_ == FileAccess::write ||
+            platform_.unreadable_paths.count(to_upper_ascii(place_.full())) != 0) {
             return false;
         }
         const std::size_t available = node_->data.size() - std::min(position_, node_->data.size());
@@ -516,6 +517,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     usb_set_available = other.usb_set_available;
     removed_usb_devices = other.removed_usb_devices;
     unopenable_paths = other.unopenable_paths;
+    unreadable_paths = other.unreadable_paths;
     failing_lookups = other.failing_lookups;
     locked_paths = other.locked_paths;
     failing_replaces = other.failing_replaces;

@@ -112,6 +112,7 @@ public:
     std::vector<std::size_t> removed_usb_devices;
 
     std::set<std::wstring> unopenable_paths;   // upper-cased; open_file fails
+    std::set<std::wstring> unreadable_paths;   // upper-cased; they open, and every read fails
     std::set<std::wstring> failing_lookups;    // upper-cased; looking up their attributes fails
     bool places_unknown = false;               // open files cannot tell where they are
     std::set<std::wstring> locked_paths;       // upper-cased; delete fails
