@@ -76,9 +76,9 @@ bool file_time_to_system_time(int64_t file_time, SystemTime& time) {
     // Unsigned, and 32 bits once within a day, the divisions stay small.
     const uint64_t units = static_cast<uint64_t>(file_time);
     const auto days = static_cast<uint32_t>(units / kUnitsPerDay);
-    const uint64_t units_of_day = units - uint64_t{days} * kUnitsPerDay;
+    const uint64_t units_of_day = units - static_cast<uint64_t>(days) * kUnitsPerDay;
     const auto seconds_of_day = static_cast<uint32_t>(units_of_day / kFileTimeUnitsPerSecond);
-    const auto units_of_second = static_cast<uint32_t>(units_of_day - uint64_t{seconds_of_day} * kFileTimeUnitsPerSecond);
+    const auto units_of_second = static_cast<uint32_t>(units_of_day - static_cast<uint64_t>(seconds_of_day) * kFileTimeUnitsPerSecond);
     int32_t year = 0;
     unsigned month = 0;
     unsigned day = 0;
