@@ -388,5 +388,59 @@ TEST(ConfigReplacementHelper, AnEntryAlreadyUnderTheHelperNameIsNeverWrittenThro
     EXPECT_EQ((*platform.file_bytes(kConfigPath))[0], '1');
 }
 
+// Entries under the helper's names that are no file of ours (a pipe, a
+// folder) are never removed; the Save takes the next free name, the first
+// of them too.
+TEST(ConfigReplacementHelper, EntriesUnderHelperNamesThatAreNoFilesStayAndTheNextNameIsTaken) {
+    struct Case {
+        const char* label;
+        std::vector<std::wstring> folders;
+        std::wstring pipe;
+    };
+    std::vector<std::wstring> all_but_the_first;
+    for (unsigned i = 1; i < kConfigHelperAttempts; ++i) {
+        all_but_the_first.push_back(L"K:\\CONFIG.NEW" + std::to_wstring(i));
+    }
+    const Case cases[] = {
+        {"a pipe and a folder first", {L"K:\\CONFIG.NEW1"}, L"K:\\CONFIG.NEW"},
+        {"every name but the first", all_but_the_first, L""},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        testing::FakePlatform platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        platform.add_file(kConfigPath, pattern_file(32));
+        for (const std::wstring& folder : row.folders) {
+            platform.add_folder(folder);
+        }
+        if (!row.pipe.empty()) {
+            platform.add_special(row.pipe, testing::Special::pipe);
+        }
+        DeviceDrive device(platform, platform);
+
+        EXPECT_EQ(device.write_config(device.key_at(L"K:\\"), config_of(std::vector<uint8_t>(9, '1'), {})),
+                  ConfigWrite::written);
+
+        EXPECT_EQ((*platform.file_bytes(kConfigPath))[0], '1');
+        for (const std::wstring& folder : row.folders) {
+            EXPECT_TRUE(platform.is_folder(folder));
+        }
+        EXPECT_TRUE(row.pipe.empty() || platform.exists(row.pipe));
+    }
+}
+
+// A CONFIG of no bytes is replaced by a whole one.
+TEST(ConfigReplacementHelper, AnEmptyConfigIsReplaced) {
+    testing::FakePlatform platform;
+    platform.add_drive(L'K', L"VOLKARIS (K:)");
+    platform.add_file(kConfigPath, "");
+    DeviceDrive device(platform, platform);
+    ASSERT_EQ(device.read_config(), ConfigRead::empty);
+
+    EXPECT_EQ(device.write_config(device.key(), config_of(std::vector<uint8_t>(9, '1'), {})), ConfigWrite::written);
+
+    EXPECT_EQ(platform.file_bytes(kConfigPath)->size(), 32u);
+}
+
 }  // namespace
 }  // namespace lanternbook

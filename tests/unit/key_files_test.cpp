@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -250,6 +251,55 @@ TEST(KeyFiles, ASaveWaitsForTheKeysLockAndWritesNothingWithoutIt) {
     EXPECT_GE(platform.slept_ms, kKeyLockWaitMs);
     other_save.reset();
     EXPECT_EQ(device.write_config(device.key(), device.config()), ConfigWrite::written);
+}
+
+// DATE is made, or topped up to its marker, and one long enough is left as it is.
+TEST(KeyFiles, EnsuringDateMakesOrTopsItUpAndLeavesAWholeOne) {
+    struct Case {
+        const char* label;
+        std::optional<std::string> before;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"missing", std::nullopt, "111111"},
+        {"short", std::string("12"), "111111"},
+        {"long enough", std::string("12345678"), "12345678"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.label);
+        FakePlatform platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)");
+        if (row.before) {
+            platform.add_file(L"K:\\DATE", *row.before);
+        }
+        DeviceDrive device(platform, platform);
+
+        device.ensure_date_file(device.key_at(L"K:\\"));
+
+        EXPECT_EQ(platform.file_bytes(L"K:\\DATE"), Bytes(row.after.begin(), row.after.end()));
+    }
+}
+
+// Another volume under the key's letter is not the key, whether its serial
+// number sorts below the key's or above it: nothing is read or written there.
+TEST(KeyFiles, AnotherVolumeUnderTheLettersIsNotTheKeyWhicheverWayItsSerialSorts) {
+    for (const uint32_t other : {0x12340000u - 1, 0x12340000u + 1}) {
+        SCOPED_TRACE(other);
+        FakePlatform platform;
+        platform.add_drive(L'K', L"VOLKARIS (K:)", 0x12340000u);
+        platform.add_file(L"K:\\CONFIG", Bytes(32, '1'));
+        DeviceDrive device(platform, platform);
+        const KeyIdentity key = device.key_at(L"K:\\");
+        platform.add_drive(L'K', L"VOLKARIS (K:)", other);
+        platform.add_file(L"K:\\CONFIG", Bytes(32, '2'));
+        const auto before = platform.world();
+
+        EXPECT_FALSE(device.still_attached(key));
+        EXPECT_EQ(device.read_config(key), ConfigRead::unreadable);
+        EXPECT_TRUE(device.config_bytes().empty());
+        EXPECT_NE(device.write_config(key, DeviceConfig{}), ConfigWrite::written);
+        EXPECT_EQ(platform.world(), before);
+    }
 }
 
 }  // namespace
