@@ -42,6 +42,8 @@ TEST(SaveConfig, EachOutcomeIsTheOneThatHappened) {
          SaveOutcome::key_changed},
         {"another key's CONFIG on this volume", [](FakePlatform& p) { p.add_file(kConfigPath, key_config(9)); },
          SaveOutcome::key_changed},
+        {"another key's CONFIG, numbered below", [](FakePlatform& p) { p.add_file(kConfigPath, key_config(3)); },
+         SaveOutcome::key_changed},
         // The same volume, renamed: no longer the key, whatever its CONFIG holds.
         {"relabelled without the word",
          [](FakePlatform& p) { ASSERT_TRUE(p.set_volume_label(L"K:\\", L"DATA")); }, SaveOutcome::key_changed},
