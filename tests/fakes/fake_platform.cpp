@@ -15,7 +15,16 @@ class FakeFile : public File {
 public:
     FakeFile(FakePlatform& platform, std::shared_ptr<FakePlatform::Node> node, FakePlatform::Place place,
              FileAccess access)
-        : platform_(platform), node_(std::move(node)), place_(std::move(place)), access_(access) {}
+        : platform_(platform), node_(std::move(node)), place_(std::move(place)), access_(access) {
+        ++node_->open_handles;
+    }
+    ~FakeFile() override {
+        if (!closed_) {
+            --node_->open_handles;
+        }
+    }
+    FakeFile(const FakeFile&) = delete;
+    FakeFile& operator=(const FakeFile&) = delete;
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         bytes_read = 0;
@@ -84,6 +93,9 @@ public:
 
     bool close() override {
         const bool was_open = !closed_;
+        if (was_open) {
+            --node_->open_handles;
+        }
         closed_ = true;
         return platform_.begin_call() && was_open;
     }
@@ -302,7 +314,7 @@ public:
         const std::shared_ptr<FakePlatform::Node> found = child(name);
         platform_.touching_held(full(name));
         // A file link cannot be told from its target here, so it stays, as under Wine it must.
-        if (!found || found->is_folder() || found->kind == FakePlatform::Kind::file_link ||
+        if (!found || found->is_folder() || found->kind == FakePlatform::Kind::file_link || found->open_handles > 0 ||
             platform_.locked_paths.count(to_upper_ascii(full(name))) != 0) {
             return false;
         }
@@ -1046,7 +1058,7 @@ bool FakePlatform::delete_file(const std::wstring& path) {
     }
     const Place own = locate(path, false);
     const std::shared_ptr<Node> found = node_at(own);
-    if (!found || found->is_folder() || (found->attributes & kAttrReadOnly) != 0 ||
+    if (!found || found->is_folder() || (found->attributes & kAttrReadOnly) != 0 || found->open_handles > 0 ||
         locked_paths.count(upper(path)) != 0) {
         return false;
     }

@@ -235,6 +235,8 @@ public:
         std::wstring owner;        // "" for the user we run as
         bool others_write = false; // a folder other users may write in
         FileTime modified;         // when last written, as set
+        // Files open on it: deleting it by name fails meanwhile, as our handles never share deletion.
+        int open_handles = 0;
 
         bool is_folder() const { return kind == Kind::folder || kind == Kind::folder_link; }
     };
