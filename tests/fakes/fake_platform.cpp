@@ -290,6 +290,7 @@ public:
         if (!found || found->kind != FakePlatform::Kind::folder) {
             return nullptr;
         }
+        ++platform_.folders_opened[full(name)];
         return std::make_unique<FakeFolder>(platform_, volume_, found, letter_, child_key(name));
     }
 
@@ -304,6 +305,7 @@ public:
         folder.owner = platform_.acting_user;
         auto made = std::make_shared<FakePlatform::Node>(folder);
         volume_->nodes[child_key(name)] = made;
+        ++platform_.folders_opened[full(name)];
         return std::make_unique<FakeFolder>(platform_, volume_, made, letter_, child_key(name));
     }
 
@@ -557,6 +559,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     failing_call = other.failing_call;
     failing_calls = other.failing_calls;
     lying_write_call = other.lying_write_call;
+    folders_opened = other.folders_opened;
     crashed_at = other.crashed_at;
     before_call = other.before_call;
     acting_user = other.acting_user;

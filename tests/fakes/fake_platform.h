@@ -160,6 +160,8 @@ public:
     std::optional<int> failing_call;
     std::set<int> failing_calls;
     std::optional<int> lying_write_call;
+    // How often held folders opened or made each folder (upper-cased full path).
+    std::map<std::wstring, int> folders_opened;
     // The process dies at this call: it and every call after it fail without
     // effect, and the dead process shows nothing and formats nothing.
     std::optional<int> crashed_at;
