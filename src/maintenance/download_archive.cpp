@@ -237,6 +237,8 @@ bool DownloadArchive::place_copy(Folder& target, std::wstring& name, const std::
     if (!read || read_back != bytes) {
         reason = read ? std::wstring(kNotArchived) + L"its copy read back differs"
                       : not_archived(L"its copy cannot be read back");
+        // Our own handle shares no deletion: it goes first, or the helper would stay on Windows.
+        copy.reset();
         static_cast<void>(target.delete_file(helper));
         return false;
     }

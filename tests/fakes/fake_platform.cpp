@@ -15,7 +15,16 @@ class FakeFile : public File {
 public:
     FakeFile(FakePlatform& platform, std::shared_ptr<FakePlatform::Node> node, FakePlatform::Place place,
              FileAccess access)
-        : platform_(platform), node_(std::move(node)), place_(std::move(place)), access_(access) {}
+        : platform_(platform), node_(std::move(node)), place_(std::move(place)), access_(access) {
+        ++node_->open_handles;
+    }
+    ~FakeFile() override {
+        if (!closed_) {
+            --node_->open_handles;
+        }
+    }
+    FakeFile(const FakeFile&) = delete;
+    FakeFile& operator=(const FakeFile&) = delete;
 
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& bytes_read) override {
         bytes_read = 0;
@@ -85,6 +94,9 @@ public:
 
     bool close() override {
         const bool was_open = !closed_;
+        if (was_open) {
+            --node_->open_handles;
+        }
         closed_ = true;
         return platform_.begin_call() && was_open;
     }
@@ -279,6 +291,7 @@ public:
         if (!found || found->kind != FakePlatform::Kind::folder) {
             return nullptr;
         }
+        ++platform_.folders_opened[full(name)];
         return std::make_unique<FakeFolder>(platform_, volume_, found, letter_, child_key(name));
     }
 
@@ -293,6 +306,7 @@ public:
         folder.owner = platform_.acting_user;
         auto made = std::make_shared<FakePlatform::Node>(folder);
         volume_->nodes[child_key(name)] = made;
+        ++platform_.folders_opened[full(name)];
         return std::make_unique<FakeFolder>(platform_, volume_, made, letter_, child_key(name));
     }
 
@@ -303,7 +317,7 @@ public:
         const std::shared_ptr<FakePlatform::Node> found = child(name);
         platform_.touching_held(full(name));
         // A file link cannot be told from its target here, so it stays, as under Wine it must.
-        if (!found || found->is_folder() || found->kind == FakePlatform::Kind::file_link ||
+        if (!found || found->is_folder() || found->kind == FakePlatform::Kind::file_link || found->open_handles > 0 ||
             platform_.locked_paths.count(to_upper_ascii(full(name))) != 0) {
             return false;
         }
@@ -547,6 +561,7 @@ FakePlatform& FakePlatform::operator=(const FakePlatform& other) {
     failing_call = other.failing_call;
     failing_calls = other.failing_calls;
     lying_write_call = other.lying_write_call;
+    folders_opened = other.folders_opened;
     crashed_at = other.crashed_at;
     before_call = other.before_call;
     acting_user = other.acting_user;
@@ -1048,7 +1063,7 @@ bool FakePlatform::delete_file(const std::wstring& path) {
     }
     const Place own = locate(path, false);
     const std::shared_ptr<Node> found = node_at(own);
-    if (!found || found->is_folder() || (found->attributes & kAttrReadOnly) != 0 ||
+    if (!found || found->is_folder() || (found->attributes & kAttrReadOnly) != 0 || found->open_handles > 0 ||
         locked_paths.count(upper(path)) != 0) {
         return false;
     }

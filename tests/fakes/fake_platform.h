@@ -161,6 +161,8 @@ public:
     std::optional<int> failing_call;
     std::set<int> failing_calls;
     std::optional<int> lying_write_call;
+    // How often held folders opened or made each folder (upper-cased full path).
+    std::map<std::wstring, int> folders_opened;
     // The process dies at this call: it and every call after it fail without
     // effect, and the dead process shows nothing and formats nothing.
     std::optional<int> crashed_at;
@@ -236,6 +238,8 @@ public:
         std::wstring owner;        // "" for the user we run as
         bool others_write = false; // a folder other users may write in
         FileTime modified;         // when last written, as set
+        // Files open on it: deleting it by name fails meanwhile, as our handles never share deletion.
+        int open_handles = 0;
 
         bool is_folder() const { return kind == Kind::folder || kind == Kind::folder_link; }
     };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -43,8 +44,16 @@ private:
 class TestSession : public Session {
 public:
     std::wstring user_name() override { return L"depot"; }
-    std::unique_ptr<Digest> sha256() override { return std::make_unique<SumDigest>(); }
+    std::unique_ptr<Digest> sha256() override { return digests ? std::make_unique<SumDigest>() : nullptr; }
+    // False as where the system's SHA-256 cannot be had.
+    bool digests = true;
 };
+
+Sha256 digest_of(const std::vector<uint8_t>& bytes) {
+    SumDigest digest;
+    digest.add(bytes.data(), bytes.size());
+    return digest.finish();
+}
 
 const std::map<std::wstring, std::string> kDownloads{
     {L"K:\\CARD\\C_1.DDD", "card one"}, {L"K:\\CARD\\C_2.DDD", "card two, longer"}, {L"K:\\TACHO\\M_1.ddd", "tacho"}};
@@ -99,6 +108,17 @@ protected:
         const EraseResult result = erase_downloads_keeping(key, device, platform, observer, mode, keeper);
         kept = keeper.kept();
         return result;
+    }
+
+    // Every file on the archive's drive, by upper-cased path.
+    std::map<std::wstring, Bytes> archive_files() const {
+        std::map<std::wstring, Bytes> files;
+        for (const auto& [path, entry] : platform.world()) {
+            if (path.compare(0, 3, L"D:\\") == 0 && (entry.attributes & kAttributeFolder) == 0) {
+                files[path] = entry.data;
+            }
+        }
+        return files;
     }
 
     FileTime time_of(const std::wstring& path) {
@@ -169,7 +189,8 @@ TEST_F(Archive, EachDownloadGoesOnlyAfterAWholeCopyWithItsTime) {
 }
 
 // A download longer than one read comes into the archive whole and in order,
-// and afterwards each download is found by its path with where it went.
+// and afterwards each download is found by its path with where it went, its
+// size and its own digest for the journal.
 TEST_F(Archive, ALongDownloadComesWholeAndEachIsFoundByItsPath) {
     Bytes long_one(150000);
     for (std::size_t i = 0; i < long_one.size(); ++i) {
@@ -185,14 +206,16 @@ TEST_F(Archive, ALongDownloadComesWholeAndEachIsFoundByItsPath) {
 
     EXPECT_EQ(result.deleted, kDownloads.size() + 1);
     EXPECT_EQ(platform.file_bytes(archived_path(L"K:\\TACHO\\M_2.ddd")), long_one);
-    std::vector<std::wstring> paths{L"K:\\TACHO\\M_2.ddd"};
-    for (const auto& download : kDownloads) {
-        paths.push_back(download.first);
+    std::map<std::wstring, Bytes> downloads{{L"K:\\TACHO\\M_2.ddd", long_one}};
+    for (const auto& [path, text] : kDownloads) {
+        downloads[path] = bytes_of(text);
     }
-    for (const std::wstring& path : paths) {
+    for (const auto& [path, bytes] : downloads) {
         const KeptDownload* kept = keeper.kept_of(path);
         ASSERT_NE(kept, nullptr) << utf8_from_wide(path);
         EXPECT_EQ(kept->archived, archived_path(path));
+        EXPECT_EQ(kept->size, bytes.size());
+        EXPECT_EQ(kept->sha256, digest_of(bytes)) << utf8_from_wide(path);
     }
     EXPECT_EQ(keeper.kept_of(L"K:\\TACHO\\none.ddd"), nullptr);
 }
@@ -235,39 +258,182 @@ TEST_F(Archive, AFileOfItsNameThatCannotBeReadKeepsTheDownloadOnTheKey) {
     EXPECT_FALSE(platform.exists(L"D:\\Archive\\QVX-05-4660\\TACHO\\M_1~1.ddd"));
 }
 
-// A name another takes while the copy is written is never written over: the
-// copy goes under the next one, and that is where it is said to be.
+// Why a download stays on the key, in the words the user is told. Whatever
+// the cause, the download stays as it was, all the archive held stays as it
+// was, and the archive holds nothing more than the copies of what went and
+// what the cause leaves there.
+TEST_F(Archive, EachDownloadThatStaysIsToldWhy) {
+    const std::wstring card_one = L"K:\\CARD\\C_1.DDD";
+    const std::wstring card_two = L"K:\\CARD\\C_2.DDD";
+    const std::wstring copy = archived_path(card_one);
+    const std::wstring not_archived = std::wstring(L"not archived: ") + testing::kFakeFailureReason;
+    const auto archive_card = [this] {
+        platform.add_folder(L"D:\\Archive\\QVX-05-4660");
+        platform.add_folder(L"D:\\Archive\\QVX-05-4660\\CARD");
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::vector<std::wstring> staying;
+        std::wstring reason;
+        std::map<std::wstring, Bytes> left;  // in the archive besides what it held and the copies of what went
+    };
+    const Case cases[] = {
+        {"no SHA-256 to be had", [this] { session.digests = false; },
+         {card_one, card_two, L"K:\\TACHO\\M_1.ddd"}, L"its SHA-256 cannot be taken", {}},
+        {"read-only and hidden, and cannot be deleted",
+         [&] {
+             ASSERT_TRUE(platform.set_attributes(card_one, testing::kAttrReadOnly | testing::kAttrHidden));
+             platform.locked_paths.insert(to_upper_ascii(card_one));
+         },
+         {card_one}, testing::kFakeFailureReason, {{copy, bytes_of("card one")}}},
+        {"its name in the archive cannot be looked up", [&] { platform.failing_lookups.insert(to_upper_ascii(copy)); },
+         {card_one}, not_archived, {}},
+        {"its name in the archive cannot be looked up and is another's",
+         [&] {
+             archive_card();
+             platform.add_file(copy, "theirs");
+             platform.failing_lookups.insert(to_upper_ascii(copy));
+         },
+         {card_one}, not_archived, {}},
+        {"every numbered name of it taken",
+         [&] {
+             archive_card();
+             for (unsigned number = 0; number < kArchiveNameAttempts; ++number) {
+                 platform.add_file(L"D:\\Archive\\QVX-05-4660\\CARD\\" + numbered_name(L"C_1.DDD", number), "theirs");
+             }
+         },
+         {card_one}, L"not archived: no free name for it in the archive", {}},
+        {"its copy cut short, its helper held by another",
+         [&] {
+             platform.write_limit = 10;
+             platform.locked_paths.insert(to_upper_ascii(archived_path(card_two) + L".copying"));
+         },
+         {card_two}, not_archived, {{archived_path(card_two) + L".copying", bytes_of("card two, ")}}},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        build_world();
+        session.digests = true;
+        row.arrange();
+        const std::map<std::wstring, testing::Entry> before = platform.world();
+        std::map<std::wstring, Bytes> archive = archive_files();
+        StayReasons stayed;
+        std::vector<KeptDownload> kept;
+
+        EXPECT_EQ(erase(kept, EraseMode::erase, &stayed).outcome, EraseOutcome::incomplete);
+
+        const std::map<std::wstring, testing::Entry> after = platform.world();
+        std::map<std::wstring, std::wstring> told;
+        for (const auto& [path, text] : kDownloads) {
+            const std::wstring key = to_upper_ascii(path);
+            if (std::find(row.staying.begin(), row.staying.end(), path) != row.staying.end()) {
+                told[path] = row.reason;
+                EXPECT_TRUE(after.count(key) != 0 && after.at(key) == before.at(key)) << utf8_from_wide(path);
+            } else {
+                EXPECT_EQ(after.count(key), 0u) << utf8_from_wide(path);
+                archive[to_upper_ascii(archived_path(path))] = bytes_of(text);
+            }
+        }
+        for (const auto& [path, bytes] : row.left) {
+            archive[to_upper_ascii(path)] = bytes;
+        }
+        EXPECT_EQ(stayed.reasons, told);
+        EXPECT_EQ(archive_files(), archive);
+    }
+}
+
+// Names another takes while the copy is written are never written over: the
+// copy goes under the next free one, or, where another put these very bytes
+// there meanwhile, that is the copy. Either way it is told where it is, and
+// its helper goes.
 TEST_F(Archive, ANameTakenMeanwhileIsKeptAndTheCopyToldWhereItWent) {
     const std::wstring taken = archived_path(L"K:\\CARD\\C_1.DDD");
-    bool done = false;
-    platform.before_call = [&](int) {
-        if (!done && platform.exists(taken + L".copying")) {
-            done = true;
-            platform.add_file(taken, "theirs");
+    const std::wstring next = L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~1.DDD";
+    struct Case {
+        const char* what;
+        std::map<std::wstring, std::string> meanwhile;
+        std::wstring archived;
+    };
+    const Case cases[] = {
+        {"another's file", {{taken, "theirs"}}, next},
+        {"these very bytes", {{taken, "card one"}}, taken},
+        {"another's file, and these very bytes beside it", {{taken, "theirs"}, {next, "card one"}}, next},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        build_world();
+        bool done = false;
+        platform.before_call = [&](int) {
+            if (!done && platform.exists(taken + L".copying")) {
+                done = true;
+                for (const auto& [path, text] : row.meanwhile) {
+                    platform.add_file(path, text);
+                }
+            }
+        };
+        std::vector<KeptDownload> kept;
+
+        ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+        platform.before_call = nullptr;
+
+        ASSERT_TRUE(done);
+        const auto copy = std::find_if(kept.begin(), kept.end(),
+                                       [](const KeptDownload& one) { return one.path == L"K:\\CARD\\C_1.DDD"; });
+        ASSERT_NE(copy, kept.end());
+        EXPECT_EQ(copy->archived, row.archived);
+        EXPECT_EQ(platform.file_bytes(copy->archived), bytes_of("card one"));
+        for (const auto& [path, text] : row.meanwhile) {
+            EXPECT_EQ(platform.file_bytes(path), bytes_of(text));
+        }
+        EXPECT_FALSE(platform.exists(L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~2.DDD"));
+        for (const std::wstring& path : platform.paths_under(L"D:\\ARCHIVE\\")) {
+            EXPECT_EQ(path.find(L".COPYING"), std::wstring::npos) << utf8_from_wide(path);
+        }
+    }
+}
+
+// A copy that cannot be given its name, which nobody took, goes: its download
+// stays, told why, and nothing of it is left in the archive.
+TEST_F(Archive, ACopyThatCannotBeNamedGoesAndItsDownloadStays) {
+    const std::wstring download = L"K:\\CARD\\C_1.DDD";
+    const std::wstring copy = archived_path(download);
+    const FakePlatform clean = platform;
+    int naming = 0;
+    platform.calls = 0;
+    platform.before_call = [&](int call) {
+        if (naming == 0 && platform.exists(copy)) {
+            naming = call - 1;
         }
     };
     std::vector<KeptDownload> kept;
-
     ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
-    platform.before_call = nullptr;
+    ASSERT_GT(naming, 0);
 
-    ASSERT_TRUE(done);
-    const auto copy = std::find_if(kept.begin(), kept.end(),
-                                   [](const KeptDownload& one) { return one.path == L"K:\\CARD\\C_1.DDD"; });
-    ASSERT_NE(copy, kept.end());
-    EXPECT_EQ(copy->archived, L"D:\\Archive\\QVX-05-4660\\CARD\\C_1~1.DDD");
-    EXPECT_EQ(platform.file_bytes(copy->archived), bytes_of("card one"));
-    EXPECT_EQ(platform.file_bytes(taken), bytes_of("theirs"));
+    platform = clean;
+    platform.calls = 0;
+    platform.failing_call = naming;
+    StayReasons stayed;
+    EXPECT_EQ(erase(kept, EraseMode::erase, &stayed).outcome, EraseOutcome::incomplete);
+    platform.failing_call.reset();
+
+    EXPECT_EQ(stayed.reasons, (std::map<std::wstring, std::wstring>{
+                                  {download, std::wstring(L"not archived: ") + testing::kFakeFailureReason}}));
+    EXPECT_EQ(platform.file_bytes(download), bytes_of("card one"));
+    EXPECT_FALSE(platform.exists(copy));
+    EXPECT_FALSE(platform.exists(copy + L".copying"));
 }
 
-// Helper names others left in the archive are never written over: the copy
-// takes the next free one, up to ten; past that the download stays, told why.
+// Helper names others left in the archive are never written over, nor one
+// that cannot be looked up: the copy takes the next free one, up to ten; past
+// that the download stays, told why.
 TEST_F(Archive, HelperNamesTakenByOthersAreSkippedAndNeverWrittenOver) {
     struct Case {
         unsigned taken;
+        bool first_unreadable;
         bool archived;
     };
-    for (const Case row : {Case{9, true}, Case{10, false}}) {
+    for (const Case row : {Case{9, false, true}, Case{10, false, false}, Case{1, true, true}}) {
         SCOPED_TRACE(row.taken);
         build_world();
         const std::wstring copy = archived_path(L"K:\\CARD\\C_1.DDD");
@@ -275,6 +441,9 @@ TEST_F(Archive, HelperNamesTakenByOthersAreSkippedAndNeverWrittenOver) {
         platform.add_folder(L"D:\\Archive\\QVX-05-4660\\CARD");
         for (unsigned i = 0; i < row.taken; ++i) {
             platform.add_file(copy + L".copying" + (i == 0 ? L"" : std::to_wstring(i)), "theirs");
+        }
+        if (row.first_unreadable) {
+            platform.failing_lookups.insert(to_upper_ascii(copy + L".copying"));
         }
         StayReasons stayed;
         std::vector<KeptDownload> kept;
@@ -325,19 +494,87 @@ TEST_F(Archive, FoldersAnotherMakesMeanwhileAreUsed) {
     }
 }
 
-// No download is larger than 64 MiB: one that is, is something else and stays, neither cut nor copied.
+// A helper name another takes while this erase picks or makes its own is
+// never written over nor deleted, whenever that comes.
+TEST_F(Archive, AHelperNameTakenMeanwhileIsNeverTouched) {
+    const std::wstring helper = archived_path(L"K:\\CARD\\C_1.DDD") + L".copying";
+    const FakePlatform clean = platform;
+    std::vector<KeptDownload> kept;
+    platform.calls = 0;
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+    const int calls = platform.calls;
+    for (int at = 1; at <= calls; ++at) {
+        SCOPED_TRACE(at);
+        platform = clean;
+        platform.calls = 0;
+        bool taken = false;
+        platform.before_call = [&](int call) {
+            if (call == at && platform.is_folder(L"D:\\Archive\\QVX-05-4660\\CARD") && !platform.exists(helper)) {
+                platform.add_file(helper, "theirs");
+                taken = true;
+            }
+        };
+        static_cast<void>(erase(kept));
+        platform.before_call = nullptr;
+        if (taken) {
+            EXPECT_EQ(platform.file_bytes(helper), bytes_of("theirs"));
+        }
+        for (const auto& [path, text] : kDownloads) {
+            EXPECT_TRUE(platform.exists(path) || platform.file_bytes(archived_path(path)) == bytes_of(text))
+                << utf8_from_wide(path) << " is lost";
+        }
+    }
+}
+
+// The archive's folders are held for the whole erase: one of thousands of
+// downloads asks for each no more often than one of a few.
+TEST_F(Archive, ArchiveFoldersAreOpenedNoMoreOftenForMoreDownloads) {
+    const auto archive_folders_opened = [this] {
+        std::map<std::wstring, int> opened;
+        for (const auto& [folder, count] : platform.folders_opened) {
+            if (folder.compare(0, 3, L"D:\\") == 0) {
+                opened[folder] = count;
+            }
+        }
+        return opened;
+    };
+    std::vector<KeptDownload> kept;
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+    const std::map<std::wstring, int> for_a_few = archive_folders_opened();
+    EXPECT_EQ(for_a_few.size(), 3u);
+
+    build_world();
+    for (int i = 3; i <= 30; ++i) {
+        platform.add_file(L"K:\\CARD\\C_" + std::to_wstring(i) + L".DDD", "card " + std::to_string(i));
+        platform.add_file(L"K:\\TACHO\\M_" + std::to_wstring(i) + L".ddd", "tacho " + std::to_string(i));
+    }
+    ASSERT_EQ(erase(kept).outcome, EraseOutcome::erased);
+
+    EXPECT_EQ(kept.size(), kDownloads.size() + 56);
+    EXPECT_EQ(archive_folders_opened(), for_a_few);
+}
+
+// No download is larger than 64 MiB: one that is, is something else and stays,
+// neither cut nor copied; one of 64 MiB exactly goes like any other.
 TEST_F(Archive, ADownloadLargerThanAnyIsLeftOnTheKey) {
     const std::wstring large = L"K:\\TACHO\\M_2.ddd";
-    platform.add_file(large, Bytes(kLargestDownload + 1, 'd'));
-    StayReasons stayed;
-    std::vector<KeptDownload> kept;
+    for (const uint64_t size : {kLargestDownload, kLargestDownload + 1}) {
+        SCOPED_TRACE(size);
+        build_world();
+        platform.add_file(large, Bytes(size, 'd'));
+        const bool stays = size > kLargestDownload;
+        StayReasons stayed;
+        std::vector<KeptDownload> kept;
 
-    EXPECT_EQ(erase(kept, EraseMode::erase, &stayed).outcome, EraseOutcome::incomplete);
+        EXPECT_EQ(erase(kept, EraseMode::erase, &stayed).outcome,
+                  stays ? EraseOutcome::incomplete : EraseOutcome::erased);
 
-    EXPECT_TRUE(platform.exists(large));
-    EXPECT_FALSE(platform.exists(archived_path(large)));
-    EXPECT_EQ(stayed.reasons[large], L"larger than 64 MiB; no download is");
-    EXPECT_EQ(kept.size(), kDownloads.size());
+        EXPECT_EQ(platform.exists(large), stays);
+        const std::optional<Bytes> copy = platform.file_bytes(archived_path(large));
+        EXPECT_EQ(copy ? copy->size() : 0u, stays ? 0u : size);
+        EXPECT_EQ(stayed.reasons[large], stays ? L"larger than 64 MiB; no download is" : L"");
+        EXPECT_EQ(kept.size(), kDownloads.size() + (stays ? 0 : 1));
+    }
 }
 
 // A link among the downloads is told as skipped and neither copied nor followed.
@@ -355,23 +592,36 @@ TEST_F(Archive, ALinkAmongTheDownloadsIsSkipped) {
     EXPECT_FALSE(platform.exists(archived_path(L"K:\\CARD\\C_3.DDD")));
 }
 
+// A copy cut short goes, by its handle or else by its name, so even when one
+// call of clearing it away fails: its download stays on the key.
 TEST_F(Archive, ACopyCutShortLeavesItsDownloadOnTheKey) {
     platform.write_limit = 10;
+    const FakePlatform clean = platform;
     std::vector<KeptDownload> kept;
+    platform.calls = 0;
     const EraseResult result = erase(kept);
+    const int calls = platform.calls;
     EXPECT_EQ(result.outcome, EraseOutcome::incomplete);
     const std::vector<std::wstring> stayed = paths_not_deleted(result);
     EXPECT_EQ(stayed, (std::vector<std::wstring>{L"K:\\CARD\\C_2.DDD"}));
-    EXPECT_TRUE(platform.exists(L"K:\\CARD\\C_2.DDD"));
     EXPECT_FALSE(platform.exists(L"K:\\CARD\\C_1.DDD"));
-    for (const std::wstring& path : platform.paths_under(L"D:\\ARCHIVE\\")) {
-        EXPECT_EQ(path.find(L".COPYING"), std::wstring::npos) << "a copy cut short goes";
+    for (int failing = 1; failing <= calls; ++failing) {
+        SCOPED_TRACE(failing);
+        platform = clean;
+        platform.calls = 0;
+        platform.failing_call = failing;
+        static_cast<void>(erase(kept));
+        platform.failing_call.reset();
+        EXPECT_TRUE(platform.exists(L"K:\\CARD\\C_2.DDD"));
+        for (const std::wstring& path : platform.paths_under(L"D:\\ARCHIVE\\")) {
+            EXPECT_EQ(path.find(L".COPYING"), std::wstring::npos) << "a copy cut short goes";
+        }
     }
 }
 
 // Every platform call of an archived erase failing in turn: a download is
-// either on the key or whole in the archive, and a copy's own name only
-// ever holds the whole copy.
+// either on the key or whole in the archive, a copy's own name only ever
+// holds the whole copy, and no helper is left.
 TEST_F(Archive, NoDownloadIsLostWhateverCallFails) {
     const FakePlatform clean = platform;
     std::vector<KeptDownload> kept;
@@ -399,6 +649,9 @@ TEST_F(Archive, NoDownloadIsLostWhateverCallFails) {
             } else if (platform.exists(copy)) {
                 EXPECT_EQ(*platform.file_bytes(copy), bytes_of(text)) << "a name holds the whole copy or nothing";
             }
+        }
+        for (const std::wstring& path : platform.paths_under(L"D:\\ARCHIVE\\")) {
+            EXPECT_EQ(path.find(L".COPYING"), std::wstring::npos) << "no helper is left";
         }
     }
 }
