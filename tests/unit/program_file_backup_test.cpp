@@ -544,6 +544,75 @@ TEST_F(ProgramFileBackupRun, AnotherKeysConfigIsNeverBackWhateverCallFails) {
     }
 }
 
+// A record goes only into a backup of ours, in one step over a helper a
+// crash left; a helper that will not go fails the record, said as such.
+TEST_F(ProgramFileBackupRun, ARecordIsWrittenOnlyIntoABackupAndOverAStaleHelper) {
+    BackupRecord record;
+    record.serial_before = key().volume_serial;
+    record.label = key().label;
+    record.volume_bytes = 1024 * 1024;
+    const std::vector<std::wstring> before = everything();
+    EXPECT_FALSE(program_files.write_record(record)) << "no backup made";
+    EXPECT_EQ(everything(), before);
+
+    for (const bool stale_goes : {true, false}) {
+        SCOPED_TRACE(stale_goes);
+        ProgramFileBackup backup(device, platform, platform);
+        ASSERT_TRUE(backup.backup(key()));
+        const std::wstring folder = backup.backup_folder();
+        platform.add_file(folder + L"\\BACKUP.NEW", "half a record");
+        if (!stale_goes) {
+            platform.locked_paths.insert(to_upper_ascii(folder + L"\\BACKUP.NEW"));
+        }
+
+        EXPECT_EQ(backup.write_record(record), stale_goes);
+
+        EXPECT_EQ(platform.exists(folder + L"\\BACKUP.REC"), stale_goes);
+        platform.locked_paths.clear();
+        EXPECT_TRUE(backup.discard());
+    }
+}
+
+// A backup folder that cannot go keeps being held and said to stay, however
+// often its removal is tried.
+TEST_F(ProgramFileBackupRun, AFolderThatCannotGoIsNeverSaidGone) {
+    ASSERT_TRUE(program_files.backup(key()));
+    const std::wstring folder = program_files.backup_folder();
+    platform.add_file(folder + L"\\theirs.tmp", "held");
+    platform.locked_paths.insert(to_upper_ascii(folder + L"\\theirs.tmp"));
+
+    EXPECT_FALSE(program_files.discard());
+    EXPECT_FALSE(program_files.discard());
+
+    EXPECT_EQ(program_files.backup_folder(), folder);
+    EXPECT_TRUE(platform.exists(folder + L"\\theirs.tmp"));
+}
+
+// Something put into the folder after its record went keeps the folder: it
+// is still named as the place that stays.
+TEST_F(ProgramFileBackupRun, AFolderEnteredAfterItsRecordWentIsStillNamed) {
+    ASSERT_TRUE(program_files.backup(key()));
+    BackupRecord record;
+    record.serial_before = key().volume_serial;
+    record.label = key().label;
+    record.volume_bytes = 1024 * 1024;
+    ASSERT_TRUE(program_files.write_record(record));
+    const std::wstring folder = program_files.backup_folder();
+    bool entered = false;
+    platform.before_call = [&](int) {
+        if (!entered && !platform.exists(folder + L"\\BACKUP.REC")) {
+            entered = true;
+            platform.add_file(folder + L"\\late.tmp", "late");
+        }
+    };
+
+    EXPECT_FALSE(program_files.discard());
+
+    ASSERT_TRUE(entered);
+    EXPECT_EQ(program_files.backup_folder(), folder);
+    EXPECT_TRUE(platform.exists(folder + L"\\late.tmp"));
+}
+
 TEST_F(ProgramFileBackupRun, DiscardingNothingDoesNothing) {
     const std::vector<std::wstring> before = everything();
     EXPECT_TRUE(program_files.discard());

@@ -438,6 +438,10 @@ TEST_F(Recovering, AKeyLeftFormattedIsOfferedItsFilesBack) {
             EXPECT_TRUE(backups().empty());
             EXPECT_EQ(platform.volume_label(L'K'), L"VOLKARIS");
             EXPECT_EQ(platform.file_bytes(kRoot + L"DATE"), Bytes());
+            // The record keeps what the files were: hidden they went, hidden they come back.
+            for (const std::wstring& name : kProgramFiles) {
+                EXPECT_EQ(platform.attributes(kRoot + name), testing::kAttrHidden) << name.c_str();
+            }
         } else {
             ASSERT_EQ(shown.size(), 2u);
             ASSERT_EQ(backups().size(), 1u);
