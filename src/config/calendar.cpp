@@ -41,7 +41,7 @@ int64_t days_from_civil(int64_t year, unsigned month, unsigned day) {
     const int32_t shifted_year = static_cast<int32_t>(year) - (month <= 2 ? 1 : 0);
     const int32_t era = (shifted_year >= 0 ? shifted_year : shifted_year - 399) / 400;
     const int32_t year_of_era = shifted_year - era * 400;
-    const int32_t shifted_month = static_cast<int32_t>(month > 2 ? month - 3 : month + 9);
+    const auto shifted_month = static_cast<int32_t>(month > 2 ? month - 3 : month + 9);
     const int32_t day_of_year = (153 * shifted_month + 2) / 5 + static_cast<int32_t>(day) - 1;
     const int32_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
     return int64_t{era} * 146097 + day_of_era - 719468;
@@ -74,7 +74,7 @@ bool file_time_to_system_time(int64_t file_time, SystemTime& time) {
         return false;
     }
     // Unsigned, and 32 bits once within a day, the divisions stay small.
-    const uint64_t units = static_cast<uint64_t>(file_time);
+    const auto units = static_cast<uint64_t>(file_time);
     const auto days = static_cast<uint32_t>(units / kUnitsPerDay);
     const uint64_t units_of_day = units - static_cast<uint64_t>(days) * kUnitsPerDay;
     const auto seconds_of_day = static_cast<uint32_t>(units_of_day / kFileTimeUnitsPerSecond);
