@@ -260,7 +260,10 @@ public:
                      device + " rw\n";
             ++number;
         }
-        write_text(root / "proc/self/mountinfo", table);
+        // Whole or not at all, as the kernel's table reads: a watch reading
+        // a half-written file would see keys come and go that never did.
+        write_text(root / "proc/self/mountinfo.new", table);
+        fs::rename(root / "proc/self/mountinfo.new", root / "proc/self/mountinfo");
     }
     std::map<std::string, std::string> environment(const Depot& depot) const {
         return {{"LANTERNBOOK_SYSTEM_ROOT", root.path()}, {"XDG_STATE_HOME", depot.state.path()}};
