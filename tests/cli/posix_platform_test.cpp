@@ -365,6 +365,9 @@ TEST(MountedVolumes, LinkNamesAndSerialNumbers) {
     EXPECT_EQ(posix::serial_from_uuid("1A2B-3C4D"), 0x1A2B3C4Du);
     EXPECT_EQ(posix::serial_from_uuid("0f3e1c2a-9b7d-4e1f-8a6b-1234567890ab"), 0x0f3e1c2au);
     EXPECT_EQ(posix::serial_from_uuid(""), 0u);
+    // Each end of each digit range, beside the characters just outside it.
+    EXPECT_EQ(posix::serial_from_uuid("/0:9`a-fg@AFG"), 0x09AFAFu);
+    EXPECT_EQ(posix::label_from_link_name("KEY\\x39\\x0A"), "KEY9\n");
 }
 
 TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
