@@ -316,7 +316,8 @@ bool ProgramFileBackup::discard() {
 
 bool ProgramFileBackup::remove_backup_folder() {
     if (!held_.folder) {
-        return true;
+        // Emptied by an earlier try whose removal failed: only the removal is left.
+        return held_.name.empty() || remove_emptied_folder();
     }
     // Every file first and the record last: a folder half removed still says whose it is.
     static_cast<void>(delete_tree(*held_.folder, kBackupRecordName));
@@ -329,6 +330,10 @@ bool ProgramFileBackup::remove_backup_folder() {
         return false;
     }
     held_.folder.reset();
+    return remove_emptied_folder();
+}
+
+bool ProgramFileBackup::remove_emptied_folder() {
     const bool removed = held_.place && held_.place->remove_folder(held_.name);
     if (removed) {
         held_ = HeldBackup{};

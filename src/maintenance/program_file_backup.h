@@ -84,6 +84,7 @@ private:
     [[nodiscard]] bool copy_away(Folder& root, std::size_t index, uint32_t attributes);
     [[nodiscard]] bool put_back(Folder& root, const CopiedFile& copied) const;
     [[nodiscard]] bool remove_backup_folder();
+    [[nodiscard]] bool remove_emptied_folder();
 
     DeviceDrive& device_;
     FileSystem& files_;

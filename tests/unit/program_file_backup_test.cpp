@@ -611,6 +611,11 @@ TEST_F(ProgramFileBackupRun, AFolderEnteredAfterItsRecordWentIsStillNamed) {
     ASSERT_TRUE(entered);
     EXPECT_EQ(program_files.backup_folder(), folder);
     EXPECT_TRUE(platform.exists(folder + L"\\late.tmp"));
+    // Once it is empty again, the next try removes it, and only then is it said gone.
+    ASSERT_TRUE(platform.delete_file(folder + L"\\late.tmp"));
+    EXPECT_TRUE(program_files.discard());
+    EXPECT_FALSE(platform.exists(folder));
+    EXPECT_TRUE(program_files.backup_folder().empty());
 }
 
 TEST_F(ProgramFileBackupRun, DiscardingNothingDoesNothing) {
