@@ -376,10 +376,17 @@ TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
     system.add_volume("sdc1", "volkaris", "3333-4444", {"/media/user/volkaris", "/mnt/second"});
     system.add_volume("sdd1", "DATA", "5555-6666", {"/media/user/DATA"});
     system.add_volume("sde1", "OldVolkarisKey", "", {});
+    // A name sorting before ".", a link by its absolute path, and entries
+    // that are no links: none hides a key.
+    system.add_volume("sdf1", "(VOLKARIS)", "7777-8888", {"/media/user/(VOLKARIS)"});
+    system.add_volume("sdg1", "", "", {"/media/user/absolute"});
+    fs::create_symlink(system.root / "dev/sdg1", system.root / "dev/disk/by-label/VOLKARIS_ABSOLUTE");
+    write_text(system.root / "dev/disk/by-label/stray", "");
+    fs::create_directories(system.root / "dev/disk/by-label/folder");
     system.write_table();
     std::vector<posix::MountedVolume> volumes;
     ASSERT_TRUE(posix::read_mount_table(system.sources(), volumes));
-    ASSERT_EQ(volumes.size(), 5u);
+    ASSERT_EQ(volumes.size(), 7u);
     EXPECT_EQ(volumes[1].mount_point, "/media/user/VOLKARIS A");
     EXPECT_EQ(volumes[1].label, "VOLKARIS A");
     EXPECT_EQ(volumes[1].uuid, "1111-2222");
@@ -387,8 +394,9 @@ TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
     posix::PosixVolumes mounted(system.sources());
     const KeySearch search = cli::MountedKeys::in_mount_table(mounted).find_keys();
     EXPECT_TRUE(search.failure.empty());
-    EXPECT_EQ(search.roots,
-              (std::vector<std::wstring>{L"/media/user/VOLKARIS A", L"/media/user/volkaris", L"/mnt/second"}));
+    EXPECT_EQ(search.roots, (std::vector<std::wstring>{L"/media/user/VOLKARIS A", L"/media/user/volkaris",
+                                                       L"/mnt/second", L"/media/user/(VOLKARIS)",
+                                                       L"/media/user/absolute"}));
 }
 
 TEST(MountedVolumes, NoLabelsAtAllAndAnUnreadableTable) {
