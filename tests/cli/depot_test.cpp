@@ -298,6 +298,9 @@ TEST(Watch, AppliesOnceToEachKeyMountedOneAfterAnother) {
     input.environment = system.environment(depot);
     input.signal = SIGTERM;
     input.signal_when = [&] {
+        if (after(15000)) {
+            return true;  // a step that never comes: the checks below tell which
+        }
         const bool saved = hex_of(step == 0 ? first.config() : second.config()).rfind(kLast30, 0) == 0;
         if ((step == 0 || step == 1) && saved) {
             mounts.emplace_back(step == 0 ? second_device : broken_device, step == 0 ? second.root() : broken.root());
