@@ -383,10 +383,18 @@ TEST(MountedVolumes, KeysAreTheMountsOfVolumesLabelledWithTheWord) {
     fs::create_symlink(system.root / "dev/sdg1", system.root / "dev/disk/by-label/VOLKARIS_ABSOLUTE");
     write_text(system.root / "dev/disk/by-label/stray", "");
     fs::create_directories(system.root / "dev/disk/by-label/folder");
+    // A device path that is a folder is nothing to probe, nor a label said unread.
+    system.add_volume("sdh1", "", "", {"/media/user/folder"});
+    fs::remove(system.root / "dev/sdh1");
+    fs::create_directory(system.root / "dev/sdh1");
+    // A device read that finds no file system says nothing either.
+    system.add_volume("sdi1", "", "", {"/media/user/blank"});
     system.write_table();
     std::vector<posix::MountedVolume> volumes;
     ASSERT_TRUE(posix::read_mount_table(system.sources(), volumes));
-    ASSERT_EQ(volumes.size(), 7u);
+    ASSERT_EQ(volumes.size(), 9u);
+    EXPECT_EQ(volumes[7].unread_label, "");
+    EXPECT_EQ(volumes[8].unread_label, "");
     EXPECT_EQ(volumes[1].mount_point, "/media/user/VOLKARIS A");
     EXPECT_EQ(volumes[1].label, "VOLKARIS A");
     EXPECT_EQ(volumes[1].uuid, "1111-2222");

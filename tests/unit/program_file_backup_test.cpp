@@ -586,6 +586,10 @@ TEST_F(ProgramFileBackupRun, AFolderThatCannotGoIsNeverSaidGone) {
 
     EXPECT_EQ(program_files.backup_folder(), folder);
     EXPECT_TRUE(platform.exists(folder + L"\\theirs.tmp"));
+    // Once nothing holds the file, the next try empties the folder and removes it.
+    platform.locked_paths.clear();
+    EXPECT_TRUE(program_files.discard());
+    EXPECT_FALSE(platform.exists(folder));
 }
 
 // Something put into the folder after its record went keeps the folder: it
