@@ -362,6 +362,9 @@ TEST(MountedVolumes, LinkNamesAndSerialNumbers) {
     EXPECT_EQ(posix::label_from_link_name("not\\xzz"), "not\\xzz");
     EXPECT_EQ(posix::label_from_link_name("plain"), "plain");
     EXPECT_EQ(posix::label_from_link_name("TRUCK_x41"), "TRUCK_x41") << "only a backslash starts an escape";
+    EXPECT_EQ(posix::label_from_link_name("TRUCK-x41"), "TRUCK-x41") << "only a backslash starts an escape";
+    EXPECT_EQ(posix::label_from_link_name("A\\041B\\y41"), "A\\041B\\y41") << "only \\x escapes";
+    EXPECT_EQ(posix::label_from_link_name("A\\xz4B\\x4z"), "A\\xz4B\\x4z") << "both digits or none";
     EXPECT_EQ(posix::serial_from_uuid("1A2B-3C4D"), 0x1A2B3C4Du);
     EXPECT_EQ(posix::serial_from_uuid("0f3e1c2a-9b7d-4e1f-8a6b-1234567890ab"), 0x0f3e1c2au);
     EXPECT_EQ(posix::serial_from_uuid(""), 0u);
