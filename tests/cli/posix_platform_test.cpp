@@ -441,6 +441,17 @@ TEST(MountedVolumes, VolumeFoldersAsOnMacOs) {
                                                        wide(root / "Volumes/VOLKARIS"),
                                                        wide(root / "Volumes/my volkaris 2")}));
 
+    // No folder of volumes is no volume; one that cannot be read is a failure.
+    std::vector<posix::MountedVolume> listed(1);
+    TempFolder elsewhere;
+    EXPECT_TRUE(posix::read_volume_folders(posix::VolumeSources::under(elsewhere.path()), listed));
+    EXPECT_TRUE(listed.empty());
+    write_text(elsewhere / "Volumes", "a file");
+    EXPECT_TRUE(posix::read_volume_folders(posix::VolumeSources::under(elsewhere.path()), listed));
+    fs::remove(elsewhere / "Volumes");
+    fs::create_symlink("Volumes", elsewhere / "Volumes");
+    EXPECT_FALSE(posix::read_volume_folders(posix::VolumeSources::under(elsewhere.path()), listed));
+
     // A volume's label is the name of the folder on its device.
     TempFolder alone;
     fs::create_directories(alone / "Volumes/VOLKARIS");
@@ -468,6 +479,103 @@ TEST(MountedVolumes, IdentityOfAFolderComesFromItsDevice) {
     EXPECT_TRUE(volumes.volume_total_bytes(wide(key.path()), total));
     EXPECT_GT(total, 0u);
     EXPECT_FALSE(volumes.volume_total_bytes(wide(key / "missing"), total));
+}
+
+// A source that is no path ("tmpfs", "none") names no device, whatever a
+// device of that name would be labelled.
+TEST(MountedVolumes, ASourceThatIsNoPathNamesNoDevice) {
+    FakeSystem system;
+    system.add_volume("sdz", "VOLKARIS", "", {});
+    system.add_volume("+sdy", "VOLKARIS_2", "", {});
+    system.table += "40 1 8:40 / /media/user/z rw - vfat sdz rw\n41 1 8:41 / /media/user/y rw - vfat +sdy rw\n";
+    system.write_table();
+    posix::VolumeSources sources = system.sources();
+    sources.device_prefix = system.root / "dev/";
+    std::vector<posix::MountedVolume> volumes;
+    ASSERT_TRUE(posix::read_mount_table(sources, volumes));
+    ASSERT_EQ(volumes.size(), 3u);
+    EXPECT_EQ(volumes[1].label, "");
+    EXPECT_EQ(volumes[2].label, "");
+}
+
+// A device that only its own file system labels, mounted twice: both
+// mounts get what it says.
+TEST(MountedVolumes, ADeviceMountedTwiceIsReadForBoth) {
+    FakeSystem system;
+    system.add_volume("sdz", "", "", {"/media/user/first", "/media/user/second"});
+    fs::resize_file(system.root / "dev/sdz", std::uintmax_t{8} << 20);
+    if (testing::run_command({"mkfs.vfat", "-n", "VOLKARIS", "-i", "1A2B3C4D", system.root / "dev/sdz"}).exit_code != 0) {
+        GTEST_SKIP() << "mkfs.vfat is missing: scripts/deps.sh installs dosfstools";
+    }
+    system.write_table();
+    std::vector<posix::MountedVolume> volumes;
+    ASSERT_TRUE(posix::read_mount_table(system.sources(), volumes));
+    ASSERT_EQ(volumes.size(), 3u);
+    for (std::size_t i = 1; i < volumes.size(); ++i) {
+        EXPECT_EQ(volumes[i].label, "VOLKARIS") << volumes[i].mount_point;
+        EXPECT_EQ(volumes[i].uuid, "1A2B-3C4D") << volumes[i].mount_point;
+    }
+}
+
+std::size_t open_descriptors() {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
+}
+
+// The descriptor open on `path`, or -1.
+int descriptor_of(const std::string& path) {
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code ignored;
+        if (fs::read_symlink(entry.path(), ignored) == path) {
+            return std::stoi(entry.path().filename().string());
+        }
+    }
+    return -1;
+}
+
+// A root's folder, held for its mount number, is let go when the volumes
+// are forgotten or die, and a descriptor let go is never closed again.
+TEST(MountedVolumes, HeldFoldersAreLetGoOnce) {
+    TempFolder key;
+    struct statx mount {};
+    if (::statx(AT_FDCWD, key.path().c_str(), 0, STATX_MNT_ID, &mount) != 0 || (mount.stx_mask & STATX_MNT_ID) == 0) {
+        GTEST_SKIP() << "the system tells no mount numbers";
+    }
+    FakeSystem system;
+    system.write_table();
+    const std::string root = key / "root";
+    fs::create_directory(root);
+    const std::size_t before = open_descriptors();
+    {
+        posix::PosixVolumes volumes(system.sources());
+        uint32_t serial = 0;
+        std::wstring label;
+        ASSERT_TRUE(volumes.volume_identity(wide(root), serial, label));
+        EXPECT_EQ(open_descriptors(), before + 1) << "the root's folder is held";
+        const int held = descriptor_of(root);
+        ASSERT_GE(held, 0);
+        volumes.forget();
+        EXPECT_EQ(open_descriptors(), before);
+        // Someone else's file under the number the held folder had.
+        const int theirs = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(theirs, 0);
+        if (theirs != held) {
+            ASSERT_EQ(::dup2(theirs, held), held);
+            ::close(theirs);
+        }
+        ASSERT_TRUE(volumes.volume_identity(wide(root), serial, label));
+        std::error_code ignored;
+        EXPECT_EQ(fs::read_symlink("/proc/self/fd/" + std::to_string(held), ignored), "/dev/null")
+            << "a descriptor let go was closed again";
+        ::close(held);
+
+        // Another folder in the root's place: the old one is let go, the new one held.
+        fs::rename(root, key / "old");
+        fs::create_directory(root);
+        ASSERT_TRUE(volumes.volume_identity(wide(root), serial, label));
+        EXPECT_EQ(open_descriptors(), before + 1);
+        EXPECT_GE(descriptor_of(root), 0);
+    }
+    EXPECT_EQ(open_descriptors(), before) << "the volumes died holding a folder";
 }
 
 // The mount table is read once, and what it says of a root stays while the
@@ -501,8 +609,10 @@ TEST(MountedVolumes, TheTableIsReadOnceAndAgainForAnotherMount) {
     fs::remove(system.root / "dev/disk/by-uuid/1A2B-3C4D");
     fs::create_symlink("../../sdk1", system.root / "dev/disk/by-uuid/5E6F-7A8B");
     fs::remove(system.root / "proc/self/mountinfo");
+    label = L"unset";
     ASSERT_TRUE(volumes.volume_identity(wide(key.path()), serial, label));
     EXPECT_EQ(serial, 0x1A2B3C4Du) << "the same mount: the table is not read again";
+    EXPECT_EQ(label, L"VOLKARIS");
     ASSERT_TRUE(volumes.volume_identity(wide(beside.path()), serial, label));
     EXPECT_EQ(serial, 0x1A2B3C4Du) << "another root of a mount the table lists: not read again either";
 
