@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -45,6 +46,17 @@ TEST(Utf8Text, RoundTripsEveryByteSequence) {
     }
     EXPECT_EQ(wide_from_utf8("Zażółć"), L"Zażółć");
     EXPECT_EQ(wide_from_utf8("\xE9"), std::wstring(1, static_cast<wchar_t>(0xDCE9)));
+}
+
+// The descriptor open on `path`, or -1.
+int descriptor_of(const std::string& path) {
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code ignored;
+        if (fs::read_symlink(entry.path(), ignored) == path) {
+            return std::stoi(entry.path().filename().string());
+        }
+    }
+    return -1;
 }
 
 class PosixFiles : public ::testing::Test {
@@ -165,6 +177,45 @@ TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
     EXPECT_FALSE(open(path("missing"), FileAccess::read, FileDisposition::open_existing));
     fs::create_directory(folder / "folder");
     EXPECT_FALSE(open(path("folder"), FileAccess::read, FileDisposition::open_existing));
+}
+
+// A file made anew may be read and written by everyone the umask lets;
+// a single byte is written whole; a name too long is a failure, not missing.
+TEST_F(PosixFiles, NewFilesSingleBytesAndNamesTooLong) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    {
+        std::unique_ptr<File> file = open(path("fresh"), FileAccess::write, FileDisposition::create_new);
+        ASSERT_TRUE(file);
+        const uint8_t byte = 'x';
+        std::size_t written = 0;
+        EXPECT_TRUE(file->write(&byte, 1, written));
+        EXPECT_EQ(written, 1u);
+        const int number = descriptor_of(folder / "fresh");
+        ASSERT_GE(number, 0);
+        ASSERT_TRUE(file->close());
+        // Someone else's file under the number it had: the file's end leaves it alone.
+        const int theirs = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(theirs, 0);
+        if (theirs != number) {
+            ASSERT_EQ(::dup2(theirs, number), number);
+            ::close(theirs);
+        }
+        file.reset();
+        std::error_code ignored;
+        EXPECT_EQ(fs::read_symlink("/proc/self/fd/" + std::to_string(number), ignored), "/dev/null")
+            << "a file closed was closed again";
+        ::close(number);
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "fresh").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+    EXPECT_EQ(testing::read_bytes(folder / "fresh"), std::vector<uint8_t>{'x'});
+    uint32_t attributes = 0;
+    EXPECT_EQ(files.attributes(path(std::string(300, 'a')), attributes), Lookup::failed);
+    std::unique_ptr<Folder> top = files.open_folder(wide(folder.path()));
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->attributes(std::wstring(300, L'a'), attributes), Lookup::failed);
 }
 
 TEST_F(PosixFiles, OnlyPlainFilesOpenNeverThroughALinkAndNeverWaiting) {
@@ -474,11 +525,58 @@ TEST(MountedVolumes, IdentityOfAFolderComesFromItsDevice) {
     EXPECT_TRUE(label.empty());
     ASSERT_TRUE(volumes.volume_identity(wide(key.path()), again, label));
     EXPECT_EQ(serial, again);
+    struct stat info {};
+    ASSERT_EQ(::stat(key.path().c_str(), &info), 0);
+    const auto device = static_cast<uint64_t>(info.st_dev);
+    EXPECT_EQ(serial, static_cast<uint32_t>(device ^ (device >> 32))) << "the device number, folded";
     EXPECT_FALSE(volumes.volume_identity(wide(key / "missing"), serial, label));
     uint64_t total = 0;
     EXPECT_TRUE(volumes.volume_total_bytes(wide(key.path()), total));
     EXPECT_GT(total, 0u);
     EXPECT_FALSE(volumes.volume_total_bytes(wide(key / "missing"), total));
+
+    // Its device in the table, labelled without a UUID, then again under
+    // another label: the first entry tells, and the serial stays the device's.
+    const std::string numbers = std::to_string(major(info.st_dev)) + ":" + std::to_string(minor(info.st_dev));
+    write_text(system.root / "dev/sdk1", "");
+    write_text(system.root / "dev/sdk2", "");
+    fs::create_symlink("../../sdk1", system.root / "dev/disk/by-label/VOLKARIS");
+    fs::create_symlink("../../sdk2", system.root / "dev/disk/by-label/OTHER");
+    system.table += "40 1 " + numbers + " / /media/user/a rw - vfat /dev/sdk1 rw\n";
+    system.table += "41 1 " + numbers + " / /media/user/b rw - vfat /dev/sdk2 rw\n";
+    system.write_table();
+    posix::PosixVolumes listed(system.sources());
+    ASSERT_TRUE(listed.volume_identity(wide(key.path()), serial, label));
+    EXPECT_EQ(label, L"VOLKARIS");
+    EXPECT_EQ(serial, again);
+
+    // A table that cannot be read leaves the label empty.
+    fs::remove(system.root / "proc/self/mountinfo");
+    posix::PosixVolumes unread(system.sources());
+    label = L"unset";
+    ASSERT_TRUE(unread.volume_identity(wide(key.path()), serial, label));
+    EXPECT_EQ(label, L"");
+    EXPECT_EQ(serial, again);
+}
+
+// The clock counts in milliseconds of the system's monotonic clock, and
+// sleeps as long as it is asked.
+TEST(PosixClockTest, TicksAndSleepsInMilliseconds) {
+    posix::PosixClock clock;
+    const auto steady_ms = [] {
+        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count());
+    };
+    const uint64_t before = steady_ms();
+    const uint64_t ticks = clock.ticks_ms();
+    EXPECT_LE(before, ticks);
+    EXPECT_LE(ticks, steady_ms());
+    clock.sleep_ms(1100);
+    const uint64_t slept = clock.ticks_ms() - ticks;
+    EXPECT_GE(slept, 1100u);
+    EXPECT_LT(slept, 5000u);
+    EXPECT_LT(clock.utc_now().milliseconds, 1000);
 }
 
 // A source that is no path ("tmpfs", "none") names no device, whatever a
@@ -521,16 +619,6 @@ std::size_t open_descriptors() {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
 
-// The descriptor open on `path`, or -1.
-int descriptor_of(const std::string& path) {
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc/self/fd")) {
-        std::error_code ignored;
-        if (fs::read_symlink(entry.path(), ignored) == path) {
-            return std::stoi(entry.path().filename().string());
-        }
-    }
-    return -1;
-}
 
 // A root's folder, held for its mount number, is let go when the volumes
 // are forgotten or die, and a descriptor let go is never closed again.
