@@ -191,6 +191,11 @@ TEST_F(PosixFiles, NewFilesSingleBytesAndNamesTooLong) {
         std::size_t written = 0;
         EXPECT_TRUE(file->write(&byte, 1, written));
         EXPECT_EQ(written, 1u);
+        uint8_t back = 0;
+        std::size_t read = 1;
+        EXPECT_FALSE(file->read(&back, 1, read)) << "a file opened for writing is not read";
+        EXPECT_EQ(read, 0u);
+        EXPECT_EQ(files.failure_reason(), L"Bad file descriptor");
         const int number = descriptor_of(folder / "fresh");
         ASSERT_GE(number, 0);
         ASSERT_TRUE(file->close());
