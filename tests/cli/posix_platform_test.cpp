@@ -319,6 +319,79 @@ TEST_F(PosixFiles, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
     EXPECT_TRUE(top->delete_file(L"link"));
     EXPECT_EQ(fs::status(folder / "target").permissions() & fs::perms::owner_write, fs::perms::none);
     EXPECT_TRUE(testing::exists(folder / "target"));
+
+    // Only the write bits change: execute bits stay, whoever has them.
+    write_text(folder / "program", "x");
+    ::chmod((folder / "program").c_str(), 0755);
+    std::unique_ptr<File> program = open(path("program"), FileAccess::entry, FileDisposition::open_existing);
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(program->set_attributes(kAttributeReadOnly));
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "program").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0555u);
+}
+
+// Another user's file: an attribute it already has is set without asking
+// the system, and one it would refuse is a failure with its reason.
+TEST_F(PosixFiles, AttributesOfAnotherUsersFile) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "making a file another user's needs root";
+    }
+    write_text(folder / "theirs", "x");
+    ::chmod((folder / "theirs").c_str(), 0644);
+    ::chmod(folder.path().c_str(), 0755);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(2);
+        }
+        posix::PosixFileSystem as_nobody;
+        std::unique_ptr<Folder> top = as_nobody.open_folder(wide(folder.path()));
+        std::unique_ptr<File> file = top ? top->open_file(L"theirs", FileAccess::entry, FileDisposition::open_existing) : nullptr;
+        const bool right = file && file->set_attributes(kAttributeArchive) && !file->set_attributes(kAttributeReadOnly) &&
+                           as_nobody.failure_reason() == L"Operation not permitted";
+        ::_exit(right ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "theirs").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+}
+
+// A file follows its own renames, and once closed answers nothing; a file
+// read only is never emptied; a new modification time leaves the access time.
+TEST_F(PosixFiles, AnOpenFileFollowsItsNamesAndEndsWhenClosed) {
+    write_text(folder / "a", "a");
+    std::unique_ptr<File> file = open(path("a"), FileAccess::read_write, FileDisposition::open_existing);
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(file->move_to(path("b")));
+    ASSERT_TRUE(file->replace(path("c")));
+    ASSERT_TRUE(file->remove());
+    EXPECT_FALSE(testing::exists(folder / "a"));
+    EXPECT_FALSE(testing::exists(folder / "b"));
+    EXPECT_FALSE(testing::exists(folder / "c"));
+    ASSERT_TRUE(file->close());
+    uint64_t bytes = 0;
+    FileTime time;
+    EXPECT_FALSE(file->size(bytes));
+    EXPECT_FALSE(file->modified_time(time));
+
+    write_text(folder / "kept", "kept");
+    const timespec old_times[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (folder / "kept").c_str(), old_times, 0), 0);
+    std::unique_ptr<File> kept = open(path("kept"), FileAccess::read, FileDisposition::open_existing);
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(kept->truncate());
+    EXPECT_TRUE(kept->set_modified_time(FileTime{1700000000, 5}));
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "kept").c_str(), &info), 0);
+    EXPECT_EQ(info.st_atim.tv_sec, 1600000000);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1700000000);
+    EXPECT_EQ(testing::read_bytes(folder / "kept"), (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
 }
 
 TEST_F(PosixFiles, NamesThatAreNoUtf8CanBeDeleted) {
