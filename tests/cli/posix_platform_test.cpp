@@ -80,6 +80,9 @@ TEST_F(PosixFiles, AttributesOfFilesFoldersLinksAndMissingPaths) {
     write_text(folder / "locked", "x");
     ::chmod((folder / "locked").c_str(), 0444);
     write_text(folder / ".hidden", "x");
+    write_text(folder / ".h", "x");
+    write_text(folder / "-shown", "x");
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
     fs::create_directory_symlink(folder / "CARD", folder / "folder-link");
     fs::create_symlink(folder / "plain", folder / "file-link");
     fs::create_symlink(folder / "nowhere", folder / "dangling");
@@ -93,6 +96,9 @@ TEST_F(PosixFiles, AttributesOfFilesFoldersLinksAndMissingPaths) {
         {"plain", Lookup::found, kAttributeArchive},
         {"locked", Lookup::found, kAttributeArchive | kAttributeReadOnly},
         {".hidden", Lookup::found, kAttributeArchive | kAttributeHidden},
+        {".h", Lookup::found, kAttributeArchive | kAttributeHidden},
+        {"-shown", Lookup::found, kAttributeArchive},
+        {"pipe", Lookup::found, kAttributeArchive | kAttributeDevice},
         {"folder-link", Lookup::found, kAttributeLink | kAttributeFolder},
         {"file-link", Lookup::found, kAttributeLink},
         {"dangling", Lookup::found, kAttributeLink},
@@ -195,6 +201,10 @@ TEST_F(PosixFiles, NewFilesSingleBytesAndNamesTooLong) {
         std::size_t read = 1;
         EXPECT_FALSE(file->read(&back, 1, read)) << "a file opened for writing is not read";
         EXPECT_EQ(read, 0u);
+        EXPECT_EQ(files.failure_reason(), L"Bad file descriptor");
+        // Another failure, not ours, then a success of ours: the reason stays ours.
+        EXPECT_NE(::access((folder / "none").c_str(), F_OK), 0);
+        EXPECT_TRUE(file->write(&byte, 0, written));
         EXPECT_EQ(files.failure_reason(), L"Bad file descriptor");
         const int number = descriptor_of(folder / "fresh");
         ASSERT_GE(number, 0);
