@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -341,6 +342,28 @@ TEST_F(PosixFiles, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
     EXPECT_EQ(info.st_mode & 07777, 0555u);
 }
 
+// Out of descriptors, a held folder cannot be listed, and says why.
+TEST_F(PosixFiles, AListingWithoutADescriptorLeftFails) {
+    std::unique_ptr<Folder> top = files.open_folder(wide(folder.path()));
+    ASSERT_TRUE(top);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The lowest number free is the limit: every number below it is taken.
+        const int lowest_free = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ::close(lowest_free);
+        const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
+        std::vector<FolderEntry> entries;
+        const bool right = ::setrlimit(RLIMIT_NOFILE, &none_left) == 0 && top->list(L"*", entries) == Lookup::failed &&
+                           files.failure_reason() == L"Too many open files";
+        ::_exit(right ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 // Another user's file: an attribute it already has is set without asking
 // the system, and one it would refuse is a failure with its reason; their
 // folder is not private to us.
@@ -432,6 +455,7 @@ TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
         std::wstring reason;
     };
     const Case cases[] = {
+
         {"open a missing file",
          [&] { return open(path("missing"), FileAccess::read, FileDisposition::open_existing) != nullptr; },
          L"No such file or directory"},
