@@ -66,6 +66,7 @@ TEST_F(PosixFolders, FoldersTellWhetherTheyAreOnOneVolume) {
     ASSERT_TRUE(a && b && proc);
     EXPECT_TRUE(a->on_same_volume(*b));
     EXPECT_FALSE(a->on_same_volume(*proc));
+    EXPECT_FALSE(proc->on_same_volume(*a)) << "whichever device number is the greater";
 }
 
 TEST_F(PosixFolders, EntriesAreReachedRelativeToTheHeldFolderWhereverItsPathLeadsNow) {

@@ -140,6 +140,10 @@ TEST_F(PosixFiles, ListingMatchesThePatternInAnyCase) {
     std::vector<std::wstring> names;
     for (const FolderEntry& entry : entries) {
         names.push_back(entry.name + (entry.is_folder() ? L"/" : L""));
+        // What the listing tells of each entry is what attributes() does.
+        uint32_t attributes = 0;
+        ASSERT_EQ(card->attributes(entry.name, attributes), Lookup::found);
+        EXPECT_EQ(entry.attributes, attributes) << entry.name;
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L".f.ddd", L"B.DDD", L"a.ddd", L"c.Ddd", L"g.ddd/"}));
@@ -152,6 +156,18 @@ TEST_F(PosixFiles, ListingMatchesThePatternInAnyCase) {
     EXPECT_EQ(entries.size(), 8u);
     ASSERT_EQ(card->list(L"CONFIG.*", entries), Lookup::found);
     EXPECT_EQ(entries.size(), 1u);
+    write_text(folder / "CARD/.h", "x");
+    ASSERT_EQ(card->list(L".h", entries), Lookup::found);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].attributes, kAttributeArchive | kAttributeHidden);
+}
+
+// A folder below a held one is never one of another file system mounted there.
+TEST_F(PosixFiles, AFolderBelowIsNeverAnotherMount) {
+    std::unique_ptr<Folder> root = files.open_folder(L"\\");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->open_folder(L"proc"), nullptr);
+    EXPECT_EQ(files.failure_reason(), L"another file system is mounted there");
 }
 
 TEST_F(PosixFiles, FilesOpenWriteAndReplaceInOneStep) {
@@ -465,6 +481,7 @@ TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
         {"delete a folder", [&] { return top->delete_file(L"CARD"); }, L"Is a directory"},
         {"make a folder that is there", [&] { return top->create_folder(L"CARD") != nullptr; }, L"File exists"},
         {"remove a folder that is not empty", [&] { return top->remove_folder(L"CARD"); }, L"Directory not empty"},
+        {"delete a missing file", [&] { return top->delete_file(L"missing"); }, L"No such file or directory"},
         {"hold a file as a folder", [&] { return files.open_folder(path("plain")) != nullptr; }, L"Not a directory"},
         {"put a file in a folder's place",
          [&] {
@@ -485,6 +502,12 @@ TEST_F(PosixFiles, FailuresTellTheSystemsReason) {
         ASSERT_EQ(files.attributes(path("plain"), attributes), Lookup::found);
         EXPECT_EQ(files.failure_reason(), c.reason) << "a success keeps the last failure's reason";
     }
+    // A failure not ours, then a success of ours: the reason stays ours.
+    EXPECT_FALSE(top->remove_folder(L"CARD"));
+    EXPECT_NE(::access((folder / "none").c_str(), F_OK), 0);
+    std::vector<FolderEntry> entries;
+    EXPECT_EQ(top->list(L"*", entries), Lookup::found);
+    EXPECT_EQ(files.failure_reason(), L"Directory not empty");
 }
 
 // A system root with udev's link folders, device files and a mount table.
