@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -133,6 +134,10 @@ TEST_F(PosixFolders, ALockIsOneHoldersAtATimeAndGoesWithItsObject) {
     ASSERT_NE(held, nullptr);
     EXPECT_EQ(other->lock(30), nullptr);
     EXPECT_EQ(one->lock(0), nullptr);
+    // Patience of 300 ms gives up within seconds, not minutes.
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(other->lock(300), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
     held.reset();
     EXPECT_NE(other->lock(0), nullptr);
 }

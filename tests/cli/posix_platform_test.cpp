@@ -162,6 +162,21 @@ TEST_F(PosixFiles, ListingMatchesThePatternInAnyCase) {
     EXPECT_EQ(entries[0].attributes, kAttributeArchive | kAttributeHidden);
 }
 
+// A relative path is walked from the working folder, whatever its first character.
+TEST_F(PosixFiles, RelativePathsStartAtTheWorkingFolder) {
+    fs::create_directory(folder / "CARD");
+    write_text(folder / "CARD/a.ddd", "x");
+    const fs::path was = fs::current_path();
+    fs::current_path(folder.path());
+    uint32_t attributes = 0;
+    for (const wchar_t* relative : {L"CARD", L"./CARD", L"CARD/../CARD"}) {
+        SCOPED_TRACE(utf8_from_wide(relative));
+        std::unique_ptr<Folder> card = files.open_folder(relative);
+        EXPECT_TRUE(card && card->attributes(L"a.ddd", attributes) == Lookup::found);
+    }
+    fs::current_path(was);
+}
+
 // A folder below a held one is never one of another file system mounted there.
 TEST_F(PosixFiles, AFolderBelowIsNeverAnotherMount) {
     std::unique_ptr<Folder> root = files.open_folder(L"\\");
@@ -358,8 +373,8 @@ TEST_F(PosixFiles, ReadOnlyIsTheWriteBitsAndLinksStayAsTheyAre) {
     EXPECT_EQ(info.st_mode & 07777, 0555u);
 }
 
-// Out of descriptors, a held folder cannot be listed, and says why.
-TEST_F(PosixFiles, AListingWithoutADescriptorLeftFails) {
+// Out of descriptors, a held folder can be neither listed nor locked, and says why.
+TEST_F(PosixFiles, WithoutADescriptorLeftNoListingNorLock) {
     std::unique_ptr<Folder> top = files.open_folder(wide(folder.path()));
     ASSERT_TRUE(top);
     const pid_t child = ::fork();
@@ -371,6 +386,7 @@ TEST_F(PosixFiles, AListingWithoutADescriptorLeftFails) {
         const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
         std::vector<FolderEntry> entries;
         const bool right = ::setrlimit(RLIMIT_NOFILE, &none_left) == 0 && top->list(L"*", entries) == Lookup::failed &&
+                           files.failure_reason() == L"Too many open files" && top->lock(0) == nullptr &&
                            files.failure_reason() == L"Too many open files";
         ::_exit(right ? 0 : 1);
     }
