@@ -199,6 +199,29 @@ TEST_F(PosixFolders, TheBackupPlaceIsMadeWhereTheStateHomeLeads) {
     std::wstring shown;
     EXPECT_NE(files.backup_place(shown), nullptr) << std::string(shown.begin(), shown.end());
     EXPECT_EQ(mode_of(folder / "home/state/lanternbook/backups"), 0700u);
+    EXPECT_EQ(shown.find(L"\\\\"), std::wstring::npos) << "one separator between parts";
+
+    // Only an absolute XDG_STATE_HOME counts; else the state is in HOME's.
+    const char* saved_home = std::getenv("HOME");
+    const std::string home_before = saved_home != nullptr ? saved_home : "";
+    ::setenv("HOME", (folder / "home").c_str(), 1);
+    for (const char* state : {"state", "-state", ""}) {
+        SCOPED_TRACE(state);
+        if (*state != '\0') {
+            ::setenv("XDG_STATE_HOME", state, 1);
+        } else {
+            ::unsetenv("XDG_STATE_HOME");
+        }
+        EXPECT_NE(files.backup_place(shown), nullptr);
+        EXPECT_NE(shown.find(L"home\\.local\\state\\lanternbook"), std::wstring::npos);
+        EXPECT_EQ(mode_of(folder / "home/.local/state/lanternbook/backups"), 0700u);
+        EXPECT_FALSE(fs::exists(fs::path(state) / "lanternbook")) << "never below the working folder";
+    }
+    if (saved_home != nullptr) {
+        ::setenv("HOME", home_before.c_str(), 1);
+    } else {
+        ::unsetenv("HOME");
+    }
 
     if (saved != nullptr) {
         ::setenv("XDG_STATE_HOME", before.c_str(), 1);
