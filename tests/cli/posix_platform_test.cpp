@@ -177,6 +177,33 @@ TEST_F(PosixFiles, RelativePathsStartAtTheWorkingFolder) {
     fs::current_path(was);
 }
 
+// Characters past the private one that stands for a backslash stay what
+// they are; folders others may write in on the way are no reason to refuse
+// a folder the user names.
+TEST_F(PosixFiles, NamesBeyondThePrivateRangeAndFoldersOthersWriteIn) {
+    fs::create_directories(folder / "shared/CARD");
+    ::chmod((folder / "shared").c_str(), 0777);
+    write_text(folder / "shared/CARD/truck\xF0\x9F\x9A\x9A\xEF\xBF\xBD.ddd", "x");
+    std::unique_ptr<Folder> card = files.open_folder(path("shared/CARD"));
+    ASSERT_TRUE(card);
+    uint32_t attributes = 0;
+    EXPECT_EQ(card->attributes(L"truck\U0001F69A\uFFFD.ddd", attributes), Lookup::found);
+}
+
+// The clock's date is today's, its day of the week too.
+TEST(PosixClockTest, TodayWithItsDayOfTheWeek) {
+    const SystemTime now = posix::PosixClock().utc_now();
+    const std::time_t seconds = std::time(nullptr);
+    std::tm parts{};
+    ::gmtime_r(&seconds, &parts);
+    if (parts.tm_mday != now.day) {
+        GTEST_SKIP() << "midnight passed between the two readings";
+    }
+    EXPECT_EQ(now.year, parts.tm_year + 1900);
+    EXPECT_EQ(now.month, parts.tm_mon + 1);
+    EXPECT_EQ(now.day_of_week, parts.tm_wday);
+}
+
 // A folder below a held one is never one of another file system mounted there.
 TEST_F(PosixFiles, AFolderBelowIsNeverAnotherMount) {
     std::unique_ptr<Folder> root = files.open_folder(L"\\");
