@@ -215,7 +215,7 @@ TEST_F(PosixFolders, TheBackupPlaceIsMadeWhereTheStateHomeLeads) {
         EXPECT_NE(files.backup_place(shown), nullptr);
         EXPECT_NE(shown.find(L"home\\.local\\state\\lanternbook"), std::wstring::npos);
         EXPECT_EQ(mode_of(folder / "home/.local/state/lanternbook/backups"), 0700u);
-        EXPECT_FALSE(fs::exists(fs::path(state) / "lanternbook")) << "never below the working folder";
+        EXPECT_FALSE(fs::exists(fs::path(state) / "lanternbook/backups")) << "never below the working folder";
     }
     if (saved_home != nullptr) {
         ::setenv("HOME", home_before.c_str(), 1);
