@@ -60,6 +60,23 @@ int descriptor_of(const std::string& path) {
     return -1;
 }
 
+// What descriptor `number` is open on; empty when it is not open.
+fs::path path_of_descriptor(int number) {
+    std::error_code ignored;
+    return fs::read_symlink("/proc/self/fd/" + std::to_string(number), ignored);
+}
+
+// Someone else's file under `number`, as their next open could get it once we let it go.
+bool someone_elses_file_at(int number) {
+    const int theirs = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (theirs < 0 || theirs == number) {
+        return theirs == number;
+    }
+    const bool moved = ::dup2(theirs, number) == number;
+    ::close(theirs);
+    return moved;
+}
+
 class PosixFiles : public ::testing::Test {
 protected:
     std::wstring path(const std::string& name) const { return wide(folder / name); }
@@ -269,16 +286,9 @@ TEST_F(PosixFiles, NewFilesSingleBytesAndNamesTooLong) {
         ASSERT_GE(number, 0);
         ASSERT_TRUE(file->close());
         // Someone else's file under the number it had: the file's end leaves it alone.
-        const int theirs = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        ASSERT_GE(theirs, 0);
-        if (theirs != number) {
-            ASSERT_EQ(::dup2(theirs, number), number);
-            ::close(theirs);
-        }
+        ASSERT_TRUE(someone_elses_file_at(number));
         file.reset();
-        std::error_code ignored;
-        EXPECT_EQ(fs::read_symlink("/proc/self/fd/" + std::to_string(number), ignored), "/dev/null")
-            << "a file closed was closed again";
+        EXPECT_EQ(path_of_descriptor(number), "/dev/null") << "a file closed was closed again";
         ::close(number);
     }
     struct stat info {};
@@ -823,16 +833,9 @@ TEST(MountedVolumes, HeldFoldersAreLetGoOnce) {
         volumes.forget();
         EXPECT_EQ(open_descriptors(), before);
         // Someone else's file under the number the held folder had.
-        const int theirs = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        ASSERT_GE(theirs, 0);
-        if (theirs != held) {
-            ASSERT_EQ(::dup2(theirs, held), held);
-            ::close(theirs);
-        }
+        ASSERT_TRUE(someone_elses_file_at(held));
         ASSERT_TRUE(volumes.volume_identity(wide(root), serial, label));
-        std::error_code ignored;
-        EXPECT_EQ(fs::read_symlink("/proc/self/fd/" + std::to_string(held), ignored), "/dev/null")
-            << "a descriptor let go was closed again";
+        EXPECT_EQ(path_of_descriptor(held), "/dev/null") << "a descriptor let go was closed again";
         ::close(held);
 
         // Another folder in the root's place: the old one is let go, the new one held.
